@@ -1,0 +1,319 @@
+#include "platform/Machine.h"
+
+#include "platform/IniFile.h"
+#include "platform/Text.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cwchar>
+#include <cwctype>
+#include <cstdlib>
+#include <dirent.h>
+#include <memory>
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+std::mutex g_mutex;
+std::vector<std::unique_ptr<MachineDescription>> g_generations; // older ones stay valid for callers
+std::string g_programFolder;
+
+bool PathExistsOnHost(const std::string& path)
+{
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0;
+}
+
+void MakeDirectories(const std::string& path)
+{
+    std::string partial;
+    size_t pos = 0;
+    while (pos != std::string::npos) {
+        pos = path.find('/', pos + 1);
+        partial = path.substr(0, pos);
+        if (!partial.empty())
+            mkdir(partial.c_str(), 0755);
+    }
+}
+
+std::string DefaultRoot()
+{
+    if (const char* env = std::getenv("QUARNEL_MACHINE"); env && *env)
+        return env;
+    std::string data;
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg)
+        data = xdg;
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        data = std::string(home) + "/.local/share";
+    else
+        data = "/tmp";
+    return data + "/orvane/machine";
+}
+
+std::string Absolute(const std::string& root, const std::string& path)
+{
+    if (path.empty())
+        return path;
+    return path.front() == '/' ? path : root + "/" + path;
+}
+
+WindowsVersion ParseVersion(const std::wstring& text, const WindowsVersion& fallback)
+{
+    WindowsVersion version = fallback;
+    unsigned major = 0, minor = 0, build = 0;
+    const int n = swscanf(text.c_str(), L"%u.%u.%u", &major, &minor, &build);
+    if (n >= 2) {
+        version.major = major;
+        version.minor = minor;
+        version.build = n == 3 ? build : 0;
+    }
+    return version;
+}
+
+// The folders a Windows system drive has, so that special folders and the temporary folder exist.
+void LayOutSystemDrive(const std::string& folder, const std::wstring& user)
+{
+    const std::string userDir = folder + "/Users/" + ToUtf8(user);
+    for (const std::string& sub : {folder + "/Windows/System32", folder + "/Windows/SysWOW64", folder + "/Windows/Temp",
+                                   folder + "/Program Files", folder + "/Program Files (x86)",
+                                   folder + "/Program Files/Common Files", folder + "/Program Files (x86)/Common Files",
+                                   folder + "/ProgramData", folder + "/Users/Public/Desktop",
+                                   userDir + "/AppData/Local/Temp", userDir + "/AppData/Roaming", userDir + "/Desktop",
+                                   userDir + "/Documents"})
+        MakeDirectories(sub);
+}
+
+std::unique_ptr<MachineDescription> Load()
+{
+    auto machine = std::make_unique<MachineDescription>();
+    machine->root = DefaultRoot();
+    MakeDirectories(machine->root);
+    const IniFile ini(machine->root + "/machine.ini");
+
+    const std::wstring m = L"Machine";
+    machine->reportedVersion = ParseVersion(ini.Get(m, L"WindowsVersion", L""), machine->reportedVersion);
+    machine->reportedVersion.servicePackMajor = static_cast<uint32_t>(ini.GetInt(m, L"ServicePack", 0));
+    machine->reportedVersion.csdVersion = ini.Get(m, L"CSDVersion", L"");
+    machine->trueVersion = ParseVersion(ini.Get(m, L"TrueVersion", L""), machine->reportedVersion);
+    machine->is64BitWindows = ini.GetInt(m, L"Is64Bit", 1) != 0;
+    if (auto admin = ini.Get(m, L"Administrator"); admin && !admin->empty())
+        machine->administrator = ini.GetInt(m, L"Administrator", 0) != 0;
+    machine->screenHeight = static_cast<int>(ini.GetInt(m, L"ScreenHeight", 1080));
+    machine->userName = ini.Get(m, L"UserName", machine->userName);
+    machine->computerName = ini.Get(m, L"ComputerName", machine->computerName);
+    if (auto reg = ini.Get(m, L"RegistryImport"); reg && !reg->empty())
+        machine->registryImport = Absolute(machine->root, ToUtf8(*reg));
+
+    for (const auto& section : ini.Sections()) {
+        const std::wstring upper = UpperCase(section);
+        if (upper.size() == 7 && upper.compare(0, 6, L"DRIVE ") == 0 && upper[6] >= L'A' && upper[6] <= L'Z') {
+            DriveInfo drive;
+            drive.letter = upper[6];
+            drive.folder = Absolute(machine->root, ToUtf8(ini.Get(section, L"Folder", L"")));
+            if (drive.folder.empty())
+                drive.folder = machine->root + "/drive_" + static_cast<char>(std::tolower(static_cast<char>(drive.letter)));
+            drive.type = static_cast<unsigned>(ini.GetInt(section, L"Type", 3));
+            drive.busType = static_cast<unsigned>(ini.GetInt(section, L"Bus", 11));
+            drive.disk = static_cast<int>(ini.GetInt(section, L"Disk", 0));
+            drive.label = ini.Get(section, L"Label", L"");
+            drive.fileSystem = ini.Get(section, L"FileSystem", L"NTFS");
+            drive.volumeGuid = ini.Get(section, L"Guid", L"");
+            drive.serial = static_cast<uint32_t>(ini.GetInt(section, L"Serial", 0x1000 + drive.letter));
+            drive.readOnly = ini.GetInt(section, L"ReadOnly", 0) != 0;
+            if (ini.Get(section, L"TotalBytes"))
+                drive.totalBytes = static_cast<uint64_t>(ini.GetInt(section, L"TotalBytes", 0));
+            if (ini.Get(section, L"FreeBytes"))
+                drive.freeBytes = static_cast<uint64_t>(ini.GetInt(section, L"FreeBytes", 0));
+            machine->drives.push_back(std::move(drive));
+        } else if (upper.compare(0, 5, L"DISK ") == 0) {
+            DiskInfo disk;
+            disk.number = static_cast<int>(std::wcstol(section.c_str() + 5, nullptr, 10));
+            disk.busType = static_cast<unsigned>(ini.GetInt(section, L"Bus", 11));
+            disk.vendor = ini.Get(section, L"Vendor", L"");
+            disk.product = ini.Get(section, L"Product", L"");
+            disk.sizeBytes = static_cast<uint64_t>(ini.GetInt(section, L"Size", 0));
+            disk.readOnly = ini.GetInt(section, L"ReadOnly", 0) != 0;
+            machine->disks.push_back(std::move(disk));
+        }
+    }
+    if (!machine->Drive(L'C')) {
+        DriveInfo system;
+        system.folder = machine->root + "/drive_c";
+        system.label = L"System";
+        system.serial = 0x1000 + L'C';
+        machine->drives.push_back(std::move(system));
+    }
+    if (machine->disks.empty()) {
+        DiskInfo disk;
+        disk.vendor = L"QUARNEL";
+        disk.product = L"Virtual Disk";
+        machine->disks.push_back(std::move(disk));
+    }
+    std::sort(machine->drives.begin(), machine->drives.end(),
+              [](const DriveInfo& a, const DriveInfo& b) { return a.letter < b.letter; });
+    for (const auto& drive : machine->drives)
+        MakeDirectories(drive.folder);
+    LayOutSystemDrive(machine->Drive(L'C')->folder, machine->userName);
+    return machine;
+}
+
+// Finds each missing component of a host path ignoring case.
+std::string MatchCase(const std::string& path)
+{
+    if (path.empty() || PathExistsOnHost(path))
+        return path;
+    std::string result;
+    size_t pos = path.front() == '/' ? 1 : 0;
+    if (pos == 1)
+        result = "";
+    bool matching = true;
+    while (pos <= path.size()) {
+        size_t next = path.find('/', pos);
+        if (next == std::string::npos)
+            next = path.size();
+        const std::string component = path.substr(pos, next - pos);
+        const std::string parent = result.empty() ? (path.front() == '/' ? "/" : ".") : result;
+        std::string chosen = component;
+        if (matching && !component.empty() && component != "." && component != ".." &&
+            !PathExistsOnHost(parent + "/" + component)) {
+            matching = false;
+            const std::wstring wanted = FromUtf8(component);
+            if (DIR* dir = opendir(parent.c_str())) {
+                while (dirent* entry = readdir(dir)) {
+                    if (EqualsIgnoringCase(FromUtf8(entry->d_name), wanted)) {
+                        chosen = entry->d_name;
+                        matching = true;
+                        break;
+                    }
+                }
+                closedir(dir);
+            }
+        }
+        if (path.front() == '/' || !result.empty())
+            result += "/";
+        result += chosen;
+        if (next == path.size())
+            break;
+        pos = next + 1;
+    }
+    return result;
+}
+
+} // namespace
+
+const DriveInfo* MachineDescription::Drive(wchar_t letter) const
+{
+    const wchar_t upper = (letter >= L'a' && letter <= L'z') ? static_cast<wchar_t>(letter - 32) : letter;
+    for (const auto& drive : drives)
+        if (drive.letter == upper)
+            return &drive;
+    return nullptr;
+}
+
+const DiskInfo* MachineDescription::Disk(int number) const
+{
+    for (const auto& disk : disks)
+        if (disk.number == number)
+            return &disk;
+    return nullptr;
+}
+
+const MachineDescription& Machine()
+{
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (g_generations.empty())
+        g_generations.push_back(Load());
+    return *g_generations.back();
+}
+
+void ReloadMachine()
+{
+    std::lock_guard<std::mutex> lock(g_mutex);
+    g_generations.push_back(Load());
+}
+
+std::string MachinePath(const std::string& relative)
+{
+    const std::string path = Machine().root + "/" + relative;
+    MakeDirectories(path);
+    return path;
+}
+
+std::string MachineIniPath() { return Machine().root + "/machine.ini"; }
+
+std::string HostPath(const std::wstring& windowsPath)
+{
+    std::wstring path = windowsPath;
+    if (path.compare(0, 4, L"\\\\?\\") == 0 || path.compare(0, 4, L"\\\\.\\") == 0)
+        path.erase(0, 4);
+    if (path.empty())
+        return {};
+    std::string host;
+    if (path.size() >= 2 && path[1] == L':' && std::iswalpha(static_cast<wint_t>(path[0]))) {
+        const DriveInfo* drive = Machine().Drive(path[0]);
+        if (!drive)
+            return {};
+        std::wstring rest = path.substr(2);
+        std::replace(rest.begin(), rest.end(), L'\\', L'/');
+        while (!rest.empty() && rest.front() == L'/')
+            rest.erase(0, 1);
+        host = drive->folder + (rest.empty() ? "" : "/" + ToUtf8(rest));
+    } else {
+        std::replace(path.begin(), path.end(), L'\\', L'/');
+        host = ToUtf8(path);
+    }
+    while (host.size() > 1 && host.back() == '/')
+        host.pop_back();
+    return MatchCase(host);
+}
+
+std::string HostPath(const std::string& windowsPathUtf8) { return HostPath(FromUtf8(windowsPathUtf8)); }
+
+std::wstring WindowsPath(const std::string& hostPath)
+{
+    const DriveInfo* best = nullptr;
+    for (const auto& drive : Machine().drives) {
+        const std::string& folder = drive.folder;
+        if (hostPath.compare(0, folder.size(), folder) == 0 &&
+            (hostPath.size() == folder.size() || hostPath[folder.size()] == '/') &&
+            (!best || folder.size() > best->folder.size()))
+            best = &drive;
+    }
+    std::wstring result;
+    if (best) {
+        result = std::wstring(1, best->letter) + L":" + FromUtf8(hostPath.substr(best->folder.size()));
+        if (result.size() == 2)
+            result += L"\\";
+    } else {
+        result = FromUtf8(hostPath);
+    }
+    std::replace(result.begin(), result.end(), L'/', L'\\');
+    return result;
+}
+
+std::string ProgramFolder()
+{
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (!g_programFolder.empty())
+        return g_programFolder;
+    if (const char* env = std::getenv("QUARNEL_PROGRAM_FOLDER"); env && *env)
+        return env;
+    char buffer[4096];
+    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
+    if (n <= 0)
+        return ".";
+    std::string exe(buffer, static_cast<size_t>(n));
+    return exe.substr(0, exe.rfind('/'));
+}
+
+void SetProgramFolder(const std::string& hostFolder)
+{
+    std::lock_guard<std::mutex> lock(g_mutex);
+    g_programFolder = hostFolder;
+}
+
+} // namespace platform

@@ -1,0 +1,93 @@
+// The Windows machine this layer stands in for: one folder on the host (the machine root) holding
+// machine.ini (drives, disks, version, user), the drives' folders, registry.db and run/.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+struct DriveInfo {
+    wchar_t letter = L'C';          // upper case
+    std::string folder;             // host folder (absolute)
+    unsigned type = 3;              // DRIVE_FIXED; 2 removable, 4 remote, 5 cd-rom, 6 ram disk
+    unsigned busType = 11;          // STORAGE_BUS_TYPE: 7 USB, 11 SATA, 17 NVMe, ...
+    int disk = 0;                   // physical disk number, -1 when none
+    std::wstring label;
+    std::wstring fileSystem = L"NTFS";
+    std::wstring volumeGuid;        // "\\?\Volume{...}\"
+    uint32_t serial = 0;
+    bool readOnly = false;
+    std::optional<uint64_t> totalBytes; // reported sizes; the host's when unset
+    std::optional<uint64_t> freeBytes;
+};
+
+struct DiskInfo {
+    int number = 0;
+    unsigned busType = 11;
+    std::wstring vendor;
+    std::wstring product;
+    uint64_t sizeBytes = 0;
+    bool readOnly = false;
+};
+
+struct WindowsVersion {
+    uint32_t major = 10;
+    uint32_t minor = 0;
+    uint32_t build = 19045;
+    uint32_t servicePackMajor = 0;
+    std::wstring csdVersion;
+};
+
+struct MachineDescription {
+    std::string root;                           // the machine root (host, absolute)
+    std::vector<DriveInfo> drives;              // sorted by letter
+    std::vector<DiskInfo> disks;
+    WindowsVersion reportedVersion;             // what GetVersionExW answers
+    WindowsVersion trueVersion;                 // what RtlGetNtVersionNumbers answers
+    bool is64BitWindows = true;
+    std::optional<bool> administrator;          // unset: effective user id 0
+    int screenHeight = 1080;
+    std::wstring userName = L"Owner";
+    std::wstring computerName = L"DESKTOP-QUARNEL";
+    std::string registryImport;                 // a .reg text file imported when the registry is made
+
+    const DriveInfo* Drive(wchar_t letter) const;
+    const DiskInfo* Disk(int number) const;
+};
+
+// The machine of this process: read from machine.ini of the machine root on first use
+// (QUARNEL_MACHINE, else $XDG_DATA_HOME/orvane/machine or ~/.local/share/orvane/machine; made with
+// defaults when missing). Safe to call from any thread.
+const MachineDescription& Machine();
+
+// Forgets the cached description so that the next Machine() reads machine.ini again (tests that
+// change the machine, or point QUARNEL_MACHINE elsewhere, call it).
+void ReloadMachine();
+
+// A folder of the machine root (created when missing): "run", "drive_c", ...
+std::string MachinePath(const std::string& relative);
+
+// The machine.ini of the root, for the layer's own settings of areas outside the description.
+std::string MachineIniPath();
+
+// Host path of a Windows path: "C:\a\b" through the drive map, "\\?\C:\a" likewise, a host path
+// ("/x" or "\x" written with backslashes) as it stands with slashes, a relative path against the
+// current folder. A component that does not exist with that exact case is matched ignoring case,
+// as Windows' file systems do. Empty when the drive letter is not on the machine.
+std::string HostPath(const std::wstring& windowsPath);
+std::string HostPath(const std::string& windowsPathUtf8);
+
+// Windows path of a host path: the drive whose folder holds it, else the host path written with
+// backslashes (still a rooted path that HostPath turns back).
+std::wstring WindowsPath(const std::string& hostPath);
+
+// The program folder: the running executable's folder, unless QUARNEL_PROGRAM_FOLDER names
+// another or SetProgramFolder was called (tests that act as the program use either).
+std::string ProgramFolder();
+void SetProgramFolder(const std::string& hostFolder);
+
+} // namespace platform

@@ -1,0 +1,25 @@
+// Conversions between the host's wide text (UTF-32 wchar_t), UTF-8 and Windows' UTF-16LE.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+std::string ToUtf8(const std::wstring& text);
+std::string ToUtf8(const wchar_t* text);
+std::wstring FromUtf8(const std::string& text);
+std::wstring FromUtf8(const char* text);
+
+// Windows' wide format as it reaches files, registry data and the wire.
+std::u16string ToUtf16(const std::wstring& text);
+std::wstring FromUtf16(const std::u16string& text);
+std::string ToUtf16LEBytes(const std::wstring& text);
+std::wstring FromUtf16LEBytes(const void* data, size_t bytes);
+
+// Windows' case-insensitive comparison (ordinal, upper-cased) used for names of keys, files and
+// INI sections.
+std::wstring UpperCase(const std::wstring& text);
+bool EqualsIgnoringCase(const std::wstring& a, const std::wstring& b);
+int CompareIgnoringCase(const std::wstring& a, const std::wstring& b);
+
+} // namespace platform

@@ -1,0 +1,7 @@
+// The one header system code includes in place of the Windows SDK's: the subset of the Windows API
+// that the system calls, with Windows' names, argument lists, return conventions and constants.
+#pragma once
+
+#include "platform/win/Types.h"
+#include "platform/win/Errors.h"
+#include "platform/win/Handles.h"

@@ -1,0 +1,79 @@
+// Windows' error numbers and the thread's last-error value.
+#pragma once
+
+#include "platform/win/Types.h"
+
+#define ERROR_SUCCESS 0L
+#define NO_ERROR 0L
+#define ERROR_INVALID_FUNCTION 1L
+#define ERROR_FILE_NOT_FOUND 2L
+#define ERROR_PATH_NOT_FOUND 3L
+#define ERROR_TOO_MANY_OPEN_FILES 4L
+#define ERROR_ACCESS_DENIED 5L
+#define ERROR_INVALID_HANDLE 6L
+#define ERROR_NOT_ENOUGH_MEMORY 8L
+#define ERROR_INVALID_DATA 13L
+#define ERROR_OUTOFMEMORY 14L
+#define ERROR_INVALID_DRIVE 15L
+#define ERROR_NO_MORE_FILES 18L
+#define ERROR_WRITE_PROTECT 19L
+#define ERROR_NOT_READY 21L
+#define ERROR_SHARING_VIOLATION 32L
+#define ERROR_LOCK_VIOLATION 33L
+#define ERROR_HANDLE_EOF 38L
+#define ERROR_HANDLE_DISK_FULL 39L
+#define ERROR_NOT_SUPPORTED 50L
+#define ERROR_FILE_EXISTS 80L
+#define ERROR_INVALID_PARAMETER 87L
+#define ERROR_BROKEN_PIPE 109L
+#define ERROR_DISK_FULL 112L
+#define ERROR_INSUFFICIENT_BUFFER 122L
+#define ERROR_INVALID_NAME 123L
+#define ERROR_MOD_NOT_FOUND 126L
+#define ERROR_PROC_NOT_FOUND 127L
+#define ERROR_DIR_NOT_EMPTY 145L
+#define ERROR_BAD_PATHNAME 161L
+#define ERROR_ALREADY_EXISTS 183L
+#define ERROR_FILENAME_EXCED_RANGE 206L
+#define ERROR_BAD_EXE_FORMAT 193L
+#define ERROR_ENVVAR_NOT_FOUND 203L
+#define ERROR_NO_DATA 232L
+#define ERROR_MORE_DATA 234L
+#define ERROR_WAIT_TIMEOUT 258L
+#define ERROR_NO_MORE_ITEMS 259L
+#define ERROR_DIRECTORY 267L
+#define ERROR_NOT_OWNER 288L
+#define ERROR_PARTIAL_COPY 299L
+#define ERROR_OPERATION_ABORTED 995L
+#define ERROR_IO_PENDING 997L
+#define ERROR_NOACCESS 998L
+#define ERROR_CANTOPEN 1011L
+#define ERROR_CANTREAD 1012L
+#define ERROR_CANTWRITE 1013L
+#define ERROR_KEY_DELETED 1018L
+#define ERROR_SERVICE_DOES_NOT_EXIST 1060L
+#define ERROR_CANCELLED 1223L
+#define ERROR_PRIVILEGE_NOT_HELD 1314L
+#define ERROR_INVALID_PARAMETER_VALUE ERROR_INVALID_PARAMETER
+#define ERROR_TIMEOUT 1460L
+
+#define E_FAIL (static_cast<HRESULT>(0x80004005L))
+#define E_INVALIDARG (static_cast<HRESULT>(0x80070057L))
+#define E_OUTOFMEMORY (static_cast<HRESULT>(0x8007000EL))
+#define E_NOTIMPL (static_cast<HRESULT>(0x80004001L))
+#define HRESULT_FROM_WIN32(x) \
+    (static_cast<HRESULT>(x) <= 0 ? static_cast<HRESULT>(x) \
+                                  : static_cast<HRESULT>(((x) & 0x0000FFFF) | (7 << 16) | 0x80000000))
+
+DWORD GetLastError();
+void SetLastError(DWORD error);
+
+namespace platform {
+
+// Windows' error number for a host errno value.
+DWORD ErrorFromErrno(int err);
+
+// Sets the thread's last error from errno and returns it.
+DWORD SetLastErrorFromErrno();
+
+} // namespace platform

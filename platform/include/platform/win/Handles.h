@@ -1,0 +1,29 @@
+// Kernel handles: every HANDLE the layer hands out points at a KernelObject.
+#pragma once
+
+#include "platform/win/Types.h"
+
+#define WAIT_OBJECT_0 0x00000000u
+#define WAIT_ABANDONED 0x00000080u
+#define WAIT_TIMEOUT 0x00000102u
+#define WAIT_FAILED 0xFFFFFFFFu
+#define MAXIMUM_WAIT_OBJECTS 64
+
+BOOL CloseHandle(HANDLE handle);
+
+namespace platform {
+
+// Base of the layer's handle objects. Waitable kinds override Wait.
+class KernelObject {
+public:
+    virtual ~KernelObject() = default;
+    // Waits up to timeoutMs (INFINITE for no limit); returns WAIT_OBJECT_0, WAIT_ABANDONED,
+    // WAIT_TIMEOUT or WAIT_FAILED (with the last error set).
+    virtual DWORD Wait(DWORD timeoutMs);
+};
+
+// The object behind a handle, or null for null, INVALID_HANDLE_VALUE and pseudo handles.
+KernelObject* ObjectOf(HANDLE handle);
+HANDLE HandleOf(KernelObject* object);
+
+} // namespace platform

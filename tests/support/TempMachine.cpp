@@ -1,0 +1,79 @@
+#include "support/TempMachine.h"
+
+#include "platform/Machine.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+namespace testing_support {
+
+TempMachine::TempMachine()
+{
+    std::string pattern = (fs::temp_directory_path() / "quarnel-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot make a temporary machine root");
+    root_ = pattern;
+    if (const char* previous = std::getenv("QUARNEL_MACHINE")) {
+        previousRoot_ = previous;
+        hadPrevious_ = true;
+    }
+    setenv("QUARNEL_MACHINE", root_.c_str(), 1);
+    setenv("TMPDIR", (root_ + "/host-tmp").c_str(), 1);
+    fs::create_directories(root_ + "/host-tmp");
+    platform::ReloadMachine();
+}
+
+TempMachine::~TempMachine()
+{
+    if (hadPrevious_)
+        setenv("QUARNEL_MACHINE", previousRoot_.c_str(), 1);
+    else
+        unsetenv("QUARNEL_MACHINE");
+    platform::ReloadMachine();
+    std::error_code ignored;
+    fs::remove_all(root_, ignored);
+}
+
+void TempMachine::WriteMachineIni(const std::string& text) const
+{
+    WriteFile("machine.ini", text);
+    platform::ReloadMachine();
+}
+
+std::string TempMachine::WriteFile(const std::string& relative, const std::string& content) const
+{
+    const fs::path path = fs::path(root_) / relative;
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << content;
+    return path.string();
+}
+
+std::string TempMachine::UseProgramFolder(const std::string& name) const
+{
+    const std::string folder = root_ + "/" + name;
+    fs::create_directories(folder);
+    platform::SetProgramFolder(folder);
+    setenv("QUARNEL_PROGRAM_FOLDER", folder.c_str(), 1);
+    return folder;
+}
+
+std::string BuildProgramFolder()
+{
+    const char* bin = std::getenv("QUARNEL_TEST_BIN");
+    return bin ? bin : "";
+}
+
+std::string ReadFile(const std::string& hostPath)
+{
+    std::ifstream in(hostPath, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+} // namespace testing_support

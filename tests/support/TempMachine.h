@@ -1,0 +1,39 @@
+// A machine root of the test's own in a temporary folder, removed again at the end.
+#pragma once
+
+#include <string>
+
+namespace testing_support {
+
+class TempMachine {
+public:
+    // Makes the folder, points QUARNEL_MACHINE at it and reloads the layer's machine.
+    TempMachine();
+    ~TempMachine();
+    TempMachine(const TempMachine&) = delete;
+    TempMachine& operator=(const TempMachine&) = delete;
+
+    const std::string& Root() const { return root_; }
+
+    // Replaces machine.ini with this text and reloads the machine.
+    void WriteMachineIni(const std::string& text) const;
+
+    // Writes a file below the root (folders made as needed) and returns its host path.
+    std::string WriteFile(const std::string& relative, const std::string& content) const;
+
+    // A fresh program folder below the root, made the layer's program folder.
+    std::string UseProgramFolder(const std::string& name = "program") const;
+
+private:
+    std::string root_;
+    std::string previousRoot_;
+    bool hadPrevious_ = false;
+};
+
+// The build's program folder (build/bin), where the deliverables and stand-ins are.
+std::string BuildProgramFolder();
+
+// The whole content of a host file ("" when missing).
+std::string ReadFile(const std::string& hostPath);
+
+} // namespace testing_support

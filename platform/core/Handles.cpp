@@ -24,6 +24,26 @@ DWORD KernelObject::Wait(DWORD)
     return WAIT_FAILED;
 }
 
+bool KernelObject::Read(void*, DWORD, DWORD& done)
+{
+    done = 0;
+    SetLastError(ERROR_INVALID_HANDLE);
+    return false;
+}
+
+bool KernelObject::Write(const void*, DWORD, DWORD& done)
+{
+    done = 0;
+    SetLastError(ERROR_INVALID_HANDLE);
+    return false;
+}
+
+bool KernelObject::Flush()
+{
+    SetLastError(ERROR_INVALID_HANDLE);
+    return false;
+}
+
 HANDLE HandleOf(KernelObject* object)
 {
     std::lock_guard<std::mutex> lock(g_mutex);
@@ -55,4 +75,56 @@ BOOL CloseHandle(HANDLE handle)
     }
     delete object;
     return TRUE;
+}
+
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds)
+{
+    platform::KernelObject* object = platform::ObjectOf(handle);
+    if (!object) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return WAIT_FAILED;
+    }
+    return object->Wait(milliseconds);
+}
+
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead, LPOVERLAPPED)
+{
+    DWORD done = 0;
+    platform::KernelObject* object = platform::ObjectOf(file);
+    bool ok = false;
+    if (!object)
+        SetLastError(ERROR_INVALID_HANDLE);
+    else if (!buffer && bytesToRead)
+        SetLastError(ERROR_INVALID_PARAMETER);
+    else
+        ok = object->Read(buffer, bytesToRead, done);
+    if (bytesRead)
+        *bytesRead = done;
+    return ok ? TRUE : FALSE;
+}
+
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWritten, LPOVERLAPPED)
+{
+    DWORD done = 0;
+    platform::KernelObject* object = platform::ObjectOf(file);
+    bool ok = false;
+    if (!object)
+        SetLastError(ERROR_INVALID_HANDLE);
+    else if (!buffer && bytesToWrite)
+        SetLastError(ERROR_INVALID_PARAMETER);
+    else
+        ok = object->Write(buffer, bytesToWrite, done);
+    if (bytesWritten)
+        *bytesWritten = done;
+    return ok ? TRUE : FALSE;
+}
+
+BOOL FlushFileBuffers(HANDLE file)
+{
+    platform::KernelObject* object = platform::ObjectOf(file);
+    if (!object) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    return object->Flush() ? TRUE : FALSE;
 }

@@ -9,7 +9,14 @@
 #define WAIT_FAILED 0xFFFFFFFFu
 #define MAXIMUM_WAIT_OBJECTS 64
 
+typedef struct _OVERLAPPED OVERLAPPED, *LPOVERLAPPED;
+
 BOOL CloseHandle(HANDLE handle);
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
+// Reads and writes files and pipes alike; overlapped I/O is not supported (pass null).
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead, LPOVERLAPPED overlapped);
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWritten, LPOVERLAPPED overlapped);
+BOOL FlushFileBuffers(HANDLE file);
 
 namespace platform {
 
@@ -20,6 +27,11 @@ public:
     // Waits up to timeoutMs (INFINITE for no limit); returns WAIT_OBJECT_0, WAIT_ABANDONED,
     // WAIT_TIMEOUT or WAIT_FAILED (with the last error set).
     virtual DWORD Wait(DWORD timeoutMs);
+    // Byte streams (files, pipes) override these; they set the last error and return false on
+    // failure. The base refuses with ERROR_INVALID_HANDLE.
+    virtual bool Read(void* buffer, DWORD size, DWORD& done);
+    virtual bool Write(const void* buffer, DWORD size, DWORD& done);
+    virtual bool Flush();
 };
 
 // The object behind a handle, or null for null, INVALID_HANDLE_VALUE and pseudo handles.

@@ -5,3 +5,4 @@
 #include "platform/win/Types.h"
 #include "platform/win/Errors.h"
 #include "platform/win/Handles.h"
+#include "platform/win/Strings.h"

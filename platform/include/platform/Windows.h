@@ -6,3 +6,5 @@
 #include "platform/win/Errors.h"
 #include "platform/win/Handles.h"
 #include "platform/win/Strings.h"
+#include "platform/win/ShellFolders.h"
+#include "platform/win/Environment.h"

@@ -2,6 +2,7 @@
 
 #include "platform/IniFile.h"
 #include "platform/Text.h"
+#include "platform/win/SystemInfo.h"
 
 #include <algorithm>
 #include <cctype>
@@ -252,6 +253,7 @@ std::string HostPath(const std::wstring& windowsPath)
         path.erase(0, 4);
     if (path.empty())
         return {};
+    RedirectSystemFolder(path);
     std::string host;
     if (path.size() >= 2 && path[1] == L':' && std::iswalpha(static_cast<wint_t>(path[0]))) {
         const DriveInfo* drive = Machine().Drive(path[0]);

@@ -8,3 +8,4 @@
 #include "platform/win/Strings.h"
 #include "platform/win/ShellFolders.h"
 #include "platform/win/Environment.h"
+#include "platform/win/SystemInfo.h"

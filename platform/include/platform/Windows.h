@@ -9,3 +9,5 @@
 #include "platform/win/ShellFolders.h"
 #include "platform/win/Environment.h"
 #include "platform/win/SystemInfo.h"
+#include "platform/win/Files.h"
+#include "platform/win/Volumes.h"

@@ -1,0 +1,168 @@
+// CreateFileW: the dispositions and their errors as Windows sets them.
+#include "DeviceObject.h"
+#include "Drives.h"
+#include "FileObject.h"
+#include "FilePaths.h"
+#include "FileStatus.h"
+
+#include "platform/Text.h"
+#include "platform/win/Errors.h"
+#include "platform/win/Files.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform::files {
+
+namespace {
+
+struct Request {
+    std::string path;
+    DWORD access;
+    DWORD share;
+    DWORD disposition;
+    DWORD flags;
+
+    bool Truncates() const { return disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING; }
+    bool DeletesOnClose() const { return flags & FILE_FLAG_DELETE_ON_CLOSE; }
+    // Changes the file's data, which a read-only file refuses.
+    bool ChangesData() const { return (access & kWriteRights) || Truncates() || DeletesOnClose(); }
+    // Changes anything on the drive, which a write-protected drive refuses.
+    bool ChangesDrive() const { return ChangesData() || (access & (FILE_WRITE_ATTRIBUTES | FILE_WRITE_EA | DELETE)); }
+    // The attributes a new (or replaced) file gets: those asked for, and archive.
+    DWORD NewAttributes() const { return (flags & kSettableAttributes) | FILE_ATTRIBUTE_ARCHIVE; }
+
+    int OpenFlags(bool creating) const
+    {
+        const bool reads = access & kReadRights;
+        const bool writes = (access & kWriteRights) || Truncates();
+        int openFlags = O_CLOEXEC;
+        if (reads && writes)
+            openFlags |= O_RDWR;
+        else if (writes)
+            openFlags |= O_WRONLY;
+        else if (!reads && !creating && !(access & FILE_WRITE_ATTRIBUTES))
+            openFlags |= O_PATH;
+        if ((access & FILE_APPEND_DATA) && !(access & (FILE_WRITE_DATA | GENERIC_WRITE | GENERIC_ALL)))
+            openFlags |= O_APPEND;
+        return openFlags;
+    }
+};
+
+HANDLE InvalidFromErrno(const std::string& path)
+{
+    FailFromErrno(path);
+    return INVALID_HANDLE_VALUE;
+}
+
+// Makes the handle once the descriptor is open: sharing, attributes of a new or replaced file,
+// truncation, and the last error Windows leaves behind.
+HANDLE Finish(int fd, const Request& request, bool existed)
+{
+    FileStatus status;
+    if (!StatusOfDescriptor(fd, request.path, status)) {
+        const int err = errno;
+        close(fd);
+        errno = err;
+        return InvalidFromErrno(request.path);
+    }
+    auto* file = new FileObject(fd, request.path, request.access, request.share, status.device, status.inode);
+    if (!file->JoinOpenFiles()) {
+        delete file;
+        return InvalidHandle(ERROR_SHARING_VIOLATION);
+    }
+    const bool replaces = !existed || request.disposition == CREATE_ALWAYS;
+    if ((replaces && !ApplyAttributes(request.path, request.NewAttributes())) ||
+        (existed && request.Truncates() && ftruncate(fd, 0) != 0)) {
+        const DWORD error = ErrorFromErrno(errno);
+        if (!existed)
+            file->DeleteOnClose();
+        delete file;
+        return InvalidHandle(error);
+    }
+    if (request.DeletesOnClose())
+        file->DeleteOnClose();
+    const bool reportsExisting =
+        existed && (request.disposition == CREATE_ALWAYS || request.disposition == OPEN_ALWAYS);
+    SetLastError(reportsExisting ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
+    return HandleOf(file);
+}
+
+HANDLE OpenExisting(const Request& request, const struct stat& st)
+{
+    if (request.disposition == CREATE_NEW)
+        return InvalidHandle(ERROR_FILE_EXISTS);
+    const bool folder = S_ISDIR(st.st_mode);
+    if (folder && (!(request.flags & FILE_FLAG_BACKUP_SEMANTICS) || request.Truncates()))
+        return InvalidHandle(ERROR_ACCESS_DENIED);
+    if (request.ChangesDrive() && RefuseWhenWriteProtected(request.path))
+        return INVALID_HANDLE_VALUE;
+    const int fd = open(request.path.c_str(), folder ? O_RDONLY | O_DIRECTORY | O_CLOEXEC : request.OpenFlags(false));
+    if (fd < 0)
+        return InvalidFromErrno(request.path);
+    FileStatus status;
+    if (!StatusOfDescriptor(fd, request.path, status)) {
+        close(fd);
+        return InvalidFromErrno(request.path);
+    }
+    const DWORD wantedHidden = request.flags & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    const DWORD hidden = status.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    const bool readOnly = status.attributes & FILE_ATTRIBUTE_READONLY;
+    if ((request.ChangesData() && readOnly && !folder) ||
+        (request.disposition == CREATE_ALWAYS && (hidden & ~wantedHidden))) {
+        close(fd);
+        return InvalidHandle(ERROR_ACCESS_DENIED);
+    }
+    return Finish(fd, request, true);
+}
+
+HANDLE CreateNew(const Request& request)
+{
+    if (request.disposition == OPEN_EXISTING || request.disposition == TRUNCATE_EXISTING) {
+        errno = ENOENT;
+        return InvalidFromErrno(request.path);
+    }
+    if (RefuseWhenWriteProtected(request.path))
+        return INVALID_HANDLE_VALUE;
+    const int fd = open(request.path.c_str(), request.OpenFlags(true) | O_CREAT | O_EXCL, 0666);
+    if (fd < 0)
+        return errno == EEXIST ? InvalidHandle(ERROR_FILE_EXISTS) : InvalidFromErrno(request.path);
+    return Finish(fd, request, false);
+}
+
+} // namespace
+
+} // namespace platform::files
+
+HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSECURITY_ATTRIBUTES, DWORD creationDisposition,
+                   DWORD flagsAndAttributes, HANDLE)
+{
+    using namespace platform::files;
+    if (fileName)
+        if (const auto device = DeviceObject::Open(fileName))
+            return *device;
+    if (creationDisposition < CREATE_NEW || creationDisposition > TRUNCATE_EXISTING ||
+        (creationDisposition == TRUNCATE_EXISTING && !(desiredAccess & kWriteRights)))
+        return InvalidHandle(ERROR_INVALID_PARAMETER);
+    Request request{ResolvePath(fileName), desiredAccess, shareMode, creationDisposition, flagsAndAttributes};
+    if (request.path.empty())
+        return INVALID_HANDLE_VALUE;
+    if (request.DeletesOnClose())
+        request.access |= DELETE;
+    struct stat st {};
+    if (stat(request.path.c_str(), &st) == 0)
+        return OpenExisting(request, st);
+    if (errno != ENOENT)
+        return InvalidFromErrno(request.path);
+    return CreateNew(request);
+}
+
+HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
+                   DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile)
+{
+    const std::wstring name = fileName ? platform::FromUtf8(fileName) : std::wstring();
+    return CreateFileW(fileName ? name.c_str() : nullptr, desiredAccess, shareMode, security, creationDisposition,
+                       flagsAndAttributes, templateFile);
+}

@@ -1,0 +1,36 @@
+// Where Windows' own attribute bits of a file are kept: the extended attribute "user.DOSATTRIB"
+// ("0x" and the bits in hexadecimal), or, on host file systems without user extended attributes,
+// a file per host file in the machine root's "dosattrib" folder, named by device and inode.
+#pragma once
+
+#include "platform/win/Types.h"
+
+#include <optional>
+#include <string>
+#include <sys/types.h>
+
+namespace platform::files {
+
+class DosAttributeStore {
+public:
+    // The identity of a host file, for the store beside it.
+    struct FileId {
+        dev_t device = 0;
+        ino_t inode = 0;
+    };
+
+    // The bits kept for the file, or nothing when none are kept (or the kept value is damaged).
+    static std::optional<DWORD> Read(const std::string& hostPath, FileId id);
+    // Keeps the bits; false with errno set when they cannot be kept.
+    static bool Write(const std::string& hostPath, FileId id, DWORD bits);
+    // Drops the kept bits, so that the file's mode speaks again.
+    static void Remove(const std::string& hostPath, FileId id);
+    // Drops what the store beside the files keeps for a file that is going away.
+    static void Forget(FileId id);
+
+    // Keeps every value beside the files, as on a host file system without extended attributes
+    // (for tests of that case on hosts that have them).
+    static void UseStoreBesideFiles(bool only);
+};
+
+} // namespace platform::files

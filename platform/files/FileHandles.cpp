@@ -1,0 +1,229 @@
+// Operations on open file handles: position, end, size, times and identity.
+#include "Drives.h"
+#include "FileObject.h"
+#include "FilePaths.h"
+#include "FileStatus.h"
+
+#include "platform/win/Errors.h"
+#include "platform/win/Files.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform::files {
+
+namespace {
+
+constexpr int64_t kNoLimit = std::numeric_limits<int64_t>::max();
+
+// Moves the file pointer; a position beyond limit is refused before anything moves.
+bool Seek(HANDLE handle, int64_t distance, DWORD method, int64_t limit, int64_t& position)
+{
+    FileObject* file = FileObject::FromHandle(handle);
+    if (!file)
+        return false;
+    const int fd = file->Descriptor();
+    int64_t base = 0;
+    if (method == FILE_CURRENT) {
+        base = lseek(fd, 0, SEEK_CUR);
+    } else if (method == FILE_END) {
+        struct stat st {};
+        base = fstat(fd, &st) == 0 ? st.st_size : -1;
+    } else if (method != FILE_BEGIN) {
+        return Fail(ERROR_INVALID_PARAMETER);
+    }
+    if (base < 0) {
+        platform::SetLastErrorFromErrno();
+        return false;
+    }
+    if (distance > 0 && base > kNoLimit - distance)
+        return Fail(ERROR_INVALID_PARAMETER);
+    const int64_t target = base + distance;
+    if (target < 0)
+        return Fail(ERROR_NEGATIVE_SEEK);
+    if (target > limit)
+        return Fail(ERROR_INVALID_PARAMETER);
+    if (lseek(fd, target, SEEK_SET) < 0) {
+        platform::SetLastErrorFromErrno();
+        return false;
+    }
+    position = target;
+    return true;
+}
+
+bool StatusOfHandle(HANDLE handle, FileStatus& status, FileObject** object = nullptr)
+{
+    FileObject* file = FileObject::FromHandle(handle);
+    if (!file)
+        return false;
+    if (object)
+        *object = file;
+    if (!StatusOfDescriptor(file->Descriptor(), file->Path(), status)) {
+        platform::SetLastErrorFromErrno();
+        return false;
+    }
+    return true;
+}
+
+void Split(uint64_t value, DWORD& low, DWORD& high)
+{
+    low = static_cast<DWORD>(value);
+    high = static_cast<DWORD>(value >> 32);
+}
+
+// Grows a file to size by reserving its space, as Windows does: a size beyond the drive's free
+// space fails with ERROR_DISK_FULL and leaves the file as it was.
+bool Grow(const FileObject& file, int64_t oldSize, int64_t size)
+{
+    DriveSizes sizes;
+    if (SizesOf(ParentFolder(file.Path()), sizes) && static_cast<uint64_t>(size - oldSize) > sizes.free)
+        return Fail(ERROR_DISK_FULL);
+    const int fd = file.Descriptor();
+    if (fallocate(fd, 0, oldSize, size - oldSize) == 0)
+        return true;
+    if (errno == EOPNOTSUPP && ftruncate(fd, size) == 0)
+        return true;
+    const int err = errno;
+    if (ftruncate(fd, oldSize) != 0) {
+        platform::SetLastErrorFromErrno();
+        return false;
+    }
+    return Fail(err == ENOSPC || err == EFBIG || err == EDQUOT ? ERROR_DISK_FULL : ErrorFromErrno(err));
+}
+
+} // namespace
+
+} // namespace platform::files
+
+using namespace platform::files;
+
+DWORD SetFilePointer(HANDLE file, LONG distanceToMove, PLONG distanceToMoveHigh, DWORD moveMethod)
+{
+    // With a high part the distance is 64 bits; without one, the low part alone is signed.
+    const uint64_t high = distanceToMoveHigh ? static_cast<uint32_t>(*distanceToMoveHigh) : 0;
+    const int64_t distance = distanceToMoveHigh
+                                 ? static_cast<int64_t>((high << 32) | static_cast<uint32_t>(distanceToMove))
+                                 : distanceToMove;
+    int64_t position = 0;
+    if (!Seek(file, distance, moveMethod, distanceToMoveHigh ? kNoLimit : 0xFFFFFFFF, position))
+        return INVALID_SET_FILE_POINTER;
+    if (distanceToMoveHigh)
+        *distanceToMoveHigh = static_cast<LONG>(position >> 32);
+    SetLastError(NO_ERROR);
+    return static_cast<DWORD>(position);
+}
+
+BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER distanceToMove, PLARGE_INTEGER newFilePointer, DWORD moveMethod)
+{
+    int64_t position = 0;
+    if (!Seek(file, distanceToMove.QuadPart, moveMethod, kNoLimit, position))
+        return FALSE;
+    if (newFilePointer)
+        newFilePointer->QuadPart = position;
+    return TRUE;
+}
+
+BOOL SetEndOfFile(HANDLE handle)
+{
+    FileObject* file = FileObject::FromHandle(handle);
+    if (!file)
+        return FALSE;
+    if (!file->CanWrite())
+        return Fail(ERROR_ACCESS_DENIED);
+    const int fd = file->Descriptor();
+    struct stat st {};
+    const off_t position = lseek(fd, 0, SEEK_CUR);
+    if (position < 0 || fstat(fd, &st) != 0) {
+        platform::SetLastErrorFromErrno();
+        return FALSE;
+    }
+    if (position > st.st_size)
+        return Grow(*file, st.st_size, position);
+    if (ftruncate(fd, position) != 0) {
+        platform::SetLastErrorFromErrno();
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER fileSize)
+{
+    FileStatus status;
+    if (!fileSize)
+        return Fail(ERROR_INVALID_PARAMETER);
+    if (!StatusOfHandle(file, status))
+        return FALSE;
+    fileSize->QuadPart = static_cast<LONGLONG>(status.size);
+    return TRUE;
+}
+
+DWORD GetFileSize(HANDLE file, LPDWORD fileSizeHigh)
+{
+    FileStatus status;
+    if (!StatusOfHandle(file, status))
+        return INVALID_FILE_SIZE;
+    DWORD low = 0, high = 0;
+    Split(status.size, low, high);
+    if (fileSizeHigh)
+        *fileSizeHigh = high;
+    SetLastError(NO_ERROR);
+    return low;
+}
+
+BOOL GetFileTime(HANDLE file, LPFILETIME creationTime, LPFILETIME lastAccessTime, LPFILETIME lastWriteTime)
+{
+    FileStatus status;
+    if (!StatusOfHandle(file, status))
+        return FALSE;
+    if (creationTime)
+        *creationTime = status.creation;
+    if (lastAccessTime)
+        *lastAccessTime = status.lastAccess;
+    if (lastWriteTime)
+        *lastWriteTime = status.lastWrite;
+    return TRUE;
+}
+
+BOOL SetFileTime(HANDLE handle, const FILETIME*, const FILETIME* lastAccessTime, const FILETIME* lastWriteTime)
+{
+    FileObject* file = FileObject::FromHandle(handle);
+    if (!file)
+        return FALSE;
+    if (!(file->Access() & (kWriteRights | FILE_WRITE_ATTRIBUTES)))
+        return Fail(ERROR_ACCESS_DENIED);
+    // A null time, or all bits set, leaves that time as it is.
+    const auto toTimespec = [](const FILETIME* time) {
+        if (!time || (time->dwLowDateTime == 0xFFFFFFFFu && time->dwHighDateTime == 0xFFFFFFFFu))
+            return timespec{0, UTIME_OMIT};
+        return FromFileTime(*time);
+    };
+    const timespec times[2] = {toTimespec(lastAccessTime), toTimespec(lastWriteTime)};
+    if (futimens(file->Descriptor(), times) != 0) {
+        platform::SetLastErrorFromErrno();
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information)
+{
+    FileStatus status;
+    FileObject* object = nullptr;
+    if (!information)
+        return Fail(ERROR_INVALID_PARAMETER);
+    if (!StatusOfHandle(file, status, &object))
+        return FALSE;
+    const platform::DriveInfo* drive = DriveOfHostPath(object->Path());
+    information->dwFileAttributes = status.attributes;
+    information->ftCreationTime = status.creation;
+    information->ftLastAccessTime = status.lastAccess;
+    information->ftLastWriteTime = status.lastWrite;
+    information->dwVolumeSerialNumber = drive ? drive->serial : 0;
+    Split(status.size, information->nFileSizeLow, information->nFileSizeHigh);
+    information->nNumberOfLinks = status.links;
+    Split(status.inode, information->nFileIndexLow, information->nFileIndexHigh);
+    return TRUE;
+}

@@ -1,0 +1,226 @@
+// Moving, renaming and copying files.
+#include "DosAttributeStore.h"
+#include "Drives.h"
+#include "FileObject.h"
+#include "FilePaths.h"
+#include "FileStatus.h"
+
+#include "platform/Machine.h"
+#include "platform/Text.h"
+#include "platform/win/Errors.h"
+#include "platform/win/Files.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace platform::files;
+
+namespace {
+
+constexpr size_t kCopyChunk = 256 * 1024;
+
+bool SameFile(const FileStatus& a, const FileStatus& b) { return a.device == b.device && a.inode == b.inode; }
+
+bool WriteAll(int fd, const char* data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool CopyData(int from, int to)
+{
+    std::vector<char> buffer(kCopyChunk);
+    for (;;) {
+        const ssize_t n = read(from, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            return true;
+        if (!WriteAll(to, buffer.data(), static_cast<size_t>(n)))
+            return false;
+    }
+}
+
+// Puts a finished copy in place of target: over it when replace is set, else only when target is
+// still free.
+bool PutInPlace(const std::string& temporary, const std::string& target, bool replace)
+{
+    if (replace)
+        return rename(temporary.c_str(), target.c_str()) == 0;
+    if (renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    struct stat st {};
+    if (lstat(target.c_str(), &st) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return rename(temporary.c_str(), target.c_str()) == 0;
+}
+
+// Copies the file's data, times, mode and Windows attributes into a new file beside the target
+// and then puts it in place, so that a failed copy leaves neither a partial target nor a lost one.
+bool CopyContents(const std::string& source, const std::string& target, bool replace)
+{
+    const int from = open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (from < 0)
+        return FailFromErrno(source);
+    struct stat st {};
+    FileStatus status;
+    std::string temporary = ParentFolder(target) + "/.quarnel-copy-XXXXXX";
+    const int to = fstat(from, &st) == 0 && StatusOfDescriptor(from, source, status) ? mkostemp(temporary.data(), O_CLOEXEC)
+                                                                                      : -1;
+    if (to < 0) {
+        const int err = errno;
+        close(from);
+        errno = err;
+        return FailFromErrno(target);
+    }
+    const timespec times[2] = {st.st_atim, st.st_mtim};
+    bool ok = CopyData(from, to) && fchmod(to, st.st_mode & 07777) == 0 && futimens(to, times) == 0;
+    int err = ok ? 0 : errno;
+    if (close(to) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    close(from);
+    if (ok && !(ApplyAttributes(temporary, status.attributes) && PutInPlace(temporary, target, replace))) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        unlink(temporary.c_str());
+        return Fail(err == EEXIST ? ERROR_FILE_EXISTS : platform::ErrorFromErrno(err));
+    }
+    return true;
+}
+
+// The last name of a path as the caller wrote it (a rename that only changes case keeps it).
+std::string LastComponent(LPCWSTR path)
+{
+    const std::wstring full = FullWindowsPath(path);
+    return platform::ToUtf8(full.substr(full.find_last_of(L'\\') + 1));
+}
+
+// Records a rename for the next start of the machine.
+bool RecordPendingRename(LPCWSTR existingFileName, LPCWSTR newFileName)
+{
+    const std::wstring line = FullWindowsPath(existingFileName) + L"\t" +
+                              (newFileName && *newFileName ? FullWindowsPath(newFileName) : std::wstring()) + L"\n";
+    const std::string text = platform::ToUtf8(line);
+    const std::string path = platform::Machine().root + "/pending-renames.txt";
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return FailFromErrno(path);
+    const bool written = WriteAll(fd, text.data(), text.size());
+    close(fd);
+    return written || FailFromErrno(path);
+}
+
+// Checks that target may take the source's place; false with the last error set when it may not.
+bool TargetAllows(const FileStatus& source, const std::string& target, const FileStatus& existing, bool replace)
+{
+    if (!replace)
+        return Fail(ERROR_ALREADY_EXISTS);
+    if ((existing.attributes & FILE_ATTRIBUTE_DIRECTORY) || source.directory ||
+        (existing.attributes & FILE_ATTRIBUTE_READONLY) || FileObject::HeldAgainstDelete(existing.device, existing.inode))
+        return Fail(ERROR_ACCESS_DENIED);
+    return !RefuseWhenWriteProtected(target);
+}
+
+} // namespace
+
+BOOL MoveFileExW(LPCWSTR existingFileName, LPCWSTR newFileName, DWORD flags)
+{
+    if (flags & MOVEFILE_DELAY_UNTIL_REBOOT) {
+        if ((flags & MOVEFILE_COPY_ALLOWED) || !existingFileName || !*existingFileName)
+            return Fail(ERROR_INVALID_PARAMETER);
+        return RecordPendingRename(existingFileName, newFileName);
+    }
+    if (!newFileName)
+        return Fail(ERROR_INVALID_PARAMETER);
+    const std::string source = ResolvePath(existingFileName);
+    if (source.empty())
+        return FALSE;
+    FileStatus status;
+    if (!StatusOfPath(source, status))
+        return FailFromErrno(source);
+    std::string target = ResolvePath(newFileName);
+    if (target.empty() || RefuseWhenWriteProtected(source) || RefuseWhenWriteProtected(target))
+        return FALSE;
+    if (FileObject::HeldAgainstDelete(status.device, status.inode))
+        return Fail(ERROR_SHARING_VIOLATION);
+    FileStatus existing;
+    const bool replace = flags & MOVEFILE_REPLACE_EXISTING;
+    const bool targetFound = StatusOfPath(target, existing);
+    if (targetFound && SameFile(status, existing))
+        target = ParentFolder(target) + "/" + LastComponent(newFileName);
+    const bool targetExists = targetFound && !SameFile(status, existing);
+    if (targetExists && !TargetAllows(status, target, existing, replace))
+        return FALSE;
+    if (PutInPlace(source, target, replace)) {
+        if (targetExists && existing.links <= 1)
+            DosAttributeStore::Forget({existing.device, existing.inode});
+        return TRUE;
+    }
+    if (errno != EXDEV)
+        return errno == EEXIST ? Fail(ERROR_ALREADY_EXISTS) : FailFromErrno(target);
+    if (!(flags & MOVEFILE_COPY_ALLOWED) || (status.attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return Fail(ERROR_NOT_SAME_DEVICE);
+    if (!CopyContents(source, target, replace))
+        return FALSE;
+    if (unlink(source.c_str()) != 0)
+        return FailFromErrno(source);
+    DosAttributeStore::Forget({status.device, status.inode});
+    return TRUE;
+}
+
+BOOL MoveFileW(LPCWSTR existingFileName, LPCWSTR newFileName)
+{
+    return MoveFileExW(existingFileName, newFileName, MOVEFILE_COPY_ALLOWED);
+}
+
+BOOL CopyFileW(LPCWSTR existingFileName, LPCWSTR newFileName, BOOL failIfExists)
+{
+    const std::string source = ResolvePath(existingFileName);
+    if (source.empty())
+        return FALSE;
+    struct stat st {};
+    if (stat(source.c_str(), &st) != 0)
+        return FailFromErrno(source);
+    if (S_ISDIR(st.st_mode))
+        return Fail(ERROR_ACCESS_DENIED);
+    const std::string target = ResolvePath(newFileName);
+    if (target.empty())
+        return FALSE;
+    FileStatus existing;
+    if (StatusOfPath(target, existing)) {
+        if (failIfExists)
+            return Fail(ERROR_FILE_EXISTS);
+        if (existing.device == st.st_dev && existing.inode == st.st_ino)
+            return Fail(ERROR_SHARING_VIOLATION);
+        if (existing.attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN))
+            return Fail(ERROR_ACCESS_DENIED);
+    }
+    if (RefuseWhenWriteProtected(target))
+        return FALSE;
+    return CopyContents(source, target, !failIfExists);
+}

@@ -1,0 +1,56 @@
+// The object behind a file or folder handle from CreateFileW.
+#pragma once
+
+#include "platform/win/Files.h"
+#include "platform/win/Handles.h"
+
+#include <string>
+#include <sys/types.h>
+
+namespace platform::files {
+
+// The access rights that read, change or delete a file's data, generic rights included.
+constexpr DWORD kReadRights = GENERIC_READ | GENERIC_ALL | GENERIC_EXECUTE | FILE_READ_DATA | FILE_EXECUTE;
+constexpr DWORD kWriteRights = GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA | FILE_APPEND_DATA;
+constexpr DWORD kDeleteRights = DELETE | GENERIC_ALL;
+
+class FileObject final : public KernelObject {
+public:
+    // Takes the descriptor over. access is the Windows access asked for (generic rights included).
+    FileObject(int fd, std::string hostPath, DWORD access, DWORD shareMode, dev_t device, ino_t inode);
+    ~FileObject() override;
+    FileObject(const FileObject&) = delete;
+    FileObject& operator=(const FileObject&) = delete;
+
+    // Joins the process's open files when the sharing modes of all allow it; false otherwise.
+    bool JoinOpenFiles();
+    // Deletes the name when the handle closes.
+    void DeleteOnClose() { deleteOnClose_ = true; }
+
+    bool Read(void* buffer, DWORD size, DWORD& done) override;
+    bool Write(const void* buffer, DWORD size, DWORD& done) override;
+    bool Flush() override;
+
+    int Descriptor() const { return fd_; }
+    const std::string& Path() const { return path_; }
+    DWORD Access() const { return access_; }
+    bool CanWrite() const;
+
+    // The file object behind a handle; null with ERROR_INVALID_HANDLE set for any other handle.
+    static FileObject* FromHandle(HANDLE handle);
+    // Whether a handle of this process keeps the file from being deleted or renamed (it was opened
+    // without FILE_SHARE_DELETE).
+    static bool HeldAgainstDelete(dev_t device, ino_t inode);
+
+private:
+    int fd_;
+    std::string path_;
+    DWORD access_;
+    DWORD share_;
+    dev_t device_;
+    ino_t inode_;
+    bool joined_ = false;
+    bool deleteOnClose_ = false;
+};
+
+} // namespace platform::files

@@ -1,0 +1,151 @@
+#include "FileStatus.h"
+
+#include "DosAttributeStore.h"
+#include "Drives.h"
+#include "FilePaths.h"
+
+#include "platform/win/Files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+namespace platform::files {
+
+namespace {
+
+constexpr int64_t kSecondsFrom1601To1970 = 11644473600;
+constexpr int64_t kTicksPerSecond = 10000000;
+constexpr unsigned kStatxMask = STATX_BASIC_STATS | STATX_BTIME;
+
+FILETIME FileTimeOf(const struct statx_timestamp& time)
+{
+    return ToFileTime(timespec{static_cast<time_t>(time.tv_sec), static_cast<long>(time.tv_nsec)});
+}
+
+// Windows' attributes of a plain file or folder: the kept bits, or those its mode implies.
+DWORD Compose(bool folder, mode_t mode, std::optional<DWORD> kept)
+{
+    DWORD bits = kept.value_or(folder ? 0 : FILE_ATTRIBUTE_ARCHIVE) & kSettableAttributes;
+    if (folder)
+        return bits | FILE_ATTRIBUTE_DIRECTORY;
+    if (!(mode & S_IWUSR))
+        bits |= FILE_ATTRIBUTE_READONLY;
+    return bits ? bits : FILE_ATTRIBUTE_NORMAL;
+}
+
+void Fill(const struct statx& sx, const std::string& hostPath, bool mountPoint, bool linkToFolder, FileStatus& status)
+{
+    status.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
+    status.inode = sx.stx_ino;
+    status.links = sx.stx_nlink;
+    status.lastAccess = FileTimeOf(sx.stx_atime);
+    status.lastWrite = FileTimeOf(sx.stx_mtime);
+    status.creation = (sx.stx_mask & STATX_BTIME) ? FileTimeOf(sx.stx_btime) : status.lastWrite;
+    status.directory = S_ISDIR(sx.stx_mode);
+    status.size = 0;
+    status.reparseTag = 0;
+    if (S_ISLNK(sx.stx_mode)) {
+        status.attributes = FILE_ATTRIBUTE_REPARSE_POINT | (linkToFolder ? FILE_ATTRIBUTE_DIRECTORY : 0);
+        status.reparseTag = IO_REPARSE_TAG_SYMLINK;
+    } else if (mountPoint) {
+        status.attributes = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+        status.reparseTag = IO_REPARSE_TAG_MOUNT_POINT;
+    } else {
+        const auto kept = DosAttributeStore::Read(hostPath, {status.device, status.inode});
+        status.attributes = Compose(status.directory, sx.stx_mode, kept);
+        if (!status.directory)
+            status.size = sx.stx_size;
+    }
+}
+
+bool IsFolder(int dirFd, const char* name)
+{
+    struct stat st {};
+    return fstatat(dirFd, name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+}
+
+dev_t DeviceOf(const std::string& hostPath)
+{
+    struct stat st {};
+    return stat(hostPath.c_str(), &st) == 0 ? st.st_dev : 0;
+}
+
+bool IsMountPoint(const struct statx& sx, dev_t folderDevice, const std::string& hostPath)
+{
+    return S_ISDIR(sx.stx_mode) && folderDevice != makedev(sx.stx_dev_major, sx.stx_dev_minor) &&
+           hostPath != "/" && !IsDriveFolder(hostPath);
+}
+
+} // namespace
+
+bool StatusOfPath(const std::string& hostPath, FileStatus& status)
+{
+    struct statx sx {};
+    if (statx(AT_FDCWD, hostPath.c_str(), AT_SYMLINK_NOFOLLOW, kStatxMask, &sx) != 0)
+        return false;
+    const bool mountPoint = S_ISDIR(sx.stx_mode) && IsMountPoint(sx, DeviceOf(ParentFolder(hostPath)), hostPath);
+    Fill(sx, hostPath, mountPoint, S_ISLNK(sx.stx_mode) && IsFolder(AT_FDCWD, hostPath.c_str()), status);
+    return true;
+}
+
+bool StatusOfEntry(int folderFd, dev_t folderDevice, const std::string& hostPath, const char* name, FileStatus& status)
+{
+    struct statx sx {};
+    if (statx(folderFd, name, AT_SYMLINK_NOFOLLOW, kStatxMask, &sx) != 0)
+        return false;
+    Fill(sx, hostPath, IsMountPoint(sx, folderDevice, hostPath), S_ISLNK(sx.stx_mode) && IsFolder(folderFd, name),
+         status);
+    return true;
+}
+
+bool StatusOfDescriptor(int fd, const std::string& hostPath, FileStatus& status)
+{
+    struct statx sx {};
+    if (statx(fd, "", AT_EMPTY_PATH, kStatxMask, &sx) != 0)
+        return false;
+    Fill(sx, hostPath, false, false, status);
+    return true;
+}
+
+bool ApplyAttributes(const std::string& hostPath, DWORD attributes)
+{
+    struct stat st {};
+    if (stat(hostPath.c_str(), &st) != 0)
+        return false;
+    const DWORD bits = attributes & kSettableAttributes;
+    mode_t mode = st.st_mode & 07777;
+    if (!S_ISDIR(st.st_mode)) {
+        const bool readOnly = bits & FILE_ATTRIBUTE_READONLY;
+        const mode_t wanted = readOnly ? (mode & ~0222) : (mode & S_IWUSR ? mode : mode | S_IWUSR);
+        if (wanted != mode && chmod(hostPath.c_str(), wanted) != 0)
+            return false;
+        mode = wanted;
+    }
+    const DWORD implied = S_ISDIR(st.st_mode)
+                              ? 0
+                              : FILE_ATTRIBUTE_ARCHIVE | (mode & S_IWUSR ? 0 : FILE_ATTRIBUTE_READONLY);
+    const DosAttributeStore::FileId id{st.st_dev, st.st_ino};
+    if (bits == implied) {
+        DosAttributeStore::Remove(hostPath, id);
+        return true;
+    }
+    return DosAttributeStore::Write(hostPath, id, bits);
+}
+
+FILETIME ToFileTime(const struct timespec& time)
+{
+    const int64_t ticks = (static_cast<int64_t>(time.tv_sec) + kSecondsFrom1601To1970) * kTicksPerSecond +
+                          time.tv_nsec / 100;
+    const uint64_t value = ticks > 0 ? static_cast<uint64_t>(ticks) : 0;
+    return FILETIME{static_cast<DWORD>(value), static_cast<DWORD>(value >> 32)};
+}
+
+struct timespec FromFileTime(const FILETIME& time)
+{
+    const int64_t ticks = static_cast<int64_t>((static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+    return timespec{static_cast<time_t>(ticks / kTicksPerSecond - kSecondsFrom1601To1970),
+                    static_cast<long>((ticks % kTicksPerSecond) * 100)};
+}
+
+} // namespace platform::files

@@ -1,0 +1,44 @@
+// What Windows reports about a file (attributes, size, times, identity), read from the host and
+// the file's kept attribute bits.
+#pragma once
+
+#include "platform/win/Types.h"
+
+#include <ctime>
+#include <string>
+#include <sys/types.h>
+
+namespace platform::files {
+
+struct FileStatus {
+    DWORD attributes = 0;
+    DWORD reparseTag = 0;
+    uint64_t size = 0;        // 0 for folders and reparse points
+    FILETIME creation {};
+    FILETIME lastAccess {};
+    FILETIME lastWrite {};
+    dev_t device = 0;
+    ino_t inode = 0;
+    uint32_t links = 0;
+    bool directory = false;   // a folder itself, not a link to one
+};
+
+// The status of the name itself (links are not followed); false with errno set when it is missing.
+bool StatusOfPath(const std::string& hostPath, FileStatus& status);
+// The status of an entry of an open folder; folderDevice tells mount points from folders.
+bool StatusOfEntry(int folderFd, dev_t folderDevice, const std::string& hostPath, const char* name, FileStatus& status);
+// The status of an open file (hostPath is the name it was opened by).
+bool StatusOfDescriptor(int fd, const std::string& hostPath, FileStatus& status);
+
+// The bits SetFileAttributesW changes.
+constexpr DWORD kSettableAttributes = 0x00000001u | 0x00000002u | 0x00000004u | 0x00000020u | 0x00000100u |
+                                      0x00001000u | 0x00002000u;
+
+// Gives the file (not a link) Windows' attributes (settable bits only); read-only also takes
+// away, or gives back, the write permission of the mode. False with errno set on failure.
+bool ApplyAttributes(const std::string& hostPath, DWORD attributes);
+
+FILETIME ToFileTime(const struct timespec& time);
+struct timespec FromFileTime(const FILETIME& time);
+
+} // namespace platform::files

@@ -1,0 +1,215 @@
+// Files and folders: handles, attributes, moves and copies, enumeration, path names and the C
+// runtime's wide file functions. Every path may be a Windows path (resolved through the drive map,
+// "." and ".." folded as Windows folds them) or a host path.
+//
+// Windows' own attributes (read-only, hidden, system, archive, temporary, offline, not content
+// indexed) are kept per file in the extended attribute "user.DOSATTRIB" as text: "0x" and the
+// attribute bits in hexadecimal ("0x22" is hidden and archive). A file without it has the
+// attributes its mode implies: FILE_ATTRIBUTE_ARCHIVE for a plain file, read-only when the owner
+// may not write it; a folder has FILE_ATTRIBUTE_DIRECTORY alone. A name starting with "." does not
+// make a file hidden. Where the host file system keeps no user extended attributes, the value is
+// kept in the machine root's "dosattrib" folder, one file per host file (named by device and
+// inode). Links and mount points are reported as reparse points and never followed by
+// enumeration.
+//
+// Sharing modes are enforced among the handles of this process.
+#pragma once
+
+#include "platform/win/Types.h"
+
+#include <cstdio>
+
+#ifndef DELETE
+#define DELETE 0x00010000u
+#endif
+#ifndef READ_CONTROL
+#define READ_CONTROL 0x00020000u
+#endif
+#ifndef SYNCHRONIZE
+#define SYNCHRONIZE 0x00100000u
+#endif
+#ifndef GENERIC_ALL
+#define GENERIC_ALL 0x10000000u
+#endif
+#ifndef GENERIC_EXECUTE
+#define GENERIC_EXECUTE 0x20000000u
+#endif
+#ifndef GENERIC_WRITE
+#define GENERIC_WRITE 0x40000000u
+#endif
+#ifndef GENERIC_READ
+#define GENERIC_READ 0x80000000u
+#endif
+
+#define FILE_READ_DATA 0x0001u
+#define FILE_LIST_DIRECTORY 0x0001u
+#define FILE_WRITE_DATA 0x0002u
+#define FILE_APPEND_DATA 0x0004u
+#define FILE_READ_EA 0x0008u
+#define FILE_WRITE_EA 0x0010u
+#define FILE_EXECUTE 0x0020u
+#define FILE_READ_ATTRIBUTES 0x0080u
+#define FILE_WRITE_ATTRIBUTES 0x0100u
+
+#define FILE_SHARE_READ 0x00000001u
+#define FILE_SHARE_WRITE 0x00000002u
+#define FILE_SHARE_DELETE 0x00000004u
+
+#define CREATE_NEW 1
+#define CREATE_ALWAYS 2
+#define OPEN_EXISTING 3
+#define OPEN_ALWAYS 4
+#define TRUNCATE_EXISTING 5
+
+#define FILE_ATTRIBUTE_READONLY 0x00000001u
+#define FILE_ATTRIBUTE_HIDDEN 0x00000002u
+#define FILE_ATTRIBUTE_SYSTEM 0x00000004u
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010u
+#define FILE_ATTRIBUTE_ARCHIVE 0x00000020u
+#define FILE_ATTRIBUTE_DEVICE 0x00000040u
+#define FILE_ATTRIBUTE_NORMAL 0x00000080u
+#define FILE_ATTRIBUTE_TEMPORARY 0x00000100u
+#define FILE_ATTRIBUTE_SPARSE_FILE 0x00000200u
+#define FILE_ATTRIBUTE_REPARSE_POINT 0x00000400u
+#define FILE_ATTRIBUTE_COMPRESSED 0x00000800u
+#define FILE_ATTRIBUTE_OFFLINE 0x00001000u
+#define FILE_ATTRIBUTE_NOT_CONTENT_INDEXED 0x00002000u
+#define FILE_ATTRIBUTE_ENCRYPTED 0x00004000u
+#define INVALID_FILE_ATTRIBUTES 0xFFFFFFFFu
+
+#define FILE_FLAG_OPEN_REPARSE_POINT 0x00200000u
+#define FILE_FLAG_BACKUP_SEMANTICS 0x02000000u
+#define FILE_FLAG_DELETE_ON_CLOSE 0x04000000u
+#define FILE_FLAG_SEQUENTIAL_SCAN 0x08000000u
+#define FILE_FLAG_RANDOM_ACCESS 0x10000000u
+#define FILE_FLAG_NO_BUFFERING 0x20000000u
+#define FILE_FLAG_OVERLAPPED 0x40000000u
+#define FILE_FLAG_WRITE_THROUGH 0x80000000u
+
+#define IO_REPARSE_TAG_MOUNT_POINT 0xA0000003u
+#define IO_REPARSE_TAG_SYMLINK 0xA000000Cu
+
+#define FILE_BEGIN 0
+#define FILE_CURRENT 1
+#define FILE_END 2
+#define INVALID_SET_FILE_POINTER 0xFFFFFFFFu
+#define INVALID_FILE_SIZE 0xFFFFFFFFu
+
+#define MOVEFILE_REPLACE_EXISTING 0x00000001u
+#define MOVEFILE_COPY_ALLOWED 0x00000002u
+#define MOVEFILE_DELAY_UNTIL_REBOOT 0x00000004u
+#define MOVEFILE_WRITE_THROUGH 0x00000008u
+
+#define FIND_FIRST_EX_CASE_SENSITIVE 0x00000001u
+#define FIND_FIRST_EX_LARGE_FETCH 0x00000002u
+
+// Errors of the file functions beyond the common ones.
+#ifndef ERROR_NOT_SAME_DEVICE
+#define ERROR_NOT_SAME_DEVICE 17L
+#endif
+#ifndef ERROR_BUFFER_OVERFLOW
+#define ERROR_BUFFER_OVERFLOW 111L
+#endif
+#ifndef ERROR_NEGATIVE_SEEK
+#define ERROR_NEGATIVE_SEEK 131L
+#endif
+
+typedef int errno_t;
+
+typedef struct _WIN32_FIND_DATAW {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    DWORD dwReserved0;  // the reparse tag of a reparse point
+    DWORD dwReserved1;
+    WCHAR cFileName[MAX_PATH];
+    WCHAR cAlternateFileName[14];  // short names are not kept: always empty
+} WIN32_FIND_DATAW, *PWIN32_FIND_DATAW, *LPWIN32_FIND_DATAW;
+
+typedef struct _WIN32_FILE_ATTRIBUTE_DATA {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+} WIN32_FILE_ATTRIBUTE_DATA, *LPWIN32_FILE_ATTRIBUTE_DATA;
+
+typedef struct _BY_HANDLE_FILE_INFORMATION {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD dwVolumeSerialNumber;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    DWORD nNumberOfLinks;
+    DWORD nFileIndexHigh;
+    DWORD nFileIndexLow;
+} BY_HANDLE_FILE_INFORMATION, *LPBY_HANDLE_FILE_INFORMATION;
+
+typedef enum _GET_FILEEX_INFO_LEVELS { GetFileExInfoStandard, GetFileExMaxInfoLevel } GET_FILEEX_INFO_LEVELS;
+typedef enum _FINDEX_INFO_LEVELS { FindExInfoStandard, FindExInfoBasic, FindExInfoMaxInfoLevel } FINDEX_INFO_LEVELS;
+typedef enum _FINDEX_SEARCH_OPS {
+    FindExSearchNameMatch,
+    FindExSearchLimitToDirectories,
+    FindExSearchLimitToDevices,
+    FindExSearchMaxSearchOp
+} FINDEX_SEARCH_OPS;
+
+// Handles. Opening "\\.\C:" or "\\.\PhysicalDrive0" gives a device handle for DeviceIoControl.
+HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
+                   DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile);
+// The narrow form takes UTF-8 text.
+HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
+                   DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile);
+DWORD SetFilePointer(HANDLE file, LONG distanceToMove, PLONG distanceToMoveHigh, DWORD moveMethod);
+BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER distanceToMove, PLARGE_INTEGER newFilePointer, DWORD moveMethod);
+BOOL SetEndOfFile(HANDLE file);
+DWORD GetFileSize(HANDLE file, LPDWORD fileSizeHigh);
+BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER fileSize);
+BOOL GetFileTime(HANDLE file, LPFILETIME creationTime, LPFILETIME lastAccessTime, LPFILETIME lastWriteTime);
+// The creation time is the host's and cannot be changed; the other two can.
+BOOL SetFileTime(HANDLE file, const FILETIME* creationTime, const FILETIME* lastAccessTime, const FILETIME* lastWriteTime);
+BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information);
+
+// Operations on names.
+BOOL DeleteFileW(LPCWSTR fileName);
+BOOL MoveFileW(LPCWSTR existingFileName, LPCWSTR newFileName);
+// MOVEFILE_DELAY_UNTIL_REBOOT records the rename in the machine root's "pending-renames.txt", one
+// line per operation: the source's Windows path, a tab, the target's (empty to delete), in UTF-8.
+BOOL MoveFileExW(LPCWSTR existingFileName, LPCWSTR newFileName, DWORD flags);
+BOOL CopyFileW(LPCWSTR existingFileName, LPCWSTR newFileName, BOOL failIfExists);
+BOOL CreateDirectoryW(LPCWSTR pathName, LPSECURITY_ATTRIBUTES security);
+BOOL RemoveDirectoryW(LPCWSTR pathName);
+DWORD GetFileAttributesW(LPCWSTR fileName);
+BOOL SetFileAttributesW(LPCWSTR fileName, DWORD fileAttributes);
+BOOL GetFileAttributesExW(LPCWSTR fileName, GET_FILEEX_INFO_LEVELS infoLevel, LPVOID fileInformation);
+
+// Enumeration: in the order the host returns entries, "." and ".." first in folders other than
+// a drive's root.
+HANDLE FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW findFileData);
+HANDLE FindFirstFileExW(LPCWSTR fileName, FINDEX_INFO_LEVELS infoLevel, LPVOID findFileData,
+                        FINDEX_SEARCH_OPS searchOp, LPVOID searchFilter, DWORD additionalFlags);
+BOOL FindNextFileW(HANDLE findFile, LPWIN32_FIND_DATAW findFileData);
+BOOL FindClose(HANDLE findFile);
+
+// Path names. A rooted path without a drive ("\usr\share") stays a host path, as everywhere in the
+// layer; short names are not kept, so the short and the long form of a path are the same.
+DWORD GetFullPathNameW(LPCWSTR fileName, DWORD bufferLength, LPWSTR buffer, LPWSTR* filePart);
+DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD bufferLength);
+DWORD GetShortPathNameW(LPCWSTR longPath, LPWSTR shortPath, DWORD bufferLength);
+DWORD GetCurrentDirectoryW(DWORD bufferLength, LPWSTR buffer);
+DWORD GetCurrentDirectoryA(DWORD bufferLength, LPSTR buffer);
+BOOL SetCurrentDirectoryW(LPCWSTR pathName);
+UINT GetTempFileNameW(LPCWSTR pathName, LPCWSTR prefixString, UINT unique, LPWSTR tempFileName);
+
+// The C runtime's wide file functions; they report through errno. "ccs=" modes are refused
+// (EINVAL).
+FILE* _wfopen(const wchar_t* fileName, const wchar_t* mode);
+errno_t _wfopen_s(FILE** file, const wchar_t* fileName, const wchar_t* mode);
+int _wremove(const wchar_t* fileName);
+int _wrename(const wchar_t* oldName, const wchar_t* newName);

@@ -11,3 +11,4 @@
 #include "platform/win/SystemInfo.h"
 #include "platform/win/Files.h"
 #include "platform/win/Volumes.h"
+#include "platform/win/Security.h"

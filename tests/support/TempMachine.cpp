@@ -23,6 +23,10 @@ TempMachine::TempMachine()
         hadPrevious_ = true;
     }
     setenv("QUARNEL_MACHINE", root_.c_str(), 1);
+    if (const char* previousTmp = std::getenv("TMPDIR")) {
+        previousTmp_ = previousTmp;
+        hadPreviousTmp_ = true;
+    }
     setenv("TMPDIR", (root_ + "/host-tmp").c_str(), 1);
     fs::create_directories(root_ + "/host-tmp");
     platform::ReloadMachine();
@@ -34,6 +38,10 @@ TempMachine::~TempMachine()
         setenv("QUARNEL_MACHINE", previousRoot_.c_str(), 1);
     else
         unsetenv("QUARNEL_MACHINE");
+    if (hadPreviousTmp_)
+        setenv("TMPDIR", previousTmp_.c_str(), 1);
+    else
+        unsetenv("TMPDIR");
     platform::ReloadMachine();
     std::error_code ignored;
     fs::remove_all(root_, ignored);

@@ -28,6 +28,8 @@ private:
     std::string root_;
     std::string previousRoot_;
     bool hadPrevious_ = false;
+    std::string previousTmp_;
+    bool hadPreviousTmp_ = false;
 };
 
 // The build's program folder (build/bin), where the deliverables and stand-ins are.

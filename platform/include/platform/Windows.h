@@ -12,3 +12,4 @@
 #include "platform/win/Files.h"
 #include "platform/win/Volumes.h"
 #include "platform/win/Security.h"
+#include "platform/win/Profile.h"

@@ -1,0 +1,62 @@
+#include "ProfileLock.h"
+
+#include "platform/Machine.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+// The INI file's absolute path, its folder resolved so that two spellings of one file share a lock.
+std::string CanonicalPath(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    char resolved[PATH_MAX];
+    if (!realpath(folder.c_str(), resolved))
+        return path;
+    return std::string(resolved) + "/" + name;
+}
+
+// FNV-1a: stable across processes and builds, unlike std::hash.
+uint64_t Fingerprint(const std::string& text)
+{
+    uint64_t hash = 0xcbf29ce484222325ull;
+    for (unsigned char c : text) {
+        hash ^= c;
+        hash *= 0x100000001b3ull;
+    }
+    return hash;
+}
+
+} // namespace
+
+CProfileLock::CProfileLock(const std::string& iniHostPath)
+{
+    char name[32];
+    std::snprintf(name, sizeof(name), "/%016llx.lock",
+                  static_cast<unsigned long long>(Fingerprint(CanonicalPath(iniHostPath))));
+    fd_ = open((MachinePath("run/profile") + name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    // Without a lock file (a read-only machine root) the write goes ahead unguarded.
+    if (fd_ < 0)
+        return;
+    while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+    }
+}
+
+CProfileLock::~CProfileLock()
+{
+    if (fd_ >= 0)
+        close(fd_); // releases the lock
+}
+
+} // namespace platform

@@ -1,0 +1,221 @@
+#include "platform/Machine.h"
+#include "platform/Windows.h"
+
+#include "support/TempMachine.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+using testing_support::ReadFile;
+using testing_support::TempMachine;
+
+namespace {
+
+constexpr const wchar_t* kIni = L"C:\\Users\\Owner\\cfg.ini";
+
+class Profile : public ::testing::Test {
+protected:
+    // Writes the INI file at kIni.
+    void Write(const std::string& text) { machine_.WriteFile("drive_c/Users/Owner/cfg.ini", text); }
+    std::string Content() const { return ReadFile(machine_.Root() + "/drive_c/Users/Owner/cfg.ini"); }
+
+    static std::wstring Read(const wchar_t* section, const wchar_t* key, const wchar_t* fallback = L"",
+                             DWORD size = 256, DWORD* returned = nullptr)
+    {
+        std::vector<wchar_t> buffer(size + 1, L'#');
+        const DWORD length = GetPrivateProfileStringW(section, key, fallback, buffer.data(), size, kIni);
+        if (returned)
+            *returned = length;
+        return std::wstring(buffer.data(), length);
+    }
+
+    // A list as the reader leaves it: every character up to the two nulls that end it.
+    static std::wstring List(const std::vector<wchar_t>& buffer)
+    {
+        for (size_t i = 0; i + 1 < buffer.size(); ++i)
+            if (buffer[i] == L'\0' && buffer[i + 1] == L'\0')
+                return std::wstring(buffer.data(), i + 2);
+        return L"<unterminated>";
+    }
+
+    TempMachine machine_;
+};
+
+} // namespace
+
+TEST_F(Profile, ValuesLoseMatchingQuotesAndDefaultsTheirTrailingBlanks)
+{
+    Write("[General]\r\nName = \"Quoted value\" \r\nSingle='x'\r\nMixed=\"a'\r\nPlain=text\r\nEmpty=\r\n");
+    DWORD length = 0;
+    EXPECT_EQ(Read(L"general", L"NAME", L"", 256, &length), L"Quoted value");
+    EXPECT_EQ(length, 12u);
+    EXPECT_EQ(Read(L"General", L"Single"), L"x");
+    EXPECT_EQ(Read(L"General", L"Mixed"), L"\"a'");
+    EXPECT_EQ(Read(L"General", L"Empty", L"fallback"), L"");
+    EXPECT_EQ(Read(L"General", L"Missing", L"fallback  \t"), L"fallback");
+    EXPECT_EQ(Read(L"Nowhere", L"Plain", nullptr), L"");
+    EXPECT_EQ(Read(L"General", L"Name", L"", 5, &length), L"Quot");
+    EXPECT_EQ(length, 4u);
+}
+
+TEST_F(Profile, NullSectionOrKeyListsNamesEndedByTwoNulls)
+{
+    Write("[General]\r\na=1\r\nbb=2\r\n; comment\r\n[Other]\r\nKey=1\r\n");
+    std::vector<wchar_t> buffer(64, L'#');
+    EXPECT_EQ(GetPrivateProfileStringW(nullptr, nullptr, L"x", buffer.data(), 64, kIni), 14u);
+    EXPECT_EQ(List(buffer), std::wstring(L"General\0Other\0\0", 15));
+
+    std::fill(buffer.begin(), buffer.end(), L'#');
+    EXPECT_EQ(GetPrivateProfileSectionNamesW(buffer.data(), 64, kIni), 14u);
+    EXPECT_EQ(List(buffer), std::wstring(L"General\0Other\0\0", 15));
+
+    std::fill(buffer.begin(), buffer.end(), L'#');
+    EXPECT_EQ(GetPrivateProfileStringW(L"General", nullptr, L"x", buffer.data(), 64, kIni), 5u);
+    EXPECT_EQ(List(buffer), std::wstring(L"a\0bb\0\0", 6));
+
+    // Too small: the list is cut, ends in two nulls, and size - 2 comes back.
+    std::fill(buffer.begin(), buffer.end(), L'#');
+    EXPECT_EQ(GetPrivateProfileStringW(nullptr, nullptr, L"", buffer.data(), 12, kIni), 10u);
+    EXPECT_EQ(std::wstring(buffer.data(), 12), std::wstring(L"General\0Ot\0\0", 12));
+    EXPECT_EQ(buffer[12], L'#');
+
+    std::fill(buffer.begin(), buffer.end(), L'#');
+    EXPECT_EQ(GetPrivateProfileSectionW(L"general", buffer.data(), 64, kIni), 9u);
+    EXPECT_EQ(List(buffer), std::wstring(L"a=1\0bb=2\0\0", 10));
+}
+
+TEST_F(Profile, AMissingFileGivesDefaultsAndEmptyLists)
+{
+    SetLastError(0);
+    EXPECT_EQ(Read(L"General", L"Name", L"none"), L"none");
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(GetPrivateProfileIntW(L"General", L"Count", 7, kIni), 7u);
+    wchar_t buffer[8] = L"#######";
+    EXPECT_EQ(GetPrivateProfileSectionNamesW(buffer, 8, kIni), 0u);
+    EXPECT_EQ(buffer[0], L'\0');
+    EXPECT_EQ(buffer[1], L'\0');
+}
+
+TEST_F(Profile, IntegersTakeTheLeadingDigits)
+{
+    Write("[N]\r\nmixed=12abc\r\nnegative=-7\r\nletters=abc\r\nempty=\r\nquoted=\"42\"\r\nbig=99999999999\r\n");
+    EXPECT_EQ(GetPrivateProfileIntW(L"N", L"mixed", 5, kIni), 12u);
+    EXPECT_EQ(static_cast<INT>(GetPrivateProfileIntW(L"N", L"negative", 5, kIni)), -7);
+    EXPECT_EQ(GetPrivateProfileIntW(L"N", L"letters", 5, kIni), 0u);
+    EXPECT_EQ(GetPrivateProfileIntW(L"N", L"empty", 5, kIni), 5u);
+    EXPECT_EQ(GetPrivateProfileIntW(L"N", L"missing", 5, kIni), 5u);
+    EXPECT_EQ(GetPrivateProfileIntW(L"N", L"quoted", 5, kIni), 42u);
+    EXPECT_EQ(GetPrivateProfileIntW(L"N", L"big", 5, kIni), 0xFFFFFFFFu);
+}
+
+TEST_F(Profile, WritesCreateChangeAndDeleteKeepingOtherLines)
+{
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Clean", L"CleanLv", L"3", kIni));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Clean", L"ShowAssit", L"1", kIni));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Other", L"Key", L"v", kIni));
+    EXPECT_EQ(Content(), "[Clean]\r\nCleanLv=3\r\nShowAssit=1\r\n\r\n[Other]\r\nKey=v\r\n");
+
+    Write("; settings\r\n[Clean]\r\nCleanLv=3\r\nShowAssit=1\r\n\r\n[Other]\r\nKey=v\r\n");
+    ASSERT_TRUE(WritePrivateProfileStringW(L"clean", L"cleanlv", L"5", kIni));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Clean", L"ShowAssit", nullptr, kIni));
+    EXPECT_EQ(Content(), "; settings\r\n[Clean]\r\nCleanLv=5\r\n\r\n[Other]\r\nKey=v\r\n");
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Other", nullptr, nullptr, kIni));
+    EXPECT_EQ(Content(), "; settings\r\n[Clean]\r\nCleanLv=5\r\n\r\n");
+}
+
+TEST_F(Profile, DeletingFromAMissingFileLeavesItMissingAndAMissingFolderFails)
+{
+    EXPECT_TRUE(WritePrivateProfileStringW(L"Clean", L"CleanLv", nullptr, kIni));
+    EXPECT_TRUE(WritePrivateProfileStringW(L"Clean", nullptr, nullptr, kIni));
+    EXPECT_FALSE(std::filesystem::exists(machine_.Root() + "/drive_c/Users/Owner/cfg.ini"));
+
+    EXPECT_FALSE(WritePrivateProfileStringW(L"Clean", L"CleanLv", L"1", L"C:\\No\\Such\\Folder\\a.ini"));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+    EXPECT_FALSE(WritePrivateProfileStringW(nullptr, L"CleanLv", L"1", kIni));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+}
+
+TEST_F(Profile, ABareFileNameIsTheWindowsFolders)
+{
+    ASSERT_TRUE(WritePrivateProfileStringW(L"s", L"k", L"v", L"quarnel-test.ini"));
+    EXPECT_EQ(ReadFile(machine_.Root() + "/drive_c/Windows/quarnel-test.ini"), "[s]\r\nk=v\r\n");
+    wchar_t buffer[8];
+    EXPECT_EQ(GetPrivateProfileStringW(L"s", L"k", L"", buffer, 8, L"C:\\Windows\\quarnel-test.ini"), 1u);
+    EXPECT_STREQ(buffer, L"v");
+}
+
+TEST_F(Profile, WholeSectionsAreReplacedOrDeleted)
+{
+    Write("[S]\r\na=1\r\nb=2\r\n[T]\r\nc=3\r\n");
+    ASSERT_TRUE(WritePrivateProfileSectionW(L"S", L"x=9\0y=8\0", kIni));
+    EXPECT_EQ(Content(), "[S]\r\nx=9\r\ny=8\r\n[T]\r\nc=3\r\n");
+    ASSERT_TRUE(WritePrivateProfileSectionW(L"T", nullptr, kIni));
+    EXPECT_EQ(Content(), "[S]\r\nx=9\r\ny=8\r\n");
+}
+
+TEST_F(Profile, AnsiFormsCarryUtf8Text)
+{
+    ASSERT_TRUE(WritePrivateProfileStringA("cache", "update", "Gr\xC3\xBC\xC3\x9F" "e", "C:\\Users\\Owner\\cfg.ini"));
+    EXPECT_EQ(Read(L"cache", L"update"), L"Grüße");
+    char buffer[16];
+    EXPECT_EQ(GetPrivateProfileStringA("cache", "update", "", buffer, 16, "C:\\Users\\Owner\\cfg.ini"), 7u);
+    EXPECT_STREQ(buffer, "Gr\xC3\xBC\xC3\x9F" "e");
+    EXPECT_EQ(GetPrivateProfileStringA("cache", "missing", "dflt", buffer, 3, "C:\\Users\\Owner\\cfg.ini"), 2u);
+    EXPECT_STREQ(buffer, "df");
+}
+
+namespace {
+
+// Writes count keys named prefix0, prefix1, ... into one section of the test's INI file.
+void WriteKeys(const std::wstring& prefix, int count)
+{
+    for (int i = 0; i < count; ++i)
+        WritePrivateProfileStringW(L"Shared", (prefix + std::to_wstring(i)).c_str(), L"1", kIni);
+}
+
+int CountKeys()
+{
+    std::vector<wchar_t> buffer(65536);
+    const DWORD length = GetPrivateProfileStringW(L"Shared", nullptr, L"", buffer.data(), 65536, kIni);
+    return static_cast<int>(std::count(buffer.begin(), buffer.begin() + length, L'\0'));
+}
+
+} // namespace
+
+TEST_F(Profile, WritersInSeveralThreadsKeepEachOthersKeys)
+{
+    std::vector<std::thread> writers;
+    for (int t = 0; t < 4; ++t)
+        writers.emplace_back(WriteKeys, L"thread" + std::to_wstring(t) + L"_", 25);
+    for (auto& writer : writers)
+        writer.join();
+    EXPECT_EQ(CountKeys(), 100);
+}
+
+TEST_F(Profile, WritersInSeveralProcessesKeepEachOthersKeys)
+{
+    std::vector<pid_t> children;
+    for (int p = 0; p < 3; ++p) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            WriteKeys(L"process" + std::to_wstring(p) + L"_", 25);
+            _exit(0);
+        }
+        children.push_back(child);
+    }
+    WriteKeys(L"parent_", 25);
+    for (pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    EXPECT_EQ(CountKeys(), 100);
+}

@@ -13,3 +13,4 @@
 #include "platform/win/Volumes.h"
 #include "platform/win/Security.h"
 #include "platform/win/Profile.h"
+#include "platform/win/Registry.h"

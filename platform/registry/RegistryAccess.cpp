@@ -1,0 +1,53 @@
+#include "RegistryAccess.h"
+
+#include "RegistryHandles.h"
+
+#include "platform/Machine.h"
+
+namespace platform::registry {
+
+RegistrySession::RegistrySession(Transaction::Kind kind)
+    : db_(Connection())
+    , transaction_(db_, kind)
+    , store_(db_)
+{
+}
+
+LONG RegistrySession::Resolve(HKEY key, OpenedKey& opened)
+{
+    if (const KeyPath predefined = PredefinedKeyPath(key); !predefined.empty()) {
+        const auto id = store_.Find(predefined);
+        if (!id)
+            return ERROR_FILE_NOT_FOUND;
+        const bool readOnly = store_.IsProtected(predefined);
+        opened = {*id, predefined, readOnly ? KEY_ALL_ACCESS & ~kWriteRights : KEY_ALL_ACCESS, DefaultView64()};
+        return ERROR_SUCCESS;
+    }
+    const auto handle = FindKeyHandle(key);
+    if (!handle)
+        return ERROR_INVALID_HANDLE;
+    auto path = store_.PathOf(handle->id);
+    if (!path)
+        return ERROR_KEY_DELETED;
+    opened = {handle->id, std::move(*path), handle->granted, handle->view64};
+    return ERROR_SUCCESS;
+}
+
+LONG RegistrySession::Locate(HKEY key, const wchar_t* subKey, REGSAM access, KeyTarget& target)
+{
+    if ((access & KEY_WOW64_32KEY) && (access & KEY_WOW64_64KEY))
+        return ERROR_INVALID_PARAMETER;
+    if (const LONG status = Resolve(key, target.base); status != ERROR_SUCCESS)
+        return status;
+    KeyPath below;
+    if (const LONG status = ParseSubKey(subKey, below); status != ERROR_SUCCESS)
+        return status;
+    target.path = target.base.path;
+    target.path.insert(target.path.end(), below.begin(), below.end());
+    target.view64 = (access & KEY_WOW64_64KEY) ? true : (access & KEY_WOW64_32KEY) ? false : target.base.view64;
+    if (!target.view64 && Machine().is64BitWindows)
+        target.path = RedirectTo32BitView(target.path);
+    return ERROR_SUCCESS;
+}
+
+} // namespace platform::registry

@@ -1,0 +1,197 @@
+#include "RegistryDatabase.h"
+
+#include "RegistryLayout.h"
+
+#include "platform/Machine.h"
+#include "platform/Text.h"
+#include "platform/win/Errors.h"
+#include "platform/win/Registry.h"
+
+#include <chrono>
+#include <sqlite3.h>
+#include <thread>
+#include <unistd.h>
+
+namespace platform::registry {
+
+namespace {
+
+// Long enough for any writer of the machine to finish, short enough that a stuck one is reported.
+constexpr int kBusyTimeoutMs = 10000;
+
+LONG ErrorOf(int rc)
+{
+    switch (rc & 0xFF) {
+    case SQLITE_NOMEM: return ERROR_NOT_ENOUGH_MEMORY;
+    case SQLITE_FULL: return ERROR_DISK_FULL;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB: return ERROR_REGISTRY_CORRUPT;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH: return ERROR_ACCESS_DENIED;
+    default: return ERROR_REGISTRY_IO_FAILED;
+    }
+}
+
+[[noreturn]] void Fail(int rc) { throw RegistryError{ErrorOf(rc)}; }
+
+struct ThreadConnection {
+    sqlite3* db = nullptr;
+    std::string path;
+    pid_t pid = 0;
+
+    void Close()
+    {
+        // A connection inherited over fork belongs to the parent; SQLite must not touch it here.
+        if (db && pid == getpid())
+            sqlite3_close_v2(db);
+        db = nullptr;
+    }
+    ~ThreadConnection() { Close(); }
+};
+
+thread_local ThreadConnection t_connection;
+
+// A new database becomes WAL by taking it to itself for a moment. SQLite does not wait for that
+// (waiting could deadlock), so several processes making the machine's registry at once take
+// turns here.
+void UseWriteAheadLog(sqlite3* db)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMs);
+    while (true) {
+        const int rc = sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+        if (rc == SQLITE_OK)
+            return;
+        if ((rc & 0xFF) != SQLITE_BUSY || std::chrono::steady_clock::now() > deadline)
+            Fail(rc);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
+} // namespace
+
+sqlite3* Connection()
+{
+    const std::string path = Machine().root + "/registry.db";
+    ThreadConnection& current = t_connection;
+    if (current.db && current.pid == getpid() && current.path == path)
+        return current.db;
+    current.Close();
+
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                                   nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_close_v2(db);
+        Fail(rc);
+    }
+    try {
+        sqlite3_busy_timeout(db, kBusyTimeoutMs);
+        UseWriteAheadLog(db);
+        PrepareStore(db);
+    } catch (...) {
+        sqlite3_close_v2(db);
+        throw;
+    }
+    current.db = db;
+    current.path = path;
+    current.pid = getpid();
+    return db;
+}
+
+Statement::Statement(sqlite3* db, const char* sql)
+    : db_(db)
+{
+    const int rc = sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr);
+    if (rc != SQLITE_OK)
+        Fail(rc);
+}
+
+Statement::~Statement() { sqlite3_finalize(statement_); }
+
+Statement& Statement::Bind(int index, int64_t value)
+{
+    const int rc = sqlite3_bind_int64(statement_, index, value);
+    if (rc != SQLITE_OK)
+        Fail(rc);
+    return *this;
+}
+
+Statement& Statement::Bind(int index, const std::wstring& text)
+{
+    const std::string utf8 = ToUtf8(text);
+    const int rc = sqlite3_bind_text(statement_, index, utf8.data(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+    if (rc != SQLITE_OK)
+        Fail(rc);
+    return *this;
+}
+
+Statement& Statement::BindBlob(int index, const std::string& bytes)
+{
+    // data() is never null, so even empty data binds as a blob rather than as NULL.
+    const int rc = sqlite3_bind_blob(statement_, index, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+    if (rc != SQLITE_OK)
+        Fail(rc);
+    return *this;
+}
+
+bool Statement::Step()
+{
+    const int rc = sqlite3_step(statement_);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    Fail(rc);
+}
+
+void Statement::Reset()
+{
+    sqlite3_reset(statement_);
+    sqlite3_clear_bindings(statement_);
+}
+
+int64_t Statement::Int(int column) const { return sqlite3_column_int64(statement_, column); }
+
+std::wstring Statement::Text(int column) const
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
+    return text ? FromUtf8(std::string(text, static_cast<size_t>(sqlite3_column_bytes(statement_, column))))
+                : std::wstring();
+}
+
+std::string Statement::Blob(int column) const
+{
+    const void* data = sqlite3_column_blob(statement_, column);
+    const int size = sqlite3_column_bytes(statement_, column);
+    return data ? std::string(static_cast<const char*>(data), static_cast<size_t>(size)) : std::string();
+}
+
+Transaction::Transaction(sqlite3* db, Kind kind)
+    : db_(db)
+{
+    Execute(db, kind == Write ? "BEGIN IMMEDIATE" : "BEGIN");
+}
+
+Transaction::~Transaction()
+{
+    if (open_)
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void Transaction::Commit()
+{
+    if (!open_)
+        return;
+    Execute(db_, "COMMIT");
+    open_ = false;
+}
+
+void Execute(sqlite3* db, const char* sql)
+{
+    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        Fail(rc);
+}
+
+} // namespace platform::registry

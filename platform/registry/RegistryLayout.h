@@ -1,0 +1,12 @@
+// The store's tables, and what a new registry.db starts with.
+#pragma once
+
+struct sqlite3;
+
+namespace platform::registry {
+
+// Sets the connection up and, when registry.db is new, creates the tables and the keys every
+// Windows machine has. One process does that; the others wait for its transaction.
+void PrepareStore(sqlite3* db);
+
+} // namespace platform::registry

@@ -1,0 +1,68 @@
+// Keys and values in registry.db, by physical path (no view applied). Keys carry their path both
+// as created and upper-cased (for lookups ignoring case); their ids are never reused, so a handle
+// holding the id of a deleted key sees that it was deleted even when the path exists again.
+// Subkeys are listed in alphabetical order ignoring case, as Windows lists them; values in the
+// order they were first set (setting a value again keeps its place).
+#pragma once
+
+#include "RegistryPath.h"
+
+#include "platform/win/Types.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+struct sqlite3;
+
+namespace platform::registry {
+
+struct StoredValue {
+    std::wstring name;
+    DWORD type = 0;
+    std::string data; // as Windows stores it: string types in UTF-16LE
+};
+
+struct KeyInfo {
+    DWORD subKeys = 0;
+    DWORD longestSubKeyName = 0;   // characters
+    DWORD values = 0;
+    DWORD longestValueName = 0;    // characters
+    DWORD longestValueData = 0;    // host bytes (see ValueData.h)
+    int64_t lastWrite = 0;         // FILETIME
+};
+
+class RegistryStore {
+public:
+    explicit RegistryStore(sqlite3* db) : db_(db) {}
+
+    std::optional<int64_t> Find(const KeyPath& path) const;
+    // The key's path; nothing when the key was deleted.
+    std::optional<KeyPath> PathOf(int64_t id) const;
+    // Creates the key and any missing key above it; tells whether the key itself was new.
+    int64_t Create(const KeyPath& path, bool& created);
+
+    // Whether the key or a key above it (or, asked for, a key below it) is marked read-only.
+    bool IsProtected(const KeyPath& path, bool orBelow = false) const;
+    void SetProtected(int64_t id, bool isProtected);
+
+    KeyInfo Info(int64_t id) const;
+    std::optional<std::wstring> SubKeyAt(int64_t id, DWORD index, int64_t& lastWrite) const;
+    // Deletes the key with everything below it.
+    void DeleteTree(const KeyPath& path);
+    // Deletes the key's values and subkeys, keeping the key.
+    void DeleteContents(int64_t id, const KeyPath& path);
+
+    std::optional<StoredValue> Value(int64_t id, const std::wstring& name) const;
+    std::optional<StoredValue> ValueAt(int64_t id, DWORD index) const;
+    void SetValue(int64_t id, const std::wstring& name, DWORD type, const std::string& data);
+    bool DeleteValue(int64_t id, const std::wstring& name);
+
+private:
+    void Touch(int64_t id);
+    void DeleteBelow(const std::wstring& upperPath, bool includingItself);
+
+    sqlite3* db_;
+};
+
+} // namespace platform::registry

@@ -14,3 +14,8 @@
 #include "platform/win/Security.h"
 #include "platform/win/Profile.h"
 #include "platform/win/Registry.h"
+#include "platform/win/Sync.h"
+#include "platform/win/Process.h"
+#include "platform/win/Module.h"
+#include "platform/win/Time.h"
+#include "platform/win/CommandLine.h"

@@ -1,0 +1,58 @@
+#include "platform/win/Process.h"
+
+#include "PipeEnd.h"
+
+#include "platform/win/Errors.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+BOOL CreatePipe(PHANDLE readPipe, PHANDLE writePipe, LPSECURITY_ATTRIBUTES attributes, DWORD)
+{
+    if (!readPipe || !writePipe) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0) {
+        platform::SetLastErrorFromErrno();
+        return FALSE;
+    }
+    const bool inheritable = attributes && attributes->bInheritHandle;
+    *readPipe = platform::HandleOf(new platform::PipeEnd(ends[0], inheritable));
+    *writePipe = platform::HandleOf(new platform::PipeEnd(ends[1], inheritable));
+    return TRUE;
+}
+
+BOOL PeekNamedPipe(HANDLE pipe, LPVOID buffer, DWORD bufferSize, LPDWORD bytesRead, LPDWORD totalBytesAvail,
+                   LPDWORD bytesLeftThisMessage)
+{
+    auto* end = dynamic_cast<platform::PipeEnd*>(platform::ObjectOf(pipe));
+    if (!end) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    DWORD copied = 0, available = 0;
+    if (!end->Peek(buffer, bufferSize, copied, available))
+        return FALSE;
+    if (bytesRead)
+        *bytesRead = copied;
+    if (totalBytesAvail)
+        *totalBytesAvail = available;
+    if (bytesLeftThisMessage)
+        *bytesLeftThisMessage = 0;
+    return TRUE;
+}
+
+BOOL SetHandleInformation(HANDLE object, DWORD mask, DWORD flags)
+{
+    platform::KernelObject* kernelObject = platform::ObjectOf(object);
+    if (!kernelObject) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    auto* host = dynamic_cast<platform::IHostDescriptor*>(kernelObject);
+    if (host && (mask & HANDLE_FLAG_INHERIT))
+        host->SetInheritable((flags & HANDLE_FLAG_INHERIT) != 0);
+    return TRUE;
+}

@@ -1,0 +1,22 @@
+// Files of the machine's run/ folder, where the named kernel objects of all processes of the
+// machine meet.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace platform {
+
+// The run/ folder of the machine this process uses now.
+std::string RunFolder();
+
+// Opens (creating when missing) a file of run/ for reading and writing, close-on-exec; -1 with
+// the last error set on failure. An elevated process gives the files it makes to the folder's
+// owner, so that the user's own processes can open them too.
+int OpenRunFile(const std::string& path);
+
+// Maps size bytes of the file shared, growing the file when shorter; null with the last error set
+// on failure. Mappings are never undone: robust mutexes in them may sit on a thread's list.
+void* MapRunFile(int fd, size_t size);
+
+} // namespace platform

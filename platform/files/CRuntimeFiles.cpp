@@ -85,13 +85,14 @@ FILE* _wfopen(const wchar_t* fileName, const wchar_t* mode)
     }
     const HANDLE handle = CreateFileW(fileName, parsed.access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                       parsed.disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-    FileObject* file = handle == INVALID_HANDLE_VALUE ? nullptr : FileObject::FromHandle(handle);
-    if (!file) {
+    if (handle == INVALID_HANDLE_VALUE) {
         errno = ErrnoFromError(GetLastError());
         return nullptr;
     }
-    const int fd = fcntl(file->Descriptor(), F_DUPFD_CLOEXEC, 0);
-    const int err = errno;
+    // A device name opens no file a stream could read.
+    const FileObject* file = FileObject::FromHandle(handle);
+    const int fd = file ? fcntl(file->Descriptor(), F_DUPFD_CLOEXEC, 0) : -1;
+    const int err = file ? errno : EINVAL;
     CloseHandle(handle);
     FILE* stream = fd >= 0 ? fdopen(fd, parsed.hostMode.c_str()) : nullptr;
     if (!stream) {

@@ -9,8 +9,14 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <spawn.h>
 #include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
+
+extern char** environ;
 
 namespace {
 
@@ -59,6 +65,55 @@ TEST(KernelProcess, RunningProcessesCanBeTerminated)
     EXPECT_EQ(nullptr, OpenProcess(PROCESS_TERMINATE, FALSE, 0));
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
     EXPECT_EQ(GetCurrentProcessId(), GetProcessId(GetCurrentProcess()));
+}
+
+TEST(KernelProcess, ChildrenWhoseHandlesAreClosedLeaveNoZombie)
+{
+    PipedChild child;
+    kernel_test::Start(child, HelperCommand(L"return 0"));
+    ASSERT_TRUE(child.started);
+    const std::string stat = "/proc/" + std::to_string(child.info.dwProcessId) + "/stat";
+    CloseHandle(child.info.hProcess);
+    CloseHandle(child.info.hThread);
+    child.started = false;
+    EXPECT_EQ("", child.ReadToEnd()); // the child has ended once its output ends
+    CloseHandle(child.output);
+    bool gone = false;
+    for (int i = 0; i < 500 && !gone; ++i) {
+        gone = !std::ifstream(stat).good();
+        Sleep(10);
+    }
+    EXPECT_TRUE(gone) << "the ended child is still in the process table";
+}
+
+TEST(KernelProcess, ACommandLineFromElsewhereIsNotBelieved)
+{
+    // a program started by other means, with a command line variable that does not fit its arguments
+    const std::string helper = kernel_test::HelperPath();
+    std::vector<std::string> environment = {"QUARNEL_COMMAND_LINE=forged \"text\""};
+    for (char** entry = environ; *entry; ++entry)
+        environment.emplace_back(*entry);
+    std::vector<char*> envp, argv = {const_cast<char*>(helper.c_str()), const_cast<char*>("args"),
+                                     const_cast<char*>("a b"), nullptr};
+    for (auto& entry : environment)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    int pipe[2];
+    ASSERT_EQ(0, ::pipe(pipe));
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipe[1], 1);
+    pid_t pid = 0;
+    ASSERT_EQ(0, posix_spawn(&pid, helper.c_str(), &actions, nullptr, argv.data(), envp.data()));
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipe[1]);
+    std::string output;
+    char buffer[512];
+    for (ssize_t n; (n = read(pipe[0], buffer, sizeof(buffer))) > 0;)
+        output.append(buffer, static_cast<size_t>(n));
+    close(pipe[0]);
+    waitpid(pid, nullptr, 0);
+    EXPECT_EQ(helper + " args \"a b\"", Lines(output).at(0));
 }
 
 TEST(KernelProcess, ChildGetsTheSplitArgumentsAndTheWholeCommandLine)

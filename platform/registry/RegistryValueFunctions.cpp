@@ -2,12 +2,10 @@
 #include "RegistryAccess.h"
 #include "ValueData.h"
 
-#include "platform/Text.h"
+#include "platform/win/Environment.h"
 
 #include <cstring>
 #include <optional>
-
-extern char** environ;
 
 using namespace platform::registry;
 
@@ -35,37 +33,17 @@ LSTATUS Deliver(DWORD type, const std::string& data, LPDWORD typeOut, LPBYTE buf
 
 std::wstring ValueName(LPCWSTR name) { return name ? name : L""; }
 
-// The process's variable of that name, ignoring case as Windows names them.
-std::optional<std::wstring> EnvironmentVariable(const std::wstring& name)
-{
-    for (char** entry = environ; entry && *entry; ++entry) {
-        const std::wstring variable = platform::FromUtf8(*entry);
-        const size_t equals = variable.find(L'=');
-        if (equals != std::wstring::npos && platform::EqualsIgnoringCase(variable.substr(0, equals), name))
-            return variable.substr(equals + 1);
-    }
-    return std::nullopt;
-}
-
-// %NAME% replaced by the variable's value; a reference to an unknown variable stays as written.
+// The text up to its terminator with the environment's variables put in, as Windows expands it.
 std::wstring ExpandEnvironment(const std::wstring& text)
 {
+    const std::wstring source(text.c_str());
     std::wstring expanded;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        const size_t open = text.find(L'%', pos);
-        const size_t close = open == std::wstring::npos ? open : text.find(L'%', open + 1);
-        if (close == std::wstring::npos) {
-            expanded += text.substr(pos);
-            break;
-        }
-        expanded += text.substr(pos, open - pos);
-        const std::wstring name = text.substr(open + 1, close - open - 1);
-        const auto value = name.empty() ? std::nullopt : EnvironmentVariable(name);
-        expanded += value ? *value : text.substr(open, close - open + 1);
-        pos = close + 1;
+    DWORD needed = ExpandEnvironmentStringsW(source.c_str(), nullptr, 0);
+    while (needed > expanded.size()) {
+        expanded.assign(needed, L'\0');
+        needed = ExpandEnvironmentStringsW(source.c_str(), expanded.data(), needed);
     }
-    return expanded;
+    return needed ? std::wstring(expanded.c_str()) : source;
 }
 
 // The RRF_RT_* bit that admits a type; 0 for types only RRF_RT_ANY admits.

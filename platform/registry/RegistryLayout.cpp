@@ -1,9 +1,13 @@
 #include "RegistryLayout.h"
 
 #include "RegistryDatabase.h"
+#include "RegistryImport.h"
 #include "RegistryStore.h"
 
 #include "platform/Machine.h"
+#include "platform/Text.h"
+
+#include <cstdio>
 
 namespace platform::registry {
 
@@ -47,6 +51,15 @@ void CreateStandardKeys(RegistryStore& store, bool is64Bit)
         store.Create(key, created);
 }
 
+// A machine whose seed file is damaged still gets its registry; the reason goes to the log.
+void ImportMachineSeed(RegistryStore& store, const std::string& hostPath)
+{
+    std::wstring text;
+    std::wstring error;
+    if (!ReadRegFile(hostPath, text, error) || !ImportInto(store, text, error))
+        std::fprintf(stderr, "registry: %s not imported: %s\n", hostPath.c_str(), ToUtf8(error).c_str());
+}
+
 bool IsLaidOut(sqlite3* db)
 {
     return Statement(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'meta'").Step() &&
@@ -63,8 +76,11 @@ void PrepareStore(sqlite3* db)
     Transaction transaction(db, Transaction::Write);
     Execute(db, kSchema);
     if (!IsLaidOut(db)) {
+        const MachineDescription& machine = Machine();
         RegistryStore store(db);
-        CreateStandardKeys(store, Machine().is64BitWindows);
+        CreateStandardKeys(store, machine.is64BitWindows);
+        if (!machine.registryImport.empty())
+            ImportMachineSeed(store, machine.registryImport);
         Execute(db, "INSERT INTO meta(name, value) VALUES('created', '1')");
     }
     transaction.Commit();

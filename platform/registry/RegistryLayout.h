@@ -5,8 +5,9 @@ struct sqlite3;
 
 namespace platform::registry {
 
-// Sets the connection up and, when registry.db is new, creates the tables and the keys every
-// Windows machine has. One process does that; the others wait for its transaction.
+// Sets the connection up and, when registry.db is new, creates the tables, the keys every
+// Windows machine has and the import that machine.ini names. One process does that; the others
+// wait for its transaction.
 void PrepareStore(sqlite3* db);
 
 } // namespace platform::registry

@@ -54,7 +54,7 @@ TEST(Machine, WindowsPathsResolveThroughTheDriveMap)
 {
     TempMachine machine;
     machine.WriteMachineIni("[Drive D]\nFolder=data\n");
-    EXPECT_EQ(HostPath(L"C:\\Windows\\System32\\sc.exe"), machine.Root() + "/drive_c/Windows/System32/sc.exe");
+    EXPECT_EQ(HostPath(L"C:\\Windows\\Fonts\\a.ttf"), machine.Root() + "/drive_c/Windows/Fonts/a.ttf");
     EXPECT_EQ(HostPath(L"d:/films/a.mkv"), machine.Root() + "/data/films/a.mkv");
     EXPECT_EQ(HostPath(L"\\\\?\\D:\\x"), machine.Root() + "/data/x");
     EXPECT_EQ(HostPath(L"D:\\"), machine.Root() + "/data");
@@ -70,7 +70,7 @@ TEST(Machine, ExistingComponentsMatchIgnoringCase)
     machine.WriteFile("drive_c/Program Files/Orvane/Config.XML", "x");
     EXPECT_EQ(HostPath(L"C:\\program files\\ORVANE\\config.xml"),
               machine.Root() + "/drive_c/Program Files/Orvane/Config.XML");
-    EXPECT_EQ(HostPath(L"C:\\windows\\system32\\new.txt"), machine.Root() + "/drive_c/Windows/System32/new.txt");
+    EXPECT_EQ(HostPath(L"C:\\users\\OWNER\\new.txt"), machine.Root() + "/drive_c/Users/Owner/new.txt");
 }
 
 TEST(Machine, HostPathsTurnIntoWindowsPaths)

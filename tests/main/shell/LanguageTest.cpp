@@ -1,0 +1,108 @@
+#include "Language.h"
+
+#include "platform/Windows.h"
+#include "support/TempMachine.h"
+
+#include <QDir>
+#include <QFontDatabase>
+#include <gtest/gtest.h>
+
+#include <cwchar>
+
+namespace {
+
+void SetLanguage(const wchar_t* value)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\ORVANE\\Movanta", 0, nullptr, REG_OPTION_NON_VOLATILE,
+                              KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const DWORD bytes = static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t));
+    ASSERT_EQ(RegSetValueExW(key, L"Language", 0, REG_SZ, reinterpret_cast<const BYTE*>(value), bytes), ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+TEST(ShellLanguage, EnglishWithoutTheKey)
+{
+    EXPECT_EQ(GetLanguage(), QStringLiteral("English"));
+}
+
+TEST(ShellLanguage, KeptForTheRunOnceRead)
+{
+    SetLanguage(L"Deutsch");
+    EXPECT_EQ(GetLanguage(), QStringLiteral("Deutsch"));
+    SetLanguage(L"English");
+    EXPECT_EQ(GetLanguage(), QStringLiteral("Deutsch"));
+}
+
+TEST(ShellLanguage, EmptyValueIsReadAgain)
+{
+    SetLanguage(L"");
+    EXPECT_EQ(GetLanguage(), QString());
+    SetLanguage(L"Deutsch");
+    EXPECT_EQ(GetLanguage(), QStringLiteral("Deutsch"));
+}
+
+// A program folder as current folder, with the maker's shared "res\Common" beside it.
+class ShellFontFamily : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        QDir(QString::fromStdString(machine_.Root())).mkpath(QStringLiteral("program"));
+        ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(machine_.Root() + "/program")));
+    }
+
+    void WriteFonts(const std::string& text) { machine_.WriteFile("res/Common/langind.ini", text); }
+
+    testing_support::TempMachine machine_;
+};
+
+TEST_F(ShellFontFamily, EachWeightHasItsKey)
+{
+    WriteFonts("[English]\r\nfont_light=Light Face\r\nfont_normal=Normal Face\r\n"
+               "font_semibold=Semibold Face\r\nfont_bold=Bold Face\r\n");
+    EXPECT_EQ(GetLangFontFamily(0), QStringLiteral("Light Face"));
+    EXPECT_EQ(GetLangFontFamily(1), QStringLiteral("Normal Face"));
+    EXPECT_EQ(GetLangFontFamily(2), QStringLiteral("Semibold Face"));
+    EXPECT_EQ(GetLangFontFamily(3), QStringLiteral("Bold Face"));
+    EXPECT_EQ(GetLangFontFamily(4), QStringLiteral("Segoe UI"));
+}
+
+TEST_F(ShellFontFamily, FileIsReadOnEveryCall)
+{
+    WriteFonts("[English]\nfont_normal=First Face\n");
+    EXPECT_EQ(GetLangFontFamily(1), QStringLiteral("First Face"));
+    WriteFonts("[English]\nfont_normal=Second Face\n");
+    EXPECT_EQ(GetLangFontFamily(1), QStringLiteral("Second Face"));
+}
+
+TEST_F(ShellFontFamily, SegoeUiWhenNothingNamesAFamily)
+{
+    EXPECT_EQ(GetLangFontFamily(1), QStringLiteral("Segoe UI"));
+    WriteFonts("[Deutsch]\nfont_normal=Other Face\n[English]\nfont_bold=\n");
+    EXPECT_EQ(GetLangFontFamily(1), QStringLiteral("Segoe UI"));
+    EXPECT_EQ(GetLangFontFamily(3), QStringLiteral("Segoe UI"));
+    WriteFonts(std::string("\x00\xFF\xFE[English\nfont_normal", 21));
+    EXPECT_EQ(GetLangFontFamily(1), QStringLiteral("Segoe UI"));
+}
+
+TEST_F(ShellFontFamily, FollowsTheLanguage)
+{
+    SetLanguage(L"Deutsch");
+    WriteFonts("[Deutsch]\nfont_normal=Other Face\n[English]\nfont_normal=Normal Face\n");
+    EXPECT_EQ(GetLangFontFamily(1), QStringLiteral("Other Face"));
+}
+
+} // namespace
+
+namespace {
+
+TEST(ShellFontFamilyShipped, NamesAnInstalledFamily)
+{
+    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(testing_support::BuildProgramFolder())));
+    const QString family = GetLangFontFamily(FONT_NORMAL);
+    EXPECT_NE(family, QStringLiteral("Segoe UI"));
+    EXPECT_TRUE(QFontDatabase().families().contains(family)) << family.toStdString();
+}
+
+} // namespace

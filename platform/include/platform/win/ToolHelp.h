@@ -1,0 +1,33 @@
+// The machine's process list as a snapshot. The logged-on user's shell, "explorer.exe", runs
+// unless machine.ini's [Machine] ShellRunning is 0; the calling program follows it. Every process
+// of the machine runs as its one user, so the shell's entry carries the id of a process that
+// OpenProcess reaches and whose token is that user's: the calling process's own.
+#pragma once
+
+#include "platform/win/Types.h"
+
+#define TH32CS_SNAPPROCESS 0x00000002u
+
+#ifndef ERROR_BAD_LENGTH
+#define ERROR_BAD_LENGTH 24L
+#endif
+
+typedef struct tagPROCESSENTRY32W {
+    DWORD dwSize;  // set to sizeof(PROCESSENTRY32W) before the first call
+    DWORD cntUsage;
+    DWORD th32ProcessID;
+    ULONG_PTR th32DefaultHeapID;
+    DWORD th32ModuleID;
+    DWORD cntThreads;
+    DWORD th32ParentProcessID;
+    LONG pcPriClassBase;
+    DWORD dwFlags;
+    WCHAR szExeFile[MAX_PATH];
+} PROCESSENTRY32W, *LPPROCESSENTRY32W;
+
+// Only TH32CS_SNAPPROCESS is known; other kinds fail with ERROR_INVALID_PARAMETER. Close the
+// snapshot with CloseHandle.
+HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId);
+// FALSE with ERROR_NO_MORE_FILES after the last entry, ERROR_BAD_LENGTH when dwSize is too small.
+BOOL Process32FirstW(HANDLE snapshot, LPPROCESSENTRY32W entry);
+BOOL Process32NextW(HANDLE snapshot, LPPROCESSENTRY32W entry);

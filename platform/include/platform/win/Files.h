@@ -15,31 +15,11 @@
 // Sharing modes are enforced among the handles of this process.
 #pragma once
 
+#include "platform/win/Errors.h"
 #include "platform/win/Types.h"
 
 #include <cstdio>
 
-#ifndef DELETE
-#define DELETE 0x00010000u
-#endif
-#ifndef READ_CONTROL
-#define READ_CONTROL 0x00020000u
-#endif
-#ifndef SYNCHRONIZE
-#define SYNCHRONIZE 0x00100000u
-#endif
-#ifndef GENERIC_ALL
-#define GENERIC_ALL 0x10000000u
-#endif
-#ifndef GENERIC_EXECUTE
-#define GENERIC_EXECUTE 0x20000000u
-#endif
-#ifndef GENERIC_WRITE
-#define GENERIC_WRITE 0x40000000u
-#endif
-#ifndef GENERIC_READ
-#define GENERIC_READ 0x80000000u
-#endif
 
 #define FILE_READ_DATA 0x0001u
 #define FILE_LIST_DIRECTORY 0x0001u
@@ -102,19 +82,6 @@
 
 #define FIND_FIRST_EX_CASE_SENSITIVE 0x00000001u
 #define FIND_FIRST_EX_LARGE_FETCH 0x00000002u
-
-// Errors of the file functions beyond the common ones.
-#ifndef ERROR_NOT_SAME_DEVICE
-#define ERROR_NOT_SAME_DEVICE 17L
-#endif
-#ifndef ERROR_BUFFER_OVERFLOW
-#define ERROR_BUFFER_OVERFLOW 111L
-#endif
-#ifndef ERROR_NEGATIVE_SEEK
-#define ERROR_NEGATIVE_SEEK 131L
-#endif
-
-typedef int errno_t;
 
 typedef struct _WIN32_FIND_DATAW {
     DWORD dwFileAttributes;

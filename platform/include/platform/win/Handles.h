@@ -1,6 +1,7 @@
 // Kernel handles: every HANDLE the layer hands out points at a KernelObject.
 #pragma once
 
+#include "platform/win/Errors.h"
 #include "platform/win/Types.h"
 
 #define WAIT_OBJECT_0 0x00000000u

@@ -29,12 +29,6 @@
 #define PROCESS_QUERY_LIMITED_INFORMATION 0x1000u
 #define PROCESS_ALL_ACCESS 0x001FFFFFu
 
-#ifndef SW_HIDE
-#define SW_HIDE 0
-#define SW_SHOWNORMAL 1
-#define SW_NORMAL 1
-#define SW_SHOW 5
-#endif
 
 #define SEE_MASK_DEFAULT 0x00000000u
 #define SEE_MASK_NOCLOSEPROCESS 0x00000040u
@@ -46,9 +40,6 @@
 #define SE_ERR_OOM 8
 #define SE_ERR_NOASSOC 31
 
-#ifndef ERROR_NO_ASSOCIATION
-#define ERROR_NO_ASSOCIATION 1155L
-#endif
 
 typedef struct _STARTUPINFOW {
     DWORD cb;

@@ -2,6 +2,7 @@
 // (sizeof(wchar_t) is 4 here); string data reaches the store as UTF-16LE, as Windows keeps it.
 #pragma once
 
+#include "platform/win/Errors.h"
 #include "platform/win/Types.h"
 
 // Predefined keys: sign-extended 32-bit values in pointer-sized handles, as on 64-bit Windows.
@@ -50,10 +51,6 @@
 #define RRF_NOEXPAND 0x10000000u
 #define RRF_ZEROONFAILURE 0x20000000u
 
-#define ERROR_REGISTRY_CORRUPT 1015L
-#define ERROR_REGISTRY_IO_FAILED 1016L
-#define ERROR_DATATYPE_MISMATCH 1629L
-#define ERROR_UNSUPPORTED_TYPE 1630L
 
 LSTATUS RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult);
 LSTATUS RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD Reserved, LPWSTR lpClass, DWORD dwOptions,

@@ -6,9 +6,6 @@
 #include "platform/win/Errors.h"
 #include "platform/win/Types.h"
 
-#ifndef ERROR_CALL_NOT_IMPLEMENTED
-#define ERROR_CALL_NOT_IMPLEMENTED 120L
-#endif
 
 #define CSIDL_DESKTOP 0x0000
 #define CSIDL_INTERNET 0x0001

@@ -10,12 +10,6 @@
 #include <cstdarg>
 #include <cstddef>
 
-#ifndef ERROR_INVALID_FLAGS
-#define ERROR_INVALID_FLAGS 1004L
-#endif
-#ifndef ERROR_NO_UNICODE_TRANSLATION
-#define ERROR_NO_UNICODE_TRANSLATION 1113L
-#endif
 
 #define CP_ACP 0
 #define CP_OEMCP 1
@@ -41,7 +35,6 @@ int lstrlenW(LPCWSTR text);
 // Copies at most maxLength - 1 characters and a terminator.
 LPWSTR lstrcpynW(LPWSTR destination, LPCWSTR source, int maxLength);
 
-typedef int errno_t;
 #define _TRUNCATE (static_cast<size_t>(-1))
 #ifndef STRUNCATE
 #define STRUNCATE 80

@@ -8,14 +8,6 @@
 
 #include <string>
 
-#ifndef ERROR_BUFFER_OVERFLOW
-#define ERROR_BUFFER_OVERFLOW 111L
-#endif
-
-typedef void* PVOID;
-typedef BYTE BOOLEAN;
-typedef BOOL* PBOOL;
-typedef ULONGLONG DWORDLONG;
 
 // ---- Versions
 

@@ -33,10 +33,15 @@ typedef const WCHAR* LPCWSTR;
 typedef CHAR* LPSTR;
 typedef const CHAR* LPCSTR;
 typedef void* LPVOID;
+typedef void* PVOID;
 typedef const void* LPCVOID;
 typedef DWORD* LPDWORD;
 typedef BYTE* LPBYTE;
 typedef BOOL* LPBOOL;
+typedef BOOL* PBOOL;
+typedef BYTE BOOLEAN;
+typedef ULONGLONG DWORDLONG;
+typedef int errno_t;
 typedef LONG* PLONG;
 
 typedef void* HANDLE;
@@ -58,6 +63,20 @@ typedef INT_PTR (*FARPROC)();
 #endif
 
 #define MAX_PATH 260
+
+// Standard and generic access rights shared by every kind of object.
+#define DELETE 0x00010000u
+#define READ_CONTROL 0x00020000u
+#define SYNCHRONIZE 0x00100000u
+#define GENERIC_ALL 0x10000000u
+#define GENERIC_EXECUTE 0x20000000u
+#define GENERIC_WRITE 0x40000000u
+#define GENERIC_READ 0x80000000u
+
+#define SW_HIDE 0
+#define SW_SHOWNORMAL 1
+#define SW_NORMAL 1
+#define SW_SHOW 5
 #define INFINITE 0xFFFFFFFFu
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1)))
 

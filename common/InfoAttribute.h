@@ -1,0 +1,16 @@
+// The attribute of a usage event is a small JSON object text. Values from the machine or the user
+// (paths, descriptions, replies) may hold quotes, backslashes or line breaks, so attributes are
+// built here with every key and value escaped, and are always valid JSON.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <utility>
+
+// The text as a JSON string, with its double quotes: quote, backslash and control characters
+// escaped; other bytes (UTF-8) pass unchanged.
+std::string JsonQuote(std::string_view text);
+
+// {"key":"value","key2":"value2"} in the given order.
+std::string MakeInfoAttribute(std::initializer_list<std::pair<std::string_view, std::string_view>> members);

@@ -16,7 +16,7 @@ std::wstring MakeSendInfoCommandLine(const std::wstring& window, const std::wstr
     std::wstring commandLine = L" /SendInfo";
     for (const auto& [keyword, text] : parts) {
         if (!text->empty())
-            commandLine += L" " + std::wstring(keyword) + L" " + platform::QuoteArgument(*text);
+            commandLine += L" " + std::wstring(keyword) + L" " + platform::QuoteArgument(*text, true);
     }
     return commandLine;
 }

@@ -113,9 +113,9 @@ std::vector<std::wstring> SplitCommandLine(const std::wstring& line)
     return arguments;
 }
 
-std::wstring QuoteArgument(const std::wstring& argument)
+std::wstring QuoteArgument(const std::wstring& argument, bool alwaysQuote)
 {
-    if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos)
+    if (!alwaysQuote && !argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos)
         return argument;
     std::wstring quoted = L"\"";
     size_t backslashes = 0;

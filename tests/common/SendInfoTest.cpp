@@ -67,9 +67,9 @@ protected:
 
 TEST_F(SendInfoTest, CommandLineNamesOnlyTheGivenParts)
 {
-    EXPECT_EQ(L" /SendInfo Window Home Source Launch_Trigger Activity Info_Start",
+    EXPECT_EQ(L" /SendInfo Window \"Home\" Source \"Launch_Trigger\" Activity \"Info_Start\"",
               MakeSendInfoCommandLine(L"Home", L"Launch_Trigger", L"Info_Start", L""));
-    EXPECT_EQ(L" /SendInfo Window Home", MakeSendInfoCommandLine(L"Home", L"", L"", L""));
+    EXPECT_EQ(L" /SendInfo Window \"Home\"", MakeSendInfoCommandLine(L"Home", L"", L"", L""));
     EXPECT_EQ(L" /SendInfo Attribute \"{\\\"A\\\": \\\"b\\\"}\"",
               MakeSendInfoCommandLine(L"", L"", L"", L"{\"A\": \"b\"}"));
 }

@@ -56,6 +56,8 @@ TEST(KernelCommandLine, QuotedArgumentsSplitBackUnchanged)
 
     EXPECT_EQ(L"plain", platform::QuoteArgument(L"plain"));
     EXPECT_EQ(L"\"\"", platform::QuoteArgument(L""));
+    EXPECT_EQ(L"\"plain\"", platform::QuoteArgument(L"plain", true));
+    EXPECT_EQ(LR"("C:\dir\\")", platform::QuoteArgument(LR"(C:\dir\)", true));
     EXPECT_EQ(LR"("a b\\")", platform::QuoteArgument(LR"(a b\)"));
     EXPECT_EQ(L"p.exe", platform::QuoteProgramName(L"p.exe"));
 }

@@ -23,9 +23,9 @@ namespace platform {
 // backslashes and a literal quote, "" inside quotes: a literal quote).
 std::vector<std::wstring> SplitCommandLine(const std::wstring& commandLine);
 
-// One argument written so that SplitCommandLine gives it back (quoted when it is empty or holds
-// blanks or quotes, backslashes before quotes doubled).
-std::wstring QuoteArgument(const std::wstring& argument);
+// One argument written so that SplitCommandLine gives it back (quoted when it is empty, holds
+// blanks or quotes, or alwaysQuote asks for it; backslashes before quotes doubled).
+std::wstring QuoteArgument(const std::wstring& argument, bool alwaysQuote = false);
 
 // A program name written as the first word of a command line: quoted when it holds blanks.
 std::wstring QuoteProgramName(const std::wstring& program);

@@ -1,0 +1,120 @@
+// The download library against a server of the test's own: only whole answers of http(s)
+// addresses reach the destination file.
+#include "KyDownload.h"
+#include "LocalHttpServer.h"
+#include "UnzipFixture.h"
+
+#include "platform/Machine.h"
+#include "support/TempMachine.h"
+
+#include <filesystem>
+
+using namespace update_test;
+using testing_support::ReadFile;
+
+namespace {
+
+template <class Function>
+Function Bind(HMODULE module, const char* name)
+{
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+class KyDownloadTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        platform::SetProgramFolder(testing_support::BuildProgramFolder());
+        const HMODULE module = LoadLibraryW(L"KyDownload.dll");
+        ASSERT_NE(nullptr, module);
+        init_ = Bind<decltype(&kyd_init)>(module, "kyd_init");
+        download_ = Bind<decltype(&kyd_download)>(module, "kyd_download");
+        uninit_ = Bind<decltype(&kyd_uninit)>(module, "kyd_uninit");
+        ASSERT_NE(nullptr, init_);
+        ASSERT_NE(nullptr, download_);
+        ASSERT_NE(nullptr, uninit_);
+        ASSERT_EQ(KYD_OK, init_(&session_));
+        ASSERT_NE(nullptr, session_);
+    }
+
+    void TearDown() override
+    {
+        if (session_) {
+            EXPECT_EQ(KYD_OK, uninit_(session_));
+        }
+    }
+
+    int Download(const std::wstring& url, const std::string& dest) { return download_(session_, url.c_str(), Wide(dest).c_str(), 0, 0, 1); }
+    std::string Path(const std::string& name) const { return machine_.Root() + "/files/" + name; }
+    // Nothing but the given files in the download folder: no partial file stays behind.
+    std::set<std::string> Files() const { return Listing(machine_.Root() + "/files"); }
+
+    testing_support::TempMachine machine_;
+    LocalHttpServer server_;
+    decltype(&kyd_init) init_ = nullptr;
+    decltype(&kyd_download) download_ = nullptr;
+    decltype(&kyd_uninit) uninit_ = nullptr;
+    void* session_ = nullptr;
+};
+
+TEST_F(KyDownloadTest, AWholeAnswerReplacesTheDestination)
+{
+    const std::string body = Incompressible(3 << 20);
+    server_.Serve("/big.bin", {200, body});
+    machine_.WriteFile("files/big.bin", "older");
+    EXPECT_EQ(KYD_OK, Download(server_.WideUrl("/big.bin"), Path("big.bin")));
+    EXPECT_EQ(body, ReadFile(Path("big.bin")));
+    // The same session serves several downloads; an upper-case scheme is still http.
+    server_.Serve("/empty", {200, ""});
+    std::wstring upper = server_.WideUrl("/empty");
+    upper.replace(0, 4, L"HTTP");
+    EXPECT_EQ(KYD_OK, Download(upper, Path("empty")));
+    EXPECT_EQ((std::set<std::string>{"big.bin", "empty"}), Files());
+}
+
+TEST_F(KyDownloadTest, RedirectsAreFollowedBetweenWebAddressesOnly)
+{
+    server_.Serve("/moved", {302, "", server_.Url("/target")});
+    server_.Serve("/target", {200, "arrived"});
+    server_.Serve("/to-file", {302, "", "file:///etc/passwd"});
+    machine_.WriteFile("files/.keep", "");
+    EXPECT_EQ(KYD_OK, Download(server_.WideUrl("/moved"), Path("moved.txt")));
+    EXPECT_EQ("arrived", ReadFile(Path("moved.txt")));
+    EXPECT_NE(KYD_OK, Download(server_.WideUrl("/to-file"), Path("passwd")));
+    EXPECT_EQ((std::set<std::string>{".keep", "moved.txt"}), Files());
+}
+
+TEST_F(KyDownloadTest, ErrorStatusesAndCutConnectionsLeaveTheDestinationAsItWas)
+{
+    server_.Serve("/error", {500, "trouble"});
+    server_.Serve("/cut", {200, std::string(100000, 'c'), "", true});
+    machine_.WriteFile("files/kept.txt", "kept");
+    EXPECT_EQ(KYD_HTTP_ERROR, Download(server_.WideUrl("/missing"), Path("kept.txt")));
+    EXPECT_EQ(KYD_HTTP_ERROR, Download(server_.WideUrl("/error"), Path("kept.txt")));
+    EXPECT_EQ(KYD_TRANSFER_FAILED, Download(server_.WideUrl("/cut"), Path("kept.txt")));
+    EXPECT_EQ(KYD_TRANSFER_FAILED, Download(server_.WideUrl("/cut"), Path("new.txt")));
+    EXPECT_EQ("kept", ReadFile(Path("kept.txt")));
+    EXPECT_EQ((std::set<std::string>{"kept.txt"}), Files());
+}
+
+TEST_F(KyDownloadTest, OnlyHttpAndHttpsAddressesAreFetched)
+{
+    machine_.WriteFile("files/.keep", "");
+    for (const wchar_t* url : {L"file:///etc/hostname", L"ftp://127.0.0.1/x", L"gopher://127.0.0.1/", L"127.0.0.1/x",
+                               L"", L"httpx://127.0.0.1/", L"http:/127.0.0.1/"})
+        EXPECT_EQ(KYD_BAD_SCHEME, Download(url, Path("out"))) << url;
+    EXPECT_EQ((std::set<std::string>{".keep"}), Files());
+}
+
+TEST_F(KyDownloadTest, BadArgumentsAndUnwritableDestinationsAreRefused)
+{
+    server_.Serve("/a", {200, "a"});
+    EXPECT_EQ(KYD_BAD_ARGUMENT, init_(nullptr));
+    EXPECT_EQ(KYD_BAD_ARGUMENT, download_(nullptr, L"http://127.0.0.1/", L"x", 0, 0, 1));
+    EXPECT_EQ(KYD_BAD_ARGUMENT, download_(session_, nullptr, L"x", 0, 0, 1));
+    EXPECT_EQ(KYD_BAD_ARGUMENT, download_(session_, L"http://127.0.0.1/", nullptr, 0, 0, 1));
+    EXPECT_EQ(KYD_BAD_ARGUMENT, uninit_(nullptr));
+    EXPECT_EQ(KYD_FILE_ERROR, Download(server_.WideUrl("/a"), Path("no/such/folder/a")));
+}
+
+} // namespace

@@ -1,0 +1,176 @@
+// Archives built to escape the destination, to exhaust the disk or to crash the reader.
+#include "UnzipFixture.h"
+
+#include "support/TempMachine.h"
+#include "update/ZipLimits.h"
+
+#include <filesystem>
+#include <optional>
+
+using namespace update_test;
+using testing_support::ReadFile;
+
+namespace {
+
+class HostileArchiveTest : public UnzipFixture {
+protected:
+    // Extracts into "box/out" so that anything escaping lands in "box" or above it.
+    OpResult ExtractBoxed()
+    {
+        return unzip_->ExtractAll(Wide(Folder("box/out")).c_str());
+    }
+    std::set<std::string> Box() const { return Listing(Folder("box")); }
+};
+
+TEST_F(HostileArchiveTest, NamesThatClimbOutAreRefusedAndTheRestIsExtracted)
+{
+    const char* const climbing[] = {"../evil.txt", "..\\evil.txt", "a/../../evil.txt", "a\\..\\..\\evil.txt",
+                                    "..",          "x/..",         ".../evil.txt",     ". ./evil.txt",
+                                    "a/C:/evil.txt", "C:.."};
+    for (const char* name : climbing) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(RESULT_OK, OpenBuilt({{name, "escaped"}, {"inside.txt", "safe"}}));
+        EXPECT_EQ(0xB00001u, Low(ExtractBoxed()));
+        EXPECT_EQ((std::set<std::string>{"out", "out/inside.txt"}), Box());
+        std::filesystem::remove_all(Folder("box"));
+    }
+    EXPECT_FALSE(std::filesystem::exists(Folder("evil.txt")));
+}
+
+TEST_F(HostileArchiveTest, AbsoluteAndDriveNamesStayInsideTheFolder)
+{
+    ASSERT_EQ(RESULT_OK, OpenBuilt({{"/etc/evil.txt", "a"}, {"C:\\Windows\\evil.txt", "b"}, {"D:/evil2.txt", "c"},
+                                    {"\\\\evil3.txt", "d"}}));
+    EXPECT_EQ(RESULT_OK, ExtractBoxed());
+    EXPECT_EQ((std::set<std::string>{"out", "out/etc", "out/etc/evil.txt", "out/Windows", "out/Windows/evil.txt",
+                                     "out/evil2.txt", "out/evil3.txt"}),
+              Box());
+}
+
+TEST_F(HostileArchiveTest, ADeflateBombIsRefusedBeforeAnythingIsWritten)
+{
+    ASSERT_EQ(RESULT_OK, OpenBuilt({{"first.txt", "harmless"}, {"zeros.bin", std::string(16 << 20, '\0')}}));
+    EXPECT_EQ(0xB30001u, Low(ExtractBoxed()));
+    EXPECT_TRUE(Box().empty());
+    EXPECT_EQ(0xB30001u, Low(unzip_->ExtractEntry(1, Wide(Folder("box/zeros.bin")).c_str())));
+    EXPECT_TRUE(Box().empty());
+}
+
+TEST_F(HostileArchiveTest, ManyEntriesThatTogetherExpandTooFarAreRefused)
+{
+    // Each entry stays at the size below which ratios are not checked; together they are a bomb.
+    std::vector<ZipEntrySpec> entries;
+    for (int i = 0; i < 12; ++i)
+        entries.push_back({"part" + std::to_string(i) + ".bin", std::string(kZipRatioFloorBytes, '\0')});
+    ASSERT_EQ(RESULT_OK, OpenBuilt(entries));
+    EXPECT_EQ(0xB30001u, Low(ExtractBoxed()));
+    EXPECT_TRUE(Box().empty());
+    // One of them alone is fine.
+    EXPECT_EQ(RESULT_OK, unzip_->ExtractEntry(3, Wide(Folder("box/part3.bin")).c_str()));
+}
+
+TEST_F(HostileArchiveTest, EntriesSharingOneBodyCannotPassTheSizeLimit)
+{
+    const size_t body = 1 << 20;
+    std::vector<ZipEntrySpec> entries = {{"f0000.bin", Incompressible(body)}};
+    entries[0].deflate = false;
+    for (size_t i = 1; i <= kZipMaxTotalBytes / body; ++i) {
+        char name[16];
+        snprintf(name, sizeof name, "f%04zu.bin", i);
+        ZipEntrySpec copy{name, ""};
+        copy.sharesDataOf = 0;
+        entries.push_back(copy);
+    }
+    ASSERT_EQ(RESULT_OK, OpenBuilt(entries));
+    EXPECT_EQ(0xB20001u, Low(ExtractBoxed()));
+    EXPECT_TRUE(Box().empty());
+}
+
+TEST_F(HostileArchiveTest, TooManyEntriesAreRefused)
+{
+    // The end record claims more entries than allowed.
+    ASSERT_EQ(RESULT_OK, unzip_->Open(Wide(WriteArchive("many.zip", BuildZip({{"a.txt", "a"}}, kZipMaxEntries + 1))).c_str()));
+    EXPECT_EQ(static_cast<int>(kZipMaxEntries + 1), Entry(-1)->GetIndex());
+    EXPECT_EQ(0xB10001u, Low(ExtractBoxed()));
+    EXPECT_TRUE(Box().empty());
+}
+
+ZipEntrySpec Damaged(const char* name, std::string content, std::optional<uint32_t> declaredSize,
+                     std::optional<uint32_t> crc, bool deflate = true, uint16_t flags = 0)
+{
+    ZipEntrySpec entry{name, std::move(content)};
+    entry.declaredSize = declaredSize;
+    entry.crc = crc;
+    entry.deflate = deflate;
+    entry.flags = flags;
+    return entry;
+}
+
+TEST_F(HostileArchiveTest, DamagedEntriesFailAndLeaveNoFileBehind)
+{
+    const ZipEntrySpec damaged[] = {
+        // Inflates to far more than recorded, with the CRC of all of it: never grows past 100 bytes.
+        Damaged("lying.txt", std::string(4 << 20, 'x'), 100, std::nullopt),
+        Damaged("short.txt", "only this", 5000, std::nullopt),
+        Damaged("short.bin", "only this", 5000, std::nullopt, false),
+        Damaged("crc.txt", std::string(40000, 'd'), std::nullopt, 0),
+        Damaged("crc.bin", std::string(40000, 'd'), std::nullopt, 0, false),
+        Damaged("locked.txt", "secret", std::nullopt, std::nullopt, true, 1),
+    };
+    for (const ZipEntrySpec& entry : damaged) {
+        SCOPED_TRACE(entry.name);
+        ASSERT_EQ(RESULT_OK, OpenBuilt({entry}));
+        EXPECT_EQ(0x930001u, Low(ExtractBoxed()));
+        EXPECT_EQ(0x930001u, Low(unzip_->ExtractEntry(0, Wide(Folder("box/direct")).c_str())));
+        EXPECT_TRUE(Listing(Folder("box/out")).empty());
+        EXPECT_FALSE(std::filesystem::exists(Folder("box/direct")));
+    }
+}
+
+TEST_F(HostileArchiveTest, CorruptDataIsAnInflateFailure)
+{
+    ZipEntrySpec garbage{"garbage.txt", "content"};
+    std::string archive = BuildZip({garbage});
+    // Overwrite the compressed bytes (after the 30-byte header and the name) with an invalid block.
+    archive[30 + garbage.name.size()] = static_cast<char>(0xFF);
+    ASSERT_EQ(RESULT_OK, unzip_->OpenMemory(archive.data(), static_cast<DWORD>(archive.size())));
+    EXPECT_EQ(0x930001u, Low(ExtractBoxed()));
+    EXPECT_TRUE(Listing(Folder("box/out")).empty());
+}
+
+TEST_F(HostileArchiveTest, TruncatedArchivesNeverExtractAnything)
+{
+    const std::string whole = BuildZip({{"a.txt", std::string(3000, 'a')}, {"b.txt", Incompressible(2000)}});
+    const size_t directoryEnd = whole.size() - 22;
+    const std::string endRecord = whole.substr(directoryEnd);
+    for (size_t length = 0; length < directoryEnd; length += 7) {
+        SCOPED_TRACE(length);
+        // Cut short, and cut short with the end record put back after the cut.
+        for (const std::string& cut : {whole.substr(0, length), whole.substr(0, length) + endRecord}) {
+            if (unzip_->OpenMemory(cut.data(), static_cast<DWORD>(cut.size())) == RESULT_OK) {
+                EXPECT_NE(RESULT_OK, ExtractBoxed());
+            }
+        }
+    }
+    EXPECT_TRUE(Listing(Folder("box/out")).empty());
+}
+
+TEST_F(HostileArchiveTest, DamagedExtraFieldsAreReadOnlyWithinTheirBounds)
+{
+    std::string overlong = "UT";
+    overlong += std::string("\xC8\x00", 2);  // claims 200 bytes
+    overlong += std::string("\x01\x10\x20", 3);
+    std::string tooShortTimes = TimestampRecord(0x07, {1600000000});
+    const std::string fields[] = {overlong, tooShortTimes, std::string("\x01", 1), std::string("AB\xFF\xFF", 4),
+                                  std::string("XY\x02\x00zzUT\x05\x00\x01", 11)};
+    for (const std::string& field : fields) {
+        ZipEntrySpec entry{"x.txt", "x"};
+        entry.localExtra = field;
+        ASSERT_EQ(RESULT_OK, OpenBuilt({entry}));
+        EXPECT_STREQ(L"x.txt", Entry(0)->GetName());
+        EXPECT_EQ(RESULT_OK, ExtractBoxed());
+        EXPECT_EQ("x", ReadFile(Folder("box/out/x.txt")));
+    }
+}
+
+} // namespace

@@ -1,0 +1,217 @@
+// Opening archives, describing entries and extracting them through IUnzipFile.
+#include "UnzipFixture.h"
+
+#include "support/TempMachine.h"
+
+#include <filesystem>
+
+using namespace update_test;
+using testing_support::ReadFile;
+
+namespace {
+
+constexpr uint32_t kUnixFile = 3 << 8;
+
+class UnzipFileTest : public UnzipFixture {};
+
+TEST_F(UnzipFileTest, OpenRefusesMissingPathsFilesAndNonArchivesAndStaysClosed)
+{
+    EXPECT_EQ(0x290001u, Low(unzip_->Open(nullptr)));
+    EXPECT_EQ(0x300001u, Low(unzip_->Open(Wide(Folder("missing.zip")).c_str())));
+    EXPECT_EQ(0x300001u, Low(unzip_->Open(Wide(WriteArchive("text.zip", "not an archive at all")).c_str())));
+    IFileEntry* entry = nullptr;
+    EXPECT_EQ(0x600001u, Low(unzip_->GetEntry(0, &entry)));
+    EXPECT_EQ(0x8D0001u, Low(unzip_->ExtractEntry(0, L"x")));
+    EXPECT_EQ(0xAB0001u, Low(unzip_->ExtractAll(Wide(Folder("out")).c_str())));
+    EXPECT_EQ(nullptr, entry);
+}
+
+TEST_F(UnzipFileTest, OpenAcceptsWindowsPathsThroughTheDriveMap)
+{
+    testing_support::TempMachine machine;
+    machine.WriteFile("drive_c/Packs/images.zip", BuildZip({{"1.txt", "one"}}));
+    ASSERT_EQ(RESULT_OK, unzip_->Open(L"C:\\Packs\\images.zip"));
+    EXPECT_EQ(1, Entry(-1)->GetIndex());
+}
+
+TEST_F(UnzipFileTest, EntriesAreDescribedByIndexAndTheSummaryCountsThem)
+{
+    ASSERT_EQ(RESULT_OK, OpenBuilt({{"docs/", ""}, {"docs/a.txt", "alpha"}, {"b.txt", "beta"}}));
+    const EntryPtr summary = Entry(-5);
+    EXPECT_EQ(3, summary->GetIndex());
+    EXPECT_STREQ(L"", summary->GetName());
+    EXPECT_EQ(0, summary->IsDirectory());
+
+    EXPECT_EQ(1, Entry(0)->IsDirectory());
+    const EntryPtr file = Entry(1);
+    EXPECT_EQ(1, file->GetIndex());
+    EXPECT_STREQ(L"docs/a.txt", file->GetName());
+    EXPECT_EQ(0, file->IsDirectory());
+    // Backwards again, then the cached entry.
+    EXPECT_STREQ(L"docs/", Entry(0)->GetName());
+    EXPECT_STREQ(L"b.txt", Entry(2)->GetName());
+    EXPECT_STREQ(L"b.txt", Entry(2)->GetName());
+
+    IFileEntry* untouched = reinterpret_cast<IFileEntry*>(0x1);
+    EXPECT_EQ(0x6E0001u, Low(unzip_->GetEntry(3, &untouched)));
+    EXPECT_EQ(reinterpret_cast<IFileEntry*>(0x1), untouched);
+    EXPECT_EQ(0xB60001u, Low(unzip_->GetEntry(0, nullptr)));
+}
+
+TEST_F(UnzipFileTest, AnEntryOutlivesTheArchiveItCameFrom)
+{
+    ASSERT_EQ(RESULT_OK, OpenBuilt({{"kept.txt", "x"}}));
+    const EntryPtr entry = Entry(0);
+    unzip_->Close();
+    EXPECT_STREQ(L"kept.txt", entry->GetName());
+    EXPECT_EQ(RESULT_OK, unzip_->Close());
+}
+
+TEST_F(UnzipFileTest, NamesLoseDrivesLeadingSeparatorsAndClimbs)
+{
+    ASSERT_EQ(RESULT_OK, OpenBuilt({{"C:\\..\\x\\..\\evil.txt", "e"}, {"/abs/a.txt", "a"}, {"\\\\server\\share\\s.txt", "s"}}));
+    EXPECT_STREQ(L"evil.txt", Entry(0)->GetName());
+    EXPECT_STREQ(L"abs/a.txt", Entry(1)->GetName());
+    EXPECT_STREQ(L"server\\share\\s.txt", Entry(2)->GetName());
+
+    const std::string out = Folder("out");
+    EXPECT_EQ(RESULT_OK, unzip_->ExtractAll(Wide(out).c_str()));
+    EXPECT_EQ((std::set<std::string>{"abs", "abs/a.txt", "evil.txt", "server", "server/share", "server/share/s.txt"}),
+              Listing(out));
+    EXPECT_EQ("e", ReadFile(out + "/evil.txt"));
+}
+
+TEST_F(UnzipFileTest, UnixModesGiveReadOnlyFilesAndFolders)
+{
+    ZipEntrySpec readOnly{"ro.txt", "read only"};
+    readOnly.versionMadeBy = kUnixFile | 20;
+    readOnly.externalAttributes = 0100444u << 16;
+    ZipEntrySpec writable{"rw.txt", "writable"};
+    writable.versionMadeBy = kUnixFile | 20;
+    writable.externalAttributes = 0100644u << 16;
+    ZipEntrySpec folder{"sub", ""};
+    folder.versionMadeBy = kUnixFile | 20;
+    folder.externalAttributes = 040755u << 16;
+    ASSERT_EQ(RESULT_OK, OpenBuilt({readOnly, writable, folder}));
+    EXPECT_EQ(1, Entry(2)->IsDirectory());
+
+    const std::string out = Folder("out");
+    ASSERT_EQ(RESULT_OK, unzip_->ExtractAll(Wide(out).c_str()));
+    EXPECT_EQ(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE,
+              GetFileAttributesW(Wide(out + "/ro.txt").c_str()) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
+    EXPECT_EQ(0u, GetFileAttributesW(Wide(out + "/rw.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ("read only", ReadFile(out + "/ro.txt"));
+}
+
+TEST_F(UnzipFileTest, DosAttributesAreKeptAndAFolderNameMakesAFolder)
+{
+    ZipEntrySpec hidden{"hidden.txt", "h"};
+    hidden.externalAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
+    // Some writers leave a folder's attributes at 0; its trailing separator still makes it one.
+    ZipEntrySpec bareFolder{"plain/", ""};
+    ASSERT_EQ(RESULT_OK, OpenBuilt({hidden, bareFolder}));
+    EXPECT_EQ(1, Entry(1)->IsDirectory());
+    const std::string out = Folder("out");
+    ASSERT_EQ(RESULT_OK, unzip_->ExtractAll(Wide(out).c_str()));
+    EXPECT_EQ(FILE_ATTRIBUTE_HIDDEN, GetFileAttributesW(Wide(out + "/hidden.txt").c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ((std::set<std::string>{"hidden.txt"}), Listing(out));
+}
+
+TEST_F(UnzipFileTest, ExtractEntryWritesFilesAndFoldersWithTheirParents)
+{
+    ZipEntrySpec stored{"stored.bin", Incompressible(50000)};
+    stored.deflate = false;
+    ASSERT_EQ(RESULT_OK, OpenBuilt({{"text.txt", std::string(100000, 'q')}, stored, {"a/b/", ""}}));
+    const std::string out = Folder("out");
+    EXPECT_EQ(RESULT_OK, unzip_->ExtractEntry(0, Wide(out + "/deep/er/text.txt").c_str()));
+    EXPECT_EQ(std::string(100000, 'q'), ReadFile(out + "/deep/er/text.txt"));
+    EXPECT_EQ(RESULT_OK, unzip_->ExtractEntry(1, Wide(out + "\\stored.bin").c_str()));
+    EXPECT_EQ(Incompressible(50000), ReadFile(out + "/stored.bin"));
+    EXPECT_EQ(RESULT_OK, unzip_->ExtractEntry(2, Wide(out + "/made/folder").c_str()));
+    EXPECT_TRUE(std::filesystem::is_directory(out + "/made/folder"));
+
+    EXPECT_EQ(0x870001u, Low(unzip_->ExtractEntry(-1, Wide(out + "/x").c_str())));
+    EXPECT_EQ(0x870001u, Low(unzip_->ExtractEntry(0, nullptr)));
+    EXPECT_EQ(0x930001u, Low(unzip_->ExtractEntry(3, Wide(out + "/x").c_str())));
+}
+
+TEST_F(UnzipFileTest, RelativeDestinationsLieUnderTheFolderCurrentAtOpen)
+{
+    const std::string first = Folder("first");
+    const std::string second = Folder("second");
+    std::filesystem::create_directories(first);
+    std::filesystem::create_directories(second);
+    ASSERT_TRUE(SetCurrentDirectoryW(Wide(first).c_str()));
+    ASSERT_EQ(RESULT_OK, OpenBuilt({{"r.txt", "relative"}}));
+    ASSERT_TRUE(SetCurrentDirectoryW(Wide(second).c_str()));
+    EXPECT_EQ(RESULT_OK, unzip_->ExtractEntry(0, L"sub\\r.txt"));
+    EXPECT_EQ("relative", ReadFile(first + "/sub/r.txt"));
+    EXPECT_TRUE(Listing(second).empty());
+}
+
+TEST_F(UnzipFileTest, ExtractAllReplacesFilesAndLeavesNoTemporaryFiles)
+{
+    ASSERT_EQ(RESULT_OK, OpenBuilt({{"img/", ""}, {"img/1.png", Incompressible(3000)}, {"img\\1.txt", "day one"},
+                                    {"2.txt", "day two"}}));
+    const std::string out = Folder("pack");
+    machine_.WriteFile("pack/2.txt", "old text that is longer");
+    EXPECT_EQ(RESULT_OK, unzip_->ExtractAll(Wide(out + "\\").c_str()));
+    EXPECT_EQ((std::set<std::string>{"2.txt", "img", "img/1.png", "img/1.txt"}), Listing(out));
+    EXPECT_EQ("day two", ReadFile(out + "/2.txt"));
+    EXPECT_EQ("day one", ReadFile(out + "/img/1.txt"));
+    EXPECT_EQ(Incompressible(3000), ReadFile(out + "/img/1.png"));
+}
+
+TEST_F(UnzipFileTest, ExtractAllOfFoldersOnlyCreatesNothing)
+{
+    ASSERT_EQ(RESULT_OK, OpenBuilt({{"a/", ""}, {"a/b/", ""}}));
+    EXPECT_EQ(RESULT_OK, unzip_->ExtractAll(Wide(Folder("out")).c_str()));
+    EXPECT_FALSE(std::filesystem::exists(Folder("out")));
+    EXPECT_EQ(0xA50001u, Low(unzip_->ExtractAll(nullptr)));
+}
+
+TEST_F(UnzipFileTest, AFailedEntryFailsExtractAllButTheOthersStillArrive)
+{
+    ZipEntrySpec damaged{"damaged.txt", "some content"};
+    damaged.crc = 0x12345678;
+    ASSERT_EQ(RESULT_OK, OpenBuilt({damaged, {"good.txt", "good"}}));
+    const std::string out = Folder("out");
+    EXPECT_EQ(0x930001u, Low(unzip_->ExtractAll(Wide(out).c_str())));
+    EXPECT_EQ((std::set<std::string>{"good.txt"}), Listing(out));
+}
+
+TEST_F(UnzipFileTest, AFinalNameThatCannotBeTakenIsAFailure)
+{
+    ASSERT_EQ(RESULT_OK, OpenBuilt({{"taken", "content"}, {"free.txt", "free"}}));
+    const std::string out = Folder("out");
+    std::filesystem::create_directories(out + "/taken/inside");
+    const OpResult result = unzip_->ExtractAll(Wide(out).c_str());
+    EXPECT_EQ(0xB40001u, Low(result));
+    EXPECT_NE(0u, static_cast<uint32_t>(result >> 32));
+    EXPECT_EQ((std::set<std::string>{"free.txt", "taken", "taken/inside"}), Listing(out));
+}
+
+TEST_F(UnzipFileTest, ArchivesOpenFromACopiedMemoryBlock)
+{
+    std::string block = BuildZip({{"m/1.txt", "from memory"}, {"m/2.txt", std::string(70000, 'm')}});
+    ASSERT_EQ(RESULT_OK, unzip_->OpenMemory(block.data(), static_cast<DWORD>(block.size())));
+    block.assign(block.size(), '\0');
+    const std::string out = Folder("out");
+    EXPECT_EQ(RESULT_OK, unzip_->ExtractAll(Wide(out).c_str()));
+    EXPECT_EQ("from memory", ReadFile(out + "/m/1.txt"));
+    EXPECT_EQ(std::string(70000, 'm'), ReadFile(out + "/m/2.txt"));
+
+    EXPECT_EQ(0xB50001u, Low(unzip_->OpenMemory(nullptr, 10)));
+    EXPECT_EQ(0xB50001u, Low(unzip_->OpenMemory(block.data(), 0)));
+    EXPECT_EQ(0x300001u, Low(unzip_->OpenMemory(block.data(), static_cast<DWORD>(block.size()))));
+}
+
+TEST_F(UnzipFileTest, OpeningAgainReplacesTheOpenArchive)
+{
+    ASSERT_EQ(RESULT_OK, OpenBuilt({{"one.txt", "1"}}));
+    const std::string second = BuildZip({{"two.txt", "2"}, {"three.txt", "3"}});
+    ASSERT_EQ(RESULT_OK, unzip_->OpenMemory(second.data(), static_cast<DWORD>(second.size())));
+    EXPECT_EQ(2, Entry(-1)->GetIndex());
+}
+
+} // namespace

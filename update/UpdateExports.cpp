@@ -1,0 +1,9 @@
+// The library's two factories, bound by name by the main program.
+#include "update/UnzipFile.h"
+#include "update/UpdateFixt.h"
+
+#include <new>
+
+extern "C" IUpdateFixt* BuildUpdateObj() { return new (std::nothrow) CUpdateFixt(); }
+
+extern "C" IUnzipFile* CreateUnzipFile() { return new (std::nothrow) CUnzipFile(); }

@@ -1,0 +1,148 @@
+#include "update/UpdateFixt.h"
+
+#include "common/ModuleDir.h"
+#include "update/BuildNumber.h"
+#include "update/DownloadFolder.h"
+#include "update/UpdateResults.h"
+
+#include <cwctype>
+
+namespace {
+
+const wchar_t kSection[] = L"update";
+
+template <class Proc>
+Proc Bind(HMODULE module, const char* name)
+{
+    return module ? reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(GetProcAddress(module, name))) : nullptr;
+}
+
+// A source naming "http" anywhere, in any case, is fetched rather than read.
+bool IsUrl(const wchar_t* source)
+{
+    std::wstring upper = source;
+    for (wchar_t& c : upper)
+        c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+    return upper.find(L"HTTP") != std::wstring::npos;
+}
+
+std::string ToAnsi(const std::wstring& text)
+{
+    const int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1)
+        return std::string();
+    std::string ansi(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, ansi.data(), size, nullptr, nullptr);
+    ansi.resize(static_cast<size_t>(size) - 1);
+    return ansi;
+}
+
+// "0" no update, "1" forced update pending, "2" optional update pending.
+void RecordUpdateState(const std::wstring& programFolder, const char* state)
+{
+    if (programFolder.empty())
+        return;
+    const std::string file = ToAnsi(programFolder + L"localcfg.ini");
+    WritePrivateProfileStringA("cache", "update", state, file.c_str());
+}
+
+struct TextKey {
+    const wchar_t* key;
+    wchar_t* field;
+    DWORD capacity;
+    UpdateSite missing;
+};
+
+bool ReadText(const wchar_t* file, const TextKey& text)
+{
+    GetPrivateProfileStringW(kSection, text.key, L"", text.field, text.capacity, file);
+    return text.field[0] != L'\0';
+}
+
+} // namespace
+
+CUpdateFixt::CUpdateFixt()
+{
+    const HMODULE module = LoadLibraryA("KyDownload.dll");
+    kyd_init_ = Bind<KydInitProc>(module, "kyd_init");
+    kyd_download_ = Bind<KydDownloadProc>(module, "kyd_download");
+    kyd_uninit_ = Bind<KydUninitProc>(module, "kyd_uninit");
+}
+
+OpResult CUpdateFixt::Download(const wchar_t* url, const wchar_t* destFile)
+{
+    if (!url || !*url)
+        return UpdateFailure(SITE_DOWNLOAD_NO_URL, GetLastError());
+    if (!destFile || !*destFile)
+        return UpdateFailure(SITE_DOWNLOAD_NO_DEST, GetLastError());
+    if (!kyd_init_)
+        return UpdateFailure(SITE_DOWNLOAD_NO_INIT, GetLastError());
+    if (!kyd_download_)
+        return UpdateFailure(SITE_DOWNLOAD_NO_DOWNLOAD, GetLastError());
+    if (!kyd_uninit_)
+        return UpdateFailure(SITE_DOWNLOAD_NO_UNINIT, GetLastError());
+    DeleteFileW(destFile);
+    void* handle = nullptr;
+    if (kyd_init_(&handle) != 0)
+        return UpdateFailure(SITE_DOWNLOAD_INIT_FAILED, GetLastError());
+    if (!handle)
+        return UpdateFailure(SITE_DOWNLOAD_NULL_HANDLE, GetLastError());
+    const int downloaded = kyd_download_(handle, url, destFile, 0, 0, 1);
+    const DWORD error = GetLastError();
+    kyd_uninit_(handle);
+    return downloaded != 0 ? UpdateFailure(SITE_DOWNLOAD_FAILED, error) : RESULT_OK;
+}
+
+OpResult CUpdateFixt::ValidateArgs(const wchar_t*, void*) { return RESULT_OK; }
+
+OpResult CUpdateFixt::ReadUpdateInfo(const wchar_t* source, _Update_Info_* info)
+{
+    if (!info)
+        return UpdateFailure(SITE_READ_NO_RECORD, GetLastError());
+    if (!source || !*source)
+        return UpdateFailure(SITE_READ_NO_SOURCE, GetLastError());
+    std::wstring file = source;
+    if (IsUrl(source)) {
+        file = FetchedDescriptionPath();
+        if (file.empty())
+            return UpdateFailure(SITE_READ_NO_DOWNLOAD_PATH, GetLastError());
+        if (const OpResult fetched = Download(source, file.c_str()))
+            return fetched;
+    }
+    const TextKey leading[] = {
+        {L"url", info->url, MAX_PATH, SITE_READ_NO_URL},
+        {L"des", info->des, MAX_PATH, SITE_READ_NO_DES},
+        {L"build", info->build, 32, SITE_READ_NO_BUILD},
+    };
+    for (const TextKey& text : leading)
+        if (!ReadText(file.c_str(), text))
+            return UpdateFailure(text.missing, GetLastError());
+    const UINT force = GetPrivateProfileIntW(kSection, L"force", 0, file.c_str());
+    info->flags = (info->flags & ~UPDATE_FLAG_FORCED) | ((force & 1) ? UPDATE_FLAG_FORCED : 0);
+    if (!ReadText(file.c_str(), {L"config", info->config, MAX_PATH, SITE_READ_NO_CONFIG}))
+        return UpdateFailure(SITE_READ_NO_CONFIG, GetLastError());
+    return RESULT_OK;
+}
+
+bool CUpdateFixt::CheckUpdate(_Update_Info_* info)
+{
+    if (!info)
+        return false;
+    const std::wstring programFolder = GetModuleDir();
+    const std::wstring installed = programFolder + L"kyphtupdate.ini";
+    _Update_Info_ local = {};
+    // The installed description is replaced only by one this very check fetched whole.
+    bool fetchedWhole = false;
+    if (!programFolder.empty() && ReadUpdateInfo(installed.c_str(), &local) == RESULT_OK)
+        fetchedWhole = ReadUpdateInfo(local.config, info) == RESULT_OK && IsUrl(local.config);
+
+    if (IsNewerBuild(local.build, info->build)) {
+        info->flags |= UPDATE_FLAG_NEWER;
+        RecordUpdateState(programFolder, (info->flags & UPDATE_FLAG_FORCED) ? "1" : "2");
+        return true;
+    }
+    RecordUpdateState(programFolder, "0");
+    if (fetchedWhole)
+        CopyFileW(FetchedDescriptionPath().c_str(), installed.c_str(), FALSE);
+    return false;
+}

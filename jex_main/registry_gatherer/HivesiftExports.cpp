@@ -1,0 +1,6 @@
+// The factory export, bound by name by the gatherer's host.
+#include "Hivesift.h"
+
+#include "common/KySingleton.h"
+
+extern "C" IHivesift* GetImp() { return CKySingleton<CHivesift>::Get(); }

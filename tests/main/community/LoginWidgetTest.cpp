@@ -112,23 +112,6 @@ TEST(AccountForm, EmailCheckTakesOnlyAWholeAddress)
         EXPECT_FALSE(IsValidEmail(QString::fromLatin1(bad))) << bad;
 }
 
-TEST_F(LoginPageTest, LaysOutTheSidePanelAndTheForm)
-{
-    EXPECT_EQ(QSize(640, 330), page_->size());
-    EXPECT_EQ(QStringLiteral("Quarnel_Login_left"), page_->objectName());
-    auto* panel = page_->findChild<QWidget*>(QStringLiteral("Quarnel_Login_right"));
-    ASSERT_NE(nullptr, panel);
-    EXPECT_EQ(QRect(0, 0, 270, 330), panel->geometry());
-    EXPECT_EQ(QSize(320, 32), Email()->size());
-    EXPECT_EQ(QLineEdit::Password, Password()->echoMode());
-    EXPECT_EQ(Qt::NoFocus, ForgotButton()->focusPolicy());
-    EXPECT_NE(nullptr, page_->findChild<QPushButton*>(QStringLiteral("SwitchRegitBtn")));
-    EXPECT_TRUE(Tips().isEmpty());
-    EXPECT_FALSE(MarkedWrong(Email()));
-    EXPECT_TRUE(page_test::Shows(Email()));
-    EXPECT_FALSE(page_test::Shows(Signup()));
-}
-
 TEST_F(LoginPageTest, ALogInIsRememberedAndAnnounced)
 {
     QSignalSpy loggedIn(page_, &CLoginWidget::sigLogin);

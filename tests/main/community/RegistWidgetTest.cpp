@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QJsonDocument>
-#include <QSignalSpy>
 #include <gtest/gtest.h>
 
 namespace {
@@ -65,16 +64,6 @@ protected:
     community_test::CCommunityTestServer server_;
     CRegistWidget page_{6, nullptr};
 };
-
-TEST_F(SignupPageTest, IsTheSignUpFormOfItsOwnSize)
-{
-    EXPECT_EQ(QSize(370, 330), page_.size());
-    EXPECT_EQ(6, page_.GetPageType());
-    EXPECT_EQ(QStringLiteral("Quarnel_Register_left"), page_.objectName());
-    EXPECT_EQ(QStringLiteral("Sign up"), SignButton()->text());
-    EXPECT_EQ(QStringLiteral("Email"), Email()->placeholderText());
-    EXPECT_TRUE(Tips().isEmpty());
-}
 
 TEST_F(SignupPageTest, ANewAddressGetsItsConfirmationMail)
 {
@@ -167,14 +156,6 @@ TEST_F(SignupPageTest, TheButtonCountsDownToReSend)
     ASSERT_TRUE(page_test::WaitUntil([this] { return !Tips().isEmpty(); }));
     EXPECT_TRUE(HasEvent(Events(4), "SignUp", "Click_Resend"));
     EXPECT_EQ(1u, page_test::EventsOf(Events(), "SignUp", "Click_Signup").size());
-}
-
-TEST_F(SignupPageTest, AlreadyHavingAnAccountAsksForTheLogInForm)
-{
-    QSignalSpy toLogin(&page_, &CRegistWidget::sigLogin);
-    page_.findChild<QPushButton*>(QStringLiteral("ExistAccountBtn"))->click();
-    ASSERT_EQ(1, toLogin.size());
-    EXPECT_EQ(7, toLogin.at(0).at(0).toInt());
 }
 
 } // namespace

@@ -10,8 +10,8 @@
 //     server.AddAccount("ann@example.com", "secret", 42);
 //     ... run CUserHelper::Login (directly or through a page) ...
 //     server.Requests()                              // what arrived, with the signature verdict
-// Install makes a fresh program folder and makes the client read the base address again, so it
-// may be called again after a test changed the settings. The base address is
+// Install makes the machine's "program" folder the program folder, writes the address there and
+// makes the client read it again, so it may be called again after a test changed the settings. The base address is
 // "http://127.0.0.1:<port>/api"; the message request, which drops the last four characters,
 // arrives at "/Msg/msg_push".
 //
@@ -107,8 +107,8 @@ private:
     CLoopbackListener listener_{[this](int client) { Serve(client); }};
 };
 
-// Makes a fresh program folder whose kyphtupdate.ini names this base address, and makes the
-// client read it again.
+// Writes the base address into kyphtupdate.ini of the machine's program folder (made the layer's
+// program folder) and makes the client read it again.
 void InstallWebSite(const std::string& website, const testing_support::TempMachine& machine);
 
 // A loopback port that nothing listens on.

@@ -25,3 +25,5 @@
 #include "platform/win/Impersonation.h"
 #include "platform/win/ShellFileOperation.h"
 #include "platform/win/SystemMessages.h"
+#include "platform/win/ExceptionFilter.h"
+#include "platform/win/WindowManager.h"

@@ -1,0 +1,87 @@
+// The window manager's side of Windows: the display mode, and the messages a window receives in
+// its native event handling (Qt hands them over with the event type "windows_generic_MSG").
+#pragma once
+
+#include "platform/win/Types.h"
+
+typedef UINT_PTR WPARAM;
+typedef LONG_PTR LPARAM;
+typedef LONG_PTR LRESULT;
+
+typedef struct tagPOINT {
+    LONG x;
+    LONG y;
+} POINT, *LPPOINT;
+
+typedef struct tagMSG {
+    HWND hwnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    DWORD time;
+    POINT pt;
+} MSG, *LPMSG;
+
+#define WM_QUERYENDSESSION 0x0011u
+#define WM_ENDSESSION 0x0016u
+#define WM_DEVICECHANGE 0x0219u
+
+// wParam of WM_DEVICECHANGE.
+#define DBT_DEVICEARRIVAL 0x8000u
+#define DBT_DEVICEREMOVECOMPLETE 0x8004u
+
+// wParam of an application bar's callback message: a full-screen application opened (lParam 1) or
+// closed (lParam 0).
+#define ABN_FULLSCREENAPP 0x0000002u
+
+// ---- Display mode
+
+#define ENUM_CURRENT_SETTINGS (static_cast<DWORD>(-1))
+#define ENUM_REGISTRY_SETTINGS (static_cast<DWORD>(-2))
+
+#define DM_BITSPERPEL 0x00040000u
+#define DM_PELSWIDTH 0x00080000u
+#define DM_PELSHEIGHT 0x00100000u
+#define DM_DISPLAYFREQUENCY 0x00400000u
+
+#define CCHDEVICENAME 32
+#define CCHFORMNAME 32
+
+// A display's mode, in the field order of Windows' record; only the display fields are used.
+typedef struct _devicemodeW {
+    WCHAR dmDeviceName[CCHDEVICENAME];
+    WORD dmSpecVersion;
+    WORD dmDriverVersion;
+    WORD dmSize;
+    WORD dmDriverExtra;
+    DWORD dmFields;
+    POINT dmPosition;
+    DWORD dmDisplayOrientation;
+    DWORD dmDisplayFixedOutput;
+    SHORT dmColor;
+    SHORT dmDuplex;
+    SHORT dmYResolution;
+    SHORT dmTTOption;
+    SHORT dmCollate;
+    WCHAR dmFormName[CCHFORMNAME];
+    WORD dmLogPixels;
+    DWORD dmBitsPerPel;
+    DWORD dmPelsWidth;
+    DWORD dmPelsHeight;
+    DWORD dmDisplayFlags;
+    DWORD dmDisplayFrequency;
+    DWORD dmICMMethod;
+    DWORD dmICMIntent;
+    DWORD dmMediaType;
+    DWORD dmDitherType;
+    DWORD dmReserved1;
+    DWORD dmReserved2;
+    DWORD dmPanningWidth;
+    DWORD dmPanningHeight;
+} DEVMODEW, *PDEVMODEW, *LPDEVMODEW;
+
+// The machine has one display, whose mode machine.ini gives ([Machine] ScreenHeight, and
+// ScreenWidth, which defaults to the width of a 16:9 screen of that height). A null device name
+// is that display; mode ENUM_CURRENT_SETTINGS, ENUM_REGISTRY_SETTINGS or 0 is its only mode, and
+// a higher mode number ends the list with FALSE. dmSize is the caller's and stays as it is.
+BOOL EnumDisplaySettingsW(LPCWSTR deviceName, DWORD modeNum, DEVMODEW* devMode);

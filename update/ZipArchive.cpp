@@ -11,7 +11,9 @@
 
 namespace {
 
-constexpr DWORD kCopyPiece = 16384;
+// Inflate copies what it writes into its 32 KiB window; pieces much larger than the window spare
+// most of that copying, and the writes stay few.
+constexpr DWORD kCopyPiece = 256 * 1024;
 constexpr uLong kEncryptedFlag = 0x1;
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
@@ -203,8 +205,13 @@ uint32_t CZipArchive::Extract(int index, const wchar_t* destPath)
         return EnsureFolder(path) ? ZIP_OK : ZIP_CANNOT_CREATE;
     if (cachedEncrypted_)
         return ZIP_PASSWORD;
-    if (!EnsureFolder(FolderOf(path)))
-        return ZIP_CANNOT_CREATE;
+    // Entries of one folder follow each other; its existence is checked once for all of them.
+    const std::wstring folder = FolderOf(path);
+    if (folder != readyFolder_) {
+        if (!EnsureFolder(folder))
+            return ZIP_CANNOT_CREATE;
+        readyFolder_ = folder;
+    }
     return ExtractFile(path);
 }
 
@@ -218,9 +225,16 @@ uint32_t CZipArchive::ExtractFile(const std::wstring& path)
     }
     const DWORD attributes =
         cached_.attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr);
+    const auto create = [&] {
+        return CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr);
+    };
+    HANDLE file = create();
+    // The folder was known to exist from an earlier entry; it may have gone since.
+    if (file == INVALID_HANDLE_VALUE && EnsureFolder(FolderOf(path)))
+        file = create();
     if (file == INVALID_HANDLE_VALUE) {
         EndEntry();
+        readyFolder_.clear();
         return ZIP_CANNOT_CREATE;
     }
     uint32_t result = WriteEntry(file, cachedUncompressed_);

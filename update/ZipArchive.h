@@ -70,5 +70,6 @@ private:
     bool cachedEncrypted_ = false;
     uint64_t cachedCompressed_ = 0;
     uint64_t cachedUncompressed_ = 0;
-    std::vector<uint8_t> copyBuffer_;  // made at the first extraction, kept until close
+    std::vector<uint8_t> copyBuffer_;  // made at the first extraction, kept until closed
+    std::wstring readyFolder_;         // the folder the last file went to, known to exist
 };

@@ -162,6 +162,16 @@ TEST_F(UnzipFileTest, ExtractAllReplacesFilesAndLeavesNoTemporaryFiles)
     EXPECT_EQ(Incompressible(3000), ReadFile(out + "/img/1.png"));
 }
 
+TEST_F(UnzipFileTest, ExtractingAgainAfterTheFolderWasRemovedMakesItAgain)
+{
+    ASSERT_EQ(RESULT_OK, OpenBuilt({{"sub/a.txt", "a"}, {"sub/b.txt", "b"}}));
+    const std::string out = Folder("out");
+    ASSERT_EQ(RESULT_OK, unzip_->ExtractAll(Wide(out).c_str()));
+    std::filesystem::remove_all(out);
+    EXPECT_EQ(RESULT_OK, unzip_->ExtractAll(Wide(out).c_str()));
+    EXPECT_EQ((std::set<std::string>{"sub", "sub/a.txt", "sub/b.txt"}), Listing(out));
+}
+
 TEST_F(UnzipFileTest, ExtractAllOfFoldersOnlyCreatesNothing)
 {
     ASSERT_EQ(RESULT_OK, OpenBuilt({{"a/", ""}, {"a/b/", ""}}));

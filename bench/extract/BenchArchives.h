@@ -1,0 +1,10 @@
+// The archives the extraction benchmark times, written with minizip's writer as ZIP tools write
+// them (deflate, Windows attributes).
+#pragma once
+
+#include <string>
+
+// Many small text files in a few dozen folders.
+void WriteManySmallFiles(const std::string& zipPath);
+// A few large files that deflate about four to one.
+void WriteFewLargeFiles(const std::string& zipPath);

@@ -1,0 +1,7 @@
+// The memory gatherer's factory export: one object per process, a reference added for every
+// later caller.
+#include "jex_main/memory_gatherer/RamtallyProc.h"
+
+#include "common/KySingleton.h"
+
+extern "C" IRamtallyProc* GetImp() { return CKySingleton<CRamtallyProc>::Get(); }

@@ -1,0 +1,44 @@
+#include "RenewerRun.h"
+
+#include "common/ModuleDir.h"
+
+#include <vector>
+
+std::wstring RenewerCommandLine(const std::wstring& word)
+{
+    const std::wstring folder = GetModuleDir();
+    if (folder.empty())
+        return std::wstring();
+    // Quoted, so that a program folder with blanks starts Renewer and nothing else.
+    std::wstring commandLine = L"\"" + folder + L"Renewer.exe\"";
+    if (!word.empty())
+        commandLine += L" " + word;
+    return commandLine;
+}
+
+DWORD RunRenewer(const std::wstring& word, DWORD waitMs)
+{
+    const std::wstring commandLine = RenewerCommandLine(word);
+    if (commandLine.empty())
+        return 0;
+    std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back(L'\0');
+    STARTUPINFOW startup {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process {};
+    if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                        &process))
+        return 0;
+    WaitForSingleObject(process.hProcess, waitMs);
+    DWORD exitCode = 0;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return exitCode;
+}
+
+int RenewerTask(void* word)
+{
+    const auto* text = static_cast<const wchar_t*>(word);
+    return static_cast<int>(RunRenewer(text ? text : L"", kRenewerWaitMs));
+}

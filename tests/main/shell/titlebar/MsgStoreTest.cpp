@@ -1,0 +1,160 @@
+#include "MsgStore.h"
+
+#include "platform/Machine.h"
+#include "platform/Windows.h"
+#include "support/TempMachine.h"
+
+#include <QDataStream>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The program's log, Quarnel.log (UTF-16LE) in the temporary folder.
+QString ProgramLog()
+{
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::string bytes = testing_support::ReadFile(platform::HostPath(std::wstring(temp) + L"Quarnel.log"));
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.data()), static_cast<int>(bytes.size() / 2));
+}
+
+CMsgItemInfo Message(qint64 id, const QString& title, bool read = false, bool closed = false)
+{
+    CMsgItemInfo item(id, title, QStringLiteral("<p>%1</p>").arg(title), QDate(2020, 5, 17), id * 10);
+    item.SetRead(read);
+    item.SetClosed(closed);
+    return item;
+}
+
+class MsgStoreTest : public testing::Test {
+protected:
+    QString HostFile() const { return QString::fromStdString(platform::HostPath(store_.Path().toStdWString())); }
+
+    void WriteRaw(const QByteArray& bytes) const
+    {
+        QFile file(HostFile());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    // A store that says it holds `count` records and holds the given ones.
+    QByteArray StoreBytes(qint32 count, const QList<CMsgItemInfo>& records) const
+    {
+        QByteArray bytes;
+        QDataStream stream(&bytes, QIODevice::WriteOnly);
+        stream.setVersion(QDataStream::Qt_5_6);
+        stream << count;
+        for (const CMsgItemInfo& record : records)
+            stream << record;
+        return bytes;
+    }
+
+    testing_support::TempMachine machine_;
+    CMsgStore store_;
+};
+
+TEST_F(MsgStoreTest, LivesInTheUsersApplicationData)
+{
+    EXPECT_TRUE(store_.Path().endsWith(QStringLiteral("\\AppData\\Roaming\\Orvane\\Quarnel\\message.dat"),
+                                       Qt::CaseInsensitive))
+        << store_.Path().toStdString();
+    EXPECT_EQ(0, HostFile().indexOf(QString::fromStdString(machine_.Root())));
+}
+
+TEST_F(MsgStoreTest, WithoutAFileTheListStaysAsItWas)
+{
+    QList<CMsgItemInfo> held {Message(1, QStringLiteral("kept"))};
+    EXPECT_FALSE(store_.Load(held));
+    ASSERT_EQ(1, held.size());
+    EXPECT_EQ(QStringLiteral("kept"), held[0].GetTitle());
+}
+
+TEST_F(MsgStoreTest, SavedMessagesComeBackWithTheirMarksInOrder)
+{
+    const QList<CMsgItemInfo> saved {Message(7, QStringLiteral("seven"), true), Message(3, QStringLiteral("three")),
+                                     Message(9, QStringLiteral("nine"), false, true)};
+    ASSERT_TRUE(store_.Save(saved));
+    QList<CMsgItemInfo> loaded;
+    ASSERT_TRUE(store_.Load(loaded));
+    ASSERT_EQ(3, loaded.size());
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(saved[i].GetId(), loaded[i].GetId());
+        EXPECT_EQ(saved[i].IsRead(), loaded[i].IsRead());
+        EXPECT_EQ(saved[i].IsClosed(), loaded[i].IsClosed());
+        EXPECT_EQ(saved[i].GetTitle(), loaded[i].GetTitle());
+        EXPECT_EQ(saved[i].GetDate(), loaded[i].GetDate());
+        EXPECT_EQ(saved[i].GetLength(), loaded[i].GetLength());
+    }
+    // The layout other readers of the store expect: a big-endian count first.
+    QFile file(HostFile());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QByteArray::fromHex("00000003"), file.read(4));
+}
+
+TEST_F(MsgStoreTest, SavingReplacesTheFileWholeAndLeavesNothingBeside)
+{
+    ASSERT_TRUE(store_.Save({Message(1, QStringLiteral("a")), Message(2, QStringLiteral("b"))}));
+    ASSERT_TRUE(store_.Save({Message(5, QStringLiteral("c"))}));
+    QList<CMsgItemInfo> loaded;
+    ASSERT_TRUE(store_.Load(loaded));
+    ASSERT_EQ(1, loaded.size());
+    EXPECT_EQ(5, loaded[0].GetId());
+    const QFileInfo info(HostFile());
+    EXPECT_EQ(QStringList {QStringLiteral("message.dat")}, info.dir().entryList(QDir::Files | QDir::Hidden));
+}
+
+TEST_F(MsgStoreTest, ADamagedFileGivesAnEmptyList)
+{
+    const QList<QByteArray> damaged {
+        StoreBytes(5, {Message(1, QStringLiteral("one"))}),                     // fewer records than counted
+        StoreBytes(0x7fffffff, {}),                                             // a count no file can hold
+        StoreBytes(-1, {}),                                                     // a negative count
+        StoreBytes(1, {Message(1, QStringLiteral("one"))}).left(20),            // a record cut short
+        QByteArray("\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x7f\xff\xff\xf0", 18), // a huge title
+        QByteArray("\x00\x00", 2),                                              // not even a count
+    };
+    for (const QByteArray& bytes : damaged) {
+        WriteRaw(bytes);
+        QList<CMsgItemInfo> held {Message(1, QStringLiteral("held"))};
+        EXPECT_TRUE(store_.Load(held)) << bytes.toHex().toStdString();
+        EXPECT_TRUE(held.isEmpty()) << bytes.toHex().toStdString();
+    }
+    EXPECT_EQ(static_cast<int>(damaged.size()), ProgramLog().count(QStringLiteral("message.dat is damaged")));
+}
+
+TEST(MsgStoreMerge, StoredMarksAndTextsWinAndUnsentMessagesGo)
+{
+    const QList<CMsgItemInfo> stored {Message(1, QStringLiteral("old one"), true),
+                                      Message(2, QStringLiteral("old two"), false, true),
+                                      Message(4, QStringLiteral("gone"))};
+    const QList<CMsgItemInfo> fetched {Message(2, QStringLiteral("new two")), Message(3, QStringLiteral("new three")),
+                                       Message(1, QStringLiteral("new one"))};
+    const QList<CMsgItemInfo> merged = CMsgStore::Merge(fetched, stored);
+    ASSERT_EQ(3, merged.size());
+    EXPECT_EQ(2, merged[0].GetId());
+    EXPECT_TRUE(merged[0].IsClosed());
+    EXPECT_EQ(QStringLiteral("old two"), merged[0].GetTitle());
+    EXPECT_EQ(3, merged[1].GetId());
+    EXPECT_FALSE(merged[1].IsRead());
+    EXPECT_EQ(QStringLiteral("new three"), merged[1].GetTitle());
+    EXPECT_TRUE(merged[2].IsRead());
+    EXPECT_EQ(QStringLiteral("old one"), merged[2].GetTitle());
+}
+
+TEST(MsgStoreMerge, EqualStoredIdsGiveTheFirstStoredOne)
+{
+    const QList<CMsgItemInfo> stored {Message(6, QStringLiteral("first"), true), Message(6, QStringLiteral("second"))};
+    const QList<CMsgItemInfo> merged =
+        CMsgStore::Merge({Message(6, QStringLiteral("a")), Message(6, QStringLiteral("b"))}, stored);
+    ASSERT_EQ(2, merged.size());
+    for (const CMsgItemInfo& item : merged) {
+        EXPECT_EQ(QStringLiteral("first"), item.GetTitle());
+        EXPECT_TRUE(item.IsRead());
+    }
+}
+
+} // namespace

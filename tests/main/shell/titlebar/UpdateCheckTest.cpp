@@ -1,0 +1,190 @@
+#include "UpdateCheck.h"
+
+#include "FixTitleBase.h"
+#include "MessageBox.h"
+#include "RenewerRun.h"
+#include "UpdateBox.h"
+
+#include "PageTestSupport.h"
+#include "Paneforge/Util.h"
+#include "platform/Machine.h"
+#include "platform/Windows.h"
+#include "support/TempMachine.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class UpdateCheckTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        programFolder_ = machine_.UseProgramFolder("program folder");
+        page_test::UsePreludex();
+        fs::create_symlink(fs::path(testing_support::BuildProgramFolder()) / "Renewer", fs::path(programFolder_) / "Renewer");
+        titleBar_.resize(800, 48);
+        titleBar_.show();
+    }
+
+    void SetState(int state, const QString& build = QStringLiteral("1.0.2"))
+    {
+        Util::setDravielsCfgInfo(QStringLiteral("localcfg.ini"), QStringLiteral("cache"), QStringLiteral("update"), state);
+        machine_.WriteFile("program folder/kyphtupdate.ini", "[update]\r\nbuild=" + build.toStdString() + "\r\n");
+    }
+
+    void ConfigurePackage()
+    {
+        const std::string package = machine_.WriteFile("package/update.zip", "PK\x05\x06 update");
+        machine_.WriteMachineIni("[Renewer]\nUpdatePackage=" + package + "\n");
+    }
+
+    // Runs the check; each modal dialog that opens is handed to `answer` (which must end it), and
+    // its title and content texts are collected.
+    void RunCheck(const std::function<void(CMessageBox*)>& answer)
+    {
+        CUpdateCheck check(&titleBar_);
+        QObject::connect(&check, &CUpdateCheck::sigDialogOpened, [this, answer](CMessageBox* dialog) {
+            QTimer::singleShot(50, dialog, [this, dialog, answer] {
+                QStringList texts;
+                for (QLabel* label : dialog->findChildren<QLabel*>()) {
+                    const QString text = PlainText(label->text());
+                    if (label->isVisibleTo(dialog) && !text.isEmpty() && !InTitleBar(label))
+                        texts << text;
+                }
+                shown_.append(texts.join(QLatin1Char('|')));
+                positions_.append(dialog->pos());
+                answer(dialog);
+            });
+        });
+        check.Check(titleBar_.mapToGlobal(QPoint(0, 0)) + QPoint(80, 48));
+    }
+
+    static bool InTitleBar(const QObject* object)
+    {
+        for (; object; object = object->parent())
+            if (qobject_cast<const CFixTitleBase*>(object))
+                return true;
+        return false;
+    }
+
+    static QString PlainText(const QString& rich)
+    {
+        QString plain = rich;
+        plain.remove(QRegularExpression(QStringLiteral("<[^>]*>")));
+        return plain;
+    }
+
+    static void PressMain(CMessageBox* dialog)
+    {
+        for (QPushButton* button : dialog->findChildren<QPushButton*>())
+            if (button->isVisibleTo(dialog) && button->objectName().isEmpty()) {
+                QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+                QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), Qt::LeftButton, Qt::LeftButton,
+                                    Qt::NoModifier);
+                QApplication::sendEvent(button, &press);
+                QApplication::sendEvent(button, &release);
+                return;
+            }
+        ADD_FAILURE() << "no button to press";
+    }
+
+    std::string RenewerRequests() const
+    {
+        return testing_support::ReadFile(platform::HostPath(L"C:\\ProgramData\\Orvane\\Renewer\\requests.log"));
+    }
+
+    testing_support::TempMachine machine_;
+    std::string programFolder_;
+    QWidget titleBar_;
+    QStringList shown_;
+    QList<QPoint> positions_;
+};
+
+TEST_F(UpdateCheckTest, UpToDateSaysSoWithTheVersionAndReportsTheCheck)
+{
+    SetState(0, QStringLiteral("say \"hi\""));
+    RunCheck([](CMessageBox* dialog) { dialog->close(); });
+    ASSERT_EQ(1, shown_.size());
+    EXPECT_TRUE(shown_[0].startsWith(QStringLiteral("Your Orvane Quarnel Beta is up to date.|Current Version: ")))
+        << shown_[0].toStdString();
+    EXPECT_EQ(titleBar_.mapToGlobal(QPoint(80, 48)), positions_[0]);
+    const auto events = page_test::Events(2);
+    EXPECT_TRUE(page_test::HasEvent(events, QStringLiteral("Menu"), QStringLiteral("Click_Check")));
+    EXPECT_TRUE(page_test::HasEvent(events, QStringLiteral("Menu"), QStringLiteral("Result_Check"),
+                                    "{\"CheckResult\": \"say \\\"hi\\\"\"}"));
+}
+
+TEST_F(UpdateCheckTest, AnUnknownStateShowsNothingButStillReportsTheCheck)
+{
+    for (int state : {3, -1}) {
+        SetState(state, QString());
+        RunCheck([](CMessageBox* dialog) { dialog->close(); });
+    }
+    EXPECT_TRUE(shown_.isEmpty());
+    const auto events = page_test::Events(4);
+    EXPECT_EQ(2u, page_test::EventsOf(events, QStringLiteral("Menu"), QStringLiteral("Result_Check")).size());
+    EXPECT_TRUE(page_test::HasEvent(events, QStringLiteral("Menu"), QStringLiteral("Result_Check"),
+                                    "{\"CheckResult\": \"\"}"));
+}
+
+TEST_F(UpdateCheckTest, UpdatingDownloadsThroughRenewerAndThenStartsTheInstallation)
+{
+    SetState(2);
+    ConfigurePackage();
+    RunCheck(PressMain);
+    ASSERT_EQ(1, shown_.size());
+    EXPECT_TRUE(shown_[0].startsWith(QStringLiteral("A new version of Orvane Quarnel Beta is available.")));
+    EXPECT_TRUE(fs::exists(Util::getDravielsTempFullPath(QStringLiteral("Draviels.zip")).toStdString()));
+    EXPECT_TRUE(page_test::WaitUntil([&] { return RenewerRequests().find("executeupdate") != std::string::npos; }));
+    EXPECT_NE(std::string::npos, RenewerRequests().find("downloadupdate"));
+    const auto events = page_test::Events(4);
+    EXPECT_TRUE(page_test::HasEvent(events, QStringLiteral("Update"), QStringLiteral("Click_Update")));
+    EXPECT_TRUE(page_test::HasEvent(events, QStringLiteral("Update"), QStringLiteral("Result_Update"),
+                                    "{\"UpdateResult\": \"Success\"}"));
+}
+
+TEST_F(UpdateCheckTest, AFailedDownloadSaysSoAndInstallsNothing)
+{
+    SetState(1);
+    RunCheck(PressMain);
+    ASSERT_EQ(2, shown_.size());
+    EXPECT_EQ(QStringLiteral("Update failed.|Please try again later."), shown_[1]);
+    EXPECT_EQ(std::string::npos, RenewerRequests().find("executeupdate"));
+    const auto events = page_test::Events(4);
+    EXPECT_TRUE(page_test::HasEvent(events, QStringLiteral("Update"), QStringLiteral("Result_Update"),
+                                    "{\"UpdateResult\": \"Fail\"}"));
+}
+
+TEST_F(UpdateCheckTest, ClosingTheOfferRunsNothing)
+{
+    SetState(2);
+    ConfigurePackage();
+    RunCheck([](CMessageBox* dialog) { dialog->close(); });
+    EXPECT_EQ(std::string::npos, RenewerRequests().find("downloadupdate"));
+    EXPECT_TRUE(page_test::HasEvent(page_test::Events(3), QStringLiteral("Update"), QStringLiteral("Click_Close")));
+}
+
+TEST_F(UpdateCheckTest, RenewerIsStartedByItsQuotedPathWithTheWordAndWaitedFor)
+{
+    const std::wstring folder = platform::WindowsPath(programFolder_);
+    EXPECT_EQ(L"\"" + folder + L"\\Renewer.exe\" downloadupdate", RenewerCommandLine(kRenewerDownload));
+    EXPECT_EQ(L"\"" + folder + L"\\Renewer.exe\"", RenewerCommandLine(L""));
+    // Renewer without a configured package ends with its "not downloaded" code.
+    EXPECT_EQ(3u, RunRenewer(kRenewerDownload, kRenewerWaitMs));
+    fs::remove(fs::path(programFolder_) / "Renewer");
+    EXPECT_EQ(0u, RunRenewer(kRenewerDownload, kRenewerWaitMs));
+}
+
+} // namespace

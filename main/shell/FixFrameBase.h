@@ -1,0 +1,85 @@
+// Every window of the main program: a frameless dialog with a title bar on top and the one page
+// its page type names below it. The frame of page type 2 is the main window: it hosts the home
+// page, owns the junk monitor and the tray icon, and hears of device arrival and full-screen
+// applications. The home page builds the other frames, one per tool, and runs them modally.
+#pragma once
+
+#include "FixTitleBase.h"
+
+#include <QDialog>
+#include <QMenu>
+#include <QPointer>
+#include <QSystemTrayIcon>
+
+#include <atomic>
+#include <memory>
+
+class CGarbageScanMgr;
+
+class CFixFrameBase : public QDialog {
+    Q_OBJECT
+public:
+    CFixFrameBase(int pageType, QWidget* parent);
+    ~CFixFrameBase() override;
+
+    // Hands the program's start-up words to the junk monitor (main window only).
+    void StartMonitor(bool autostart, bool autoscan);
+    // Shows the main window, or, when started at log-in, hides it to the tray.
+    void ShowMain(bool autostart);
+    // Made once; later calls change nothing while it exists.
+    void CreateTrayIcon();
+    // Starts a program of the program folder through the shell (null verb: the default one).
+    void RunBesideProgram(const wchar_t* verb, const wchar_t* parameters, const char* fileName);
+
+    int GetPageType() const { return pageType_; }
+    QWidget* GetPage() const { return page_; }
+    CFixTitleBase* GetTitleBar() const { return titleBar_; }
+    CGarbageScanMgr* GetScanMgr() const { return scanMgr_; }
+    QSystemTrayIcon* GetTrayIcon() const { return trayIcon_; }
+
+    // Set by "Exit", by a quit request and when the frame goes. A thread that polls it keeps the
+    // flag itself, so it stays valid after the frame is destroyed.
+    std::shared_ptr<const std::atomic<bool>> StopFlag() const { return stop_; }
+
+signals:
+    void sigUpdateDrivers();
+    void emitNotifyUpdate(bool);
+
+public slots:
+    void slotShowAction();
+    void ScanGarbage();
+    void CleanGarbage();
+    void slotUpdateDrivers();
+    void slotActiveSysTrayIcon(QSystemTrayIcon::ActivationReason reason);
+    void slotExitAction();
+    void slotTitleBtnClicked(int id);
+    // The junk monitor marks the end of the Windows session (called by the session-end filter).
+    void OnSessionEnd();
+    // Another process asked this copy to quit: the event loop ends with 0.
+    void slotQuitRequest();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    bool nativeEvent(const QByteArray& eventType, void* message, long* result) override;
+
+private:
+    void BuildMainParts();
+    void BuildPage();
+    void ConnectPage();
+    // The title bar follows a clean-up page's window name and, with lockClose, keeps the frame
+    // from closing while the page works.
+    void FollowCleanupPage(QWidget* page, bool lockClose);
+    void ReportShownOnce();
+    void RunCleanupRequest(bool clean);
+
+    CFixTitleBase* titleBar_ = nullptr;
+    QWidget* page_ = nullptr;
+    CGarbageScanMgr* scanMgr_ = nullptr;
+    int pageType_;
+    std::shared_ptr<std::atomic<bool>> stop_;
+    QPointer<QSystemTrayIcon> trayIcon_;
+    QPointer<QMenu> trayMenu_;
+    QPointer<QAction> showAction_;
+    QPointer<QAction> exitAction_;
+};

@@ -1,0 +1,6 @@
+// The main program from process start to the end of its event loop. Returns the event loop's
+// result after a normal run, -1 when another copy runs already and -2 when the program lacks
+// administrator rights and was not started at log-in; a locked start never returns.
+#pragma once
+
+int QuarnelMain(int argc, char** argv);

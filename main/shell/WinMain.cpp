@@ -1,0 +1,12 @@
+// The entry of Orvane Quarnel.
+
+#include "MainRoutine.h"
+
+#include "winlib/SpecialFolders.h"
+
+int main(int argc, char** argv)
+{
+    // The special-folder table is made before the main routine runs.
+    SpecialFolders();
+    return QuarnelMain(argc, argv);
+}

@@ -1,0 +1,236 @@
+#include "FixFrameBase.h"
+#include "FixHomePage.h"
+#include "HomeFrame.h"
+
+#include "GarbageScanMgr.h"
+#include "ShutDownFilter.h"
+
+#include "Paneforge/Util.h"
+#include "ProgramLog.h"
+
+#include "platform/Machine.h"
+#include "platform/Text.h"
+#include "platform/Windows.h"
+#include "support/TempMachine.h"
+
+#include <QApplication>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The frame's native event handling, as Windows' messages reach it.
+class CProbeFrame : public CFixFrameBase {
+public:
+    using CFixFrameBase::CFixFrameBase;
+    using CFixFrameBase::nativeEvent;
+};
+
+std::string ShutdownMarker()
+{
+    wchar_t local[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH);
+    return platform::HostPath(std::wstring(local) + L"\\Orvane\\Quarnel\\shutdown.tmp");
+}
+
+class FrameTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        machine_.WriteMachineIni("[Machine]\nAdministrator=1\n");
+        folder_ = machine_.UseProgramFolder();
+    }
+
+    // A stand-in updater that records its arguments in renewer-calls.
+    void InstallRenewer()
+    {
+        machine_.WriteFile("program/Renewer", "#!/bin/sh\necho \"call $*\" >> '" + folder_ + "/renewer-calls'\n");
+        fs::permissions(folder_ + "/Renewer", fs::perms::owner_all);
+    }
+
+    std::string RenewerCalls(int expected)
+    {
+        for (int waited = 0; waited < 5000; waited += 50) {
+            const std::string calls = testing_support::ReadFile(folder_ + "/renewer-calls");
+            if (std::count(calls.begin(), calls.end(), '\n') >= expected)
+                return calls;
+            QTest::qWait(50);
+        }
+        return testing_support::ReadFile(folder_ + "/renewer-calls");
+    }
+
+    testing_support::TempMachine machine_;
+    std::string folder_;
+};
+
+TEST_F(FrameTest, ToolFramesCarryTheirTitle)
+{
+    CFixFrameBase protection(3, nullptr);
+    EXPECT_EQ(3, protection.GetPageType());
+    EXPECT_TRUE(protection.GetTitleBar()->findChild<QPushButton*>(QStringLiteral("Quarnel_BtnMenu"))->isHidden());
+    bool titled = false;
+    for (QLabel* label : protection.GetTitleBar()->findChildren<QLabel*>())
+        titled = titled || label->text().contains(QStringLiteral("Write Protection"));
+    EXPECT_TRUE(titled);
+
+    CFixFrameBase nothing(6, nullptr);
+    EXPECT_EQ(nullptr, nothing.GetPage());
+    EXPECT_EQ(nullptr, nothing.GetScanMgr());
+}
+
+TEST_F(FrameTest, KeysNeverCloseAFrame)
+{
+    CFixFrameBase frame(4, nullptr);
+    frame.show();
+    QTest::keyClick(&frame, Qt::Key_Escape);
+    QTest::keyClick(&frame, Qt::Key_Return);
+    EXPECT_TRUE(frame.isVisible());
+}
+
+TEST_F(FrameTest, HomeCloseHidesToTheTrayAndTheTrayShowsItAgain)
+{
+    CFixFrameBase home(2, nullptr);
+    EXPECT_EQ(&home, GetHomeFrame());
+    ASSERT_NE(nullptr, qobject_cast<CFixHomePage*>(home.GetPage()));
+    ASSERT_NE(nullptr, home.GetScanMgr());
+    home.ShowMain(false);
+    EXPECT_TRUE(home.isVisible());
+
+    home.GetTitleBar()->findChild<QPushButton*>(QStringLiteral("Quarnel_CloseBtn"))->click();
+    EXPECT_FALSE(home.isVisible());
+    ASSERT_NE(nullptr, home.GetTrayIcon());
+    QSystemTrayIcon* tray = home.GetTrayIcon();
+    ASSERT_NE(nullptr, tray->contextMenu());
+    QStringList entries;
+    for (QAction* action : tray->contextMenu()->actions())
+        entries << action->text();
+    EXPECT_EQ((QStringList {QStringLiteral("Show"), QString(), QStringLiteral("Exit")}), entries);
+
+    emit tray->activated(QSystemTrayIcon::Context);
+    emit tray->activated(QSystemTrayIcon::MiddleClick);
+    EXPECT_FALSE(home.isVisible());
+    emit tray->activated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(home.isVisible());
+    home.hide();
+    emit tray->activated(QSystemTrayIcon::DoubleClick);
+    EXPECT_TRUE(home.isVisible());
+
+    home.slotTitleBtnClicked(16);
+    EXPECT_EQ(Qt::WindowMinimized, home.windowState());
+}
+
+TEST_F(FrameTest, StartAtLogInStaysInTheTray)
+{
+    CFixFrameBase home(2, nullptr);
+    home.ShowMain(true);
+    EXPECT_FALSE(home.isVisible());
+    EXPECT_NE(nullptr, home.GetTrayIcon());
+}
+
+TEST_F(FrameTest, PendingUpdateIsAnnouncedAtTheFirstShowOnly)
+{
+    Util::setDravielsCfgInfo(QStringLiteral("localcfg.ini"), QStringLiteral("cache"), QStringLiteral("update"), 2);
+    CFixFrameBase home(2, nullptr);
+    QSignalSpy notice(&home, &CFixFrameBase::emitNotifyUpdate);
+    home.ShowMain(false);
+    home.slotShowAction();
+    home.slotShowAction();
+    ASSERT_EQ(1, notice.count());
+    EXPECT_FALSE(notice.at(0).at(0).toBool());
+}
+
+TEST_F(FrameTest, ExitStopsTheRun)
+{
+    CFixFrameBase home(2, nullptr);
+    const auto stop = home.StopFlag();
+    EXPECT_FALSE(stop->load());
+    home.slotExitAction();
+    EXPECT_TRUE(stop->load());
+    const auto kept = CFixFrameBase(4, nullptr).StopFlag();
+    EXPECT_TRUE(kept->load()); // the frame is gone; its flag stays readable and set
+}
+
+TEST_F(FrameTest, WithoutRightsTheUpdaterIsAskedOnceAndTheWindowStaysHidden)
+{
+    machine_.WriteMachineIni("[Machine]\nAdministrator=0\n");
+    InstallRenewer();
+    CFixFrameBase home(2, nullptr);
+    home.ShowMain(true);
+    home.slotShowAction();
+    home.slotShowAction();
+    home.ScanGarbage();
+    home.CleanGarbage();
+    EXPECT_FALSE(home.isVisible());
+    const std::string calls = RenewerCalls(2);
+    EXPECT_EQ(2, std::count(calls.begin(), calls.end(), '\n'));
+    EXPECT_NE(std::string::npos, calls.find("call \n"));
+    EXPECT_NE(std::string::npos, calls.find("call autoscan\n"));
+}
+
+TEST_F(FrameTest, DevicesAndFullScreenApplicationsAreHeard)
+{
+    CProbeFrame home(2, nullptr);
+    QSignalSpy drivers(&home, &CFixFrameBase::sigUpdateDrivers);
+    MSG message {};
+    message.message = WM_DEVICECHANGE;
+    message.wParam = DBT_DEVICEARRIVAL;
+    long result = 0;
+    EXPECT_TRUE(home.nativeEvent("windows_generic_MSG", &message, &result));
+    message.wParam = DBT_DEVICEREMOVECOMPLETE;
+    EXPECT_TRUE(home.nativeEvent("windows_generic_MSG", &message, &result));
+    EXPECT_EQ(2, drivers.count());
+    const std::string log = ReadProgramLog();
+    EXPECT_NE(std::string::npos, log.find("DBT_DEVICEARRIVAL"));
+    EXPECT_EQ(log.find("DBT_DEVICEARRIVAL"), log.rfind("DBT_DEVICEARRIVAL"));
+
+    message.message = 10086;
+    message.wParam = ABN_FULLSCREENAPP;
+    message.lParam = 1;
+    EXPECT_TRUE(home.nativeEvent("windows_generic_MSG", &message, &result));
+    message.message = 0x0400;
+    EXPECT_FALSE(home.nativeEvent("windows_generic_MSG", &message, &result));
+    message.message = WM_DEVICECHANGE;
+    EXPECT_FALSE(home.nativeEvent("xcb_generic_event_t", &message, &result));
+
+    CProbeFrame tool(3, nullptr);
+    QSignalSpy toolDrivers(&tool, &CFixFrameBase::sigUpdateDrivers);
+    EXPECT_FALSE(tool.nativeEvent("windows_generic_MSG", &message, &result));
+    EXPECT_EQ(0, toolDrivers.count());
+}
+
+TEST_F(FrameTest, SessionEndIsMarkedAndAllowed)
+{
+    CShutDownFilter filter;
+    MSG message {};
+    message.message = WM_QUERYENDSESSION;
+    long result = 0;
+    // Without a main window the session still may end.
+    EXPECT_TRUE(filter.nativeEventFilter("windows_generic_MSG", &message, &result));
+    EXPECT_EQ(TRUE, result);
+    EXPECT_FALSE(fs::exists(ShutdownMarker()));
+
+    CFixFrameBase home(2, nullptr);
+    result = 0;
+    EXPECT_TRUE(filter.nativeEventFilter("windows_generic_MSG", &message, &result));
+    EXPECT_EQ(TRUE, result);
+    EXPECT_EQ("shutdown", testing_support::ReadFile(ShutdownMarker()));
+    fs::remove(ShutdownMarker());
+
+    message.message = WM_ENDSESSION;
+    EXPECT_TRUE(filter.nativeEventFilter("windows_generic_MSG", &message, &result));
+    EXPECT_EQ("shutdown", testing_support::ReadFile(ShutdownMarker()));
+
+    message.message = 0x0010;
+    EXPECT_FALSE(filter.nativeEventFilter("windows_generic_MSG", &message, &result));
+    EXPECT_FALSE(filter.nativeEventFilter("windows_generic_MSG", nullptr, &result));
+    message.message = WM_QUERYENDSESSION;
+    EXPECT_FALSE(filter.nativeEventFilter("xcb_generic_event_t", &message, &result));
+}
+
+} // namespace

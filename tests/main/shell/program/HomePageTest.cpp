@@ -1,0 +1,210 @@
+#include "CleanupExports.h"
+#include "FixFrameBase.h"
+#include "FixHomePage.h"
+#include "ProcessObjects.h"
+
+#include "GarbageScanMgr.h"
+#include "SetWidget.h"
+
+#include "ProgramLog.h"
+
+#include "platform/Machine.h"
+#include "platform/Text.h"
+#include "platform/Windows.h"
+#include "support/TempMachine.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+QStringList Calls(QWidget* wizard)
+{
+    return wizard ? wizard->property("calls").toStringList() : QStringList();
+}
+
+class HomePageTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        machine_.WriteMachineIni("[Machine]\nAdministrator=1\n");
+        folder_ = machine_.UseProgramFolder();
+    }
+
+    void InstallCleanupLibrary() { fs::copy_file(FAKE_SWEEPDECK_PATH, folder_ + "/Sweepdeck.so"); }
+
+    // Runs the tool frame of the type with a timer that closes it; the class of what was shown.
+    QString RunTool(CFixHomePage& home, int pageType)
+    {
+        auto shown = std::make_shared<QString>();
+        QTimer::singleShot(30, [shown] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                *shown = QString::fromLatin1(modal->metaObject()->className());
+                modal->close();
+            }
+        });
+        home.ShowCustmsPage(pageType);
+        return *shown;
+    }
+
+    testing_support::TempMachine machine_;
+    std::string folder_;
+};
+
+TEST_F(HomePageTest, CleanupToolsAreBoundOnceAtStart)
+{
+    InstallCleanupLibrary();
+    CFixFrameBase frame(2, nullptr);
+    auto* home = qobject_cast<CFixHomePage*>(frame.GetPage());
+    ASSERT_NE(nullptr, home);
+    EXPECT_EQ(1, qApp->property("SysCleanBuilds").toInt());
+    EXPECT_EQ(1, qApp->property("LargeFileBuilds").toInt());
+    ASSERT_NE(nullptr, GetSysCleanExport());
+    QWidget* sysClean = GetSysCleanExport()->GetSysCleanWidget();
+    EXPECT_EQ(sysClean, home->GetToolFrame(10)->GetPage());
+    EXPECT_EQ(QStringList {QStringLiteral("Navigate(2,true)")}, Calls(sysClean));
+
+    // A frame built later for the same tool gets no page and calls no export.
+    CFixFrameBase again(10, nullptr);
+    EXPECT_EQ(nullptr, again.GetPage());
+    EXPECT_EQ(1, qApp->property("SysCleanBuilds").toInt());
+}
+
+TEST_F(HomePageTest, LargeFileToolStartsAtThePartitionPageEveryTime)
+{
+    InstallCleanupLibrary();
+    CFixFrameBase frame(2, nullptr);
+    auto* home = qobject_cast<CFixHomePage*>(frame.GetPage());
+    QWidget* largeFile = GetLargeFileExport()->GetLargeFileWidget();
+    EXPECT_EQ(QStringLiteral("CFixFrameBase"), RunTool(*home, 11));
+    EXPECT_EQ(QStringLiteral("CFixFrameBase"), RunTool(*home, 11));
+    EXPECT_EQ((QStringList {QStringLiteral("Navigate(3,false)"), QStringLiteral("Navigate(3,false)")}),
+              Calls(largeFile));
+}
+
+TEST_F(HomePageTest, ScanAndCleanRequestsReachTheJunkPage)
+{
+    InstallCleanupLibrary();
+    CFixFrameBase frame(2, nullptr);
+    auto* home = qobject_cast<CFixHomePage*>(frame.GetPage());
+    QWidget* sysClean = GetSysCleanExport()->GetSysCleanWidget();
+    QTimer::singleShot(30, [] { QApplication::activeModalWidget()->close(); });
+    home->RequestScan();
+    QTimer::singleShot(30, [] { QApplication::activeModalWidget()->close(); });
+    home->RequestClean();
+    RunTool(*home, 10);
+    EXPECT_EQ((QStringList {QStringLiteral("Navigate(2,true)"), QStringLiteral("ScanLater(false)"),
+                            QStringLiteral("CleanLater")}),
+              Calls(sysClean));
+}
+
+TEST_F(HomePageTest, MonitorStartedToScanOpensTheJunkPage)
+{
+    InstallCleanupLibrary();
+    CFixFrameBase frame(2, nullptr);
+    QWidget* sysClean = GetSysCleanExport()->GetSysCleanWidget();
+    QTimer::singleShot(30, [] { QApplication::activeModalWidget()->close(); });
+    frame.StartMonitor(false, true);
+    EXPECT_TRUE(frame.isVisible());
+    EXPECT_EQ((QStringList {QStringLiteral("Navigate(2,true)"), QStringLiteral("SetCallback"),
+                            QStringLiteral("ScanLater(false)")}),
+              Calls(sysClean));
+}
+
+TEST_F(HomePageTest, CleanupPagesDriveTheirFramesTitleBar)
+{
+    InstallCleanupLibrary();
+    CFixFrameBase frame(2, nullptr);
+    auto* home = qobject_cast<CFixHomePage*>(frame.GetPage());
+    QWidget* junkPage = GetSysCleanExport()->GetPage(2);
+    QPushButton* close =
+        home->GetToolFrame(10)->GetTitleBar()->findChild<QPushButton*>(QStringLiteral("Quarnel_CloseBtn"));
+    ASSERT_TRUE(QMetaObject::invokeMethod(junkPage, "WorkStart", Q_ARG(bool, true)));
+    EXPECT_FALSE(close->isEnabled());
+    ASSERT_TRUE(QMetaObject::invokeMethod(junkPage, "WorkStart", Q_ARG(bool, false)));
+    EXPECT_TRUE(close->isEnabled());
+    ASSERT_TRUE(QMetaObject::invokeMethod(GetLargeFileExport()->GetPage(4), "CurWindowName",
+                                          Q_ARG(QString, QStringLiteral("LargeFileResult"))));
+    EXPECT_EQ("LargeFileResult", GetCurWindowName());
+}
+
+TEST_F(HomePageTest, MissingCleanupLibraryLeavesTheToolsOffWithAMessage)
+{
+    CFixFrameBase frame(2, nullptr);
+    auto* home = qobject_cast<CFixHomePage*>(frame.GetPage());
+    EXPECT_EQ(nullptr, GetSysCleanExport());
+    EXPECT_EQ(nullptr, home->GetToolFrame(10)->GetPage());
+    EXPECT_EQ(nullptr, home->GetToolFrame(11)->GetPage());
+    EXPECT_NE(std::string::npos, ReadProgramLog().find("Sweepdeck.dll not loaded"));
+    EXPECT_EQ(QStringLiteral("CMessageBox"), RunTool(*home, 10));
+    EXPECT_EQ(QStringLiteral("CMessageBox"), RunTool(*home, 11));
+    // Tools whose pages come later open nothing.
+    EXPECT_EQ(QString(), RunTool(*home, 3));
+    EXPECT_EQ(QString(), RunTool(*home, 2));
+}
+
+TEST_F(HomePageTest, CommunityButtonFollowsTheAccount)
+{
+    CFixFrameBase frame(2, nullptr);
+    auto* home = qobject_cast<CFixHomePage*>(frame.GetPage());
+    QPushButton* design = home->findChild<QPushButton*>(QStringLiteral("DesignQuarnelBtn"));
+    ASSERT_NE(nullptr, design);
+    EXPECT_EQ(QStringLiteral("Design Quarnel"), design->text());
+    home->slotLoginSig(8);
+    EXPECT_EQ(QStringLiteral("Start Designing"), design->text());
+    home->slotLoginActionClicked(8);
+    EXPECT_EQ(QStringLiteral("Design Quarnel"), design->text());
+    // "Log in" from the menu opens the log-in frame beside the home page.
+    QString shown;
+    QPoint shownAt;
+    QTimer::singleShot(30, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            shown = QString::fromLatin1(modal->metaObject()->className());
+            shownAt = modal->pos();
+            modal->close();
+        }
+    });
+    home->slotLoginActionClicked(7);
+    EXPECT_EQ(QStringLiteral("CFixFrameBase"), shown);
+    EXPECT_EQ(home->mapToGlobal(QPoint(0, 0)) + QPoint(80, 0), shownAt);
+}
+
+TEST_F(HomePageTest, SettingsDialogIsFilledFromTheMonitorAndFeedsItBack)
+{
+    machine_.WriteFile("program/GarbageClean.ini", "[Clean]\nCleanLv=4\n");
+    CFixFrameBase frame(2, nullptr);
+    frame.show();
+    auto* home = qobject_cast<CFixHomePage*>(frame.GetPage());
+    CGarbageScanMgr* monitor = frame.GetScanMgr();
+    QPoint shownAt;
+    bool levelFour = false;
+    QTimer::singleShot(30, [&] {
+        auto* dialog = qobject_cast<CSetWidget*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        shownAt = dialog->pos();
+        const QList<QRadioButton*> radios = dialog->findChildren<QRadioButton*>();
+        for (QRadioButton* radio : radios)
+            if (radio->text() == QStringLiteral("800 MB"))
+                levelFour = radio->isChecked();
+        for (QRadioButton* radio : radios)
+            if (radio->text() == QStringLiteral("300 MB"))
+                radio->click();
+        dialog->findChild<QPushButton*>(QStringLiteral("Quarnel_CloseBtn"))->click();
+    });
+    home->OpenSettings();
+    EXPECT_EQ(home->mapToGlobal(QPoint(0, 0)) + QPoint(80, -10), shownAt);
+    EXPECT_TRUE(levelFour);
+    EXPECT_EQ(2, monitor->GetCleanLv());
+    const std::string ini = testing_support::ReadFile(folder_ + "/GarbageClean.ini");
+    EXPECT_NE(std::string::npos, ini.find("CleanLv=2"));
+}
+
+} // namespace

@@ -1,0 +1,121 @@
+// The main program run as a child process on the test's machine, from a program folder of the
+// test's own.
+
+#include "ProgramLog.h"
+
+#include "platform/Machine.h"
+#include "platform/Text.h"
+#include "platform/Windows.h"
+#include "support/TempMachine.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kStartMs = 20000;
+
+class MainRoutineTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder_ = machine_.UseProgramFolder();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("QUARNEL_DIALOG_AUTO_CLOSE_MS"), QStringLiteral("100"));
+        quarnel_.setProcessEnvironment(environment);
+        quarnel_.setProgram(QString::fromStdString(testing_support::BuildProgramFolder() + "/Quarnel"));
+    }
+
+    void TearDown() override
+    {
+        if (quarnel_.state() != QProcess::NotRunning) {
+            quarnel_.kill();
+            quarnel_.waitForFinished(kStartMs);
+        }
+    }
+
+    void UseAdministrator(bool administrator)
+    {
+        machine_.WriteMachineIni(std::string("[Machine]\nAdministrator=") + (administrator ? "1" : "0") + "\n");
+    }
+
+    // Starts the program and waits for its end; its exit code as the host reports it.
+    int RunToEnd(const QStringList& arguments = {})
+    {
+        quarnel_.setArguments(arguments);
+        quarnel_.start();
+        EXPECT_TRUE(quarnel_.waitForFinished(kStartMs)) << "the program did not end";
+        return quarnel_.exitCode();
+    }
+
+    testing_support::TempMachine machine_;
+    std::string folder_;
+    QProcess quarnel_;
+};
+
+TEST_F(MainRoutineTest, SecondStartAsksTheFirstToComeForwardAndEnds)
+{
+    UseAdministrator(true);
+    const HANDLE first = CreateMutexW(nullptr, TRUE, L"Global\\ORVANE Draviels 1.0");
+    const HANDLE show = CreateEventW(nullptr, TRUE, FALSE, L"Global\\ORVANE Draviels Show Admin");
+    ASSERT_NE(nullptr, first);
+    ASSERT_NE(nullptr, show);
+
+    EXPECT_EQ(255, RunToEnd()); // -1
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(show, 0));
+    EXPECT_NE(std::string::npos, ReadProgramLog().find("quarnel exist quit"));
+    CloseHandle(show);
+    CloseHandle(first);
+}
+
+TEST_F(MainRoutineTest, StartupLockKeepsTheProgramIdle)
+{
+    UseAdministrator(true);
+    machine_.WriteFile("program/kyphtupdate.ini", "[block]\nmain=1\n");
+    quarnel_.start();
+    ASSERT_TRUE(quarnel_.waitForStarted(kStartMs));
+    EXPECT_FALSE(quarnel_.waitForFinished(1500));
+    // It never took the instance mutex.
+    EXPECT_EQ(nullptr, OpenMutexW(SYNCHRONIZE, FALSE, L"Global\\ORVANE Draviels 1.0"));
+    EXPECT_EQ(std::string::npos, ReadProgramLog().find("quit"));
+}
+
+TEST_F(MainRoutineTest, WithoutRightsTheUserIsToldAndTheProgramEnds)
+{
+    UseAdministrator(false);
+    machine_.WriteFile("program/a.dll", "old");
+    machine_.WriteFile("program/a.dll.TMP", "new");
+    EXPECT_EQ(254, RunToEnd()); // -2
+    EXPECT_NE(std::string::npos, ReadProgramLog().find("not admin and not autostart quit"));
+    // The staged update was finished before the rights were checked.
+    EXPECT_EQ("new", testing_support::ReadFile(folder_ + "/a.dll"));
+    EXPECT_FALSE(fs::exists(folder_ + "/a.dll.TMP"));
+}
+
+TEST_F(MainRoutineTest, StartedAtLogInWithoutRightsItStaysInTheTray)
+{
+    UseAdministrator(false);
+    quarnel_.setArguments({QStringLiteral("autostart")});
+    quarnel_.start();
+    ASSERT_TRUE(quarnel_.waitForStarted(kStartMs));
+    // The running copy takes the instance mutex and stays.
+    HANDLE mutex = nullptr;
+    for (int waited = 0; !mutex && waited < kStartMs; waited += 100) {
+        mutex = OpenMutexW(SYNCHRONIZE, FALSE, L"Global\\ORVANE Draviels 1.0");
+        if (!mutex)
+            Sleep(100);
+    }
+    ASSERT_NE(nullptr, mutex);
+    CloseHandle(mutex);
+    EXPECT_FALSE(quarnel_.waitForFinished(2000));
+    EXPECT_EQ(std::string::npos, ReadProgramLog().find("not admin"));
+}
+
+} // namespace

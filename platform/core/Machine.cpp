@@ -21,6 +21,37 @@ namespace {
 
 std::mutex g_mutex;
 std::vector<std::unique_ptr<MachineDescription>> g_generations; // older ones stay valid for callers
+
+// What machine.ini was when the current description was read: other processes (the stand-in
+// Windows programs) change the machine, and every process must see it as Windows would.
+struct FileStamp {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified {};
+
+    bool operator==(const FileStamp& other) const
+    {
+        return exists == other.exists && device == other.device && inode == other.inode && size == other.size &&
+               modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec;
+    }
+};
+FileStamp g_loadedStamp;
+
+FileStamp StampOf(const std::string& path)
+{
+    FileStamp stamp;
+    struct stat st {};
+    if (stat(path.c_str(), &st) == 0) {
+        stamp.exists = true;
+        stamp.device = st.st_dev;
+        stamp.inode = st.st_ino;
+        stamp.size = st.st_size;
+        stamp.modified = st.st_mtim;
+    }
+    return stamp;
+}
 std::string g_programFolder;
 
 bool PathExistsOnHost(const std::string& path)
@@ -93,6 +124,7 @@ std::unique_ptr<MachineDescription> Load()
     auto machine = std::make_unique<MachineDescription>();
     machine->root = DefaultRoot();
     MakeDirectories(machine->root);
+    g_loadedStamp = StampOf(machine->root + "/machine.ini");
     const IniFile ini(machine->root + "/machine.ini");
 
     const std::wstring m = L"Machine";
@@ -226,7 +258,7 @@ const DiskInfo* MachineDescription::Disk(int number) const
 const MachineDescription& Machine()
 {
     std::lock_guard<std::mutex> lock(g_mutex);
-    if (g_generations.empty())
+    if (g_generations.empty() || !(StampOf(g_generations.back()->root + "/machine.ini") == g_loadedStamp))
         g_generations.push_back(Load());
     return *g_generations.back();
 }

@@ -61,7 +61,9 @@ struct MachineDescription {
 
 // The machine of this process: read from machine.ini of the machine root on first use
 // (QUARNEL_MACHINE, else $XDG_DATA_HOME/orvane/machine or ~/.local/share/orvane/machine; made with
-// defaults when missing). Safe to call from any thread.
+// defaults when missing) and read again whenever machine.ini has changed since, so that a change
+// made by another process (a stand-in Windows program) is seen at once. Safe to call from any
+// thread.
 const MachineDescription& Machine();
 
 // Forgets the cached description so that the next Machine() reads machine.ini again (tests that

@@ -88,3 +88,16 @@ TEST(Machine, ProgramFolderCanBeSetForTests)
     const std::string folder = machine.UseProgramFolder();
     EXPECT_EQ(ProgramFolder(), folder);
 }
+
+TEST(Machine, ChangesToMachineIniAreSeenWithoutAReload)
+{
+    TempMachine machine;
+    machine.WriteMachineIni("[Disk 1]\nReadOnly=0\n");
+    ASSERT_NE(Machine().Disk(1), nullptr);
+    EXPECT_FALSE(Machine().Disk(1)->readOnly);
+    // Another process (diskpart, say) rewrites the file; no ReloadMachine here.
+    machine.WriteFile("machine.ini", "[Disk 1]\nReadOnly=1\nVendor=Changed\n");
+    ASSERT_NE(Machine().Disk(1), nullptr);
+    EXPECT_TRUE(Machine().Disk(1)->readOnly);
+    EXPECT_EQ(Machine().Disk(1)->vendor, L"Changed");
+}

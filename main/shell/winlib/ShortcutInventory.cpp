@@ -1,0 +1,214 @@
+#include "winlib/ShortcutInventory.h"
+
+#include "winlib/FolderQueries.h"
+#include "winlib/ShellLinkFile.h"
+#include "winlib/SpecialFolders.h"
+#include "winlib/SystemQueries.h"
+#include "winlib/Wow64FsRedirGuard.h"
+
+#include <new>
+
+namespace {
+
+// The path buffers of the shortcut records.
+constexpr size_t kPathChars = 520;
+
+// The shortcut folders in scan order, each with whether its subfolders are scanned too.
+const std::pair<int, bool> kShortcutFolders[] = {
+    {CSIDL_STARTMENU, true},         {CSIDL_COMMON_STARTMENU, true}, {CSIDL_COMMON_PROGRAMS, true},
+    {CSIDL_PROGRAMS, true},          {CSIDL_COMMON_STARTUP, true},   {CSIDL_STARTUP, true},
+    {CSIDL_COMMON_DESKTOPDIRECTORY, false}, {CSIDL_DESKTOPDIRECTORY, false},
+};
+const wchar_t kPinnedItems[] = L"\\Microsoft\\Internet Explorer\\Quick Launch\\User Pinned\\TaskBar";
+
+bool Exists(const std::wstring& path)
+{
+    return !path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The path in its long-name form, or as given (cut to the buffer) when that cannot be had.
+std::wstring LongName(const std::wstring& path)
+{
+    if (path.empty())
+        return path;
+    wchar_t buffer[kPathChars] = {};
+    const DWORD length = GetLongPathNameW(path.c_str(), buffer, kPathChars);
+    if (length == 0 || length >= kPathChars)
+        return path.substr(0, kPathChars - 1);
+    return std::wstring(buffer, length);
+}
+
+bool EndsWithIgnoringCase(const std::wstring& text, const std::wstring& end)
+{
+    return text.size() >= end.size() && _wcsicmp(text.c_str() + text.size() - end.size(), end.c_str()) == 0;
+}
+
+// The existing target of a link's path: the path itself, or on 64-bit Windows the same path below
+// the 64-bit program folder that it names through the 32-bit one.
+std::wstring ExistingTarget(const std::wstring& path)
+{
+    if (path.empty())
+        return path;
+    if (Exists(path))
+        return LongName(path);
+    if (!IsNativeAmd64())
+        return std::wstring();
+    size_t prefix = 0;
+    const int native = MapX86ToNative(SpecialFolders().FolderOf(path, &prefix));
+    const wchar_t* folder = native < 0 ? nullptr : SpecialFolders().Path(native);
+    if (!folder)
+        return std::wstring();
+    const std::wstring moved = folder + path.substr(prefix);
+    return Exists(moved) ? LongName(moved) : std::wstring();
+}
+
+} // namespace
+
+bool CShortcutInventory::LessIgnoringCase::operator()(const std::wstring& a, const std::wstring& b) const
+{
+    return CStringLess()(a.c_str(), b.c_str());
+}
+
+void CShortcutInventory::ScanAll()
+{
+    for (const auto& [csidl, recursive] : kShortcutFolders) {
+        const wchar_t* folder = SpecialFolders().Path(csidl);
+        if (!folder)
+            break;
+        ScanFolder(folder, recursive);
+    }
+    if (const wchar_t* appData = SpecialFolders().Path(CSIDL_APPDATA))
+        ScanFolder(std::wstring(appData) + kPinnedItems, false);
+}
+
+void CShortcutInventory::ScanFolder(const std::wstring& folder, bool recursive)
+{
+    const std::wstring pattern = folder + L"\\*";
+    if (folder.empty() || pattern.size() >= kPathChars)
+        return;
+    WIN32_FIND_DATAW entry {};
+    HANDLE find = FindFirstFileW(pattern.c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const std::wstring name = entry.cFileName;
+        const DWORD attributes = entry.dwFileAttributes;
+        if (name == L"." || name == L"..")
+            continue;
+        const bool isFolder = attributes & FILE_ATTRIBUTE_DIRECTORY;
+        if (isFolder && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            continue;
+        const std::wstring path = LongName(folder + L"\\" + name);
+        if (isFolder) {
+            if (recursive)
+                ScanFolder(path, true);
+            continue;
+        }
+        if (!EndsWithIgnoringCase(name, L".lnk") || byFile_.count(path))
+            continue;
+        auto record = std::make_unique<S_SHORTCUT_INFO>();
+        if (!ReadShortcut(path, *record))
+            continue;
+        byTarget_.emplace(record->target_, record.get());
+        byFile_.emplace(path, std::move(record));
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
+}
+
+bool CShortcutInventory::ReadShortcut(const std::wstring& linkPath, S_SHORTCUT_INFO& record) const
+{
+    // Windows Installer's advertised shortcuts are not looked up: no installer of the product
+    // advertises its shortcuts, so every shortcut names its target itself.
+    CShellLinkFile link;
+    if (!link.Load(linkPath))
+        return false;
+    const CWow64FsRedirGuard guard;
+    const std::wstring target = ExistingTarget(link.GetPath());
+    if (target.empty())
+        return false;
+    const size_t dot = linkPath.rfind(L'.');
+    const size_t slash = dot == std::wstring::npos ? std::wstring::npos : linkPath.rfind(L'\\', dot);
+    if (slash == std::wstring::npos)
+        return false;
+    record.target_ = target;
+    record.folder_ = linkPath.substr(0, slash);
+    record.title_ = linkPath.substr(slash + 1, dot - slash - 1);
+    record.description_ = link.GetDescription().substr(0, 1023);
+    record.arguments_ = link.GetArguments().substr(0, kPathChars - 1);
+    record.workingDir_ = LongName(link.GetWorkingDirectory());
+    record.iconPath_ = LongName(link.GetIconLocation(&record.iconIndex_));
+    record.hotKey_ = link.GetHotkey();
+    record.showCmd_ = link.GetShowCmd();
+    record.linkPath_ = linkPath;
+    return true;
+}
+
+bool CShortcutInventory::FindByTarget(const std::wstring& target, std::vector<S_SHORTCUT_INFO*>& records) const
+{
+    const auto [first, last] = byTarget_.equal_range(target);
+    for (auto it = first; it != last; ++it)
+        records.push_back(it->second);
+    return !records.empty();
+}
+
+void CShortcutInventory::CollectTargets()
+{
+    if (byTarget_.empty() || !targets_.empty())
+        return;
+    for (const auto& entry : byTarget_)
+        targets_.Add(entry.first.c_str());
+}
+
+bool CShortcutInventory::SetShortcutIcon(const S_SHORTCUT_INFO& record, const std::wstring& iconPath) const
+{
+    if (record.linkPath_.empty() || iconPath.empty())
+        return false;
+    CShellLinkFile link;
+    if (!link.Load(record.linkPath_))
+        return false;
+    link.SetIconLocation(iconPath, record.iconIndex_);
+    return link.Save(record.linkPath_);
+}
+
+void CShortcutInventory::FindByFileName(const std::wstring& fileName, std::vector<S_SHORTCUT_INFO*>& records) const
+{
+    const std::wstring end = L"\\" + fileName;
+    const wchar_t* match = nullptr;
+    for (const wchar_t* target : targets_) {
+        if (!target || !EndsWithIgnoringCase(target, end))
+            continue;
+        if (match)
+            return;
+        match = target;
+    }
+    if (match)
+        FindByTarget(match, records);
+}
+
+void CShortcutInventory::RenameTarget(const std::wstring& oldTarget, const std::wstring& newTarget)
+{
+    if (newTarget.empty())
+        return;
+    for (auto& entry : byTarget_) {
+        if (entry.second->target_ == oldTarget)
+            entry.second->target_ = newTarget;
+    }
+}
+
+bool CShortcutInventory::SetIconForTarget(const std::wstring& target, const std::wstring& iconPath) const
+{
+    if (target.empty() || iconPath.empty())
+        return true;
+    std::vector<S_SHORTCUT_INFO*> records;
+    FindByTarget(target, records);
+    for (const S_SHORTCUT_INFO* record : records) {
+        if (!SetShortcutIcon(*record, iconPath))
+            return false;
+    }
+    return true;
+}
+
+std::unique_ptr<CShortcutInventory> CreateShortcutInventory()
+{
+    return std::unique_ptr<CShortcutInventory>(new (std::nothrow) CShortcutInventory());
+}

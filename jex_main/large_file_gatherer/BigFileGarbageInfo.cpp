@@ -1,5 +1,7 @@
 #include "BigFileGarbageInfo.h"
 
+#include "ShellItemProc.h"
+
 #include <cwchar>
 
 namespace {
@@ -30,7 +32,7 @@ CBigFileGarbageInfo::CBigFileGarbageInfo(IBulkseek* gatherer, const std::wstring
 {
     displayName = filePath.substr(filePath.find_last_of(L'\\') + 1);
     path = filePath;
-    size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    size = FileSizeOf(data);
     lastWriteTime = COleDateTime::FromFileTime(data.ftLastWriteTime);
     creationTime = COleDateTime::FromFileTime(data.ftCreationTime);
     owner = gatherer;

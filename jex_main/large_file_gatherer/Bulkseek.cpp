@@ -2,6 +2,7 @@
 
 #include "BigFileGarbageInfo.h"
 #include "BulkseekOption.h"
+#include "FolderListing.h"
 #include "GarbageScan.h"
 #include "UserToken.h"
 
@@ -54,11 +55,6 @@ void ReleaseAll(std::vector<CBigFileCatagory*>& catagories)
     for (CBigFileCatagory* catagory : catagories)
         catagory->Release();
     catagories.clear();
-}
-
-uint64_t SizeOf(const WIN32_FIND_DATAW& data)
-{
-    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 } // namespace
@@ -193,12 +189,15 @@ IBigFileCatagory* CBulkseek::AddCatagory(const std::wstring& shellDisplayName)
     // The folder's own files add to the used bytes of its drive, which scale its progress.
     catagory->type = 0;
     catagory->ForgetVisits();
+    CFolderListing listing(userToken_);
     catagory->ShellItem()->Walk(
         [catagory](const std::wstring&, const WIN32_FIND_DATAW& data) {
-            catagory->usedBytes += SizeOf(data);
+            catagory->usedBytes += FileSizeOf(data);
             return true;
         },
-        [catagory](const std::wstring& folder) { return catagory->FirstVisit(folder); });
+        [catagory](const std::wstring& folder) { return catagory->FirstVisit(folder); },
+        [&listing](const std::wstring& folder, const CShellItemProc::FileStep& fileStep,
+                   const CShellItemProc::FolderStep& folderStep) { return listing.Walk(folder, fileStep, folderStep); });
     std::lock_guard<std::recursive_mutex> lock(folderLock_);
     folderCatagories_.push_back(catagory);
     return catagory;
@@ -243,7 +242,7 @@ OpResult CBulkseek::CollecttGarbage(IBulkseekSink* sink, IBulkseekOption* option
     for (const auto* list : {&folderCatagories_, &driveCatagories_})
         std::copy_if(list->begin(), list->end(), std::back_inserter(checked),
                      [](CBigFileCatagory* catagory) { return catagory->GetCheckState() != 0; });
-    CGarbageScan(this, found_, sink, *options).Run(checked);
+    CGarbageScan(this, found_, sink, *options, userToken_).Run(checked);
     return RESULT_OK;
 }
 

@@ -1,5 +1,7 @@
 #include "BulkseekOption.h"
 
+#include "ShellItemProc.h"
+
 #include <cstring>
 
 namespace {
@@ -42,7 +44,6 @@ bool CBulkseekOption::SetOption(const _BigFile_GatherOption_* option)
 
 bool CBulkseekOption::Passes(const WIN32_FIND_DATAW& data) const
 {
-    const uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    return size >= minimumSize && WithinLimit(data.ftCreationTime, creationLimit, creationByDay) &&
+    return FileSizeOf(data) >= minimumSize && WithinLimit(data.ftCreationTime, creationLimit, creationByDay) &&
            WithinLimit(data.ftLastWriteTime, lastWriteLimit, lastWriteByDay);
 }

@@ -4,51 +4,88 @@
 
 #include "platform/Windows.h"
 
-#include <vector>
+#include <algorithm>
+#include <memory>
 
 namespace {
 
 // Large reads keep the calls per byte few; one buffer per thread serves every file it reads.
 constexpr DWORD kReadBytes = 1 << 20;
 
+// Left uninitialised: a thread that reads only small files touches only the buffer's first pages.
 unsigned char* ReadBuffer()
 {
-    thread_local std::vector<unsigned char> buffer(kReadBytes);
-    return buffer.data();
+    thread_local const std::unique_ptr<unsigned char[]> buffer(new unsigned char[kReadBytes]);
+    return buffer.get();
+}
+
+// Reads up to length bytes; fewer only at the end of the file. False when the read fails.
+bool ReadBlock(HANDLE file, unsigned char* buffer, DWORD length, DWORD& got)
+{
+    got = 0;
+    return ReadFile(file, buffer, length, &got, nullptr) != FALSE;
 }
 
 } // namespace
 
-void CContentSum::Read(const std::wstring& path, bool whole)
+void CContentSum::Read(const std::wstring& path, uint64_t size, bool whole)
 {
-    state_ = State::Unreadable;
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    if (file == INVALID_HANDLE_VALUE) {
+        state_ = State::Unreadable;
         return;
+    }
+    const bool read = whole || size <= kWholeAtOnce ? ReadWhole(file, size) : ReadEnds(file, size);
+    CloseHandle(file);
+    if (!read)
+        state_ = State::Unreadable;
+}
+
+bool CContentSum::ReadEnds(HANDLE file, uint64_t size)
+{
     unsigned char* buffer = ReadBuffer();
+    DWORD got = 0;
+    if (!ReadBlock(file, buffer, kBlockBytes, got))
+        return false;
+    first_ = Crc64Update(0, buffer, got);
+    LARGE_INTEGER lastBlock{};
+    lastBlock.QuadPart = static_cast<LONGLONG>(size - kBlockBytes);
+    if (!SetFilePointerEx(file, lastBlock, nullptr, FILE_BEGIN) || !ReadBlock(file, buffer, kBlockBytes, got))
+        return false;
+    last_ = Crc64Update(0, buffer, got);
+    state_ = State::Ends;
+    return true;
+}
+
+// Reads to the end of the file, whatever its size now; the ends are taken where the size known
+// beforehand puts them, so that they match those read on their own.
+bool CContentSum::ReadWhole(HANDLE file, uint64_t size)
+{
+    unsigned char* buffer = ReadBuffer();
+    const uint64_t lastStart = size > kBlockBytes ? size - kBlockBytes : 0;
+    uint64_t offset = 0;
     uint64_t crc = 0;
-    DWORD wanted = kFirstBlockBytes;
-    bool first = true;
+    uint64_t first = 0;
+    uint64_t last = 0;
     for (;;) {
         DWORD got = 0;
-        if (!ReadFile(file, buffer, wanted, &got, nullptr))
-            break;
+        if (!ReadBlock(file, buffer, kReadBytes, got))
+            return false;
         crc = Crc64Update(crc, buffer, got);
-        if (first) {
-            firstBlock_ = crc;
-            first = false;
-            if (got == wanted && !whole) {
-                state_ = State::FirstBlock;
-                break;
-            }
-        }
-        if (got < wanted) {
-            whole_ = crc;
-            state_ = State::Whole;
+        if (offset < kBlockBytes)
+            first = Crc64Update(first, buffer, static_cast<size_t>(std::min<uint64_t>(got, kBlockBytes - offset)));
+        const uint64_t from = std::max(offset, lastStart);
+        const uint64_t to = std::min(offset + got, size);
+        if (from < to)
+            last = Crc64Update(last, buffer + (from - offset), static_cast<size_t>(to - from));
+        offset += got;
+        if (got < kReadBytes)
             break;
-        }
-        wanted = kReadBytes;
     }
-    CloseHandle(file);
+    first_ = first;
+    last_ = last;
+    whole_ = crc;
+    state_ = State::Whole;
+    return true;
 }

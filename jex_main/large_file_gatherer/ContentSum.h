@@ -1,30 +1,40 @@
-// What the gatherer has read of a file's content: the CRC-64 of its first block, which can only
-// tell files apart, and the CRC-64 of the whole, which tells them equal. Whether a value is known
-// is kept apart from the value, so an unreadable file is never taken for one whose CRC is 0.
+// What the gatherer has read of a file's content: the CRC-64 of its ends (its first and its last
+// block), which can only tell files apart, and the CRC-64 of the whole, which tells them equal.
+// Whether a value is known is kept apart from the value, so an unreadable file is never taken for
+// one whose CRC is 0.
 #pragma once
+
+#include "platform/Windows.h"
 
 #include <cstdint>
 #include <string>
 
 class CContentSum {
 public:
-    // Bytes in the first block; a file no longer than this is read whole with it.
-    static constexpr uint32_t kFirstBlockBytes = 4096;
+    // Bytes in a block at either end; a file of up to kWholeAtOnce bytes is read whole at once,
+    // which costs no more than reading its ends.
+    static constexpr uint32_t kBlockBytes = 4096;
+    static constexpr uint32_t kWholeAtOnce = 64 * 1024;
 
-    // Reads the file's first block, or, with whole, all of it (from the start in either case).
-    // A file that cannot be opened or read is unreadable until a later read succeeds.
-    void Read(const std::wstring& path, bool whole);
+    // Reads the ends of a file of the given size, or, with whole, all of it (then the ends come with
+    // it). A file that cannot be opened or read is unreadable.
+    void Read(const std::wstring& path, uint64_t size, bool whole);
 
     bool Unreadable() const { return state_ == State::Unreadable; }
-    bool HasFirstBlock() const { return state_ == State::FirstBlock || state_ == State::Whole; }
-    bool HasWhole() const { return state_ == State::Whole; }
-    uint64_t FirstBlock() const { return firstBlock_; }
+    bool Has(bool whole) const { return state_ == State::Whole || (!whole && state_ == State::Ends); }
+    bool SameEnds(const CContentSum& other) const { return first_ == other.first_ && last_ == other.last_; }
+    uint64_t First() const { return first_; }
+    uint64_t Last() const { return last_; }
     uint64_t Whole() const { return whole_; }
 
 private:
-    enum class State { Unknown, Unreadable, FirstBlock, Whole };
+    enum class State { Unknown, Unreadable, Ends, Whole };
+
+    bool ReadEnds(HANDLE file, uint64_t size);
+    bool ReadWhole(HANDLE file, uint64_t size);
 
     State state_ = State::Unknown;
-    uint64_t firstBlock_ = 0;
+    uint64_t first_ = 0;  // the first kBlockBytes bytes
+    uint64_t last_ = 0;   // the bytes from size - kBlockBytes to size
     uint64_t whole_ = 0;
 };

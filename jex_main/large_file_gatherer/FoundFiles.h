@@ -5,8 +5,9 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
+#include <unordered_map>
 #include <mutex>
+#include <vector>
 
 class CBigFileGarbageInfo;
 
@@ -36,9 +37,14 @@ public:
     void Clear();
 
 private:
-    using Files = std::multimap<uint64_t, CBigFileGarbageInfo*, std::greater<uint64_t>>;
+    using Files = std::unordered_map<uint64_t, std::vector<CBigFileGarbageInfo*>>;
 
-    Files::iterator Find(CBigFileGarbageInfo* file);
+    // The files in the collection's order.
+    std::vector<CBigFileGarbageInfo*> Ordered() const;
+
+    bool Contains(CBigFileGarbageInfo* file) const;
+    // Takes the file out and gives back the collection's reference; false when it was not in.
+    bool Remove(CBigFileGarbageInfo* file);
 
     std::recursive_mutex lock_;
     Files files_;

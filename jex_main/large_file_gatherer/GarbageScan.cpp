@@ -9,12 +9,15 @@ namespace {
 
 constexpr int kFileMarker = 1;
 
-uint64_t SizeOf(const WIN32_FIND_DATAW& data)
-{
-    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
 } // namespace
+
+CGarbageScan::CGarbageScan(IBulkseek* gatherer, CFoundFiles& found, IBulkseekSink* sink, CBulkseekOption& options,
+                           HANDLE userToken)
+    : gatherer_(gatherer), found_(found), sink_(sink), options_(options), userToken_(userToken)
+{
+    if (options_.findSameFiles)
+        sums_ = std::make_unique<CContentPrefetch>(userToken_);
+}
 
 void CGarbageScan::Run(const std::vector<CBigFileCatagory*>& catagories)
 {
@@ -38,27 +41,48 @@ void CGarbageScan::ScanCatagory(CBigFileCatagory& catagory)
     const CShellItemProc* item = catagory.ShellItem();
     if (!item)
         return;
-    item->Walk([&](const std::wstring& path, const WIN32_FIND_DATAW& data) { return OnFile(catagory, path, data); },
-               [](const std::wstring&) { return true; });
+    CWalkAhead walk(*item, userToken_, [this](std::vector<CWalkAhead::File>& batch) { Listed(batch); });
+    CWalkAhead::File file;
+    while (walk.Next(file) && OnFile(catagory, file)) {
+    }
 }
 
-bool CGarbageScan::OnFile(CBigFileCatagory& catagory, const std::wstring& path, const WIN32_FIND_DATAW& data)
+void CGarbageScan::Listed(std::vector<CWalkAhead::File>& batch)
+{
+    if (!sums_)
+        return;
+    std::vector<CContentPrefetch::Listing> listings;
+    for (const CWalkAhead::File& file : batch)
+        if (Keeps(file.data))
+            listings.push_back({file.path, FileSizeOf(file.data), 0});
+    sums_->Listed(listings);
+    auto listing = listings.begin();
+    for (CWalkAhead::File& file : batch)
+        if (Keeps(file.data))
+            file.ticket = (listing++)->ticket;
+}
+
+bool CGarbageScan::Keeps(const WIN32_FIND_DATAW& data) const
+{
+    return !(data.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM) && options_.Passes(data);
+}
+
+bool CGarbageScan::OnFile(CBigFileCatagory& catagory, const CWalkAhead::File& met)
 {
     // A category whose drive reports no used bytes counts as walked whole.
-    uint64_t& met = catagory.progress.bytesMet;
-    met = std::min(met + SizeOf(data), catagory.usedBytes);
+    uint64_t& bytesMet = catagory.progress.bytesMet;
+    bytesMet = std::min(bytesMet + FileSizeOf(met.data), catagory.usedBytes);
     const double fraction =
-        catagory.usedBytes ? static_cast<double>(met) / static_cast<double>(catagory.usedBytes) : 1.0;
+        catagory.usedBytes ? static_cast<double>(bytesMet) / static_cast<double>(catagory.usedBytes) : 1.0;
 
-    auto* file = (data.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM) || !options_.Passes(data)
-                     ? nullptr
-                     : new (std::nothrow) CBigFileGarbageInfo(gatherer_, path, data);
+    auto* file = Keeps(met.data) ? new (std::nothrow) CBigFileGarbageInfo(gatherer_, met.path, met.data) : nullptr;
     if (!file)
-        return !sink_ || sink_->OnScanFile(nullptr, path, kFileMarker, fraction);
+        return !sink_ || sink_->OnScanFile(nullptr, met.path, kFileMarker, fraction);
+
     CFoundFiles::Lock lock = found_.Hold();
     found_.Insert(file);
-    CBigFileGarbageInfo* firstCopy = options_.findSameFiles ? options_.SameFiles().FirstCopyOf(file) : nullptr;
+    CBigFileGarbageInfo* firstCopy = sums_ ? options_.SameFiles().FirstCopyOf(file, met.ticket, *sums_) : nullptr;
     if (!sink_)
         return true;
-    return firstCopy ? sink_->OnSameFile(file, firstCopy) : sink_->OnScanFile(file, path, kFileMarker, fraction);
+    return firstCopy ? sink_->OnSameFile(file, firstCopy) : sink_->OnScanFile(file, met.path, kFileMarker, fraction);
 }

@@ -4,39 +4,37 @@
 
 namespace {
 
-const std::wstring& PathOf(CBigFileGarbageInfo* file) { return file->GetInfo()->path; }
-
-// Reads what is still missing of the file's content: the first block, or the whole.
-void Complete(CContentSum& sum, CBigFileGarbageInfo* file, bool whole)
+// The sum as far as asked for; one that was unreadable is asked for again.
+void Complete(CContentSum& sum, CBigFileGarbageInfo* file, uint64_t ticket, bool whole, CContentPrefetch& sums)
 {
-    if (whole ? !sum.HasWhole() : !sum.HasFirstBlock())
-        sum.Read(PathOf(file), whole);
+    if (sum.Has(whole))
+        return;
+    if (ticket == CContentPrefetch::kNoTicket)
+        sum.Read(file->GetInfo()->path, file->GetInfo()->size, whole);
+    else
+        sum = sums.Sum(ticket, whole);
 }
 
 } // namespace
 
-CBigFileGarbageInfo* CSameFileTable::FirstCopyOf(CBigFileGarbageInfo* file)
+CBigFileGarbageInfo* CSameFileTable::FirstCopyOf(CBigFileGarbageInfo* file, uint64_t ticket, CContentPrefetch& sums)
 {
-    const uint64_t size = file->GetInfo()->size;
-    const auto [begin, end] = entries_.equal_range(size);
+    std::vector<Jex_Same_Info>& sameSize = entries_[file->GetInfo()->size];
     CContentSum sum;
-    CBigFileGarbageInfo* firstCopy = nullptr;
-    if (begin != end) {
-        Complete(sum, file, false);
-        for (auto it = begin; it != end && !sum.Unreadable(); ++it) {
-            Jex_Same_Info& entry = it->second;
-            Complete(entry.sum, entry.file, false);
-            if (entry.sum.Unreadable() || entry.sum.FirstBlock() != sum.FirstBlock())
-                continue;
-            Complete(sum, file, true);
-            Complete(entry.sum, entry.file, true);
-            if (!sum.Unreadable() && !entry.sum.Unreadable() && entry.sum.Whole() == sum.Whole()) {
-                firstCopy = entry.file;
+    if (!sameSize.empty()) {
+        Complete(sum, file, ticket, false, sums);
+        for (Jex_Same_Info& entry : sameSize) {
+            if (sum.Unreadable())
                 break;
-            }
+            Complete(entry.sum, entry.file, entry.ticket, false, sums);
+            if (entry.sum.Unreadable() || !entry.sum.SameEnds(sum))
+                continue;
+            Complete(sum, file, ticket, true, sums);
+            Complete(entry.sum, entry.file, entry.ticket, true, sums);
+            if (sum.Has(true) && entry.sum.Has(true) && sum.Whole() == entry.sum.Whole())
+                return entry.file;
         }
     }
-    if (!firstCopy)
-        entries_.emplace_hint(end, size, Jex_Same_Info{file, sum});
-    return firstCopy;
+    sameSize.push_back({file, ticket, sum});
+    return nullptr;
 }

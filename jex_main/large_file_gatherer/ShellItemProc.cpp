@@ -1,20 +1,9 @@
 #include "ShellItemProc.h"
 
-#include <cwchar>
-#include <vector>
 
 namespace {
 
 constexpr DWORD kNotEntered = FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
-
-bool IsDots(const wchar_t* name) { return !std::wcscmp(name, L".") || !std::wcscmp(name, L".."); }
-
-// A folder being listed; the walk keeps one per level instead of recursing, so that depth costs
-// no stack.
-struct OpenFolder {
-    std::wstring path;
-    HANDLE find;
-};
 
 bool IsPlainFolder(DWORD attributes)
 {
@@ -57,14 +46,14 @@ std::wstring CShellItemProc::Path() const
     return SHGetPathFromIDListW(idList_, path) ? path : L"";
 }
 
-bool CShellItemProc::Walk(const FileStep& fileStep, const FolderStep& folderStep) const
+bool CShellItemProc::Walk(const FileStep& fileStep, const FolderStep& folderStep, const FolderWalk& walkFolder) const
 {
     std::wstring path = Path();
     if (!path.empty()) {
         if (path.back() == L'\\')
             path.pop_back();
         if (folderStep(path))
-            return WalkFileSystemFolder(path, fileStep, folderStep);
+            return walkFolder(path, fileStep, folderStep);
     }
     const DWORD flags = path.empty() ? SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN
                                      : SHCONTF_FOLDERS | SHCONTF_INCLUDEHIDDEN;
@@ -74,7 +63,7 @@ bool CShellItemProc::Walk(const FileStep& fileStep, const FolderStep& folderStep
         if (!SHGetPathFromIDListW(child.get(), childPath)) {
             CShellItemProc item;
             if (SUCCEEDED(item.Bind(child.release())))
-                goOn = item.Walk(fileStep, folderStep);
+                goOn = item.Walk(fileStep, folderStep, walkFolder);
             return goOn;
         }
         std::wstring folder = childPath;
@@ -82,7 +71,7 @@ bool CShellItemProc::Walk(const FileStep& fileStep, const FolderStep& folderStep
         if (folder.back() == L'\\')
             folder.pop_back();
         if (plain && folderStep(folder))
-            goOn = WalkFileSystemFolder(folder, fileStep, folderStep);
+            goOn = walkFolder(folder, fileStep, folderStep);
         return goOn;
     });
     return goOn;
@@ -102,35 +91,4 @@ void CShellItemProc::ForEachChild(DWORD flags, const std::function<bool(IdList& 
         goOn = !child || visit(child);
     }
     children->Release();
-}
-
-bool WalkFileSystemFolder(const std::wstring& root, const CShellItemProc::FileStep& fileStep,
-                          const CShellItemProc::FolderStep& folderStep)
-{
-    std::vector<OpenFolder> open;
-    WIN32_FIND_DATAW data;
-    const auto enter = [&](const std::wstring& path) {
-        HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
-        if (find != INVALID_HANDLE_VALUE)
-            open.push_back({path, find});
-        return find != INVALID_HANDLE_VALUE;
-    };
-    bool goOn = true;
-    bool fresh = enter(root);
-    while (!open.empty()) {
-        if (!fresh && (!goOn || !FindNextFileW(open.back().find, &data))) {
-            FindClose(open.back().find);
-            open.pop_back();
-            continue;
-        }
-        fresh = false;
-        const std::wstring path = open.back().path + L"\\" + data.cFileName;
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE))
-                goOn = fileStep(path, data);
-        } else if (!IsDots(data.cFileName) && !(data.dwFileAttributes & kNotEntered) && folderStep(path)) {
-            fresh = enter(path);
-        }
-    }
-    return goOn;
 }

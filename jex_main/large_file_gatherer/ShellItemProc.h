@@ -4,9 +4,16 @@
 
 #include "platform/Windows.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+
+// The size a file's find data gives.
+inline uint64_t FileSizeOf(const WIN32_FIND_DATAW& data)
+{
+    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
 
 struct IdListFree {
     void operator()(ITEMIDLIST* list) const { CoTaskMemFree(list); }
@@ -20,6 +27,8 @@ public:
     using FileStep = std::function<bool(const std::wstring& path, const WIN32_FIND_DATAW& data)>;
     // A folder about to be entered; false passes it by.
     using FolderStep = std::function<bool(const std::wstring& path)>;
+    // Walks a file-system folder with the two steps; false when the file step ended it.
+    using FolderWalk = std::function<bool(const std::wstring& folder, const FileStep&, const FolderStep&)>;
 
     CShellItemProc() = default;
     ~CShellItemProc();
@@ -39,16 +48,12 @@ public:
     // it answers true.
     void ForEachChild(DWORD flags, const std::function<bool(IdList& child)>& visit) const;
 
-    // Walks the files below the item in the file system's order; false when a step ended it.
-    bool Walk(const FileStep& fileStep, const FolderStep& folderStep) const;
+    // Walks the files below the item, its file-system folders through walkFolder; false when the
+    // file step ended it.
+    bool Walk(const FileStep& fileStep, const FolderStep& folderStep, const FolderWalk& walkFolder) const;
 
 private:
     PIDLIST_ABSOLUTE idList_ = nullptr;
     IShellFolder2* folder_ = nullptr;
     SHFILEINFOW info_{};
 };
-
-// Walks a file-system folder: files in the order listed, each folder (never a link or mount point)
-// entered where it stands when the folder step agrees. False when the file step ended the walk.
-bool WalkFileSystemFolder(const std::wstring& folder, const CShellItemProc::FileStep& fileStep,
-                          const CShellItemProc::FolderStep& folderStep);

@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <map>
+#include <random>
 
 using namespace bulkseek_test;
 
@@ -48,7 +51,71 @@ HANDLE Lock(const std::wstring& path)
 
 COleDateTime LocalDate(WORD year) { return COleDateTime(CalendarTime(year, 1, 1)); }
 
+// Every file below a folder in the order a plain walk meets them: entries as listed, folders
+// entered where they stand.
+void WalkInOrder(const std::wstring& folder, std::vector<std::wstring>& files)
+{
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &data)) {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            WalkInOrder(folder + L"\\" + name, files);
+        else
+            files.push_back(folder + L"\\" + name);
+    }
+    if (find != INVALID_HANDLE_VALUE)
+        FindClose(find);
+}
+
 } // namespace
+
+TEST_F(GathererTest, TheScanMeetsFilesInTheWalksOrderAndMatchesEachWithItsEarliestEqual)
+{
+    InitAndCheck(L"D");
+    // Contents of a few sizes, small and large: equal ones, ones that differ at the start, in the
+    // middle only (equal ends) and at the end only.
+    std::mt19937 random(11);
+    std::map<std::wstring, std::string> contents;
+    for (int i = 0; i < 300; ++i) {
+        const size_t size = (random() % 2 ? 3000 : 200000) + random() % 3;
+        std::string content(size, static_cast<char>('a' + random() % 2));
+        const int change = static_cast<int>(random() % 4);
+        if (change == 1)
+            content[0] = 'z';
+        else if (change == 2)
+            content[size / 2] = 'z';
+        else if (change == 3)
+            content[size - 1] = 'z';
+        std::string folder = "data";
+        for (int depth = static_cast<int>(random() % 4); depth > 0; --depth)
+            folder += "/level" + std::to_string(random() % 3);
+        contents[MakeFile(folder + "/file" + std::to_string(i) + ".bin", content)] = content;
+    }
+    std::vector<std::wstring> order;
+    WalkInOrder(L"D:", order);
+    ASSERT_EQ(order.size(), contents.size());
+
+    CRecordingSink sink;
+    std::vector<std::pair<std::wstring, std::wstring>> events;
+    sink.fileAnswer = [&sink, &events](const std::wstring& path) {
+        events.emplace_back(path, sink.same.empty() || sink.same.back().first != path ? L"" : sink.same.back().second);
+        return true;
+    };
+    ASSERT_EQ(Scan(1, true, sink), RESULT_OK);
+
+    std::vector<std::pair<std::wstring, std::wstring>> expected;
+    for (size_t i = 0; i < order.size(); ++i) {
+        std::wstring firstCopy;
+        for (size_t j = 0; j < i && firstCopy.empty(); ++j)
+            if (contents[order[j]] == contents[order[i]])
+                firstCopy = order[j];
+        expected.emplace_back(order[i], firstCopy);
+    }
+    EXPECT_EQ(events, expected);
+}
 
 TEST_F(GathererTest, FilesFromTheMinimumSizeUpAreFoundAndSystemFilesNever)
 {
@@ -144,21 +211,34 @@ TEST_F(GathererTest, AFileWhoseContentCannotBeReadIsEqualToNone)
     EXPECT_EQ(again.same.size(), 2u);
 }
 
-TEST_F(GathererTest, FilesVanishingDuringTheScanAreReportedButNeverEqual)
+TEST_F(GathererTest, FilesVanishingDuringTheScanAreReportedOnceAndFoundGoneLater)
 {
     InitAndCheck(L"D");
     const std::string content(8000, 'v');
-    MakeFile("data/first.bin", content);
-    MakeFile("data/second.bin", content);
+    for (int i = 0; i < 40; ++i)
+        MakeFile("data/f" + std::to_string(i % 4) + "/file" + std::to_string(i) + ".bin", i % 2 ? content : "other");
     CRecordingSink sink;
-    // The host deletes each file as soon as it hears of it.
+    // The host deletes each file, and each folder's other files, as soon as it hears of them.
     sink.fileAnswer = [](const std::wstring& path) {
-        DeleteFileW(path.c_str());
+        const std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+        for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &data))
+            DeleteFileW((folder + L"\\" + data.cFileName).c_str());
+        if (find != INVALID_HANDLE_VALUE)
+            FindClose(find);
         return true;
     };
     ASSERT_EQ(Scan(1, true, sink), RESULT_OK);
-    EXPECT_TRUE(sink.same.empty());
-    EXPECT_EQ(sink.scanned.size(), 2u);
+    EXPECT_EQ(sink.scanned.size() + sink.same.size(), FoundPaths().size());
+    EXPECT_GE(FoundPaths().size(), 4u);
+    for (const auto& path : FoundPaths())
+        Found(path)->ChangeCheckState();
+    CRecordingSink emptied;
+    ASSERT_EQ(gatherer->EmptyGarbage(&emptied), RESULT_OK);
+    for (const auto& file : emptied.emptied)
+        EXPECT_TRUE(file.deleted) << file.path;
+    EXPECT_TRUE(FoundPaths().empty());
 }
 
 TEST_F(GathererTest, DateLimitsDropFilesOnTheirSide)

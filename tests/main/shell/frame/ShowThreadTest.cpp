@@ -1,0 +1,124 @@
+#include "FixFrameBase.h"
+#include "ShowEvents.h"
+#include "ShowThread.h"
+
+#include "support/TempMachine.h"
+
+#include "platform/Windows.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+bool WaitUntil(const std::function<bool()>& condition, int milliseconds = 5000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > milliseconds)
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+class ShowThreadTest : public testing::Test {
+protected:
+    void UseMachine(bool admin)
+    {
+        machine_.WriteMachineIni(std::string("[Machine]\nAdministrator=") + (admin ? "1" : "0") + "\n");
+        machine_.UseProgramFolder();
+        for (const wchar_t* name : {kShowAdminEvent, kShowNotAdminEvent})
+            held_.push_back(CreateEventW(nullptr, TRUE, FALSE, name));
+    }
+
+    // Signals the event as another process would; the test holds both events open, so that a
+    // signal given before the thread opened its handle is kept.
+    static void Signal(const wchar_t* name)
+    {
+        HANDLE event = CreateEventW(nullptr, TRUE, FALSE, name);
+        ASSERT_NE(nullptr, event);
+        SetEvent(event);
+        CloseHandle(event);
+    }
+
+    void TearDown() override
+    {
+        for (HANDLE event : held_)
+            CloseHandle(event);
+    }
+
+    static bool Signalled(const wchar_t* name)
+    {
+        HANDLE event = CreateEventW(nullptr, TRUE, FALSE, name);
+        const bool signalled = WaitForSingleObject(event, 0) == WAIT_OBJECT_0;
+        CloseHandle(event);
+        return signalled;
+    }
+
+    testing_support::TempMachine machine_;
+    std::vector<HANDLE> held_;
+};
+
+TEST_F(ShowThreadTest, EachSignalShowsTheWindowOnceAndTheEventIsResetAfterIt)
+{
+    UseMachine(true);
+    auto frame = std::make_unique<CFixFrameBase>(0, nullptr);
+    auto* thread = new CShowThread(frame.get());
+    thread->start();
+    Signal(kShowAdminEvent);
+    ASSERT_TRUE(WaitUntil([&] { return frame->isVisible(); }));
+    EXPECT_TRUE(WaitUntil([] { return !Signalled(kShowAdminEvent); }));
+    frame->hide();
+    EXPECT_FALSE(WaitUntil([&] { return frame->isVisible(); }, 1200));
+    Signal(kShowAdminEvent);
+    EXPECT_TRUE(WaitUntil([&] { return frame->isVisible(); }));
+
+    // The frame goes: the thread ends at its next step and a later signal reaches nothing.
+    frame.reset();
+    EXPECT_TRUE(thread->wait(2000));
+    Signal(kShowAdminEvent);
+    QApplication::processEvents();
+    EXPECT_TRUE(Signalled(kShowAdminEvent));
+    delete thread;
+}
+
+TEST_F(ShowThreadTest, ACopyWithoutAdministratorRightsQuitsWithZeroWhenSignalled)
+{
+    UseMachine(false);
+    CFixFrameBase frame(0, nullptr);
+    auto* thread = new CShowThread(&frame);
+    thread->start();
+    QTimer::singleShot(100, [] { Signal(kShowNotAdminEvent); });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });
+    EXPECT_EQ(0, QCoreApplication::exec());
+    EXPECT_TRUE(frame.StopFlag()->load());
+    EXPECT_TRUE(thread->wait(2000));
+    EXPECT_FALSE(frame.isVisible());
+    delete thread;
+}
+
+TEST_F(ShowThreadTest, TheStopFlagEndsTheThreadWithinAStep)
+{
+    UseMachine(true);
+    CFixFrameBase frame(0, nullptr);
+    CShowThread thread(&frame);
+    thread.start();
+    QThread::msleep(100);
+    frame.slotQuitRequest();
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(thread.wait(2000));
+    EXPECT_LT(clock.elapsed(), 1000);
+}
+
+} // namespace

@@ -2,6 +2,8 @@
 #include "ShowEvents.h"
 #include "ShowThread.h"
 
+#include "PageTestSupport.h"
+
 #include "support/TempMachine.h"
 
 #include "platform/Windows.h"
@@ -12,24 +14,10 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <vector>
 
 namespace {
-
-bool WaitUntil(const std::function<bool()>& condition, int milliseconds = 5000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > milliseconds)
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
-    }
-    return true;
-}
 
 class ShowThreadTest : public testing::Test {
 protected:
@@ -76,12 +64,12 @@ TEST_F(ShowThreadTest, EachSignalShowsTheWindowOnceAndTheEventIsResetAfterIt)
     auto* thread = new CShowThread(frame.get());
     thread->start();
     Signal(kShowAdminEvent);
-    ASSERT_TRUE(WaitUntil([&] { return frame->isVisible(); }));
-    EXPECT_TRUE(WaitUntil([] { return !Signalled(kShowAdminEvent); }));
+    ASSERT_TRUE(page_test::WaitUntil([&] { return frame->isVisible(); }));
+    EXPECT_TRUE(page_test::WaitUntil([] { return !Signalled(kShowAdminEvent); }));
     frame->hide();
-    EXPECT_FALSE(WaitUntil([&] { return frame->isVisible(); }, 1200));
+    EXPECT_FALSE(page_test::WaitUntil([&] { return frame->isVisible(); }, 1200));
     Signal(kShowAdminEvent);
-    EXPECT_TRUE(WaitUntil([&] { return frame->isVisible(); }));
+    EXPECT_TRUE(page_test::WaitUntil([&] { return frame->isVisible(); }));
 
     // The frame goes: the thread ends at its next step and a later signal reaches nothing.
     frame.reset();

@@ -1,0 +1,132 @@
+#include "RepairPageSupport.h"
+
+#include "RepairPageParts.h"
+
+#include "MessageBox.h"
+#include "WaitButtonEx.h"
+
+#include "platform/Machine.h"
+#include "platform/SystemPrograms.h"
+#include "platform/Text.h"
+#include "platform/Windows.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QLabel>
+#include <QMouseEvent>
+
+#include <chrono>
+#include <sstream>
+#include <thread>
+
+namespace repair_test {
+
+namespace {
+
+const char* const MACHINE = "[Drive C]\nLabel=System\nDisk=0\n"
+                            "[Drive D]\nLabel=Data\nDisk=0\n"
+                            "[Drive E]\nType=2\nLabel=STICK\nDisk=1\n"
+                            "[Disk 0]\nBus=11\nVendor=QUARNEL\nProduct=SSD\nSize=512110190592\n"
+                            "[Disk 1]\nBus=7\nVendor=Kingstone\nProduct=DataTraveler\nSize=15518924800\n";
+
+std::vector<QJsonObject> ReadEvents()
+{
+    std::vector<QJsonObject> events;
+    std::istringstream lines(
+        testing_support::ReadFile(platform::HostPath(L"C:\\ProgramData\\Orvane\\Preludex\\events.jsonl")));
+    for (std::string line; std::getline(lines, line);)
+        events.push_back(QJsonDocument::fromJson(QByteArray::fromStdString(line)).object());
+    return events;
+}
+
+} // namespace
+
+void RepairPageTest::SetUp()
+{
+    machine.WriteMachineIni(MACHINE);
+    platform::SetProgramFolder(testing_support::BuildProgramFolder());
+    ASSERT_TRUE(platform::InstallSystemPrograms(testing_support::BuildProgramFolder()));
+    ASSERT_TRUE(CreateDirectoryW(L"C:\\work", nullptr));
+    ASSERT_TRUE(SetCurrentDirectoryW(L"C:\\work"));
+    SetModalDialogRunner([this](QDialog* dialog) {
+        if (auto* box = qobject_cast<CMessageBox*>(dialog))
+            boxes_.push_back(box);
+        return 0;
+    });
+}
+
+void RepairPageTest::TearDown() { SetModalDialogRunner(nullptr); }
+
+void RepairPageTest::FailProgram(const wchar_t* program, const wchar_t* mode) const
+{
+    const std::wstring ini = platform::FromUtf8(platform::MachineIniPath());
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Fail", program, mode, ini.c_str()));
+    platform::ReloadMachine();
+}
+
+void RepairPageTest::WaitForDriveBox(QWidget* page)
+{
+    auto* combo = page->findChild<QComboBox*>();
+    QElapsedTimer timer;
+    timer.start();
+    while (combo && combo->count() == 0 && timer.elapsed() < 5000) {
+        QApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    QApplication::processEvents();
+}
+
+void RepairPageTest::PressActionButton(QWidget* page)
+{
+    auto* button = page->findChild<CWaitButtonEx*>();
+    ASSERT_NE(button, nullptr);
+    ASSERT_TRUE(button->isEnabled());
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(button, &release);
+}
+
+QString RepairPageTest::ActionButtonText(QWidget* page)
+{
+    auto* button = page->findChild<CWaitButtonEx*>();
+    return button ? button->text() : QString();
+}
+
+QString RepairPageTest::BoxText(CMessageBox* box)
+{
+    QStringList texts;
+    for (QLabel* label : box->findChildren<QLabel*>())
+        if (!label->isHidden() && !label->text().isEmpty())
+            texts.append(label->text());
+    return texts.join(QLatin1Char('\n'));
+}
+
+std::vector<QJsonObject> RepairPageTest::Events(const QString& window, const QString& activity, size_t count)
+{
+    std::vector<QJsonObject> events;
+    for (int attempt = 0; attempt < 200 && events.size() < count; ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        events = ReadEvents();
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    std::vector<QJsonObject> matching;
+    for (const QJsonObject& event : ReadEvents())
+        if (event.value("Window").toString() == window && event.value("Activity").toString() == activity)
+            matching.push_back(event);
+    return matching;
+}
+
+} // namespace repair_test
+
+namespace repair_test {
+
+QStringList RepairPageTest::Attributes(const QString& window, const QString& activity, size_t count)
+{
+    QStringList attributes;
+    for (const QJsonObject& event : Events(window, activity, count))
+        attributes.append(event.value("Attribute").toString());
+    return attributes;
+}
+
+} // namespace repair_test

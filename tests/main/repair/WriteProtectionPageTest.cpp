@@ -1,0 +1,94 @@
+// The Write Protection page on a machine with a fixed disk and a USB stick: only the stick is
+// offered, the write test leaves the stick's files alone, and setting then clearing the protection
+// changes the disk's read-only attribute; a failing diskpart is reported as a failure.
+#include "DelProtectWidget.h"
+
+#include "RepairPageSupport.h"
+
+#include "MessageBox.h"
+
+#include "platform/Machine.h"
+#include "platform/Windows.h"
+
+#include <QComboBox>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+using repair_test::RepairPageTest;
+
+class WriteProtectionPageTest : public RepairPageTest {
+protected:
+    static bool StickReadOnly()
+    {
+        platform::ReloadMachine();
+        return platform::Machine().Disk(1)->readOnly;
+    }
+
+    static std::vector<std::string> StickFiles()
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(platform::HostPath(L"E:\\")))
+            names.push_back(entry.path().filename().string());
+        return names;
+    }
+};
+
+TEST_F(WriteProtectionPageTest, OffersOnlyTheStickAndItsWriteTestLeavesItsFilesAlone)
+{
+    std::ofstream(platform::HostPath(L"E:\\tmp.txt")) << "the user's own notes";
+    CDelProtectWidget page(nullptr);
+    WaitForDriveBox(&page);
+    auto* combo = page.findChild<QComboBox*>();
+    ASSERT_EQ(combo->count(), 1);
+    EXPECT_EQ(combo->itemText(0), QStringLiteral("STICK (E:)"));
+    EXPECT_EQ(ActionButtonText(&page), QStringLiteral("Enable")) << "a writable stick offers to protect it";
+    EXPECT_EQ(testing_support::ReadFile(platform::HostPath(L"E:\\tmp.txt")), "the user's own notes");
+    EXPECT_EQ(StickFiles(), std::vector<std::string> {"tmp.txt"}) << "no probe file stays behind";
+}
+
+TEST_F(WriteProtectionPageTest, SettingThenClearingChangesTheDiskAttribute)
+{
+    CDelProtectWidget page(nullptr);
+    WaitForDriveBox(&page);
+
+    PressActionButton(&page);
+    EXPECT_TRUE(StickReadOnly());
+    ASSERT_EQ(ResultBoxes().size(), 1u);
+    EXPECT_TRUE(BoxText(ResultBoxes()[0]).contains(QStringLiteral("Operation Completed")));
+    EXPECT_TRUE(BoxText(ResultBoxes()[0]).contains(QStringLiteral("Please click the button below to view.")));
+    EXPECT_EQ(ActionButtonText(&page), QStringLiteral("Disable"));
+    EXPECT_FALSE(CDelProtectWidget::IsDriveWritable(QStringLiteral("E:")));
+    EXPECT_FALSE(std::filesystem::exists(platform::HostPath(L"C:\\work\\change_attrib.txt")));
+
+    PressActionButton(&page);
+    EXPECT_FALSE(StickReadOnly());
+    ASSERT_EQ(ResultBoxes().size(), 2u);
+    EXPECT_TRUE(BoxText(ResultBoxes()[1]).contains(QStringLiteral("Operation Completed")));
+    EXPECT_EQ(ActionButtonText(&page), QStringLiteral("Enable"));
+
+    EXPECT_EQ(Attributes("WriteProtection", "Result_Enable", 5), QStringList {QStringLiteral("{\"Enableresult\": \"Success\"}")});
+    EXPECT_EQ(Attributes("WriteProtection", "Result_Disable", 5), QStringList {QStringLiteral("{\"Disableresult\": \"Success\"}")});
+}
+
+TEST_F(WriteProtectionPageTest, AProtectedStickOffersDisableAndAFailingDiskpartIsNoSuccess)
+{
+    machine.WriteMachineIni(testing_support::ReadFile(platform::MachineIniPath()) + "ReadOnly=1\n");
+    ASSERT_TRUE(StickReadOnly());
+    FailProgram(L"diskpart", L"exit");
+    CDelProtectWidget page(nullptr);
+    WaitForDriveBox(&page);
+    EXPECT_EQ(ActionButtonText(&page), QStringLiteral("Disable"));
+
+    PressActionButton(&page);
+    EXPECT_TRUE(StickReadOnly());
+    ASSERT_EQ(ResultBoxes().size(), 1u);
+    EXPECT_TRUE(BoxText(ResultBoxes()[0]).contains(QStringLiteral("Operation Failed")));
+    EXPECT_FALSE(BoxText(ResultBoxes()[0]).contains(QStringLiteral("Operation Completed")));
+    EXPECT_EQ(ActionButtonText(&page), QStringLiteral("Disable")) << "the label follows the disk, not the press";
+    EXPECT_EQ(Attributes("WriteProtection", "Result_Disable", 2), QStringList {QStringLiteral("{\"Disableresult\": \"Fail\"}")});
+}
+
+} // namespace

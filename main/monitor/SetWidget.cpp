@@ -20,6 +20,19 @@ QString FormatLabel(const QString& text, const char* color, int weight)
     return Util::GetFormatString(text, QStringLiteral("Segoe UI"), QLatin1String(color), 14, weight);
 }
 
+// The dialog's own places; a text wider than its place (fonts differ from the look's) widens it
+// rather than being cut.
+void Place(QWidget* widget, int x, int y, int width, int height)
+{
+    widget->setGeometry(x, y, qMax(width, widget->sizeHint().width()), height);
+}
+
+// The level buttons stand one below the other.
+void PlaceLevel(QRadioButton* level, int lv)
+{
+    Place(level, 24, 115 + (lv - 1) * 27, 121, 24);
+}
+
 const char* OnOff(bool on)
 {
     return on ? "On" : "Off";
@@ -42,7 +55,7 @@ CSetWidget::CSetWidget(QWidget*) : QDialog(nullptr)
     setStyleSheet(g_checkRadioStyleSheet);
 
     titleLabel_ = new QLabel(FormatLabel(tr("Settings"), "#727c8f", 400), this);
-    titleLabel_->setGeometry(27, 22, 52, 19);
+    Place(titleLabel_, 27, 22, 52, 19);
     closeButton_ = new QPushButton(this);
     closeButton_->setObjectName(QStringLiteral("Quarnel_CloseBtn"));
     closeButton_->setGeometry(611, 20, 24, 24);
@@ -83,25 +96,25 @@ CSetWidget::CSetWidget(QWidget*) : QDialog(nullptr)
 void CSetWidget::BuildGeneralPanel()
 {
     launchBox_ = new QCheckBox(tr("Launch at login"), generalPanel_);
-    launchBox_->setGeometry(24, 35, 121, 24);
+    Place(launchBox_, 24, 35, 121, 24);
     assitLabel_ = new QLabel(FormatLabel(tr("Startup Assistant"), "#c6d6f0", 500), generalPanel_);
-    assitLabel_->setGeometry(24, 77, 150, 24);
+    Place(assitLabel_, 24, 77, 150, 24);
     allowRadio_ = new QRadioButton(tr("Always allow"), generalPanel_);
-    allowRadio_->setGeometry(24, 115, 121, 24);
+    Place(allowRadio_, 24, 115, 121, 24);
     blockRadio_ = new QRadioButton(tr("Always block"), generalPanel_);
-    blockRadio_->setGeometry(24, 142, 121, 24);
+    Place(blockRadio_, 24, 142, 121, 24);
 }
 
 void CSetWidget::BuildJunkPanel()
 {
     remindBox_ = new QCheckBox(tr("Remind me while the computer is idle"), junkPanel_);
-    remindBox_->setGeometry(24, 35, 280, 24);
+    Place(remindBox_, 24, 35, 280, 24);
     sizeLabel_ = new QLabel(FormatLabel(tr("Remind me while junk files are more than"), "#c6d6f0", 500), junkPanel_);
-    sizeLabel_->setGeometry(24, 77, 300, 24);
+    Place(sizeLabel_, 24, 77, 300, 24);
     const QString texts[] = {tr("100 MB"), tr("300 MB"), tr("500 MB"), tr("800 MB"), tr("1 GB")};
     for (int lv = 1; lv <= 5; ++lv) {
         levels_[lv] = new QRadioButton(texts[lv - 1], junkPanel_);
-        levels_[lv]->setGeometry(24, 115 + (lv - 1) * 27, 121, 24);
+        PlaceLevel(levels_[lv], lv);
     }
 }
 
@@ -143,8 +156,10 @@ void CSetWidget::SetLvTextList(const QStringList& texts)
 {
     if (texts.size() <= 4)
         return;
-    for (int lv = 1; lv <= 5; ++lv)
+    for (int lv = 1; lv <= 5; ++lv) {
         levels_[lv]->setText(texts.at(lv - 1));
+        PlaceLevel(levels_[lv], lv);
+    }
 }
 
 void CSetWidget::SetAssitVisible(bool visible)

@@ -1,6 +1,7 @@
 #include "update/UpdateFixt.h"
 
 #include "common/ModuleDir.h"
+#include "common/ProductFolder.h"
 #include "update/BuildNumber.h"
 #include "update/DownloadFolder.h"
 #include "update/UpdateResults.h"
@@ -37,13 +38,14 @@ std::string ToAnsi(const std::wstring& text)
     return ansi;
 }
 
-// "0" no update, "1" forced update pending, "2" optional update pending.
-void RecordUpdateState(const std::wstring& programFolder, const char* state)
+// "0" no update, "1" forced update pending, "2" optional update pending, in the user's local
+// settings, where the main program reads it.
+void RecordUpdateState(const char* state)
 {
-    if (programFolder.empty())
+    const std::wstring path = LocalCfgPath();
+    if (path.empty())
         return;
-    const std::string file = ToAnsi(programFolder + L"localcfg.ini");
-    WritePrivateProfileStringA("cache", "update", state, file.c_str());
+    WritePrivateProfileStringA("cache", "update", state, ToAnsi(path).c_str());
 }
 
 struct TextKey {
@@ -138,10 +140,10 @@ bool CUpdateFixt::CheckUpdate(_Update_Info_* info)
 
     if (IsNewerBuild(local.build, info->build)) {
         info->flags |= UPDATE_FLAG_NEWER;
-        RecordUpdateState(programFolder, (info->flags & UPDATE_FLAG_FORCED) ? "1" : "2");
+        RecordUpdateState((info->flags & UPDATE_FLAG_FORCED) ? "1" : "2");
         return true;
     }
-    RecordUpdateState(programFolder, "0");
+    RecordUpdateState("0");
     if (fetchedWhole)
         CopyFileW(FetchedDescriptionPath().c_str(), installed.c_str(), FALSE);
     return false;

@@ -1,9 +1,10 @@
 #include "Paneforge/Util.h"
 
+#include "common/ProductFolder.h"
+
 #include "platform/Machine.h"
 #include "platform/Windows.h"
 
-#include <QDir>
 #include <QFont>
 
 #include <algorithm>
@@ -21,19 +22,6 @@ QString ProgramFolder()
 QString HostPath(const std::wstring& windowsPath)
 {
     return QString::fromStdString(platform::HostPath(windowsPath));
-}
-
-// The product's folder of the user's application data, as a Windows path ending in a backslash;
-// empty when the folder is unknown.
-std::wstring LocalCfgFolder()
-{
-    wchar_t folder[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, folder)))
-        return {};
-    std::wstring path = folder;
-    if (!path.empty() && path.back() != L'\\')
-        path += L'\\';
-    return path + kProductFolder;
 }
 
 std::wstring ReadProfileText(const std::wstring& file, const wchar_t* section, const wchar_t* key)
@@ -98,10 +86,9 @@ QString Util::getcurappPath(const QString& name)
 void Util::getDravielsLocalCfgInfo(S_LOCAL_CFG& cfg)
 {
     cfg = S_LOCAL_CFG();
-    const std::wstring folder = LocalCfgFolder();
-    if (folder.empty())
+    const std::wstring file = LocalCfgPath();
+    if (file.empty())
         return;
-    const std::wstring file = folder + L"localcfg.ini";
     cfg.iLogin = ReadProfileInt(file, L"cache", L"login");
     cfg.iUpdate = ReadProfileInt(file, L"cache", L"update");
     cfg.iIsQuit = ReadProfileInt(file, L"cache", L"isquit");
@@ -123,12 +110,10 @@ void Util::getDravielsNetworkCfgInfo(S_NETWORK_CFG& cfg)
 bool Util::setDravielsCfgInfo(const QString& file, const QString& group, const QString& key,
                               const QVariant& value)
 {
-    const std::wstring folder = LocalCfgFolder();
+    const std::wstring folder = UserProductFolder(true);
     if (folder.empty() || file.isEmpty() || group.isEmpty() || key.isEmpty())
         return false;
-    if (!QDir().mkpath(HostPath(folder)))
-        return false;
-    const std::wstring path = folder + file.toStdWString();
+    const std::wstring path = folder + L"\\" + file.toStdWString();
     return WritePrivateProfileStringW(group.toStdWString().c_str(), key.toStdWString().c_str(),
                                       value.toString().toStdWString().c_str(), path.c_str()) != FALSE;
 }

@@ -1,5 +1,6 @@
 // Reading and comparing update descriptions, and downloading through KyDownload from a server
 // of the test's own.
+#include "common/ProductFolder.h"
 #include "LocalHttpServer.h"
 #include "UnzipFixture.h"
 
@@ -38,7 +39,7 @@ protected:
     std::wstring UpdateState() const
     {
         wchar_t state[16] = {};
-        GetPrivateProfileStringW(L"cache", L"update", L"(none)", state, 16, Wide(program_ + "/localcfg.ini").c_str());
+        GetPrivateProfileStringW(L"cache", L"update", L"(none)", state, 16, LocalCfgPath().c_str());
         return state;
     }
 

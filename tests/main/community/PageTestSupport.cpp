@@ -1,5 +1,6 @@
 #include "PageTestSupport.h"
 
+#include "common/ProductFolder.h"
 #include "ErrorTips.h"
 
 #include "platform/Machine.h"
@@ -86,9 +87,7 @@ bool HasEvent(const std::vector<QJsonObject>& events, const QString& window, con
 
 QString LocalCfgValue(const QString& key)
 {
-    wchar_t folder[MAX_PATH] = {};
-    SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, folder);
-    const std::wstring file = std::wstring(folder) + L"\\Orvane\\Quarnel\\localcfg.ini";
+    const std::wstring file = LocalCfgPath();
     wchar_t value[256] = {};
     GetPrivateProfileStringW(L"cache", key.toStdWString().c_str(), L"<none>", value, 256, file.c_str());
     return QString::fromWCharArray(value);

@@ -2,6 +2,7 @@
 
 #include "platform/Machine.h"
 #include "platform/Windows.h"
+#include "common/ProductFolder.h"
 #include "support/TempMachine.h"
 
 #include <QFileInfo>
@@ -24,9 +25,7 @@ using testing_support::ReadFile;
 // Host path of the product's local settings file, as the layer places the user's application data.
 std::string LocalCfgHostPath()
 {
-    wchar_t folder[MAX_PATH] = {};
-    EXPECT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, folder)));
-    return platform::HostPath(std::wstring(folder) + L"\\Orvane\\Quarnel\\localcfg.ini");
+    return platform::HostPath(LocalCfgPath());
 }
 
 void WriteHostFile(const std::string& path, const std::string& content)

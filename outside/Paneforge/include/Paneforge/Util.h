@@ -4,7 +4,8 @@
 // - resources: the "res" folder of the program folder (getDravielsResFullPath);
 // - the product's temporary folder: the user's temporary folder (GetTempPathW) + "Orvane\Quarnel\";
 // - the local settings files ("localcfg.ini"): the user's application data (CSIDL_APPDATA) +
-//   "Orvane\Quarnel\", so that they survive updates and belong to the user;
+//   "Orvane\Quarnel\" (common/ProductFolder.h), so that they survive updates and belong to the
+//   user; the update library records its update state in the same file;
 // - the installed update description "kyphtupdate.ini": the program folder.
 // Every returned path is a host path, ready for Qt and accepted by the layer's file functions.
 // INI files are read and written through Windows' profile functions, so they are the files a

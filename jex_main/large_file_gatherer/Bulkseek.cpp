@@ -18,6 +18,7 @@ namespace {
 // renamed, and has a path.
 constexpr DWORD kDriveAttributes = SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR | SFGAO_DROPTARGET | SFGAO_CANRENAME;
 
+constexpr OpResult kInitShellFailed = MakeResult(0xDF, RESULT_SYSTEM_CALL);
 constexpr OpResult kUninitNotInitialised = MakeResult(0xE9, RESULT_NOT_INITIALISED);
 constexpr OpResult kStartProcNoUser = MakeResult(0x11B, RESULT_NOT_INITIALISED);
 constexpr OpResult kStartProcActing = MakeResult(0x128, RESULT_BAD_ARGUMENT);
@@ -35,6 +36,9 @@ constexpr OpResult kGarbagesNoSink = MakeResult(0x1C8, RESULT_BAD_ARGUMENT);
 constexpr OpResult kEmptyNotInitialised = MakeResult(0x1D1, RESULT_NOT_INITIALISED);
 constexpr OpResult kEmptyNoSink = MakeResult(0x212, RESULT_BAD_ARGUMENT);
 constexpr OpResult kClearNotInitialised = MakeResult(0x21A, RESULT_NOT_INITIALISED);
+
+// A failure with the Windows error of the call that failed in its high half.
+OpResult WithLastError(OpResult result) { return result | (static_cast<OpResult>(GetLastError()) << 32); }
 
 template <size_t N>
 OpResult Logged(const wchar_t (&format)[N], OpResult result)
@@ -122,7 +126,7 @@ OpResult CBulkseek::Init(HRESULT* shellResult)
     if (shellResult)
         *shellResult = result;
     if (FAILED(result))
-        return Logged(L"[Bulkseek] Init fail 0x%x,%d", MakeResult(0xDF, RESULT_SYSTEM_CALL, GetLastError()));
+        return Logged(L"[Bulkseek] Init fail 0x%x,%d", WithLastError(kInitShellFailed));
     // Initialising again lists the drives afresh rather than a second time.
     ReleaseAll(driveCatagories_);
     driveCatagories_ = std::move(drives);
@@ -148,7 +152,7 @@ OpResult CBulkseek::StartProc()
         return Logged(L"[Bulkseek] StartProc fail 0x%x,%d", kStartProcActing);
     userToken_ = FindUserToken();
     if (!userToken_ || !ImpersonateLoggedOnUser(userToken_))
-        return Logged(L"[Bulkseek] StartProc fail 0x%x,%d", kStartProcNoUser | MakeResult(0, {}, GetLastError()));
+        return Logged(L"[Bulkseek] StartProc fail 0x%x,%d", WithLastError(kStartProcNoUser));
     return RESULT_OK;
 }
 

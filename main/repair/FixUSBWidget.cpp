@@ -165,8 +165,6 @@ void CFixUSBWidget::slotBtnPressed()
         m_bRunShowHidden = m_showHidden && m_showHidden->isChecked();
         m_bRunCheckFix = m_checkFix && m_checkFix->isChecked();
         m_bSucceeded = false;
-        if (m_progress)
-            m_progress->show();
         CFixingDialog dialog(this);
         dialog.MoveAbove(mapToGlobal(QPoint(0, 0)), width());
         dialog.Start(&CFixUSBWidget::FixTask, this);

@@ -194,41 +194,50 @@ std::unique_ptr<MachineDescription> Load()
     return machine;
 }
 
-// Finds each missing component of a host path ignoring case.
+// The entry of a folder whose name equals the wanted one ignoring case, or "" when none does.
+std::string EntryIgnoringCase(const std::string& folder, const std::string& wanted)
+{
+    const std::wstring name = FromUtf8(wanted);
+    std::string found;
+    if (DIR* dir = opendir(folder.empty() ? "." : folder.c_str())) {
+        while (dirent* entry = readdir(dir)) {
+            if (EqualsIgnoringCase(FromUtf8(entry->d_name), name)) {
+                found = entry->d_name;
+                break;
+            }
+        }
+        closedir(dir);
+    }
+    return found;
+}
+
+// Finds each missing component of a host path ignoring case. The deepest existing folder is
+// found first from the end, so a new file in an existing folder costs two look-ups and one
+// listing of that folder, however deep it lies.
 std::string MatchCase(const std::string& path)
 {
     if (path.empty() || PathExistsOnHost(path))
         return path;
-    std::string result;
-    size_t pos = path.front() == '/' ? 1 : 0;
-    if (pos == 1)
-        result = "";
+    size_t existing = path.rfind('/');
+    while (existing != std::string::npos && existing > 0 && !PathExistsOnHost(path.substr(0, existing)))
+        existing = path.rfind('/', existing - 1);
+    // result holds the part known to exist: "" (relative), "/" or a folder.
+    std::string result = existing == std::string::npos ? "" : path.substr(0, existing == 0 ? 1 : existing);
+    size_t pos = existing == std::string::npos ? 0 : existing + 1;
     bool matching = true;
     while (pos <= path.size()) {
         size_t next = path.find('/', pos);
         if (next == std::string::npos)
             next = path.size();
-        const std::string component = path.substr(pos, next - pos);
-        const std::string parent = result.empty() ? (path.front() == '/' ? "/" : ".") : result;
-        std::string chosen = component;
-        if (matching && !component.empty() && component != "." && component != ".." &&
-            !PathExistsOnHost(parent + "/" + component)) {
-            matching = false;
-            const std::wstring wanted = FromUtf8(component);
-            if (DIR* dir = opendir(parent.c_str())) {
-                while (dirent* entry = readdir(dir)) {
-                    if (EqualsIgnoringCase(FromUtf8(entry->d_name), wanted)) {
-                        chosen = entry->d_name;
-                        matching = true;
-                        break;
-                    }
-                }
-                closedir(dir);
-            }
+        std::string component = path.substr(pos, next - pos);
+        const std::string joined = result.empty() ? component : (result == "/" ? "/" : result + "/") + component;
+        if (matching && !component.empty() && component != "." && component != ".." && !PathExistsOnHost(joined)) {
+            const std::string found = EntryIgnoringCase(result, component);
+            matching = !found.empty();
+            if (matching)
+                component = found;
         }
-        if (path.front() == '/' || !result.empty())
-            result += "/";
-        result += chosen;
+        result = result.empty() ? component : (result == "/" ? "/" : result + "/") + component;
         if (next == path.size())
             break;
         pos = next + 1;

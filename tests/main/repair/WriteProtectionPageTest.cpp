@@ -14,6 +14,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 namespace {
 
@@ -68,6 +69,17 @@ TEST_F(WriteProtectionPageTest, SettingThenClearingChangesTheDiskAttribute)
     ASSERT_EQ(ResultBoxes().size(), 2u);
     EXPECT_TRUE(BoxText(ResultBoxes()[1]).contains(QStringLiteral("Operation Completed")));
     EXPECT_EQ(ActionButtonText(&page), QStringLiteral("Enable"));
+
+    // The result box's button shows the drive in the file manager.
+    const std::string opened = machine.Root() + "/opened.txt";
+    const std::string opener = machine.WriteFile("opener.sh", "#!/bin/sh\necho \"$1\" > " + opened + "\n");
+    std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
+    setenv("QUARNEL_OPEN_COMMAND", opener.c_str(), 1);
+    emit ResultBoxes()[1]->sigClicked();
+    for (int wait = 0; wait < 100 && testing_support::ReadFile(opened).empty(); ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    unsetenv("QUARNEL_OPEN_COMMAND");
+    EXPECT_EQ(testing_support::ReadFile(opened), platform::HostPath(L"E:\\") + "\n");
 
     EXPECT_EQ(Attributes("WriteProtection", "Result_Enable", 5), QStringList {QStringLiteral("{\"Enableresult\": \"Success\"}")});
     EXPECT_EQ(Attributes("WriteProtection", "Result_Disable", 5), QStringList {QStringLiteral("{\"Disableresult\": \"Success\"}")});

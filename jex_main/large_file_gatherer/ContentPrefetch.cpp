@@ -1,5 +1,7 @@
 #include "ContentPrefetch.h"
 
+#include <thread>
+
 
 namespace {
 
@@ -8,6 +10,7 @@ namespace {
 constexpr size_t kWakeEvery = 16;
 constexpr size_t kTakeAtOnce = 8;
 constexpr unsigned kMostReaders = 6;
+constexpr int kTurnsBeforeSleep = 2000;
 
 } // namespace
 
@@ -79,13 +82,24 @@ CContentSum CContentPrefetch::Sum(uint64_t ticket, bool whole)
             return reading.sum;
         if (state != Reading::Busy && Claim(slot, whole, state == Reading::Read))
             return reading.sum;
-        ++waiting_;
-        {
-            std::unique_lock<std::mutex> lock(lock_);
-            finished_.wait(lock, [&reading] { return reading.state.load() != Reading::Busy; });
-        }
-        --waiting_;
+        AwaitRead(reading);
     }
+}
+
+// A sum being read is in within moments: the scan's thread first gives way for a while, and only
+// then sleeps until it is in.
+void CContentPrefetch::AwaitRead(Reading& reading)
+{
+    for (int turn = 0; turn < kTurnsBeforeSleep && reading.state.load() == Reading::Busy; ++turn)
+        std::this_thread::yield();
+    if (reading.state.load() != Reading::Busy)
+        return;
+    ++waiting_;
+    {
+        std::unique_lock<std::mutex> lock(lock_);
+        finished_.wait(lock, [&reading] { return reading.state.load() != Reading::Busy; });
+    }
+    --waiting_;
 }
 
 void CContentPrefetch::Work()

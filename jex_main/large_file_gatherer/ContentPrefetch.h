@@ -71,6 +71,7 @@ private:
     Slot& SlotOf(uint64_t ticket) { return chunks_[ticket >> kChunkBits][ticket & ((size_t{1} << kChunkBits) - 1)]; }
     // Reads the sum when it can claim it; false when another thread has it.
     bool Claim(Slot& slot, bool whole, bool again);
+    void AwaitRead(Reading& reading);
     void Work();
     // With the lock held.
     void Queue(Slot& slot, bool whole);

@@ -72,9 +72,12 @@ bool CContentSum::ReadWhole(HANDLE file, uint64_t size)
         DWORD got = 0;
         if (!ReadBlock(file, buffer, kReadBytes, got))
             return false;
-        crc = Crc64Update(crc, buffer, got);
-        if (offset < kBlockBytes)
-            first = Crc64Update(first, buffer, static_cast<size_t>(std::min<uint64_t>(got, kBlockBytes - offset)));
+        // The first block lies in the first read; its CRC is where the whole one stands after it.
+        const size_t head = offset == 0 ? std::min<size_t>(got, kBlockBytes) : 0;
+        crc = Crc64Update(crc, buffer, head);
+        if (offset == 0)
+            first = crc;
+        crc = Crc64Update(crc, buffer + head, got - head);
         const uint64_t from = std::max(offset, lastStart);
         const uint64_t to = std::min(offset + got, size);
         if (from < to)

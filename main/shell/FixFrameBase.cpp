@@ -4,7 +4,9 @@
 #include "CleanupExports.h"
 #include "FixHomePage.h"
 #include "FixPageId.h"
+#include "FuncThread.h"
 #include "HomeFrame.h"
+#include "ShowThread.h"
 #include "ToolPages.h"
 
 #include "GarbageScanMgr.h"
@@ -105,6 +107,11 @@ CFixFrameBase::CFixFrameBase(int pageType, QWidget* parent)
 CFixFrameBase::~CFixFrameBase()
 {
     stop_->store(true);
+    // The main window goes only at the end of the run: its threads end first (the show-request
+    // thread within a step), so that none runs on while the process ends.
+    for (QThread* thread : {static_cast<QThread*>(showThread_), static_cast<QThread*>(funcThread_)})
+        if (thread)
+            thread->wait();
 }
 
 void CFixFrameBase::BuildMainParts()
@@ -122,6 +129,10 @@ void CFixFrameBase::BuildPage()
         auto* home = new CFixHomePage(this);
         home->SetScanMgr(scanMgr_);
         page_ = home;
+        showThread_ = new CShowThread(this);
+        funcThread_ = new CFuncThread(this);
+        showThread_->start(QThread::InheritPriority);
+        funcThread_->start(QThread::InheritPriority);
         break;
     }
     case PAGE_SYSTEM_CLEANUP:
@@ -144,6 +155,9 @@ void CFixFrameBase::ConnectPage()
     switch (pageType_) {
     case PAGE_HOME:
         connect(titleBar_, SIGNAL(SigTitleBtnClicked(int)), this, SLOT(slotTitleBtnClicked(int)));
+        // Queued: the offer opens from the event loop once the window has been shown.
+        connect(this, SIGNAL(emitNotifyUpdate(bool)), titleBar_, SLOT(slotActionUpdateClicked(bool)),
+                Qt::QueuedConnection);
         if (auto* home = qobject_cast<CFixHomePage*>(page_)) {
             connect(titleBar_, SIGNAL(UserMgt(int)), home, SLOT(slotLoginActionClicked(int)));
             connect(titleBar_, &CFixTitleBase::sigShowSettings, home, &CFixHomePage::OpenSettings);

@@ -14,7 +14,9 @@
 #include <atomic>
 #include <memory>
 
+class CFuncThread;
 class CGarbageScanMgr;
+class CShowThread;
 
 class CFixFrameBase : public QDialog {
     Q_OBJECT
@@ -82,4 +84,8 @@ private:
     QPointer<QMenu> trayMenu_;
     QPointer<QAction> showAction_;
     QPointer<QAction> exitAction_;
+    // Made with the home page and never deleted: the show-request thread ends within a step of the
+    // stop flag, the job after an update after its single pass.
+    QPointer<CShowThread> showThread_;
+    QPointer<CFuncThread> funcThread_;
 };

@@ -4,7 +4,9 @@
 #include "FixPageId.h"
 #include "Language.h"
 #include "MessageBox.h"
+#include "MsgCenter.h"
 #include "ProcessObjects.h"
+#include "UpdateCheck.h"
 
 #include "Paneforge/BPMenu.h"
 #include "Paneforge/RoundedRectBase.h"
@@ -76,6 +78,8 @@ std::optional<std::wstring> AutoLaunchCommand()
 CFixTitleBase::CFixTitleBase(int style, int pageType, QWidget* parent)
     : QWidget(parent), window_(parent), style_(style), pageType_(pageType)
 {
+    if (pageType == PAGE_HOME)
+        msgCenter_ = new CMsgCenter(this);
     InitUI();
 }
 
@@ -91,6 +95,8 @@ void CFixTitleBase::InitUI()
     msgButton_ = new CDrawPushButton(0, this);
     msgButton_->setObjectName(QStringLiteral("Quarnel_BtnMsg"));
     msgButton_->setFocusPolicy(Qt::NoFocus);
+    if (msgCenter_)
+        msgCenter_->SetButton(msgButton_);
     titleLabel_ = new QLabel(FormatTitle(tr("Orvane Quarnel Beta"), 16), this);
     logoLabel_ = new QLabel(this);
     logoLabel_->setPixmap(QPixmap(Util::getDravielsResFullPath(QStringLiteral("pic_logo_title.png"))));
@@ -250,6 +256,8 @@ void CFixTitleBase::menuClickSlot(QAction* paction)
     if (entry == tr("Settings")) {
         SendInfoEvent("Menu", "Click_Settings", nullptr, nullptr);
         emit sigShowSettings();
+    } else if (entry == tr("Check for updates")) {
+        slotActionUpdateClicked(false);
     } else if (entry == tr("About")) {
         slotActionAboutClicked(false);
     } else if (entry == tr("Log in")) {
@@ -265,6 +273,20 @@ QPoint CFixTitleBase::DialogPosition() const
 void CFixTitleBase::SetLastDialog(CMessageBox* dialog)
 {
     lastDialog_ = dialog;
+}
+
+void CFixTitleBase::slotActionAutoUpdateClicked(bool)
+{
+    slotActionUpdateClicked(true);
+}
+
+void CFixTitleBase::slotActionUpdateClicked(bool)
+{
+    if (!updateCheck_) {
+        updateCheck_ = new CUpdateCheck(this);
+        connect(updateCheck_, &CUpdateCheck::sigDialogOpened, this, &CFixTitleBase::SetLastDialog);
+    }
+    updateCheck_->Check(DialogPosition());
 }
 
 void CFixTitleBase::slotActionAboutClicked(bool)

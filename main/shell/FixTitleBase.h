@@ -12,6 +12,8 @@
 class CBPMenu;
 class CDrawPushButton;
 class CMessageBox;
+class CMsgCenter;
+class CUpdateCheck;
 class QAction;
 
 // Show-flag bits of slotSetShowFlags: an element is shown when all of its bits are set.
@@ -57,6 +59,8 @@ public slots:
     void menuClickSlot(QAction* paction);
     void slotBtnClicked();
     void slotMenu();
+    void slotActionAutoUpdateClicked(bool);
+    void slotActionUpdateClicked(bool);
     void slotActionAboutClicked(bool);
     void slotActionLogin(bool);
     void slotCurWindowName(const QString& strName);
@@ -94,4 +98,7 @@ private:
     int style_;
     int pageType_;
     QPointer<CMessageBox> lastDialog_;
+    // The home window's message centre; null in other title bars.
+    CMsgCenter* msgCenter_ = nullptr;
+    CUpdateCheck* updateCheck_ = nullptr;
 };

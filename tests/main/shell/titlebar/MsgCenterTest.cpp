@@ -204,3 +204,22 @@ TEST_F(MsgCenterTest, ThePopUpShowsTheMessagesThatAreNotClosedBelowTheTitleBar)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MsgCenterTest, ACentreThatGoesDuringARefreshLeavesTheRequestToEndOnItsOwn)
+{
+    AddMessages(1);
+    community_test::ScriptedReply slow;
+    slow.delayMs = 800;
+    slow.body = "{\"state\":500}";
+    server_.Script(community_test::RequestKind::Messages, slow);
+    centre_.reset(new CMsgCenter(titleBar_));
+    ASSERT_TRUE(page_test::WaitUntil([&] { return MessageRequests() == 1; }));
+    centre_.reset();
+    // The request ends after its owner went; nothing of the centre is reached any more.
+    page_test::WaitUntil([] { return false; }, 1500);
+    EXPECT_TRUE(Stored().isEmpty());
+}
+
+} // namespace

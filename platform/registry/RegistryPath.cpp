@@ -73,8 +73,13 @@ KeyPath RedirectTo32BitView(const KeyPath& path)
 {
     if (path.size() < 2 || !Is(path[0], L"HKEY_LOCAL_MACHINE") || !Is(path[1], L"SOFTWARE"))
         return path;
-    if (path.size() >= 3 && (Is(path[2], L"WOW6432Node") || Is(path[2], L"Classes")))
-        return path;
+    // Keys that both views share, as Windows keeps them: the class registrations, policies (set by
+    // administrators for every program), the default clients and the registered applications.
+    if (path.size() >= 3) {
+        for (const wchar_t* shared : {L"WOW6432Node", L"Classes", L"Policies", L"Clients", L"RegisteredApplications"})
+            if (Is(path[2], shared))
+                return path;
+    }
     KeyPath redirected = path;
     redirected.insert(redirected.begin() + 2, L"WOW6432Node");
     return redirected;

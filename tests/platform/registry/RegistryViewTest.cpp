@@ -49,6 +49,16 @@ TEST(RegistryView, ClassesAreSharedAndAreTheClassesRoot)
     EXPECT_EQ(QueryText(viaRoot, nullptr), std::wstring(L"Orvane.Image", 13));
 }
 
+TEST(RegistryView, PoliciesAreSharedByBothViews)
+{
+    TempMachine machine;
+    Key policy;
+    ASSERT_EQ(Create(policy, HKEY_LOCAL_MACHINE, L"SOFTWARE\\Policies\\Microsoft\\Windows\\WindowsUpdate\\AU"),
+              ERROR_SUCCESS);
+    EXPECT_TRUE(Exists(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Policies\\Microsoft\\Windows\\WindowsUpdate\\AU", KEY_WOW64_64KEY));
+    EXPECT_FALSE(Exists(HKEY_LOCAL_MACHINE, L"SOFTWARE\\WOW6432Node\\Policies", KEY_WOW64_64KEY));
+}
+
 TEST(RegistryView, HandlesKeepTheirViewForKeysBelowThem)
 {
     TempMachine machine;

@@ -3,8 +3,8 @@
 //
 //   BulkseekBench [work folder]      (default: the host's temporary folder)
 //
-// Each tree is made, every program runs on it three times (the best time counts, with the tree in
-// the page cache), and the tree is removed again.
+// Each tree is made and written to the disk, the programs take turns on it three times (each one's
+// best time counts, with the tree in the page cache), and the tree is removed again.
 #include "DuplicateTools.h"
 #include "SyntheticTree.h"
 
@@ -22,6 +22,8 @@
 #include <fstream>
 #include <random>
 #include <stdexcept>
+#include <unistd.h>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -47,6 +49,15 @@ public:
 
     long long same = 0;
 };
+
+// The host's load over the last minute, as the kernel reports it: other work on the machine slows
+// the programs that use several cores the most.
+double HostLoad()
+{
+    double load = 0;
+    std::ifstream("/proc/loadavg") >> load;
+    return load;
+}
 
 double Seconds(std::chrono::steady_clock::time_point start)
 {
@@ -108,16 +119,11 @@ private:
     IBulkseek* gatherer_ = nullptr;
 };
 
-template <class Run>
-ToolRun Best(Run run)
+// Keeps the faster of two runs.
+void KeepBest(ToolRun& best, const ToolRun& run, int round)
 {
-    ToolRun best;
-    for (int round = 0; round < kRounds; ++round) {
-        const ToolRun one = run();
-        if (round == 0 || one.seconds < best.seconds)
-            best = one;
-    }
-    return best;
+    if (round == 0 || run.seconds < best.seconds)
+        best = run;
 }
 
 void MeasureCrc()
@@ -172,18 +178,27 @@ int main(int argc, char** argv)
         const auto madeAt = std::chrono::steady_clock::now();
         shape.make(tree);
         const TreeSize size = MeasureTree(tree);
-        std::printf("\n%s: %s\n  %llu files, %.1f MiB apparent, made in %.1f s\n", shape.name.c_str(),
-                    shape.description.c_str(), static_cast<unsigned long long>(size.files),
-                    static_cast<double>(size.apparentBytes) / 1048576.0, Seconds(madeAt));
-        const ToolRun ours = Best([&] { return gatherer.Scan(tree); });
+        std::printf("\n%s: %s\n  %llu files, %.1f MiB apparent, made in %.1f s; host load %.1f on %u cores\n",
+                    shape.name.c_str(), shape.description.c_str(), static_cast<unsigned long long>(size.files),
+                    static_cast<double>(size.apparentBytes) / 1048576.0, Seconds(madeAt), HostLoad(),
+                    std::thread::hardware_concurrency());
+        // The tree's data goes to the disk first, and the programs take turns, so that none meets
+        // the writing-back of the tree or a colder cache than the others.
+        ::sync();
+        ToolRun ours;
+        std::vector<ToolRun> theirs(tools.size());
+        for (int round = 0; round < kRounds; ++round) {
+            KeepBest(ours, gatherer.Scan(tree), round);
+            for (size_t i = 0; i < tools.size(); ++i)
+                KeepBest(theirs[i], RunTool(tools[i], tree, kMinimumSize, scratch), round);
+        }
         std::printf("  %-9s %8.3f s  %6lld equal files\n", "Bulkseek", ours.seconds, ours.duplicates);
-        for (const DuplicateTool& tool : tools) {
-            const ToolRun run = Best([&] { return RunTool(tool, tree, kMinimumSize, scratch); });
-            if (run.duplicates < 0)
-                std::printf("  %-9s not run\n", tool.name.c_str());
+        for (size_t i = 0; i < tools.size(); ++i) {
+            if (theirs[i].duplicates < 0)
+                std::printf("  %-9s not run\n", tools[i].name.c_str());
             else
-                std::printf("  %-9s %8.3f s  %6lld equal files  ratio %5.2f\n", tool.name.c_str(), run.seconds,
-                            run.duplicates, run.seconds / ours.seconds);
+                std::printf("  %-9s %8.3f s  %6lld equal files  ratio %5.2f\n", tools[i].name.c_str(),
+                            theirs[i].seconds, theirs[i].duplicates, theirs[i].seconds / ours.seconds);
         }
         std::fflush(stdout);
         fs::remove_all(tree);

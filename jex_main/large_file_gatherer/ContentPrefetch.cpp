@@ -2,7 +2,6 @@
 
 #include <thread>
 
-
 namespace {
 
 // A reader is woken for every few files that wait, and takes a few at a time; what the scan
@@ -47,18 +46,18 @@ void CContentPrefetch::Listed(std::vector<Listing>& files)
     }
 }
 
-bool CContentPrefetch::Claim(Slot& slot, bool whole, bool again)
+bool CContentPrefetch::Claim(Slot& slot, bool whole, bool again, CContentSum& sum)
 {
     Reading& reading = whole ? slot.whole : slot.ends;
     int expected = again ? Reading::Read : Reading::Idle;
     if (!reading.state.compare_exchange_strong(expected, Reading::Busy))
         return false;
-    reading.sum.Read(slot.path, slot.size, whole);
-    const bool wholeWithIt = !whole && reading.sum.Has(true);
-    if (wholeWithIt) {
+    sum.Read(slot.path, slot.size, whole);
+    reading.sum = sum;
+    if (!whole && sum.Has(true)) {
         int idle = Reading::Idle;
         if (slot.whole.state.compare_exchange_strong(idle, Reading::Busy)) {
-            slot.whole.sum = reading.sum;
+            slot.whole.sum = sum;
             slot.whole.state.store(Reading::Read);
         }
     }
@@ -80,8 +79,9 @@ CContentSum CContentPrefetch::Sum(uint64_t ticket, bool whole)
         const int state = reading.state.load();
         if (state == Reading::Read && reading.sum.Has(whole))
             return reading.sum;
-        if (state != Reading::Busy && Claim(slot, whole, state == Reading::Read))
-            return reading.sum;
+        CContentSum sum;
+        if (state != Reading::Busy && Claim(slot, whole, state == Reading::Read, sum))
+            return sum;
         AwaitRead(reading);
     }
 }
@@ -116,15 +116,15 @@ void CContentPrefetch::Work()
             tasks_.pop_front();
         }
         lock.unlock();
-        std::vector<Slot*> endsRead;
-        for (const Task& task : taken)
-            if (Claim(*task.slot, task.whole, false) && !task.whole && task.slot->ends.sum.Has(false) &&
-                !task.slot->ends.sum.Has(true))
-                endsRead.push_back(task.slot);
+        std::vector<std::pair<Slot*, CContentSum>> endsRead;
+        for (const Task& task : taken) {
+            CContentSum sum;
+            if (Claim(*task.slot, task.whole, false, sum) && !task.whole && sum.Has(false) && !sum.Has(true))
+                endsRead.emplace_back(task.slot, sum);
+        }
         lock.lock();
         // Files whose ends agree are read whole, each once.
-        for (Slot* slot : endsRead) {
-            const CContentSum& sum = slot->ends.sum;
+        for (const auto& [slot, sum] : endsRead) {
             std::vector<Slot*>& alike = byEnds_[{slot->size, sum.First(), sum.Last()}];
             alike.push_back(slot);
             if (alike.size() >= 2)

@@ -69,8 +69,9 @@ private:
     static constexpr size_t kChunks = size_t{1} << 16;
 
     Slot& SlotOf(uint64_t ticket) { return chunks_[ticket >> kChunkBits][ticket & ((size_t{1} << kChunkBits) - 1)]; }
-    // Reads the sum when it can claim it; false when another thread has it.
-    bool Claim(Slot& slot, bool whole, bool again);
+    // Reads the sum into sum when it can claim it (again: one read before, which was unreadable);
+    // false when another thread has it.
+    bool Claim(Slot& slot, bool whole, bool again, CContentSum& sum);
     void AwaitRead(Reading& reading);
     void Work();
     // With the lock held.

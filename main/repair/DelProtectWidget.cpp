@@ -183,19 +183,19 @@ void CDelProtectWidget::slotBtnClicked()
     if (m_progress)
         m_progress->hide();
 
-    ResultBoxSpec_ spec;
-    spec.caption = tr("Write Protection");
-    spec.eventWindow = "WriteCompleted";
+    ResultBoxText_ texts;
+    texts.caption = tr("Write Protection");
+    texts.eventWindow = "WriteCompleted";
     if (m_bSucceeded) {
-        spec.type = MSGBOX_RESULT_VIEW;
-        spec.title = tr("Operation Completed");
-        spec.content = tr("Please click the button below to view.");
+        texts.type = MSGBOX_RESULT_VIEW;
+        texts.title = tr("Operation Completed");
+        texts.content = tr("Please click the button below to view.");
     } else {
-        spec.type = MSGBOX_ALERT;
-        spec.title = tr("Operation Failed");
-        spec.content = tr("Write Protection could not be changed. Please check the drive and try again.");
+        texts.type = MSGBOX_ALERT;
+        texts.title = tr("Operation Failed");
+        texts.content = tr("Write Protection could not be changed. Please check the drive and try again.");
     }
-    m_resultBox = MakeResultBox(this, spec);
+    m_resultBox = MakeResultBox(this, texts);
     if (m_bSucceeded)
         connect(m_resultBox, &CMessageBox::sigClicked, this, &CDelProtectWidget::slotView);
     RunModalDialog(m_resultBox);

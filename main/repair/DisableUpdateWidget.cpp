@@ -165,13 +165,13 @@ void CDisableUpdateWidget::slotBtnClicked()
     if (m_progress)
         m_progress->hide();
 
-    ResultBoxSpec_ spec;
-    spec.type = succeeded ? MSGBOX_RESULT : MSGBOX_ALERT;
-    spec.caption = tr("Windows Update");
-    spec.eventWindow = "UpdateCompleted";
-    spec.title = succeeded ? tr("Operation Completed") : tr("Operation Failed");
-    spec.content = message;
-    m_resultBox = MakeResultBox(this, spec);
+    ResultBoxText_ texts;
+    texts.type = succeeded ? MSGBOX_RESULT : MSGBOX_ALERT;
+    texts.caption = tr("Windows Update");
+    texts.eventWindow = "UpdateCompleted";
+    texts.title = succeeded ? tr("Operation Completed") : tr("Operation Failed");
+    texts.content = message;
+    m_resultBox = MakeResultBox(this, texts);
     connect(m_resultBox, &CMessageBox::sigClicked, this, &CDisableUpdateWidget::slotClicked);
     RunModalDialog(m_resultBox);
 }

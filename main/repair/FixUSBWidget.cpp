@@ -247,15 +247,15 @@ void CFixUSBWidget::slotBtnClicked()
     if (m_button && !m_button->isEnabled())
         m_button->setEnabled(true);
 
-    ResultBoxSpec_ spec;
-    spec.type = MSGBOX_RESULT_VIEW;
-    spec.caption = PageTitle();
-    spec.eventWindow = "FixingCompleted";
-    spec.title = m_bSucceeded ? tr("Operation Completed") : tr("Operation Failed");
-    spec.content = m_bSucceeded ? tr("Please click the button below to view.")
+    ResultBoxText_ texts;
+    texts.type = MSGBOX_RESULT_VIEW;
+    texts.caption = PageTitle();
+    texts.eventWindow = "FixingCompleted";
+    texts.title = m_bSucceeded ? tr("Operation Completed") : tr("Operation Failed");
+    texts.content = m_bSucceeded ? tr("Please click the button below to view.")
                                 : tr("Some files or the file system could not be fixed. Please click the button below to view.");
-    spec.showFixLog = m_checkFix && m_checkFix->isChecked();
-    m_resultBox = MakeResultBox(this, spec);
+    texts.showFixLog = m_checkFix && m_checkFix->isChecked();
+    m_resultBox = MakeResultBox(this, texts);
     connect(m_resultBox, &CMessageBox::sigClicked, this, &CFixUSBWidget::slotView);
     connect(m_resultBox, &CMessageBox::sigView1Clicked, this, &CFixUSBWidget::slotViewChkDskLog);
     RunModalDialog(m_resultBox);

@@ -91,12 +91,12 @@ QLabel* FinishPageLayout(QVBoxLayout* column, QWidget* page)
     return label;
 }
 
-CMessageBox* MakeResultBox(QWidget* page, const ResultBoxSpec_& spec)
+CMessageBox* MakeResultBox(QWidget* page, const ResultBoxText_& texts)
 {
-    auto* box = new CMessageBox(spec.type, page, QString(), spec.caption, RESULT_BOX_TITLE_STYLE);
-    box->SetEventWindow(spec.eventWindow);
-    box->SetText(spec.title, spec.content);
-    box->ShowFixLogButton(spec.showFixLog);
+    auto* box = new CMessageBox(texts.type, page, QString(), texts.caption, RESULT_BOX_TITLE_STYLE);
+    box->SetEventWindow(texts.eventWindow);
+    box->SetText(texts.title, texts.content);
+    box->ShowFixLogButton(texts.showFixLog);
     box->move(page->mapToGlobal(QPoint(0, 0)) + QPoint(RESULT_BOX_OFFSET_X, 0));
     return box;
 }

@@ -42,7 +42,7 @@ QVBoxLayout* MakePageLayout(QWidget* page, CFixPageTop* top, int gap);
 QLabel* FinishPageLayout(QVBoxLayout* column, QWidget* page);
 
 // How a run's result box looks: its dialog type, caption, usage-event window and texts.
-struct ResultBoxSpec_ {
+struct ResultBoxText_ {
     int type = 0;
     QString caption;
     std::string eventWindow;
@@ -53,7 +53,7 @@ struct ResultBoxSpec_ {
 
 // A new result box, a child of the page placed 80 px right of the page's top-left corner; the
 // caller connects its signals and then runs it with RunModalDialog.
-CMessageBox* MakeResultBox(QWidget* page, const ResultBoxSpec_& spec);
+CMessageBox* MakeResultBox(QWidget* page, const ResultBoxText_& texts);
 
 // Runs the dialog modally and returns its result. Tests replace the run so that nothing blocks.
 int RunModalDialog(QDialog* dialog);

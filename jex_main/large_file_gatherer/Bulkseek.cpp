@@ -7,7 +7,7 @@
 #include "UserToken.h"
 
 #include "common/WriteLog.h"
-#include "winlib/Wow64FsRedirGuard.h"
+#include "common/Wow64FsRedirGuard.h"
 
 #include <algorithm>
 #include <new>

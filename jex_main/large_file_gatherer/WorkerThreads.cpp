@@ -1,6 +1,6 @@
 #include "WorkerThreads.h"
 
-#include "winlib/Wow64FsRedirGuard.h"
+#include "common/Wow64FsRedirGuard.h"
 
 #include <algorithm>
 

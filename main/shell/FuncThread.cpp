@@ -5,7 +5,7 @@
 #include "winlib/MVNRegKey.h"
 #include "winlib/ShortcutInventory.h"
 #include "winlib/SpecialFolders.h"
-#include "winlib/Wow64FsRedirGuard.h"
+#include "common/Wow64FsRedirGuard.h"
 
 #include <string>
 #include <vector>

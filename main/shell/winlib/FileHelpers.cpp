@@ -1,6 +1,6 @@
 #include "winlib/FileHelpers.h"
 
-#include "winlib/Wow64FsRedirGuard.h"
+#include "common/Wow64FsRedirGuard.h"
 
 #include "platform/Windows.h"
 

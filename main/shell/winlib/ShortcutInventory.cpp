@@ -4,7 +4,7 @@
 #include "winlib/ShellLinkFile.h"
 #include "winlib/SpecialFolders.h"
 #include "winlib/SystemQueries.h"
-#include "winlib/Wow64FsRedirGuard.h"
+#include "common/Wow64FsRedirGuard.h"
 
 #include <new>
 

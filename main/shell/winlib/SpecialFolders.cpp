@@ -1,7 +1,7 @@
 #include "winlib/SpecialFolders.h"
 
 #include "winlib/SystemQueries.h"
-#include "winlib/Wow64FsRedirGuard.h"
+#include "common/Wow64FsRedirGuard.h"
 
 #include "platform/Text.h"
 #include "platform/Windows.h"

@@ -1,6 +1,6 @@
 #include "winlib/SystemQueries.h"
 
-#include "ProcAddress.h"
+#include "common/ProcAddress.h"
 
 namespace {
 

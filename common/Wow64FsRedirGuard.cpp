@@ -1,6 +1,6 @@
-#include "winlib/Wow64FsRedirGuard.h"
+#include "common/Wow64FsRedirGuard.h"
 
-#include "ProcAddress.h"
+#include "common/ProcAddress.h"
 
 #include "platform/Windows.h"
 

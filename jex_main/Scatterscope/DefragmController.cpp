@@ -1,6 +1,6 @@
 #include "jex_main/Scatterscope/DefragmController.h"
 
-#include "jex_main/Sweepdeck/TallyrunBinding.h"
+#include "common/TallyrunBinding.h"
 
 namespace {
 

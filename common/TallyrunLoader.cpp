@@ -1,4 +1,4 @@
-#include "jex_main/Sweepdeck/TallyrunLoader.h"
+#include "common/TallyrunLoader.h"
 
 #include <cstring>
 #include <string>

@@ -1,6 +1,6 @@
-#include "jex_main/Sweepdeck/TallyrunBinding.h"
+#include "common/TallyrunBinding.h"
 
-#include "jex_main/Sweepdeck/TallyrunLoader.h"
+#include "common/TallyrunLoader.h"
 
 #include <atomic>
 #include <cstdint>

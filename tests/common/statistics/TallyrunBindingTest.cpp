@@ -1,7 +1,7 @@
 // The usage-statistics binding with and without the library beside the module holding the code
 // (here the test program, whose folder is the program folder).
-#include "jex_main/Sweepdeck/TallyrunBinding.h"
-#include "jex_main/Sweepdeck/TallyrunLoader.h"
+#include "common/TallyrunBinding.h"
+#include "common/TallyrunLoader.h"
 #include "support/TempMachine.h"
 
 #include <gtest/gtest.h>

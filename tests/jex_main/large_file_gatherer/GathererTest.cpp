@@ -151,18 +151,6 @@ std::vector<std::wstring> GathererTest::LogLinesWith(const std::wstring& start)
     return lines;
 }
 
-SYSTEMTIME CalendarTime(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second)
-{
-    SYSTEMTIME time{};
-    time.wYear = year;
-    time.wMonth = month;
-    time.wDay = day;
-    time.wHour = hour;
-    time.wMinute = minute;
-    time.wSecond = second;
-    return time;
-}
-
 std::wstring DrivePath(const std::string& relative)
 {
     static const std::pair<const char*, const wchar_t*> drives[] = {

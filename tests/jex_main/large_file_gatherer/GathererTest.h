@@ -4,6 +4,7 @@
 
 #include "jex_main/large_file_gatherer/IBulkseek.h"
 
+#include "support/CalendarTime.h"
 #include "support/TempMachine.h"
 
 #include <gtest/gtest.h>
@@ -83,6 +84,6 @@ protected:
 // A Windows drive path of a host file below the machine root.
 std::wstring DrivePath(const std::string& relative);
 
-SYSTEMTIME CalendarTime(WORD year, WORD month, WORD day, WORD hour = 0, WORD minute = 0, WORD second = 0);
+using testing_support::CalendarTime;
 
 } // namespace bulkseek_test

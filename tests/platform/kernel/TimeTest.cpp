@@ -1,4 +1,5 @@
 #include "platform/Windows.h"
+#include "support/CalendarTime.h"
 
 #include <gtest/gtest.h>
 
@@ -8,18 +9,7 @@
 
 namespace {
 
-SYSTEMTIME Date(WORD year, WORD month, WORD day, WORD hour = 0, WORD minute = 0, WORD second = 0, WORD ms = 0)
-{
-    SYSTEMTIME time {};
-    time.wYear = year;
-    time.wMonth = month;
-    time.wDay = day;
-    time.wHour = hour;
-    time.wMinute = minute;
-    time.wSecond = second;
-    time.wMilliseconds = ms;
-    return time;
-}
+using testing_support::CalendarTime;
 
 ULONGLONG Ticks(const FILETIME& time) { return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime; }
 
@@ -62,10 +52,10 @@ constexpr ULONGLONG kHour = 36000000000ull;
 
 TEST(KernelTime, FileTimesCountFrom1601)
 {
-    EXPECT_EQ(0u, TicksOf(Date(1601, 1, 1)));
-    EXPECT_EQ(116444736000000000ull, TicksOf(Date(1970, 1, 1)));
+    EXPECT_EQ(0u, TicksOf(CalendarTime(1601, 1, 1)));
+    EXPECT_EQ(116444736000000000ull, TicksOf(CalendarTime(1970, 1, 1)));
 
-    const ULONGLONG leapDay = TicksOf(Date(2024, 2, 29, 13, 45, 30, 123));
+    const ULONGLONG leapDay = TicksOf(CalendarTime(2024, 2, 29, 13, 45, 30, 123));
     SYSTEMTIME back {};
     const FILETIME file = FileTime(leapDay);
     ASSERT_TRUE(FileTimeToSystemTime(&file, &back));
@@ -86,9 +76,9 @@ TEST(KernelTime, FileTimesCountFrom1601)
 TEST(KernelTime, RejectsValuesOutsideWindowsRanges)
 {
     FILETIME file {};
-    for (const SYSTEMTIME& bad : {Date(1600, 12, 31), Date(2023, 13, 1), Date(2023, 2, 29), Date(2023, 4, 31),
-                                  Date(2023, 1, 1, 24), Date(2023, 1, 1, 0, 60), Date(2023, 1, 1, 0, 0, 60),
-                                  Date(2023, 1, 1, 0, 0, 0, 1000), Date(30828, 1, 1)}) {
+    for (const SYSTEMTIME& bad : {CalendarTime(1600, 12, 31), CalendarTime(2023, 13, 1), CalendarTime(2023, 2, 29), CalendarTime(2023, 4, 31),
+                                  CalendarTime(2023, 1, 1, 24), CalendarTime(2023, 1, 1, 0, 60), CalendarTime(2023, 1, 1, 0, 0, 60),
+                                  CalendarTime(2023, 1, 1, 0, 0, 0, 1000), CalendarTime(30828, 1, 1)}) {
         SetLastError(0);
         EXPECT_FALSE(SystemTimeToFileTime(&bad, &file));
         EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
@@ -120,7 +110,7 @@ TEST(KernelTime, LocalTimesUseTheLocalZone)
     const ULONGLONG difference = TicksOf(local) - TicksOf(utc);
     EXPECT_LT(difference > 3 * kHour ? difference - 3 * kHour : 3 * kHour - difference, 20000000ull);
 
-    const FILETIME noon = FileTime(TicksOf(Date(2023, 7, 1, 12)));
+    const FILETIME noon = FileTime(TicksOf(CalendarTime(2023, 7, 1, 12)));
     FILETIME shifted {}, back {};
     ASSERT_TRUE(FileTimeToLocalFileTime(&noon, &shifted));
     EXPECT_EQ(Ticks(noon) + 3 * kHour, Ticks(shifted));
@@ -132,10 +122,10 @@ TEST(KernelTime, TzSpecificLocalTimeFollowsTheZoneRulesOfTheDate)
 {
     const LocalZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
     SYSTEMTIME local {};
-    const SYSTEMTIME summer = Date(2023, 7, 1, 12);
+    const SYSTEMTIME summer = CalendarTime(2023, 7, 1, 12);
     ASSERT_TRUE(SystemTimeToTzSpecificLocalTime(nullptr, &summer, &local));
     EXPECT_EQ(14, local.wHour);
-    const SYSTEMTIME winter = Date(2023, 1, 1, 23, 30);
+    const SYSTEMTIME winter = CalendarTime(2023, 1, 1, 23, 30);
     ASSERT_TRUE(SystemTimeToTzSpecificLocalTime(nullptr, &winter, &local));
     EXPECT_EQ(2, local.wDay);
     EXPECT_EQ(0, local.wHour);

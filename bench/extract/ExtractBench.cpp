@@ -43,8 +43,9 @@ bool RunProgram(const std::vector<std::string>& arguments)
 bool ExtractOurs(const std::string& zip, const std::string& dest)
 {
     CUnzipFile unzip;
-    return unzip.Open(fs::path(zip).wstring().c_str()) == RESULT_OK &&
-           unzip.ExtractAll(fs::path(dest).wstring().c_str()) == RESULT_OK;
+    // The extractor takes Windows paths: the archives and the output lie on the machine's drive C:.
+    return unzip.Open(platform::WindowsPath(zip).c_str()) == RESULT_OK &&
+           unzip.ExtractAll(platform::WindowsPath(dest).c_str()) == RESULT_OK;
 }
 
 struct Tool {
@@ -114,12 +115,13 @@ int main(int argc, char** argv)
         {"unzip", [](const std::string& zip, const std::string& dest) { return RunProgram({"unzip", "-q", "-o", zip, "-d", dest}); }},
         {"bsdtar", [](const std::string& zip, const std::string& dest) { return RunProgram({"bsdtar", "-xf", zip, "-C", dest}); }},
     };
-    const std::string small = root + "/small.zip";
-    const std::string large = root + "/large.zip";
+    const std::string drive = platform::Machine().Drive(L'C')->folder;
+    const std::string small = drive + "/small.zip";
+    const std::string large = drive + "/large.zip";
     WriteManySmallFiles(small);
     WriteFewLargeFiles(large);
-    Compare("Many small files (5000 text files in 50 folders)", small, root + "/out", tools);
-    Compare("Few large files (4 x 64 MiB)", large, root + "/out", tools);
+    Compare("Many small files (5000 text files in 50 folders)", small, drive + "/out", tools);
+    Compare("Few large files (4 x 64 MiB)", large, drive + "/out", tools);
     fs::remove_all(root);
     return 0;
 }

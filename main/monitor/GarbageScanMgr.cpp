@@ -22,9 +22,10 @@ const char kMarkerText[] = "shutdown";
 // The profile writer is handed the settings path in a buffer of this many wide characters.
 constexpr int kSettingsPathChars = 1024;
 
+// The settings beside the program, as the profile functions take it: a Windows path.
 QString SettingsPath()
 {
-    return Util::getcurappPath(QStringLiteral("GarbageClean.ini"));
+    return QString::fromStdWString(platform::Machine().programFolder + L"\\GarbageClean.ini");
 }
 
 int ReadSetting(const std::wstring& path, const wchar_t* key, int fallback)

@@ -2,7 +2,6 @@
 
 #include "platform/Windows.h"
 
-#include <QDir>
 
 #include <vector>
 
@@ -64,8 +63,7 @@ QString GetLangFontFamily(unsigned weight)
     if (language.isEmpty() || !key)
         return QString::fromLatin1(kDefaultFamily);
 
-    const std::wstring file =
-        QDir::cleanPath(QDir::current().absoluteFilePath(QStringLiteral("../res/Common/langind.ini"))).toStdWString();
+    const std::wstring file = L"..\\res\\Common\\langind.ini";
     wchar_t family[MAX_PATH] = {};
     GetPrivateProfileStringW(language.toStdWString().c_str(), key, L"", family, MAX_PATH, file.c_str());
     return family[0] ? QString::fromWCharArray(family) : QString::fromLatin1(kDefaultFamily);

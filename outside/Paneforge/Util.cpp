@@ -97,7 +97,7 @@ void Util::getDravielsLocalCfgInfo(S_LOCAL_CFG& cfg)
 
 void Util::getDravielsNetworkCfgInfo(S_NETWORK_CFG& cfg)
 {
-    const std::wstring file = getcurappPath(QStringLiteral("kyphtupdate.ini")).toStdWString();
+    const std::wstring file = platform::Machine().programFolder + L"\\kyphtupdate.ini";
     cfg.iForce = ReadProfileInt(file, L"update", L"force");
     cfg.strUrl = ReadProfileString(file, L"update", L"url");
     cfg.strVersion = QStringLiteral(PANEFORGE_PRODUCT_VERSION);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cwchar>
 #include <cwctype>
 #include <cstdlib>
@@ -54,12 +55,6 @@ FileStamp StampOf(const std::string& path)
 }
 std::string g_programFolder;
 
-bool PathExistsOnHost(const std::string& path)
-{
-    struct stat st {};
-    return lstat(path.c_str(), &st) == 0;
-}
-
 void MakeDirectories(const std::string& path)
 {
     std::string partial;
@@ -86,11 +81,78 @@ std::string DefaultRoot()
     return data + "/orvane/machine";
 }
 
-std::string Absolute(const std::string& root, const std::string& path)
+// A host path with "." and ".." folded and doubled slashes dropped, never above "/".
+std::string Folded(const std::string& path)
 {
-    if (path.empty())
+    std::vector<std::string> parts;
+    size_t pos = 0;
+    while (pos <= path.size()) {
+        size_t next = path.find('/', pos);
+        if (next == std::string::npos)
+            next = path.size();
+        const std::string part = path.substr(pos, next - pos);
+        if (part == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        pos = next + 1;
+    }
+    std::string folded;
+    for (const auto& part : parts)
+        folded += "/" + part;
+    return folded.empty() ? "/" : folded;
+}
+
+// A machine.ini value that names something of the machine root: relative to the root, or absolute
+// inside it. A value that would lead out of the machine is refused with a log line, and the
+// fallback taken.
+std::string InsideRoot(const std::string& root, const std::wstring& key, const std::wstring& value,
+                       const std::string& fallback)
+{
+    if (value.empty())
+        return fallback;
+    const std::string text = ToUtf8(value);
+    const std::string path = Folded(text.front() == '/' ? text : root + "/" + text);
+    if (path == root || path.compare(0, root.size() + 1, root + "/") == 0)
         return path;
-    return path.front() == '/' ? path : root + "/" + path;
+    std::fprintf(stderr, "machine.ini: %s=%s leads out of the machine; %s is used\n", ToUtf8(key).c_str(),
+                 text.c_str(), fallback.empty() ? "nothing" : fallback.c_str());
+    return fallback;
+}
+
+// Whether a name can be one folder name of a Windows path (a user's profile folder, ...).
+bool IsPlainName(const std::wstring& name)
+{
+    if (name.empty() || name == L"." || name == L".." || name.size() > 255)
+        return false;
+    for (const wchar_t c : name)
+        if (c < 0x20 || std::wcschr(L"\\/:*?\"<>|", c))
+            return false;
+    return true;
+}
+
+// A Windows folder of a drive of the machine, written as "X:\a\b" without "." or ".."; empty otherwise.
+std::wstring DriveFolder(const MachineDescription& machine, const std::wstring& value)
+{
+    if (value.size() < 3 || value[1] != L':' || value[2] != L'\\' || !machine.Drive(value[0]))
+        return {};
+    std::wstring folder = std::wstring(1, static_cast<wchar_t>(std::towupper(static_cast<wint_t>(value[0])))) + L":";
+    size_t pos = 3;
+    while (pos <= value.size()) {
+        size_t next = value.find(L'\\', pos);
+        if (next == std::wstring::npos)
+            next = value.size();
+        const std::wstring part = value.substr(pos, next - pos);
+        if (!part.empty()) {
+            if (!IsPlainName(part))
+                return {};
+            folder += L"\\" + part;
+        }
+        pos = next + 1;
+    }
+    return folder.size() > 2 ? folder : std::wstring();
 }
 
 WindowsVersion ParseVersion(const std::wstring& text, const WindowsVersion& fallback)
@@ -122,7 +184,12 @@ void LayOutSystemDrive(const std::string& folder, const std::wstring& user)
 std::unique_ptr<MachineDescription> Load()
 {
     auto machine = std::make_unique<MachineDescription>();
-    machine->root = DefaultRoot();
+    std::string root = DefaultRoot();
+    if (root.front() != '/') {
+        char current[4096];
+        root = std::string(getcwd(current, sizeof(current)) ? current : "/") + "/" + root;
+    }
+    machine->root = Folded(root);
     MakeDirectories(machine->root);
     g_loadedStamp = StampOf(machine->root + "/machine.ini");
     const IniFile ini(machine->root + "/machine.ini");
@@ -136,19 +203,22 @@ std::unique_ptr<MachineDescription> Load()
     if (auto admin = ini.Get(m, L"Administrator"); admin && !admin->empty())
         machine->administrator = ini.GetInt(m, L"Administrator", 0) != 0;
     machine->screenHeight = static_cast<int>(ini.GetInt(m, L"ScreenHeight", 1080));
-    machine->userName = ini.Get(m, L"UserName", machine->userName);
+    if (const std::wstring user = ini.Get(m, L"UserName", machine->userName); IsPlainName(user))
+        machine->userName = user;
+    else
+        std::fprintf(stderr, "machine.ini: UserName=%s is no plain name; %s is used\n", ToUtf8(user).c_str(),
+                     ToUtf8(machine->userName).c_str());
     machine->computerName = ini.Get(m, L"ComputerName", machine->computerName);
-    if (auto reg = ini.Get(m, L"RegistryImport"); reg && !reg->empty())
-        machine->registryImport = Absolute(machine->root, ToUtf8(*reg));
+    machine->registryImport = InsideRoot(machine->root, L"RegistryImport", ini.Get(m, L"RegistryImport", L""), "");
 
     for (const auto& section : ini.Sections()) {
         const std::wstring upper = UpperCase(section);
         if (upper.size() == 7 && upper.compare(0, 6, L"DRIVE ") == 0 && upper[6] >= L'A' && upper[6] <= L'Z') {
             DriveInfo drive;
             drive.letter = upper[6];
-            drive.folder = Absolute(machine->root, ToUtf8(ini.Get(section, L"Folder", L"")));
-            if (drive.folder.empty())
-                drive.folder = machine->root + "/drive_" + static_cast<char>(std::tolower(static_cast<char>(drive.letter)));
+            drive.folder = InsideRoot(machine->root, L"Folder", ini.Get(section, L"Folder", L""),
+                                      machine->root + "/drive_" +
+                                          static_cast<char>(std::tolower(static_cast<char>(drive.letter))));
             drive.type = static_cast<unsigned>(ini.GetInt(section, L"Type", 3));
             drive.busType = static_cast<unsigned>(ini.GetInt(section, L"Bus", 11));
             drive.disk = static_cast<int>(ini.GetInt(section, L"Disk", 0));
@@ -188,61 +258,18 @@ std::unique_ptr<MachineDescription> Load()
     }
     std::sort(machine->drives.begin(), machine->drives.end(),
               [](const DriveInfo& a, const DriveInfo& b) { return a.letter < b.letter; });
+    if (const std::wstring folder = ini.Get(m, L"ProgramFolder", L""); !folder.empty()) {
+        const std::wstring valid = DriveFolder(*machine, folder);
+        if (valid.empty())
+            std::fprintf(stderr, "machine.ini: ProgramFolder=%s is no folder of a drive; %s is used\n",
+                         ToUtf8(folder).c_str(), ToUtf8(machine->programFolder).c_str());
+        else
+            machine->programFolder = valid;
+    }
     for (const auto& drive : machine->drives)
         MakeDirectories(drive.folder);
     LayOutSystemDrive(machine->Drive(L'C')->folder, machine->userName);
     return machine;
-}
-
-// The entry of a folder whose name equals the wanted one ignoring case, or "" when none does.
-std::string EntryIgnoringCase(const std::string& folder, const std::string& wanted)
-{
-    const std::wstring name = FromUtf8(wanted);
-    std::string found;
-    if (DIR* dir = opendir(folder.empty() ? "." : folder.c_str())) {
-        while (dirent* entry = readdir(dir)) {
-            if (EqualsIgnoringCase(FromUtf8(entry->d_name), name)) {
-                found = entry->d_name;
-                break;
-            }
-        }
-        closedir(dir);
-    }
-    return found;
-}
-
-// Finds each missing component of a host path ignoring case. The deepest existing folder is
-// found first from the end, so a new file in an existing folder costs two look-ups and one
-// listing of that folder, however deep it lies.
-std::string MatchCase(const std::string& path)
-{
-    if (path.empty() || PathExistsOnHost(path))
-        return path;
-    size_t existing = path.rfind('/');
-    while (existing != std::string::npos && existing > 0 && !PathExistsOnHost(path.substr(0, existing)))
-        existing = path.rfind('/', existing - 1);
-    // result holds the part known to exist: "" (relative), "/" or a folder.
-    std::string result = existing == std::string::npos ? "" : path.substr(0, existing == 0 ? 1 : existing);
-    size_t pos = existing == std::string::npos ? 0 : existing + 1;
-    bool matching = true;
-    while (pos <= path.size()) {
-        size_t next = path.find('/', pos);
-        if (next == std::string::npos)
-            next = path.size();
-        std::string component = path.substr(pos, next - pos);
-        const std::string joined = result.empty() ? component : (result == "/" ? "/" : result + "/") + component;
-        if (matching && !component.empty() && component != "." && component != ".." && !PathExistsOnHost(joined)) {
-            const std::string found = EntryIgnoringCase(result, component);
-            matching = !found.empty();
-            if (matching)
-                component = found;
-        }
-        result = result.empty() ? component : (result == "/" ? "/" : result + "/") + component;
-        if (next == path.size())
-            break;
-        pos = next + 1;
-    }
-    return result;
 }
 
 } // namespace
@@ -286,57 +313,6 @@ std::string MachinePath(const std::string& relative)
 }
 
 std::string MachineIniPath() { return Machine().root + "/machine.ini"; }
-
-std::string HostPath(const std::wstring& windowsPath)
-{
-    std::wstring path = windowsPath;
-    if (path.compare(0, 4, L"\\\\?\\") == 0 || path.compare(0, 4, L"\\\\.\\") == 0)
-        path.erase(0, 4);
-    if (path.empty())
-        return {};
-    RedirectSystemFolder(path);
-    std::string host;
-    if (path.size() >= 2 && path[1] == L':' && std::iswalpha(static_cast<wint_t>(path[0]))) {
-        const DriveInfo* drive = Machine().Drive(path[0]);
-        if (!drive)
-            return {};
-        std::wstring rest = path.substr(2);
-        std::replace(rest.begin(), rest.end(), L'\\', L'/');
-        while (!rest.empty() && rest.front() == L'/')
-            rest.erase(0, 1);
-        host = drive->folder + (rest.empty() ? "" : "/" + ToUtf8(rest));
-    } else {
-        std::replace(path.begin(), path.end(), L'\\', L'/');
-        host = ToUtf8(path);
-    }
-    while (host.size() > 1 && host.back() == '/')
-        host.pop_back();
-    return MatchCase(host);
-}
-
-std::string HostPath(const std::string& windowsPathUtf8) { return HostPath(FromUtf8(windowsPathUtf8)); }
-
-std::wstring WindowsPath(const std::string& hostPath)
-{
-    const DriveInfo* best = nullptr;
-    for (const auto& drive : Machine().drives) {
-        const std::string& folder = drive.folder;
-        if (hostPath.compare(0, folder.size(), folder) == 0 &&
-            (hostPath.size() == folder.size() || hostPath[folder.size()] == '/') &&
-            (!best || folder.size() > best->folder.size()))
-            best = &drive;
-    }
-    std::wstring result;
-    if (best) {
-        result = std::wstring(1, best->letter) + L":" + FromUtf8(hostPath.substr(best->folder.size()));
-        if (result.size() == 2)
-            result += L"\\";
-    } else {
-        result = FromUtf8(hostPath);
-    }
-    std::replace(result.begin(), result.end(), L'/', L'\\');
-    return result;
-}
 
 std::string ProgramFolder()
 {

@@ -4,6 +4,7 @@
 #include "FileObject.h"
 #include "FilePaths.h"
 #include "FileStatus.h"
+#include "PathResolver.h"
 
 #include "platform/Text.h"
 #include "platform/win/Errors.h"
@@ -19,7 +20,7 @@ namespace platform::files {
 namespace {
 
 struct Request {
-    std::string path;
+    Place place;
     DWORD access;
     DWORD share;
     DWORD disposition;
@@ -51,9 +52,9 @@ struct Request {
     }
 };
 
-HANDLE InvalidFromErrno(const std::string& path)
+HANDLE InvalidFromErrno(const Place& place)
 {
-    FailFromErrno(path);
+    FailFromErrno(place);
     return INVALID_HANDLE_VALUE;
 }
 
@@ -62,19 +63,19 @@ HANDLE InvalidFromErrno(const std::string& path)
 HANDLE Finish(int fd, const Request& request, bool existed)
 {
     FileStatus status;
-    if (!StatusOfDescriptor(fd, request.path, status)) {
+    if (!StatusOfDescriptor(fd, status)) {
         const int err = errno;
         close(fd);
         errno = err;
-        return InvalidFromErrno(request.path);
+        return InvalidFromErrno(request.place);
     }
-    auto* file = new FileObject(fd, request.path, request.access, request.share, status.device, status.inode);
+    auto* file = new FileObject(fd, request.place, request.access, request.share, status.device, status.inode);
     if (!file->JoinOpenFiles()) {
         delete file;
         return InvalidHandle(ERROR_SHARING_VIOLATION);
     }
     const bool replaces = !existed || request.disposition == CREATE_ALWAYS;
-    if ((replaces && !ApplyAttributes(request.path, request.NewAttributes())) ||
+    if ((replaces && !ApplyAttributes(fd, request.NewAttributes())) ||
         (existed && request.Truncates() && ftruncate(fd, 0) != 0)) {
         const DWORD error = ErrorFromErrno(errno);
         if (!existed)
@@ -90,22 +91,27 @@ HANDLE Finish(int fd, const Request& request, bool existed)
     return HandleOf(file);
 }
 
-HANDLE OpenExisting(const Request& request, const struct stat& st)
+// probe names the existing file where the name is a link (followed inside the machine), and it is
+// opened again through its own name in /proc, so that what is checked is what is opened; -1 for a
+// plain name, which is opened as it is (never following a link that took its place meanwhile).
+HANDLE OpenExisting(const Request& request, int probe, const struct stat& st)
 {
     if (request.disposition == CREATE_NEW)
         return InvalidHandle(ERROR_FILE_EXISTS);
     const bool folder = S_ISDIR(st.st_mode);
     if (folder && (!(request.flags & FILE_FLAG_BACKUP_SEMANTICS) || request.Truncates()))
         return InvalidHandle(ERROR_ACCESS_DENIED);
-    if (request.ChangesDrive() && RefuseWhenWriteProtected(request.path))
+    if (request.ChangesDrive() && RefuseWhenWriteProtected(request.place.host))
         return INVALID_HANDLE_VALUE;
-    const int fd = open(request.path.c_str(), folder ? O_RDONLY | O_DIRECTORY | O_CLOEXEC : request.OpenFlags(false));
+    const int flags = folder ? O_RDONLY | O_DIRECTORY | O_CLOEXEC : request.OpenFlags(false);
+    const int fd = probe >= 0 ? open(PathOf(probe).c_str(), flags)
+                              : openat(request.place.parent->Fd(), request.place.name.c_str(), flags | O_NOFOLLOW);
     if (fd < 0)
-        return InvalidFromErrno(request.path);
+        return InvalidFromErrno(request.place);
     FileStatus status;
-    if (!StatusOfDescriptor(fd, request.path, status)) {
+    if (!StatusOfDescriptor(fd, status)) {
         close(fd);
-        return InvalidFromErrno(request.path);
+        return InvalidFromErrno(request.place);
     }
     const DWORD wantedHidden = request.flags & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     const DWORD hidden = status.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
@@ -122,13 +128,16 @@ HANDLE CreateNew(const Request& request)
 {
     if (request.disposition == OPEN_EXISTING || request.disposition == TRUNCATE_EXISTING) {
         errno = ENOENT;
-        return InvalidFromErrno(request.path);
+        return InvalidFromErrno(request.place);
     }
-    if (RefuseWhenWriteProtected(request.path))
+    if (RefuseWhenWriteProtected(request.place.host))
         return INVALID_HANDLE_VALUE;
-    const int fd = open(request.path.c_str(), request.OpenFlags(true) | O_CREAT | O_EXCL, 0666);
+    // O_EXCL makes a new name and never follows a link the name may be.
+    const int fd = request.place.parent ? openat(request.place.parent->Fd(), request.place.name.c_str(),
+                                                 request.OpenFlags(true) | O_CREAT | O_EXCL, 0666)
+                                        : -1;
     if (fd < 0)
-        return errno == EEXIST ? InvalidHandle(ERROR_FILE_EXISTS) : InvalidFromErrno(request.path);
+        return errno == EEXIST ? InvalidHandle(ERROR_FILE_EXISTS) : InvalidFromErrno(request.place);
     return Finish(fd, request, false);
 }
 
@@ -146,17 +155,28 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSEC
     if (creationDisposition < CREATE_NEW || creationDisposition > TRUNCATE_EXISTING ||
         (creationDisposition == TRUNCATE_EXISTING && !(desiredAccess & kWriteRights)))
         return InvalidHandle(ERROR_INVALID_PARAMETER);
-    Request request{ResolvePath(fileName), desiredAccess, shareMode, creationDisposition, flagsAndAttributes};
-    if (request.path.empty())
+    Request request{Place(), desiredAccess, shareMode, creationDisposition, flagsAndAttributes};
+    if (!ResolvePath(fileName, request.place))
         return INVALID_HANDLE_VALUE;
     if (request.DeletesOnClose())
         request.access |= DELETE;
+    if (!request.place.exists) {
+        errno = ENOENT;
+        return CreateNew(request);
+    }
+    if (!S_ISLNK(request.place.mode)) {
+        struct stat st {};
+        st.st_mode = request.place.mode;
+        return OpenExisting(request, -1, st);
+    }
+    const int probe = request.place.Open(O_PATH);
+    if (probe < 0)
+        return InvalidFromErrno(request.place);
     struct stat st {};
-    if (stat(request.path.c_str(), &st) == 0)
-        return OpenExisting(request, st);
-    if (errno != ENOENT)
-        return InvalidFromErrno(request.path);
-    return CreateNew(request);
+    const bool known = fstat(probe, &st) == 0;
+    const HANDLE handle = known ? OpenExisting(request, probe, st) : InvalidFromErrno(request.place);
+    close(probe);
+    return handle;
 }
 
 HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSECURITY_ATTRIBUTES security,

@@ -43,7 +43,8 @@ std::string BesideFolder() { return Machine().root + "/dosattrib"; }
 
 std::string BesidePath(DosAttributeStore::FileId id)
 {
-    return BesideFolder() + "/" + std::to_string(id.device) + "-" + std::to_string(id.inode);
+    return BesideFolder() + "/" + std::to_string(id.device) + "-" + std::to_string(id.inode) + "-" +
+           std::to_string(id.born.tv_sec) + "." + std::to_string(id.born.tv_nsec);
 }
 
 std::optional<DWORD> ReadBeside(DosAttributeStore::FileId id)

@@ -1,12 +1,15 @@
 // Where Windows' own attribute bits of a file are kept: the extended attribute "user.DOSATTRIB"
 // ("0x" and the bits in hexadecimal), or, on host file systems without user extended attributes,
-// a file per host file in the machine root's "dosattrib" folder, named by device and inode.
+// a file per host file in the machine root's "dosattrib" folder, named by the file's identity:
+// device, inode and the time the file came to be, so that a new file on a reused inode never finds
+// the record of the file that had it before.
 #pragma once
 
 #include "platform/win/Types.h"
 
 #include <optional>
 #include <string>
+#include <ctime>
 #include <sys/types.h>
 
 namespace platform::files {
@@ -17,9 +20,11 @@ public:
     struct FileId {
         dev_t device = 0;
         ino_t inode = 0;
+        timespec born {};   // birth time, else the last change of the inode
     };
 
     // The bits kept for the file, or nothing when none are kept (or the kept value is damaged).
+    // hostPath reaches the file itself (not a link to it).
     static std::optional<DWORD> Read(const std::string& hostPath, FileId id);
     // Keeps the bits; false with errno set when they cannot be kept.
     static bool Write(const std::string& hostPath, FileId id, DWORD bits);

@@ -120,16 +120,34 @@ const DriveInfo* DriveOfRoot(const std::wstring& root, bool backslashRequired)
     return rootOnly ? drive : nullptr;
 }
 
+namespace {
+
+void Fill(const struct statvfs& fs, const std::string& hostPath, DriveSizes& sizes)
+{
+    const DriveInfo* drive = DriveOfHostPath(hostPath);
+    const uint64_t hostTotal = static_cast<uint64_t>(fs.f_blocks) * fs.f_frsize;
+    const uint64_t hostFree = static_cast<uint64_t>(fs.f_bavail) * fs.f_frsize;
+    sizes.total = drive && drive->totalBytes ? *drive->totalBytes : hostTotal;
+    sizes.free = std::min(drive && drive->freeBytes ? *drive->freeBytes : hostFree, sizes.total);
+}
+
+} // namespace
+
 bool SizesOf(const std::string& hostFolder, DriveSizes& sizes)
 {
     struct statvfs fs {};
     if (statvfs(hostFolder.c_str(), &fs) != 0)
         return false;
-    const DriveInfo* drive = DriveOfHostPath(hostFolder);
-    const uint64_t hostTotal = static_cast<uint64_t>(fs.f_blocks) * fs.f_frsize;
-    const uint64_t hostFree = static_cast<uint64_t>(fs.f_bavail) * fs.f_frsize;
-    sizes.total = drive && drive->totalBytes ? *drive->totalBytes : hostTotal;
-    sizes.free = std::min(drive && drive->freeBytes ? *drive->freeBytes : hostFree, sizes.total);
+    Fill(fs, hostFolder, sizes);
+    return true;
+}
+
+bool SizesOf(int fd, const std::string& hostPath, DriveSizes& sizes)
+{
+    struct statvfs fs {};
+    if (fstatvfs(fd, &fs) != 0)
+        return false;
+    Fill(fs, hostPath, sizes);
     return true;
 }
 

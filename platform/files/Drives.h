@@ -43,6 +43,8 @@ struct DriveSizes {
 // Sizes of the drive holding the host folder (the machine's where set, the host file system's
 // otherwise); false with errno set when the folder cannot be examined.
 bool SizesOf(const std::string& hostFolder, DriveSizes& sizes);
+// The same for an open file or folder whose host path is hostPath.
+bool SizesOf(int fd, const std::string& hostPath, DriveSizes& sizes);
 
 // A disk's size: its Size, or the total of the drives on it when Size is not given.
 uint64_t DiskSize(const DiskInfo& disk);

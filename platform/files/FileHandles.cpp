@@ -61,7 +61,7 @@ bool StatusOfHandle(HANDLE handle, FileStatus& status, FileObject** object = nul
         return false;
     if (object)
         *object = file;
-    if (!StatusOfDescriptor(file->Descriptor(), file->Path(), status)) {
+    if (!StatusOfDescriptor(file->Descriptor(), status)) {
         platform::SetLastErrorFromErrno();
         return false;
     }
@@ -79,7 +79,7 @@ void Split(uint64_t value, DWORD& low, DWORD& high)
 bool Grow(const FileObject& file, int64_t oldSize, int64_t size)
 {
     DriveSizes sizes;
-    if (SizesOf(ParentFolder(file.Path()), sizes) && static_cast<uint64_t>(size - oldSize) > sizes.free)
+    if (SizesOf(file.Descriptor(), file.Path(), sizes) && static_cast<uint64_t>(size - oldSize) > sizes.free)
         return Fail(ERROR_DISK_FULL);
     const int fd = file.Descriptor();
     if (fallocate(fd, 0, oldSize, size - oldSize) == 0)

@@ -4,6 +4,8 @@
 #include "FileObject.h"
 #include "FilePaths.h"
 #include "FileStatus.h"
+#include "HostNames.h"
+#include "ShareModes.h"
 
 #include "platform/Machine.h"
 #include "platform/Text.h"
@@ -78,16 +80,15 @@ bool PutInPlace(const std::string& temporary, const std::string& target, bool re
 
 // Copies the file's data, times, mode and Windows attributes into a new file beside the target
 // and then puts it in place, so that a failed copy leaves neither a partial target nor a lost one.
-bool CopyContents(const std::string& source, const std::string& target, bool replace)
+bool CopyContents(const Place& source, const Place& target, bool replace)
 {
-    const int from = open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    const int from = source.Open(O_RDONLY);
     if (from < 0)
         return FailFromErrno(source);
     struct stat st {};
     FileStatus status;
-    std::string temporary = ParentFolder(target) + "/.quarnel-copy-XXXXXX";
-    const int to = fstat(from, &st) == 0 && StatusOfDescriptor(from, source, status) ? mkostemp(temporary.data(), O_CLOEXEC)
-                                                                                      : -1;
+    std::string temporary = ParentFolder(target.At()) + "/.quarnel-copy-XXXXXX";
+    const int to = fstat(from, &st) == 0 && StatusOfDescriptor(from, status) ? mkostemp(temporary.data(), O_CLOEXEC) : -1;
     if (to < 0) {
         const int err = errno;
         close(from);
@@ -95,14 +96,15 @@ bool CopyContents(const std::string& source, const std::string& target, bool rep
         return FailFromErrno(target);
     }
     const timespec times[2] = {st.st_atim, st.st_mtim};
-    bool ok = CopyData(from, to) && fchmod(to, st.st_mode & 07777) == 0 && futimens(to, times) == 0;
+    bool ok = CopyData(from, to) && fchmod(to, st.st_mode & 07777) == 0 && futimens(to, times) == 0 &&
+              ApplyAttributes(to, status.attributes);
     int err = ok ? 0 : errno;
     if (close(to) != 0 && ok) {
         ok = false;
         err = errno;
     }
     close(from);
-    if (ok && !(ApplyAttributes(temporary, status.attributes) && PutInPlace(temporary, target, replace))) {
+    if (ok && !PutInPlace(temporary, target.At(), replace)) {
         ok = false;
         err = errno;
     }
@@ -114,10 +116,11 @@ bool CopyContents(const std::string& source, const std::string& target, bool rep
 }
 
 // The last name of a path as the caller wrote it (a rename that only changes case keeps it).
-std::string LastComponent(LPCWSTR path)
+std::string LastComponent(LPCWSTR path, const std::string& fallback)
 {
     const std::wstring full = FullWindowsPath(path);
-    return platform::ToUtf8(full.substr(full.find_last_of(L'\\') + 1));
+    std::string name;
+    return HostName(full.substr(full.find_last_of(L'\\') + 1), name) && !name.empty() ? name : fallback;
 }
 
 // Records a rename for the next start of the machine.
@@ -136,14 +139,14 @@ bool RecordPendingRename(LPCWSTR existingFileName, LPCWSTR newFileName)
 }
 
 // Checks that target may take the source's place; false with the last error set when it may not.
-bool TargetAllows(const FileStatus& source, const std::string& target, const FileStatus& existing, bool replace)
+bool TargetAllows(const FileStatus& source, const Place& target, const FileStatus& existing, bool replace)
 {
     if (!replace)
         return Fail(ERROR_ALREADY_EXISTS);
     if ((existing.attributes & FILE_ATTRIBUTE_DIRECTORY) || source.directory ||
-        (existing.attributes & FILE_ATTRIBUTE_READONLY) || FileObject::HeldAgainstDelete(existing.device, existing.inode))
+        (existing.attributes & FILE_ATTRIBUTE_READONLY) || HeldAgainstDelete(target, existing))
         return Fail(ERROR_ACCESS_DENIED);
-    return !RefuseWhenWriteProtected(target);
+    return !RefuseWhenWriteProtected(target.host);
 }
 
 } // namespace
@@ -157,28 +160,33 @@ BOOL MoveFileExW(LPCWSTR existingFileName, LPCWSTR newFileName, DWORD flags)
     }
     if (!newFileName)
         return Fail(ERROR_INVALID_PARAMETER);
-    const std::string source = ResolvePath(existingFileName);
-    if (source.empty())
+    Place source;
+    if (!ResolvePath(existingFileName, source))
         return FALSE;
     FileStatus status;
-    if (!StatusOfPath(source, status))
+    if (!StatusOfPlace(source, status))
         return FailFromErrno(source);
-    std::string target = ResolvePath(newFileName);
-    if (target.empty() || RefuseWhenWriteProtected(source) || RefuseWhenWriteProtected(target))
+    Place target;
+    if (!ResolvePath(newFileName, target) || RefuseWhenWriteProtected(source.host) ||
+        RefuseWhenWriteProtected(target.host))
         return FALSE;
-    if (FileObject::HeldAgainstDelete(status.device, status.inode))
+    if (source.name == "." || target.name == ".")
+        return Fail(ERROR_ACCESS_DENIED);
+    if (!target.parent)
+        return Fail(ERROR_PATH_NOT_FOUND);
+    if (HeldAgainstDelete(source, status))
         return Fail(ERROR_SHARING_VIOLATION);
     FileStatus existing;
     const bool replace = flags & MOVEFILE_REPLACE_EXISTING;
-    const bool targetFound = StatusOfPath(target, existing);
+    const bool targetFound = StatusOfPlace(target, existing);
     if (targetFound && SameFile(status, existing))
-        target = ParentFolder(target) + "/" + LastComponent(newFileName);
+        target.name = LastComponent(newFileName, target.name);
     const bool targetExists = targetFound && !SameFile(status, existing);
     if (targetExists && !TargetAllows(status, target, existing, replace))
         return FALSE;
-    if (PutInPlace(source, target, replace)) {
+    if (PutInPlace(source.At(), target.At(), replace)) {
         if (targetExists && existing.links <= 1)
-            DosAttributeStore::Forget({existing.device, existing.inode});
+            DosAttributeStore::Forget(existing.Id());
         return TRUE;
     }
     if (errno != EXDEV)
@@ -187,9 +195,9 @@ BOOL MoveFileExW(LPCWSTR existingFileName, LPCWSTR newFileName, DWORD flags)
         return Fail(ERROR_NOT_SAME_DEVICE);
     if (!CopyContents(source, target, replace))
         return FALSE;
-    if (unlink(source.c_str()) != 0)
+    if (unlink(source.At().c_str()) != 0)
         return FailFromErrno(source);
-    DosAttributeStore::Forget({status.device, status.inode});
+    DosAttributeStore::Forget(status.Id());
     return TRUE;
 }
 
@@ -200,19 +208,25 @@ BOOL MoveFileW(LPCWSTR existingFileName, LPCWSTR newFileName)
 
 BOOL CopyFileW(LPCWSTR existingFileName, LPCWSTR newFileName, BOOL failIfExists)
 {
-    const std::string source = ResolvePath(existingFileName);
-    if (source.empty())
+    Place source;
+    if (!ResolvePath(existingFileName, source))
         return FALSE;
+    const int probe = source.Open(O_PATH);
     struct stat st {};
-    if (stat(source.c_str(), &st) != 0)
+    const bool known = probe >= 0 && fstat(probe, &st) == 0;
+    if (probe >= 0)
+        close(probe);
+    if (!known)
         return FailFromErrno(source);
     if (S_ISDIR(st.st_mode))
         return Fail(ERROR_ACCESS_DENIED);
-    const std::string target = ResolvePath(newFileName);
-    if (target.empty())
+    Place target;
+    if (!ResolvePath(newFileName, target))
         return FALSE;
+    if (!target.parent || target.name == ".")
+        return Fail(target.parent ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND);
     FileStatus existing;
-    if (StatusOfPath(target, existing)) {
+    if (StatusOfPlace(target, existing)) {
         if (failIfExists)
             return Fail(ERROR_FILE_EXISTS);
         if (existing.device == st.st_dev && existing.inode == st.st_ino)
@@ -220,7 +234,7 @@ BOOL CopyFileW(LPCWSTR existingFileName, LPCWSTR newFileName, BOOL failIfExists)
         if (existing.attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN))
             return Fail(ERROR_ACCESS_DENIED);
     }
-    if (RefuseWhenWriteProtected(target))
+    if (RefuseWhenWriteProtected(target.host))
         return FALSE;
     return CopyContents(source, target, !failIfExists);
 }

@@ -1,11 +1,14 @@
 #include "FileObject.h"
 
 #include "DosAttributeStore.h"
+#include "FileStatus.h"
+#include "ShareModes.h"
 
 #include "platform/win/Errors.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,30 +25,10 @@ std::vector<const FileObject*>& OpenFiles()
     return *files;
 }
 
-// The sharing modes of one open, as Windows checks them: opens that touch no data take no part.
-struct Use {
-    bool reads;
-    bool writes;
-    bool deletes;
-    DWORD share;
-
-    Use(DWORD access, DWORD shareMode)
-        : reads(access & kReadRights), writes(access & kWriteRights), deletes(access & kDeleteRights),
-          share(shareMode)
-    {
-    }
-    bool TouchesData() const { return reads || writes || deletes; }
-    bool Allows(const Use& other) const
-    {
-        return !(other.reads && !(share & FILE_SHARE_READ)) && !(other.writes && !(share & FILE_SHARE_WRITE)) &&
-               !(other.deletes && !(share & FILE_SHARE_DELETE));
-    }
-};
-
 } // namespace
 
-FileObject::FileObject(int fd, std::string hostPath, DWORD access, DWORD shareMode, dev_t device, ino_t inode)
-    : fd_(fd), path_(std::move(hostPath)), access_(access), share_(shareMode), device_(device), inode_(inode)
+FileObject::FileObject(int fd, Place place, DWORD access, DWORD shareMode, dev_t device, ino_t inode)
+    : fd_(fd), place_(std::move(place)), access_(access), share_(shareMode), device_(device), inode_(inode)
 {
 }
 
@@ -56,28 +39,34 @@ FileObject::~FileObject()
         auto& files = OpenFiles();
         files.erase(std::remove(files.begin(), files.end(), this), files.end());
     }
-    struct stat st {};
-    const bool folder = fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode);
+    FileStatus status;
+    const bool known = deleteOnClose_ && StatusOfDescriptor(fd_, status);
+    if (lockFd_ >= 0 && lockFd_ != fd_)
+        close(lockFd_);
     close(fd_);
-    if (deleteOnClose_) {
-        DosAttributeStore::Forget({device_, inode_});
-        if (folder)
-            rmdir(path_.c_str());
-        else
-            unlink(path_.c_str());
+    if (known && place_.parent) {
+        DosAttributeStore::Forget(status.Id());
+        unlinkat(place_.parent->Fd(), place_.name.c_str(), status.directory ? AT_REMOVEDIR : 0);
     }
 }
 
 bool FileObject::JoinOpenFiles()
 {
-    const Use mine(access_, share_);
+    const FileUse mine(access_, share_);
     std::lock_guard<std::mutex> lock(g_mutex);
     auto& files = OpenFiles();
     for (const FileObject* other : files) {
         if (other->device_ != device_ || other->inode_ != inode_)
             continue;
-        const Use theirs(other->access_, other->share_);
+        const FileUse theirs(other->access_, other->share_);
         if (mine.TouchesData() && theirs.TouchesData() && !(theirs.Allows(mine) && mine.Allows(theirs)))
+            return false;
+    }
+    if (mine.TouchesData()) {
+        const int mode = fcntl(fd_, F_GETFL);
+        const bool readable = mode >= 0 && !(mode & O_PATH) && (mode & O_ACCMODE) != O_WRONLY;
+        lockFd_ = readable ? fd_ : open(PathOf(fd_).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (lockFd_ >= 0 && !ClaimShare(lockFd_, mine))
             return false;
     }
     files.push_back(this);
@@ -158,7 +147,7 @@ bool FileObject::HeldAgainstDelete(dev_t device, ino_t inode)
 {
     std::lock_guard<std::mutex> lock(g_mutex);
     for (const FileObject* file : OpenFiles())
-        if (file->device_ == device && file->inode_ == inode && Use(file->access_, file->share_).TouchesData() &&
+        if (file->device_ == device && file->inode_ == inode && FileUse(file->access_, file->share_).TouchesData() &&
             !(file->share_ & FILE_SHARE_DELETE))
             return true;
     return false;

@@ -1,6 +1,8 @@
 // The object behind a file or folder handle from CreateFileW.
 #pragma once
 
+#include "PathResolver.h"
+
 #include "platform/win/Files.h"
 #include "platform/win/Handles.h"
 
@@ -16,13 +18,15 @@ constexpr DWORD kDeleteRights = DELETE | GENERIC_ALL;
 
 class FileObject final : public KernelObject {
 public:
-    // Takes the descriptor over. access is the Windows access asked for (generic rights included).
-    FileObject(int fd, std::string hostPath, DWORD access, DWORD shareMode, dev_t device, ino_t inode);
+    // Takes the descriptor over. access is the Windows access asked for (generic rights included);
+    // place is where the file was opened.
+    FileObject(int fd, Place place, DWORD access, DWORD shareMode, dev_t device, ino_t inode);
     ~FileObject() override;
     FileObject(const FileObject&) = delete;
     FileObject& operator=(const FileObject&) = delete;
 
-    // Joins the process's open files when the sharing modes of all allow it; false otherwise.
+    // Joins the open files of the machine's processes when the sharing modes of all allow it;
+    // false otherwise.
     bool JoinOpenFiles();
     // Deletes the name when the handle closes.
     void DeleteOnClose() { deleteOnClose_ = true; }
@@ -32,7 +36,7 @@ public:
     bool Flush() override;
 
     int Descriptor() const { return fd_; }
-    const std::string& Path() const { return path_; }
+    const std::string& Path() const { return place_.host; }
     DWORD Access() const { return access_; }
     bool CanWrite() const;
 
@@ -44,7 +48,8 @@ public:
 
 private:
     int fd_;
-    std::string path_;
+    int lockFd_ = -1;  // where the share is announced to other processes: fd_, or a descriptor of its own
+    Place place_;
     DWORD access_;
     DWORD share_;
     dev_t device_;

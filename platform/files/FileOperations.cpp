@@ -4,11 +4,13 @@
 #include "FileObject.h"
 #include "FilePaths.h"
 #include "FileStatus.h"
+#include "ShareModes.h"
 
 #include "platform/win/Errors.h"
 #include "platform/win/Files.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,21 +19,20 @@ using namespace platform::files;
 namespace {
 
 // The status of a name argument; false with the last error set when it cannot be had.
-bool StatusOfArgument(LPCWSTR name, std::string& host, FileStatus& status)
+bool StatusOfArgument(LPCWSTR name, Place& place, FileStatus& status)
 {
-    host = ResolvePath(name);
-    return !host.empty() && (StatusOfPath(host, status) || FailFromErrno(host));
+    return ResolvePath(name, place) && (StatusOfPlace(place, status) || FailFromErrno(place));
 }
 
 bool IsLink(const FileStatus& status) { return status.reparseTag == IO_REPARSE_TAG_SYMLINK; }
 
 // Removes a name, then what the store beside the files kept for it when it was the last name.
-bool RemoveName(const std::string& host, const FileStatus& status, bool folder)
+bool RemoveName(const Place& place, const FileStatus& status, bool folder)
 {
-    if ((folder ? rmdir(host.c_str()) : unlink(host.c_str())) != 0)
-        return FailFromErrno(host);
+    if (place.name == "." || unlinkat(place.parent->Fd(), place.name.c_str(), folder ? AT_REMOVEDIR : 0) != 0)
+        return place.name == "." ? Fail(ERROR_ACCESS_DENIED) : FailFromErrno(place);
     if (status.links <= 1 || folder)
-        DosAttributeStore::Forget({status.device, status.inode});
+        DosAttributeStore::Forget(status.Id());
     return true;
 }
 
@@ -39,78 +40,84 @@ bool RemoveName(const std::string& host, const FileStatus& status, bool folder)
 
 BOOL DeleteFileW(LPCWSTR fileName)
 {
-    std::string host;
+    Place place;
     FileStatus status;
-    if (!StatusOfArgument(fileName, host, status))
+    if (!StatusOfArgument(fileName, place, status))
         return FALSE;
     if (status.attributes & FILE_ATTRIBUTE_DIRECTORY)
         return Fail(ERROR_ACCESS_DENIED);
-    if (RefuseWhenWriteProtected(host))
+    if (RefuseWhenWriteProtected(place.host))
         return FALSE;
     if (status.attributes & FILE_ATTRIBUTE_READONLY)
         return Fail(ERROR_ACCESS_DENIED);
-    if (FileObject::HeldAgainstDelete(status.device, status.inode))
+    if (HeldAgainstDelete(place, status))
         return Fail(ERROR_SHARING_VIOLATION);
-    return RemoveName(host, status, false);
+    return RemoveName(place, status, false);
 }
 
 BOOL CreateDirectoryW(LPCWSTR pathName, LPSECURITY_ATTRIBUTES)
 {
-    const std::string host = ResolvePath(pathName);
-    if (host.empty())
+    Place place;
+    if (!ResolvePath(pathName, place))
         return FALSE;
-    struct stat st {};
-    if (lstat(host.c_str(), &st) == 0)
+    if (place.exists)
         return Fail(ERROR_ALREADY_EXISTS);
-    if (RefuseWhenWriteProtected(host))
+    if (!place.parent)
+        return Fail(ERROR_PATH_NOT_FOUND);
+    if (RefuseWhenWriteProtected(place.host))
         return FALSE;
-    if (mkdir(host.c_str(), 0777) != 0)
-        return FailFromErrno(host);
-    // A folder made anew has no attributes, whatever the store beside the files kept for its inode.
-    ApplyAttributes(host, 0);
+    if (mkdirat(place.parent->Fd(), place.name.c_str(), 0777) != 0)
+        return errno == EEXIST ? Fail(ERROR_ALREADY_EXISTS) : FailFromErrno(place);
     return TRUE;
 }
 
 BOOL RemoveDirectoryW(LPCWSTR pathName)
 {
-    std::string host;
+    Place place;
     FileStatus status;
-    if (!StatusOfArgument(pathName, host, status))
+    if (!StatusOfArgument(pathName, place, status))
         return FALSE;
     if (!(status.attributes & FILE_ATTRIBUTE_DIRECTORY))
         return Fail(ERROR_DIRECTORY);
-    if (IsDriveFolder(host))
+    if (IsDriveFolder(place.host))
         return Fail(ERROR_ACCESS_DENIED);
-    if (RefuseWhenWriteProtected(host))
+    if (RefuseWhenWriteProtected(place.host))
         return FALSE;
     if (status.attributes & FILE_ATTRIBUTE_READONLY)
         return Fail(ERROR_ACCESS_DENIED);
-    return RemoveName(host, status, !IsLink(status));
+    return RemoveName(place, status, !IsLink(status));
 }
 
 DWORD GetFileAttributesW(LPCWSTR fileName)
 {
-    std::string host;
+    Place place;
     FileStatus status;
-    return StatusOfArgument(fileName, host, status) ? status.attributes : INVALID_FILE_ATTRIBUTES;
+    return StatusOfArgument(fileName, place, status) ? status.attributes : INVALID_FILE_ATTRIBUTES;
 }
 
 BOOL SetFileAttributesW(LPCWSTR fileName, DWORD fileAttributes)
 {
-    std::string host;
+    Place place;
     FileStatus status;
-    if (!StatusOfArgument(fileName, host, status) || RefuseWhenWriteProtected(host))
+    if (!StatusOfArgument(fileName, place, status) || RefuseWhenWriteProtected(place.host))
         return FALSE;
-    return ApplyAttributes(host, fileAttributes) || FailFromErrno(host);
+    const int fd = place.Open(O_PATH);
+    if (fd < 0)
+        return FailFromErrno(place);
+    const bool applied = ApplyAttributes(fd, fileAttributes);
+    const int err = errno;
+    close(fd);
+    errno = err;
+    return applied || FailFromErrno(place);
 }
 
 BOOL GetFileAttributesExW(LPCWSTR fileName, GET_FILEEX_INFO_LEVELS infoLevel, LPVOID fileInformation)
 {
     if (infoLevel != GetFileExInfoStandard || !fileInformation)
         return Fail(ERROR_INVALID_PARAMETER);
-    std::string host;
+    Place place;
     FileStatus status;
-    if (!StatusOfArgument(fileName, host, status))
+    if (!StatusOfArgument(fileName, place, status))
         return FALSE;
     auto* data = static_cast<WIN32_FILE_ATTRIBUTE_DATA*>(fileInformation);
     data->dwFileAttributes = status.attributes;

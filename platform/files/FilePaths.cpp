@@ -4,10 +4,12 @@
 
 #include "platform/Machine.h"
 #include "platform/win/Errors.h"
+#include "platform/win/SystemInfo.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cwctype>
+#include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -53,40 +55,71 @@ std::wstring Fold(const std::wstring& root, const std::wstring& rest, size_t kep
     return result;
 }
 
-std::string HostCurrentFolder()
-{
-    char buffer[4096];
-    return getcwd(buffer, sizeof(buffer)) ? buffer : "/";
-}
-
 std::mutex g_currentMutex;
-std::string g_currentHost;      // the host folder SetCurrentDirectoryW made current
-std::wstring g_currentWindows;  // the name it was given
+bool g_currentSet = false;
+std::wstring g_currentWindows; // the name SetCurrentDirectoryW was given
 
 } // namespace
 
 std::wstring CurrentWindowsFolder()
 {
-    const std::string host = HostCurrentFolder();
-    std::lock_guard<std::mutex> lock(g_currentMutex);
-    return host == g_currentHost ? g_currentWindows : WindowsPath(host);
+    {
+        std::lock_guard<std::mutex> lock(g_currentMutex);
+        if (g_currentSet)
+            return g_currentWindows;
+    }
+    char buffer[4096];
+    const std::wstring host = getcwd(buffer, sizeof(buffer)) ? WindowsPath(buffer) : std::wstring();
+    return host.empty() ? Machine().programFolder : host;
 }
 
-bool ChangeCurrentFolder(const std::wstring& windowsPath, const std::string& hostFolder)
+bool ChangeCurrentFolder(const std::wstring& windowsPath, const Place& folder)
 {
-    if (chdir(hostFolder.c_str()) != 0)
+    const int fd = folder.Open(O_PATH | O_DIRECTORY);
+    if (fd < 0)
         return false;
+    const bool changed = fchdir(fd) == 0;
+    const int err = errno;
+    close(fd);
+    if (!changed) {
+        errno = err;
+        return false;
+    }
     std::wstring name = FullWindowsPath(windowsPath);
     if (name.size() > 3 && name.back() == L'\\')
         name.pop_back();
     std::lock_guard<std::mutex> lock(g_currentMutex);
-    g_currentHost = HostCurrentFolder();
     g_currentWindows = name;
+    g_currentSet = true;
+    return true;
+}
+
+// Whether a path is already full: "X:\" and names, none of them empty, "." or "..".
+bool IsFull(const std::wstring& path)
+{
+    if (path.size() < 3 || !IsDriveLetter(path) || path[2] != L'\\' || !std::iswupper(static_cast<wint_t>(path[0])))
+        return false;
+    size_t start = 3;
+    for (size_t i = 3; i <= path.size(); ++i) {
+        if (i < path.size() && path[i] != L'\\') {
+            if (path[i] == L'/')
+                return false;
+            continue;
+        }
+        const size_t length = i - start;
+        const bool dots = (length == 1 && path[start] == L'.') ||
+                          (length == 2 && path[start] == L'.' && path[start + 1] == L'.');
+        if (dots || (length == 0 && i < path.size()))
+            return false;
+        start = i + 1;
+    }
     return true;
 }
 
 std::wstring FullWindowsPath(const std::wstring& path)
 {
+    if (IsFull(path))
+        return path;
     std::wstring p = path;
     std::replace(p.begin(), p.end(), L'/', L'\\');
     if (StartsWith(p, L"\\\\?\\") || StartsWith(p, L"\\\\.\\")) {
@@ -109,22 +142,22 @@ std::wstring FullWindowsPath(const std::wstring& path)
     }
     if (StartsWith(p, L"\\\\"))
         return L"\\" + Fold(L"\\", p.substr(2), 2);
+    const std::wstring current = CurrentWindowsFolder();
     if (StartsWith(p, L"\\"))
-        return Fold(L"\\", p);
-    return FullWindowsPath(CurrentWindowsFolder() + L"\\" + p);
+        return Fold(current.substr(0, 2) + L"\\", p);
+    return FullWindowsPath(current + L"\\" + p);
 }
 
-std::string ResolvePath(LPCWSTR path)
+bool ResolvePath(LPCWSTR path, Place& place)
 {
-    std::string host;
-    if (path && *path) {
-        const std::wstring full = FullWindowsPath(path);
-        if (!StartsWith(full, L"\\\\"))
-            host = HostPath(full);
-    }
-    if (host.empty())
-        SetLastError(ERROR_PATH_NOT_FOUND);
-    return host;
+    if (!path || !*path)
+        return Fail(ERROR_PATH_NOT_FOUND);
+    std::wstring full = FullWindowsPath(path);
+    if (StartsWith(full, L"\\\\"))
+        return Fail(ERROR_PATH_NOT_FOUND);
+    RedirectSystemFolder(full);
+    unsigned error = ERROR_SUCCESS;
+    return Resolve(full, place, error) || Fail(error);
 }
 
 std::string ParentFolder(const std::string& hostPath)
@@ -133,6 +166,16 @@ std::string ParentFolder(const std::string& hostPath)
     if (slash == std::string::npos)
         return ".";
     return slash == 0 ? "/" : hostPath.substr(0, slash);
+}
+
+bool FailFromErrno(const Place& place)
+{
+    const int err = errno;
+    if (err == ENOENT || err == EXDEV)
+        SetLastError(place.parent ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+    else
+        SetLastError(ErrorFromErrno(err));
+    return false;
 }
 
 bool FailFromErrno(const std::string& hostPath)

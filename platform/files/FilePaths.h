@@ -2,6 +2,8 @@
 // paths that could not be reached.
 #pragma once
 
+#include "PathResolver.h"
+
 #include "platform/win/Types.h"
 
 #include <string>
@@ -13,18 +15,23 @@ namespace platform::files {
 // name ("\\?\Volume{...}\x") turned into its drive letter. A trailing backslash is kept.
 std::wstring FullWindowsPath(const std::wstring& path);
 
-// The host path (absolute) a path argument names; empty, with ERROR_PATH_NOT_FOUND set, when the
-// argument is null or empty, names no drive of the machine, or is a network path.
-std::string ResolvePath(LPCWSTR path);
+// Where a path argument leads on the host; false, with the last error set, when the argument is
+// null or empty, names no drive of the machine, is a network path or holds a name no file can have.
+bool ResolvePath(LPCWSTR path, Place& place);
 
-// The current folder as Windows shows it: as it was set (Windows keeps the name it was given,
-// whatever the file system redirects it to), or as the host's current folder reads.
+// The process's current folder in the machine: as SetCurrentDirectoryW set it (Windows keeps the
+// name it was given, whatever the file system redirects it to); before that, the host's current
+// folder where it lies inside the machine, else the program folder.
 std::wstring CurrentWindowsFolder();
-// Makes the host folder current, remembering the Windows name it was set by; false with errno set.
-bool ChangeCurrentFolder(const std::wstring& windowsPath, const std::string& hostFolder);
+// Makes the folder current, in the machine and on the host (so that relative host paths of Qt
+// code follow); false with errno set.
+bool ChangeCurrentFolder(const std::wstring& windowsPath, const Place& folder);
 
-// Sets the last error for a host call on hostPath that failed with errno: a missing name is
-// ERROR_FILE_NOT_FOUND when its folder exists and ERROR_PATH_NOT_FOUND otherwise. Returns false.
+// Sets the last error for a host call on a place that failed with errno: a missing name (or a
+// link that leads out of the machine) is ERROR_FILE_NOT_FOUND when its folder exists and
+// ERROR_PATH_NOT_FOUND otherwise. Returns false.
+bool FailFromErrno(const Place& place);
+// The same for a host path of the layer's own making (a temporary file beside a target).
 bool FailFromErrno(const std::string& hostPath);
 
 // Sets the last error and returns false, for one-line refusals.

@@ -3,12 +3,14 @@
 #include "DosAttributeStore.h"
 #include "Drives.h"
 #include "FilePaths.h"
+#include "PathResolver.h"
 
 #include "platform/win/Files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
 namespace platform::files {
 
@@ -34,9 +36,18 @@ DWORD Compose(bool folder, mode_t mode, std::optional<DWORD> kept)
     return bits ? bits : FILE_ATTRIBUTE_NORMAL;
 }
 
-void Fill(const struct statx& sx, const std::string& hostPath, bool mountPoint, bool linkToFolder, FileStatus& status)
+timespec Born(const struct statx& sx)
+{
+    const statx_timestamp& time = (sx.stx_mask & STATX_BTIME) ? sx.stx_btime : sx.stx_ctime;
+    return timespec{static_cast<time_t>(time.tv_sec), static_cast<long>(time.tv_nsec)};
+}
+
+// attributePath reaches the file itself, for the attributes kept beside it.
+void Fill(const struct statx& sx, const std::string& attributePath, bool mountPoint, bool linkToFolder,
+          FileStatus& status)
 {
     status.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
+    status.born = Born(sx);
     status.inode = sx.stx_ino;
     status.links = sx.stx_nlink;
     status.lastAccess = FileTimeOf(sx.stx_atime);
@@ -52,41 +63,55 @@ void Fill(const struct statx& sx, const std::string& hostPath, bool mountPoint, 
         status.attributes = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
         status.reparseTag = IO_REPARSE_TAG_MOUNT_POINT;
     } else {
-        const auto kept = DosAttributeStore::Read(hostPath, {status.device, status.inode});
+        const auto kept = DosAttributeStore::Read(attributePath, status.Id());
         status.attributes = Compose(status.directory, sx.stx_mode, kept);
         if (!status.directory)
             status.size = sx.stx_size;
     }
 }
 
-bool IsFolder(int dirFd, const char* name)
+// Whether a link of the folder leads to a folder inside the machine.
+bool LeadsToFolder(int folderFd, const char* name)
 {
-    struct stat st {};
-    return fstatat(dirFd, name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+    const int fd = OpenInFolder(folderFd, name, O_PATH | O_DIRECTORY);
+    if (fd < 0)
+        return false;
+    close(fd);
+    return true;
 }
 
-dev_t DeviceOf(const std::string& hostPath)
+dev_t DeviceOf(int fd)
 {
     struct stat st {};
-    return stat(hostPath.c_str(), &st) == 0 ? st.st_dev : 0;
+    return fstat(fd, &st) == 0 ? st.st_dev : 0;
 }
 
-bool IsMountPoint(const struct statx& sx, dev_t folderDevice, const std::string& hostPath)
+// folderDevice 0: the folder's device is read when it matters.
+bool IsMountPoint(const struct statx& sx, int folderFd, dev_t folderDevice, const std::string& hostPath)
 {
-    return S_ISDIR(sx.stx_mode) && folderDevice != makedev(sx.stx_dev_major, sx.stx_dev_minor) &&
+    if (!S_ISDIR(sx.stx_mode))
+        return false;
+    return (folderDevice ? folderDevice : DeviceOf(folderFd)) != makedev(sx.stx_dev_major, sx.stx_dev_minor) &&
            hostPath != "/" && !IsDriveFolder(hostPath);
 }
 
 } // namespace
 
-bool StatusOfPath(const std::string& hostPath, FileStatus& status)
+bool StatusOfPlace(const Place& place, FileStatus& status)
 {
-    struct statx sx {};
-    if (statx(AT_FDCWD, hostPath.c_str(), AT_SYMLINK_NOFOLLOW, kStatxMask, &sx) != 0)
+    if (!place.parent) {
+        errno = ENOENT;
         return false;
-    const bool mountPoint = S_ISDIR(sx.stx_mode) && IsMountPoint(sx, DeviceOf(ParentFolder(hostPath)), hostPath);
-    Fill(sx, hostPath, mountPoint, S_ISLNK(sx.stx_mode) && IsFolder(AT_FDCWD, hostPath.c_str()), status);
-    return true;
+    }
+    const int folder = place.parent->Fd();
+    if (place.name == ".") {
+        struct statx sx {};
+        if (statx(folder, "", AT_EMPTY_PATH, kStatxMask, &sx) != 0)
+            return false;
+        Fill(sx, PathOf(folder), false, false, status);
+        return true;
+    }
+    return StatusOfEntry(folder, 0, place.host, place.name.c_str(), status);
 }
 
 bool StatusOfEntry(int folderFd, dev_t folderDevice, const std::string& hostPath, const char* name, FileStatus& status)
@@ -94,43 +119,50 @@ bool StatusOfEntry(int folderFd, dev_t folderDevice, const std::string& hostPath
     struct statx sx {};
     if (statx(folderFd, name, AT_SYMLINK_NOFOLLOW, kStatxMask, &sx) != 0)
         return false;
-    Fill(sx, hostPath, IsMountPoint(sx, folderDevice, hostPath), S_ISLNK(sx.stx_mode) && IsFolder(folderFd, name),
+    const bool link = S_ISLNK(sx.stx_mode);
+    Fill(sx, PathOf(folderFd) + "/" + name, IsMountPoint(sx, folderFd, folderDevice, hostPath),
+         link && LeadsToFolder(folderFd, name),
          status);
     return true;
 }
 
-bool StatusOfDescriptor(int fd, const std::string& hostPath, FileStatus& status)
+bool StatusOfDescriptor(int fd, FileStatus& status)
 {
     struct statx sx {};
     if (statx(fd, "", AT_EMPTY_PATH, kStatxMask, &sx) != 0)
         return false;
-    Fill(sx, hostPath, false, false, status);
+    Fill(sx, PathOf(fd), false, false, status);
     return true;
 }
 
-bool ApplyAttributes(const std::string& hostPath, DWORD attributes)
+bool ApplyAttributes(int fd, DWORD attributes)
 {
+    // The descriptor may be one that only names the file; its /proc name reaches the file itself.
+    const std::string path = PathOf(fd);
     struct stat st {};
-    if (stat(hostPath.c_str(), &st) != 0)
+    if (fstat(fd, &st) != 0)
         return false;
     const DWORD bits = attributes & kSettableAttributes;
     mode_t mode = st.st_mode & 07777;
     if (!S_ISDIR(st.st_mode)) {
         const bool readOnly = bits & FILE_ATTRIBUTE_READONLY;
         const mode_t wanted = readOnly ? (mode & ~0222) : (mode & S_IWUSR ? mode : mode | S_IWUSR);
-        if (wanted != mode && chmod(hostPath.c_str(), wanted) != 0)
+        if (wanted != mode && chmod(path.c_str(), wanted) != 0)
             return false;
         mode = wanted;
     }
     const DWORD implied = S_ISDIR(st.st_mode)
                               ? 0
                               : FILE_ATTRIBUTE_ARCHIVE | (mode & S_IWUSR ? 0 : FILE_ATTRIBUTE_READONLY);
-    const DosAttributeStore::FileId id{st.st_dev, st.st_ino};
+    // Read after the mode changed: where the birth time is missing the change time names the file.
+    FileStatus status;
+    if (!StatusOfDescriptor(fd, status))
+        return false;
     if (bits == implied) {
-        DosAttributeStore::Remove(hostPath, id);
+        DosAttributeStore::Remove(path, status.Id());
         return true;
     }
-    return DosAttributeStore::Write(hostPath, id, bits);
+    return DosAttributeStore::Write(path, status.Id(), bits);
 }
 
 FILETIME ToFileTime(const struct timespec& time)

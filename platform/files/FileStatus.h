@@ -2,6 +2,9 @@
 // the file's kept attribute bits.
 #pragma once
 
+#include "DosAttributeStore.h"
+#include "PathResolver.h"
+
 #include "platform/win/Types.h"
 
 #include <ctime>
@@ -21,22 +24,26 @@ struct FileStatus {
     ino_t inode = 0;
     uint32_t links = 0;
     bool directory = false;   // a folder itself, not a link to one
+    timespec born {};         // when the file came to be: its birth time, else its last change
+
+    DosAttributeStore::FileId Id() const { return {device, inode, born}; }
 };
 
 // The status of the name itself (links are not followed); false with errno set when it is missing.
-bool StatusOfPath(const std::string& hostPath, FileStatus& status);
-// The status of an entry of an open folder; folderDevice tells mount points from folders.
+bool StatusOfPlace(const Place& place, FileStatus& status);
+// The status of an entry of an open folder; folderDevice (0: read from the folder when needed)
+// tells mount points from folders, hostPath (the entry's host path) drive folders.
 bool StatusOfEntry(int folderFd, dev_t folderDevice, const std::string& hostPath, const char* name, FileStatus& status);
-// The status of an open file (hostPath is the name it was opened by).
-bool StatusOfDescriptor(int fd, const std::string& hostPath, FileStatus& status);
+// The status of an open file.
+bool StatusOfDescriptor(int fd, FileStatus& status);
 
 // The bits SetFileAttributesW changes.
 constexpr DWORD kSettableAttributes = 0x00000001u | 0x00000002u | 0x00000004u | 0x00000020u | 0x00000100u |
                                       0x00001000u | 0x00002000u;
 
-// Gives the file (not a link) Windows' attributes (settable bits only); read-only also takes
-// away, or gives back, the write permission of the mode. False with errno set on failure.
-bool ApplyAttributes(const std::string& hostPath, DWORD attributes);
+// Gives the open file Windows' attributes (settable bits only); read-only also takes away, or
+// gives back, the write permission of the mode. False with errno set on failure.
+bool ApplyAttributes(int fd, DWORD attributes);
 
 FILETIME ToFileTime(const struct timespec& time);
 struct timespec FromFileTime(const FILETIME& time);

@@ -2,9 +2,9 @@
 #include "Drives.h"
 #include "FilePaths.h"
 #include "FileStatus.h"
+#include "HostNames.h"
 #include "WildcardPattern.h"
 
-#include "platform/Text.h"
 #include "platform/win/Errors.h"
 #include "platform/win/Files.h"
 #include "platform/win/Handles.h"
@@ -13,6 +13,8 @@
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 namespace platform::files {
@@ -36,7 +38,7 @@ public:
         while (dotsLeft_ > 0) {
             const bool self = dotsLeft_-- == 2;
             const std::wstring name = self ? L"." : L"..";
-            if (pattern_.Matches(name) && StatusOfPath(self ? folder_ : ParentFolder(folder_), status)) {
+            if (pattern_.Matches(name) && StatusOfDot(self ? "" : "..", status)) {
                 Fill(data, name, status);
                 return true;
             }
@@ -44,7 +46,7 @@ public:
         while (const dirent* entry = readdir(dir_)) {
             if (!std::strcmp(entry->d_name, ".") || !std::strcmp(entry->d_name, ".."))
                 continue;
-            const std::wstring name = FromUtf8(entry->d_name);
+            const std::wstring name = WindowsName(entry->d_name);
             if (pattern_.Matches(name) &&
                 StatusOfEntry(dirfd(dir_), device_, folder_ + "/" + entry->d_name, entry->d_name, status)) {
                 Fill(data, name, status);
@@ -55,6 +57,18 @@ public:
     }
 
 private:
+    // The status of the folder itself ("") or of its parent (".."), which lies inside the machine
+    // as the folder is not the root of a drive or of the program folder.
+    bool StatusOfDot(const char* name, FileStatus& status) const
+    {
+        const int fd = openat(dirfd(dir_), *name ? name : ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            return false;
+        const bool known = StatusOfDescriptor(fd, status);
+        close(fd);
+        return known;
+    }
+
     static void Fill(WIN32_FIND_DATAW& data, const std::wstring& name, const FileStatus& status)
     {
         data = WIN32_FIND_DATAW{};
@@ -104,15 +118,21 @@ HANDLE FindFirstFileExW(LPCWSTR fileName, FINDEX_INFO_LEVELS infoLevel, LPVOID f
     if (pattern.empty())
         return InvalidHandle(ERROR_FILE_NOT_FOUND);
     const std::wstring folderName = full.substr(0, slash == 0 || full[slash - 1] == L':' ? slash + 1 : slash);
-    const std::string folder = ResolvePath(folderName.c_str());
-    if (folder.empty())
+    Place folder;
+    if (!ResolvePath(folderName.c_str(), folder))
         return INVALID_HANDLE_VALUE;
+    const int fd = folder.Open(O_RDONLY | O_DIRECTORY);
     struct stat st {};
-    DIR* dir = stat(folder.c_str(), &st) == 0 ? opendir(folder.c_str()) : nullptr;
-    if (!dir)
-        return InvalidHandle(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : platform::ErrorFromErrno(errno));
-    const bool root = folder == "/" || IsDriveFolder(folder);
-    auto* find = new FindObject(dir, folder, st.st_dev,
+    DIR* dir = fd >= 0 && fstat(fd, &st) == 0 ? fdopendir(fd) : nullptr;
+    if (!dir) {
+        const int err = errno;
+        if (fd >= 0)
+            close(fd);
+        return InvalidHandle(err == ENOENT || err == ENOTDIR || err == EXDEV ? ERROR_PATH_NOT_FOUND
+                                                                             : platform::ErrorFromErrno(err));
+    }
+    const bool root = folder.name == ".";
+    auto* find = new FindObject(dir, folder.host, st.st_dev,
                                 WildcardPattern(pattern, additionalFlags & FIND_FIRST_EX_CASE_SENSITIVE), !root);
     if (!find->Next(*static_cast<WIN32_FIND_DATAW*>(findFileData))) {
         delete find;

@@ -8,7 +8,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <cerrno>
 #include <ctime>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,12 +29,12 @@ DWORD ExistingPathAsGiven(LPCWSTR path, LPWSTR buffer, DWORD bufferLength)
         return 0;
     }
     const std::wstring text = path;
-    const std::string host = ResolvePath(path);
-    struct stat st {};
-    if (host.empty())
+    Place place;
+    if (!ResolvePath(path, place))
         return 0;
-    if (lstat(host.c_str(), &st) != 0) {
-        FailFromErrno(host);
+    if (!place.exists) {
+        errno = ENOENT;
+        FailFromErrno(place);
         return 0;
     }
     return CopyToBuffer(text, buffer, bufferLength);
@@ -81,15 +83,19 @@ DWORD GetCurrentDirectoryA(DWORD bufferLength, LPSTR buffer)
 
 BOOL SetCurrentDirectoryW(LPCWSTR pathName)
 {
-    const std::string host = ResolvePath(pathName);
-    if (host.empty())
+    Place place;
+    if (!ResolvePath(pathName, place))
         return FALSE;
+    const int fd = place.Open(O_PATH);
     struct stat st {};
-    if (stat(host.c_str(), &st) != 0)
-        return FailFromErrno(host);
+    const bool known = fd >= 0 && fstat(fd, &st) == 0;
+    if (fd >= 0)
+        close(fd);
+    if (!known)
+        return FailFromErrno(place);
     if (!S_ISDIR(st.st_mode))
         return Fail(ERROR_DIRECTORY);
-    return ChangeCurrentFolder(pathName, host) || FailFromErrno(host);
+    return ChangeCurrentFolder(pathName, place) || FailFromErrno(place);
 }
 
 UINT GetTempFileNameW(LPCWSTR pathName, LPCWSTR prefixString, UINT unique, LPWSTR tempFileName)
@@ -98,12 +104,13 @@ UINT GetTempFileNameW(LPCWSTR pathName, LPCWSTR prefixString, UINT unique, LPWST
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    const std::string host = ResolvePath(pathName);
-    struct stat st {};
-    if (host.empty() || stat(host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    Place place;
+    const int fd = ResolvePath(pathName, place) ? place.Open(O_PATH | O_DIRECTORY) : -1;
+    if (fd < 0) {
         SetLastError(ERROR_DIRECTORY);
         return 0;
     }
+    close(fd);
     std::wstring stem = pathName;
     if (!stem.empty() && stem.back() != L'\\' && stem.back() != L'/')
         stem += L'\\';

@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cwctype>
+#include <fcntl.h>
+#include <unistd.h>
 #include <vector>
 
 using namespace platform::files;
@@ -76,11 +78,16 @@ bool CopyWhole(const std::wstring& text, LPWSTR buffer, DWORD size, DWORD tooSma
 // Sizes of the drive holding a folder argument (null: the current folder).
 bool SizesOfArgument(LPCWSTR directoryName, DriveSizes& sizes)
 {
-    const std::string host = directoryName ? ResolvePath(directoryName) : ResolvePath(L".");
-    if (host.empty())
+    Place folder;
+    if (!ResolvePath(directoryName ? directoryName : L".", folder))
         return false;
-    if (!SizesOf(host, sizes))
-        return Fail(errno == ENOENT || errno == ENOTDIR ? ERROR_PATH_NOT_FOUND : platform::ErrorFromErrno(errno));
+    const int fd = folder.Open(O_PATH);
+    const bool known = fd >= 0 && SizesOf(fd, folder.host, sizes);
+    const int err = errno;
+    if (fd >= 0)
+        close(fd);
+    if (!known)
+        return Fail(err == ENOENT || err == ENOTDIR || err == EXDEV ? ERROR_PATH_NOT_FOUND : platform::ErrorFromErrno(err));
     return true;
 }
 

@@ -97,7 +97,7 @@ std::vector<std::string> Candidates(std::wstring name)
     else if (base.find(L'.') == std::wstring::npos)
         name += L".dll";
     const std::wstring hostName = HasDllSuffix(name) ? name.substr(0, name.size() - 4) + L".so" : name;
-    std::vector<std::string> candidates = {platform::HostPath(platform::FromUtf8(platform::ProgramFolder()) + L"/" +
+    std::vector<std::string> candidates = {platform::HostPath(platform::Machine().programFolder + L"\\" +
                                                               BaseName(hostName)),
                                            platform::HostPath(hostName), platform::HostPath(name)};
     std::vector<std::string> found;
@@ -170,6 +170,10 @@ bool ModulePath(HMODULE module, std::wstring& path)
         return false;
     }
     path = platform::WindowsPath(map->l_name);
+    // A module loaded from outside the machine (only a test does that) is named as if it lay in
+    // the program folder, so that no host path reaches a Windows caller.
+    if (path.empty())
+        path = platform::Machine().programFolder + L"\\" + BaseName(platform::FromUtf8(map->l_name));
     return true;
 }
 

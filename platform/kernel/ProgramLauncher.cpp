@@ -47,7 +47,7 @@ std::string ResolveProgram(const std::wstring& program)
     if (isPath)
         folders.emplace_back();
     else
-        folders = {FromUtf8(ProgramFolder()), L"C:\\Windows\\System32"};
+        folders = {Machine().programFolder, L"C:\\Windows\\System32"};
     if (!program.empty()) {
         for (const auto& folder : folders) {
             for (const auto& variant : variants) {

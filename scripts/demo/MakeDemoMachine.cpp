@@ -213,6 +213,15 @@ int main(int argc, char** argv)
     std::ofstream(root + "/machine.ini") << kMachineIni;
     setenv("QUARNEL_MACHINE", root.c_str(), 1);
     platform::ReloadMachine();
+    platform::SetProgramFolder(programFolder);
+    // The maker's shared resources lie beside the program folder, as the installer lays them out.
+    std::error_code copied;
+    const fs::path common =
+        fs::path(Host(platform::Machine().programFolder + L"\\..\\res\\Common\\langind.ini")).parent_path();
+    fs::copy(fs::path(programFolder).parent_path() / "res" / "Common", common,
+             fs::copy_options::recursive | fs::copy_options::overwrite_existing, copied);
+    if (copied)
+        Fail(L"the shared resources could not be installed");
 
     const platform::RegistryImportResult imported =
         platform::ImportRegistryText(DemoRegistryText(platform::WindowsPath(programFolder)));

@@ -186,9 +186,10 @@ TEST_F(LogFileTest, ProcessesLoggingAtOnceWriteWholeSeparateLines)
     const std::vector<std::string> tags = {"alpha", "beta", "gamma"};
     std::vector<int> exitCodes(tags.size(), -1);
     std::vector<std::thread> writers;
+    const std::wstring writer = testing_support::InstallFromBuild(LOG_WRITER_PATH);
     for (size_t i = 0; i < tags.size(); ++i) {
         writers.emplace_back([&, i] {
-            exitCodes[i] = RunProcess(platform::FromUtf8(LOG_WRITER_PATH),
+            exitCodes[i] = RunProcess(writer,
                                       L"log_writer " + platform::FromUtf8(tags[i]) + L" " + std::to_wstring(linesEach),
                                       true);
         });

@@ -76,6 +76,21 @@ std::string BuildProgramFolder()
     return bin ? bin : "";
 }
 
+std::wstring InstallFromBuild(const std::string& hostFile)
+{
+    std::string folder = platform::ProgramFolder();
+    const std::string root = platform::Machine().root;
+    if (folder.compare(0, root.size() + 1, root + "/") != 0) {
+        folder = root + "/program";
+        fs::create_directories(folder);
+        platform::SetProgramFolder(folder);
+        setenv("QUARNEL_PROGRAM_FOLDER", folder.c_str(), 1);
+    }
+    const std::string target = folder + "/" + fs::path(hostFile).filename().string();
+    fs::copy_file(hostFile, target, fs::copy_options::overwrite_existing);
+    return platform::WindowsPath(target);
+}
+
 std::string ReadFile(const std::string& hostPath)
 {
     std::ifstream in(hostPath, std::ios::binary);

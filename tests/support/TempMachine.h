@@ -35,6 +35,11 @@ private:
 // The build's program folder (build/bin), where the deliverables and stand-ins are.
 std::string BuildProgramFolder();
 
+// Copies a program or library the build made into the layer's program folder (one of the
+// machine's own when it is elsewhere) and returns its Windows path: Windows calls take only paths
+// of the machine, and a link to the build would lead out of it.
+std::wstring InstallFromBuild(const std::string& hostFile);
+
 // The whole content of a host file ("" when missing).
 std::string ReadFile(const std::string& hostPath);
 

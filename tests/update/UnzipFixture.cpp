@@ -1,6 +1,6 @@
 #include "UnzipFixture.h"
 
-#include "platform/Text.h"
+#include "platform/Machine.h"
 #include "update/UnzipFile.h"
 
 #include <filesystem>
@@ -9,13 +9,13 @@ namespace fs = std::filesystem;
 
 namespace update_test {
 
-std::wstring Wide(const std::string& text) { return platform::FromUtf8(text); }
+std::wstring Wide(const std::string& hostPath) { return platform::WindowsPath(hostPath); }
 
 UnzipFixture::UnzipFixture() : unzip_(new CUnzipFile()) {}
 
 std::string UnzipFixture::WriteArchive(const std::string& name, const std::string& bytes) const
 {
-    return machine_.WriteFile(name, bytes);
+    return machine_.WriteFile("drive_c/" + name, bytes);
 }
 
 OpResult UnzipFixture::OpenBuilt(const std::vector<ZipEntrySpec>& entries)
@@ -23,7 +23,7 @@ OpResult UnzipFixture::OpenBuilt(const std::vector<ZipEntrySpec>& entries)
     return unzip_->Open(Wide(WriteArchive("built.zip", BuildZip(entries))).c_str());
 }
 
-std::string UnzipFixture::Folder(const std::string& name) const { return machine_.Root() + "/" + name; }
+std::string UnzipFixture::Folder(const std::string& name) const { return machine_.Root() + "/drive_c/" + name; }
 
 std::set<std::string> Listing(const std::string& folder)
 {

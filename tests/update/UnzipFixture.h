@@ -39,7 +39,8 @@ protected:
     std::unique_ptr<IUnzipFile, ReleaseUnzip> unzip_;
 };
 
-std::wstring Wide(const std::string& text);
+// The Windows path of a host path inside the machine.
+std::wstring Wide(const std::string& hostPath);
 
 // Every file and folder below a folder, relative, with '/' separators.
 std::set<std::string> Listing(const std::string& folder);

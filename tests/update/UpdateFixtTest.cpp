@@ -73,7 +73,7 @@ TEST_F(UpdateFixtTest, AFailedDownloadLeavesNoDestinationFile)
     server_.Serve("/error", {500, "server trouble"});
     server_.Serve("/cut", {200, std::string(50000, 'c'), "", true});
     CUpdateFixt fixt;
-    const std::string dest = machine_.WriteFile("dest.bin", "an older download");
+    const std::string dest = machine_.WriteFile("drive_c/dest.bin", "an older download");
     for (const char* path : {"/missing", "/error", "/cut"}) {
         SCOPED_TRACE(path);
         EXPECT_EQ(0x590001u, Low(fixt.Download(server_.WideUrl(path).c_str(), Wide(dest).c_str())));
@@ -119,7 +119,7 @@ INSTANTIATE_TEST_SUITE_P(Variants, BrokenDownloaderTest,
 TEST_F(UpdateFixtTest, ADescriptionFileFillsTheRecord)
 {
     CUpdateFixt fixt;
-    const std::string file = machine_.WriteFile("d.ini", Description("2.0.1.7", "http://next/d.ini", "3"));
+    const std::string file = machine_.WriteFile("drive_c/d.ini", Description("2.0.1.7", "http://next/d.ini", "3"));
     _Update_Info_ info = {};
     info.flags = UPDATE_FLAG_NEWER;
     ASSERT_EQ(RESULT_OK, fixt.ReadUpdateInfo(Wide(file).c_str(), &info));
@@ -129,7 +129,7 @@ TEST_F(UpdateFixtTest, ADescriptionFileFillsTheRecord)
     EXPECT_STREQ(L"http://next/d.ini", info.config);
     EXPECT_EQ(UPDATE_FLAG_NEWER | UPDATE_FLAG_FORCED, info.flags);
 
-    machine_.WriteFile("d.ini", Description("2.0.1.7", "c.ini", "2"));
+    machine_.WriteFile("drive_c/d.ini", Description("2.0.1.7", "c.ini", "2"));
     ASSERT_EQ(RESULT_OK, fixt.ReadUpdateInfo(Wide(file).c_str(), &info));
     EXPECT_EQ(UPDATE_FLAG_NEWER, info.flags);
 }
@@ -137,7 +137,7 @@ TEST_F(UpdateFixtTest, ADescriptionFileFillsTheRecord)
 TEST_F(UpdateFixtTest, TheFirstMissingKeyEndsTheReadWithItsCode)
 {
     CUpdateFixt fixt;
-    const std::string file = machine_.WriteFile("d.ini", "[update]\r\nurl=u\r\ndes=d\r\nbuild=1.2.3.4\r\nforce=1\r\n");
+    const std::string file = machine_.WriteFile("drive_c/d.ini", "[update]\r\nurl=u\r\ndes=d\r\nbuild=1.2.3.4\r\nforce=1\r\n");
     _Update_Info_ info = {};
     EXPECT_EQ(0x850001u, Low(fixt.ReadUpdateInfo(Wide(file).c_str(), &info)));
     EXPECT_STREQ(L"u", info.url);
@@ -149,7 +149,7 @@ TEST_F(UpdateFixtTest, TheFirstMissingKeyEndsTheReadWithItsCode)
                                                       {"[update]\r\nurl=u\r\nbuild=1\r\nconfig=c\r\n", 0x800001},
                                                       {"[update]\r\nurl=u\r\ndes=d\r\nbuild=\r\nconfig=c\r\n", 0x820001}};
     for (const auto& [text, code] : cases) {
-        machine_.WriteFile("d.ini", text);
+        machine_.WriteFile("drive_c/d.ini", text);
         EXPECT_EQ(code, Low(fixt.ReadUpdateInfo(Wide(file).c_str(), &info))) << text;
     }
     EXPECT_EQ(0x7E0001u, Low(fixt.ReadUpdateInfo(Wide(machine_.Root() + "/none.ini").c_str(), &info)));

@@ -2,7 +2,10 @@
 // machine.ini (drives, disks, version, user), the drives' folders, registry.db and run/.
 #pragma once
 
+#include "platform/IniFile.h"
+
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -54,6 +57,8 @@ struct MachineDescription {
     std::wstring userName = L"Owner";
     std::wstring computerName = L"DESKTOP-QUARNEL";
     std::string registryImport;                 // a .reg text file imported when the registry is made
+    // The Windows folder the program folder appears as ("X:\a\b", no trailing backslash).
+    std::wstring programFolder = L"C:\\Program Files (x86)\\Orvane\\Orvane Quarnel\\bin";
 
     const DriveInfo* Drive(wchar_t letter) const;
     const DiskInfo* Disk(int number) const;
@@ -74,17 +79,27 @@ void ReloadMachine();
 std::string MachinePath(const std::string& relative);
 
 // The machine.ini of the root, for the layer's own settings of areas outside the description.
+// It lies outside the machine's drives: Windows calls do not reach it.
 std::string MachineIniPath();
 
-// Host path of a Windows path: "C:\a\b" through the drive map, "\\?\C:\a" likewise, a host path
-// ("/x" or "\x" written with backslashes) as it stands with slashes, a relative path against the
-// current folder. A component that does not exist with that exact case is matched ignoring case,
-// as Windows' file systems do. Empty when the drive letter is not on the machine.
+// Changes machine.ini in one read-modify-write held against the machine's other writers, then
+// reads the machine again (the stand-in Windows programs change the machine so); false with errno
+// set when it could not be written.
+bool ChangeMachineIni(const std::function<void(IniFile&)>& change);
+
+// Host path of a Windows path, by the rules every file function of the layer follows: the path
+// is completed as Windows completes it (a rooted path without a drive is on the current drive, a
+// relative one is under the current folder), "." and ".." are folded (never above a drive's root),
+// the drive letter or the program folder's Windows path is mapped onto its host folder, each name
+// is matched ignoring case where no name of that exact case exists, and names Windows could not
+// hold come back as the host names they stand for. Empty when the path names nothing of the
+// machine (no such drive, a network path, a name no Windows name can be) or when a link on it
+// leads out of the machine. A host path is no Windows path: "/etc" is "C:\etc".
 std::string HostPath(const std::wstring& windowsPath);
 std::string HostPath(const std::string& windowsPathUtf8);
 
-// Windows path of a host path: the drive whose folder holds it, else the host path written with
-// backslashes (still a rooted path that HostPath turns back).
+// Windows path of a host path inside the machine (a drive's folder or the program folder); empty
+// for a path outside the machine.
 std::wstring WindowsPath(const std::string& hostPath);
 
 // The program folder: the running executable's folder, unless QUARNEL_PROGRAM_FOLDER names

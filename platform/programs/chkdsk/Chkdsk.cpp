@@ -75,14 +75,12 @@ std::wstring DriveSection(wchar_t letter) { return std::wstring(L"Drive ") + let
 
 int DriveFlag(wchar_t letter, const wchar_t* key)
 {
-    const std::wstring ini = platform::FromUtf8(platform::MachineIniPath());
-    return static_cast<int>(GetPrivateProfileIntW(DriveSection(letter).c_str(), key, 0, ini.c_str()));
+    return static_cast<int>(platform::IniFile(platform::MachineIniPath()).GetInt(DriveSection(letter), key, 0));
 }
 
 bool ClearDirty(wchar_t letter)
 {
-    const std::wstring ini = platform::FromUtf8(platform::MachineIniPath());
-    return WritePrivateProfileStringW(DriveSection(letter).c_str(), L"Dirty", L"0", ini.c_str()) != FALSE;
+    return platform::ChangeMachineIni([letter](platform::IniFile& ini) { ini.Set(DriveSection(letter), L"Dirty", L"0"); });
 }
 
 bool IsSystemDrive(wchar_t letter)

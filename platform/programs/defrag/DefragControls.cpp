@@ -46,9 +46,9 @@ bool IsBlocked(wchar_t letter)
 
 bool StoreFragmentation(wchar_t letter, int percent)
 {
-    const std::wstring path = platform::FromUtf8(platform::MachineIniPath());
-    return WritePrivateProfileStringW(DriveSection(letter).c_str(), L"Fragmentation",
-                                      std::to_wstring(percent).c_str(), path.c_str()) != FALSE;
+    return platform::ChangeMachineIni([letter, percent](platform::IniFile& ini) {
+        ini.Set(DriveSection(letter), L"Fragmentation", std::to_wstring(percent));
+    });
 }
 
 } // namespace defrag

@@ -73,21 +73,16 @@ std::wstring DiskSection(int number) { return L"Disk " + std::to_wstring(number)
 // disk), so that the section does not lose what the machine said of the disk.
 bool WriteReadOnly(const platform::DiskInfo& disk, bool readOnly)
 {
-    const std::string path = platform::MachineIniPath();
-    const std::wstring ini = platform::FromUtf8(path);
     const std::wstring section = DiskSection(disk.number);
-    bool written = true;
-    if (!platform::IniFile(path).Get(section, L"Bus")) {
-        written = WritePrivateProfileStringW(section.c_str(), L"Bus", std::to_wstring(disk.busType).c_str(),
-                                             ini.c_str()) &&
-                  WritePrivateProfileStringW(section.c_str(), L"Vendor", disk.vendor.c_str(), ini.c_str()) &&
-                  WritePrivateProfileStringW(section.c_str(), L"Product", disk.product.c_str(), ini.c_str()) &&
-                  WritePrivateProfileStringW(section.c_str(), L"Size", std::to_wstring(disk.sizeBytes).c_str(),
-                                             ini.c_str());
-    }
-    written = written && WritePrivateProfileStringW(section.c_str(), L"ReadOnly", readOnly ? L"1" : L"0", ini.c_str());
-    platform::ReloadMachine();
-    return written;
+    return platform::ChangeMachineIni([&](platform::IniFile& ini) {
+        if (!ini.Get(section, L"Bus")) {
+            ini.Set(section, L"Bus", std::to_wstring(disk.busType));
+            ini.Set(section, L"Vendor", disk.vendor);
+            ini.Set(section, L"Product", disk.product);
+            ini.Set(section, L"Size", std::to_wstring(disk.sizeBytes));
+        }
+        ini.Set(section, L"ReadOnly", readOnly ? L"1" : L"0");
+    });
 }
 
 } // namespace

@@ -10,10 +10,8 @@ namespace standin {
 
 bool MustFail(const wchar_t* program)
 {
-    const std::wstring ini = platform::FromUtf8(platform::MachineIniPath());
-    wchar_t mode[32] = {};
-    GetPrivateProfileStringW(L"Fail", program, L"", mode, 32, ini.c_str());
-    const std::wstring wanted = platform::UpperCase(mode);
+    const std::wstring wanted =
+        platform::UpperCase(platform::IniFile(platform::MachineIniPath()).Get(L"Fail", program, L""));
     if (wanted == L"SILENT")
         Exit(1);
     return wanted == L"EXIT";

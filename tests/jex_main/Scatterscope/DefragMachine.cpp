@@ -44,7 +44,7 @@ void PrepareMachine(const testing_support::TempMachine& machine, const std::stri
     const std::string program = machine.UseProgramFolder();
     const std::string build = testing_support::BuildProgramFolder();
     for (const char* file : {"spawn", "Tallyrun.so"})
-        fs::create_symlink(build + "/" + file, program + "/" + file);
+        fs::copy_file(build + "/" + file, program + "/" + file); // a link would lead out of the machine
     platform::InstallSystemPrograms(build);
     if (version.compare(0, 3, "6.0") != 0 && version[0] != '5') {
         machine.WriteFile("drive_c/Windows/System32/en-US/defrag.exe.mui", "messages");
@@ -62,8 +62,7 @@ std::wstring VolumeOf(wchar_t letter)
 
 void SetMachineKey(const std::wstring& section, const std::wstring& key, const std::wstring& value)
 {
-    WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(),
-                               platform::FromUtf8(platform::MachineIniPath()).c_str());
+    platform::ChangeMachineIni([&](platform::IniFile& ini) { ini.Set(section, key, value); });
 }
 
 OpResult StatusLog::Callback(void* context, const _Defrag_Status_Info_* status)

@@ -37,7 +37,7 @@ void UsePreludex()
 {
     const std::filesystem::path target = std::filesystem::path(platform::ProgramFolder()) / "Preludex";
     std::filesystem::remove(target);
-    std::filesystem::create_symlink(std::filesystem::path(testing_support::BuildProgramFolder()) / "Preludex", target);
+    std::filesystem::copy_file(std::filesystem::path(testing_support::BuildProgramFolder()) / "Preludex", target);
 }
 
 namespace {

@@ -61,9 +61,7 @@ void RepairPageTest::TearDown() { SetModalDialogRunner(nullptr); }
 
 void RepairPageTest::FailProgram(const wchar_t* program, const wchar_t* mode) const
 {
-    const std::wstring ini = platform::FromUtf8(platform::MachineIniPath());
-    ASSERT_TRUE(WritePrivateProfileStringW(L"Fail", program, mode, ini.c_str()));
-    platform::ReloadMachine();
+    ASSERT_TRUE(platform::ChangeMachineIni([&](platform::IniFile& ini) { ini.Set(L"Fail", program, mode); }));
 }
 
 void RepairPageTest::WaitForDriveBox(QWidget* page)

@@ -41,8 +41,7 @@ protected:
 
     static void FailOnRequest(const wchar_t* program, const wchar_t* mode)
     {
-        const std::wstring ini = platform::FromUtf8(platform::MachineIniPath());
-        ASSERT_TRUE(WritePrivateProfileStringW(L"Fail", program, mode, ini.c_str()));
+        ASSERT_TRUE(platform::ChangeMachineIni([&](platform::IniFile& ini) { ini.Set(L"Fail", program, mode); }));
     }
 
     // A command line starting the tests' own console program with the steps.

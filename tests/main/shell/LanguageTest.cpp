@@ -1,13 +1,15 @@
 #include "Language.h"
 
+#include "platform/Machine.h"
 #include "platform/Windows.h"
 #include "support/TempMachine.h"
 
-#include <QDir>
 #include <QFontDatabase>
 #include <gtest/gtest.h>
 
 #include <cwchar>
+#include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -43,16 +45,22 @@ TEST(ShellLanguage, EmptyValueIsReadAgain)
     EXPECT_EQ(GetLanguage(), QStringLiteral("Deutsch"));
 }
 
-// A program folder as current folder, with the maker's shared "res\Common" beside it.
+// The program folder as current folder, with the maker's shared "res\Common" beside it.
 class ShellFontFamily : public testing::Test {
 protected:
     void SetUp() override
     {
-        QDir(QString::fromStdString(machine_.Root())).mkpath(QStringLiteral("program"));
-        ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(machine_.Root() + "/program")));
+        machine_.UseProgramFolder();
+        ASSERT_TRUE(SetCurrentDirectoryW(platform::Machine().programFolder.c_str()));
     }
 
-    void WriteFonts(const std::string& text) { machine_.WriteFile("res/Common/langind.ini", text); }
+    void WriteFonts(const std::string& text)
+    {
+        const std::string file =
+            platform::HostPath(platform::Machine().programFolder + L"\\..\\res\\Common\\langind.ini");
+        std::filesystem::create_directories(std::filesystem::path(file).parent_path());
+        std::ofstream(file) << text;
+    }
 
     testing_support::TempMachine machine_;
 };
@@ -99,7 +107,11 @@ namespace {
 
 TEST(ShellFontFamilyShipped, NamesAnInstalledFamily)
 {
-    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(testing_support::BuildProgramFolder())));
+    const std::string shipped = testing_support::BuildProgramFolder() + "/../res/Common/langind.ini";
+    const std::string installed =
+        platform::HostPath(platform::Machine().programFolder + L"\\..\\res\\Common\\langind.ini");
+    std::filesystem::create_directories(std::filesystem::path(installed).parent_path());
+    std::filesystem::copy_file(shipped, installed);
     const QString family = GetLangFontFamily(FONT_NORMAL);
     EXPECT_NE(family, QStringLiteral("Segoe UI"));
     EXPECT_TRUE(QFontDatabase().families().contains(family)) << family.toStdString();

@@ -45,9 +45,9 @@ protected:
     }
 
     int Download(const std::wstring& url, const std::string& dest) { return download_(session_, url.c_str(), Wide(dest).c_str(), 0, 0, 1); }
-    std::string Path(const std::string& name) const { return machine_.Root() + "/files/" + name; }
+    std::string Path(const std::string& name) const { return machine_.Root() + "/drive_c/files/" + name; }
     // Nothing but the given files in the download folder: no partial file stays behind.
-    std::set<std::string> Files() const { return Listing(machine_.Root() + "/files"); }
+    std::set<std::string> Files() const { return Listing(machine_.Root() + "/drive_c/files"); }
 
     testing_support::TempMachine machine_;
     LocalHttpServer server_;
@@ -61,7 +61,7 @@ TEST_F(KyDownloadTest, AWholeAnswerReplacesTheDestination)
 {
     const std::string body = Incompressible(3 << 20);
     server_.Serve("/big.bin", {200, body});
-    machine_.WriteFile("files/big.bin", "older");
+    machine_.WriteFile("drive_c/files/big.bin", "older");
     EXPECT_EQ(KYD_OK, Download(server_.WideUrl("/big.bin"), Path("big.bin")));
     EXPECT_EQ(body, ReadFile(Path("big.bin")));
     // The same session serves several downloads; an upper-case scheme is still http.
@@ -77,7 +77,7 @@ TEST_F(KyDownloadTest, RedirectsAreFollowedBetweenWebAddressesOnly)
     server_.Serve("/moved", {302, "", server_.Url("/target")});
     server_.Serve("/target", {200, "arrived"});
     server_.Serve("/to-file", {302, "", "file:///etc/passwd"});
-    machine_.WriteFile("files/.keep", "");
+    machine_.WriteFile("drive_c/files/.keep", "");
     EXPECT_EQ(KYD_OK, Download(server_.WideUrl("/moved"), Path("moved.txt")));
     EXPECT_EQ("arrived", ReadFile(Path("moved.txt")));
     EXPECT_NE(KYD_OK, Download(server_.WideUrl("/to-file"), Path("passwd")));
@@ -88,7 +88,7 @@ TEST_F(KyDownloadTest, ErrorStatusesAndCutConnectionsLeaveTheDestinationAsItWas)
 {
     server_.Serve("/error", {500, "trouble"});
     server_.Serve("/cut", {200, std::string(100000, 'c'), "", true});
-    machine_.WriteFile("files/kept.txt", "kept");
+    machine_.WriteFile("drive_c/files/kept.txt", "kept");
     EXPECT_EQ(KYD_HTTP_ERROR, Download(server_.WideUrl("/missing"), Path("kept.txt")));
     EXPECT_EQ(KYD_HTTP_ERROR, Download(server_.WideUrl("/error"), Path("kept.txt")));
     EXPECT_EQ(KYD_TRANSFER_FAILED, Download(server_.WideUrl("/cut"), Path("kept.txt")));
@@ -99,7 +99,7 @@ TEST_F(KyDownloadTest, ErrorStatusesAndCutConnectionsLeaveTheDestinationAsItWas)
 
 TEST_F(KyDownloadTest, OnlyHttpAndHttpsAddressesAreFetched)
 {
-    machine_.WriteFile("files/.keep", "");
+    machine_.WriteFile("drive_c/files/.keep", "");
     for (const wchar_t* url : {L"file:///etc/hostname", L"ftp://127.0.0.1/x", L"gopher://127.0.0.1/", L"127.0.0.1/x",
                                L"", L"httpx://127.0.0.1/", L"http:/127.0.0.1/"})
         EXPECT_EQ(KYD_BAD_SCHEME, Download(url, Path("out"))) << url;

@@ -22,7 +22,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::wstring PRELUDEX = platform::FromUtf8(PRELUDEX_PATH);
+// Installed once per test process (each test runs in a process of its own).
+const std::wstring& Preludex()
+{
+    static const std::wstring program = testing_support::InstallFromBuild(PRELUDEX_PATH);
+    return program;
+}
 
 std::string EventsFile()
 {
@@ -53,8 +58,8 @@ protected:
 
 TEST_F(PreludexTest, RecordsTheGivenPartsAndTheLocalTime)
 {
-    ASSERT_EQ(0, RunProcess(PRELUDEX, L" /SendInfo Window \"Home\" Activity \"Click \\\"x\\\" C:\\\\\"", true));
-    ASSERT_EQ(0, RunProcess(PRELUDEX,
+    ASSERT_EQ(0, RunProcess(Preludex(), L" /SendInfo Window \"Home\" Activity \"Click \\\"x\\\" C:\\\\\"", true));
+    ASSERT_EQ(0, RunProcess(Preludex(),
                             L"Preludex.exe /SendInfo Window W Source S Activity A Attribute \"{\\\"k\\\":1}\"", true));
 
     const std::vector<std::string> lines = EventLines();
@@ -78,7 +83,7 @@ TEST_F(PreludexTest, RefusesOtherCommandLinesAndWritesNothing)
     for (const wchar_t* commandLine :
          {L"", L" /Send Window \"x\"", L" /SendInfo", L" /SendInfo Colour \"red\"", L" /SendInfo Window",
           L" /SendInfo Window \"a\" Window \"b\"", L" Window \"x\" /SendInfo"})
-        EXPECT_NE(0, RunProcess(PRELUDEX, commandLine, true)) << platform::ToUtf8(commandLine);
+        EXPECT_NE(0, RunProcess(Preludex(), commandLine, true)) << platform::ToUtf8(commandLine);
     EXPECT_FALSE(fs::exists(EventsFile()));
 }
 
@@ -89,7 +94,7 @@ TEST_F(PreludexTest, EventsSentAtOnceAreRecordedWholeOnSeparateLines)
     std::vector<std::thread> processes;
     for (int i = 0; i < senders; ++i) {
         processes.emplace_back([&, i] {
-            RunProcess(PRELUDEX, L" /SendInfo Window " + std::to_wstring(i) + L" Attribute " + platform::FromUtf8(padding),
+            RunProcess(Preludex(), L" /SendInfo Window " + std::to_wstring(i) + L" Attribute " + platform::FromUtf8(padding),
                        true);
         });
     }

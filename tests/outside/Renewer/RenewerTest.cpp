@@ -18,7 +18,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::wstring RENEWER = platform::FromUtf8(RENEWER_PATH);
 
 std::vector<std::string> Requests()
 {
@@ -42,7 +41,11 @@ class RenewerTest : public testing::Test {
 protected:
     void SetUp() override { programFolder_ = machine_.UseProgramFolder(); }
 
-    int Run(const std::wstring& words) { return RunProcess(RENEWER, L"Renewer.exe" + words, true); }
+    int Run(const std::wstring& words)
+    {
+        static const std::wstring renewer = testing_support::InstallFromBuild(RENEWER_PATH);
+        return RunProcess(renewer, L"Renewer.exe" + words, true);
+    }
 
     // A main program of the test's own that writes the arguments it was started with.
     std::string InstallMainProgram()

@@ -11,7 +11,7 @@ class TallyrunTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        library = LoadLibraryW(platform::FromUtf8(testing_support::BuildProgramFolder() + "/Tallyrun.so").c_str());
+        library = LoadLibraryW(testing_support::InstallFromBuild(testing_support::BuildProgramFolder() + "/Tallyrun.so").c_str());
         ASSERT_NE(library, nullptr);
     }
 

@@ -70,8 +70,7 @@ TEST_F(SpawnTest, RunsTheCommandLineAndPassesItsOutputAndExitCodeOn)
 
 TEST_F(SpawnTest, TheCancelEventStopsTheChildAndEndsWithMinusTwo)
 {
-    const std::wstring ini = platform::FromUtf8(platform::MachineIniPath());
-    WritePrivateProfileStringW(L"Drive C", L"DefragBlocked", L"1", ini.c_str());
+    platform::ChangeMachineIni([](platform::IniFile& ini) { ini.Set(L"Drive C", L"DefragBlocked", L"1"); });
     const HANDLE cancel = CreateEventW(nullptr, TRUE, FALSE, SpawnCancelEventName(GetCurrentProcessId(), 4242).c_str());
     ASSERT_NE(cancel, nullptr);
     kernel_test::PipedChild child;

@@ -59,9 +59,11 @@ TEST(Machine, WindowsPathsResolveThroughTheDriveMap)
     EXPECT_EQ(HostPath(L"\\\\?\\D:\\x"), machine.Root() + "/data/x");
     EXPECT_EQ(HostPath(L"D:\\"), machine.Root() + "/data");
     EXPECT_EQ(HostPath(L"Q:\\nothing"), "");
-    EXPECT_EQ(HostPath(L"/usr/share"), "/usr/share");
-    EXPECT_EQ(HostPath(L"\\usr\\share"), "/usr/share");
-    EXPECT_EQ(HostPath(L"..\\res\\a.ini"), "../res/a.ini");
+    // Host paths are no Windows paths: a rooted path is on the current drive, a relative one under
+    // the current folder, which starts as the program folder.
+    EXPECT_EQ(HostPath(L"/usr/share"), machine.Root() + "/drive_c/usr/share");
+    EXPECT_EQ(HostPath(L"\\usr\\share"), machine.Root() + "/drive_c/usr/share");
+    EXPECT_EQ(HostPath(L"..\\res\\a.ini"), machine.Root() + "/drive_c/Program Files (x86)/Orvane/Orvane Quarnel/res/a.ini");
 }
 
 TEST(Machine, ExistingComponentsMatchIgnoringCase)
@@ -78,8 +80,7 @@ TEST(Machine, HostPathsTurnIntoWindowsPaths)
     TempMachine machine;
     EXPECT_EQ(WindowsPath(machine.Root() + "/drive_c/Users/Owner"), L"C:\\Users\\Owner");
     EXPECT_EQ(WindowsPath(machine.Root() + "/drive_c"), L"C:\\");
-    EXPECT_EQ(WindowsPath("/opt/quarnel/bin"), L"\\opt\\quarnel\\bin");
-    EXPECT_EQ(HostPath(WindowsPath("/opt/quarnel/bin")), "/opt/quarnel/bin");
+    EXPECT_EQ(WindowsPath("/opt/quarnel/bin"), L"");
 }
 
 TEST(Machine, ProgramFolderCanBeSetForTests)

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 using files_test::HandleGuard;
 using files_test::ReadText;
 using files_test::WriteText;
@@ -231,13 +233,15 @@ TEST(CreateFile, TimesRoundTripAndTheHandleTellsItsFile)
     EXPECT_EQ(data.nFileSizeLow, 5u);
 }
 
-TEST(CreateFile, NarrowNamesAreUtf8AndHostPathsWorkToo)
+TEST(CreateFile, NarrowNamesAreUtf8AndHostPathsAreOnTheCurrentDrive)
 {
     HandleGuard narrow(CreateFileA("C:\\gr\xc3\xbc\xc3\x9f.txt", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
     EXPECT_TRUE(narrow.valid());
     EXPECT_NE(GetFileAttributesW(L"C:\\gr\u00fc\u00df.txt"), INVALID_FILE_ATTRIBUTES);
 
-    const std::wstring host = platform::FromUtf8(platform::Machine().Drive(L'C')->folder + "/host.txt");
-    ASSERT_TRUE(WriteText(host, "via host"));
-    EXPECT_EQ(ReadText(L"C:\\Host.TXT"), "via host");
+    const std::string folder = platform::Machine().Drive(L'C')->folder;
+    // The drive's host path names a folder of drive C: that does not exist.
+    EXPECT_FALSE(WriteText(platform::FromUtf8(folder + "/host.txt"), "not on the host"));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+    EXPECT_FALSE(std::filesystem::exists(folder + "/host.txt"));
 }

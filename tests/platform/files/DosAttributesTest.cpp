@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <sys/stat.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 using files_test::HandleGuard;
 using files_test::WriteText;
@@ -157,6 +158,20 @@ TEST_P(DosAttributes, DeletedFilesLeaveNothingBehind)
     EXPECT_EQ(EntriesBesideFiles(), 0u);
     ASSERT_TRUE(WriteText(L"C:\\gone.txt", "x"));
     EXPECT_EQ(GetFileAttributesW(L"C:\\gone.txt"), FILE_ATTRIBUTE_ARCHIVE);
+}
+
+TEST_P(DosAttributes, ANewFileOnAReusedInodeInheritsNothing)
+{
+    // Removed behind the layer's back, so that nothing is forgotten; the host hands the inode out again.
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        ASSERT_TRUE(WriteText(L"C:\\old.txt", "x"));
+        ASSERT_TRUE(SetFileAttributesW(L"C:\\old.txt", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                                          FILE_ATTRIBUTE_READONLY));
+        ASSERT_EQ(unlink(HostOf(L"C:\\old.txt").c_str()), 0);
+        ASSERT_TRUE(WriteText(L"C:\\new.txt", "x"));
+        EXPECT_EQ(GetFileAttributesW(L"C:\\new.txt"), FILE_ATTRIBUTE_ARCHIVE) << attempt;
+        ASSERT_TRUE(DeleteFileW(L"C:\\new.txt"));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Stores, DosAttributes, testing::Values(false, true),

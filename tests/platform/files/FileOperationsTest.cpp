@@ -160,18 +160,21 @@ private:
 
 TEST(FileOperations, MovesBetweenHostFileSystemsCopyWhenAllowed)
 {
+    // Drives lie inside the machine root; the program folder, on a file system of its own, is the
+    // part of the machine that can lie elsewhere.
     const MemoryFolder other;
     if (other.Path().empty())
         GTEST_SKIP() << "no second host file system for the test";
-    testing_support::TempMachine machine;
-    machine.WriteMachineIni("[Drive R]\nFolder=" + other.Path() + "\nType=6\n");
+    platform::SetProgramFolder(other.Path());
+    const std::wstring program = platform::Machine().programFolder;
     ASSERT_TRUE(WriteText(L"C:\\report.txt", "moved"));
     ASSERT_TRUE(SetFileAttributesW(L"C:\\report.txt", FILE_ATTRIBUTE_HIDDEN));
-    EXPECT_EQ(ErrorOf(MoveFileExW(L"C:\\report.txt", L"R:\\report.txt", 0)), static_cast<DWORD>(ERROR_NOT_SAME_DEVICE));
-    EXPECT_TRUE(MoveFileW(L"C:\\report.txt", L"R:\\report.txt"));
-    EXPECT_EQ(ReadText(L"R:\\report.txt"), "moved");
-    EXPECT_EQ(GetFileAttributesW(L"R:\\report.txt"), FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(ErrorOf(MoveFileExW(L"C:\\report.txt", (program + L"\\report.txt").c_str(), 0)),
+              static_cast<DWORD>(ERROR_NOT_SAME_DEVICE));
+    EXPECT_TRUE(MoveFileW(L"C:\\report.txt", (program + L"\\report.txt").c_str()));
+    EXPECT_EQ(ReadText(program + L"\\report.txt"), "moved");
+    EXPECT_EQ(GetFileAttributesW((program + L"\\report.txt").c_str()), FILE_ATTRIBUTE_HIDDEN);
     EXPECT_EQ(GetFileAttributesW(L"C:\\report.txt"), INVALID_FILE_ATTRIBUTES);
     ASSERT_TRUE(CreateDirectoryW(L"C:\\folder", nullptr));
-    EXPECT_EQ(ErrorOf(MoveFileW(L"C:\\folder", L"R:\\folder")), static_cast<DWORD>(ERROR_NOT_SAME_DEVICE));
+    EXPECT_EQ(ErrorOf(MoveFileW(L"C:\\folder", (program + L"\\folder").c_str())), static_cast<DWORD>(ERROR_NOT_SAME_DEVICE));
 }

@@ -121,8 +121,7 @@ TEST_F(DefragProgramTest, ABlockedRunWaitsForReleaseAndStopsWhenInterrupted)
     ASSERT_TRUE(released.started && interrupted.started);
     EXPECT_EQ(released.ReadLine(), "Windows Disk Defragmenter\r");
     EXPECT_EQ(released.Finish(300), STILL_ACTIVE);
-    WritePrivateProfileStringW(
-        L"Drive C", L"DefragBlocked", L"0", platform::FromUtf8(platform::MachineIniPath()).c_str());
+    platform::ChangeMachineIni([](platform::IniFile& ini) { ini.Set(L"Drive C", L"DefragBlocked", L"0"); });
     EXPECT_NE(released.ReadToEnd().find("= 12 %"), std::string::npos);
     EXPECT_EQ(released.Finish(), 0u);
 

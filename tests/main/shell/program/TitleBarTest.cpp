@@ -264,7 +264,7 @@ TEST_F(AutoLaunchTest, OnWritesTheQuotedUpdaterCommand)
 
 TEST_F(AutoLaunchTest, APathTooLongForTheValueIsRefused)
 {
-    machine_.UseProgramFolder("program/" + std::string(240, 'p'));
+    machine_.WriteMachineIni("[Machine]\nProgramFolder=C:\\" + std::string(240, 'p') + "\n");
     CFixTitleBase::SetAutoLaunch(true);
     EXPECT_TRUE(RunValue().first.empty());
     EXPECT_FALSE(CFixTitleBase::IsAutoLaunch());

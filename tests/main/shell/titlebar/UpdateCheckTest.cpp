@@ -33,7 +33,7 @@ protected:
     {
         programFolder_ = machine_.UseProgramFolder("program folder");
         page_test::UsePreludex();
-        fs::create_symlink(fs::path(testing_support::BuildProgramFolder()) / "Renewer", fs::path(programFolder_) / "Renewer");
+        fs::copy_file(fs::path(testing_support::BuildProgramFolder()) / "Renewer", fs::path(programFolder_) / "Renewer");
         titleBar_.resize(800, 48);
         titleBar_.show();
     }

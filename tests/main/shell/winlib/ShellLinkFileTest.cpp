@@ -53,7 +53,7 @@ class ShellLinkFileTest : public testing::Test {
 protected:
     std::wstring WriteBytes(const std::string& name, const std::string& bytes) const
     {
-        return platform::WindowsPath(machine_.WriteFile("links/" + name, bytes));
+        return platform::WindowsPath(machine_.WriteFile("drive_c/links/" + name, bytes));
     }
 
     testing_support::TempMachine machine_;
@@ -85,7 +85,7 @@ TEST_F(ShellLinkFileTest, WhatIsWrittenIsReadBack)
     EXPECT_EQ(7, read.GetShowCmd());
     EXPECT_EQ((std::vector<std::string> {"a.lnk"}), [&] {
         std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(fs::path(machine_.Root()) / "links"))
+        for (const auto& entry : fs::directory_iterator(fs::path(machine_.Root()) / "drive_c" / "links"))
             names.push_back(entry.path().filename().string());
         return names;
     }());

@@ -1,0 +1,537 @@
+#include "PathResolver.h"
+
+#include "FilePaths.h"
+#include "HostNames.h"
+
+#include "platform/Machine.h"
+#include "platform/Text.h"
+#include "platform/win/Errors.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cwctype>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/openat2.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#include <vector>
+
+namespace platform::files {
+
+namespace {
+
+constexpr int kMaximumLinks = 40;
+constexpr int kOpenRetries = 8;
+
+// A host folder the machine consists of (the machine root, the program folder), held open.
+struct Area {
+    std::string folder;                 // as the machine names it
+    std::string real;                   // with the links on the way to it resolved
+    std::shared_ptr<Descriptor> fd;
+};
+
+using AreaPointer = std::shared_ptr<const Area>;
+
+std::mutex g_areaMutex;
+AreaPointer g_machineArea;
+AreaPointer g_programArea;
+
+// The area of a folder, opened again only when the folder has changed.
+AreaPointer AreaOf(const std::string& folder, AreaPointer& cached)
+{
+    std::lock_guard<std::mutex> lock(g_areaMutex);
+    if (!cached || cached->folder != folder || !cached->fd) {
+        auto area = std::make_shared<Area>();
+        const int fd = open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        char real[PATH_MAX];
+        area->folder = folder;
+        area->real = realpath(folder.c_str(), real) ? real : folder;
+        area->fd = fd >= 0 ? std::make_shared<Descriptor>(fd) : nullptr;
+        cached = area;
+    }
+    return cached;
+}
+
+AreaPointer MachineArea(const std::string& root) { return AreaOf(root, g_machineArea); }
+AreaPointer MachineArea() { return MachineArea(Machine().root); }
+AreaPointer ProgramArea() { return AreaOf(ProgramFolder(), g_programArea); }
+
+std::vector<std::string> SplitHost(const std::string& path)
+{
+    std::vector<std::string> parts;
+    size_t pos = 0;
+    while (pos <= path.size()) {
+        size_t next = path.find('/', pos);
+        if (next == std::string::npos)
+            next = path.size();
+        if (next > pos)
+            parts.push_back(path.substr(pos, next - pos));
+        pos = next + 1;
+    }
+    return parts;
+}
+
+std::string Join(const std::string& a, const std::string& b) { return a.empty() ? b : b.empty() ? a : a + "/" + b; }
+
+// An absolute host path with "." and ".." folded, as a link's target is read.
+std::string Folded(const std::string& path)
+{
+    std::vector<std::string> parts;
+    for (const auto& part : SplitHost(path)) {
+        if (part == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+        } else if (part != ".") {
+            parts.push_back(part);
+        }
+    }
+    std::string folded;
+    for (const auto& part : parts)
+        folded += "/" + part;
+    return folded.empty() ? "/" : folded;
+}
+
+// The part of path below folder, when path is the folder or lies below it.
+bool Below(const std::string& folder, const std::string& path, std::string& relative)
+{
+    if (path == folder) {
+        relative.clear();
+        return true;
+    }
+    if (folder != "/" && path.compare(0, folder.size() + 1, folder + "/") != 0)
+        return false;
+    relative = path.substr(folder == "/" ? 1 : folder.size() + 1);
+    return true;
+}
+
+long OpenAt(int folderFd, const std::string& path, int flags, unsigned mode, uint64_t resolve)
+{
+    open_how how {};
+    how.flags = static_cast<uint64_t>(flags | O_CLOEXEC);
+    how.mode = (flags & O_CREAT) ? mode : 0;
+    how.resolve = resolve;
+    long fd = -1;
+    // The kernel answers EAGAIN when a rename elsewhere raced the walk; the walk is then repeated.
+    for (int attempt = 0; attempt < kOpenRetries; ++attempt) {
+        fd = syscall(SYS_openat2, folderFd, path.empty() ? "." : path.c_str(), &how, sizeof(how));
+        if (fd >= 0 || (errno != EAGAIN && errno != EINTR))
+            break;
+    }
+    return fd;
+}
+
+int OpenBeneath(const Area& area, const std::string& relative, int flags, unsigned mode, int links);
+
+// The area that holds an absolute host path, with the path below it; false outside the machine.
+bool AreaHolding(const std::string& path, Area& area, std::string& relative)
+{
+    for (const AreaPointer& candidate : {MachineArea(), ProgramArea()}) {
+        if (candidate->fd && (Below(candidate->real, path, relative) || Below(candidate->folder, path, relative))) {
+            area = *candidate;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The slow walk, for a path on which the kernel's walk met a link that leaves the area it started
+// in: each name is opened without following links, and each link's target is read and walked again
+// from the area that holds it. A target outside the machine makes the link a broken one (EXDEV).
+int WalkLinks(const Area& area, const std::string& relative, int flags, unsigned mode, int links)
+{
+    const std::vector<std::string> parts = SplitHost(relative);
+    std::shared_ptr<Descriptor> current = area.fd;
+    std::string currentPath = area.real;
+    if (currentPath.empty()) {
+        char real[PATH_MAX];
+        const ssize_t length = readlink(PathOf(area.fd->Fd()).c_str(), real, sizeof(real) - 1);
+        currentPath = length > 0 ? std::string(real, static_cast<size_t>(length)) : "/";
+    }
+    for (size_t i = 0; i < parts.size(); ++i) {
+        const bool last = i + 1 == parts.size();
+        const long fd = OpenAt(current->Fd(), parts[i], O_PATH | O_NOFOLLOW, 0, RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS);
+        if (fd < 0)
+            return last && errno == ENOENT && (flags & O_CREAT)
+                       ? static_cast<int>(OpenAt(current->Fd(), parts[i], flags, mode, RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS))
+                       : -1;
+        struct stat st {};
+        const bool link = fstat(static_cast<int>(fd), &st) == 0 && S_ISLNK(st.st_mode);
+        if (!link) {
+            if (last) {
+                close(static_cast<int>(fd));
+                return static_cast<int>(OpenAt(current->Fd(), parts[i], flags, mode, RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS));
+            }
+            current = std::make_shared<Descriptor>(static_cast<int>(fd));
+            currentPath += "/" + parts[i];
+            continue;
+        }
+        if (last && (flags & O_NOFOLLOW)) {
+            if (flags & O_PATH)
+                return static_cast<int>(fd);
+            close(static_cast<int>(fd));
+            errno = ELOOP;
+            return -1;
+        }
+        char target[PATH_MAX];
+        const ssize_t length = readlinkat(static_cast<int>(fd), "", target, sizeof(target) - 1);
+        close(static_cast<int>(fd));
+        if (length <= 0)
+            return -1;
+        if (links >= kMaximumLinks) {
+            errno = ELOOP;
+            return -1;
+        }
+        const std::string text(target, static_cast<size_t>(length));
+        std::string rest = Folded(text.front() == '/' ? text : currentPath + "/" + text);
+        Area next;
+        std::string below;
+        if (!AreaHolding(rest, next, below)) {
+            errno = EXDEV;
+            return -1;
+        }
+        for (size_t k = i + 1; k < parts.size(); ++k)
+            below = Join(below, parts[k]);
+        return OpenBeneath(next, below, flags, mode, links + 1);
+    }
+    return static_cast<int>(OpenAt(current->Fd(), ".", flags, mode, RESOLVE_BENEATH));
+}
+
+int OpenBeneath(const Area& area, const std::string& relative, int flags, unsigned mode, int links)
+{
+    if (!area.fd) {
+        errno = ENOENT;
+        return -1;
+    }
+    const long fd = OpenAt(area.fd->Fd(), relative, flags, mode, RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS);
+    if (fd >= 0 || errno != EXDEV)
+        return static_cast<int>(fd);
+    return WalkLinks(area, relative, flags, mode, links);
+}
+
+// Folders walked beneath the machine lately, kept open: a path's folder is mostly the folder of
+// the path before. A kept folder serves only while its path still leads to that very folder (the
+// same device and inode: an inode held open is never reused), so a folder removed, renamed or
+// replaced since is walked again.
+struct KeptFolder {
+    std::string key;
+    std::shared_ptr<Descriptor> fd;
+    dev_t device = 0;
+    ino_t inode = 0;
+};
+constexpr size_t kKeptFolders = 16;
+std::mutex g_keptMutex;
+KeptFolder g_kept[kKeptFolders];
+size_t g_nextKept = 0;
+
+std::shared_ptr<Descriptor> OpenFolder(const Area& area, const std::string& relative)
+{
+    if (!area.fd) {
+        errno = ENOENT;
+        return nullptr;
+    }
+    struct stat now {};
+    const bool seen = fstatat(area.fd->Fd(), relative.empty() ? "." : relative.c_str(), &now, 0) == 0 &&
+                      S_ISDIR(now.st_mode);
+    const std::string key = area.folder + '\0' + relative;
+    if (seen) {
+        std::lock_guard<std::mutex> lock(g_keptMutex);
+        for (const KeptFolder& kept : g_kept)
+            if (kept.fd && kept.device == now.st_dev && kept.inode == now.st_ino && kept.key == key)
+                return kept.fd;
+    }
+    const int fd = OpenBeneath(area, relative, O_PATH | O_DIRECTORY, 0, 0);
+    if (fd < 0)
+        return nullptr;
+    auto folder = std::make_shared<Descriptor>(fd);
+    struct stat st {};
+    if (fstat(fd, &st) == 0) {
+        std::lock_guard<std::mutex> lock(g_keptMutex);
+        g_kept[g_nextKept] = KeptFolder {key, folder, st.st_dev, st.st_ino};
+        g_nextKept = (g_nextKept + 1) % kKeptFolders;
+    }
+    return folder;
+}
+
+// The name of a folder's entry that equals the wanted Windows name ignoring case; of several, the
+// first in byte order, so that the same path always reaches the same file. Empty when none does.
+std::string EntryIgnoringCase(int folderFd, const std::wstring& wanted)
+{
+    const int fd = openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = fd >= 0 ? fdopendir(fd) : nullptr;
+    if (!dir) {
+        if (fd >= 0)
+            close(fd);
+        return {};
+    }
+    std::string found;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != ".." && (found.empty() || name < found) &&
+            EqualsIgnoringCase(WindowsName(name), wanted))
+            found = name;
+    }
+    closedir(dir);
+    return found;
+}
+
+// Whether the folder holds the name, with the name's status.
+bool Exists(int folderFd, const std::string& name, struct stat& st)
+{
+    const bool exists = fstatat(folderFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!exists)
+        st = {};
+    return exists;
+}
+
+// Names found beneath the machine lately, with their folders kept open. A kept name serves only
+// while its path still leads to that very file (the same device and inode), which costs the one
+// look-up the name would cost anyway.
+struct KeptName {
+    std::string key;
+    std::shared_ptr<Descriptor> parent;
+    std::string name;
+    dev_t device = 0;
+    ino_t inode = 0;
+};
+constexpr size_t kKeptNames = 16;
+KeptName g_keptNames[kKeptNames];
+size_t g_nextKeptName = 0;
+
+bool FindKeptName(const std::string& key, const struct stat& st, Place& place)
+{
+    std::lock_guard<std::mutex> lock(g_keptMutex);
+    for (const KeptName& kept : g_keptNames)
+        if (kept.parent && kept.device == st.st_dev && kept.inode == st.st_ino && kept.key == key) {
+            place.parent = kept.parent;
+            place.name = kept.name;
+            return true;
+        }
+    return false;
+}
+
+void KeepName(const std::string& key, const Place& place, const struct stat& st)
+{
+    std::lock_guard<std::mutex> lock(g_keptMutex);
+    g_keptNames[g_nextKeptName] = KeptName {key, place.parent, place.name, st.st_dev, st.st_ino};
+    g_nextKeptName = (g_nextKeptName + 1) % kKeptNames;
+}
+
+// Opens the folder of the first count names below the area's base, matching each name ignoring
+// case where no name of that exact case exists; the names are replaced by those found. Null when
+// a folder on the way is missing or cannot be reached inside the machine.
+std::shared_ptr<Descriptor> OpenMatchingCase(const Area& area, const std::string& base, std::vector<std::string>& names,
+                                             const std::vector<std::wstring>& windowsNames, size_t count)
+{
+    std::string relative = base;
+    for (size_t i = 0; i < count; ++i)
+        relative = Join(relative, names[i]);
+    if (auto folder = OpenFolder(area, relative); folder || errno != ENOENT)
+        return folder;
+    relative = base;
+    std::shared_ptr<Descriptor> folder = OpenFolder(area, relative);
+    for (size_t i = 0; folder && i < count; ++i) {
+        auto next = OpenFolder(area, Join(relative, names[i]));
+        if (!next && errno == ENOENT) {
+            const std::string found = EntryIgnoringCase(folder->Fd(), windowsNames[i]);
+            if (found.empty())
+                return nullptr;
+            names[i] = found;
+            next = OpenFolder(area, Join(relative, names[i]));
+        }
+        folder = next;
+        relative = Join(relative, names[i]);
+    }
+    return folder;
+}
+
+// Whether the Windows path is the folder given or lies below it (ignoring case).
+bool BelowWindowsFolder(const std::wstring& path, const std::wstring& folder)
+{
+    if (path.size() < folder.size() || (path.size() > folder.size() && path[folder.size()] != L'\\'))
+        return false;
+    for (size_t i = 0; i < folder.size(); ++i) {
+        const wchar_t a = path[i];
+        const wchar_t b = folder[i];
+        const bool same = a == b || (a < 0x80 && b < 0x80 ? std::towlower(static_cast<wint_t>(a)) == std::towlower(static_cast<wint_t>(b))
+                                                          : EqualsIgnoringCase(std::wstring(1, a), std::wstring(1, b)));
+        if (!same)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+Descriptor::~Descriptor()
+{
+    if (fd_ >= 0)
+        close(fd_);
+}
+
+std::string PathOf(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
+
+std::string Place::At() const { return parent ? PathOf(parent->Fd()) + "/" + name : std::string(); }
+
+int Place::Open(int flags, unsigned mode) const
+{
+    if (!parent) {
+        errno = ENOENT;
+        return -1;
+    }
+    return OpenBeneath(Area {PathOf(parent->Fd()), std::string(), parent}, name == "." ? "" : name, flags, mode, 0);
+}
+
+int OpenInFolder(int folderFd, const std::string& name, int flags, unsigned mode)
+{
+    const int own = fcntl(folderFd, F_DUPFD_CLOEXEC, 0);
+    if (own < 0)
+        return -1;
+    return OpenBeneath(Area {PathOf(own), std::string(), std::make_shared<Descriptor>(own)}, name, flags, mode, 0);
+}
+
+bool Resolve(const std::wstring& fullPath, Place& place, unsigned& error)
+{
+    place = Place();
+    error = ERROR_PATH_NOT_FOUND;
+    const MachineDescription& machine = Machine();
+    AreaPointer areaPointer;
+    std::string base;
+    size_t restStart = 0;
+    if (BelowWindowsFolder(fullPath, machine.programFolder)) {
+        areaPointer = ProgramArea();
+        restStart = machine.programFolder.size();
+    } else {
+        const DriveInfo* drive = fullPath.size() >= 2 && fullPath[1] == L':' ? machine.Drive(fullPath[0]) : nullptr;
+        if (!drive || !Below(machine.root, drive->folder, base))
+            return false;
+        areaPointer = MachineArea(machine.root);
+        restStart = 2;
+    }
+    const Area& area = *areaPointer;
+    // The host names, each after the one before, and where each starts.
+    std::string given = base;
+    std::vector<size_t> starts;
+    size_t pos = restStart;
+    while (pos <= fullPath.size()) {
+        size_t next = fullPath.find(L'\\', pos);
+        if (next == std::wstring::npos)
+            next = fullPath.size();
+        if (next > pos) {
+            if (!given.empty())
+                given += '/';
+            starts.push_back(given.size());
+            if (!AppendHostName(fullPath.data() + pos, next - pos, given)) {
+                error = ERROR_INVALID_NAME;
+                return false;
+            }
+        }
+        pos = next + 1;
+    }
+    place.host = given.empty() ? area.folder : area.folder + "/" + given;
+    if (!area.fd)
+        return true;
+    if (starts.empty()) {
+        place.parent = OpenFolder(area, base);
+        place.name = ".";
+        place.exists = place.parent != nullptr;
+        place.mode = place.exists ? S_IFDIR : 0;
+        place.leavesMachine = !place.parent && errno == EXDEV;
+        return true;
+    }
+    struct stat seen {};
+    const bool seenAsGiven = fstatat(area.fd->Fd(), given.c_str(), &seen, AT_SYMLINK_NOFOLLOW) == 0;
+    if (seenAsGiven && FindKeptName(place.host, seen, place)) {
+        place.exists = true;
+        place.mode = seen.st_mode;
+        return true;
+    }
+    // Walked name by name: each name is matched ignoring case where no name of that case exists.
+    std::vector<std::string> names;
+    std::vector<std::wstring> windowsNames;
+    for (size_t i = 0; i < starts.size(); ++i) {
+        const size_t end = i + 1 < starts.size() ? starts[i + 1] - 1 : given.size();
+        names.push_back(given.substr(starts[i], end - starts[i]));
+        windowsNames.push_back(WindowsName(names.back()));
+    }
+    place.parent = OpenMatchingCase(area, base, names, windowsNames, names.size() - 1);
+    place.leavesMachine = !place.parent && errno == EXDEV;
+    place.name = names.back();
+    struct stat st {};
+    if (place.parent && !(place.exists = Exists(place.parent->Fd(), place.name, st))) {
+        const std::string found = EntryIgnoringCase(place.parent->Fd(), windowsNames.back());
+        if (!found.empty()) {
+            place.name = found;
+            place.exists = Exists(place.parent->Fd(), place.name, st);
+        }
+    }
+    place.mode = st.st_mode;
+    if (seenAsGiven && place.exists && st.st_dev == seen.st_dev && st.st_ino == seen.st_ino)
+        KeepName(place.host, place, st);
+    std::string relative = base;
+    for (size_t i = 0; i + 1 < names.size(); ++i)
+        relative = Join(relative, names[i]);
+    place.host = Join(Join(area.folder, relative), place.name);
+    return true;
+}
+
+} // namespace platform::files
+
+namespace platform {
+
+std::string HostPath(const std::wstring& windowsPath)
+{
+    const DWORD lastError = GetLastError();
+    files::Place place;
+    std::string host;
+    if (!windowsPath.empty() && files::ResolvePath(windowsPath.c_str(), place) && !place.leavesMachine) {
+        host = place.host;
+        if (S_ISLNK(place.mode)) {
+            const int fd = place.Open(O_PATH);
+            if (fd >= 0)
+                close(fd);
+            else if (errno == EXDEV)
+                host.clear();
+        }
+    }
+    SetLastError(lastError);
+    return host;
+}
+
+std::string HostPath(const std::string& windowsPathUtf8) { return HostPath(FromUtf8(windowsPathUtf8)); }
+
+std::wstring WindowsPath(const std::string& hostPath)
+{
+    using namespace files;
+    if (hostPath.empty() || hostPath.front() != '/')
+        return {};
+    const std::string path = Folded(hostPath);
+    const MachineDescription& machine = Machine();
+    std::string rest;
+    std::wstring windows;
+    if (Below(Folded(ProgramFolder()), path, rest)) {
+        windows = machine.programFolder;
+    } else {
+        const DriveInfo* best = nullptr;
+        std::string below;
+        for (const auto& drive : machine.drives)
+            if (Below(drive.folder, path, below) && (!best || drive.folder.size() > best->folder.size())) {
+                best = &drive;
+                rest = below;
+            }
+        if (!best)
+            return {};
+        windows = std::wstring(1, best->letter) + L":";
+    }
+    for (const auto& part : SplitHost(rest))
+        windows += L"\\" + WindowsName(part);
+    if (windows.size() == 2)
+        windows += L"\\";
+    return windows;
+}
+
+} // namespace platform

@@ -17,7 +17,7 @@ TEST(ScatterscopeModule, BothControllersWorkThroughTheLoadedPlugin)
     testing_support::TempMachine machine;
     scatterscope_test::PrepareMachine(machine, "6.1.7601", "[Drive D]\nFragmentation=26\n");
     const HMODULE module =
-        LoadLibraryW(platform::FromUtf8(testing_support::BuildProgramFolder() + "/Scatterscope.so").c_str());
+        LoadLibraryW(testing_support::InstallFromBuild(testing_support::BuildProgramFolder() + "/Scatterscope.so").c_str());
     ASSERT_NE(module, nullptr);
     const auto analysisExport = reinterpret_cast<ControllerExport>(
         reinterpret_cast<void (*)()>(GetProcAddress(module, "AnalysisControllerImp")));

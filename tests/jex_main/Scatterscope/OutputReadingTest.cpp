@@ -81,8 +81,8 @@ TEST_F(OutputReadingTest, TheMessageFileIsChosenByTheTrueVersion)
         EXPECT_TRUE(MessageFileFor(major, minor).empty()) << major << "." << minor;
 
     Version("6.2.9200", "6.3.9600");
-    const std::string path = machine.Root() + "/messages.mui";
-    ASSERT_EQ(WriteMessageFile(platform::FromUtf8(path).c_str()), 0u);
+    const std::string path = machine.Root() + "/drive_c/messages.mui";
+    ASSERT_EQ(WriteMessageFile(L"C:\\messages.mui"), 0u);
     EXPECT_EQ(testing_support::ReadFile(path), MessageFileFor(6, 3));
     EXPECT_EQ(WriteMessageFile(nullptr), 0x1C00001u);
 

@@ -13,7 +13,7 @@ typedef IRamtallyProc* (*GetImpExport)();
 TEST(Ramtally, OneObjectPerProcessWhoseOperationsAllSucceed)
 {
     const HMODULE module =
-        LoadLibraryW(platform::FromUtf8(testing_support::BuildProgramFolder() + "/Ramtally.so").c_str());
+        LoadLibraryW(testing_support::InstallFromBuild(testing_support::BuildProgramFolder() + "/Ramtally.so").c_str());
     ASSERT_NE(module, nullptr);
     const auto getImp = reinterpret_cast<GetImpExport>(reinterpret_cast<void (*)()>(GetProcAddress(module, "GetImp")));
     ASSERT_NE(getImp, nullptr);

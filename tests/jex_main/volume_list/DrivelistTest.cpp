@@ -17,7 +17,7 @@ protected:
     void SetUp() override
     {
         const HMODULE module =
-            LoadLibraryW(platform::FromUtf8(testing_support::BuildProgramFolder() + "/Drivelist.so").c_str());
+            LoadLibraryW(testing_support::InstallFromBuild(testing_support::BuildProgramFolder() + "/Drivelist.so").c_str());
         ASSERT_NE(module, nullptr);
         getImp = reinterpret_cast<GetImpExport>(reinterpret_cast<void (*)()>(GetProcAddress(module, "GetImp")));
         ASSERT_NE(getImp, nullptr);

@@ -3,6 +3,8 @@
 #include "SelfSignedServer.h"
 #include "WebService.h"
 
+#include "platform/Machine.h"
+#include "platform/Text.h"
 #include "platform/Windows.h"
 #include "support/TempMachine.h"
 
@@ -83,10 +85,11 @@ TEST_F(WebServiceTest, BaseAddressComesFromTheProgramFoldersUpdateSettingsAndAnE
     EXPECT_NE(PostMsg(MakeRequestUrl(REQUEST_LOGIN), &reply), 0);
 
     // Still empty, so the next request reads the settings again and finds the address.
-    const std::string folder = machine_.UseProgramFolder();
-    WritePrivateProfileStringA("update", "website", "http://127.0.0.1:1/x", (folder + "/kyphtupdate.ini").c_str());
+    machine_.UseProgramFolder();
+    const std::string settings = platform::ToUtf8(platform::Machine().programFolder + L"\\kyphtupdate.ini");
+    WritePrivateProfileStringA("update", "website", "http://127.0.0.1:1/x", settings.c_str());
     EXPECT_EQ(GetWebSite(), "http://127.0.0.1:1/x");
-    WritePrivateProfileStringA("update", "website", "http://127.0.0.1:2/y", (folder + "/kyphtupdate.ini").c_str());
+    WritePrivateProfileStringA("update", "website", "http://127.0.0.1:2/y", settings.c_str());
     EXPECT_EQ(GetWebSite(), "http://127.0.0.1:1/x");
 }
 

@@ -2,6 +2,8 @@
 
 #include "WebService.h"
 #include "support/TempMachine.h"
+#include "platform/Machine.h"
+#include "platform/Text.h"
 #include "platform/Windows.h"
 
 #include <cjson/cJSON.h>
@@ -342,8 +344,9 @@ bool CCommunityTestServer::Pause(int milliseconds)
 
 void InstallWebSite(const std::string& website, const testing_support::TempMachine& machine)
 {
-    const std::string folder = machine.UseProgramFolder();
-    WritePrivateProfileStringA("update", "website", website.c_str(), (folder + "/kyphtupdate.ini").c_str());
+    machine.UseProgramFolder();
+    const std::string settings = platform::ToUtf8(platform::Machine().programFolder + L"\\kyphtupdate.ini");
+    WritePrivateProfileStringA("update", "website", website.c_str(), settings.c_str());
     ForgetWebSite();
 }
 

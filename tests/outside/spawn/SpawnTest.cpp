@@ -48,7 +48,7 @@ protected:
 
     static std::wstring Command(const std::wstring& inner, unsigned long long handle)
     {
-        const std::wstring spawn = platform::WindowsPath(testing_support::BuildProgramFolder() + "/spawn");
+        static const std::wstring spawn = testing_support::InstallFromBuild(testing_support::BuildProgramFolder() + "/spawn");
         return L"\"" + spawn + L".exe\" \"" + inner + L"\" " + std::to_wstring(handle) + L" en_US";
     }
 

@@ -5,12 +5,14 @@
 #include "jex_main/Sweepdeck/services/Language.h"
 #include "jex_main/Sweepdeck/services/UIPublic.h"
 #include "platform/Machine.h"
+#include "platform/SystemPrograms.h"
 #include "platform/Text.h"
 #include "support/TempMachine.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -166,19 +168,31 @@ TEST_F(ServicesTest, TheAutostartEntryNamesTheProgramBesideThisOneWhateverTheCur
     EXPECT_TRUE(CUIPublic::DeleteAutoRun()) << "an entry already gone is no failure";
 }
 
-TEST_F(ServicesTest, AnExistingFileIsShownInItsFolderThroughTheDesktopOpener)
+TEST_F(ServicesTest, FilesAreShownInTheirFolderThroughTheDesktopOpenerEvenWhenGone)
 {
+    ASSERT_TRUE(platform::InstallSystemPrograms(testing_support::BuildProgramFolder()));
     const std::string record = machine_.Root() + "/opened.txt";
     const std::string opener = machine_.WriteFile("opener.sh", "#!/bin/sh\necho \"$1\" >> " + record + "\n");
     fs::permissions(opener, fs::perms::owner_all);
     setenv("QUARNEL_OPEN_COMMAND", opener.c_str(), 1);
-    const std::string file = machine_.WriteFile("drive_c/my.data/report.txt", "numbers");
+    const std::string folder = fs::path(machine_.WriteFile("drive_c/my.data/report.txt", "numbers")).parent_path().string();
+    const auto opened = [&record](size_t lines) {
+        std::string text;
+        for (int wait = 0; wait < 200; ++wait) {
+            text = testing_support::ReadFile(record);
+            if (static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) >= lines)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        }
+        return text;
+    };
 
     EXPECT_EQ(ShowFileInFolder(L"C:\\my.data\\report.txt"), static_cast<DWORD>(ERROR_SUCCESS));
-    for (int wait = 0; wait < 200 && testing_support::ReadFile(record).empty(); ++wait)
-        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    EXPECT_EQ(opened(1), folder + "\n");
+    // A file deleted meanwhile: the file manager is started for it and shows its folder.
+    EXPECT_EQ(ShowFileInFolder(L"C:\\my.data\\deleted.txt"), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_EQ(opened(2), folder + "\n" + folder + "\n");
     unsetenv("QUARNEL_OPEN_COMMAND");
-    EXPECT_EQ(testing_support::ReadFile(record), fs::path(file).parent_path().string() + "\n");
 
     EXPECT_EQ(ShowFileInFolder(nullptr), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
     EXPECT_FALSE(SystemErrorText(ERROR_FILE_NOT_FOUND, 0x0407).isEmpty()) << "falls back to the system's language";

@@ -16,11 +16,11 @@
 // itself once they are destroyed. Without any application object nothing is released at exit.
 #pragma once
 
-#include "KyAutoPtr.h"
 #include "FileIconCache.h"
+#include "KyAutoPtr.h"
 
+#include "IDregsweep.h"
 #include "jex_main/Scatterscope/IDefragController.h"
-#include "jex_main/Sweepdeck/IDregsweep.h"
 #include "jex_main/large_file_gatherer/IBulkseek.h"
 #include "jex_main/volume_list/IDrivelist.h"
 

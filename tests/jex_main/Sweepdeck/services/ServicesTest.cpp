@@ -9,7 +9,12 @@
 #include "platform/Text.h"
 #include "support/TempMachine.h"
 
+#include "kit/MsgBox.h"
+
+#include <QApplication>
 #include <QImage>
+#include <QLabel>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -196,6 +201,28 @@ TEST_F(ServicesTest, FilesAreShownInTheirFolderThroughTheDesktopOpenerEvenWhenGo
 
     EXPECT_EQ(ShowFileInFolder(nullptr), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
     EXPECT_FALSE(SystemErrorText(ERROR_FILE_NOT_FOUND, 0x0407).isEmpty()) << "falls back to the system's language";
+}
+
+TEST_F(ServicesTest, AFileThatCannotBeShownGivesTheSystemsReasonInAnErrorBox)
+{
+    machine_.WriteFile("drive_c/report.txt", "numbers");
+    setenv("QUARNEL_OPEN_COMMAND", (machine_.Root() + "/no-opener").c_str(), 1);
+    // The call that failed is judged, not a last error some earlier call left behind.
+    SetLastError(ERROR_ACCESS_DENIED);
+    QString content;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<CMsgBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        for (QLabel* label : box->findChildren<QLabel*>())
+            content += label->text() + QLatin1Char('|');
+        box->reject();
+    });
+    CUIPublic::OpenFileLocation(L"C:\\report.txt");
+    unsetenv("QUARNEL_OPEN_COMMAND");
+    EXPECT_TRUE(content.contains(QStringLiteral("No application is associated with the specified file for this operation.")))
+        << content.toStdString();
+    EXPECT_TRUE(content.contains(QStringLiteral("System Cleanup"))) << content.toStdString();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST_F(ServicesTest, TheLoadingAnimationHasEightDistinctFramesBesideTheProgram)

@@ -275,6 +275,43 @@ TEST_F(GathererTest, ASinkThatSaysStopEndsTheOperationSoon)
     EXPECT_TRUE(stopProgress.found.empty());
 }
 
+TEST_F(GathererTest, TheShippedRulesFindJunkOfEveryKindWhereWindowsKeepsIt)
+{
+    WCHAR program[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, program, MAX_PATH);
+    const std::wstring folder = std::wstring(program).substr(0, std::wstring(program).find_last_of(L'\\'));
+    const std::string recycled = "$Recycle.Bin/S-1-5-21-3623811015-1001/";
+    Plant(recycled + "$IAB12.txt", 1);
+    Plant(recycled + "$RAB12.txt", 2);
+    Plant(recycled + "$RCD34/inner/notes.txt", 4);
+    Plant(recycled + "desktop.ini", 1000);
+    Plant("Windows/Prefetch/NOTEPAD.EXE-D8414F97.pf", 8);
+    Plant("Windows/Prefetch/Layout.ini", 1000);
+    Plant("Users/Owner/AppData/Local/Temp/old.tmp", 16);
+    Plant("Users/Mia/AppData/Local/Google/Chrome/User Data/Default/Cache/Cache_Data/data_1", 32);
+    Plant("Users/Owner/AppData/Local/Mozilla/Firefox/Profiles/k3v9.default-release/cache2/entries/0A1F", 64);
+    Plant("Users/Owner/AppData/Local/Packages/Microsoft.WindowsStore_8wekyb3d8bbwe/LocalCache/catalog.bin", 128);
+    Plant("Users/Owner/AppData/LocalLow/Sun/Java/Deployment/cache/6.0/12/4c1e", 256);
+
+    ASSERT_EQ(RESULT_OK, gatherer->Init((folder + L"\\Config.xml").c_str(), (folder + L"\\ResIDText.xml").c_str()));
+    CRecordingSink sink;
+    ASSERT_EQ(RESULT_OK, gatherer->CollectGarbage(&sink));
+    const auto tops = TopCatagories(gatherer);
+    ASSERT_EQ(4u, tops.size());
+    const std::pair<const wchar_t*, const wchar_t*> expected[] = {{L"System junk", L"icon_system.png"},
+                                                                  {L"Web browsers", L"icon_browser.png"},
+                                                                  {L"Windows applications", L"icon_winapp.png"},
+                                                                  {L"Other applications", L"icon_otherapp.png"}};
+    const uint64_t sizes[] = {1 + 2 + 4 + 8 + 16, 32 + 64, 128, 256};
+    for (size_t kind = 0; kind < 4; ++kind) {
+        EXPECT_EQ(expected[kind].first, tops[kind]->GetName()->name);
+        EXPECT_EQ(static_cast<int>(kind), tops[kind]->GetName()->kind);
+        EXPECT_EQ(expected[kind].second, tops[kind]->GetName()->icon);
+        EXPECT_EQ(sizes[kind], tops[kind]->GetTotalSize()) << kind;
+    }
+    EXPECT_EQ(3u, FilesBelow(TypeNamed(gatherer, L"System junk", L"Recycle Bin")).size());
+}
+
 TEST_F(GathererTest, BadRuleFilesAndCallsGetClearErrors)
 {
     CRecordingSink sink;

@@ -16,7 +16,7 @@ std::string RunFolder();
 int OpenRunFile(const std::string& path);
 
 // Maps size bytes of the file shared, growing the file when shorter; null with the last error set
-// on failure. Mappings are never undone: robust mutexes in them may sit on a thread's list.
+// on failure. Unmap only what no thread of this process owns a robust mutex in.
 void* MapRunFile(int fd, size_t size);
 
 } // namespace platform

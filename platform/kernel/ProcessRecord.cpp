@@ -2,18 +2,14 @@
 
 #include "RunFolder.h"
 
-#include "platform/Machine.h"
 #include "platform/Text.h"
 
-#include <cerrno>
 #include <cstddef>
-#include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
 #include <sstream>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -38,13 +34,6 @@ struct RecordHeader {
 };
 
 std::string RecordFolder() { return RunFolder() + "/processes"; }
-
-bool IsFileAt(int fd, const std::string& path)
-{
-    struct stat opened {}, named {};
-    return fstat(fd, &opened) == 0 && stat(path.c_str(), &named) == 0 && opened.st_dev == named.st_dev &&
-           opened.st_ino == named.st_ino;
-}
 
 } // namespace
 
@@ -74,11 +63,12 @@ std::shared_ptr<ProcessRecord> ProcessRecord::Register(pid_t pid, const std::wst
 {
     const std::optional<uint64_t> startTime = HostStartTime(pid, true);
     std::string imageBytes = ToUtf8(image).substr(0, kLongestImage);
-    if (!startTime || (mkdir(RecordFolder().c_str(), 0755) != 0 && errno != EEXIST))
+    const std::string folder = RunSubfolder("processes");
+    if (!startTime || folder.empty())
         return nullptr;
-    const std::string path = RecordFolder() + "/" + std::to_string(pid);
+    const std::string path = folder + "/" + std::to_string(pid);
     const std::string draft = path + ".new";
-    const int fd = open(draft.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
+    const int fd = OpenRunFile(draft);
     if (fd < 0)
         return nullptr;
     RecordHeader header {};
@@ -88,7 +78,7 @@ std::shared_ptr<ProcessRecord> ProcessRecord::Register(pid_t pid, const std::wst
     header.parent = static_cast<uint32_t>(getpid());
     header.imageBytes = static_cast<uint32_t>(imageBytes.size());
     const std::string bytes = std::string(reinterpret_cast<const char*>(&header), sizeof(header)) + imageBytes;
-    if (pwrite(fd, bytes.data(), bytes.size(), 0) != static_cast<ssize_t>(bytes.size()) ||
+    if (ftruncate(fd, 0) != 0 || pwrite(fd, bytes.data(), bytes.size(), 0) != static_cast<ssize_t>(bytes.size()) ||
         rename(draft.c_str(), path.c_str()) != 0) {
         unlink(draft.c_str());
         close(fd);

@@ -12,7 +12,6 @@
 #include <map>
 #include <mutex>
 #include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -67,14 +66,6 @@ public:
 private:
     int fd_;
 };
-
-// Whether the open file is still the one at path: its last user may have removed it meanwhile.
-bool IsFileAt(int fd, const std::string& path)
-{
-    struct stat opened {}, named {};
-    return fstat(fd, &opened) == 0 && stat(path.c_str(), &named) == 0 && opened.st_dev == named.st_dev &&
-           opened.st_ino == named.st_ino;
-}
 
 uint64_t Fnv1a(const std::string& text)
 {

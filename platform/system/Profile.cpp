@@ -132,6 +132,19 @@ std::string WriteTarget(std::string path)
     return path;
 }
 
+// The file's attributes as Windows sees them; INVALID_FILE_ATTRIBUTES when it is missing. A file
+// that no Windows path reaches has those of its mode.
+DWORD AttributesOf(const std::string& path)
+{
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0)
+        return INVALID_FILE_ATTRIBUTES;
+    const DWORD attributes = GetFileAttributesW(platform::WindowsPath(path).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        return attributes;
+    return (st.st_mode & S_IWUSR) ? FILE_ATTRIBUTE_ARCHIVE : FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY;
+}
+
 // The attributes of Windows' own that a rewritten INI keeps.
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                                   FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
@@ -151,10 +164,9 @@ BOOL ChangeProfile(LPCWSTR fileName, bool deletes, const std::function<void(plat
         return FALSE;
     const platform::CProfileLock lock(path);
     platform::IniFile ini(path);
-    if (deletes && !ini.Exists())
+    const DWORD attributes = AttributesOf(path);
+    if (deletes && attributes == INVALID_FILE_ATTRIBUTES)
         return TRUE;
-    const std::wstring windowsPath = platform::WindowsPath(path);
-    const DWORD attributes = GetFileAttributesW(windowsPath.c_str());
     // a file that is there but could not be read is not replaced by one without its lines
     if (attributes != INVALID_FILE_ATTRIBUTES && ((attributes & FILE_ATTRIBUTE_READONLY) || !ini.Exists())) {
         SetLastError(ERROR_ACCESS_DENIED);
@@ -162,9 +174,9 @@ BOOL ChangeProfile(LPCWSTR fileName, bool deletes, const std::function<void(plat
     }
     change(ini);
     const auto keepAttributes = [&](const std::string& copy) {
-        if (attributes == INVALID_FILE_ATTRIBUTES)
-            return true;
         const DWORD kept = attributes & kKeptAttributes;
+        if (attributes == INVALID_FILE_ATTRIBUTES || kept == FILE_ATTRIBUTE_ARCHIVE) // what a new file has
+            return true;
         if (SetFileAttributesW(platform::WindowsPath(copy).c_str(), kept ? kept : FILE_ATTRIBUTE_NORMAL))
             return true;
         errno = EIO;

@@ -21,7 +21,7 @@ namespace {
 constexpr int kLineHeight = 32;
 
 // Top-level row states as the gatherer reports them.
-enum RowState { NotAnalysed = 0, Analysing = 1, Analysed = 2, Cleaning = 3, Cleaned = 4, NothingFound = 5, Skipped = 6 };
+enum RowState { NotAnalysed = 0, Analysing = 1, Analysed = 2, JunkLeft = 3, Cleaning = 4, Cleaned = 5 };
 
 QString ProgramFolderFileHostPath(const wchar_t* name)
 {
@@ -233,9 +233,8 @@ QString CCleanUpItemDelegate::StatusText(const RowContext& row) const
         default: return {};
         }
     case Analysing: return tr("Analyzing...");
-    case Analysed:
-    case NothingFound: return found();
-    case Skipped:
+    case Analysed: return found();
+    case JunkLeft:
         if (workMode == CCleanupTreeList::Idle)
             return tr("Uncleaned:%1(%2)")
                 .arg(QString::number(object->GetFileCount()), CUIPublic::FormatSize(object->GetTotalSize()));

@@ -56,7 +56,7 @@ bool ShowLevel(int kind, int level)
 } // namespace
 
 CSelectScanPage::CSelectScanPage()
-    : CPage(PageId, nullptr), tree_(new CCleanupTreeList), gatherer_(CUIPublic::Instance()->GetDregsweep())
+    : CPage(PAGE_JUNK_SCAN, nullptr), tree_(new CCleanupTreeList), gatherer_(CUIPublic::Instance()->GetDregsweep())
 {
     junk_rows::RegisterBindData();
     tree_->setHeaderLabels({QString(), QString(), QString(), QString()});
@@ -89,20 +89,20 @@ QWidget* CSelectScanPage::CreateContent()
     return content_;
 }
 
-QList<CFuncBtn*> CSelectScanPage::CreateFuncBtns(Qt::Alignment*)
+QVector<CFuncBtn*> CSelectScanPage::CreateFuncBtns(Qt::Alignment*)
 {
     return {new CFuncBtn(BtnAnalyze, tr("Analyze")), new CFuncBtn(BtnCancel, tr("Cancel")),
             new CFuncBtn(BtnCleanUp, tr("Clean up"))};
 }
 
-QList<CNavigateBtn*> CSelectScanPage::CreateNavBtns()
+QVector<CNavigateBtn*> CSelectScanPage::CreateNavBtns()
 {
     QIcon icon;
     icon.addPixmap(JunkPixmap(QStringLiteral("ico_back_nomal.png")), QIcon::Normal);
     icon.addPixmap(JunkPixmap(QStringLiteral("ico_back_hover.png")), QIcon::Active);
     icon.addPixmap(JunkPixmap(QStringLiteral("ico_back_press.png")), QIcon::Selected);
     icon.addPixmap(JunkPixmap(QStringLiteral("ico_back_disable.png")), QIcon::Disabled);
-    auto* back = new CNavigateBtn(BtnBack, icon, tr("Back"));
+    auto* back = new CNavigateBtn(NAV_BACK, icon, tr("Back"));
     connect(back, &QAbstractButton::clicked, this, &CSelectScanPage::BackClickSlot);
     return {back};
 }
@@ -135,7 +135,7 @@ void CSelectScanPage::Reset()
     EnableFuncBtn(BtnAnalyze, gatherer_ != nullptr);
     ShowFuncBtn(BtnCleanUp, false);
     ShowFuncBtn(BtnCancel, false);
-    ShowNavBtn(BtnBack, false);
+    ShowNavBtn(NAV_BACK, false);
     tree_->SetWorkMode(CCleanupTreeList::Idle);
     cancelled_ = false;
     if (gatherer_)
@@ -236,7 +236,7 @@ bool CSelectScanPage::Analyze()
     tree_->SetWorkMode(CCleanupTreeList::Analysing);
     ShowFuncBtn(BtnAnalyze, false);
     ShowFuncBtn(BtnCancel, true);
-    ShowNavBtn(BtnBack, false);
+    ShowNavBtn(NAV_BACK, false);
     tree_->collapseAll();
     SetProgressHeader(0);
     emit WorkStart(true);
@@ -247,7 +247,7 @@ bool CSelectScanPage::Analyze()
     emit WorkStart(false);
     busy_ = false;
     checkedTotal_ = gatherer_->GetCheckedSize();
-    ShowNavBtn(BtnBack, true);
+    ShowNavBtn(NAV_BACK, true);
     ShowFuncBtn(BtnCleanUp, true);
     if (automatic_)
         emit sigScanFinished(checkedTotal_);
@@ -305,7 +305,7 @@ bool CSelectScanPage::CleanUp()
         return false;
     }
 
-    EnableNavBtn(BtnBack, false);
+    EnableNavBtn(NAV_BACK, false);
     tree_->SetWorkMode(CCleanupTreeList::Cleaning);
     analysing_ = false;
     cancelled_ = false;
@@ -323,7 +323,7 @@ bool CSelectScanPage::CleanUp()
     emit WorkStart(false);
     busy_ = false;
     cleanedSinceEntry_ = true;
-    ShowNavBtn(BtnBack, true);
+    ShowNavBtn(NAV_BACK, true);
     Finish();
     return true;
 }
@@ -358,7 +358,7 @@ void CSelectScanPage::Finish()
         if (!cancelled_)
             ShowFuncBtn(BtnCleanUp, false);
     }
-    EnableNavBtn(BtnBack, true);
+    EnableNavBtn(NAV_BACK, true);
     EnableFuncBtn(BtnCancel, true);
     tree_->SetWorkMode(CCleanupTreeList::Idle);
     ShowCompletionTexts();

@@ -22,9 +22,7 @@ class QTreeWidgetItem;
 class CSelectScanPage : public CPage, public IDregsweepSink {
     Q_OBJECT
 public:
-    enum { PageId = 2 };
     enum FuncBtnId { BtnAnalyze = 0, BtnCleanUp = 1, BtnCancel = 2 };
-    enum NavBtnId { BtnBack = 4 };
 
     CSelectScanPage();
     ~CSelectScanPage() override;
@@ -32,7 +30,7 @@ public:
     void OnEnter(QWidget* previousPage) override;
     void CancelAll() override;
     int OnFuncBtn(int buttonId) override;
-    int GetBackPageId() override { return PageId; }
+    int GetBackPageId() override { return PAGE_JUNK_SCAN; }
 
     // For the export object. Requests that arrive while the page works are ignored.
     void StartScan();
@@ -59,8 +57,8 @@ signals:
 
 protected:
     QWidget* CreateContent() override;
-    QList<CFuncBtn*> CreateFuncBtns(Qt::Alignment* alignment) override;
-    QList<CNavigateBtn*> CreateNavBtns() override;
+    QVector<CFuncBtn*> CreateFuncBtns(Qt::Alignment* alignment) override;
+    QVector<CNavigateBtn*> CreateNavBtns() override;
 
 private slots:
     void onToggleCheck(QTreeWidgetItem* row);

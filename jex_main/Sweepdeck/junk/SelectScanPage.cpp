@@ -14,6 +14,7 @@
 #include "kit/FuncBtn.h"
 #include "kit/MsgBox.h"
 #include "kit/NavigateBtn.h"
+#include "kit/ResPath.h"
 #include "services/UIPublic.h"
 
 #include "common/InfoAttribute.h"
@@ -225,8 +226,10 @@ int CSelectScanPage::RunWorker(int (CSelectScanPage::*worker)())
 bool CSelectScanPage::Analyze()
 {
     if (busy_ || !gatherer_) {
-        WriteLog(busy_ ? L"[Sweepdeck] analysis asked for while the page works: ignored"
-                       : L"[Sweepdeck] analysis asked for without a junk gatherer: ignored");
+        if (busy_)
+            WriteLog(L"[Sweepdeck] analysis asked for while the page works: ignored");
+        else
+            WriteLog(L"[Sweepdeck] analysis asked for without a junk gatherer: ignored");
         return false;
     }
     worked_ = busy_ = analysing_ = true;
@@ -291,8 +294,10 @@ bool CSelectScanPage::AskCleanUp()
 bool CSelectScanPage::CleanUp()
 {
     if (busy_ || !gatherer_) {
-        WriteLog(busy_ ? L"[Sweepdeck] clean-up asked for while the page works: ignored"
-                       : L"[Sweepdeck] clean-up asked for without a junk gatherer: ignored");
+        if (busy_)
+            WriteLog(L"[Sweepdeck] clean-up asked for while the page works: ignored");
+        else
+            WriteLog(L"[Sweepdeck] clean-up asked for without a junk gatherer: ignored");
         return false;
     }
     SendInfoEvent("AnalyzeCompleted", "Click_Cleanup", "", "");
@@ -377,23 +382,25 @@ void CSelectScanPage::RunDeferred()
     }
 }
 
-void CSelectScanPage::ShowStartHeader()
+void CSelectScanPage::ShowHeader(const QString& title, const QString& description, int progress)
 {
     PageTitleInfo info;
     info.iconPath = GetResPath(QStringLiteral("ico_systemclean_big.png"), QStringLiteral("res"));
-    info.title = TitleLine(tr("System Cleanup"));
-    info.description = DescriptionLine(tr("Delete junk files to save disk space and improve computer performance."));
-    info.progress = 0;
+    info.title = TitleLine(title);
+    if (!description.isEmpty())
+        info.description = DescriptionLine(description);
+    info.progress = progress;
     SetTitleInfo(info);
+}
+
+void CSelectScanPage::ShowStartHeader()
+{
+    ShowHeader(tr("System Cleanup"), tr("Delete junk files to save disk space and improve computer performance."), 0);
 }
 
 void CSelectScanPage::SetProgressHeader(int percent)
 {
-    PageTitleInfo info;
-    info.iconPath = GetResPath(QStringLiteral("ico_systemclean_big.png"), QStringLiteral("res"));
-    info.title = TitleLine(analysing_ ? tr("Analyzing...") : tr("Cleaning..."));
-    info.progress = percent;
-    SetTitleInfo(info);
+    ShowHeader(analysing_ ? tr("Analyzing...") : tr("Cleaning..."), QString(), percent);
 }
 
 void CSelectScanPage::ShowCompletionTexts()
@@ -413,12 +420,7 @@ void CSelectScanPage::ShowCompletionTexts()
         const std::string size = CUIPublic::FormatSize(cleaned).toStdString();
         SendInfoEvent("CleanupCompleted", "Info_CleanupCompleted", MakeInfoAttribute({{"CleanupSize", size}}).c_str(), "");
     }
-    PageTitleInfo info;
-    info.iconPath = GetResPath(QStringLiteral("ico_systemclean_big.png"), QStringLiteral("res"));
-    info.title = TitleLine(title);
-    info.description = DescriptionLine(description);
-    info.progress = 0;
-    SetTitleInfo(info);
+    ShowHeader(title, description, 0);
 }
 
 void CSelectScanPage::onToggleCheck(QTreeWidgetItem* row)

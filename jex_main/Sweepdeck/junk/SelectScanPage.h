@@ -87,6 +87,7 @@ private:
     int RunWorker(int (CSelectScanPage::*worker)());
     bool ReportFound(uint64_t size, IDregsweepCatagory* category);
     void Finish();
+    void ShowHeader(const QString& title, const QString& description, int progress);
     void ShowStartHeader();
     void SetProgressHeader(int percent);
     void ShowCompletionTexts();

@@ -10,6 +10,7 @@
 #include "support/TempMachine.h"
 
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
@@ -87,21 +88,23 @@ TEST_F(CategoryTree, ClicksToggleChecksOpenDetailsAndOpenGroupsOnlyWhileIdle)
 {
     tree.SetAnalysed(true);
     Paint();
-    QSignalSpy toggled(&tree, &CCleanupTreeList::checkToggled);
-    QSignalSpy details(&tree, &CCleanupTreeList::detail);
+    std::vector<QTreeWidgetItem*> toggled;
+    std::vector<QTreeWidgetItem*> details;
+    QObject::connect(&tree, &CCleanupTreeList::checkToggled, [&](QTreeWidgetItem* row) { toggled.push_back(row); });
+    QObject::connect(&tree, &CCleanupTreeList::detail, [&](QTreeWidgetItem* row) { details.push_back(row); });
 
     ASSERT_TRUE(Hit(systemRow, 0).isValid());
     Click(Hit(systemRow, 0).center());
-    ASSERT_EQ(toggled.count(), 1);
-    EXPECT_EQ(toggled.at(0).at(0).value<QTreeWidgetItem*>(), systemRow);
+    ASSERT_EQ(toggled.size(), 1u);
+    EXPECT_EQ(toggled[0], systemRow);
     EXPECT_TRUE(systemRow->isExpanded()) << "a click on the check box never opens or closes the group";
 
     const QRect link = Hit(leafRow, 3);
     ASSERT_TRUE(link.isValid());
     EXPECT_EQ(link.right() + 1, tree.visualItemRect(leafRow).right() + 1 - 15);
     Click(link.center());
-    ASSERT_EQ(details.count(), 1);
-    EXPECT_EQ(details.at(0).at(0).value<QTreeWidgetItem*>(), leafRow);
+    ASSERT_EQ(details.size(), 1u);
+    EXPECT_EQ(details[0], leafRow);
 
     Click(tree.visualItemRect(systemRow).center());
     EXPECT_FALSE(systemRow->isExpanded());
@@ -114,8 +117,8 @@ TEST_F(CategoryTree, ClicksToggleChecksOpenDetailsAndOpenGroupsOnlyWhileIdle)
         Click(Hit(systemRow, 0).center());
         Click(tree.visualItemRect(systemRow).center());
         Click(link.center());
-        EXPECT_EQ(toggled.count(), 1);
-        EXPECT_EQ(details.count(), 1);
+        EXPECT_EQ(toggled.size(), 1u);
+        EXPECT_EQ(details.size(), 1u);
         EXPECT_TRUE(systemRow->isExpanded());
         EXPECT_TRUE(tree.selectedItems().isEmpty());
     }
@@ -133,9 +136,10 @@ TEST_F(CategoryTree, DetailsOnlyForFullyCheckedRowsAfterAnAnalysis)
     leafRow->setData(3, kHitRectRole, QRect());
     Paint();
     EXPECT_FALSE(Hit(leafRow, 3).isValid()) << "nothing found: no details";
-    QSignalSpy details(&tree, &CCleanupTreeList::detail);
+    int details = 0;
+    QObject::connect(&tree, &CCleanupTreeList::detail, [&] { ++details; });
     Click(tree.visualItemRect(leafRow).adjusted(0, 0, -20, 0).topRight() + QPoint(0, 10));
-    EXPECT_EQ(details.count(), 0);
+    EXPECT_EQ(details, 0);
 }
 
 TEST_F(CategoryTree, RowHeightsAndColumnWidths)
@@ -148,7 +152,8 @@ TEST_F(CategoryTree, RowHeightsAndColumnWidths)
     CCleanUpItemDelegate* rows = tree.RowDelegate();
     EXPECT_EQ(rows->FileCountWidth(), 70) << "no UIConfigAdd.ini: 70 px each";
     EXPECT_EQ(tree.header()->sectionSize(1), 70);
-    EXPECT_EQ(tree.header()->sectionSize(3), 70);
+    EXPECT_EQ(tree.header()->sectionSize(2), 70);
+    EXPECT_GE(tree.header()->sectionSize(3), 70) << "the last section takes what is left";
     EXPECT_EQ(tree.header()->sectionSize(0),
               tree.width() - 3 * 70 - tree.verticalScrollBar()->sizeHint().width());
 }

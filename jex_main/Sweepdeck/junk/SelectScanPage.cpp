@@ -606,4 +606,11 @@ void CSelectScanPage::ScanLater(bool automatic)
     QTimer::singleShot(100, this, &CSelectScanPage::StartScan);
 }
 
-void CSelectScanPage::CleanLater() { QTimer::singleShot(100, this, &CSelectScanPage::StartAutoClean); }
+void CSelectScanPage::CleanLater()
+{
+    if (busy_) {
+        WriteLog(L"[Sweepdeck] clean-up asked for while the page works: ignored");
+        return;
+    }
+    QTimer::singleShot(100, this, &CSelectScanPage::StartAutoClean);
+}

@@ -106,7 +106,7 @@ TEST_F(JunkPage, ARefusedConfirmationRemovesNothingAndLeavesThePageReady)
     EXPECT_FALSE(Exists(kJunk[0].relative));
     EXPECT_TRUE(CUIPublic::GetUserSetting("execcleanup").toBool());
 
-    const std::vector<QJsonObject> events = Events(8);
+    const std::vector<QJsonObject> events = Events(9);  // with the analysis, three clean-up clicks and the result
     EXPECT_EQ(Count(events, "ProceedWindow", "Click_No"), 1);
     EXPECT_EQ(Count(events, "ProceedWindow", "Click_Close"), 1);
     EXPECT_EQ(Count(events, "ProceedWindow", "Click_Yes"), 1);
@@ -156,6 +156,31 @@ TEST_F(JunkPage, RequestsDuringWorkAreIgnoredAndAStopLeavesOnceTheWorkerHasEnded
     for (const Planted& junk : kJunk)
         EXPECT_TRUE(Exists(junk.relative)) << junk.relative;
     EXPECT_TRUE(HeaderText().contains("Analysis cancelled.") || HeaderText().contains("Delete junk files"));
+}
+
+} // namespace
+} // namespace junk_test
+
+namespace junk_test {
+namespace {
+
+TEST(JunkPageWithoutGatherer, ShowsItsStartHeaderWithAnalyzeOffAndStartsNothing)
+{
+    testing_support::TempMachine machine;
+    machine.UseProgramFolder();
+    EXPECT_FALSE(CUIPublic::Instance()->InitSysClean());
+    CSelectScanPage page;
+    page.OnEnter(nullptr);
+    EXPECT_TRUE(page.IsFuncBtnVisible(CSelectScanPage::BtnAnalyze));
+    EXPECT_FALSE(page.IsFuncBtnEnabled(CSelectScanPage::BtnAnalyze));
+    EXPECT_EQ(page.Tree()->topLevelItemCount(), 0);
+
+    QSignalSpy work(&page, &CPage::WorkStart);
+    page.StartScan();
+    page.OnFuncBtn(CSelectScanPage::BtnCleanUp);
+    page.CleanLater();
+    WaitUntil([] { return false; }, 200);
+    EXPECT_EQ(work.count(), 0);
 }
 
 } // namespace

@@ -1,0 +1,170 @@
+#include "Page.h"
+
+#include "kit/FuncBtn.h"
+#include "kit/NavigateBtn.h"
+#include "kit/PageTitle.h"
+
+#include <QVBoxLayout>
+
+CPage::CPage(int pageId, QWidget* parent) : QWidget(parent), pageId_(pageId)
+{
+    setContentsMargins(0, 0, 0, 0);
+    setWindowFlags(Qt::Dialog);
+    layout_ = new QVBoxLayout(this);
+    layout_->setSpacing(0);
+    layout_->setContentsMargins(0, 0, 0, 0);
+    PageTitleInfo defaults;
+    header_ = new CPageTitle(&defaults, this);
+    layout_->addWidget(header_);
+    setFixedHeight(472);
+}
+
+void CPage::InitPage()
+{
+    for (CNavigateBtn* button : CreateNavBtns()) {
+        if (!button)
+            continue;
+        header_->AddNavBtn(button);
+        connect(button, &CNavigateBtn::clicked, this, &CPage::onNavigate);
+        navBtns_.append(button);
+    }
+
+    Qt::Alignment align = Qt::AlignVCenter | Qt::AlignRight;
+    const QVector<CFuncBtn*> funcBtns = CreateFuncBtns(&align);
+    for (CFuncBtn* button : funcBtns) {
+        if (!button)
+            continue;
+        header_->AddFuncBtn(button, 0, align);
+        connect(button, &CFuncBtn::clicked, this, &CPage::onFunc);
+        funcBtns_.append(button);
+    }
+
+    if (QWidget* content = CreateContent()) {
+        content->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+        layout_->addWidget(content);
+    }
+}
+
+void CPage::SetTitleInfo(PageTitleInfo info)
+{
+    header_->SetTitleInfo(&info);
+}
+
+template <class Button>
+Button* CPage::FindBtn(const QVector<QPointer<Button>>& buttons, int id)
+{
+    for (const QPointer<Button>& button : buttons)
+        if (button && button->GetId() == id)
+            return button;
+    return nullptr;
+}
+
+void CPage::EnableFuncBtn(int id, bool enable)
+{
+    if (CFuncBtn* button = FindBtn(funcBtns_, id))
+        button->setEnabled(enable);
+}
+
+void CPage::EnableNavBtn(int id, bool enable)
+{
+    if (CNavigateBtn* button = FindBtn(navBtns_, id))
+        button->setEnabled(enable);
+}
+
+void CPage::ShowFuncBtn(int id, bool show)
+{
+    if (CFuncBtn* button = FindBtn(funcBtns_, id))
+        button->setVisible(show);
+}
+
+void CPage::ShowNavBtn(int id, bool show)
+{
+    if (CNavigateBtn* button = FindBtn(navBtns_, id))
+        button->setVisible(show);
+}
+
+bool CPage::IsFuncBtnEnabled(int id) const
+{
+    const CFuncBtn* button = FindBtn(funcBtns_, id);
+    return button && button->isEnabled();
+}
+
+bool CPage::IsFuncBtnVisible(int id) const
+{
+    const CFuncBtn* button = FindBtn(funcBtns_, id);
+    return button && !button->isHidden();
+}
+
+bool CPage::IsNavBtnEnabled(int id) const
+{
+    const CNavigateBtn* button = FindBtn(navBtns_, id);
+    return button && button->isEnabled();
+}
+
+bool CPage::IsNavBtnVisible(int id) const
+{
+    const CNavigateBtn* button = FindBtn(navBtns_, id);
+    return button && !button->isHidden();
+}
+
+bool CPage::IsStartPage()
+{
+    return false;
+}
+
+void CPage::OnEnter(QWidget*)
+{
+}
+
+void CPage::CancelAll()
+{
+}
+
+int CPage::OnFuncBtn(int)
+{
+    return 0;
+}
+
+int CPage::GetNextPageId()
+{
+    return 0;
+}
+
+int CPage::GetBackPageId()
+{
+    return 0;
+}
+
+int CPage::GetHomePageId()
+{
+    return PAGE_HOME;
+}
+
+void CPage::onNavigate()
+{
+    const auto* button = qobject_cast<CNavigateBtn*>(sender());
+    if (!button)
+        return;
+    switch (button->GetId()) {
+    case NAV_HOME:
+        emit navigate(GetHomePageId());
+        break;
+    case NAV_NEXT:
+        emit navigate(GetNextPageId());
+        break;
+    case NAV_BACK:
+        emit navigate(GetBackPageId());
+        break;
+    default:
+        break;
+    }
+}
+
+void CPage::onFunc()
+{
+    const auto* button = qobject_cast<CFuncBtn*>(sender());
+    if (!button)
+        return;
+    if (const int target = OnFuncBtn(button->GetId()))
+        emit navigate(target);
+}

@@ -172,8 +172,9 @@ void CDiskWidget::paintEvent(QPaintEvent*)
     }
     y += 12;
 
-    painter.setFont(KitFont(font(), 12));
+    const QFont freeFont = KitFont(font(), 12);
+    painter.setFont(freeFont);
     painter.setPen(QColor("#6f788b"));
     painter.drawText(QRect(x, y, textWidth, lineHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                     nameMetrics.elidedText(freeText, Qt::ElideMiddle, textWidth));
+                     QFontMetrics(freeFont).elidedText(freeText, Qt::ElideMiddle, textWidth));
 }

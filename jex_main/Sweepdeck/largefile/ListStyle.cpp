@@ -101,10 +101,7 @@ bool CListStyle::DrawItemViewItem(const QStyleOption* option, QPainter* painter,
     if (opt.features & QStyleOptionViewItem::HasDisplay) {
         painter->save();
         QRect textRect = proxy()->subElementRect(SE_ItemViewItemText, &opt, widget);
-        textRect.adjust(index.column() == 0 ? -12 : 2, 0, -2, 0);
-        // Elided with the view's own font, then drawn larger: the texts are sized to the columns
-        // as the view measures them.
-        const QFontMetrics metrics = painter->fontMetrics();
+        textRect.adjust(2, 0, -2, 0);
         Qt::TextElideMode elide = opt.textElideMode;
         const QVariant elideData = index.data(ElideRole);
         if (elideData.isValid())
@@ -115,7 +112,8 @@ bool CListStyle::DrawItemViewItem(const QStyleOption* option, QPainter* painter,
             font.setUnderline(true);
         font.setPixelSize(kCellTextSize);
         painter->setFont(font);
-        const QString text = metrics.elidedText(opt.text, elide, textRect.width());
+        // Measured with the font it is drawn in, so that an elided text ends inside its cell.
+        const QString text = QFontMetrics(font).elidedText(opt.text, elide, textRect.width());
         drawItemText(painter, textRect, QStyle::visualAlignment(opt.direction, opt.displayAlignment), palette,
                      opt.state & State_Enabled, text, QPalette::Text);
         painter->restore();

@@ -161,12 +161,13 @@ TEST_F(LargeFilePagesTest, ScanningTheTickedDriveListsItsLargeFilesAndDeletesThe
     EXPECT_FALSE(cleanPage->IsFuncBtnEnabled(0));
     EXPECT_TRUE(cleanPage->IsNavBtnVisible(4));
 
-    const auto completed = Events(5, "DeleteCompleted", "Info_DeleteCompleted");
+    // Scan, Delete, the confirmation, the held file's reason, the summary and the failure box.
+    const auto completed = Events(6, "DeleteCompleted", "Info_DeleteCompleted");
     ASSERT_EQ(completed.size(), 1u);
     EXPECT_EQ(QJsonDocument::fromJson(completed[0].value("Attribute").toString().toUtf8()).object().value("DeleteSize").toString(),
               "30.0 MB");
-    EXPECT_EQ(Events(5, "DeleteWindow", "Click_OK").size(), 1u);
-    EXPECT_EQ(Events(5, "NotDeleteWindow", "Click_OK").size(), 1u);
+    EXPECT_EQ(Events(6, "DeleteWindow", "Click_OK").size(), 1u);
+    EXPECT_EQ(Events(6, "NotDeleteWindow", "Click_OK").size(), 1u);
 
     // Back to the drives.
     QTest::mouseClick(FindButton<CNavigateBtn>(cleanPage, 4), Qt::LeftButton);

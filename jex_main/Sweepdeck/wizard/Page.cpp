@@ -156,7 +156,7 @@ int CPage::GetBackPageId()
 
 int CPage::GetHomePageId()
 {
-    return PAGE_HOME;
+    return PAGEID_HOME;
 }
 
 void CPage::onNavigate()
@@ -165,13 +165,13 @@ void CPage::onNavigate()
     if (!button)
         return;
     switch (button->GetId()) {
-    case NAV_HOME:
+    case NAVBTN_HOME:
         emit navigate(GetHomePageId());
         break;
-    case NAV_NEXT:
+    case NAVBTN_NEXT:
         emit navigate(GetNextPageId());
         break;
-    case NAV_BACK:
+    case NAVBTN_BACK:
         emit navigate(GetBackPageId());
         break;
     default:

@@ -40,7 +40,6 @@ public:
     // that hold pages are destroyed.
     static void ReleaseInstance();
 
-    virtual ~CUIPublic();
     CUIPublic(const CUIPublic&) = delete;
     CUIPublic& operator=(const CUIPublic&) = delete;
 
@@ -108,6 +107,8 @@ public:
 
 private:
     CUIPublic() = default;
+    // Only ReleaseInstance destroys the object, so that Instance() never hands out a deleted one.
+    virtual ~CUIPublic();
 
     CKyAutoPtr<IDregsweep> dregsweep_;
     CKyAutoPtr<IBulkseek> bulkseek_;

@@ -13,10 +13,8 @@
 #include "kit/MsgBox.h"
 
 #include <QApplication>
-#include <QDate>
 #include <QImage>
 #include <QLabel>
-#include <QLocale>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -51,20 +49,6 @@ TEST_F(ServicesTest, SizesShowAtMostFourCharactersOfNumberAndNeverLessThanOneKil
     };
     for (const auto& [bytes, text] : cases)
         EXPECT_EQ(CUIPublic::FormatSize(bytes), QString::fromLatin1(text)) << bytes;
-}
-
-TEST_F(ServicesTest, DatesShowTheirDayOnlyAndInvalidDatesShowNothing)
-{
-    SYSTEMTIME leapDay {};
-    leapDay.wYear = 2024;
-    leapDay.wMonth = 2;
-    leapDay.wDay = 29;
-    leapDay.wHour = 23;
-    leapDay.wMinute = 59;
-    EXPECT_EQ(CUIPublic::FormatDate(COleDateTime(leapDay)), QLocale::system().toString(QDate(2024, 2, 29), QLocale::ShortFormat));
-    COleDateTime invalid(leapDay);
-    invalid.SetStatus(COleDateTime::invalid);
-    EXPECT_TRUE(CUIPublic::FormatDate(invalid).isEmpty());
 }
 
 TEST_F(ServicesTest, UserSettingsRoundTripThroughTheRoamingFolderAndEmptyNamesAreRefused)
@@ -120,7 +104,6 @@ TEST_F(ServicesTest, TheProductLanguageComesFromTheMachineRegistry)
     EXPECT_STREQ(ProductLanguage().code, "de");
     EXPECT_EQ(ProductLanguage().languageId, 0x0407);
     EXPECT_EQ(LanguageOf("ChineseTrad").languageId, 0x7c04);
-    EXPECT_EQ(LanguageOf("Chinese").languageId, 0x0804);
 
     // Odd data is no language.
     const DWORD number = 7;

@@ -2,49 +2,27 @@
 #include "platform/programs/standin/StandInTestSupport.h"
 
 #include "platform/Machine.h"
+#include "support/DesktopOpener.h"
 #include "platform/Windows.h"
 
-#include <algorithm>
-#include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <thread>
-
-namespace fs = std::filesystem;
 
 namespace {
 
 class ExplorerProgramTest : public standin_test::StandInTest {
 protected:
-    void SetUp() override
-    {
-        Prepare();
-        const std::string opener = machine.WriteFile("opener.sh", "#!/bin/sh\necho \"$1\" >> " + record_ + "\n");
-        fs::permissions(opener, fs::perms::owner_all);
-        setenv("QUARNEL_OPEN_COMMAND", opener.c_str(), 1);
-    }
-    void TearDown() override { unsetenv("QUARNEL_OPEN_COMMAND"); }
+    void SetUp() override { Prepare(); }
 
     // The folder the desktop's file manager was asked to show for the command line.
     std::string Shown(const std::wstring& commandLine)
     {
-        const size_t before = Lines();
+        const size_t before = opener_.Opened(0).size();
         const auto run = Run(commandLine);
         EXPECT_EQ(run.exitCode, 0u) << run.output;
-        for (int wait = 0; wait < 200 && Lines() == before; ++wait)
-            std::this_thread::sleep_for(std::chrono::milliseconds(25));
-        const std::string text = testing_support::ReadFile(record_);
-        const size_t start = text.rfind('\n', text.size() - 2);
-        return text.substr(start == std::string::npos ? 0 : start + 1, text.size() - (start == std::string::npos ? 1 : start + 2));
+        const std::vector<std::string> opened = opener_.Opened(before + 1);
+        return opened.size() > before ? opened.back() : std::string();
     }
 
-    size_t Lines() const
-    {
-        const std::string text = testing_support::ReadFile(record_);
-        return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
-    }
-
-    std::string record_ = machine.Root() + "/opened.txt";
+    testing_support::DesktopOpener opener_{machine};
 };
 
 TEST_F(ExplorerProgramTest, SelectShowsTheFolderHoldingThePathEvenWithBlanksInIt)

@@ -303,7 +303,8 @@ TEST(KernelObjectLife, AnObjectOutlivesTheHandleClosedUnderItsWaiter)
 TEST(KernelObjectLife, NamedObjectsLeaveNothingBehindTheirLastHandle)
 {
     const auto openDescriptors = [] {
-        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator());
+        const std::filesystem::directory_iterator descriptors("/proc/self/fd");
+        return std::distance(descriptors, std::filesystem::directory_iterator());
     };
     const auto runFiles = [] {
         const std::string run = platform::MachinePath("run");

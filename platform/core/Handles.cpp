@@ -12,9 +12,10 @@ namespace {
 std::mutex g_mutex;
 // The open handles. A call that may block (a wait, a read) holds its own reference, so closing the
 // handle on another thread ends the handle but not the object under that call.
-std::unordered_map<KernelObject*, std::shared_ptr<KernelObject>>& Live()
+using HandleTable = std::unordered_map<KernelObject*, std::shared_ptr<KernelObject>>;
+HandleTable& Live()
 {
-    static auto* live = new std::unordered_map<KernelObject*, std::shared_ptr<KernelObject>>; // outlives every static destructor
+    static auto* live = new HandleTable; // outlives every static destructor
     return *live;
 }
 

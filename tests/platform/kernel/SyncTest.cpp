@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -298,12 +299,27 @@ TEST(KernelObjectLife, AnObjectOutlivesTheHandleClosedUnderItsWaiter)
     EXPECT_EQ(WAIT_OBJECT_0, single.load());
     EXPECT_EQ(WAIT_OBJECT_0 + 1, multiple.load());
     CloseHandle(other);
+
+    // the last handle of an unnamed event, closed while the memory around it is taken again
+    HANDLE lone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    DWORD loneResult = WAIT_FAILED;
+    std::thread waiter([&] { loneResult = WaitForSingleObject(lone, 300); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_TRUE(CloseHandle(lone));
+    std::vector<HANDLE> signalled;
+    for (int i = 0; i < 200; ++i)
+        signalled.push_back(CreateEventW(nullptr, TRUE, TRUE, nullptr));
+    waiter.join();
+    EXPECT_EQ(WAIT_TIMEOUT, loneResult);
+    for (HANDLE event : signalled)
+        CloseHandle(event);
 }
 
 TEST(KernelObjectLife, NamedObjectsLeaveNothingBehindTheirLastHandle)
 {
     const auto openDescriptors = [] {
-        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), std::filesystem::directory_iterator());
+        const std::filesystem::directory_iterator descriptors("/proc/self/fd");
+        return std::distance(descriptors, std::filesystem::directory_iterator());
     };
     const auto runFiles = [] {
         const std::string run = platform::MachinePath("run");

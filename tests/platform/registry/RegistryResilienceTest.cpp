@@ -51,9 +51,11 @@ bool EnterOwnMounts()
     return mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
 }
 
+using Check = std::function<void(bool ok, const char* what)>;
+
 // Runs body in a child process on a machine root that is a small file system of its own; the
 // child's failures come back as lines on a pipe. Skips when no such file system can be mounted.
-void OnSmallDisk(const std::function<void(const std::string& root, const std::function<void(bool, const char*)>&)>& body)
+void OnSmallDisk(const std::function<void(const std::string& root, const Check& check)>& body)
 {
     const std::string root = platform::MachinePath("small-disk");
     int report[2];
@@ -116,7 +118,7 @@ LSTATUS ReadText(const wchar_t* path, const wchar_t* name, std::wstring& text)
 
 TEST(RegistryResilience, ReadsWorkOnAFullDiskAndWritesFailWithoutLoss)
 {
-    OnSmallDisk([](const std::string& root, const std::function<void(bool, const char*)>& check) {
+    OnSmallDisk([](const std::string& root, const Check& check) {
         OnFreshConnection([&] {
             Key key;
             check(Create(key, HKEY_LOCAL_MACHINE, L"SOFTWARE\\Orvane\\Stored") == ERROR_SUCCESS, "key made");
@@ -158,7 +160,8 @@ TEST(RegistryResilience, ADamagedPageAwayFromTheKeyLeavesItReadable)
         ASSERT_EQ(ERROR_SUCCESS, SetString(wanted, L"Value", L"here"));
         for (int i = 0; i < 3000; ++i) {
             Key filler;
-            ASSERT_EQ(ERROR_SUCCESS, Create(filler, HKEY_LOCAL_MACHINE, (L"SOFTWARE\\Filler\\K" + std::to_wstring(10000 + i)).c_str()));
+            const std::wstring path = L"SOFTWARE\\Filler\\K" + std::to_wstring(10000 + i);
+            ASSERT_EQ(ERROR_SUCCESS, Create(filler, HKEY_LOCAL_MACHINE, path.c_str()));
         }
     });
     // a page of the key table far from the wanted key's row is overwritten with garbage

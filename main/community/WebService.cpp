@@ -134,7 +134,7 @@ int PostMsg(std::string url, std::string* reply)
         const std::string authorities = AuthoritiesFile();
         if (!authorities.empty()) {
             curl_easy_setopt(handle, CURLOPT_CAINFO, authorities.c_str());
-            curl_easy_setopt(handle, CURLOPT_CAPATH, nullptr);
+            curl_easy_setopt(handle, CURLOPT_CAPATH, static_cast<const char*>(nullptr));
         }
         result = curl_easy_perform(handle);
     }

@@ -25,14 +25,20 @@ bool CFolderWalk::IsOldEnough(const WIN32_FIND_DATAW& data) const
     return rule_.minimumAge == 0 || TicksOf(data.ftLastWriteTime) <= newestTaken_;
 }
 
-void CFolderWalk::List(const std::wstring& path, bool whole, uint32_t index, Listing& listing) const
+bool CFolderWalk::List(const std::wstring& path, bool whole, uint32_t index, Listing& listing, bool mayAsk) const
 {
     WIN32_FIND_DATAW data;
     HANDLE find = FindFirstFileExW((path + L"\\*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
                                    FIND_FIRST_EX_LARGE_FETCH);
     if (find == INVALID_HANDLE_VALUE)
-        return;  // vanished or denied since it was listed: nothing to take from it
+        return true;  // vanished or denied since it was listed: nothing to take from it
+    uint64_t sinceAsked = 0;
+    bool goOn = true;
     do {
+        if (mayAsk && ++sinceAsked == kEntriesBetweenQuestions) {
+            sinceAsked = 0;
+            goOn = keepGoing_();
+        }
         if (IsDots(data.cFileName) || (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
             continue;
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
@@ -43,8 +49,9 @@ void CFolderWalk::List(const std::wstring& path, bool whole, uint32_t index, Lis
             listing.files.push_back({index, data.cFileName, size, data.ftCreationTime, data.ftLastWriteTime});
             listing.size += size;
         }
-    } while (FindNextFileW(find, &data));
+    } while (goOn && FindNextFileW(find, &data));
     FindClose(find);
+    return goOn;
 }
 
 void CFolderWalk::Merge(uint32_t index, Listing& listing)
@@ -98,17 +105,20 @@ void CFolderWalk::Work(bool caller)
         const bool whole = findings_->folders[index].whole;
         lock.unlock();
         Listing listing;
+        bool goOn = true;
         try {
-            List(path, whole, index, listing);
-        } catch (const std::bad_alloc&) {
+            goOn = List(path, whole, index, listing, caller);
             lock.lock();
+            Merge(index, listing);
+        } catch (const std::bad_alloc&) {
+            if (!lock.owns_lock())
+                lock.lock();
             outOfMemory_ = stopped_ = true;
             --listing_;
             break;
         }
-        lock.lock();
-        Merge(index, listing);
         --listing_;
+        stopped_ = stopped_ || !goOn;
         changed_.notify_all();
         if (caller && entries_ - entriesAsked_ >= kEntriesBetweenQuestions)
             AskWhetherToGoOn(lock);
@@ -119,19 +129,17 @@ void CFolderWalk::Work(bool caller)
 bool CFolderWalk::Walk(const std::wstring& folder, JunkFindings& findings)
 {
     findings_ = &findings;
-    queued_.assign(1, static_cast<uint32_t>(findings.folders.size()));
-    findings.folders.push_back({folder, FoundFolder::kNoParent, false});
-    listing_ = 0;
-    stopped_ = false;
-    // The first folder tells whether there is anything to share.
-    const uint32_t first = queued_.back();
     queued_.clear();
+    listing_ = 0;
+    const auto first = static_cast<uint32_t>(findings.folders.size());
+    findings.folders.push_back({folder, FoundFolder::kNoParent, false});
+    // The first folder tells whether there is anything to share.
     Listing listing;
-    List(folder, false, first, listing);
+    stopped_ = !List(folder, false, first, listing, true);
     Merge(first, listing);
     std::vector<std::thread> helpers;
     try {
-        for (unsigned i = 0; i < kHelpers && !queued_.empty(); ++i)
+        for (unsigned i = 0; i < kHelpers && !queued_.empty() && !stopped_; ++i)
             helpers.emplace_back([this] { Work(false); });
     } catch (const std::system_error&) {
         // No more threads to be had: the walk goes on with those it has.

@@ -29,8 +29,9 @@ private:
         uint64_t size = 0;
     };
 
-    // One folder's entries, without the lock.
-    void List(const std::wstring& path, bool whole, uint32_t index, Listing& listing) const;
+    // One folder's entries, without the lock; false when keepGoing, which only the calling thread
+    // may ask (mayAsk), said no on the way.
+    bool List(const std::wstring& path, bool whole, uint32_t index, Listing& listing, bool mayAsk) const;
     bool IsOldEnough(const WIN32_FIND_DATAW& data) const;
     // Lists queued folders until none is left or the walk ends; the caller also asks keepGoing.
     void Work(bool caller);

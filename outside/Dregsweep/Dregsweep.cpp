@@ -8,7 +8,6 @@
 #include "common/WriteLog.h"
 
 #include <new>
-#include <stdexcept>
 
 namespace {
 

@@ -207,6 +207,34 @@ TEST_F(GathererTest, CleanUpNeverFollowsAFolderReplacedByALink)
     EXPECT_TRUE(Exists("Users/Owner/AppData/Local/Temp/sub"));
 }
 
+TEST_F(GathererTest, AWideTreeIsListedBySeveralThreadsEachFileOnceAndStopsWhenAsked)
+{
+    // 60 folders of 50 files, two levels deep: enough for the listing threads to share and for the
+    // walk to ask on the way whether to go on.
+    for (int folder = 0; folder < 60; ++folder)
+        for (int file = 0; file < 50; ++file)
+            Plant("Users/Owner/AppData/Local/Temp/wide/" + std::to_string(folder % 6) + "/" + std::to_string(folder) + "/f" +
+                      std::to_string(file),
+                  1);
+    CRecordingSink sink;
+    InitAndAnalyse(sink);
+    const auto files = FilesBelow(TypeNamed(gatherer, L"System junk", L"Temporary files"));
+    EXPECT_EQ(3000u, files.size());
+    EXPECT_EQ(files.end(), std::adjacent_find(files.begin(), files.end()));
+    EXPECT_EQ(3000u, gatherer->GetTotalSize());
+
+    CRecordingSink stopping;
+    stopping.progressAnswer = [&stopping] { return stopping.percents.size() < 2; };
+    EXPECT_EQ(RESULT_CANCELLED, KindOf(gatherer->CollectGarbage(&stopping)));
+    EXPECT_LT(gatherer->GetFileCount(), 3000u);
+
+    ASSERT_EQ(RESULT_OK, gatherer->CollectGarbage(&sink));
+    ASSERT_EQ(RESULT_OK, gatherer->EmptyGarbage(&sink));
+    EXPECT_EQ(0u, gatherer->GetFileCount());
+    EXPECT_FALSE(Exists("Users/Owner/AppData/Local/Temp/wide"));
+    EXPECT_TRUE(Exists("Users/Owner/AppData/Local/Temp"));
+}
+
 TEST_F(GathererTest, ASecondOperationIsRefusedWhileOneRunsAndGettersStillAnswer)
 {
     PlantJunk();

@@ -2,6 +2,7 @@
 
 #include "BindData.h"
 #include "CleanUpItemDelegate.h"
+#include "DarkScrollBars.h"
 
 #include <QMouseEvent>
 
@@ -17,6 +18,7 @@ CCleanupTreeList::CCleanupTreeList(QWidget* parent)
     setItemDelegate(delegate_);
     setStyleSheet(QStringLiteral("QTreeView::branch{border-image:url(none.png);}"));
     setColumnCount(4);
+    UseDarkScrollBars(this, QColor("#20242f"));
 }
 
 // The delegate has no parent so that the page can wait on it; the tree owns it.

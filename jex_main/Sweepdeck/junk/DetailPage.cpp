@@ -1,6 +1,7 @@
 #include "DetailPage.h"
 
 #include "AsyncExecMember.h"
+#include "DarkScrollBars.h"
 #include "DetailModel.h"
 #include "DetailTree.h"
 #include "ListHeader.h"
@@ -32,6 +33,7 @@ CDetailPage::CDetailPage(IDregsweepCatagory* category, bool direct, QWidget* par
     tree_->setMouseTracking(true);
     tree_->setRootIsDecorated(false);
     tree_->setUniformRowHeights(true);
+    UseDarkScrollBars(tree_, QColor("#272d3b"));
     header->resizeSection(0, 400);
     header->setStretchLastSection(true);
 

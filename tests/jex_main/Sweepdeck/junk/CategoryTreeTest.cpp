@@ -150,12 +150,11 @@ TEST_F(CategoryTree, RowHeightsAndColumnWidths)
     EXPECT_EQ(tree.visualItemRect(browserRow).height(), 54);
 
     CCleanUpItemDelegate* rows = tree.RowDelegate();
-    EXPECT_EQ(rows->FileCountWidth(), 70) << "no UIConfigAdd.ini: 70 px each";
-    EXPECT_EQ(tree.header()->sectionSize(1), 70);
-    EXPECT_EQ(tree.header()->sectionSize(2), 70);
-    EXPECT_GE(tree.header()->sectionSize(3), 70) << "the last section takes what is left";
-    EXPECT_EQ(tree.header()->sectionSize(0),
-              tree.width() - 3 * 70 - tree.verticalScrollBar()->sizeHint().width());
+    const int widths = rows->FileCountWidth() + rows->SizeWidth() + rows->DetailWidth();
+    EXPECT_EQ(tree.header()->sectionSize(1), rows->FileCountWidth());
+    EXPECT_EQ(tree.header()->sectionSize(2), rows->SizeWidth());
+    EXPECT_GE(tree.header()->sectionSize(3), rows->DetailWidth()) << "the last section takes what is left";
+    EXPECT_EQ(tree.header()->sectionSize(0), tree.width() - widths - tree.verticalScrollBar()->sizeHint().width());
 }
 
 TEST_F(CategoryTree, AnElidedNameBecomesTheTooltipOnceWithoutEndlessRepaints)
@@ -205,7 +204,7 @@ TEST(CategoryRowWidths, ComeFromUIConfigAddIniWhenGiven)
     std::ofstream(folder + "/UIConfigAdd.ini") << "[Cleanup]\ncolFileCntW=90\ncolDetailW=110\n";
     CCleanUpItemDelegate rows;
     EXPECT_EQ(rows.FileCountWidth(), 90);
-    EXPECT_EQ(rows.SizeWidth(), 70);
+    EXPECT_EQ(rows.SizeWidth(), 70) << "a missing key keeps 70 px";
     EXPECT_EQ(rows.DetailWidth(), 110);
 }
 

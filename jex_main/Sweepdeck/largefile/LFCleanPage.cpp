@@ -8,8 +8,8 @@
 #include "common/SendInfo.h"
 #include "common/TallyrunBinding.h"
 #include "common/WriteLog.h"
-#include "HtmlText.h"
-#include "async/AsynExecT0.h"
+#include "junk/AsyncExecMember.h"
+#include "junk/HtmlText.h"
 #include "kit/FuncBtn.h"
 #include "kit/KitFont.h"
 #include "kit/MsgBox.h"
@@ -172,8 +172,7 @@ void CLFCleanPage::DeleteSelected()
     listView->setEnabled(true);
 
     emit WorkStart(true);
-    CAsynExecT0<CLFListData> executer(listData, QString(), listData, &CLFListData::EmptyGarbage);
-    executer.Exec();
+    AsyncExecMember(listData, listData, &CLFListData::EmptyGarbage);
     emit WorkStart(false);
 
     int deleted = 0;

@@ -7,8 +7,8 @@
 #include "common/SendInfo.h"
 #include "common/TallyrunBinding.h"
 #include "common/WriteLog.h"
-#include "HtmlText.h"
-#include "async/AsynExecT0.h"
+#include "junk/AsyncExecMember.h"
+#include "junk/HtmlText.h"
 #include "kit/FuncBtn.h"
 #include "kit/KitFont.h"
 #include "kit/ResPath.h"
@@ -213,8 +213,7 @@ void CLFDiskSelScanPage::StartScan()
     progress.SetProgress(1, false);
     OnTimeOut();
     refreshTimer.start();
-    CAsynExecT0<CLFDiskSelScanPage> executer(this, QString(), this, &CLFDiskSelScanPage::ScanProc);
-    executer.Exec();
+    AsyncExecMember(this, this, &CLFDiskSelScanPage::ScanProc);
     refreshTimer.stop();
     if (alive)
         listData->ShowLoaded();

@@ -1,6 +1,6 @@
 #include "ScanPrompt.h"
 
-#include "HtmlText.h"
+#include "junk/HtmlText.h"
 
 #include "kit/KitFont.h"
 

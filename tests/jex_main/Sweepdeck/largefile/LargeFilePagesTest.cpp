@@ -24,6 +24,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <thread>
 
 using namespace largefile_test;
 
@@ -201,4 +202,32 @@ TEST_F(LargeFilePagesTest, APageShownAndLeftWithoutAnyPressReportsSoOnce)
          at = calls.find("Clean_Large_File_NoOperation", at + 1))
         ++reports;
     EXPECT_EQ(reports, 1u);
+}
+
+TEST_F(LargeFilePagesTest, CancelStopsTheScanAtTheNextFileAndTheResultsSaySo)
+{
+    MakeFile("data/holiday.mkv", 30 * kMiB);
+    Build();
+    QTest::mouseClick(DataTile(), Qt::LeftButton);
+    EXPECT_EQ(scanPage->OnFuncBtn(1), 0);
+    EXPECT_FALSE(scanPage->OnScanFile(nullptr, L"D:\\holiday.mkv", 1, 0.5));
+    EXPECT_EQ(Events(1, "LargeFileScanning", "Click_Cancel").size(), 1u);
+    const std::string calls =
+        testing_support::ReadFile(platform::HostPath(L"C:\\ProgramData\\Orvane\\Tallyrun\\calls.log"));
+    EXPECT_NE(calls.find("OperationLargeFile_Analyze2CancelTime"), std::string::npos);
+
+    // What a scan stopped after its first file leaves for the result page.
+    CheckDrives(L"D");
+    Scan(20 * kMiB);
+    CLFListData* found = scanPage->GetListData();
+    std::thread worker([found] { found->LoadGarbages(true); });
+    worker.join();
+    found->ShowLoaded();
+    wizard->Navigate(CLFCleanPage::kPageId);
+    EXPECT_TRUE(HeaderTitle(cleanPage).contains("Scanning cancelled.")) << HeaderTitle(cleanPage).toStdString();
+    EXPECT_FALSE(HeaderTitle(cleanPage).contains("No large files found."));
+    found->ClearItems();
+    wizard->Navigate(CLFDiskSelScanPage::kPageId);
+    wizard->Navigate(CLFCleanPage::kPageId);
+    EXPECT_TRUE(HeaderTitle(cleanPage).contains("Scanning cancelled. No large files found."));
 }

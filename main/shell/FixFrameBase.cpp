@@ -211,7 +211,7 @@ void CFixFrameBase::done(int result)
         return;
     }
     // The page's worker runs beneath this call (the page pumps events while it waits for it): the
-    // frame stays until the worker has ended, so that no worker outlives what its page shows.
+    // frame stays open until the stopped worker has ended, and its run ends only then.
     closeResult_ = result;
     if (!closeWhenIdle_) {
         closeWhenIdle_ = true;

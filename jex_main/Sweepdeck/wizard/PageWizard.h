@@ -20,8 +20,9 @@ public:
     QWidget* GetPage(int pageId);
     // The first page that calls itself the start page, or null.
     CPage* GetStartPage();
-    // The holding window closes: every page stops its work.
-    void CancelAll();
+    // The holding window closes: every page stops its work. Invokable by name for a host that
+    // knows the wizard only as a widget.
+    Q_INVOKABLE void CancelAll();
 
 public slots:
     void onNavigate(int pageId);

@@ -1,7 +1,9 @@
 // The junk gatherer's contract with the clean-up pages: the gatherer with its three levels of
 // categories and the junk items below them, the statistics every one of them carries, and the two
-// sinks the pages implement. Every object is reference counted through IKyObject; objects handed to
-// a sink during a call carry no added reference, and the tree stays alive until Uninit.
+// sinks the pages implement. Every object is reference counted through IKyObject: GetFirst* and
+// GetNext* hand out a reference that the caller releases (and may still pass as `previous`, which
+// is compared by identity); objects handed to a sink during a call carry no added reference. The
+// tree stays alive until Uninit.
 #pragma once
 
 #include "common/KyObject.h"
@@ -15,13 +17,15 @@ class IDregsweepCatagory;
 class IDregsweepSink;
 class IGarbageFileSink;
 
-// What a category shows. Top-level categories fill every field; below them only the name.
+// What a category shows.
 struct GarbageCatagoryInfo {
     std::wstring name;
-    int32_t kind = 0;          // top level: 0 system, 1 web browsers, 2 Windows applications, 3 other applications
-    std::wstring icon;         // top level: picture file names of the row, as the rows read them
-    std::wstring iconHover;
-    std::wstring iconChecked;
+    // The kind of the top-level category the entry lies under: 0 system, 1 web browsers, 2 Windows
+    // applications, 3 other applications.
+    int32_t kind = 0;
+    // Top-level and application categories: the row's picture, a file name under "appIcon/"; the
+    // rows put "hover_" in front of it while the mouse is over the row. Empty below them.
+    std::wstring icon;
 };
 
 // Sizes and counts of a category, an item or the whole gatherer: all found junk and its checked part.
@@ -30,7 +34,8 @@ public:
     virtual void ResetStatistic() = 0;
     virtual uint64_t GetTotalSize() = 0;
     virtual uint64_t GetCheckedSize() = 0;
-    // 0 not analysed, 1 analysing, 2 analysed, 3 cleaning, 4 cleaned, 5 nothing found, 6 skipped.
+    // 0 not analysed, 1 analysing, 2 analysed, 3 analysed and junk left (waiting for a clean-up, or
+    // unchecked, skipped or in use after it), 4 cleaning, 5 cleaned.
     virtual int GetState() = 0;
     virtual uint64_t GetFileCount() = 0;
 };

@@ -8,6 +8,7 @@ namespace {
 
 constexpr FILEOP_FLAGS kDeleteFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI;
 constexpr int kFileGone = 2;
+constexpr wchar_t kChangedSinceScan[] = L"The file has changed since the scan and was not deleted.";
 
 std::wstring FailureText(int code)
 {
@@ -36,6 +37,7 @@ CBigFileGarbageInfo::CBigFileGarbageInfo(IBulkseek* gatherer, const std::wstring
     lastWriteTime = COleDateTime::FromFileTime(data.ftLastWriteTime);
     creationTime = COleDateTime::FromFileTime(data.ftCreationTime);
     owner = gatherer;
+    scannedWriteTime_ = data.ftLastWriteTime;
 }
 
 std::wstring CBigFileGarbageInfo::GetFailInfo()
@@ -44,10 +46,39 @@ std::wstring CBigFileGarbageInfo::GetFailInfo()
     return failInfo_;
 }
 
+std::wstring CBigFileGarbageInfo::ChangedSinceScan(bool* gone) const
+{
+    *gone = false;
+    WIN32_FILE_ATTRIBUTE_DATA now{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &now)) {
+        const DWORD error = GetLastError();
+        *gone = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        return *gone ? std::wstring() : FailureText(static_cast<int>(error));
+    }
+    const uint64_t sizeNow = (static_cast<uint64_t>(now.nFileSizeHigh) << 32) | now.nFileSizeLow;
+    const bool sameTime = now.ftLastWriteTime.dwLowDateTime == scannedWriteTime_.dwLowDateTime &&
+                          now.ftLastWriteTime.dwHighDateTime == scannedWriteTime_.dwHighDateTime;
+    return sizeNow == size && sameTime ? std::wstring() : kChangedSinceScan;
+}
+
+void CBigFileGarbageInfo::Failed(const std::wstring& text)
+{
+    std::lock_guard<std::mutex> lock(failLock_);
+    failInfo_ = text;
+}
+
 bool CBigFileGarbageInfo::Delete()
 {
     if (!GetCheckState())
         return false;
+    bool gone = false;
+    const std::wstring changed = ChangedSinceScan(&gone);
+    if (gone)
+        return true;
+    if (!changed.empty()) {
+        Failed(changed);
+        return false;
+    }
     // The shell takes a list of names, each ended by a zero and the list by a second one.
     std::wstring names = path;
     names.push_back(L'\0');
@@ -58,8 +89,6 @@ bool CBigFileGarbageInfo::Delete()
     const int result = SHFileOperationW(&operation);
     if (result == 0 || result == kFileGone)
         return true;
-    const std::wstring text = FailureText(result);
-    std::lock_guard<std::mutex> lock(failLock_);
-    failInfo_ = text;
+    Failed(FailureText(result));
     return false;
 }

@@ -12,11 +12,18 @@ public:
     std::wstring GetFailInfo() override;
     _BigFile_Info_* GetInfo() override { return this; }
 
-    // Deletes the file for good when it is checked; a file already gone counts as deleted. A
-    // failure keeps the system's text for it.
+    // Deletes the file for good when it is checked; a file already gone counts as deleted. A file
+    // whose size or last-write time is no longer what the scan saw is not the file the user chose,
+    // and is kept. A failure keeps its text.
     bool Delete();
 
 private:
+    // The reason the file must not be deleted as it is now, or empty when it may go; *gone is set
+    // when it no longer exists.
+    std::wstring ChangedSinceScan(bool* gone) const;
+    void Failed(const std::wstring& text);
+
+    FILETIME scannedWriteTime_;
     std::mutex failLock_;
     std::wstring failInfo_;
 };

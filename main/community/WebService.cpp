@@ -29,6 +29,9 @@ char g_webSite[260] = {};
 
 std::atomic<long> g_transferTimeoutMs{60 * 1000};
 
+std::mutex g_authoritiesLock;
+std::string g_authoritiesFile;
+
 const char* RequestPath(ERequestType kind)
 {
     switch (kind) {
@@ -43,6 +46,43 @@ const char* RequestPath(ERequestType kind)
 size_t WriteReply(char* data, size_t size, size_t nmemb, void* reply)
 {
     return OnRecvData(data, size, nmemb, static_cast<std::string*>(reply));
+}
+
+std::string AuthoritiesFile()
+{
+    std::lock_guard<std::mutex> lock(g_authoritiesLock);
+    return g_authoritiesFile;
+}
+
+// Where libcurl looks for the certificate authorities when it was not told otherwise.
+std::string DefaultAuthoritiesText()
+{
+    const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
+    std::string where;
+    if (info && info->age >= CURLVERSION_SEVENTH) {
+        if (info->cainfo)
+            where = info->cainfo;
+        if (info->capath)
+            where += (where.empty() ? "" : ", ") + std::string(info->capath);
+    }
+    return where.empty() ? "libcurl's built-in store" : where;
+}
+
+// Without the certificate authorities no HTTPS service can be reached at all, which the bare
+// result code does not make plain.
+void LogTransferFailure(int result, const char* detail)
+{
+    if (result == CURLE_SSL_CACERT_BADFILE) {
+        const std::string file = AuthoritiesFile();
+        WriteLogA("PostMsg : the certificate store (%s) is missing or cannot be read, so no HTTPS service can be "
+                  "reached; install the system's certificate authorities",
+                  (file.empty() ? DefaultAuthoritiesText() : file).c_str());
+    } else if (result == CURLE_PEER_FAILED_VERIFICATION) {
+        WriteLogA("PostMsg : the service's certificate is not trusted: not signed by a known certificate authority, "
+                  "or not made out to its host");
+    }
+    if (detail[0] != '\0')
+        WriteLogA("PostMsg : %s", detail);
 }
 
 } // namespace
@@ -75,6 +115,7 @@ int PostMsg(std::string url, std::string* reply)
 {
     CURL* handle = curl_easy_init();
     int result = 30;
+    char detail[CURL_ERROR_SIZE] = {};
     if (handle) {
         const long timeoutMs = g_transferTimeoutMs;
         curl_easy_setopt(handle, CURLOPT_POST, 1L);
@@ -89,9 +130,17 @@ int PostMsg(std::string url, std::string* reply)
         curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, WriteReply);
         curl_easy_setopt(handle, CURLOPT_WRITEDATA, reply);
+        curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, detail);
+        const std::string authorities = AuthoritiesFile();
+        if (!authorities.empty()) {
+            curl_easy_setopt(handle, CURLOPT_CAINFO, authorities.c_str());
+            curl_easy_setopt(handle, CURLOPT_CAPATH, static_cast<const char*>(nullptr));
+        }
         result = curl_easy_perform(handle);
     }
     WriteLogA("PostMsg : %d", result);
+    if (result != CURLE_OK)
+        LogTransferFailure(result, detail);
     if (handle)
         curl_easy_cleanup(handle);
     return result;
@@ -130,6 +179,12 @@ void CurlGlobalCleanup()
 void SetTransferTimeoutMs(long milliseconds)
 {
     g_transferTimeoutMs = milliseconds;
+}
+
+void SetCertificateAuthorities(const std::string& file)
+{
+    std::lock_guard<std::mutex> lock(g_authoritiesLock);
+    g_authoritiesFile = file;
 }
 
 void ForgetWebSite()

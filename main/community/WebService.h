@@ -25,7 +25,8 @@ std::string MakeRequestUrl(ERequestType kind);
 // POSTs an empty body to the URL and collects the reply from its first "{" on (the whole reply
 // when it holds none). Returns 0 or libcurl's code: 28 when the time-out passes, 30 when no
 // handle can be made, 23 when the reply grows past MAX_REPLY_BYTES. TLS peer and host
-// verification stay on.
+// verification stay on; a failure is explained in the log, a missing certificate store (77) with
+// where it was looked for.
 int PostMsg(std::string url, std::string* reply);
 
 // The write callback of PostMsg; 0 (ending the transfer) for a null reply.
@@ -37,7 +38,9 @@ constexpr size_t MAX_REPLY_BYTES = 16 * 1024 * 1024;
 int CurlGlobalInit();
 void CurlGlobalCleanup();
 
-// Test seams: the limit for connecting and for the whole transfer (60 s unless changed), and
-// forgetting the base address so that the next request reads the settings file again.
+// Test seams: the limit for connecting and for the whole transfer (60 s unless changed), the file
+// of trusted certificate authorities (empty: the system's store), and forgetting the base address
+// so that the next request reads the settings file again.
 void SetTransferTimeoutMs(long milliseconds);
+void SetCertificateAuthorities(const std::string& file);
 void ForgetWebSite();

@@ -202,6 +202,7 @@ void CGarbageScanMgr::ScanResultCallback(unsigned sizeLow, unsigned sizeHigh, vo
 
 void CGarbageScanMgr::OnScanResult(qint64 size)
 {
+    WriteLog(L"background junk scan found %llu bytes", static_cast<unsigned long long>(size));
     if (!junkWnd_)
         return;
     if (static_cast<quint64>(size) >= static_cast<quint64>(threshold_) && !fullScreen_ && !IsMainWindowVisible() &&

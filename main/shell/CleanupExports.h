@@ -2,7 +2,7 @@
 // at most once per process and kept for the whole run (the library is never unloaded).
 #pragma once
 
-#include "ExportWidget.h"
+#include "jex_main/Sweepdeck/export/IExportWidget.h"
 
 class QWidget;
 

@@ -189,9 +189,35 @@ void CFixFrameBase::FollowCleanupPage(QWidget* page, bool lockClose)
 {
     if (!page)
         return;
+    connect(page, "2WorkStart(bool )", this, SLOT(slotPageWorking(bool)));
     if (lockClose)
         connect(page, "2WorkStart(bool )", titleBar_, SLOT(slotCloseDisable(bool)));
     connect(page, "2CurWindowName(const QString&)", titleBar_, SLOT(slotCurWindowName(const QString&)));
+}
+
+void CFixFrameBase::slotPageWorking(bool working)
+{
+    working_ = working;
+    if (!working && closeWhenIdle_) {
+        closeWhenIdle_ = false;
+        QDialog::done(closeResult_);
+    }
+}
+
+void CFixFrameBase::done(int result)
+{
+    if (!working_) {
+        QDialog::done(result);
+        return;
+    }
+    // The page's worker runs beneath this call (the page pumps events while it waits for it): the
+    // frame stays open until the stopped worker has ended, and its run ends only then.
+    closeResult_ = result;
+    if (!closeWhenIdle_) {
+        closeWhenIdle_ = true;
+        WriteLog(L"frame %d closed while its page works: the page is stopped first", pageType_);
+        QMetaObject::invokeMethod(page_, "CancelAll");
+    }
 }
 
 void CFixFrameBase::StartMonitor(bool autostart, bool autoscan)

@@ -60,17 +60,25 @@ public slots:
     // Another process asked this copy to quit: the event loop ends with 0.
     void slotQuitRequest();
 
+    // Ends the frame's run; while a clean-up page works, asks the page to stop first and ends the
+    // run once the page reports that its work is over.
+    void done(int result) override;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     bool nativeEvent(const QByteArray& eventType, void* message, long* result) override;
+
+private slots:
+    // A clean-up page's "WorkStart": the frame's busy state.
+    void slotPageWorking(bool working);
 
 private:
     void BuildMainParts();
     void BuildPage();
     void ConnectPage();
     // The title bar follows a clean-up page's window name and, with lockClose, keeps the frame
-    // from closing while the page works.
+    // from closing while the page works; the frame's busy state follows the page's work.
     void FollowCleanupPage(QWidget* page, bool lockClose);
     void ReportShownOnce();
     void RunCleanupRequest(bool clean);
@@ -88,4 +96,8 @@ private:
     // stop flag, the job after an update after its single pass.
     QPointer<CShowThread> showThread_;
     QPointer<CFuncThread> funcThread_;
+    // A clean-up page works; the run ends, with closeResult_, once it no longer does.
+    bool working_ = false;
+    bool closeWhenIdle_ = false;
+    int closeResult_ = 0;
 };

@@ -5,7 +5,6 @@
 #include "FixPageId.h"
 #include "HomeBasePage.h"
 #include "Language.h"
-#include "MessageBox.h"
 
 #include "GarbageScanMgr.h"
 #include "SetWidget.h"
@@ -13,6 +12,7 @@
 #include "Paneforge/RoundedRectBase.h"
 #include "Paneforge/Util.h"
 #include "common/SendInfo.h"
+#include "common/WriteLog.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -154,26 +154,17 @@ void CFixHomePage::PlaceToolFrame(int pageType, CFixFrameBase* frame) const
     frame->move((area.width() - width()) / 2, (area.height() - height()) / 2);
 }
 
-void CFixHomePage::ReportMissingCleanup(int pageType)
-{
-    CMessageBox box(MSGBOX_ALERT, this, QString(),
-                    pageType == PAGE_SYSTEM_CLEANUP ? tr("System Cleanup") : tr("Large file Cleanup"), 4);
-    box.SetText(tr("This clean-up tool is not available."),
-                tr("The clean-up library Sweepdeck could not be loaded. Please reinstall Orvane Quarnel."));
-    box.move(mapToGlobal(QPoint(0, 0)) + QPoint(80, 48));
-    box.exec();
-}
-
 int CFixHomePage::ShowCustmsPage(int iPageId)
 {
     CFixFrameBase* frame = frames_.value(iPageId);
     if (!frame)
         return 0;
-    const bool cleanupTool = iPageId == PAGE_SYSTEM_CLEANUP || iPageId == PAGE_LARGE_FILE_CLEANUP;
     if (!frame->GetPage()) {
+        // A clean-up tool whose library or export is missing stays off; the program has no message
+        // for it, the log says why.
         pendingScan_ = pendingClean_ = false;
-        if (cleanupTool)
-            ReportMissingCleanup(iPageId);
+        if (iPageId == PAGE_SYSTEM_CLEANUP || iPageId == PAGE_LARGE_FILE_CLEANUP)
+            WriteLog(L"clean-up tool %d is off: its export object was not made", iPageId);
         return 0;
     }
     if (iPageId == PAGE_LARGE_FILE_CLEANUP)

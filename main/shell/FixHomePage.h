@@ -51,7 +51,6 @@ protected:
 private:
     QWidget* BuildBottomStrip();
     void PlaceToolFrame(int pageType, CFixFrameBase* frame) const;
-    void ReportMissingCleanup(int pageType);
 
     QMap<int, CFixFrameBase*> frames_;
     QPushButton* designButton_ = nullptr;

@@ -40,15 +40,6 @@ void InstallTranslation(QApplication& app)
     app.installTranslator(translator);
 }
 
-void ApplyStyle(QApplication& app)
-{
-    QString style = QLatin1String(kBuiltinStyle);
-    QFile sheet(Util::getDravielsResFullPath(QStringLiteral("StyleSheet.css")));
-    if (sheet.open(QIODevice::ReadOnly | QIODevice::Text))
-        style += QString::fromUtf8(sheet.readAll());
-    app.setStyleSheet(style);
-}
-
 // Tests run the program as a child: QUARNEL_DIALOG_AUTO_CLOSE_MS closes a start-up message box
 // after that many milliseconds, as if its button had been pressed.
 void CloseForTests(QDialog& dialog)
@@ -86,6 +77,15 @@ void CentreOnScreen(CFixFrameBase& frame)
 
 } // namespace
 
+void ApplyProgramStyle(QApplication& app)
+{
+    QString style = QLatin1String(kBuiltinStyle);
+    QFile sheet(Util::getDravielsResFullPath(QStringLiteral("StyleSheet.css")));
+    if (sheet.open(QIODevice::ReadOnly | QIODevice::Text))
+        style += QString::fromUtf8(sheet.readAll());
+    app.setStyleSheet(style);
+}
+
 int QuarnelMain(int argc, char** argv)
 {
     const std::wstring programFolder = GetProgramFolder();
@@ -98,7 +98,7 @@ int QuarnelMain(int argc, char** argv)
 
     QApplication app(argc, argv);
     InstallTranslation(app);
-    ApplyStyle(app);
+    ApplyProgramStyle(app);
     app.setWindowIcon(QIcon(QStringLiteral("./res/icon.ico")));
 
     const SStartupWords words = ReadStartupWords(argc, argv);

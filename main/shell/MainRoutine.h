@@ -4,3 +4,9 @@
 #pragma once
 
 int QuarnelMain(int argc, char** argv);
+
+class QApplication;
+
+// The program's look: the built-in font rule followed by "StyleSheet.css" of the resource folder
+// (the rule alone when that file does not open).
+void ApplyProgramStyle(QApplication& app);

@@ -3,16 +3,19 @@
 #include "platform/win/Errors.h"
 
 #include <mutex>
-#include <unordered_set>
+#include <unordered_map>
 
 namespace platform {
 
 namespace {
 
 std::mutex g_mutex;
-std::unordered_set<KernelObject*>& Live()
+// The open handles. A call that may block (a wait, a read) holds its own reference, so closing the
+// handle on another thread ends the handle but not the object under that call.
+using HandleTable = std::unordered_map<KernelObject*, std::shared_ptr<KernelObject>>;
+HandleTable& Live()
 {
-    static auto* live = new std::unordered_set<KernelObject*>; // outlives every static destructor
+    static auto* live = new HandleTable; // outlives every static destructor
     return *live;
 }
 
@@ -47,39 +50,42 @@ bool KernelObject::Flush()
 HANDLE HandleOf(KernelObject* object)
 {
     std::lock_guard<std::mutex> lock(g_mutex);
-    Live().insert(object);
+    Live().emplace(object, std::shared_ptr<KernelObject>(object));
     return object;
 }
 
-KernelObject* ObjectOf(HANDLE handle)
+KernelObject* ObjectOf(HANDLE handle) { return HoldObject(handle).get(); }
+
+std::shared_ptr<KernelObject> HoldObject(HANDLE handle)
 {
     std::lock_guard<std::mutex> lock(g_mutex);
-    auto* object = static_cast<KernelObject*>(handle);
-    return Live().count(object) ? object : nullptr;
+    const auto found = Live().find(static_cast<KernelObject*>(handle));
+    return found == Live().end() ? nullptr : found->second;
 }
 
 } // namespace platform
 
 BOOL CloseHandle(HANDLE handle)
 {
-    platform::KernelObject* object = nullptr;
+    std::shared_ptr<platform::KernelObject> object;
     {
         std::lock_guard<std::mutex> lock(platform::g_mutex);
-        auto* candidate = static_cast<platform::KernelObject*>(handle);
-        if (platform::Live().erase(candidate))
-            object = candidate;
+        const auto found = platform::Live().find(static_cast<platform::KernelObject*>(handle));
+        if (found != platform::Live().end()) {
+            object = std::move(found->second);
+            platform::Live().erase(found);
+        }
     }
     if (!object) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    delete object;
-    return TRUE;
+    return TRUE; // the object goes with the last reference, here or at the end of a call under way
 }
 
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds)
 {
-    platform::KernelObject* object = platform::ObjectOf(handle);
+    const std::shared_ptr<platform::KernelObject> object = platform::HoldObject(handle);
     if (!object) {
         SetLastError(ERROR_INVALID_HANDLE);
         return WAIT_FAILED;
@@ -90,7 +96,7 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds)
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead, LPOVERLAPPED)
 {
     DWORD done = 0;
-    platform::KernelObject* object = platform::ObjectOf(file);
+    const std::shared_ptr<platform::KernelObject> object = platform::HoldObject(file);
     bool ok = false;
     if (!object)
         SetLastError(ERROR_INVALID_HANDLE);
@@ -106,7 +112,7 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead, 
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWritten, LPOVERLAPPED)
 {
     DWORD done = 0;
-    platform::KernelObject* object = platform::ObjectOf(file);
+    const std::shared_ptr<platform::KernelObject> object = platform::HoldObject(file);
     bool ok = false;
     if (!object)
         SetLastError(ERROR_INVALID_HANDLE);
@@ -121,7 +127,7 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWri
 
 BOOL FlushFileBuffers(HANDLE file)
 {
-    platform::KernelObject* object = platform::ObjectOf(file);
+    const std::shared_ptr<platform::KernelObject> object = platform::HoldObject(file);
     if (!object) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -30,6 +31,17 @@ bool ReadWhole(const std::string& path, std::string& bytes)
     buffer << in.rdbuf();
     bytes = buffer.str();
     return true;
+}
+
+// The copy that replaces a file takes the file's permissions (and, for the superuser, its owner).
+bool KeepPermissions(int copy, const std::string& original)
+{
+    struct stat st {};
+    if (stat(original.c_str(), &st) != 0)
+        return true;
+    if (geteuid() == 0 && fchown(copy, st.st_uid, st.st_gid) != 0)
+        return false;
+    return fchmod(copy, st.st_mode & 07777) == 0;
 }
 
 } // namespace
@@ -208,7 +220,7 @@ void IniFile::RemoveSection(const std::wstring& section)
     lines_.erase(lines_.begin() + header, lines_.begin() + SectionEnd(header));
 }
 
-bool IniFile::Save() const
+bool IniFile::Save(const std::function<bool(const std::string&)>& prepare) const
 {
     std::wstring text;
     for (const auto& line : lines_) {
@@ -220,17 +232,18 @@ bool IniFile::Save() const
     FILE* file = std::fopen(temp.c_str(), "wb");
     if (!file)
         return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const bool flushed = std::fflush(file) == 0 && fsync(fileno(file)) == 0;
-    const int savedErrno = errno;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0 &&
+                         KeepPermissions(fileno(file), path_) && fsync(fileno(file)) == 0;
+    int savedErrno = errno;
     std::fclose(file);
-    if (!written || !flushed || std::rename(temp.c_str(), path_.c_str()) != 0) {
-        const int err = written && flushed ? errno : savedErrno;
+    const bool replaced = written && (!prepare || prepare(temp)) && std::rename(temp.c_str(), path_.c_str()) == 0;
+    if (!replaced) {
+        if (written)
+            savedErrno = errno;
         std::remove(temp.c_str());
-        errno = err;
-        return false;
+        errno = savedErrno;
     }
-    return true;
+    return replaced;
 }
 
 } // namespace platform

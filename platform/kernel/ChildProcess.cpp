@@ -140,8 +140,9 @@ std::shared_ptr<ChildProcess> ChildProcess::Start(const LaunchRequest& request)
         SetLastError(ErrorFromErrno(rc));
         return nullptr;
     }
-    auto child = std::make_shared<ChildProcess>(pid, channel[0]);
-    {
+    auto record = request.image.empty() ? nullptr : ProcessRecord::Register(pid, request.image);
+    auto child = std::make_shared<ChildProcess>(pid, channel[0], std::move(record));
+    if (child->record_) {
         std::lock_guard<std::mutex> lock(g_childrenMutex);
         g_children[pid] = child;
     }
@@ -177,6 +178,8 @@ void ChildProcess::Reap()
         while (reaped < 0 && errno == EINTR);
         exitCode_ = reaped == pid_ ? CodeOf(status) : 0;
         ended_ = true;
+        if (record_)
+            record_->Finish(exitCode_);
     }
     {
         std::lock_guard<std::mutex> lock(g_childrenMutex);
@@ -188,8 +191,14 @@ void ChildProcess::Reap()
 
 DWORD ChildProcess::CodeOf(int status)
 {
+    if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) {
+        if (terminated_)
+            return terminationCode_;
+        if (const auto asked = record_ ? record_->RequestedTermination() : std::nullopt)
+            return *asked; // ended by another process of the machine
+    }
     if (WIFSIGNALED(status))
-        return terminated_ && WTERMSIG(status) == SIGKILL ? terminationCode_ : StatusOfSignal(WTERMSIG(status));
+        return StatusOfSignal(WTERMSIG(status));
     const DWORD shortCode = static_cast<DWORD>(WEXITSTATUS(status));
     DWORD reported = 0;
     if (exitChannel_ >= 0 && ReportedExitCode(exitChannel_, pid_, reported) && (reported & 0xFF) == shortCode)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "HostProcess.h"
+#include "ProcessRecord.h"
 
 #include "platform/win/Process.h"
 
@@ -24,13 +25,15 @@ struct LaunchRequest {
     std::string folder;                     // empty: the starter's current folder
     int standard[3] = {kOwn, kOwn, kOwn};   // what becomes descriptors 0, 1 and 2
     bool exitChannel = false;               // pass the full exit code back (see ExitChannel.h)
+    std::wstring image;                     // a program of the machine: its Windows path, for the
+                                            // machine's process list; empty for a host program
 };
 
 class ChildProcess : public HostProcess {
 public:
     // Null with the last error set when the program cannot be started.
     static std::shared_ptr<ChildProcess> Start(const LaunchRequest& request);
-    // A child of this process that has not been reaped yet.
+    // A child of this process, started from a program of the machine, that has not been reaped yet.
     static std::shared_ptr<ChildProcess> Find(pid_t pid);
 
     pid_t Pid() const override { return pid_; }
@@ -39,7 +42,10 @@ public:
     DWORD ExitCode() override;
     DWORD Terminate(UINT exitCode) override;
 
-    ChildProcess(pid_t pid, int exitChannel) : pid_(pid), exitChannel_(exitChannel) {}
+    ChildProcess(pid_t pid, int exitChannel, std::shared_ptr<ProcessRecord> record)
+        : pid_(pid), exitChannel_(exitChannel), record_(std::move(record))
+    {
+    }
     ~ChildProcess() override;
 
 private:
@@ -48,6 +54,7 @@ private:
 
     const pid_t pid_;
     const int exitChannel_;                 // read end, -1 without a channel
+    const std::shared_ptr<ProcessRecord> record_; // null for a host program
     std::mutex mutex_;
     std::condition_variable endedSignal_;
     bool zombie_ = false;                   // ended, not yet reaped: no longer to be killed

@@ -20,7 +20,7 @@ public:
     Take TryTake() override { return process_->Ended() ? Take::Yes : Take::No; }
     void GiveBack() override {}
 
-    HostProcess& Process() const { return *process_; }
+    const std::shared_ptr<HostProcess>& Process() const { return process_; }
 
 private:
     std::shared_ptr<HostProcess> process_;

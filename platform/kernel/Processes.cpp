@@ -5,11 +5,13 @@
 #include "ForeignProcess.h"
 #include "ProcessHandle.h"
 #include "ProgramLauncher.h"
+#include "ShellProcess.h"
 
 #include "platform/Text.h"
 #include "platform/win/CommandLine.h"
 #include "platform/win/Errors.h"
 
+#include <climits>
 #include <cstring>
 #include <unistd.h>
 
@@ -17,14 +19,32 @@ namespace {
 
 bool IsCurrentProcess(HANDLE handle) { return handle == GetCurrentProcess(); }
 
-platform::HostProcess* ProcessOf(HANDLE handle)
+// Held for the call, so that a handle closed meanwhile on another thread leaves it alone.
+std::shared_ptr<platform::HostProcess> ProcessOf(HANDLE handle)
 {
-    auto* object = dynamic_cast<platform::ProcessHandle*>(platform::ObjectOf(handle));
+    auto object = std::dynamic_pointer_cast<platform::ProcessHandle>(platform::HoldObject(handle));
     if (!object) {
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
-    return &object->Process();
+    return object->Process();
+}
+
+// A process of the machine by id: the user's shell, or a running process started through the
+// layer, or this one; no other host process is reachable.
+std::shared_ptr<platform::HostProcess> MachineProcess(DWORD processId)
+{
+    if (processId == static_cast<DWORD>(platform::kShellProcessId))
+        return platform::ShellRunning() ? std::make_shared<platform::ShellProcess>() : nullptr;
+    if (processId == 0 || processId > static_cast<DWORD>(INT_MAX))
+        return nullptr;
+    const auto pid = static_cast<pid_t>(processId);
+    if (auto child = platform::ChildProcess::Find(pid))
+        return child;
+    if (pid == getpid())
+        return platform::ForeignProcess::Open(pid, nullptr);
+    auto record = platform::ProcessRecord::Find(pid);
+    return record ? platform::ForeignProcess::Open(pid, std::move(record)) : nullptr;
 }
 
 // The texts of a Windows environment block ("NAME=value" entries, an empty one last); the
@@ -105,7 +125,7 @@ DWORD GetProcessId(HANDLE process)
 {
     if (IsCurrentProcess(process))
         return GetCurrentProcessId();
-    platform::HostProcess* host = ProcessOf(process);
+    const auto host = ProcessOf(process);
     return host ? static_cast<DWORD>(host->Pid()) : 0;
 }
 
@@ -119,7 +139,7 @@ BOOL GetExitCodeProcess(HANDLE process, LPDWORD exitCode)
         *exitCode = STILL_ACTIVE;
         return TRUE;
     }
-    platform::HostProcess* host = ProcessOf(process);
+    const auto host = ProcessOf(process);
     if (!host)
         return FALSE;
     *exitCode = host->ExitCode();
@@ -130,7 +150,7 @@ BOOL TerminateProcess(HANDLE process, UINT exitCode)
 {
     if (IsCurrentProcess(process))
         ExitProcess(exitCode);
-    platform::HostProcess* host = ProcessOf(process);
+    const auto host = ProcessOf(process);
     if (!host)
         return FALSE;
     const DWORD error = host->Terminate(exitCode);
@@ -143,9 +163,10 @@ BOOL TerminateProcess(HANDLE process, UINT exitCode)
 
 HANDLE OpenProcess(DWORD, BOOL, DWORD processId)
 {
-    const auto pid = static_cast<pid_t>(processId);
-    std::shared_ptr<platform::HostProcess> process = platform::ChildProcess::Find(pid);
-    if (!process)
-        process = platform::ForeignProcess::Open(pid);
-    return process ? platform::HandleOf(new platform::ProcessHandle(process)) : nullptr;
+    std::shared_ptr<platform::HostProcess> process = MachineProcess(processId);
+    if (!process) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    return platform::HandleOf(new platform::ProcessHandle(std::move(process)));
 }

@@ -109,6 +109,7 @@ std::shared_ptr<ChildProcess> StartProgram(const ProgramStart& start)
     for (int i = 0; i < 3; ++i)
         request.standard[i] = start.standard[i];
     request.exitChannel = true;
+    request.image = WindowsPath(start.program);
     return ChildProcess::Start(request);
 }
 

@@ -8,6 +8,7 @@
 #include "platform/win/Errors.h"
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -32,9 +33,9 @@ HANDLE Opened(LPCWSTR name, platform::SyncKind kind)
 }
 
 template <class Object>
-Object* ObjectOfKind(HANDLE handle)
+std::shared_ptr<Object> ObjectOfKind(HANDLE handle)
 {
-    auto* object = dynamic_cast<Object*>(platform::ObjectOf(handle));
+    auto object = std::dynamic_pointer_cast<Object>(platform::HoldObject(handle));
     if (!object)
         SetLastError(ERROR_INVALID_HANDLE);
     return object;
@@ -58,7 +59,7 @@ HANDLE OpenMutexW(DWORD, BOOL, LPCWSTR name)
 
 BOOL ReleaseMutex(HANDLE mutex)
 {
-    auto* object = ObjectOfKind<platform::MutexObject>(mutex);
+    const auto object = ObjectOfKind<platform::MutexObject>(mutex);
     return object && object->Release() ? TRUE : FALSE;
 }
 
@@ -75,7 +76,7 @@ HANDLE OpenEventW(DWORD, BOOL, LPCWSTR name)
 
 BOOL SetEvent(HANDLE event)
 {
-    auto* object = ObjectOfKind<platform::EventObject>(event);
+    const auto object = ObjectOfKind<platform::EventObject>(event);
     if (object)
         object->Set();
     return object ? TRUE : FALSE;
@@ -83,7 +84,7 @@ BOOL SetEvent(HANDLE event)
 
 BOOL ResetEvent(HANDLE event)
 {
-    auto* object = ObjectOfKind<platform::EventObject>(event);
+    const auto object = ObjectOfKind<platform::EventObject>(event);
     if (object)
         object->Reset();
     return object ? TRUE : FALSE;
@@ -96,9 +97,11 @@ DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, D
         SetLastError(ERROR_INVALID_PARAMETER);
         return WAIT_FAILED;
     }
+    std::vector<std::shared_ptr<platform::KernelObject>> held; // alive for the wait, whatever is closed meanwhile
     std::vector<platform::IWaitable*> objects;
     for (DWORD i = 0; i < count; ++i) {
-        auto* object = dynamic_cast<platform::IWaitable*>(platform::ObjectOf(handles[i]));
+        held.push_back(platform::HoldObject(handles[i]));
+        auto* object = dynamic_cast<platform::IWaitable*>(held.back().get());
         if (!object) {
             SetLastError(ERROR_INVALID_HANDLE);
             return WAIT_FAILED;
@@ -110,7 +113,7 @@ DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, D
         objects.push_back(object);
     }
     if (count == 1)
-        return platform::ObjectOf(handles[0])->Wait(milliseconds);
+        return held.front()->Wait(milliseconds);
 
     std::atomic<uint32_t>& pulse = platform::MachinePulse();
     const platform::Deadline deadline(milliseconds);

@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <map>
 #include <mutex>
+#include <sys/mman.h>
 #include <unistd.h>
 
 namespace platform {
@@ -18,7 +19,7 @@ namespace platform {
 namespace {
 
 std::mutex g_table;
-std::map<std::string, SyncBlock*> g_named; // one per run/ file for the life of the process
+std::map<std::string, SyncBlock*> g_named; // the named blocks in use here, by run/ file
 
 enum LockByte : off_t { kInUse = 0, kGate = 1 };
 
@@ -51,9 +52,16 @@ bool InUseElsewhere(int fd)
 class GateLock {
 public:
     explicit GateLock(int fd) : fd_(fd) { LockByteOf(fd_, kGate, F_WRLCK, true); }
-    ~GateLock() { LockByteOf(fd_, kGate, F_UNLCK, false); }
+    ~GateLock() { Release(); }
     GateLock(const GateLock&) = delete;
     GateLock& operator=(const GateLock&) = delete;
+
+    void Release()
+    {
+        if (fd_ >= 0)
+            LockByteOf(fd_, kGate, F_UNLCK, false);
+        fd_ = -1;
+    }
 
 private:
     int fd_;
@@ -110,37 +118,13 @@ std::string ObjectFileName(const std::wstring& name)
     return space + encoded;
 }
 
-SyncBlock* SyncBlock::Find(LPCWSTR name, DWORD& error)
-{
-    const std::string fileName = ObjectFileName(name);
-    if (fileName.empty()) {
-        error = GetLastError();
-        return nullptr;
-    }
-    const std::string path = RunFolder() + "/" + fileName;
-    SyncBlock*& block = g_named[path];
-    if (!block) {
-        const int fd = OpenRunFile(path);
-        void* memory = fd < 0 ? nullptr : MapRunFile(fd, sizeof(SyncCell));
-        if (!memory) {
-            error = GetLastError();
-            if (fd >= 0)
-                close(fd);
-            g_named.erase(path);
-            return nullptr;
-        }
-        block = new SyncBlock(static_cast<SyncCell*>(memory), fd);
-    }
-    return block;
-}
-
 SyncBlock* SyncBlock::Create(LPCWSTR name, const SyncSetup& setup, bool& existed)
 {
     existed = false;
     if (name && *name)
         return Attach(name, setup.kind, &setup, existed);
     std::lock_guard<std::mutex> lock(g_table);
-    auto* block = new SyncBlock(new SyncCell {}, -1);
+    auto* block = new SyncBlock(new SyncCell {}, -1, {});
     block->SetUp(setup, false);
     block->uses_ = setup.initialOwner ? 2 : 1;
     return block;
@@ -158,36 +142,70 @@ SyncBlock* SyncBlock::Open(LPCWSTR name, SyncKind kind)
 
 SyncBlock* SyncBlock::Attach(LPCWSTR name, SyncKind kind, const SyncSetup* setup, bool& existed)
 {
-    std::lock_guard<std::mutex> lock(g_table);
-    DWORD error = ERROR_SUCCESS;
-    SyncBlock* block = Find(name, error);
-    if (!block) {
-        SetLastError(error);
+    const std::string fileName = ObjectFileName(name);
+    if (fileName.empty())
         return nullptr;
-    }
-    existed = block->uses_ > 0;
-    if (!existed) {
-        GateLock gate(block->fd_);
-        existed = InUseElsewhere(block->fd_);
-        if (!existed && !setup) {
-            SetLastError(ERROR_FILE_NOT_FOUND);
+    const std::string path = RunFolder() + "/" + fileName;
+    std::lock_guard<std::mutex> lock(g_table);
+    SyncBlock* block = nullptr;
+    if (const auto found = g_named.find(path); found != g_named.end()) {
+        existed = true;
+        block = found->second;
+    } else {
+        block = Join(path, setup, existed);
+        if (!block)
             return nullptr;
-        }
-        if (!existed)
-            block->SetUp(*setup, true);
-        if (!LockByteOf(block->fd_, kInUse, F_RDLCK, true)) {
-            SetLastErrorFromErrno();
-            return nullptr;
-        }
+        g_named[path] = block;
     }
     if (existed && block->cell_->kind != static_cast<uint32_t>(kind)) {
         if (block->uses_ == 0)
-            LockByteOf(block->fd_, kInUse, F_UNLCK, false);
+            block->Free();
         SetLastError(ERROR_INVALID_HANDLE);
         return nullptr;
     }
     block->uses_ += !existed && setup->initialOwner ? 2 : 1;
     return block;
+}
+
+SyncBlock* SyncBlock::Join(const std::string& path, const SyncSetup* setup, bool& existed)
+{
+    for (;;) {
+        const int fd = OpenRunFile(path);
+        if (fd < 0)
+            return nullptr;
+        GateLock gate(fd);
+        if (!IsFileAt(fd, path)) {
+            // its last user removed it since it was opened: the name starts afresh
+            gate.Release();
+            close(fd);
+            continue;
+        }
+        existed = InUseElsewhere(fd);
+        if (!existed && !setup) {
+            unlink(path.c_str());
+            gate.Release();
+            close(fd);
+            SetLastError(ERROR_FILE_NOT_FOUND);
+            return nullptr;
+        }
+        void* memory = MapRunFile(fd, sizeof(SyncCell));
+        if (memory && !LockByteOf(fd, kInUse, F_RDLCK, true)) {
+            SetLastErrorFromErrno();
+            munmap(memory, sizeof(SyncCell));
+            memory = nullptr;
+        }
+        if (!memory) {
+            if (!existed)
+                unlink(path.c_str());
+            gate.Release();
+            close(fd);
+            return nullptr;
+        }
+        auto* block = new SyncBlock(static_cast<SyncCell*>(memory), fd, path);
+        if (!existed)
+            block->SetUp(*setup, true);
+        return block;
+    }
 }
 
 void SyncBlock::SetUp(const SyncSetup& setup, bool shared)
@@ -216,15 +234,26 @@ void SyncBlock::AddUse()
 
 void SyncBlock::DropUse()
 {
-    std::unique_lock<std::mutex> lock(g_table);
-    if (--uses_ > 0)
-        return;
-    if (fd_ >= 0) {
-        LockByteOf(fd_, kInUse, F_UNLCK, false);
-        return;
+    std::lock_guard<std::mutex> lock(g_table);
+    if (--uses_ == 0)
+        Free();
+}
+
+void SyncBlock::Free()
+{
+    if (fd_ < 0) {
+        delete cell_;
+    } else {
+        g_named.erase(path_);
+        {
+            GateLock gate(fd_);
+            LockByteOf(fd_, kInUse, F_UNLCK, false);
+            if (!InUseElsewhere(fd_) && IsFileAt(fd_, path_))
+                unlink(path_.c_str());
+        }
+        munmap(cell_, sizeof(SyncCell));
+        close(fd_);
     }
-    lock.unlock();
-    delete cell_;
     delete this;
 }
 

@@ -29,8 +29,10 @@ struct SyncSetup {
 };
 
 // A named block lives while a process uses it: each process that holds handles to it, or owns the
-// mutex, keeps a read lock on the first byte of its file. Creating and opening decide under a
-// write lock on the second byte, so that a name is either seen in use or set up afresh.
+// mutex, keeps a read lock on the first byte of its file. Creating, opening and letting go decide
+// under a write lock on the second byte, so that a name is either seen in use or set up afresh;
+// the process that lets go of a name last removes its file, so that nothing of a name outlives
+// its last handle in the machine.
 class SyncBlock {
 public:
     // The block of the name (null or empty: a new unnamed one), made when nobody uses the name;
@@ -42,22 +44,26 @@ public:
     SyncCell& Cell() const { return *cell_; }
 
     // Uses are handles and ownerships of the mutex in this process (a new mutex's initial ownership
-    // is one). When the last ends, an unnamed
-    // block is freed and a named one left to other processes.
+    // is one). When the last ends, the block goes: its memory, and for a named one its descriptor
+    // and mapping, and its file when no other process uses the name.
     void AddUse();
     void DropUse();
 
 private:
-    SyncBlock(SyncCell* cell, int fd) : cell_(cell), fd_(fd) {}
-    static SyncBlock* Find(LPCWSTR name, DWORD& error);
+    SyncBlock(SyncCell* cell, int fd, std::string path) : cell_(cell), fd_(fd), path_(std::move(path)) {}
     // Joins the named block: set up anew from setup when nobody uses it (without a setup: fails
     // with ERROR_FILE_NOT_FOUND then).
     static SyncBlock* Attach(LPCWSTR name, SyncKind kind, const SyncSetup* setup, bool& existed);
+    // Joins the block of the run/ file at path; null with the last error set.
+    static SyncBlock* Join(const std::string& path, const SyncSetup* setup, bool& existed);
     void SetUp(const SyncSetup& setup, bool shared);
+    // Lets go of the block (the table's lock held).
+    void Free();
 
     SyncCell* cell_;
-    int fd_;          // the run/ file of a named block, -1 for an unnamed one
-    int uses_ = 0;    // guarded by the table's lock
+    int fd_;            // the run/ file of a named block, -1 for an unnamed one
+    std::string path_;  // that file's path
+    int uses_ = 0;      // guarded by the table's lock
 };
 
 // The run/ file name of an object name, or "" with the last error set when the name is not valid.

@@ -7,9 +7,9 @@
 namespace platform::registry {
 
 RegistrySession::RegistrySession(Transaction::Kind kind)
-    : db_(Connection())
-    , transaction_(db_, kind)
-    , store_(db_)
+    : connection_(kind)
+    , transaction_(connection_.Get(), kind)
+    , store_(connection_.Get())
 {
 }
 

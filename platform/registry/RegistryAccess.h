@@ -50,7 +50,7 @@ public:
     void Commit() { transaction_.Commit(); }
 
 private:
-    sqlite3* db_;
+    SessionConnection connection_;
     Transaction transaction_;
     RegistryStore store_;
 };

@@ -7,7 +7,9 @@
 #include "platform/win/Errors.h"
 #include "platform/win/Registry.h"
 
+#include <cerrno>
 #include <chrono>
+#include <fcntl.h>
 #include <sqlite3.h>
 #include <thread>
 #include <unistd.h>
@@ -19,8 +21,12 @@ namespace {
 // Long enough for any writer of the machine to finish, short enough that a stuck one is reported.
 constexpr int kBusyTimeoutMs = 10000;
 
-LONG ErrorOf(int rc)
+LONG ErrorOf(int rc, int systemErrno)
 {
+    // the store cannot grow: its database, its log, or the shared index of its log (which a
+    // connection of its own needs even to read)
+    if (systemErrno == ENOSPC || systemErrno == EDQUOT || rc == SQLITE_IOERR_SHMSIZE)
+        return ERROR_DISK_FULL;
     switch (rc & 0xFF) {
     case SQLITE_NOMEM: return ERROR_NOT_ENOUGH_MEMORY;
     case SQLITE_FULL: return ERROR_DISK_FULL;
@@ -33,7 +39,23 @@ LONG ErrorOf(int rc)
     }
 }
 
-[[noreturn]] void Fail(int rc) { throw RegistryError{ErrorOf(rc)}; }
+[[noreturn]] void Fail(int rc, sqlite3* db) { throw RegistryError{ErrorOf(rc, db ? sqlite3_system_errno(db) : 0)}; }
+
+std::string DatabasePath() { return Machine().root + "/registry.db"; }
+
+// A new connection to the machine's registry.db that waits for other writers.
+sqlite3* Open(const std::string& path, int flags)
+{
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        const RegistryError failure {ErrorOf(rc, db ? sqlite3_system_errno(db) : 0)};
+        sqlite3_close_v2(db);
+        throw failure;
+    }
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    return db;
+}
 
 struct ThreadConnection {
     sqlite3* db = nullptr;
@@ -63,7 +85,7 @@ void UseWriteAheadLog(sqlite3* db)
         if (rc == SQLITE_OK)
             return;
         if ((rc & 0xFF) != SQLITE_BUSY || std::chrono::steady_clock::now() > deadline)
-            Fail(rc);
+            Fail(rc, db);
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
 }
@@ -72,21 +94,14 @@ void UseWriteAheadLog(sqlite3* db)
 
 sqlite3* Connection()
 {
-    const std::string path = Machine().root + "/registry.db";
+    const std::string path = DatabasePath();
     ThreadConnection& current = t_connection;
     if (current.db && current.pid == getpid() && current.path == path)
         return current.db;
     current.Close();
 
-    sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                                   nullptr);
-    if (rc != SQLITE_OK) {
-        sqlite3_close_v2(db);
-        Fail(rc);
-    }
+    sqlite3* db = Open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     try {
-        sqlite3_busy_timeout(db, kBusyTimeoutMs);
         UseWriteAheadLog(db);
         PrepareStore(db);
     } catch (...) {
@@ -99,12 +114,47 @@ sqlite3* Connection()
     return db;
 }
 
+SessionConnection::SessionConnection(Transaction::Kind kind)
+{
+    try {
+        db_ = Connection();
+    } catch (const RegistryError& failure) {
+        if (kind != Transaction::Read || failure.code != ERROR_DISK_FULL)
+            throw;
+        db_ = OpenAlone(failure);
+        own_ = true;
+    }
+}
+
+SessionConnection::~SessionConnection()
+{
+    if (own_)
+        sqlite3_close_v2(db_);
+}
+
+sqlite3* SessionConnection::OpenAlone(const RegistryError& failure)
+{
+    // In exclusive locking mode SQLite keeps the log's index in this process's memory instead of
+    // the shared file, so reading needs no new space; it also holds the database alone, which is
+    // why this connection lives for one session only.
+    sqlite3* db = nullptr;
+    try {
+        db = Open(DatabasePath(), SQLITE_OPEN_READWRITE);
+        Execute(db, "PRAGMA locking_mode=EXCLUSIVE");
+        if (IsLaidOut(db))
+            return db;
+    } catch (const RegistryError&) {
+    }
+    sqlite3_close_v2(db);
+    throw failure;
+}
+
 Statement::Statement(sqlite3* db, const char* sql)
     : db_(db)
 {
     const int rc = sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr);
     if (rc != SQLITE_OK)
-        Fail(rc);
+        Fail(rc, db);
 }
 
 Statement::~Statement() { sqlite3_finalize(statement_); }
@@ -113,7 +163,7 @@ Statement& Statement::Bind(int index, int64_t value)
 {
     const int rc = sqlite3_bind_int64(statement_, index, value);
     if (rc != SQLITE_OK)
-        Fail(rc);
+        Fail(rc, db_);
     return *this;
 }
 
@@ -122,7 +172,7 @@ Statement& Statement::Bind(int index, const std::wstring& text)
     const std::string utf8 = ToUtf8(text);
     const int rc = sqlite3_bind_text(statement_, index, utf8.data(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
     if (rc != SQLITE_OK)
-        Fail(rc);
+        Fail(rc, db_);
     return *this;
 }
 
@@ -131,7 +181,7 @@ Statement& Statement::BindBlob(int index, const std::string& bytes)
     // data() is never null, so even empty data binds as a blob rather than as NULL.
     const int rc = sqlite3_bind_blob(statement_, index, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
     if (rc != SQLITE_OK)
-        Fail(rc);
+        Fail(rc, db_);
     return *this;
 }
 
@@ -142,7 +192,7 @@ bool Statement::Step()
         return true;
     if (rc == SQLITE_DONE)
         return false;
-    Fail(rc);
+    Fail(rc, db_);
 }
 
 void Statement::Reset()
@@ -187,11 +237,33 @@ void Transaction::Commit()
     open_ = false;
 }
 
+bool SyncStore()
+{
+    const std::string path = DatabasePath();
+    const std::string folder = path.substr(0, path.rfind('/'));
+    for (const std::string& file : {path + "-wal", path, folder}) {
+        const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) {
+            if (errno == ENOENT)
+                continue; // no log: everything is in the database
+            return false;
+        }
+        const bool synced = fsync(fd) == 0;
+        const int error = errno;
+        close(fd);
+        if (!synced) {
+            errno = error;
+            return false;
+        }
+    }
+    return true;
+}
+
 void Execute(sqlite3* db, const char* sql)
 {
     const int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
-        Fail(rc);
+        Fail(rc, db);
 }
 
 } // namespace platform::registry

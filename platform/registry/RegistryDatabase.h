@@ -65,6 +65,29 @@ private:
     bool open_ = true;
 };
 
+// The connection of one Reg*W call: this thread's connection, or, for reading when that cannot be
+// opened because the disk is full, a connection of the call's own that needs no new space.
+class SessionConnection {
+public:
+    explicit SessionConnection(Transaction::Kind kind);
+    ~SessionConnection();
+    SessionConnection(const SessionConnection&) = delete;
+    SessionConnection& operator=(const SessionConnection&) = delete;
+
+    sqlite3* Get() const { return db_; }
+
+private:
+    static sqlite3* OpenAlone(const RegistryError& failure);
+
+    sqlite3* db_ = nullptr;
+    bool own_ = false;
+};
+
+// Puts every committed change of the machine's store on the disk: commits reach the log without
+// waiting for the disk, so they survive a crash of the process but not of the machine until then.
+// False with errno set when the disk refused.
+bool SyncStore();
+
 // Runs SQL without results (schema, pragmas).
 void Execute(sqlite3* db, const char* sql);
 

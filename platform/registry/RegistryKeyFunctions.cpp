@@ -2,6 +2,7 @@
 #include "RegistryAccess.h"
 #include "RegistryHandles.h"
 
+#include <cerrno>
 #include <cstring>
 
 using namespace platform::registry;
@@ -83,8 +84,13 @@ LSTATUS RegCloseKey(HKEY hKey)
     return IsPredefined(hKey) || ReleaseKeyHandle(hKey) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
-// Every change is durable when its transaction ends, so there is nothing left to flush.
-LSTATUS RegFlushKey(HKEY hKey) { return IsPredefined(hKey) || FindKeyHandle(hKey) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE; }
+// The store is one database: flushing any key puts every change so far on the disk.
+LSTATUS RegFlushKey(HKEY hKey)
+{
+    if (!IsPredefined(hKey) && !FindKeyHandle(hKey))
+        return ERROR_INVALID_HANDLE;
+    return SyncStore() ? ERROR_SUCCESS : static_cast<LSTATUS>(platform::ErrorFromErrno(errno));
+}
 
 LSTATUS RegQueryInfoKeyW(HKEY hKey, LPWSTR lpClass, LPDWORD lpcchClass, LPDWORD lpReserved, LPDWORD lpcSubKeys,
                          LPDWORD lpcbMaxSubKeyLen, LPDWORD lpcbMaxClassLen, LPDWORD lpcValues,

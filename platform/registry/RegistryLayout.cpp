@@ -60,13 +60,13 @@ void ImportMachineSeed(RegistryStore& store, const std::string& hostPath)
         std::fprintf(stderr, "registry: %s not imported: %s\n", hostPath.c_str(), ToUtf8(error).c_str());
 }
 
+} // namespace
+
 bool IsLaidOut(sqlite3* db)
 {
     return Statement(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'meta'").Step() &&
            Statement(db, "SELECT 1 FROM meta WHERE name = 'created'").Step();
 }
-
-} // namespace
 
 void PrepareStore(sqlite3* db)
 {

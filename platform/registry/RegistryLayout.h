@@ -10,4 +10,7 @@ namespace platform::registry {
 // wait for its transaction.
 void PrepareStore(sqlite3* db);
 
+// Whether registry.db holds a whole store (reads only).
+bool IsLaidOut(sqlite3* db);
+
 } // namespace platform::registry

@@ -67,13 +67,22 @@ int64_t RegistryStore::Create(const KeyPath& path, bool& created)
 
 bool RegistryStore::IsProtected(const KeyPath& path, bool orBelow) const
 {
-    Statement marked(db_, "SELECT upper FROM keys WHERE protected = 1");
-    while (marked.Step()) {
-        const KeyPath mark = SplitKeyPath(marked.Text(0));
-        if (IsWithin(path, mark) || (orBelow && IsWithin(mark, path)))
+    // Only the key, the keys above it and (when asked) the keys below it are read, each found
+    // through the index of paths, so that a damaged part of the store elsewhere leaves the
+    // question answerable.
+    Statement marked(db_, "SELECT protected FROM keys WHERE upper = ?1");
+    KeyPath prefix;
+    for (const std::wstring& name : path) {
+        prefix.push_back(name);
+        marked.Reset();
+        if (marked.Bind(1, UpperPath(prefix)).Step() && marked.Int(0) == 1)
             return true;
     }
-    return false;
+    if (!orBelow)
+        return false;
+    const std::wstring upper = UpperPath(path);
+    Statement below(db_, "SELECT 1 FROM keys WHERE upper > ?1 AND upper < ?2 AND protected = 1 LIMIT 1");
+    return below.Bind(1, upper + L'\\').Bind(2, upper + L']').Step();
 }
 
 void RegistryStore::SetProtected(int64_t id, bool isProtected)

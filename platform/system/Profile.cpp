@@ -6,13 +6,18 @@
 
 #include "ProfileLock.h"
 
+#include "platform/win/Files.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cwchar>
 #include <functional>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -85,20 +90,99 @@ DWORD FitReply(const ProfileReply& reply, Char* out, DWORD size)
     return kept;
 }
 
-// One locked read-modify-write of the file. Deleting from a missing file leaves it missing.
+bool IsWithin(const std::string& path, const std::string& folder)
+{
+    char resolved[PATH_MAX];
+    if (!realpath(folder.c_str(), resolved))
+        return false;
+    const std::string root = resolved;
+    return path.compare(0, root.size(), root) == 0 && (path.size() == root.size() || path[root.size()] == '/');
+}
+
+// The file a write of the INI at path changes: a link is written through to its target, which
+// must lie in the machine or the program folder, as every file a Windows call reaches does. ""
+// with the last error set when there is none.
+std::string WriteTarget(std::string path)
+{
+    constexpr int kMostLinks = 40;
+    int links = 0;
+    for (struct stat st {}; lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode); ++links) {
+        char text[PATH_MAX];
+        const ssize_t length = readlink(path.c_str(), text, sizeof(text) - 1);
+        if (length <= 0 || links == kMostLinks) {
+            SetLastError(ERROR_PATH_NOT_FOUND);
+            return {};
+        }
+        const std::string target(text, static_cast<size_t>(length));
+        path = target.front() == '/' ? target : path.substr(0, path.rfind('/') + 1) + target;
+    }
+    if (links == 0)
+        return path;
+    const auto slash = path.rfind('/');
+    char folder[PATH_MAX];
+    if (!realpath(path.substr(0, slash).c_str(), folder)) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return {};
+    }
+    path = std::string(folder) + path.substr(slash);
+    if (!IsWithin(path, platform::Machine().root) && !IsWithin(path, platform::ProgramFolder())) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return {};
+    }
+    return path;
+}
+
+// The file's attributes as Windows sees them; INVALID_FILE_ATTRIBUTES when it is missing. A file
+// that no Windows path reaches has those of its mode.
+DWORD AttributesOf(const std::string& path)
+{
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0)
+        return INVALID_FILE_ATTRIBUTES;
+    const DWORD attributes = GetFileAttributesW(platform::WindowsPath(path).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        return attributes;
+    return (st.st_mode & S_IWUSR) ? FILE_ATTRIBUTE_ARCHIVE : FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY;
+}
+
+// The attributes of Windows' own that a rewritten INI keeps.
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                  FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
+                                  FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+// One locked read-modify-write of the file. Deleting from a missing file leaves it missing; a
+// read-only file is refused and left as it was.
 BOOL ChangeProfile(LPCWSTR fileName, bool deletes, const std::function<void(platform::IniFile&)>& change)
 {
-    const std::string path = ProfilePath(fileName);
-    if (path.empty()) {
+    const std::string named = ProfilePath(fileName);
+    if (named.empty()) {
         SetLastError(ERROR_PATH_NOT_FOUND);
         return FALSE;
     }
+    const std::string path = WriteTarget(named);
+    if (path.empty())
+        return FALSE;
     const platform::CProfileLock lock(path);
     platform::IniFile ini(path);
-    if (deletes && !ini.Exists())
+    const DWORD attributes = AttributesOf(path);
+    if (deletes && attributes == INVALID_FILE_ATTRIBUTES)
         return TRUE;
+    // a file that is there but could not be read is not replaced by one without its lines
+    if (attributes != INVALID_FILE_ATTRIBUTES && ((attributes & FILE_ATTRIBUTE_READONLY) || !ini.Exists())) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
     change(ini);
-    if (!ini.Save()) {
+    const auto keepAttributes = [&](const std::string& copy) {
+        const DWORD kept = attributes & kKeptAttributes;
+        if (attributes == INVALID_FILE_ATTRIBUTES || kept == FILE_ATTRIBUTE_ARCHIVE) // what a new file has
+            return true;
+        if (SetFileAttributesW(platform::WindowsPath(copy).c_str(), kept ? kept : FILE_ATTRIBUTE_NORMAL))
+            return true;
+        errno = EIO;
+        return false;
+    };
+    if (!ini.Save(keepAttributes)) {
         SetLastError(errno == ENOENT ? ERROR_PATH_NOT_FOUND : platform::ErrorFromErrno(errno));
         return FALSE;
     }

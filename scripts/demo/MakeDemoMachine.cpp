@@ -1,11 +1,14 @@
 // Makes the demo machine of the README's run command, once: a Windows 10 PC with a system drive
 // C: and a data drive D: on one SATA disk and a USB stick E:, a user's everyday files, large and
 // duplicate files, junk (temporary files, logs, an update cache, the recycle bin), a USB stick
-// whose files a virus hid, the registry the product's tools read and change, and the stand-in
-// Windows programs. A machine that exists already is left as it is.
+// whose files a virus hid, the registry the product's tools read and change, the stand-in
+// Windows programs and a few stored server messages. A machine that exists already is left as it
+// is.
 //
 //   MakeDemoMachine <machine root> <program folder>
 
+#include "DemoJunk.h"
+#include "DemoMessages.h"
 #include "DemoRegistry.h"
 
 #include "platform/Machine.h"
@@ -231,7 +234,10 @@ int main(int argc, char** argv)
         Fail(L"the Windows programs could not be installed");
     MakeUserFiles();
     MakeJunk();
+    g_ok = MakeDemoJunk() && g_ok;
     MakeUsbStick();
+    if (!MakeDemoMessages())
+        Fail(L"the stored messages could not be written");
     if (!g_ok) {
         std::fprintf(stderr, "MakeDemoMachine: the demo machine at %s is incomplete\n", root.c_str());
         return 1;

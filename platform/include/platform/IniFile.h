@@ -1,9 +1,10 @@
 // An INI file as Windows' profile functions see it: sections and keys matched ignoring case, blanks
 // around names and values trimmed, lines starting with ';' kept as comments. Writing keeps every
 // other line of the file as it was and the file's encoding (UTF-16LE with its byte-order mark, or
-// UTF-8), and replaces the file atomically.
+// UTF-8), and replaces the file atomically, keeping its permissions.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,8 +30,10 @@ public:
     void RemoveKey(const std::wstring& section, const std::wstring& key);
     void RemoveSection(const std::wstring& section);
 
-    // Writes the file (creating it); false with errno set when it could not be written.
-    bool Save() const;
+    // Writes the file (creating it) through a full copy that then takes its place; prepare, when
+    // given, is called with the copy's host path first and may refuse (false, errno set). False
+    // with errno set when the file could not be written; it is then left as it was.
+    bool Save(const std::function<bool(const std::string&)>& prepare = {}) const;
 
 private:
     struct Line {

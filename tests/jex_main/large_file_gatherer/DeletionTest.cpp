@@ -2,6 +2,7 @@
 
 #include "platform/Machine.h"
 
+#include <chrono>
 #include <filesystem>
 
 using namespace bulkseek_test;
@@ -135,4 +136,28 @@ TEST_F(DeletionTest, PathsLongerThanMaxPathAreScannedAndDeleted)
     ASSERT_EQ(sink.emptied.size(), 1u);
     EXPECT_TRUE(sink.emptied[0].deleted);
     EXPECT_FALSE(Exists(deep));
+}
+
+TEST_F(DeletionTest, AFileChangedSinceTheScanIsKeptAndReportedAsFailed)
+{
+    for (const auto& path : files)
+        CheckFile(path);
+    // files[3] grows; files[2] keeps its size but is written again later.
+    machine.WriteFile("data/file4.bin", "grown since the scan");
+    const std::string rewritten = platform::HostPath(files[2]);
+    std::filesystem::last_write_time(rewritten, std::filesystem::last_write_time(rewritten) + std::chrono::hours(1));
+
+    CRecordingSink sink;
+    ASSERT_EQ(gatherer->EmptyGarbage(&sink), RESULT_OK);
+    ASSERT_EQ(sink.emptied.size(), 4u);
+    const std::wstring changed = L"The file has changed since the scan and was not deleted.";
+    for (size_t i = 0; i < 2; ++i) {
+        EXPECT_FALSE(sink.emptied[i].deleted);
+        EXPECT_EQ(sink.emptied[i].failInfo, changed);
+        EXPECT_TRUE(Exists(files[3 - i]));
+    }
+    EXPECT_TRUE(sink.emptied[2].deleted);
+    EXPECT_TRUE(sink.emptied[3].deleted);
+    EXPECT_EQ(FoundPaths(), (std::vector<std::wstring>{files[3], files[2]}));
+    EXPECT_EQ(testing_support::ReadFile(platform::HostPath(files[3])), "grown since the scan");
 }

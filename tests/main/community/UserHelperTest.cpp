@@ -2,6 +2,7 @@
 #include "MD5Encryption.h"
 #include "UserHelper.h"
 #include "WebService.h"
+#include "main/shell/program/ProgramLog.h"
 
 #include "platform/Machine.h"
 #include "platform/Text.h"
@@ -67,15 +68,6 @@ protected:
     CCommunityTestServer server_;
 };
 
-// The whole of Quarnel.log as UTF-8.
-std::string LogText()
-{
-    wchar_t folder[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, folder);
-    const std::string bytes = testing_support::ReadFile(platform::HostPath(std::wstring(folder) + L"Quarnel.log"));
-    return platform::ToUtf8(platform::FromUtf16LEBytes(bytes.data(), bytes.size()));
-}
-
 std::string MessageItem(const std::string& id, const std::string& jsrq = "\"0\"", const std::string& idJson = "")
 {
     std::string item = "{\"id\":" + (idJson.empty() ? "\"" + id + "\"" : idJson) + ",\"title\":\"T" + id + "\"";
@@ -109,7 +101,7 @@ TEST_F(UserHelperTest, SignUpAndPasswordMailCarryTheAddressAndReturnTheServicesS
         EXPECT_TRUE(request.signatureValid) << request.target;
         EXPECT_EQ(request.method, "POST");
     }
-    EXPECT_NE(LogText().find("int CUserHelper::ChangePwd(void*) : url=http://127.0.0.1:"), std::string::npos);
+    EXPECT_NE(ReadProgramLog().find("int CUserHelper::ChangePwd(void*) : url=http://127.0.0.1:"), std::string::npos);
 }
 
 TEST_F(UserHelperTest, AnAddressIsEscapedOnlyWhereAPathSegmentForbidsACharacter)
@@ -139,7 +131,7 @@ TEST_F(UserHelperTest, LogInSendsThePasswordsDigestOnlyAndKeepsItOutOfTheLog)
     EXPECT_EQ(request.segments.at("pwd"), GetMd5LowerHex("s3cret pass"));
     EXPECT_EQ(request.target.find("s3cret"), std::string::npos);
 
-    const std::string log = LogText();
+    const std::string log = ReadProgramLog();
     EXPECT_EQ(log.find(GetMd5LowerHex("s3cret pass")), std::string::npos);
     EXPECT_NE(log.find("int CUserHelper::Login(void*) : url="), std::string::npos);
     EXPECT_NE(log.find("/pwd/***"), std::string::npos);
@@ -164,7 +156,7 @@ TEST_F(UserHelperTest, LogInWithoutAddressOrPasswordSendsNothing)
     EXPECT_EQ(Login("ann@example.com", "", noPassword), 12);
     EXPECT_EQ(noPassword.status.iState, 12);
     EXPECT_TRUE(server_.Requests().empty());
-    EXPECT_NE(LogText().find("int CUserHelper::Login(void*) : return State = 12"), std::string::npos);
+    EXPECT_NE(ReadProgramLog().find("int CUserHelper::Login(void*) : return State = 12"), std::string::npos);
 
     EXPECT_EQ(CUserHelper::Login(nullptr), 10);
     EXPECT_EQ(CUserHelper::Register(nullptr), 10);
@@ -264,7 +256,7 @@ TEST_F(UserHelperTest, TransportFailuresReachTheRecordAsLibcurlsCode)
     EXPECT_EQ(Messages(late, 1, 1), CURLE_OPERATION_TIMEDOUT);
     EXPECT_EQ(late.status.iState, CURLE_OPERATION_TIMEDOUT);
     EXPECT_TRUE(late.lstMsg.empty());
-    EXPECT_NE(LogText().find("int CUserHelper::GetMessageData(void*) : return State = 28"), std::string::npos);
+    EXPECT_NE(ReadProgramLog().find("int CUserHelper::GetMessageData(void*) : return State = 28"), std::string::npos);
 
     community_test::InstallWebSite("http://127.0.0.1:" + std::to_string(community_test::ClosedPort()) + "/api",
                                    machine_);

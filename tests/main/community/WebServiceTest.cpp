@@ -2,6 +2,7 @@
 #include "MD5Encryption.h"
 #include "SelfSignedServer.h"
 #include "WebService.h"
+#include "main/shell/program/ProgramLog.h"
 
 #include "platform/Machine.h"
 #include "platform/Text.h"
@@ -229,8 +230,9 @@ size_t Collect(char* data, size_t size, size_t nmemb, void* reply)
     return size * nmemb;
 }
 
-TEST(TlsTest, AServiceWithASelfSignedCertificateIsRefused)
+TEST(TlsTest, AServiceWithASelfSignedCertificateIsRefusedAndAMissingCertificateStoreIsLoggedPlainly)
 {
+    testing_support::TempMachine machine;
     CSelfSignedServer server;
 
     // The service itself answers once the checks are off, so the refusal below is the checks'.
@@ -248,6 +250,18 @@ TEST(TlsTest, AServiceWithASelfSignedCertificateIsRefused)
     std::string reply;
     EXPECT_EQ(PostMsg(server.Url(), &reply), CURLE_PEER_FAILED_VERIFICATION);
     EXPECT_EQ(reply, "");
+    EXPECT_NE(ReadProgramLog().find("PostMsg : the service's certificate is not trusted"), std::string::npos);
+
+    // A machine without the certificate authorities: the transfer still fails, and the log says why.
+    const std::string missing = machine.Root() + "/no-such-store/ca-certificates.crt";
+    SetCertificateAuthorities(missing);
+    const int result = PostMsg(server.Url(), &reply);
+    SetCertificateAuthorities("");
+    EXPECT_EQ(result, CURLE_SSL_CACERT_BADFILE);
+    EXPECT_EQ(reply, "");
+    EXPECT_NE(ReadProgramLog().find("PostMsg : the certificate store (" + missing +
+                                    ") is missing or cannot be read, so no HTTPS service can be reached"),
+              std::string::npos);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // A small program the kernel tests start as a child: it exits with given codes, prints what it
-// received, and takes or signals named objects, as its first argument asks.
+// received, takes or signals named objects, and starts another copy of itself, as its first
+// argument asks.
 #include "platform/Text.h"
 #include "platform/Windows.h"
 
@@ -32,6 +33,8 @@ int main(int argc, char** argv)
         return Record(record, argc, argv);
     const std::string mode = argc > 1 ? argv[1] : "";
     const char* first = argc > 2 ? argv[2] : "";
+    WCHAR path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
     if (mode == "exit")
         ExitProcess(static_cast<UINT>(std::strtoul(first, nullptr, 16)));
     if (mode == "return")
@@ -40,6 +43,20 @@ int main(int argc, char** argv)
         std::raise(SIGSEGV);
     if (mode == "sleep")
         Sleep(INFINITE);
+    if (mode == "start") {
+        // another copy of itself with the remaining arguments, through the layer; prints its id
+        std::wstring line = L"\"" + std::wstring(path) + L"\"";
+        for (int i = 2; i < argc; ++i)
+            line += L" " + Wide(argv[i]);
+        STARTUPINFOW startup {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION info {};
+        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+            return 2;
+        std::printf("%lu\n", static_cast<unsigned long>(info.dwProcessId));
+        std::fflush(stdout);
+        Sleep(INFINITE);
+    }
     if (mode == "args") {
         std::printf("%s\n", platform::ToUtf8(GetCommandLineW()).c_str());
         for (int i = 0; i < argc; ++i)

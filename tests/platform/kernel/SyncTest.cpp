@@ -1,11 +1,14 @@
+#include "platform/Machine.h"
 #include "platform/Windows.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -270,3 +273,82 @@ TEST(KernelWaitForMultiple, RefusesBadArguments)
 }
 
 } // namespace
+
+TEST(KernelObjectLife, AnObjectOutlivesTheHandleClosedUnderItsWaiter)
+{
+    HANDLE waited = CreateEventW(nullptr, TRUE, FALSE, L"CloseUnderWaiter");
+    HANDLE other = OpenEventW(EVENT_MODIFY_STATE, FALSE, L"CloseUnderWaiter");
+    ASSERT_NE(nullptr, other);
+    std::atomic<DWORD> single {WAIT_FAILED}, multiple {WAIT_FAILED};
+    HANDLE timer = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread first([&] { single = WaitForSingleObject(waited, INFINITE); });
+    std::thread second([&] {
+        HANDLE both[] = {timer, waited};
+        multiple = WaitForMultipleObjects(2, both, FALSE, INFINITE);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_TRUE(CloseHandle(waited));
+    EXPECT_TRUE(CloseHandle(timer));
+    EXPECT_FALSE(CloseHandle(waited));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(WAIT_FAILED, single.load()); // still waiting: closing a handle signals nothing
+    EXPECT_TRUE(SetEvent(other));
+    first.join();
+    second.join();
+    EXPECT_EQ(WAIT_OBJECT_0, single.load());
+    EXPECT_EQ(WAIT_OBJECT_0 + 1, multiple.load());
+    CloseHandle(other);
+
+    // the last handle of an unnamed event, closed while the memory around it is taken again
+    HANDLE lone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    DWORD loneResult = WAIT_FAILED;
+    std::thread waiter([&] { loneResult = WaitForSingleObject(lone, 300); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_TRUE(CloseHandle(lone));
+    std::vector<HANDLE> signalled;
+    for (int i = 0; i < 200; ++i)
+        signalled.push_back(CreateEventW(nullptr, TRUE, TRUE, nullptr));
+    waiter.join();
+    EXPECT_EQ(WAIT_TIMEOUT, loneResult);
+    for (HANDLE event : signalled)
+        CloseHandle(event);
+}
+
+TEST(KernelObjectLife, NamedObjectsLeaveNothingBehindTheirLastHandle)
+{
+    const auto openDescriptors = [] {
+        const std::filesystem::directory_iterator descriptors("/proc/self/fd");
+        return std::distance(descriptors, std::filesystem::directory_iterator());
+    };
+    const auto runFiles = [] {
+        const std::string run = platform::MachinePath("run");
+        long count = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(run))
+            count += entry.path().filename().string().rfind("local.", 0) == 0;
+        return count;
+    };
+    const auto before = openDescriptors();
+    for (int i = 0; i < 10000; ++i) {
+        const std::wstring name = L"Defrag run " + std::to_wstring(i);
+        HANDLE event = CreateEventW(nullptr, TRUE, FALSE, name.c_str());
+        ASSERT_NE(nullptr, event) << i;
+        HANDLE again = OpenEventW(SYNCHRONIZE, FALSE, name.c_str());
+        ASSERT_NE(nullptr, again);
+        CloseHandle(event);
+        CloseHandle(again);
+    }
+    EXPECT_EQ(before, openDescriptors());
+    EXPECT_EQ(0, runFiles());
+    EXPECT_EQ(nullptr, OpenEventW(SYNCHRONIZE, FALSE, L"Defrag run 7"));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+    EXPECT_EQ(nullptr, OpenMutexW(SYNCHRONIZE, FALSE, L"Never made"));
+    EXPECT_EQ(0, runFiles());
+
+    // a name comes back fresh once its last handle went
+    HANDLE mutex = CreateMutexW(nullptr, TRUE, L"Defrag run 7");
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SUCCESS), GetLastError());
+    EXPECT_TRUE(ReleaseMutex(mutex));
+    EXPECT_TRUE(CloseHandle(mutex));
+    EXPECT_EQ(0, runFiles());
+}

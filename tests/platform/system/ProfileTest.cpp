@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
@@ -218,4 +219,67 @@ TEST_F(Profile, WritersInSeveralProcessesKeepEachOthersKeys)
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
     EXPECT_EQ(CountKeys(), 100);
+}
+
+TEST_F(Profile, AReadOnlyFileIsRefusedAndLeftAsItWas)
+{
+    const std::string before = "[Clean]\r\nCleanLv=3\r\n";
+    Write(before);
+    ASSERT_TRUE(SetFileAttributesW(kIni, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_FALSE(WritePrivateProfileStringW(L"Clean", L"CleanLv", L"5", kIni));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_FALSE(WritePrivateProfileStringW(L"Clean", nullptr, nullptr, kIni));
+    EXPECT_FALSE(WritePrivateProfileSectionW(L"Clean", L"A=1\0", kIni));
+    EXPECT_EQ(Content(), before);
+    EXPECT_EQ(GetFileAttributesW(kIni), static_cast<DWORD>(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+
+    // read-only as the host's mode says it
+    ASSERT_TRUE(SetFileAttributesW(kIni, FILE_ATTRIBUTE_NORMAL));
+    const std::string host = machine_.Root() + "/drive_c/Users/Owner/cfg.ini";
+    std::filesystem::permissions(host, std::filesystem::perms::owner_read);
+    EXPECT_FALSE(WritePrivateProfileStringW(L"Clean", L"CleanLv", L"5", kIni));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(Content(), before);
+}
+
+TEST_F(Profile, AWriteKeepsTheFilesAttributesAndPermissions)
+{
+    Write("[Clean]\r\nCleanLv=3\r\n");
+    const std::string host = machine_.Root() + "/drive_c/Users/Owner/cfg.ini";
+    std::filesystem::permissions(host, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                                           std::filesystem::perms::group_read);
+    ASSERT_TRUE(SetFileAttributesW(kIni, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Clean", L"CleanLv", L"5", kIni));
+    EXPECT_EQ(Read(L"Clean", L"CleanLv"), L"5");
+    EXPECT_EQ(GetFileAttributesW(kIni), static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    EXPECT_EQ(std::filesystem::status(host).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write | std::filesystem::perms::group_read);
+}
+
+TEST_F(Profile, ALinkIsWrittenThroughToItsTargetAndStaysALink)
+{
+    namespace fs = std::filesystem;
+    const std::string target = machine_.WriteFile("drive_c/ProgramData/real.ini", "[Clean]\r\nCleanLv=3\r\n");
+    const std::string link = machine_.Root() + "/drive_c/Users/Owner/cfg.ini";
+    fs::create_directories(fs::path(link).parent_path());
+    fs::create_symlink("../../ProgramData/real.ini", link);
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Clean", L"CleanLv", L"5", kIni));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadFile(target), "[Clean]\r\nCleanLv=5\r\n");
+
+    // a link whose target is missing makes the target
+    fs::remove(target);
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Clean", L"CleanLv", L"7", kIni));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadFile(target), "[Clean]\r\nCleanLv=7\r\n");
+
+    // a link that leads out of the machine is not followed
+    const std::string outside = machine_.Root() + "/../" + fs::path(machine_.Root()).filename().string() + "-outside.ini";
+    std::ofstream(outside) << "[Clean]\r\nCleanLv=1\r\n";
+    fs::remove(link);
+    fs::create_symlink(outside, link);
+    EXPECT_FALSE(WritePrivateProfileStringW(L"Clean", L"CleanLv", L"9", kIni));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(ReadFile(outside), "[Clean]\r\nCleanLv=1\r\n");
+    fs::remove(outside);
 }

@@ -75,6 +75,7 @@
 #define HRESULT_FROM_WIN32(x) \
     (static_cast<HRESULT>(x) <= 0 ? static_cast<HRESULT>(x) \
                                   : static_cast<HRESULT>(((x) & 0x0000FFFF) | (7 << 16) | 0x80000000))
+#define HRESULT_CODE(hr) (static_cast<DWORD>(hr) & 0xFFFFu)
 
 DWORD GetLastError();
 void SetLastError(DWORD error);

@@ -4,6 +4,8 @@
 #include "platform/win/Errors.h"
 #include "platform/win/Types.h"
 
+#include <memory>
+
 #define WAIT_OBJECT_0 0x00000000u
 #define WAIT_ABANDONED 0x00000080u
 #define WAIT_TIMEOUT 0x00000102u
@@ -35,8 +37,12 @@ public:
     virtual bool Flush();
 };
 
-// The object behind a handle, or null for null, INVALID_HANDLE_VALUE and pseudo handles.
+// The object behind a handle, or null for null, INVALID_HANDLE_VALUE and pseudo handles. The
+// pointer is good only while the handle stays open; a call that may block or that another thread
+// may race with CloseHandle holds the object instead.
 KernelObject* ObjectOf(HANDLE handle);
+std::shared_ptr<KernelObject> HoldObject(HANDLE handle);
+// Opens a handle that owns the object; it goes when the handle is closed and no call holds it.
 HANDLE HandleOf(KernelObject* object);
 
 } // namespace platform

@@ -104,8 +104,11 @@ BOOL CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine, LPSECURITY_ATTR
 // layer that calls ExitProcess passes all 32 bits; others give their 8-bit status; one killed by
 // a signal a non-zero Windows status).
 BOOL GetExitCodeProcess(HANDLE process, LPDWORD exitCode);
+// A process ended here or by another process of the machine ends with exitCode. The user's shell
+// is not ended (ERROR_ACCESS_DENIED), nor a process that already ended.
 BOOL TerminateProcess(HANDLE process, UINT exitCode);
-// Another process by id; its exit code is known only when this process started it.
+// A process of the machine's process list (see ToolHelp.h) by id; any other id, a host process's
+// included, fails with ERROR_INVALID_PARAMETER. Its exit code is the one it ended with.
 HANDLE OpenProcess(DWORD desiredAccess, BOOL inheritHandle, DWORD processId);
 [[noreturn]] void ExitProcess(UINT exitCode);
 

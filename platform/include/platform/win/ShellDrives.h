@@ -108,3 +108,15 @@ DWORD_PTR SHGetFileInfoW(LPCWSTR path, DWORD fileAttributes, SHFILEINFOW* info, 
 // The file-system path of the item into a buffer of MAX_PATH characters ("D:\" for a drive);
 // FALSE, with the buffer emptied, for an item without one or a path that does not fit.
 BOOL SHGetPathFromIDListW(PCIDLIST_ABSOLUTE idList, LPWSTR path);
+
+// The identifier list of an existing file or folder given by its full path; null (with the last
+// error set) when it does not exist. Free it with ILFree.
+PIDLIST_ABSOLUTE ILCreateFromPathW(LPCWSTR path);
+void ILFree(PIDLIST_RELATIVE idList);
+
+// Shows an item in the file manager. Only the form that names one item by its absolute list is
+// known (count 0, no children): the item's folder is opened with the desktop's opener, as
+// ShellExecuteW opens a folder (a drive opens itself); file managers reached that way cannot be
+// told which entry to select. E_INVALIDARG for other forms and for items outside the file system,
+// HRESULT_FROM_WIN32 of the error when the folder cannot be opened.
+HRESULT SHOpenFolderAndSelectItems(PCIDLIST_ABSOLUTE folder, UINT count, PCUITEMID_CHILD* children, DWORD flags);

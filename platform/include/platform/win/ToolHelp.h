@@ -1,7 +1,8 @@
-// The machine's process list as a snapshot. The logged-on user's shell, "explorer.exe", runs
-// unless machine.ini's [Machine] ShellRunning is 0; the calling program follows it. Every process
-// of the machine runs as its one user, so the shell's entry carries the id of a process that
-// OpenProcess reaches and whose token is that user's: the calling process's own.
+// The machine's process list as a snapshot: the logged-on user's shell, "explorer.exe", unless
+// machine.ini's [Machine] ShellRunning is 0; every running process started through
+// CreateProcessW or ShellExecuteExW by a process of the machine, with its image name; the calling
+// program last. Every process of the machine runs as its one user: OpenProcess reaches each of
+// them (the shell included, whose token is that user's) and no other.
 #pragma once
 
 #include "platform/win/Types.h"

@@ -2,7 +2,7 @@
 // pages' two signals, and record every call they get in the wizard's "calls" property. How often
 // each export was called is kept in the application's "SysCleanBuilds" and "LargeFileBuilds".
 
-#include "ExportWidget.h"
+#include "jex_main/Sweepdeck/export/IExportWidget.h"
 
 #include <QApplication>
 #include <QMap>
@@ -19,11 +19,21 @@ signals:
     void CurWindowName(const QString& name);
 };
 
+// The wizard: what the main program may invoke on it by name is recorded too.
+class CFakeWizard : public QWidget {
+    Q_OBJECT
+public:
+    explicit CFakeWizard(QWidget* parent) : QWidget(parent) {}
+
+    void Record(const QString& call) { setProperty("calls", property("calls").toStringList() << call); }
+    Q_INVOKABLE void CancelAll() { Record(QStringLiteral("CancelAll")); }
+};
+
 namespace {
 
 class CFakeExport : public IExportWidget {
 public:
-    CFakeExport(bool sysClean, QWidget* parent) : sysClean_(sysClean), wizard_(new QWidget(parent))
+    CFakeExport(bool sysClean, QWidget* parent) : sysClean_(sysClean), wizard_(new CFakeWizard(parent))
     {
         wizard_->setObjectName(sysClean ? QStringLiteral("SysCleanWizard") : QStringLiteral("LargeFileWizard"));
         wizard_->setFixedSize(800, 472);
@@ -53,13 +63,10 @@ public:
     int ShowMessageBox(QWidget*, int, QString, QString, QString, QStringList) override { return 0xFFFF; }
 
 private:
-    void Record(const QString& call)
-    {
-        wizard_->setProperty("calls", wizard_->property("calls").toStringList() << call);
-    }
+    void Record(const QString& call) { wizard_->Record(call); }
 
     bool sysClean_;
-    QWidget* wizard_;
+    CFakeWizard* wizard_;
     QMap<int, QWidget*> pages_;
 };
 

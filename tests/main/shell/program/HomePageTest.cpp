@@ -113,8 +113,13 @@ TEST_F(HomePageTest, MonitorStartedToScanOpensTheJunkPage)
     QTimer::singleShot(30, [] { QApplication::activeModalWidget()->close(); });
     frame.StartMonitor(false, true);
     EXPECT_TRUE(frame.isVisible());
+    // The junk pop-up's "Clean up" opens the page for a clean-up; showing the main window stops it.
+    QTimer::singleShot(30, [] { QApplication::activeModalWidget()->close(); });
+    emit frame.GetScanMgr()->sigAutoClean();
+    frame.slotShowAction();
     EXPECT_EQ((QStringList {QStringLiteral("Navigate(2,true)"), QStringLiteral("SetCallback"),
-                            QStringLiteral("ScanLater(false)")}),
+                            QStringLiteral("ScanLater(false)"), QStringLiteral("CleanLater"),
+                            QStringLiteral("StopWork")}),
               Calls(sysClean));
 }
 
@@ -135,7 +140,7 @@ TEST_F(HomePageTest, CleanupPagesDriveTheirFramesTitleBar)
     EXPECT_EQ("LargeFileResult", GetCurWindowName());
 }
 
-TEST_F(HomePageTest, MissingCleanupLibraryLeavesTheToolsOffWithAMessage)
+TEST_F(HomePageTest, MissingCleanupLibraryLeavesTheToolsOffWithALogLine)
 {
     CFixFrameBase frame(2, nullptr);
     auto* home = qobject_cast<CFixHomePage*>(frame.GetPage());
@@ -143,11 +148,42 @@ TEST_F(HomePageTest, MissingCleanupLibraryLeavesTheToolsOffWithAMessage)
     EXPECT_EQ(nullptr, home->GetToolFrame(10)->GetPage());
     EXPECT_EQ(nullptr, home->GetToolFrame(11)->GetPage());
     EXPECT_NE(std::string::npos, ReadProgramLog().find("Sweepdeck.dll not loaded"));
-    EXPECT_EQ(QStringLiteral("CMessageBox"), RunTool(*home, 10));
-    EXPECT_EQ(QStringLiteral("CMessageBox"), RunTool(*home, 11));
+    // Pressed, an off tool returns at once: no frame and no message box runs.
+    EXPECT_EQ(0, home->ShowCustmsPage(10));
+    EXPECT_EQ(0, home->ShowCustmsPage(11));
+    home->RequestScan();
+    EXPECT_NE(std::string::npos, ReadProgramLog().find("clean-up tool 10 is off"));
     // The repair tools open their frames; a type without a frame opens nothing.
     EXPECT_EQ(QStringLiteral("CFixFrameBase"), RunTool(*home, 3));
     EXPECT_EQ(QString(), RunTool(*home, 2));
+}
+
+TEST_F(HomePageTest, ClosingACleanupFrameWhileItsPageWorksStopsThePageFirst)
+{
+    InstallCleanupLibrary();
+    CFixFrameBase frame(2, nullptr);
+    auto* home = qobject_cast<CFixHomePage*>(frame.GetPage());
+    CFixFrameBase* tool = home->GetToolFrame(11);
+    QWidget* wizard = GetLargeFileExport()->GetLargeFileWidget();
+    QWidget* result = GetLargeFileExport()->GetPage(4);
+    bool stayedWhileWorking = false;
+    QTimer::singleShot(30, [&] {
+        ASSERT_TRUE(QMetaObject::invokeMethod(result, "WorkStart", Q_ARG(bool, true)));
+        tool->close();
+        tool->reject();
+        stayedWhileWorking = tool->isVisible();
+        ASSERT_TRUE(QMetaObject::invokeMethod(result, "WorkStart", Q_ARG(bool, false)));
+    });
+    QTimer::singleShot(3000, tool, &QWidget::hide); // a failing case ends instead of hanging
+    home->ShowCustmsPage(11);
+    EXPECT_TRUE(stayedWhileWorking);
+    EXPECT_FALSE(tool->isVisible());
+    EXPECT_EQ(1, Calls(wizard).count(QStringLiteral("CancelAll")));
+
+    // Idle, the frame closes at once and stops nothing.
+    QTimer::singleShot(30, [&] { tool->close(); });
+    home->ShowCustmsPage(11);
+    EXPECT_EQ(1, Calls(wizard).count(QStringLiteral("CancelAll")));
 }
 
 TEST_F(HomePageTest, CommunityButtonFollowsTheAccount)

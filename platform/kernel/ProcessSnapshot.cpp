@@ -1,8 +1,10 @@
-// The machine's process list: the logged-on user's shell while it runs, then the calling program.
+// The machine's process list: the logged-on user's shell while it runs, the running processes
+// started through the layer by any process of the machine, and the calling program.
 #include "platform/win/ToolHelp.h"
 
-#include "platform/IniFile.h"
-#include "platform/Machine.h"
+#include "ProcessRecord.h"
+#include "ShellProcess.h"
+
 #include "platform/win/Errors.h"
 #include "platform/win/Handles.h"
 #include "platform/win/Module.h"
@@ -20,11 +22,6 @@ public:
     size_t next = 0;
 };
 
-bool ShellRunning()
-{
-    return platform::IniFile(platform::MachineIniPath()).GetInt(L"Machine", L"ShellRunning", 1) != 0;
-}
-
 PROCESSENTRY32W Entry(DWORD processId, DWORD parentId, std::wstring exeFile)
 {
     PROCESSENTRY32W entry{};
@@ -38,16 +35,20 @@ PROCESSENTRY32W Entry(DWORD processId, DWORD parentId, std::wstring exeFile)
     return entry;
 }
 
-// The running program's file name as Windows shows it, "Sweepdeck.exe" for the host's "Sweepdeck".
-std::wstring ProgramName()
+// A program's file name as Windows shows it, "Sweepdeck.exe" for the host's "Sweepdeck".
+std::wstring ImageName(const std::wstring& path)
 {
-    WCHAR path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring name = path;
-    name = name.substr(name.find_last_of(L'\\') + 1);
+    std::wstring name = path.substr(path.find_last_of(L'\\') + 1);
     if (name.find(L'.') == std::wstring::npos)
         name += L".exe";
     return name;
+}
+
+std::wstring OwnImage()
+{
+    WCHAR path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return path;
 }
 
 bool CopyNext(HANDLE snapshot, LPPROCESSENTRY32W entry, bool first)
@@ -81,9 +82,17 @@ HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD)
     }
     auto* snapshot = new ProcessSnapshot;
     const DWORD self = GetCurrentProcessId();
-    if (ShellRunning())
-        snapshot->entries.push_back(Entry(self, 0, L"explorer.exe"));
-    snapshot->entries.push_back(Entry(self, 0, ProgramName()));
+    DWORD selfParent = 0;
+    if (platform::ShellRunning())
+        snapshot->entries.push_back(Entry(platform::kShellProcessId, 0, L"explorer.exe"));
+    for (const auto& record : platform::ProcessRecord::Running()) {
+        const auto id = static_cast<DWORD>(record->Pid());
+        if (id == self)
+            selfParent = static_cast<DWORD>(record->Parent());
+        else
+            snapshot->entries.push_back(Entry(id, static_cast<DWORD>(record->Parent()), ImageName(record->Image())));
+    }
+    snapshot->entries.push_back(Entry(self, selfParent, ImageName(OwnImage())));
     return platform::HandleOf(snapshot);
 }
 

@@ -1,7 +1,7 @@
 // The object the clean-up library Sweepdeck hands the main program for each clean-up tool, and the
-// two exports that build it. The main program never deletes the object (it has no destructor in
-// its table) and keeps it for the whole run. Qt objects cross this boundary: both sides use the
-// same Qt.
+// two exports that build it. This is the one header of the library that the main program includes.
+// The main program never deletes the object (it has no destructor in its table) and keeps it for
+// the whole run. Qt objects cross this boundary: both sides use the same Qt.
 #pragma once
 
 #include <QString>
@@ -24,13 +24,18 @@ public:
     virtual void StartScan() = 0;
     virtual void StopWork() = 0;
     virtual void StartClean() = 0;
+    // An analysis started with automatic true reports its checked size only through the callback.
     virtual void ScanLater(bool automatic) = 0;
     virtual void CleanLater() = 0;
+    // Replaces the callback and its context (null: none); the next result goes to what is set then.
     virtual void SetCallback(ExportWidgetCallback callback, void* context) = 0;
     // The index of the pressed button, 0xFFFF when the box was closed without one.
     virtual int ShowMessageBox(QWidget* parent, int iconKind, QString caption, QString title, QString content,
                                QStringList buttons) = 0;
 };
 
-// "BuildSysCleanExportWgt" and "BuildLargeFileExportWgt".
+// "BuildSysCleanExportWgt" and "BuildLargeFileExportWgt": a new object with its tool's wizard as a
+// child of parent; null only when memory runs out.
 extern "C" typedef IExportWidget* (*BuildExportWgtFunc)(QWidget* parent);
+extern "C" IExportWidget* BuildSysCleanExportWgt(QWidget* parent);
+extern "C" IExportWidget* BuildLargeFileExportWgt(QWidget* parent);

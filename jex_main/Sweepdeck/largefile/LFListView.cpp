@@ -1,0 +1,113 @@
+#include "LFListView.h"
+
+#include "LFListData.h"
+#include "ListHeaderView.h"
+#include "ListStyle.h"
+
+#include "kit/KitFont.h"
+#include "kit/ScrollBar.h"
+#include "services/UIPublic.h"
+
+#include <QMouseEvent>
+
+namespace {
+
+constexpr int kLocationColumn = 3;
+const QColor kListBackground("#20242f");
+
+// The list sits on the page's dark panel: bars in the panel's colour, as in the kit's scroll areas.
+CScrollBar* ListScrollBar(Qt::Orientation orientation, QWidget* parent)
+{
+    auto* bar = new CScrollBar(orientation, parent);
+    bar->SetBackground(kListBackground);
+    bar->SetHandleColors({QColor("#3a4256"), QColor("#4f5a73")});
+    bar->SetArrowColors(QColor("#6f788b"), QColor("#3a4256"));
+    return bar;
+}
+
+} // namespace
+
+CLFListView::CLFListView()
+{
+    setAttribute(Qt::WA_Resized, true);
+    setWindowFlags(Qt::FramelessWindowHint);
+    setFrameStyle(0);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setRootIsDecorated(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(false);
+    setMouseTracking(true);
+    setHeader(new CListHeaderView);
+    auto* listStyle = new CListStyle;
+    listStyle->setParent(this);
+    setStyle(listStyle);
+    setFont(KitFont(font(), 12));
+    // The space below the last row is the list's own background, not the light default.
+    QPalette dark = palette();
+    dark.setColor(QPalette::Base, kListBackground);
+    dark.setColor(QPalette::Window, kListBackground);
+    setPalette(dark);
+    setVerticalScrollBar(ListScrollBar(Qt::Vertical, this));
+    setHorizontalScrollBar(ListScrollBar(Qt::Horizontal, this));
+}
+
+void CLFListView::SetListData(CLFListData* model)
+{
+    if (model != this->model()) {
+        setModel(model);
+        QHeaderView* sections = header();
+        sections->setMinimumSectionSize(100);
+        sections->setStretchLastSection(true);
+        sections->setDefaultAlignment(Qt::AlignLeft);
+        sections->setSectionResizeMode(QHeaderView::Interactive);
+        sections->resizeSection(0, 300);
+        sections->resizeSection(1, 100);
+        sections->resizeSection(2, 120);
+        sections->setSectionResizeMode(1, QHeaderView::Fixed);
+        sections->setSectionResizeMode(2, QHeaderView::Fixed);
+    }
+    reset();
+}
+
+void CLFListView::OnClick(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton && event->button() != Qt::RightButton)
+        return;
+    const QModelIndex index = indexAt(event->pos());
+    auto* list = qobject_cast<CLFListData*>(model());
+    if (!index.isValid() || !list)
+        return;
+    if (index.column() == kLocationColumn) {
+        if (IBigFileGarbageInfo* file = list->FileAt(index.row()))
+            CUIPublic::OpenFileLocation(file->GetInfo()->path.c_str());
+        return;
+    }
+    if (list->IsDeleting())
+        return;
+    list->ToggleRow(index.row());
+    update(list->index(index.row(), 0));
+}
+
+void CLFListView::mousePressEvent(QMouseEvent* event)
+{
+    OnClick(event);
+    QTreeView::mousePressEvent(event);
+}
+
+void CLFListView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    OnClick(event);
+    QTreeView::mouseDoubleClickEvent(event);
+}
+
+void CLFListView::mouseMoveEvent(QMouseEvent* event)
+{
+    const QModelIndex index = indexAt(event->pos());
+    if (index.isValid()) {
+        const Qt::CursorShape wanted = index.column() == kLocationColumn ? Qt::PointingHandCursor : Qt::ArrowCursor;
+        if (cursor().shape() != wanted)
+            setCursor(wanted);
+    }
+    QTreeView::mouseMoveEvent(event);
+}

@@ -1,0 +1,133 @@
+#include "ListStyle.h"
+
+#include "ListRoles.h"
+
+#include "kit/ResPath.h"
+
+#include <QPainter>
+#include <QStyleOptionViewItem>
+
+namespace {
+
+const QColor kHoverFill(27, 225, 208, 15);
+const QColor kHoverLine(27, 225, 208, 25);
+const QColor kRowFill("#20242f");
+const QColor kRowLine("#272d3b");
+constexpr int kCellTextSize = 14;
+
+QPixmap ResPixmap(const char* name) { return QPixmap(GetResHostPath(QString::fromLatin1(name), QStringLiteral("res"))); }
+
+} // namespace
+
+CListStyle::CListStyle()
+    : uncheckedPixmap(ResPixmap("checkbox.png")),
+      checkedPixmap(ResPixmap("checkbox_sel.png")),
+      partialPixmap(ResPixmap("checkbox_halfsel.png"))
+{
+}
+
+void CListStyle::polish(QPalette&) {}
+
+void CListStyle::polish(QWidget* widget) { QProxyStyle::polish(widget); }
+
+void CListStyle::unpolish(QWidget* widget) { QProxyStyle::unpolish(widget); }
+
+void CListStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                               const QWidget*) const
+{
+    // Selection and focus frames are not drawn: a row's check box shows what is chosen.
+    if (element == PE_PanelItemViewItem)
+        DrawRowPanel(option, painter);
+}
+
+void CListStyle::DrawRowPanel(const QStyleOption* option, QPainter* painter) const
+{
+    const auto* item = qstyleoption_cast<const QStyleOptionViewItem*>(option);
+    if (!item || item->version < 4)
+        return;
+    const QRect& rect = item->rect;
+    painter->save();
+    painter->setPen(Qt::NoPen);
+    const bool hovered = item->state & State_MouseOver;
+    painter->setBrush(hovered ? kHoverFill : kRowFill);
+    painter->drawRect(rect);
+    painter->setPen(hovered ? QPen(kHoverLine, 2) : QPen(kRowLine, 1));
+    painter->drawLine(rect.bottomLeft(), rect.bottomRight());
+    painter->restore();
+}
+
+void CListStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                             const QWidget* widget) const
+{
+    if (element == CE_ItemViewItem && DrawItemViewItem(option, painter, widget))
+        return;
+    QProxyStyle::drawControl(element, option, painter, widget);
+}
+
+bool CListStyle::DrawItemViewItem(const QStyleOption* option, QPainter* painter, const QWidget* widget) const
+{
+    const auto* item = qstyleoption_cast<const QStyleOptionViewItem*>(option);
+    if (!item)
+        return false;
+    QStyleOptionViewItem opt(*item);
+    opt.state &= ~State_HasFocus;
+    drawPrimitive(PE_PanelItemViewItem, &opt, painter, widget);
+    const QPalette palette = opt.palette;
+    const QModelIndex& index = opt.index;
+    if (index.isValid()) {
+        const QVariant indent = index.data(IndentRole);
+        if (indent.isValid())
+            opt.rect.setLeft(opt.rect.left() + indent.toInt());
+    }
+
+    if (opt.features & QStyleOptionViewItem::HasCheckIndicator) {
+        painter->save();
+        const QRect box = proxy()->subElementRect(SE_ItemViewItemCheckIndicator, &opt, widget);
+        const QPixmap& pixmap = opt.checkState == Qt::Checked            ? checkedPixmap
+                                : opt.checkState == Qt::PartiallyChecked ? partialPixmap
+                                                                         : uncheckedPixmap;
+        painter->drawPixmap(box.left() + (box.width() - pixmap.width() + 1) / 2,
+                            box.top() + (box.height() - pixmap.height() + 1) / 2, pixmap);
+        painter->restore();
+    }
+
+    if (opt.features & QStyleOptionViewItem::HasDecoration) {
+        painter->save();
+        const QRect iconRect = proxy()->subElementRect(SE_ItemViewItemDecoration, &opt, widget);
+        opt.icon.paint(painter, iconRect, opt.decorationAlignment, QIcon::Normal, QIcon::Off);
+        painter->restore();
+    }
+
+    if (opt.features & QStyleOptionViewItem::HasDisplay) {
+        painter->save();
+        QRect textRect = proxy()->subElementRect(SE_ItemViewItemText, &opt, widget);
+        textRect.adjust(2, 0, -2, 0);
+        Qt::TextElideMode elide = opt.textElideMode;
+        const QVariant elideData = index.data(ElideRole);
+        if (elideData.isValid())
+            elide = static_cast<Qt::TextElideMode>(elideData.toInt());
+        QFont font = painter->font();
+        const QVariant underline = index.data(HoverUnderlineRole);
+        if ((opt.state & State_MouseOver) && underline.isValid() && underline.toBool())
+            font.setUnderline(true);
+        font.setPixelSize(kCellTextSize);
+        painter->setFont(font);
+        // Measured with the font it is drawn in, so that an elided text ends inside its cell.
+        const QString text = QFontMetrics(font).elidedText(opt.text, elide, textRect.width());
+        drawItemText(painter, textRect, QStyle::visualAlignment(opt.direction, opt.displayAlignment), palette,
+                     opt.state & State_Enabled, text, QPalette::Text);
+        painter->restore();
+    }
+    return true;
+}
+
+void CListStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
+                                    const QWidget* widget) const
+{
+    QProxyStyle::drawComplexControl(control, option, painter, widget);
+}
+
+int CListStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const
+{
+    return QProxyStyle::pixelMetric(metric, option, widget);
+}

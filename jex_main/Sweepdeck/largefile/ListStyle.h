@@ -1,0 +1,33 @@
+// The dark, owner-painted look of the clean-up lists: row panels with a hover tint, the kit's check
+// box pictures, and cell texts indented, elided and underlined as the model's roles ask.
+#pragma once
+
+#include <QPixmap>
+#include <QProxyStyle>
+
+class CListStyle : public QProxyStyle {
+    Q_OBJECT
+public:
+    CListStyle();
+
+    void polish(QPalette& palette) override;
+    void polish(QWidget* widget) override;
+    void unpolish(QWidget* widget) override;
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget = nullptr) const override;
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget = nullptr) const override;
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
+                            const QWidget* widget = nullptr) const override;
+    int pixelMetric(PixelMetric metric, const QStyleOption* option = nullptr,
+                    const QWidget* widget = nullptr) const override;
+
+private:
+    // Paints one cell; false when the option is not an item view's, so that the base style draws.
+    bool DrawItemViewItem(const QStyleOption* option, QPainter* painter, const QWidget* widget) const;
+    void DrawRowPanel(const QStyleOption* option, QPainter* painter) const;
+
+    QPixmap uncheckedPixmap;
+    QPixmap checkedPixmap;
+    QPixmap partialPixmap;
+};

@@ -1,0 +1,29 @@
+// The shell's icons of file types, kept per extension so that long file lists ask the shell once
+// per type. Touched from the GUI thread only.
+#pragma once
+
+#include <QIcon>
+#include <QMap>
+#include <QString>
+
+// The icon the shell shows for a file of this extension (".txt"), made from an empty temporary
+// file of that type; an empty icon when no such file can be made.
+QIcon MakeFileTypeIcon(const QString& extension);
+
+class CFileIconCache {
+public:
+    // The key a file name is cached under: the extension of its last path component with its
+    // point, or ".UnknownExt" for a name without one or with one longer than four characters. A
+    // point in a folder name is no extension.
+    static QString ExtensionOf(const QString& fileName);
+
+    // The icon of the file name's type. Types the machine does not register (no key of that
+    // name under HKEY_CLASSES_ROOT) share the ".UnknownExt" icon. At most 501 types are kept; the
+    // smallest key makes room.
+    QIcon Icon(const QString& fileName);
+
+    int Count() const { return icons_.size(); }
+
+private:
+    QMap<QString, QIcon> icons_;
+};

@@ -1,0 +1,38 @@
+// What one rule found at the last analysis: the folders walked and the junk files in them, each
+// file with what the listing said about it so that its removal can tell it is still the same file.
+#pragma once
+
+#include "platform/Windows.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct FoundFolder {
+    static constexpr uint32_t kNoParent = UINT32_MAX;
+
+    std::wstring path;              // a full Windows path
+    uint32_t parent = kNoParent;    // kNoParent for the rule's own folders, which are never removed
+    bool whole = false;             // the folder matched the rule's patterns: all of it is junk
+};
+
+struct FoundFile {
+    uint32_t folder = 0;
+    std::wstring name;
+    uint64_t size = 0;
+    FILETIME creation{};
+    FILETIME lastWrite{};
+};
+
+struct JunkFindings {
+    std::vector<FoundFolder> folders;
+    std::vector<FoundFile> files;
+    uint64_t size = 0;
+
+    std::wstring PathOf(const FoundFile& file) const { return folders[file.folder].path + L"\\" + file.name; }
+};
+
+inline uint64_t TicksOf(const FILETIME& time)
+{
+    return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}

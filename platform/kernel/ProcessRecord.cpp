@@ -1,0 +1,185 @@
+#include "ProcessRecord.h"
+
+#include "RunFolder.h"
+
+#include "platform/Text.h"
+
+#include <cstddef>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+constexpr uint32_t kMagic = 0x43525051; // "QPRC"
+constexpr size_t kLongestImage = 4096;
+
+// The record as it lies in its file, the image's UTF-8 bytes after it. Flags and codes are single
+// words, written value first and flag last, so a reader never sees a flag without its value.
+struct RecordHeader {
+    uint32_t magic;
+    uint32_t pid;
+    uint64_t startTime;
+    uint32_t parent;
+    uint32_t ended;
+    uint32_t exitCode;
+    uint32_t terminate;
+    uint32_t terminationCode;
+    uint32_t imageBytes;
+};
+
+std::string RecordFolder() { return RunFolder() + "/processes"; }
+
+} // namespace
+
+std::optional<uint64_t> HostStartTime(pid_t pid, bool evenEnded)
+{
+    if (pid <= 0)
+        return std::nullopt;
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // the name in parentheses may hold blanks and parentheses itself: the fields follow the last ')'
+    const auto close = text.rfind(')');
+    if (close == std::string::npos)
+        return std::nullopt;
+    std::istringstream fields(text.substr(close + 1));
+    std::string state, field;
+    fields >> state;
+    if (state.empty() || (!evenEnded && (state == "Z" || state == "X")))
+        return std::nullopt;
+    // the start time is the 22nd field; the state was the 3rd
+    for (int number = 4; number <= 22 && fields >> field; ++number)
+        if (number == 22)
+            return std::strtoull(field.c_str(), nullptr, 10);
+    return std::nullopt;
+}
+
+std::shared_ptr<ProcessRecord> ProcessRecord::Register(pid_t pid, const std::wstring& image)
+{
+    const std::optional<uint64_t> startTime = HostStartTime(pid, true);
+    std::string imageBytes = ToUtf8(image).substr(0, kLongestImage);
+    const std::string folder = RunSubfolder("processes");
+    if (!startTime || folder.empty())
+        return nullptr;
+    const std::string path = folder + "/" + std::to_string(pid);
+    const std::string draft = path + ".new";
+    const int fd = OpenRunFile(draft);
+    if (fd < 0)
+        return nullptr;
+    RecordHeader header {};
+    header.magic = kMagic;
+    header.pid = static_cast<uint32_t>(pid);
+    header.startTime = *startTime;
+    header.parent = static_cast<uint32_t>(getpid());
+    header.imageBytes = static_cast<uint32_t>(imageBytes.size());
+    const std::string bytes = std::string(reinterpret_cast<const char*>(&header), sizeof(header)) + imageBytes;
+    if (ftruncate(fd, 0) != 0 || pwrite(fd, bytes.data(), bytes.size(), 0) != static_cast<ssize_t>(bytes.size()) ||
+        rename(draft.c_str(), path.c_str()) != 0) {
+        unlink(draft.c_str());
+        close(fd);
+        return nullptr;
+    }
+    return std::shared_ptr<ProcessRecord>(new ProcessRecord(fd, path, pid, getpid(), *startTime, image));
+}
+
+std::shared_ptr<ProcessRecord> ProcessRecord::Read(const std::string& path)
+{
+    const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return nullptr;
+    RecordHeader header {};
+    std::string image;
+    bool whole = pread(fd, &header, sizeof(header), 0) == static_cast<ssize_t>(sizeof(header)) &&
+                 header.magic == kMagic && header.imageBytes <= kLongestImage;
+    if (whole) {
+        image.resize(header.imageBytes);
+        whole = pread(fd, image.data(), image.size(), sizeof(header)) == static_cast<ssize_t>(image.size());
+    }
+    if (!whole) {
+        close(fd);
+        return nullptr;
+    }
+    return std::shared_ptr<ProcessRecord>(new ProcessRecord(fd, path, static_cast<pid_t>(header.pid),
+                                                            static_cast<pid_t>(header.parent), header.startTime,
+                                                            FromUtf8(image)));
+}
+
+std::shared_ptr<ProcessRecord> ProcessRecord::Find(pid_t pid)
+{
+    if (pid <= 0)
+        return nullptr;
+    auto record = Read(RecordFolder() + "/" + std::to_string(pid));
+    if (!record || record->pid_ != pid || record->ExitCode() || HostStartTime(pid) != record->startTime_)
+        return nullptr;
+    return record;
+}
+
+std::vector<std::shared_ptr<ProcessRecord>> ProcessRecord::Running()
+{
+    std::vector<std::shared_ptr<ProcessRecord>> running;
+    const std::string folder = RecordFolder();
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return running;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        auto record = Read(folder + "/" + name);
+        if (record && record->pid_ == std::atoi(name.c_str()) && !record->ExitCode() &&
+            HostStartTime(record->pid_) == record->startTime_) {
+            running.push_back(std::move(record));
+        } else if (record && IsFileAt(record->fd_, record->path_)) {
+            unlink(record->path_.c_str()); // its process ended without its starter
+        }
+    }
+    closedir(dir);
+    return running;
+}
+
+ProcessRecord::~ProcessRecord() { close(fd_); }
+
+void ProcessRecord::Flag(size_t flagOffset, size_t valueOffset, DWORD value)
+{
+    const uint32_t one = 1;
+    (void)!pwrite(fd_, &value, sizeof(value), static_cast<off_t>(valueOffset));
+    (void)!pwrite(fd_, &one, sizeof(one), static_cast<off_t>(flagOffset));
+}
+
+std::optional<DWORD> ProcessRecord::Flagged(size_t flagOffset, size_t valueOffset) const
+{
+    uint32_t flag = 0, value = 0;
+    if (pread(fd_, &flag, sizeof(flag), static_cast<off_t>(flagOffset)) != sizeof(flag) || flag != 1 ||
+        pread(fd_, &value, sizeof(value), static_cast<off_t>(valueOffset)) != sizeof(value))
+        return std::nullopt;
+    return value;
+}
+
+void ProcessRecord::Finish(DWORD exitCode)
+{
+    Flag(offsetof(RecordHeader, ended), offsetof(RecordHeader, exitCode), exitCode);
+    if (IsFileAt(fd_, path_))
+        unlink(path_.c_str());
+}
+
+std::optional<DWORD> ProcessRecord::ExitCode() const
+{
+    return Flagged(offsetof(RecordHeader, ended), offsetof(RecordHeader, exitCode));
+}
+
+void ProcessRecord::RequestTermination(UINT exitCode)
+{
+    Flag(offsetof(RecordHeader, terminate), offsetof(RecordHeader, terminationCode), exitCode);
+}
+
+std::optional<DWORD> ProcessRecord::RequestedTermination() const
+{
+    return Flagged(offsetof(RecordHeader, terminate), offsetof(RecordHeader, terminationCode));
+}
+
+} // namespace platform

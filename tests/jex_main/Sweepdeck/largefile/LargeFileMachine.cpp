@@ -1,0 +1,117 @@
+#include "LargeFileMachine.h"
+
+#include "services/UIPublic.h"
+
+#include "platform/Machine.h"
+
+#include <QJsonDocument>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace largefile_test {
+
+namespace {
+
+constexpr char kMachine[] = "[Drive C]\nLabel=System\nTotalBytes=500000000000\nFreeBytes=200000000000\n"
+                            "[Drive D]\nFolder=data\nLabel=Data\nDisk=1\nTotalBytes=1000000000000\nFreeBytes=400000000000\n"
+                            "[Disk 1]\nBus=11\n";
+
+// Answers every category and file, and ticks categories by drive letter.
+class CScanSink : public IBulkseekSink {
+public:
+    explicit CScanSink(std::wstring checkLetters) : letters(std::move(checkLetters)) {}
+
+    bool OnCatagory(IBigFileCatagory* catagory) override
+    {
+        const std::wstring& name = catagory->GetInfo()->displayName;
+        for (wchar_t letter : letters)
+            if (name.find(std::wstring(1, letter) + L":") != std::wstring::npos && !catagory->GetCheckState())
+                catagory->ChangeCheckState();
+        return true;
+    }
+    bool OnGarbage(IBigFileGarbageInfo*) override { return true; }
+    bool OnProgress(int, int) override { return true; }
+    bool OnScanFile(IBigFileGarbageInfo*, std::wstring, int, double) override { return true; }
+    bool OnSameFile(IBigFileGarbageInfo*, IBigFileGarbageInfo*) override { return true; }
+    bool OnUnusedEvent(int, int, int) override { return false; }
+    bool OnEmptyGarbage(IBigFileGarbageInfo*, bool, int, std::wstring) override { return true; }
+
+private:
+    std::wstring letters;
+};
+
+} // namespace
+
+void LargeFileTest::SetUp()
+{
+    machine.WriteMachineIni(kMachine);
+    platform::SetProgramFolder(testing_support::BuildProgramFolder());
+    std::filesystem::create_directories(machine.Root() + "/data");
+    ASSERT_TRUE(CUIPublic::Instance()->InitLargeFile());
+    gatherer = CUIPublic::Instance()->GetBulkseek();
+    ASSERT_NE(gatherer, nullptr);
+}
+
+std::wstring LargeFileTest::MakeFile(const std::string& relative, uint64_t size)
+{
+    const std::string host = machine.WriteFile(relative, "");
+    std::filesystem::resize_file(host, size);
+    const std::string drive = relative.substr(0, relative.find('/'));
+    std::wstring path = drive == "data" ? L"D:" : L"C:";
+    std::string rest = drive == "data" ? relative.substr(relative.find('/')) : "/" + relative;
+    for (char c : rest)
+        path += c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c));
+    return path;
+}
+
+void LargeFileTest::CheckDrives(const std::wstring& letters)
+{
+    CScanSink sink(letters);
+    ASSERT_EQ(gatherer->GetCatagories(&sink), RESULT_OK);
+}
+
+void LargeFileTest::Scan(uint64_t minimumSize)
+{
+    CScanSink sink(L"");
+    IBulkseekOption* option = gatherer->CreateOption();
+    ASSERT_NE(option, nullptr);
+    _BigFile_GatherOption_ record{};
+    record.minimumSize = minimumSize;
+    record.lastWriteLimit.SetStatus(COleDateTime::invalid);
+    record.creationLimit.SetStatus(COleDateTime::invalid);
+    option->SetOption(&record);
+    gatherer->ClearGarbage();
+    EXPECT_EQ(gatherer->CollecttGarbage(&sink, option), RESULT_OK);
+    option->Release();
+}
+
+std::vector<QJsonObject> WaitForEvents(size_t count)
+{
+    std::vector<QJsonObject> events;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        events.clear();
+        std::istringstream lines(
+            testing_support::ReadFile(platform::HostPath(L"C:\\ProgramData\\Orvane\\Preludex\\events.jsonl")));
+        for (std::string line; std::getline(lines, line);)
+            events.push_back(QJsonDocument::fromJson(QByteArray::fromStdString(line)).object());
+        if (events.size() >= count)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return events;
+}
+
+std::vector<QJsonObject> EventsOf(const std::vector<QJsonObject>& events, const char* window, const char* activity)
+{
+    std::vector<QJsonObject> matching;
+    for (const QJsonObject& event : events)
+        if (event.value("Window").toString() == window && event.value("Activity").toString() == activity)
+            matching.push_back(event);
+    return matching;
+}
+
+} // namespace largefile_test

@@ -1,0 +1,86 @@
+// The main program with the real clean-up library, run as a child process on the test's machine
+// from a program folder of the test's own that holds the build's deliverables.
+
+#include "ProgramLog.h"
+
+#include "platform/Machine.h"
+#include "support/TempMachine.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kWaitMs = 30000;
+
+class CleanupProgramTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        machine_.WriteMachineIni("[Machine]\nAdministrator=1\nUserName=Owner\n");
+        folder_ = machine_.UseProgramFolder();
+        // Only what the clean-up needs, and nothing the program writes: it must not write into the build.
+        for (const char* name : {"Sweepdeck.so", "Dregsweep.so", "Config.xml", "ResIDText.xml"})
+            fs::create_symlink(testing_support::BuildProgramFolder() + "/" + name, folder_ + "/" + name);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        quarnel_.setProcessEnvironment(environment);
+        quarnel_.setProgram(QString::fromStdString(testing_support::BuildProgramFolder() + "/Quarnel"));
+    }
+
+    void TearDown() override
+    {
+        if (quarnel_.state() != QProcess::NotRunning) {
+            quarnel_.kill();
+            quarnel_.waitForFinished(kWaitMs);
+        }
+    }
+
+    void Plant(const std::string& relative, uintmax_t size)
+    {
+        const std::string path = machine_.WriteFile("drive_c/" + relative, "");
+        fs::resize_file(path, size);
+        fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::hours(72));
+    }
+
+    // Waits for the text in the program's log while the program runs.
+    bool LogShows(const std::string& text)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < kWaitMs && quarnel_.state() != QProcess::NotRunning) {
+            if (ReadProgramLog().find(text) != std::string::npos)
+                return true;
+            QThread::msleep(50);
+        }
+        return ReadProgramLog().find(text) != std::string::npos;
+    }
+
+    testing_support::TempMachine machine_;
+    std::string folder_;
+    QProcess quarnel_;
+};
+
+TEST_F(CleanupProgramTest, BackgroundScanReachesTheJunkMonitorThroughTheExportCallback)
+{
+    // 4 GiB and 2 bytes of junk (sparse): the size crosses the callback as its two halves.
+    Plant("Windows/Prefetch/BIG.pf", 0x100000000ull);
+    Plant("Windows/Prefetch/SMALL.pf", 2);
+    machine_.WriteFile("program/GarbageClean.ini", "[Clean]\nScanInterval=1\nCPULimit=1000\n");
+    quarnel_.setArguments({QStringLiteral("autostart")});
+    quarnel_.start();
+    ASSERT_TRUE(quarnel_.waitForStarted(kWaitMs));
+    EXPECT_TRUE(LogShows("background junk scan found 4294967298 bytes")) << ReadProgramLog();
+    EXPECT_TRUE(fs::exists(machine_.Root() + "/drive_c/Windows/Prefetch/BIG.pf")) << "a background scan cleans nothing";
+}
+
+} // namespace

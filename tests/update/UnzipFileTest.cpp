@@ -125,7 +125,7 @@ TEST_F(UnzipFileTest, ExtractEntryWritesFilesAndFoldersWithTheirParents)
     const std::string out = Folder("out");
     EXPECT_EQ(RESULT_OK, unzip_->ExtractEntry(0, Wide(out + "/deep/er/text.txt").c_str()));
     EXPECT_EQ(std::string(100000, 'q'), ReadFile(out + "/deep/er/text.txt"));
-    EXPECT_EQ(RESULT_OK, unzip_->ExtractEntry(1, Wide(out + "\\stored.bin").c_str()));
+    EXPECT_EQ(RESULT_OK, unzip_->ExtractEntry(1, (Wide(out) + L"\\stored.bin").c_str()));
     EXPECT_EQ(Incompressible(50000), ReadFile(out + "/stored.bin"));
     EXPECT_EQ(RESULT_OK, unzip_->ExtractEntry(2, Wide(out + "/made/folder").c_str()));
     EXPECT_TRUE(std::filesystem::is_directory(out + "/made/folder"));
@@ -154,8 +154,8 @@ TEST_F(UnzipFileTest, ExtractAllReplacesFilesAndLeavesNoTemporaryFiles)
     ASSERT_EQ(RESULT_OK, OpenBuilt({{"img/", ""}, {"img/1.png", Incompressible(3000)}, {"img\\1.txt", "day one"},
                                     {"2.txt", "day two"}}));
     const std::string out = Folder("pack");
-    machine_.WriteFile("pack/2.txt", "old text that is longer");
-    EXPECT_EQ(RESULT_OK, unzip_->ExtractAll(Wide(out + "\\").c_str()));
+    machine_.WriteFile("drive_c/pack/2.txt", "old text that is longer");
+    EXPECT_EQ(RESULT_OK, unzip_->ExtractAll((Wide(out) + L"\\").c_str()));
     EXPECT_EQ((std::set<std::string>{"2.txt", "img", "img/1.png", "img/1.txt"}), Listing(out));
     EXPECT_EQ("day two", ReadFile(out + "/2.txt"));
     EXPECT_EQ("day one", ReadFile(out + "/img/1.txt"));

@@ -152,7 +152,7 @@ TEST_F(UpdateFixtTest, TheFirstMissingKeyEndsTheReadWithItsCode)
         machine_.WriteFile("drive_c/d.ini", text);
         EXPECT_EQ(code, Low(fixt.ReadUpdateInfo(Wide(file).c_str(), &info))) << text;
     }
-    EXPECT_EQ(0x7E0001u, Low(fixt.ReadUpdateInfo(Wide(machine_.Root() + "/none.ini").c_str(), &info)));
+    EXPECT_EQ(0x7E0001u, Low(fixt.ReadUpdateInfo(Wide(machine_.Root() + "/drive_c/none.ini").c_str(), &info)));
     EXPECT_EQ(0x6A0001u, Low(fixt.ReadUpdateInfo(Wide(file).c_str(), nullptr)));
     EXPECT_EQ(0x6B0001u, Low(fixt.ReadUpdateInfo(nullptr, &info)));
     EXPECT_EQ(0x6B0001u, Low(fixt.ReadUpdateInfo(L"", &info)));
@@ -248,8 +248,8 @@ TEST_F(UpdateFixtTest, WithoutTheDownloaderTheCheckFindsNothing)
 
 TEST_F(UpdateFixtTest, ALocalNextDescriptionIsComparedButNotInstalled)
 {
-    const std::string next = machine_.WriteFile("next.ini", Description("1.0.0.0", "next.ini"));
-    InstallDescription(Description("1.0.0.0", next));
+    machine_.WriteFile("drive_c/next.ini", Description("1.0.0.0", "next.ini"));
+    InstallDescription(Description("1.0.0.0", "C:\\next.ini"));
     const std::string installed = Installed();
     CUpdateFixt fixt;
     _Update_Info_ info = {};
@@ -257,7 +257,7 @@ TEST_F(UpdateFixtTest, ALocalNextDescriptionIsComparedButNotInstalled)
     EXPECT_STREQ(L"1.0.0.0", info.build);
     EXPECT_EQ(installed, Installed());
 
-    machine_.WriteFile("next.ini", Description("1.0.0.1", "next.ini"));
+    machine_.WriteFile("drive_c/next.ini", Description("1.0.0.1", "next.ini"));
     EXPECT_TRUE(fixt.CheckUpdate(&info));
     EXPECT_EQ(L"2", UpdateState());
 }

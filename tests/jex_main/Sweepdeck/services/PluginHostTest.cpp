@@ -30,13 +30,15 @@ protected:
         unsetenv("SWEEPDECK_FAKE_JOURNAL");
     }
 
+    // Copies, not links: a link to the build would lead out of the machine, and Windows calls
+    // see such a link as broken.
     void InstallFake(const char* module) const
     {
-        fs::create_symlink(fs::path(SWEEPDECK_FAKES) / module, fs::path(program_) / module);
+        fs::copy_file(fs::path(SWEEPDECK_FAKES) / module, fs::path(program_) / module);
     }
     void InstallBuilt(const char* module) const
     {
-        fs::create_symlink(fs::path(testing_support::BuildProgramFolder()) / module, fs::path(program_) / module);
+        fs::copy_file(fs::path(testing_support::BuildProgramFolder()) / module, fs::path(program_) / module);
     }
 
     std::vector<std::string> Journal() const

@@ -7,6 +7,7 @@
 #include "Paneforge/Util.h"
 #include "common/InfoAttribute.h"
 #include "common/SendInfo.h"
+#include "platform/Machine.h"
 #include "platform/Windows.h"
 
 #include <string>
@@ -26,7 +27,8 @@ std::string ResultAttribute(const char* key, const std::string& value)
 bool ArchiveDownloaded()
 {
     const QString archive = Util::getDravielsTempFullPath(QStringLiteral("Draviels.zip"));
-    return !archive.isEmpty() && GetFileAttributesW(archive.toStdWString().c_str()) != INVALID_FILE_ATTRIBUTES;
+    return !archive.isEmpty() &&
+           GetFileAttributesW(platform::WindowsPath(archive.toStdString()).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 } // namespace

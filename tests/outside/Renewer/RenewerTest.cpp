@@ -100,8 +100,8 @@ TEST_F(RenewerTest, DownloadPlacesTheConfiguredPackageWhole)
     EXPECT_EQ(package, testing_support::ReadFile(ProductTempFolder() / "Draviels.zip"));
     EXPECT_EQ(1, std::distance(fs::directory_iterator(ProductTempFolder()), fs::directory_iterator()));
 
-    const std::string hostPackage = machine_.WriteFile("elsewhere/new.zip", "second");
-    machine_.WriteMachineIni("[Renewer]\nUpdatePackage=" + hostPackage + "\n");
+    machine_.WriteFile("drive_c/Elsewhere/new.zip", "second");
+    machine_.WriteMachineIni("[Renewer]\nUpdatePackage=C:\\Elsewhere\\new.zip\n");
     ASSERT_EQ(0, Run(L" downloadupdate"));
     EXPECT_EQ("second", testing_support::ReadFile(ProductTempFolder() / "Draviels.zip"));
 }

@@ -46,8 +46,8 @@ protected:
 
     void ConfigurePackage()
     {
-        const std::string package = machine_.WriteFile("package/update.zip", "PK\x05\x06 update");
-        machine_.WriteMachineIni("[Renewer]\nUpdatePackage=" + package + "\n");
+        machine_.WriteFile("drive_c/Package/update.zip", "PK\x05\x06 update");
+        machine_.WriteMachineIni("[Renewer]\nUpdatePackage=C:\\Package\\update.zip\n");
     }
 
     // Runs the check; each modal dialog that opens is handed to `answer` (which must end it), and
@@ -144,7 +144,7 @@ TEST_F(UpdateCheckTest, UpdatingDownloadsThroughRenewerAndThenStartsTheInstallat
     SetState(2);
     ConfigurePackage();
     RunCheck(PressMain);
-    ASSERT_EQ(1, shown_.size());
+    ASSERT_EQ(1, shown_.size()) << shown_.join(QStringLiteral(" / ")).toStdString();
     EXPECT_TRUE(shown_[0].startsWith(QStringLiteral("A new version of Orvane Quarnel Beta is available.")));
     EXPECT_TRUE(fs::exists(Util::getDravielsTempFullPath(QStringLiteral("Draviels.zip")).toStdString()));
     EXPECT_TRUE(page_test::WaitUntil([&] { return RenewerRequests().find("executeupdate") != std::string::npos; }));

@@ -33,6 +33,8 @@ CPageTitle::CPageTitle(PageTitleInfo* info, QWidget* parent) : QWidget(parent)
     progress_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
 
     icon_ = new QLabel(this);
+    // The texts take the width the icon does not need, so they stand right beside it.
+    icon_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     title_ = HeaderLabel(this);
     description_ = HeaderLabel(this);
 

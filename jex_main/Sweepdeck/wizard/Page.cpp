@@ -59,52 +59,71 @@ Button* CPage::FindBtn(const QVector<QPointer<Button>>& buttons, int id)
     return nullptr;
 }
 
+namespace {
+
+void SetEnabled(QWidget* button, bool enable)
+{
+    if (button)
+        button->setEnabled(enable);
+}
+
+void SetVisible(QWidget* button, bool show)
+{
+    if (button)
+        button->setVisible(show);
+}
+
+bool Enabled(const QWidget* button)
+{
+    return button && button->isEnabled();
+}
+
+// The button's own setting: a button of a page not on screen still counts as shown.
+bool Shown(const QWidget* button)
+{
+    return button && !button->isHidden();
+}
+
+} // namespace
+
 void CPage::EnableFuncBtn(int id, bool enable)
 {
-    if (CFuncBtn* button = FindBtn(funcBtns_, id))
-        button->setEnabled(enable);
+    SetEnabled(FindBtn(funcBtns_, id), enable);
 }
 
 void CPage::EnableNavBtn(int id, bool enable)
 {
-    if (CNavigateBtn* button = FindBtn(navBtns_, id))
-        button->setEnabled(enable);
+    SetEnabled(FindBtn(navBtns_, id), enable);
 }
 
 void CPage::ShowFuncBtn(int id, bool show)
 {
-    if (CFuncBtn* button = FindBtn(funcBtns_, id))
-        button->setVisible(show);
+    SetVisible(FindBtn(funcBtns_, id), show);
 }
 
 void CPage::ShowNavBtn(int id, bool show)
 {
-    if (CNavigateBtn* button = FindBtn(navBtns_, id))
-        button->setVisible(show);
+    SetVisible(FindBtn(navBtns_, id), show);
 }
 
 bool CPage::IsFuncBtnEnabled(int id) const
 {
-    const CFuncBtn* button = FindBtn(funcBtns_, id);
-    return button && button->isEnabled();
+    return Enabled(FindBtn(funcBtns_, id));
 }
 
 bool CPage::IsFuncBtnVisible(int id) const
 {
-    const CFuncBtn* button = FindBtn(funcBtns_, id);
-    return button && !button->isHidden();
+    return Shown(FindBtn(funcBtns_, id));
 }
 
 bool CPage::IsNavBtnEnabled(int id) const
 {
-    const CNavigateBtn* button = FindBtn(navBtns_, id);
-    return button && button->isEnabled();
+    return Enabled(FindBtn(navBtns_, id));
 }
 
 bool CPage::IsNavBtnVisible(int id) const
 {
-    const CNavigateBtn* button = FindBtn(navBtns_, id);
-    return button && !button->isHidden();
+    return Shown(FindBtn(navBtns_, id));
 }
 
 bool CPage::IsStartPage()
@@ -137,7 +156,7 @@ int CPage::GetBackPageId()
 
 int CPage::GetHomePageId()
 {
-    return PAGE_HOME;
+    return PAGEID_HOME;
 }
 
 void CPage::onNavigate()
@@ -146,13 +165,13 @@ void CPage::onNavigate()
     if (!button)
         return;
     switch (button->GetId()) {
-    case NAV_HOME:
+    case NAVBTN_HOME:
         emit navigate(GetHomePageId());
         break;
-    case NAV_NEXT:
+    case NAVBTN_NEXT:
         emit navigate(GetNextPageId());
         break;
-    case NAV_BACK:
+    case NAVBTN_BACK:
         emit navigate(GetBackPageId());
         break;
     default:

@@ -15,10 +15,16 @@ class CPageTitle;
 class QVBoxLayout;
 
 // Page ids. 0 as a target means "stay"; -1 means the current page (look-up) or no page (switch).
-enum PageId { PAGE_HOME = 1, PAGE_JUNK_SCAN = 2, PAGE_LARGE_FILE_SCAN = 3, PAGE_LARGE_FILE_RESULT = 4, PAGE_DISK_OPT = 5 };
+enum CleanupPageId {
+    PAGEID_HOME = 1,
+    PAGEID_JUNK_SCAN = 2,
+    PAGEID_LARGE_FILE_SCAN = 3,
+    PAGEID_LARGE_FILE_RESULT = 4,
+    PAGEID_DISK_OPT = 5,
+};
 
 // Ids of the navigation buttons.
-enum NavBtnId { NAV_HOME = 1, NAV_NEXT = 2, NAV_BACK = 4 };
+enum NavBtnId { NAVBTN_HOME = 1, NAVBTN_NEXT = 2, NAVBTN_BACK = 4 };
 
 class CPage : public QWidget {
     Q_OBJECT

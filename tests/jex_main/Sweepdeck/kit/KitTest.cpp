@@ -8,7 +8,6 @@
 #include "kit/ProgressBar.h"
 #include "kit/PushButton.h"
 #include "kit/ScrollBar.h"
-#include "kit/ScrollWnd.h"
 
 #include <QApplication>
 #include <QFile>
@@ -92,18 +91,6 @@ TEST(SweepdeckPushButton, APressFromBeforeDisablingShowsUntilItEnds)
     EXPECT_EQ(Face(button), QColor("#1DB1A4"));
     LoseFocus(button);
     EXPECT_EQ(Face(button), QColor("#46494D"));
-}
-
-TEST(SweepdeckPushButton, ANewStyleReplacesTheWholeLook)
-{
-    QWidget parent;
-    CPushButton button("Cancel", &parent);
-    button.resize(140, 32);
-    CBtnStyle style;
-    style.bgColors.fill(QColor(10, 20, 30));
-    button.SetBtnStyle(style);
-    EXPECT_EQ(Face(button), QColor(10, 20, 30));
-    EXPECT_EQ(button.minimumSize(), QSize(120, 32));
 }
 
 TEST(SweepdeckNavigateBtn, DisabledWinsOverHover)
@@ -286,19 +273,4 @@ TEST(SweepdeckScrollBar, ArrowsDimAtTheirLimitAndTheHandleDarkensUnderTheMouse)
     EXPECT_EQ(Render(bar).pixelColor(handle), dim);
     Hover(bar, true);
     EXPECT_EQ(Render(bar).pixelColor(handle), QColor(106, 106, 106));
-}
-
-TEST(SweepdeckScrollWnd, FramelessAndItsContentFollowsTheArea)
-{
-    CScrollWnd area;
-    area.resize(300, 200);
-    auto* content = new QWidget;
-    area.setWidget(content);
-    area.show();
-    EXPECT_EQ(area.frameShape(), QFrame::NoFrame);
-    EXPECT_EQ(content->width(), area.viewport()->width());
-    area.resize(400, 250);
-    QApplication::processEvents();
-    EXPECT_EQ(content->width(), area.viewport()->width());
-    EXPECT_NE(qobject_cast<CScrollBar*>(area.verticalScrollBar()), nullptr);
 }

@@ -9,7 +9,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
-#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -233,17 +232,6 @@ TEST(SweepdeckMsgBox, EmptyTextsAndUnknownIconsAreHidden)
     EXPECT_TRUE(icon->isHidden());
     box.SetIcon(CMsgBox::IconAlert);
     EXPECT_FALSE(icon->isHidden());
-}
-
-TEST(SweepdeckFrameTitle, CloseButtonSignalsOne)
-{
-    QWidget window;
-    CFrameTitle bar(&window);
-    QSignalSpy clicked(&bar, &CFrameTitle::TitleBtnClicked);
-    QTest::mouseClick(bar.findChild<QPushButton*>("CFrameTitle_CloseBtn"), Qt::LeftButton);
-    ASSERT_EQ(clicked.count(), 1);
-    EXPECT_EQ(clicked.at(0).at(0).toInt(), 1);
-    EXPECT_EQ(bar.height(), 35);
 }
 
 TEST(SweepdeckFrameTitle, DraggingMovesTheWindowOnlyWhileTheCursorIsOnTheScreen)

@@ -42,8 +42,8 @@ public:
     }
     QVector<CNavigateBtn*> CreateNavBtns() override
     {
-        return {new CNavigateBtn(NAV_BACK, QIcon(), "Back"), new CNavigateBtn(NAV_NEXT, QIcon(), "Next"),
-                new CNavigateBtn(NAV_HOME, QIcon(), "Home")};
+        return {new CNavigateBtn(NAVBTN_BACK, QIcon(), "Back"), new CNavigateBtn(NAVBTN_NEXT, QIcon(), "Next"),
+                new CNavigateBtn(NAVBTN_HOME, QIcon(), "Home")};
     }
     int OnFuncBtn(int id) override { return id == 0 ? funcTarget_ : 0; }
     int GetBackPageId() override { return backId_; }
@@ -105,7 +105,7 @@ TEST_F(Wizard, NavigationEntersTheTargetWithThePageLeft)
     EXPECT_EQ(wizard.height(), 471);
     EXPECT_TRUE(wizard.tabBar()->isHidden());
 
-    QTest::mouseClick(home->Nav(NAV_NEXT), Qt::LeftButton);
+    QTest::mouseClick(home->Nav(NAVBTN_NEXT), Qt::LeftButton);
     ASSERT_EQ(visits.size(), 1u);
     EXPECT_EQ(visits[0].page, scan);
     EXPECT_EQ(visits[0].previous, home);
@@ -115,9 +115,9 @@ TEST_F(Wizard, NavigationEntersTheTargetWithThePageLeft)
     EXPECT_EQ(wizard.currentWidget(), result);
     EXPECT_EQ(visits.back().previous, scan);
 
-    QTest::mouseClick(result->Nav(NAV_BACK), Qt::LeftButton);
+    QTest::mouseClick(result->Nav(NAVBTN_BACK), Qt::LeftButton);
     EXPECT_EQ(wizard.currentWidget(), scan);
-    QTest::mouseClick(scan->Nav(NAV_HOME), Qt::LeftButton);
+    QTest::mouseClick(scan->Nav(NAVBTN_HOME), Qt::LeftButton);
     EXPECT_EQ(wizard.currentWidget(), home);
     EXPECT_EQ(visits.size(), 4u);
 }
@@ -127,7 +127,7 @@ TEST_F(Wizard, ZeroAndUnknownTargetsStayWhereTheyAre)
     TestPage* home = Add(1);
     QSignalSpy navigate(home, &CPage::navigate);
 
-    QTest::mouseClick(home->Nav(NAV_BACK), Qt::LeftButton); // back page 0: the signal still goes
+    QTest::mouseClick(home->Nav(NAVBTN_BACK), Qt::LeftButton); // back page 0: the signal still goes
     ASSERT_EQ(navigate.count(), 1);
     EXPECT_EQ(navigate.at(0).at(0).toInt(), 0);
 
@@ -211,7 +211,7 @@ TEST(SweepdeckPage, HeaderHoldsTheButtonsAndTheContentFillsTheRest)
     EXPECT_EQ(page.layout()->itemAt(1)->widget(), page.content);
     EXPECT_EQ(page.content->sizePolicy().verticalPolicy(), QSizePolicy::Expanding);
     EXPECT_TRUE(header->isAncestorOf(page.Func(0)));
-    EXPECT_TRUE(header->isAncestorOf(page.Nav(NAV_BACK)));
+    EXPECT_TRUE(header->isAncestorOf(page.Nav(NAVBTN_BACK)));
 
     PageTitleInfo info;
     info.title = "Analyzing";
@@ -237,11 +237,11 @@ TEST(SweepdeckPage, ButtonHelpersActOnTheFirstButtonWithTheId)
     page.ShowFuncBtn(1, true);
     EXPECT_TRUE(page.IsFuncBtnVisible(1)); // the page itself is not shown: the button's own setting
 
-    page.EnableNavBtn(NAV_BACK, false);
-    EXPECT_FALSE(page.IsNavBtnEnabled(NAV_BACK));
-    EXPECT_TRUE(page.IsNavBtnEnabled(NAV_NEXT));
-    page.ShowNavBtn(NAV_HOME, false);
-    EXPECT_FALSE(page.IsNavBtnVisible(NAV_HOME));
+    page.EnableNavBtn(NAVBTN_BACK, false);
+    EXPECT_FALSE(page.IsNavBtnEnabled(NAVBTN_BACK));
+    EXPECT_TRUE(page.IsNavBtnEnabled(NAVBTN_NEXT));
+    page.ShowNavBtn(NAVBTN_HOME, false);
+    EXPECT_FALSE(page.IsNavBtnVisible(NAVBTN_HOME));
 
     page.EnableFuncBtn(7, true);
     EXPECT_FALSE(page.IsFuncBtnEnabled(7));

@@ -43,6 +43,7 @@ const std::map<DWORD, const wchar_t*>& Messages()
         {ERROR_DIRECTORY, L"The directory name is invalid."},
         {ERROR_CANCELLED, L"The operation was canceled by the user."},
         {ERROR_PRIVILEGE_NOT_HELD, L"A required privilege is not held by the client."},
+        {ERROR_NO_ASSOCIATION, L"No application is associated with the specified file for this operation."},
     };
     return messages;
 }

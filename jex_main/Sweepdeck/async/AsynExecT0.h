@@ -17,6 +17,8 @@ public:
     {
     }
 
+    ~CAsynExecT0() override { JoinWorker(); }
+
 protected:
     void run() override { SetResult((object_->*member_)()); }
 

@@ -17,9 +17,14 @@ CBaseAsyncExecuter::CBaseAsyncExecuter(CAsyncObj* task, QString name) : task_(ta
 
 CBaseAsyncExecuter::~CBaseAsyncExecuter()
 {
+    JoinWorker();
+    ReleaseTask();
+}
+
+void CBaseAsyncExecuter::JoinWorker()
+{
     while (!wait(kJoinStepMs)) {
     }
-    ReleaseTask();
 }
 
 int CBaseAsyncExecuter::Exec()

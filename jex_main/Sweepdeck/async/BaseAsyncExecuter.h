@@ -29,6 +29,9 @@ public:
 protected:
     // Called by run() on the worker thread with the work's result.
     void SetResult(int result) { result_ = result; }
+    // Returns once the worker has ended, looking every 80 ms. A derived executer calls it from its
+    // own destructor: a worker thread that the system starts late must still find the derived run().
+    void JoinWorker();
 
 private slots:
     void onFinished();

@@ -17,13 +17,25 @@ void ResetCleanupChoices()
     CUIPublic::SetUserSetting(QStringLiteral("execcleanup"), false);
 }
 
-// Initialises an engine that loaded; its answer is not examined (the pages cope with an engine
-// that has nothing to offer).
-template <class T>
-void InitLoaded(CKyAutoPtr<T>& holder)
+// Makes the engine when its holder is empty and hands the new object to init; whether the holder
+// holds one now. An engine already there is kept as it is.
+template <class T, class Init>
+bool LoadOnce(CKyAutoPtr<T>& holder, const wchar_t* file, const char* proc, Init init)
 {
-    if (holder.Get())
-        holder->Init();
+    if (!holder.Get()) {
+        holder.Attach(CreatePluginObject<T>(file, proc));
+        if (holder.Get())
+            init(holder.Get());
+    }
+    return holder.Get() != nullptr;
+}
+
+// The volume lister's and the controllers' answers are not examined: the disk page copes with an
+// engine that has nothing to offer.
+template <class T>
+void InitIgnoringResult(T* engine)
+{
+    engine->Init();
 }
 
 template <class T>
@@ -78,52 +90,37 @@ bool CUIPublic::InitLargeFile()
 
 bool CUIPublic::LoadDregsweep()
 {
-    if (dregsweep_.Get())
-        return true;
-    dregsweep_.Attach(CreatePluginObject<IDregsweep>(L"Dregsweep.dll", "GetImp"));
-    if (!dregsweep_.Get())
-        return false;
-    const std::wstring folder = GetModuleDir();
-    const std::wstring config = folder + L"Config.xml";
-    const std::wstring texts = folder + L"ResIDText.xml";
-    if (dregsweep_->Init(config.c_str(), texts.c_str()) != RESULT_OK) {
-        UnloadDregsweep();
-        return false;
-    }
-    return true;
+    return LoadOnce(dregsweep_, L"Dregsweep.dll", "GetImp", [this](IDregsweep* gatherer) {
+        const std::wstring folder = GetModuleDir();
+        const std::wstring config = folder + L"Config.xml";
+        const std::wstring texts = folder + L"ResIDText.xml";
+        if (gatherer->Init(config.c_str(), texts.c_str()) != RESULT_OK)
+            UnloadDregsweep();
+    });
 }
 
 void CUIPublic::UnloadDregsweep() { UninitAndRelease(dregsweep_); }
 
 bool CUIPublic::LoadBulkseek()
 {
-    if (bulkseek_.Get())
-        return true;
-    bulkseek_.Attach(CreatePluginObject<IBulkseek>(L"Bulkseek.dll", "GetImp"));
-    if (!bulkseek_.Get())
-        return false;
-    HRESULT shellResult = 0;
-    bulkseek_->Init(&shellResult);
-    return true;
+    // Its answer and the shell's are not examined: a gatherer without drives offers none.
+    return LoadOnce(bulkseek_, L"Bulkseek.dll", "GetImp", [](IBulkseek* gatherer) {
+        HRESULT shellResult = S_OK;
+        gatherer->Init(&shellResult);
+    });
 }
 
 void CUIPublic::UnloadBulkseek() { UninitAndRelease(bulkseek_); }
 
 bool CUIPublic::LoadDefragPlugins()
 {
-    if (!drivelist_.Get()) {
-        drivelist_.Attach(CreatePluginObject<IDrivelist>(L"Drivelist.dll", "GetImp"));
-        InitLoaded(drivelist_);
-    }
-    if (!analysis_.Get()) {
-        analysis_.Attach(CreatePluginObject<IDefragController>(L"Scatterscope.dll", "AnalysisControllerImp"));
-        InitLoaded(analysis_);
-    }
-    if (!defrag_.Get()) {
-        defrag_.Attach(CreatePluginObject<IDefragController>(L"Scatterscope.dll", "DefragmControllerImp"));
-        InitLoaded(defrag_);
-    }
-    return drivelist_.Get() && analysis_.Get() && defrag_.Get();
+    // Each is tried, whatever became of the others.
+    const bool volumes = LoadOnce(drivelist_, L"Drivelist.dll", "GetImp", InitIgnoringResult<IDrivelist>);
+    const bool analysis =
+        LoadOnce(analysis_, L"Scatterscope.dll", "AnalysisControllerImp", InitIgnoringResult<IDefragController>);
+    const bool defrag =
+        LoadOnce(defrag_, L"Scatterscope.dll", "DefragmControllerImp", InitIgnoringResult<IDefragController>);
+    return volumes && analysis && defrag;
 }
 
 void CUIPublic::UnloadDefragPlugins()

@@ -16,11 +16,11 @@
 // itself once they are destroyed. Without any application object nothing is released at exit.
 #pragma once
 
-#include "KyAutoPtr.h"
 #include "FileIconCache.h"
+#include "KyAutoPtr.h"
 
+#include "IDregsweep.h"
 #include "jex_main/Scatterscope/IDefragController.h"
-#include "jex_main/Sweepdeck/IDregsweep.h"
 #include "jex_main/large_file_gatherer/IBulkseek.h"
 #include "jex_main/volume_list/IDrivelist.h"
 
@@ -40,7 +40,6 @@ public:
     // that hold pages are destroyed.
     static void ReleaseInstance();
 
-    virtual ~CUIPublic();
     CUIPublic(const CUIPublic&) = delete;
     CUIPublic& operator=(const CUIPublic&) = delete;
 
@@ -80,8 +79,8 @@ public:
     // stays empty otherwise).
     static LONG GetLanguage(std::string& value);
 
-    // "1.50 KB", "117 MB", "10.0 GB": at most four characters of number, never below 1 KB shown
-    // as less than "1 KB" (0 and 1 byte show as they are).
+    // At most four characters of number and a unit: "1.50 KB", "117 MB", "10.0 GB". 0 and 1 byte
+    // show as "0 KB" and "1 KB", anything else below a kilobyte as "1 KB".
     static QString FormatSize(quint64 bytes);
     // The date part in the system's locale; empty for a date that is not valid.
     static QString FormatDate(const COleDateTime& date);
@@ -108,6 +107,8 @@ public:
 
 private:
     CUIPublic() = default;
+    // Only ReleaseInstance destroys the object, so that Instance() never hands out a deleted one.
+    virtual ~CUIPublic();
 
     CKyAutoPtr<IDregsweep> dregsweep_;
     CKyAutoPtr<IBulkseek> bulkseek_;

@@ -5,15 +5,14 @@
 #include "Language.h"
 
 #include "common/ModuleDir.h"
-#include "jex_main/Sweepdeck/kit/ResPath.h"
+#include "kit/MsgBox.h"
+#include "kit/ResPath.h"
 #include "platform/Machine.h"
 
 #include <QCoreApplication>
 #include <QDate>
 #include <QLocale>
 #include <QSettings>
-
-#include <iterator>
 
 namespace {
 
@@ -219,8 +218,8 @@ void CUIPublic::OpenFileLocation(const wchar_t* path)
     const QString text = SystemErrorText(error, ProductLanguage().languageId);
     if (text.isEmpty())
         return;
-    // The message box joins here once the kit's is in.
-    (void)text;
+    CMsgBox::ShowMsg(nullptr, CMsgBox::IconError, Translated(QT_TRANSLATE_NOOP("CUIPublic", "System Cleanup")), QString(),
+                     text, {Translated(QT_TRANSLATE_NOOP("CUIPublic", "OK"))});
 }
 
 bool CUIPublic::SetAutoRun(bool deleteFirst, int minutes, double thresholdMB)

@@ -2,15 +2,13 @@
 #include "platform/Machine.h"
 #include "platform/Windows.h"
 
+#include "support/DesktopOpener.h"
 #include "support/TempMachine.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cstdlib>
 #include <filesystem>
-#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -18,27 +16,7 @@ namespace {
 
 class FolderView : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        machine_.WriteMachineIni("[Drive D]\nFolder=data\n");
-        const std::string opener = machine_.WriteFile("opener.sh", "#!/bin/sh\necho \"$1\" >> " + record_ + "\n");
-        fs::permissions(opener, fs::perms::owner_all);
-        setenv("QUARNEL_OPEN_COMMAND", opener.c_str(), 1);
-    }
-    void TearDown() override { unsetenv("QUARNEL_OPEN_COMMAND"); }
-
-    // The folders the opener was given, once it has been given the expected count.
-    std::string Opened(size_t lines) const
-    {
-        std::string text;
-        for (int wait = 0; wait < 200; ++wait) {
-            text = testing_support::ReadFile(record_);
-            if (static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) >= lines)
-                break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(25));
-        }
-        return text;
-    }
+    void SetUp() override { machine_.WriteMachineIni("[Drive D]\nFolder=data\n"); }
 
     HRESULT Show(const wchar_t* path)
     {
@@ -50,7 +28,7 @@ protected:
     }
 
     testing_support::TempMachine machine_;
-    std::string record_ = machine_.Root() + "/opened.txt";
+    testing_support::DesktopOpener opener_{machine_};
 };
 
 TEST_F(FolderView, AFileOrFolderIsShownInItsParentAndADriveShowsItself)
@@ -68,7 +46,10 @@ TEST_F(FolderView, AFileOrFolderIsShownInItsParentAndADriveShowsItself)
     EXPECT_EQ(Show(L"D:\\"), S_OK);
     const std::string drive = platform::HostPath(L"D:\\");
     const std::string media = fs::path(file).parent_path().string();
-    EXPECT_EQ(Opened(3), media + "\n" + drive + "\n" + drive + "\n");
+    // Each opener runs on its own: they may end in any order.
+    std::vector<std::string> opened = opener_.Opened(3);
+    std::sort(opened.begin(), opened.end());
+    EXPECT_EQ(opened, (std::vector<std::string> {drive, drive, media}));
 }
 
 TEST_F(FolderView, MissingItemsAndUnknownFormsAreRefused)
@@ -91,7 +72,7 @@ TEST_F(FolderView, MissingItemsAndUnknownFormsAreRefused)
 TEST_F(FolderView, AFolderThatCannotBeOpenedIsAFailure)
 {
     machine_.WriteFile("data/notes.txt", "text");
-    setenv("QUARNEL_OPEN_COMMAND", (machine_.Root() + "/no-opener").c_str(), 1);
+    opener_.Remove();
     EXPECT_EQ(Show(L"D:\\notes.txt"), HRESULT_FROM_WIN32(ERROR_NO_ASSOCIATION));
 }
 

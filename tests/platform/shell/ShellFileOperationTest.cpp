@@ -111,6 +111,7 @@ TEST(SystemMessages, TextsOfWindowsErrorsInTheUsersLanguage)
     EXPECT_EQ(Message(ERROR_SHARING_VIOLATION),
               L"The process cannot access the file because it is being used by another process.\r\n");
     EXPECT_EQ(Message(ERROR_ACCESS_DENIED), L"Access is denied.\r\n");
+    EXPECT_EQ(Message(ERROR_NO_ASSOCIATION), L"No application is associated with the specified file for this operation.\r\n");
     EXPECT_EQ(Message(0x7C0FFEE), L"");
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MR_MID_NOT_FOUND));
 

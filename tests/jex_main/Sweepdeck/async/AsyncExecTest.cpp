@@ -98,7 +98,13 @@ TEST(AsyncExec, StopEndsTheWaitAndDestructionWaitsForTheWorkToEnd)
     std::thread releaser;
     {
         CAsynExecT0<CWorkingPage> executer(&page, QStringLiteral("long"), &page, &CWorkingPage::RunUntilReleased);
-        QTimer::singleShot(20, [&] { executer.Stop(); });
+        // Stopped once the work runs, however late the system starts the worker.
+        QTimer stopper;
+        QObject::connect(&stopper, &QTimer::timeout, [&] {
+            if (page.started)
+                executer.Stop();
+        });
+        stopper.start(1);
         EXPECT_EQ(executer.Exec(), 0);
         EXPECT_TRUE(page.started);
         EXPECT_FALSE(page.ended);

@@ -5,6 +5,7 @@
 #include "jex_main/Sweepdeck/services/UIPublic.h"
 #include "platform/Machine.h"
 #include "platform/Text.h"
+#include "support/QuarnelLog.h"
 #include "support/TempMachine.h"
 
 #include <QCoreApplication>
@@ -47,22 +48,6 @@ protected:
         return lines;
     }
 
-    // The messages of Quarnel.log, without their time stamps.
-    std::vector<std::wstring> LogLines() const
-    {
-        wchar_t folder[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, folder);
-        const std::string bytes = testing_support::ReadFile(platform::HostPath(std::wstring(folder) + L"Quarnel.log"));
-        const std::wstring text = platform::FromUtf16LEBytes(bytes.data(), bytes.size());
-        std::vector<std::wstring> lines;
-        size_t begin = 0;
-        for (size_t end; (end = text.find(L"\r\n", begin)) != std::wstring::npos; begin = end + 2) {
-            const size_t message = text.find(L"] ", begin) + 2;
-            lines.push_back(text.substr(message, end - message));
-        }
-        return lines;
-    }
-
     std::wstring ProgramFolderPath() const { return platform::WindowsPath(program_); }
 
     testing_support::TempMachine machine_;
@@ -79,7 +64,7 @@ TEST_F(PluginHostTest, AMissingJunkGathererLeavesTheToolOffWithOneLogLine)
 
     EXPECT_FALSE(CUIPublic::Instance()->InitSysClean());
     EXPECT_EQ(CUIPublic::Instance()->GetDregsweep(), nullptr);
-    EXPECT_EQ(LogLines(), std::vector<std::wstring> {L"Loadd Dregsweep.dll err=126"});
+    EXPECT_EQ(testing_support::QuarnelLogMessages(), std::vector<std::wstring> {L"Loadd Dregsweep.dll err=126"});
     // The choices are reset even when the engine is missing.
     EXPECT_EQ(CUIPublic::GetUserSetting(QStringLiteral("terminatePro")).toInt(), 2);
     EXPECT_EQ(CUIPublic::GetUserSetting(QStringLiteral("execcleanup")).toBool(), false);
@@ -88,7 +73,7 @@ TEST_F(PluginHostTest, AMissingJunkGathererLeavesTheToolOffWithOneLogLine)
     EXPECT_EQ(LoadProcFromLibrary(L"Jotwell.dll", "GetImp"), nullptr);
     InstallFake("Drivelist.so");
     EXPECT_EQ(LoadProcFromLibrary(L"Drivelist.dll", "NoSuchExport"), nullptr);
-    EXPECT_EQ(LogLines().size(), 1u);
+    EXPECT_EQ(testing_support::QuarnelLogMessages().size(), 1u);
 }
 
 TEST_F(PluginHostTest, TheJunkGathererGetsTheProgramFoldersRuleFilesAndGoesOnceAtRelease)
@@ -129,7 +114,7 @@ TEST_F(PluginHostTest, DefragEnginesLoadWhateverIsThereAndLoadingAgainReleasesNo
     EXPECT_EQ(CUIPublic::Instance()->GetAnalysisController(), nullptr);
     EXPECT_EQ(CUIPublic::Instance()->GetDefragController(), nullptr);
     EXPECT_EQ(Journal(), (Lines {"volumes init"}));
-    EXPECT_EQ(LogLines(), (std::vector<std::wstring> {L"Loadd Scatterscope.dll err=126", L"Loadd Scatterscope.dll err=126"}));
+    EXPECT_EQ(testing_support::QuarnelLogMessages(), (std::vector<std::wstring> {L"Loadd Scatterscope.dll err=126", L"Loadd Scatterscope.dll err=126"}));
 
     InstallFake("Scatterscope.so");
     EXPECT_TRUE(CUIPublic::Instance()->LoadDefragPlugins());

@@ -5,16 +5,21 @@
 #include "jex_main/Sweepdeck/services/Language.h"
 #include "jex_main/Sweepdeck/services/UIPublic.h"
 #include "platform/Machine.h"
+#include "platform/SystemPrograms.h"
 #include "platform/Text.h"
+#include "support/DesktopOpener.h"
 #include "support/TempMachine.h"
 
+#include "kit/MsgBox.h"
+
+#include <QApplication>
 #include <QImage>
+#include <QLabel>
+#include <QTimer>
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -99,7 +104,6 @@ TEST_F(ServicesTest, TheProductLanguageComesFromTheMachineRegistry)
     EXPECT_STREQ(ProductLanguage().code, "de");
     EXPECT_EQ(ProductLanguage().languageId, 0x0407);
     EXPECT_EQ(LanguageOf("ChineseTrad").languageId, 0x7c04);
-    EXPECT_EQ(LanguageOf("Chinese").languageId, 0x0804);
 
     // Odd data is no language.
     const DWORD number = 7;
@@ -166,22 +170,42 @@ TEST_F(ServicesTest, TheAutostartEntryNamesTheProgramBesideThisOneWhateverTheCur
     EXPECT_TRUE(CUIPublic::DeleteAutoRun()) << "an entry already gone is no failure";
 }
 
-TEST_F(ServicesTest, AnExistingFileIsShownInItsFolderThroughTheDesktopOpener)
+TEST_F(ServicesTest, FilesAreShownInTheirFolderThroughTheDesktopOpenerEvenWhenGone)
 {
-    const std::string record = machine_.Root() + "/opened.txt";
-    const std::string opener = machine_.WriteFile("opener.sh", "#!/bin/sh\necho \"$1\" >> " + record + "\n");
-    fs::permissions(opener, fs::perms::owner_all);
-    setenv("QUARNEL_OPEN_COMMAND", opener.c_str(), 1);
-    const std::string file = machine_.WriteFile("drive_c/my.data/report.txt", "numbers");
+    ASSERT_TRUE(platform::InstallSystemPrograms(testing_support::BuildProgramFolder()));
+    const testing_support::DesktopOpener opener(machine_);
+    const std::string folder = fs::path(machine_.WriteFile("drive_c/my.data/report.txt", "numbers")).parent_path().string();
 
     EXPECT_EQ(ShowFileInFolder(L"C:\\my.data\\report.txt"), static_cast<DWORD>(ERROR_SUCCESS));
-    for (int wait = 0; wait < 200 && testing_support::ReadFile(record).empty(); ++wait)
-        std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    unsetenv("QUARNEL_OPEN_COMMAND");
-    EXPECT_EQ(testing_support::ReadFile(record), fs::path(file).parent_path().string() + "\n");
+    EXPECT_EQ(opener.Opened(1), std::vector<std::string> {folder});
+    // A file deleted meanwhile: the file manager is started for it and shows its folder.
+    EXPECT_EQ(ShowFileInFolder(L"C:\\my.data\\deleted.txt"), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_EQ(opener.Opened(2), (std::vector<std::string> {folder, folder}));
 
     EXPECT_EQ(ShowFileInFolder(nullptr), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
     EXPECT_FALSE(SystemErrorText(ERROR_FILE_NOT_FOUND, 0x0407).isEmpty()) << "falls back to the system's language";
+}
+
+TEST_F(ServicesTest, AFileThatCannotBeShownGivesTheSystemsReasonInAnErrorBox)
+{
+    machine_.WriteFile("drive_c/report.txt", "numbers");
+    const testing_support::DesktopOpener opener(machine_);
+    opener.Remove();
+    // The call that failed is judged, not a last error some earlier call left behind.
+    SetLastError(ERROR_ACCESS_DENIED);
+    QString content;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<CMsgBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        for (QLabel* label : box->findChildren<QLabel*>())
+            content += label->text() + QLatin1Char('|');
+        box->reject();
+    });
+    CUIPublic::OpenFileLocation(L"C:\\report.txt");
+    EXPECT_TRUE(content.contains(QStringLiteral("No application is associated with the specified file for this operation.")))
+        << content.toStdString();
+    EXPECT_TRUE(content.contains(QStringLiteral("System Cleanup"))) << content.toStdString();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST_F(ServicesTest, TheLoadingAnimationHasEightDistinctFramesBesideTheProgram)

@@ -8,7 +8,6 @@
 #include "common/WriteLog.h"
 
 #include <new>
-#include <stdexcept>
 
 namespace {
 
@@ -149,83 +148,77 @@ OpResult CDregsweep::Begin(IDregsweepSink* sink, uint16_t step)
     return RESULT_OK;
 }
 
-OpResult CDregsweep::CollectGarbage(IDregsweepSink* sink)
+OpResult CDregsweep::CollectGarbage(IDregsweepSink* sink) { return Operate(sink, 10, false); }
+
+OpResult CDregsweep::EmptyGarbage(IDregsweepSink* sink) { return Operate(sink, 20, true); }
+
+OpResult CDregsweep::Operate(IDregsweepSink* sink, uint16_t step, bool cleaning)
 {
-    if (const OpResult refused = Begin(sink, 10); IsFailure(refused))
+    if (const OpResult refused = Begin(sink, step); IsFailure(refused))
         return refused;
     CSlot slot(busy_);
-    state_ = 1;
+    state_ = cleaning ? 4 : 1;
+    // An analysis starts from nothing; a clean-up waits for each category to come.
     size_t items = 0;
     for (CJunkCatagory* catagory : catagories_) {
-        catagory->ResetStatistic();
-        catagory->SetState(0);
-        catagory->ForEachItem([&items](CJunkItem*) { ++items; });
+        if (!cleaning)
+            catagory->ResetStatistic();
+        catagory->SetState(cleaning ? 3 : 0);
+        catagory->ForEachItem([&items, cleaning](CJunkItem* item) {
+            items += !cleaning || (item->GetCheckState() && item->GetFileCount());
+        });
     }
     CPace pace(*sink, items);
+    OpResult result = RESULT_OK;
     try {
-        const std::vector<std::wstring> profiles = rule_folders::UserProfiles();
-        const uint64_t now = Now();
         for (CJunkCatagory* catagory : catagories_) {
             if (pace.Stopped())
                 break;
-            catagory->SetState(1);
-            catagory->ForEachItem([&](CJunkItem* item) {
-                if (!pace.KeepGoing())
-                    return;
-                JunkFindings findings;
-                CFolderWalk walk(item->Rule(), now, [&pace] { return pace.KeepGoing(); });
-                for (const std::wstring& folder : rule_folders::Resolve(item->Rule().folder, profiles))
-                    if (!walk.Walk(folder, findings))
-                        break;
-                item->Publish(std::move(findings));
-                item->SetState(2);
-                pace.ItemDone();
-                if (item->GetFileCount() &&
-                    !sink->OnGarbageFound(item->GetFolder(), item->GetTotalSize(), item->Catagory()))
-                    pace.Stop();
-            });
-            catagory->SetState(2);
+            if (cleaning)
+                Clean(*catagory, *sink, pace);
+            else
+                Analyse(*catagory, *sink, pace);
         }
     } catch (const std::bad_alloc&) {
-        state_ = 2;
-        return MakeResult(13, RESULT_NO_CALLBACK);
+        result = MakeResult(step + 3, RESULT_NO_CALLBACK);
     }
     if (!pace.Stopped())
         sink->OnScanProgress(100, 0);
-    state_ = 2;
-    return pace.Stopped() ? MakeResult(14, RESULT_CANCELLED) : RESULT_OK;
+    state_ = !cleaning ? 2 : GetFileCount() ? 3 : 5;
+    if (pace.Stopped() && !IsFailure(result))
+        result = MakeResult(step + 4, RESULT_CANCELLED);
+    return result;
 }
 
-OpResult CDregsweep::EmptyGarbage(IDregsweepSink* sink)
+void CDregsweep::Analyse(CJunkCatagory& catagory, IDregsweepSink& sink, CPace& pace)
 {
-    if (const OpResult refused = Begin(sink, 20); IsFailure(refused))
-        return refused;
-    CSlot slot(busy_);
-    state_ = 4;
-    size_t items = 0;
-    for (CJunkCatagory* catagory : catagories_) {
-        catagory->SetState(3);
-        catagory->ForEachItem([&items](CJunkItem* item) { items += item->GetCheckState() && item->GetFileCount(); });
-    }
-    CPace pace(*sink, items);
-    try {
-        for (CJunkCatagory* catagory : catagories_) {
-            if (pace.Stopped())
+    const std::vector<std::wstring> profiles = rule_folders::UserProfiles();
+    const uint64_t now = Now();
+    catagory.SetState(1);
+    catagory.ForEachItem([&](CJunkItem* item) {
+        if (!pace.KeepGoing())
+            return;
+        JunkFindings findings;
+        CFolderWalk walk(item->Rule(), now, [&pace] { return pace.KeepGoing(); });
+        for (const std::wstring& folder : rule_folders::Resolve(item->Rule().folder, profiles))
+            if (!walk.Walk(folder, findings))
                 break;
-            catagory->SetState(4);
-            for (CJunkCatagory* program : catagory->Catagories())
-                if (!CleanProgram(*program, *sink, pace))
-                    break;
-            catagory->Settle();
-        }
-    } catch (const std::bad_alloc&) {
-        state_ = 3;
-        return MakeResult(23, RESULT_NO_CALLBACK);
-    }
-    if (!pace.Stopped())
-        sink->OnScanProgress(100, 0);
-    state_ = GetFileCount() ? 3 : 5;
-    return pace.Stopped() ? MakeResult(24, RESULT_CANCELLED) : RESULT_OK;
+        item->Publish(std::move(findings));
+        item->SetState(2);
+        pace.ItemDone();
+        if (item->GetFileCount() && !sink.OnGarbageFound(item->GetFolder(), item->GetTotalSize(), item->Catagory()))
+            pace.Stop();
+    });
+    catagory.SetState(2);
+}
+
+void CDregsweep::Clean(CJunkCatagory& catagory, IDregsweepSink& sink, CPace& pace)
+{
+    catagory.SetState(4);
+    for (CJunkCatagory* program : catagory.Catagories())
+        if (!CleanProgram(*program, sink, pace))
+            break;
+    catagory.Settle();
 }
 
 bool CDregsweep::CleanProgram(CJunkCatagory& program, IDregsweepSink& sink, CPace& pace)

@@ -45,6 +45,10 @@ private:
 
     // Takes the one operation slot; a failure when the call cannot start.
     OpResult Begin(IDregsweepSink* sink, uint16_t step);
+    // The analysis or the clean-up, category by category, until the sink says stop.
+    OpResult Operate(IDregsweepSink* sink, uint16_t step, bool cleaning);
+    void Analyse(CJunkCatagory& catagory, IDregsweepSink& sink, CPace& pace);
+    void Clean(CJunkCatagory& catagory, IDregsweepSink& sink, CPace& pace);
     void ReleaseTree();
     // Asks the application to be closed when it runs; false when its junk must be left.
     bool CloseApplication(CJunkCatagory& program, IDregsweepSink& sink);

@@ -1,29 +1,55 @@
 // The walk of one of a rule's folders: every entry listed once, links and mount points neither
 // entered nor taken, files newer than the rule's age left out. Files are not opened: the listing
-// tells size, times and attributes.
+// tells size, times and attributes. Folders below the first are listed by a few threads at once;
+// only the calling thread asks whether to go on.
 #pragma once
 
 #include "JunkFindings.h"
 #include "JunkRule.h"
 
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 
 class CFolderWalk {
 public:
-    // Asked now and then during the walk; false ends it.
+    // Asked on the calling thread now and then during the walk; false ends it.
     using KeepGoing = std::function<bool()>;
 
     CFolderWalk(const JunkRule& rule, uint64_t now, KeepGoing keepGoing);
 
-    // Adds what the rule finds below the folder (a plain folder) to the findings; false when the
-    // walk was ended.
+    // Adds what the rule finds below the folder (a plain folder) to the findings, in no particular
+    // order; false when the walk was ended.
     bool Walk(const std::wstring& folder, JunkFindings& findings);
 
 private:
+    struct Listing {
+        std::vector<std::wstring> folders;
+        std::vector<FoundFile> files;
+        uint64_t size = 0;
+    };
+
+    // One folder's entries, without the lock; false when keepGoing, which only the calling thread
+    // may ask (mayAsk), said no on the way.
+    bool List(const std::wstring& path, bool whole, uint32_t index, Listing& listing, bool mayAsk) const;
     bool IsOldEnough(const WIN32_FIND_DATAW& data) const;
+    // Lists queued folders until none is left or the walk ends; the caller also asks keepGoing.
+    void Work(bool caller);
+    // With the lock held: the folder's entries join the findings, its folders the queue.
+    void Merge(uint32_t index, Listing& listing);
+    void AskWhetherToGoOn(std::unique_lock<std::mutex>& lock);
 
     const JunkRule& rule_;
     uint64_t newestTaken_;
     KeepGoing keepGoing_;
-    unsigned sinceAsked_ = 0;
+
+    std::mutex lock_;
+    std::condition_variable changed_;
+    JunkFindings* findings_ = nullptr;
+    std::vector<uint32_t> queued_;
+    size_t listing_ = 0;          // folders being listed right now
+    uint64_t entries_ = 0;        // listed so far
+    uint64_t entriesAsked_ = 0;   // listed when keepGoing was last asked
+    bool stopped_ = false;
+    bool outOfMemory_ = false;
 };

@@ -2,9 +2,14 @@
 
 #include "RuleFolders.h"
 
+#include <system_error>
+#include <thread>
+
 namespace {
 
-constexpr unsigned kFilesBetweenQuestions = 2048;
+constexpr size_t kFilesPerTurn = 256;
+constexpr size_t kFilesBetweenQuestions = 2048;
+constexpr unsigned kHelpers = 3;
 
 bool IsGone(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
@@ -14,21 +19,29 @@ bool SameTime(const FILETIME& a, const FILETIME& b) { return TicksOf(a) == Ticks
 
 CJunkRemoval::Outcome CJunkRemoval::Remove(JunkFindings& findings)
 {
+    // Every folder is looked at here, once, so that the removing threads only read the answers.
     plain_.assign(findings.folders.size(), -1);
+    for (uint32_t folder = 0; folder < findings.folders.size(); ++folder)
+        FolderIsPlain(findings, folder);
     emptied_.assign(findings.folders.size(), false);
+    verdicts_.assign(findings.files.size(), Verdict::NotReached);
+    std::vector<std::thread> helpers;
+    try {
+        for (unsigned i = 0; i < kHelpers && (i + 1) * kFilesPerTurn < findings.files.size(); ++i)
+            helpers.emplace_back([this, &findings] { Work(findings, false); });
+    } catch (const std::system_error&) {
+        // No more threads to be had: the removal goes on with those it has.
+    }
+    Work(findings, true);
+    for (std::thread& helper : helpers)
+        helper.join();
+
     Outcome outcome;
+    outcome.ended = ended_;
     std::vector<FoundFile> staying;
-    unsigned sinceAsked = 0;
-    for (FoundFile& file : findings.files) {
-        if (!outcome.ended && ++sinceAsked >= kFilesBetweenQuestions) {
-            sinceAsked = 0;
-            outcome.ended = !keepGoing_();
-        }
-        if (outcome.ended) {
-            staying.push_back(std::move(file));
-            continue;
-        }
-        switch (RemoveFile(findings, file)) {
+    for (size_t index = 0; index < findings.files.size(); ++index) {
+        FoundFile& file = findings.files[index];
+        switch (verdicts_[index]) {
         case Verdict::Removed:
             outcome.removedSize += file.size;
             ++outcome.removedFiles;
@@ -41,6 +54,9 @@ CJunkRemoval::Outcome CJunkRemoval::Remove(JunkFindings& findings)
             ++outcome.skippedFiles;
             staying.push_back(std::move(file));
             break;
+        case Verdict::NotReached:
+            staying.push_back(std::move(file));
+            break;
         }
     }
     findings.files = std::move(staying);
@@ -49,24 +65,41 @@ CJunkRemoval::Outcome CJunkRemoval::Remove(JunkFindings& findings)
     return outcome;
 }
 
-CJunkRemoval::Verdict CJunkRemoval::RemoveFile(const JunkFindings& findings, const FoundFile& file)
+void CJunkRemoval::Work(const JunkFindings& findings, bool caller)
 {
-    if (!FolderIsPlain(findings, file.folder)) {
+    size_t sinceAsked = 0;
+    while (!ended_) {
+        const size_t first = next_.fetch_add(kFilesPerTurn);
+        if (first >= findings.files.size())
+            return;
+        const size_t end = std::min(first + kFilesPerTurn, findings.files.size());
+        for (size_t index = first; index < end; ++index) {
+            const FoundFile& file = findings.files[index];
+            verdicts_[index] = RemoveFile(findings, file, plain_[file.folder] > 0);
+        }
+        sinceAsked += end - first;
+        if (caller && sinceAsked >= kFilesBetweenQuestions) {
+            sinceAsked = 0;
+            if (!keepGoing_())
+                ended_ = true;
+        }
+    }
+}
+
+CJunkRemoval::Verdict CJunkRemoval::RemoveFile(const JunkFindings& findings, const FoundFile& file, bool folderIsPlain)
+{
+    if (!folderIsPlain) {
         const DWORD attributes = GetFileAttributesW(findings.folders[file.folder].path.c_str());
         return attributes == INVALID_FILE_ATTRIBUTES && IsGone(GetLastError()) ? Verdict::Vanished : Verdict::Skipped;
     }
     const std::wstring path = findings.PathOf(file);
-    HANDLE handle = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
+    WIN32_FILE_ATTRIBUTE_DATA now{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &now))
         return IsGone(GetLastError()) ? Verdict::Vanished : Verdict::Skipped;
-    BY_HANDLE_FILE_INFORMATION info{};
-    const bool read = GetFileInformationByHandle(handle, &info);
-    CloseHandle(handle);
-    const uint64_t size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-    const bool same = read && !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
-                      size == file.size && SameTime(info.ftLastWriteTime, file.lastWrite) &&
-                      SameTime(info.ftCreationTime, file.creation);
+    const uint64_t size = (static_cast<uint64_t>(now.nFileSizeHigh) << 32) | now.nFileSizeLow;
+    const bool same = !(now.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
+                      size == file.size && SameTime(now.ftLastWriteTime, file.lastWrite) &&
+                      SameTime(now.ftCreationTime, file.creation);
     if (!same)
         return Verdict::Skipped;
     if (DeleteFileW(path.c_str()))
@@ -93,9 +126,9 @@ void CJunkRemoval::RemoveEmptiedFolders(const JunkFindings& findings)
         const FoundFolder& folder = findings.folders[index];
         if (folder.parent == FoundFolder::kNoParent || !(emptied_[index] || folder.whole))
             continue;
-        const auto at = static_cast<uint32_t>(index);
-        // A folder still holding something refuses to go, which is what is wanted.
-        if (FolderIsPlain(findings, at) && RemoveDirectoryW(folder.path.c_str()))
+        // A folder still holding something refuses to go, which is what is wanted; one that became
+        // a link since is never touched.
+        if (plain_[index] > 0 && rule_folders::IsPlainFolderEntry(folder.path) && RemoveDirectoryW(folder.path.c_str()))
             emptied_[folder.parent] = true;
     }
 }

@@ -6,6 +6,7 @@
 //
 //   MakeDemoMachine <machine root> <program folder>
 
+#include "DemoJunk.h"
 #include "DemoRegistry.h"
 
 #include "platform/Machine.h"
@@ -222,6 +223,7 @@ int main(int argc, char** argv)
         Fail(L"the Windows programs could not be installed");
     MakeUserFiles();
     MakeJunk();
+    g_ok = MakeDemoJunk() && g_ok;
     MakeUsbStick();
     if (!g_ok) {
         std::fprintf(stderr, "MakeDemoMachine: the demo machine at %s is incomplete\n", root.c_str());

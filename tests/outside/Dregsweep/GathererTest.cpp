@@ -207,6 +207,34 @@ TEST_F(GathererTest, CleanUpNeverFollowsAFolderReplacedByALink)
     EXPECT_TRUE(Exists("Users/Owner/AppData/Local/Temp/sub"));
 }
 
+TEST_F(GathererTest, AWideTreeIsListedBySeveralThreadsEachFileOnceAndStopsWhenAsked)
+{
+    // 60 folders of 50 files, two levels deep: enough for the listing threads to share and for the
+    // walk to ask on the way whether to go on.
+    for (int folder = 0; folder < 60; ++folder)
+        for (int file = 0; file < 50; ++file)
+            Plant("Users/Owner/AppData/Local/Temp/wide/" + std::to_string(folder % 6) + "/" + std::to_string(folder) + "/f" +
+                      std::to_string(file),
+                  1);
+    CRecordingSink sink;
+    InitAndAnalyse(sink);
+    const auto files = FilesBelow(TypeNamed(gatherer, L"System junk", L"Temporary files"));
+    EXPECT_EQ(3000u, files.size());
+    EXPECT_EQ(files.end(), std::adjacent_find(files.begin(), files.end()));
+    EXPECT_EQ(3000u, gatherer->GetTotalSize());
+
+    CRecordingSink stopping;
+    stopping.progressAnswer = [&stopping] { return stopping.percents.size() < 2; };
+    EXPECT_EQ(RESULT_CANCELLED, KindOf(gatherer->CollectGarbage(&stopping)));
+    EXPECT_LT(gatherer->GetFileCount(), 3000u);
+
+    ASSERT_EQ(RESULT_OK, gatherer->CollectGarbage(&sink));
+    ASSERT_EQ(RESULT_OK, gatherer->EmptyGarbage(&sink));
+    EXPECT_EQ(0u, gatherer->GetFileCount());
+    EXPECT_FALSE(Exists("Users/Owner/AppData/Local/Temp/wide"));
+    EXPECT_TRUE(Exists("Users/Owner/AppData/Local/Temp"));
+}
+
 TEST_F(GathererTest, ASecondOperationIsRefusedWhileOneRunsAndGettersStillAnswer)
 {
     PlantJunk();
@@ -273,6 +301,43 @@ TEST_F(GathererTest, ASinkThatSaysStopEndsTheOperationSoon)
     EXPECT_EQ(RESULT_CANCELLED, KindOf(gatherer->CollectGarbage(&stopProgress)));
     EXPECT_EQ(1u, stopProgress.percents.size());
     EXPECT_TRUE(stopProgress.found.empty());
+}
+
+TEST_F(GathererTest, TheShippedRulesFindJunkOfEveryKindWhereWindowsKeepsIt)
+{
+    WCHAR program[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, program, MAX_PATH);
+    const std::wstring folder = std::wstring(program).substr(0, std::wstring(program).find_last_of(L'\\'));
+    const std::string recycled = "$Recycle.Bin/S-1-5-21-3623811015-1001/";
+    Plant(recycled + "$IAB12.txt", 1);
+    Plant(recycled + "$RAB12.txt", 2);
+    Plant(recycled + "$RCD34/inner/notes.txt", 4);
+    Plant(recycled + "desktop.ini", 1000);
+    Plant("Windows/Prefetch/NOTEPAD.EXE-D8414F97.pf", 8);
+    Plant("Windows/Prefetch/Layout.ini", 1000);
+    Plant("Users/Owner/AppData/Local/Temp/old.tmp", 16);
+    Plant("Users/Mia/AppData/Local/Google/Chrome/User Data/Default/Cache/Cache_Data/data_1", 32);
+    Plant("Users/Owner/AppData/Local/Mozilla/Firefox/Profiles/k3v9.default-release/cache2/entries/0A1F", 64);
+    Plant("Users/Owner/AppData/Local/Packages/Microsoft.WindowsStore_8wekyb3d8bbwe/LocalCache/catalog.bin", 128);
+    Plant("Users/Owner/AppData/LocalLow/Sun/Java/Deployment/cache/6.0/12/4c1e", 256);
+
+    ASSERT_EQ(RESULT_OK, gatherer->Init((folder + L"\\Config.xml").c_str(), (folder + L"\\ResIDText.xml").c_str()));
+    CRecordingSink sink;
+    ASSERT_EQ(RESULT_OK, gatherer->CollectGarbage(&sink));
+    const auto tops = TopCatagories(gatherer);
+    ASSERT_EQ(4u, tops.size());
+    const std::pair<const wchar_t*, const wchar_t*> expected[] = {{L"System junk", L"icon_system.png"},
+                                                                  {L"Web browsers", L"icon_browser.png"},
+                                                                  {L"Windows applications", L"icon_winapp.png"},
+                                                                  {L"Other applications", L"icon_otherapp.png"}};
+    const uint64_t sizes[] = {1 + 2 + 4 + 8 + 16, 32 + 64, 128, 256};
+    for (size_t kind = 0; kind < 4; ++kind) {
+        EXPECT_EQ(expected[kind].first, tops[kind]->GetName()->name);
+        EXPECT_EQ(static_cast<int>(kind), tops[kind]->GetName()->kind);
+        EXPECT_EQ(expected[kind].second, tops[kind]->GetName()->icon);
+        EXPECT_EQ(sizes[kind], tops[kind]->GetTotalSize()) << kind;
+    }
+    EXPECT_EQ(3u, FilesBelow(TypeNamed(gatherer, L"System junk", L"Recycle Bin")).size());
 }
 
 TEST_F(GathererTest, BadRuleFilesAndCallsGetClearErrors)

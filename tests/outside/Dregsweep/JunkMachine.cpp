@@ -117,24 +117,33 @@ void JunkMachine::PlantJunk() const
     fs::create_directory_symlink(HostPath("outside"), HostPath(owner + "Temp/linkdir"));
 }
 
+namespace {
+
+// The entries of a first/next enumeration, each reference it hands out released again (the tree
+// keeps its own until Uninit).
+template <class TFirst, class TNext>
+std::vector<IDregsweepCatagory*> Enumerate(TFirst first, TNext next)
+{
+    std::vector<IDregsweepCatagory*> entries;
+    for (IDregsweepCatagory* entry = first(); entry; entry = next(entry)) {
+        entries.push_back(entry);
+        entry->Release();
+    }
+    return entries;
+}
+
+} // namespace
+
 std::vector<IDregsweepCatagory*> Children(IDregsweepCatagory* catagory)
 {
-    std::vector<IDregsweepCatagory*> children;
-    for (IDregsweepCatagory* child = catagory->GetFirstChild(); child; child = catagory->GetNextChild(child)) {
-        children.push_back(child);
-        child->Release();
-    }
-    return children;
+    return Enumerate([catagory] { return catagory->GetFirstChild(); },
+                     [catagory](IDregsweepCatagory* previous) { return catagory->GetNextChild(previous); });
 }
 
 std::vector<IDregsweepCatagory*> TopCatagories(IDregsweep* gatherer)
 {
-    std::vector<IDregsweepCatagory*> tops;
-    for (IDregsweepCatagory* top = gatherer->GetFirstCatagory(); top; top = gatherer->GetNextCatagory(top)) {
-        tops.push_back(top);
-        top->Release();
-    }
-    return tops;
+    return Enumerate([gatherer] { return gatherer->GetFirstCatagory(); },
+                     [gatherer](IDregsweepCatagory* previous) { return gatherer->GetNextCatagory(previous); });
 }
 
 IDregsweepCatagory* TypeNamed(IDregsweep* gatherer, const std::wstring& top, const std::wstring& type)

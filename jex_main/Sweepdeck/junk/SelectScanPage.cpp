@@ -57,7 +57,7 @@ bool ShowLevel(int kind, int level)
 } // namespace
 
 CSelectScanPage::CSelectScanPage()
-    : CPage(PAGE_JUNK_SCAN, nullptr), tree_(new CCleanupTreeList), gatherer_(CUIPublic::Instance()->GetDregsweep())
+    : CPage(PAGEID_JUNK_SCAN, nullptr), tree_(new CCleanupTreeList), gatherer_(CUIPublic::Instance()->GetDregsweep())
 {
     junk_rows::RegisterBindData();
     tree_->setHeaderLabels({QString(), QString(), QString(), QString()});
@@ -103,7 +103,7 @@ QVector<CNavigateBtn*> CSelectScanPage::CreateNavBtns()
     icon.addPixmap(JunkPixmap(QStringLiteral("ico_back_hover.png")), QIcon::Active);
     icon.addPixmap(JunkPixmap(QStringLiteral("ico_back_press.png")), QIcon::Selected);
     icon.addPixmap(JunkPixmap(QStringLiteral("ico_back_disable.png")), QIcon::Disabled);
-    auto* back = new CNavigateBtn(NAV_BACK, icon, tr("Back"));
+    auto* back = new CNavigateBtn(NAVBTN_BACK, icon, tr("Back"));
     connect(back, &QAbstractButton::clicked, this, &CSelectScanPage::BackClickSlot);
     return {back};
 }
@@ -136,7 +136,7 @@ void CSelectScanPage::Reset()
     EnableFuncBtn(BtnAnalyze, gatherer_ != nullptr);
     ShowFuncBtn(BtnCleanUp, false);
     ShowFuncBtn(BtnCancel, false);
-    ShowNavBtn(NAV_BACK, false);
+    ShowNavBtn(NAVBTN_BACK, false);
     tree_->SetWorkMode(CCleanupTreeList::Idle);
     cancelled_ = false;
     if (gatherer_)
@@ -218,6 +218,15 @@ int CSelectScanPage::OnFuncBtn(int buttonId)
     return 0;
 }
 
+bool CSelectScanPage::Refused(const wchar_t* request) const
+{
+    if (busy_)
+        WriteLog(L"[Sweepdeck] %ls asked for while the junk page works: ignored", request);
+    else if (!gatherer_)
+        WriteLog(L"[Sweepdeck] %ls asked for without a junk gatherer: ignored", request);
+    return busy_ || !gatherer_;
+}
+
 int CSelectScanPage::RunWorker(int (CSelectScanPage::*worker)())
 {
     return AsyncExecMember(tree_->RowDelegate(), this, worker);
@@ -225,13 +234,8 @@ int CSelectScanPage::RunWorker(int (CSelectScanPage::*worker)())
 
 bool CSelectScanPage::Analyze()
 {
-    if (busy_ || !gatherer_) {
-        if (busy_)
-            WriteLog(L"[Sweepdeck] analysis asked for while the page works: ignored");
-        else
-            WriteLog(L"[Sweepdeck] analysis asked for without a junk gatherer: ignored");
+    if (Refused(L"analysis"))
         return false;
-    }
     worked_ = busy_ = analysing_ = true;
     tree_->SetAnalysed(true);
     percent_ = 0;
@@ -239,7 +243,7 @@ bool CSelectScanPage::Analyze()
     tree_->SetWorkMode(CCleanupTreeList::Analysing);
     ShowFuncBtn(BtnAnalyze, false);
     ShowFuncBtn(BtnCancel, true);
-    ShowNavBtn(NAV_BACK, false);
+    ShowNavBtn(NAVBTN_BACK, false);
     tree_->collapseAll();
     SetProgressHeader(0);
     emit WorkStart(true);
@@ -250,7 +254,7 @@ bool CSelectScanPage::Analyze()
     emit WorkStart(false);
     busy_ = false;
     checkedTotal_ = gatherer_->GetCheckedSize();
-    ShowNavBtn(NAV_BACK, true);
+    ShowNavBtn(NAVBTN_BACK, true);
     ShowFuncBtn(BtnCleanUp, true);
     if (automatic_)
         emit sigScanFinished(checkedTotal_);
@@ -293,13 +297,8 @@ bool CSelectScanPage::AskCleanUp()
 
 bool CSelectScanPage::CleanUp()
 {
-    if (busy_ || !gatherer_) {
-        if (busy_)
-            WriteLog(L"[Sweepdeck] clean-up asked for while the page works: ignored");
-        else
-            WriteLog(L"[Sweepdeck] clean-up asked for without a junk gatherer: ignored");
+    if (Refused(L"clean-up"))
         return false;
-    }
     SendInfoEvent("AnalyzeCompleted", "Click_Cleanup", "", "");
     worked_ = busy_ = true;
     const bool confirmed = AskCleanUp();
@@ -310,7 +309,7 @@ bool CSelectScanPage::CleanUp()
         return false;
     }
 
-    EnableNavBtn(NAV_BACK, false);
+    EnableNavBtn(NAVBTN_BACK, false);
     tree_->SetWorkMode(CCleanupTreeList::Cleaning);
     analysing_ = false;
     cancelled_ = false;
@@ -328,7 +327,7 @@ bool CSelectScanPage::CleanUp()
     emit WorkStart(false);
     busy_ = false;
     cleanedSinceEntry_ = true;
-    ShowNavBtn(NAV_BACK, true);
+    ShowNavBtn(NAVBTN_BACK, true);
     Finish();
     return true;
 }
@@ -363,7 +362,7 @@ void CSelectScanPage::Finish()
         if (!cancelled_)
             ShowFuncBtn(BtnCleanUp, false);
     }
-    EnableNavBtn(NAV_BACK, true);
+    EnableNavBtn(NAVBTN_BACK, true);
     EnableFuncBtn(BtnCancel, true);
     tree_->SetWorkMode(CCleanupTreeList::Idle);
     ShowCompletionTexts();
@@ -565,10 +564,8 @@ void CSelectScanPage::CancelAll() { cancelled_ = true; }
 void CSelectScanPage::StartScan()
 {
     // A running analysis keeps the mode it was started in.
-    if (busy_) {
-        WriteLog(L"[Sweepdeck] analysis asked for while the page works: ignored");
+    if (Refused(L"analysis"))
         return;
-    }
     OnFuncBtn(BtnAnalyze);
     automatic_ = false;
 }
@@ -587,10 +584,8 @@ void CSelectScanPage::StopWork()
 
 void CSelectScanPage::StartAutoClean()
 {
-    if (busy_) {
-        WriteLog(L"[Sweepdeck] automatic clean-up asked for while the page works: ignored");
+    if (Refused(L"automatic clean-up"))
         return;
-    }
     automatic_ = true;
     OnFuncBtn(BtnCleanUp);
     automatic_ = false;
@@ -598,19 +593,15 @@ void CSelectScanPage::StartAutoClean()
 
 void CSelectScanPage::ScanLater(bool automatic)
 {
-    if (busy_) {
-        WriteLog(L"[Sweepdeck] analysis asked for while the page works: ignored");
+    if (Refused(L"analysis"))
         return;
-    }
     automatic_ = automatic;
     QTimer::singleShot(100, this, &CSelectScanPage::StartScan);
 }
 
 void CSelectScanPage::CleanLater()
 {
-    if (busy_) {
-        WriteLog(L"[Sweepdeck] clean-up asked for while the page works: ignored");
+    if (Refused(L"clean-up"))
         return;
-    }
     QTimer::singleShot(100, this, &CSelectScanPage::StartAutoClean);
 }

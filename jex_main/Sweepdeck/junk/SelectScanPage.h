@@ -30,7 +30,7 @@ public:
     void OnEnter(QWidget* previousPage) override;
     void CancelAll() override;
     int OnFuncBtn(int buttonId) override;
-    int GetBackPageId() override { return PAGE_JUNK_SCAN; }
+    int GetBackPageId() override { return PAGEID_JUNK_SCAN; }
 
     // For the export object. Requests that arrive while the page works are ignored.
     void StartScan();
@@ -84,6 +84,8 @@ private:
     void BuildLevel3(IDregsweepCatagory* category, QTreeWidgetItem* groupRow, int kind);
     QTreeWidgetItem* AddRow(QTreeWidgetItem* parent, const std::wstring& name);
     bool AskCleanUp();
+    // Logs and answers true while the page works or has no gatherer.
+    bool Refused(const wchar_t* request) const;
     int RunWorker(int (CSelectScanPage::*worker)());
     bool ReportFound(uint64_t size, IDregsweepCatagory* category);
     void Finish();

@@ -57,7 +57,7 @@ bool ShowLevel(int kind, int level)
 } // namespace
 
 CSelectScanPage::CSelectScanPage()
-    : CPage(PAGE_JUNK_SCAN, nullptr), tree_(new CCleanupTreeList), gatherer_(CUIPublic::Instance()->GetDregsweep())
+    : CPage(PAGEID_JUNK_SCAN, nullptr), tree_(new CCleanupTreeList), gatherer_(CUIPublic::Instance()->GetDregsweep())
 {
     junk_rows::RegisterBindData();
     tree_->setHeaderLabels({QString(), QString(), QString(), QString()});
@@ -103,7 +103,7 @@ QVector<CNavigateBtn*> CSelectScanPage::CreateNavBtns()
     icon.addPixmap(JunkPixmap(QStringLiteral("ico_back_hover.png")), QIcon::Active);
     icon.addPixmap(JunkPixmap(QStringLiteral("ico_back_press.png")), QIcon::Selected);
     icon.addPixmap(JunkPixmap(QStringLiteral("ico_back_disable.png")), QIcon::Disabled);
-    auto* back = new CNavigateBtn(NAV_BACK, icon, tr("Back"));
+    auto* back = new CNavigateBtn(NAVBTN_BACK, icon, tr("Back"));
     connect(back, &QAbstractButton::clicked, this, &CSelectScanPage::BackClickSlot);
     return {back};
 }
@@ -136,7 +136,7 @@ void CSelectScanPage::Reset()
     EnableFuncBtn(BtnAnalyze, gatherer_ != nullptr);
     ShowFuncBtn(BtnCleanUp, false);
     ShowFuncBtn(BtnCancel, false);
-    ShowNavBtn(NAV_BACK, false);
+    ShowNavBtn(NAVBTN_BACK, false);
     tree_->SetWorkMode(CCleanupTreeList::Idle);
     cancelled_ = false;
     if (gatherer_)
@@ -239,7 +239,7 @@ bool CSelectScanPage::Analyze()
     tree_->SetWorkMode(CCleanupTreeList::Analysing);
     ShowFuncBtn(BtnAnalyze, false);
     ShowFuncBtn(BtnCancel, true);
-    ShowNavBtn(NAV_BACK, false);
+    ShowNavBtn(NAVBTN_BACK, false);
     tree_->collapseAll();
     SetProgressHeader(0);
     emit WorkStart(true);
@@ -250,7 +250,7 @@ bool CSelectScanPage::Analyze()
     emit WorkStart(false);
     busy_ = false;
     checkedTotal_ = gatherer_->GetCheckedSize();
-    ShowNavBtn(NAV_BACK, true);
+    ShowNavBtn(NAVBTN_BACK, true);
     ShowFuncBtn(BtnCleanUp, true);
     if (automatic_)
         emit sigScanFinished(checkedTotal_);
@@ -310,7 +310,7 @@ bool CSelectScanPage::CleanUp()
         return false;
     }
 
-    EnableNavBtn(NAV_BACK, false);
+    EnableNavBtn(NAVBTN_BACK, false);
     tree_->SetWorkMode(CCleanupTreeList::Cleaning);
     analysing_ = false;
     cancelled_ = false;
@@ -328,7 +328,7 @@ bool CSelectScanPage::CleanUp()
     emit WorkStart(false);
     busy_ = false;
     cleanedSinceEntry_ = true;
-    ShowNavBtn(NAV_BACK, true);
+    ShowNavBtn(NAVBTN_BACK, true);
     Finish();
     return true;
 }
@@ -363,7 +363,7 @@ void CSelectScanPage::Finish()
         if (!cancelled_)
             ShowFuncBtn(BtnCleanUp, false);
     }
-    EnableNavBtn(NAV_BACK, true);
+    EnableNavBtn(NAVBTN_BACK, true);
     EnableFuncBtn(BtnCancel, true);
     tree_->SetWorkMode(CCleanupTreeList::Idle);
     ShowCompletionTexts();

@@ -30,7 +30,7 @@ public:
     void OnEnter(QWidget* previousPage) override;
     void CancelAll() override;
     int OnFuncBtn(int buttonId) override;
-    int GetBackPageId() override { return PAGE_JUNK_SCAN; }
+    int GetBackPageId() override { return PAGEID_JUNK_SCAN; }
 
     // For the export object. Requests that arrive while the page works are ignored.
     void StartScan();

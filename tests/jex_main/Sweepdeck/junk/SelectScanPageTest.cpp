@@ -18,7 +18,7 @@ TEST_F(JunkPage, AnalysisShowsTheCategoriesTheirSizesCountsAndStates)
 {
     EXPECT_TRUE(page->IsFuncBtnVisible(Page::BtnAnalyze));
     EXPECT_FALSE(page->IsFuncBtnVisible(Page::BtnCleanUp));
-    EXPECT_FALSE(page->IsNavBtnVisible(NAV_BACK));
+    EXPECT_FALSE(page->IsNavBtnVisible(NAVBTN_BACK));
     EXPECT_TRUE(HeaderText().contains("Delete junk files to save disk space"));
     ASSERT_NE(Row("System junk"), nullptr);
     ASSERT_NE(Row("Web browsers"), nullptr);
@@ -46,7 +46,7 @@ TEST_F(JunkPage, AnalysisShowsTheCategoriesTheirSizesCountsAndStates)
     EXPECT_TRUE(HeaderText().contains("Analysis Completed"));
     EXPECT_TRUE(HeaderText().contains(QString("Found: %1, Selected: %1").arg(size))) << HeaderText().toStdString();
     EXPECT_TRUE(page->IsFuncBtnVisible(Page::BtnCleanUp));
-    EXPECT_TRUE(page->IsNavBtnVisible(NAV_BACK));
+    EXPECT_TRUE(page->IsNavBtnVisible(NAVBTN_BACK));
     EXPECT_FALSE(page->IsFuncBtnVisible(Page::BtnAnalyze));
     EXPECT_EQ(Count(Events(1), "SystemCleanup", "Click_Analyze"), 1);
 }
@@ -67,7 +67,7 @@ TEST_F(JunkPage, CleanUpRemovesExactlyTheTickedJunkAndReportsItOnce)
     EXPECT_TRUE(HeaderText().contains("Cleanup Completed"));
     EXPECT_TRUE(HeaderText().contains(cleaned + " files have been cleaned up successfully."));
     EXPECT_FALSE(page->IsFuncBtnVisible(Page::BtnCleanUp));
-    EXPECT_TRUE(page->IsNavBtnVisible(NAV_BACK) && page->IsNavBtnEnabled(NAV_BACK));
+    EXPECT_TRUE(page->IsNavBtnVisible(NAVBTN_BACK) && page->IsNavBtnEnabled(NAVBTN_BACK));
 
     // A tick after the clean-up neither rewrites the result as "0 KB" nor reports it again.
     emit page->Tree()->checkToggled(Row("Other applications"));
@@ -141,14 +141,14 @@ TEST_F(JunkPage, RequestsDuringWorkAreIgnoredAndAStopLeavesOnceTheWorkerHasEnded
         page->StartScan();
         page->OnEnter(nullptr);
         page->StopWork();
-        EXPECT_FALSE(page->IsNavBtnVisible(NAV_BACK));
+        EXPECT_FALSE(page->IsNavBtnVisible(NAVBTN_BACK));
         rowsDuringWork = page->Tree()->topLevelItemCount();
         EXPECT_EQ(navigate.count(), 0) << "nothing leaves while the worker runs";
     });
     page->StartScan();
     EXPECT_GT(rowsDuringWork, 0) << "the tree stays while the worker uses it";
     ASSERT_EQ(navigate.count(), 1);
-    EXPECT_EQ(navigate.at(0).at(0).toInt(), PAGE_JUNK_SCAN);
+    EXPECT_EQ(navigate.at(0).at(0).toInt(), PAGEID_JUNK_SCAN);
 
     WaitUntil([] { return false; }, 400);  // the ignored requests' timers would have fired by now
     EXPECT_EQ(work.count(), 2) << "one analysis only";

@@ -19,6 +19,8 @@
 
 #include <QHBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kDeleteBtn = 0;

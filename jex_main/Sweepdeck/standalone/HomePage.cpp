@@ -47,7 +47,8 @@ CHomePage::CHomePage() : CPage(PAGE_HOME, nullptr)
     PageTitleInfo info;
     info.iconPath = GetResHostPath(QStringLiteral("icon_clean.png"), QStringLiteral("res"));
     info.title = tr("Welcome to Cleanup and Optimization");
-    info.height = 50;
+    // A slim header: its title row, and under it the gap the kit's header always keeps.
+    info.height = 50 + 32;
     info.margins.setBottom(0);
     SetTitleInfo(info);
     const ULONGLONG handle = Tallyrun_BeginAction();

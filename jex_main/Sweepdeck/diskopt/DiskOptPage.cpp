@@ -39,6 +39,12 @@ constexpr std::array<ButtonSet, kStates> kButtons = {{
 // When Analyze or Optimize was last pressed, for the time-to-cancel reports.
 DWORD opStartTick = 0;
 
+// The time from Analyze or Optimize to its Stop.
+void ReportCancel(const wchar_t* event)
+{
+    Tallyrun_SetInfoData(event, 0, static_cast<int>(GetTickCount() - opStartTick), 0, false, L"Task_CleanOperation");
+}
+
 bool Finished(int32_t state)
 {
     return state == DEFRAG_STATE_ANALYSED || state == DEFRAG_STATE_ANALYSIS_FAILED ||
@@ -115,8 +121,7 @@ int CDiskOptPage::OnFuncBtn(int id)
         Start(analysis);
         break;
     case StopAnalyzeBtn:
-        Tallyrun_SetInfoData(L"OperationDiskOpt_Analyze2CancelTime", 0, static_cast<int>(GetTickCount() - opStartTick),
-                             0, false, L"Task_CleanOperation");
+        ReportCancel(L"OperationDiskOpt_Analyze2CancelTime");
         Stop(analysis);
         break;
     case OptimizeBtn:
@@ -124,8 +129,7 @@ int CDiskOptPage::OnFuncBtn(int id)
         Start(defrag);
         break;
     case StopOptimizeBtn:
-        Tallyrun_SetInfoData(L"OperationDiskOpt_Optimize2CancelTime", 0, static_cast<int>(GetTickCount() - opStartTick),
-                             0, false, L"Task_CleanOperation");
+        ReportCancel(L"OperationDiskOpt_Optimize2CancelTime");
         Stop(defrag);
         break;
     default:

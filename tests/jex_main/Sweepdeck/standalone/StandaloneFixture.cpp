@@ -3,17 +3,15 @@
 #include "standalone/Host.h"
 #include "services/UIPublic.h"
 
-#include "platform/Machine.h"
 #include "platform/win/Registry.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
 
 #include <chrono>
 #include <filesystem>
 
 namespace standalone_test {
+
+using junk_test::UseBuildProgramFolder;
 
 namespace {
 
@@ -32,7 +30,7 @@ void StandaloneTest::MakeMachine(int dataFreePercent)
                             std::to_string(kDataBytes) + "\nFreeBytes=" + std::to_string(free) +
                             "\nFragmentation=7\n[Disk 1]\nBus=11\n");
     std::filesystem::create_directories(machine.Root() + "/data");
-    platform::SetProgramFolder(testing_support::BuildProgramFolder());
+    UseBuildProgramFolder();
     // Windows has the Run key; the autostart entry goes into it.
     HKEY run = nullptr;
     ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", 0, nullptr, 0,
@@ -52,18 +50,5 @@ void StandaloneTest::LoadEngines()
 }
 
 void StandaloneTest::TearDown() { CUIPublic::ReleaseInstance(); }
-
-bool WaitUntil(const std::function<bool()>& condition, int milliseconds)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > milliseconds)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(5);
-    }
-    return true;
-}
 
 } // namespace standalone_test

@@ -2,11 +2,11 @@
 // administrator, planted junk on C: and a data drive D: whose free space a test chooses.
 #pragma once
 
+#include "jex_main/Sweepdeck/junk/JunkTestSupport.h"
 #include "support/TempMachine.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
 namespace standalone_test {
@@ -22,7 +22,6 @@ protected:
     testing_support::TempMachine machine;
 };
 
-// Processes events until the condition holds; false when it did not within the time.
-bool WaitUntil(const std::function<bool()>& condition, int milliseconds = 10000);
+using junk_test::WaitUntil;
 
 } // namespace standalone_test

@@ -6,6 +6,7 @@
 #include "standalone/CopyChannel.h"
 #include "standalone/ElevatedRestart.h"
 #include "standalone/Host.h"
+#include "services/UIPublic.h"
 
 #include "platform/Machine.h"
 
@@ -86,12 +87,15 @@ protected:
     QProcess first;
 };
 
-TEST_F(ProgramTest, BadBackgroundArgumentsEndTheProgramWithOne)
+TEST_F(ProgramTest, TheBackgroundModeEndsWithOneOnBadArgumentsOrWithTheTipsOff)
 {
     EXPECT_EQ(Run({"-5", "300"}), 1);
     EXPECT_EQ(Run({"10", "lots"}), 1);
     EXPECT_EQ(Run({"whatever"}), 0);
     EXPECT_EQ(Run({"Uninstall"}), 0) << "no copy runs";
+    // With the tips turned off the background mode has nothing to do.
+    ASSERT_TRUE(CUIPublic::SetUserSetting(QStringLiteral("notshowTip"), true));
+    EXPECT_EQ(Run({"0", "300"}), 1);
 }
 
 TEST_F(ProgramTest, ASecondCopyHandsItsRequestToTheRunningOneAndEnds)

@@ -8,7 +8,7 @@
 #include "common/TallyrunBinding.h"
 #include "common/WriteLog.h"
 #include "junk/AsyncExecMember.h"
-#include "junk/HtmlText.h"
+#include "HtmlText.h"
 #include "kit/FuncBtn.h"
 #include "kit/KitFont.h"
 #include "kit/ResPath.h"

@@ -53,7 +53,7 @@ bool Finished(int32_t state)
 
 } // namespace
 
-CDiskOptPage::CDiskOptPage() : CPage(PAGE_DISK_OPT, nullptr), list(new CDiskOptList), data(new CDiskOptData)
+CDiskOptPage::CDiskOptPage() : CPage(PAGEID_DISK_OPT, nullptr), list(new CDiskOptList), data(new CDiskOptData)
 {
     setFont(KitFont(font(), 12));
     InitPage();
@@ -105,7 +105,7 @@ QVector<CFuncBtn*> CDiskOptPage::CreateFuncBtns(Qt::Alignment*)
 QVector<CNavigateBtn*> CDiskOptPage::CreateNavBtns()
 {
     const QIcon home(GetResHostPath(QStringLiteral("icon_home.png"), QStringLiteral("res")));
-    return {new CNavigateBtn(NAV_HOME, home, tr("Home"))};
+    return {new CNavigateBtn(NAVBTN_HOME, home, tr("Home"))};
 }
 
 void CDiskOptPage::OnEnter(QWidget*) {}

@@ -27,11 +27,11 @@ struct EntryInfo {
 };
 
 const EntryInfo kEntries[] = {
-    {QT_TRANSLATE_NOOP("CHomePage", "Junk File Cleanup"), "icon_garbage.png", 0x11002, PAGE_JUNK_SCAN,
+    {QT_TRANSLATE_NOOP("CHomePage", "Junk File Cleanup"), "icon_garbage.png", 0x11002, PAGEID_JUNK_SCAN,
      QT_TRANSLATE_NOOP("CHomePage", "Delete junk files to save disk space and improve your computer performance.")},
-    {QT_TRANSLATE_NOOP("CHomePage", "Large File Cleanup"), "icon_large_files.png", 0x11005, PAGE_LARGE_FILE_SCAN,
+    {QT_TRANSLATE_NOOP("CHomePage", "Large File Cleanup"), "icon_large_files.png", 0x11005, PAGEID_LARGE_FILE_SCAN,
      QT_TRANSLATE_NOOP("CHomePage", "Locate large files on your hard disk and delete/move them.")},
-    {QT_TRANSLATE_NOOP("CHomePage", "Disk Optimization"), "icon_disk_optimization.png", 0x11007, PAGE_DISK_OPT,
+    {QT_TRANSLATE_NOOP("CHomePage", "Disk Optimization"), "icon_disk_optimization.png", 0x11007, PAGEID_DISK_OPT,
      QT_TRANSLATE_NOOP("CHomePage", "Optimize your hard disk to improve the disk performance.")},
 };
 
@@ -41,7 +41,7 @@ const wchar_t kCategory[] = L"Task_CleanOperation";
 
 } // namespace
 
-CHomePage::CHomePage() : CPage(PAGE_HOME, nullptr)
+CHomePage::CHomePage() : CPage(PAGEID_HOME, nullptr)
 {
     InitPage();
     PageTitleInfo info;

@@ -261,7 +261,7 @@ void CCleanUpItemDelegate::PaintGroupIcon(QPainter* painter, const QStyleOptionV
     const int state = row.record.object ? row.record.object->GetState() : -1;
     QPixmap icon = JunkPixmap(row.hover ? QStringLiteral("ico_unfold_hover.png") : QStringLiteral("ico_unfold_nomal.png"));
     if ((state == Analysing || state == Cleaning) && !loadingFrames_.isEmpty()) {
-        icon = QPixmap(loadingFrames_.value(frame_));
+        icon = CachedPixmap(loadingFrames_.value(frame_));
     } else if (tree_->GetWorkMode() == CCleanupTreeList::Idle) {
         if (row.item && row.item->isExpanded())
             icon = JunkPixmap(row.hover ? QStringLiteral("ico_packup_hover.png") : QStringLiteral("ico_packup_nomal.png"));

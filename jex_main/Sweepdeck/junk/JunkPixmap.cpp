@@ -4,11 +4,12 @@
 
 #include <QPixmapCache>
 
-QPixmap JunkPixmap(const QString& file)
+QPixmap CachedPixmap(const QString& hostPath)
 {
-    const QString path = GetResHostPath(file, QStringLiteral("res"));
     QPixmap pixmap;
-    if (!QPixmapCache::find(path, &pixmap) && pixmap.load(path))
-        QPixmapCache::insert(path, pixmap);
+    if (!QPixmapCache::find(hostPath, &pixmap) && pixmap.load(hostPath))
+        QPixmapCache::insert(hostPath, pixmap);
     return pixmap;
 }
+
+QPixmap JunkPixmap(const QString& file) { return CachedPixmap(GetResHostPath(file, QStringLiteral("res"))); }

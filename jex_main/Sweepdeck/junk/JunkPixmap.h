@@ -1,4 +1,4 @@
-// The clean-up pages' pictures from the resource folder "res", each read from disk once.
+// The clean-up pages' pictures, each read from disk once.
 #pragma once
 
 #include <QPixmap>
@@ -6,3 +6,6 @@
 
 // The picture "res\Jex\<file>" beside the program; a null pixmap when it is missing.
 QPixmap JunkPixmap(const QString& file);
+
+// The picture at a host path.
+QPixmap CachedPixmap(const QString& hostPath);

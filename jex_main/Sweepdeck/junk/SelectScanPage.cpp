@@ -218,6 +218,15 @@ int CSelectScanPage::OnFuncBtn(int buttonId)
     return 0;
 }
 
+bool CSelectScanPage::Refused(const wchar_t* request) const
+{
+    if (busy_)
+        WriteLog(L"[Sweepdeck] %ls asked for while the junk page works: ignored", request);
+    else if (!gatherer_)
+        WriteLog(L"[Sweepdeck] %ls asked for without a junk gatherer: ignored", request);
+    return busy_ || !gatherer_;
+}
+
 int CSelectScanPage::RunWorker(int (CSelectScanPage::*worker)())
 {
     return AsyncExecMember(tree_->RowDelegate(), this, worker);
@@ -225,13 +234,8 @@ int CSelectScanPage::RunWorker(int (CSelectScanPage::*worker)())
 
 bool CSelectScanPage::Analyze()
 {
-    if (busy_ || !gatherer_) {
-        if (busy_)
-            WriteLog(L"[Sweepdeck] analysis asked for while the page works: ignored");
-        else
-            WriteLog(L"[Sweepdeck] analysis asked for without a junk gatherer: ignored");
+    if (Refused(L"analysis"))
         return false;
-    }
     worked_ = busy_ = analysing_ = true;
     tree_->SetAnalysed(true);
     percent_ = 0;
@@ -293,13 +297,8 @@ bool CSelectScanPage::AskCleanUp()
 
 bool CSelectScanPage::CleanUp()
 {
-    if (busy_ || !gatherer_) {
-        if (busy_)
-            WriteLog(L"[Sweepdeck] clean-up asked for while the page works: ignored");
-        else
-            WriteLog(L"[Sweepdeck] clean-up asked for without a junk gatherer: ignored");
+    if (Refused(L"clean-up"))
         return false;
-    }
     SendInfoEvent("AnalyzeCompleted", "Click_Cleanup", "", "");
     worked_ = busy_ = true;
     const bool confirmed = AskCleanUp();
@@ -565,10 +564,8 @@ void CSelectScanPage::CancelAll() { cancelled_ = true; }
 void CSelectScanPage::StartScan()
 {
     // A running analysis keeps the mode it was started in.
-    if (busy_) {
-        WriteLog(L"[Sweepdeck] analysis asked for while the page works: ignored");
+    if (Refused(L"analysis"))
         return;
-    }
     OnFuncBtn(BtnAnalyze);
     automatic_ = false;
 }
@@ -587,10 +584,8 @@ void CSelectScanPage::StopWork()
 
 void CSelectScanPage::StartAutoClean()
 {
-    if (busy_) {
-        WriteLog(L"[Sweepdeck] automatic clean-up asked for while the page works: ignored");
+    if (Refused(L"automatic clean-up"))
         return;
-    }
     automatic_ = true;
     OnFuncBtn(BtnCleanUp);
     automatic_ = false;
@@ -598,19 +593,15 @@ void CSelectScanPage::StartAutoClean()
 
 void CSelectScanPage::ScanLater(bool automatic)
 {
-    if (busy_) {
-        WriteLog(L"[Sweepdeck] analysis asked for while the page works: ignored");
+    if (Refused(L"analysis"))
         return;
-    }
     automatic_ = automatic;
     QTimer::singleShot(100, this, &CSelectScanPage::StartScan);
 }
 
 void CSelectScanPage::CleanLater()
 {
-    if (busy_) {
-        WriteLog(L"[Sweepdeck] clean-up asked for while the page works: ignored");
+    if (Refused(L"clean-up"))
         return;
-    }
     QTimer::singleShot(100, this, &CSelectScanPage::StartAutoClean);
 }

@@ -84,6 +84,8 @@ private:
     void BuildLevel3(IDregsweepCatagory* category, QTreeWidgetItem* groupRow, int kind);
     QTreeWidgetItem* AddRow(QTreeWidgetItem* parent, const std::wstring& name);
     bool AskCleanUp();
+    // Logs and answers true while the page works or has no gatherer.
+    bool Refused(const wchar_t* request) const;
     int RunWorker(int (CSelectScanPage::*worker)());
     bool ReportFound(uint64_t size, IDregsweepCatagory* category);
     void Finish();

@@ -9,7 +9,7 @@
 #include "common/TallyrunBinding.h"
 #include "common/WriteLog.h"
 #include "junk/AsyncExecMember.h"
-#include "junk/HtmlText.h"
+#include "HtmlText.h"
 #include "kit/FuncBtn.h"
 #include "kit/KitFont.h"
 #include "kit/MsgBox.h"
@@ -19,10 +19,11 @@
 
 #include <QHBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kDeleteBtn = 0;
-constexpr int kBackBtn = 4;
 const char kTextColour[] = "#c6d6f0";
 const char kFigureColour[] = "#ff922d";
 
@@ -59,7 +60,7 @@ QString EnterMessage(const CLFListData& model)
 
 } // namespace
 
-CLFCleanPage::CLFCleanPage() : CPage(kPageId, nullptr), listView(new CLFListView), content(new QWidget)
+CLFCleanPage::CLFCleanPage() : CPage(PAGEID_LARGE_FILE_RESULT, nullptr), listView(new CLFListView), content(new QWidget)
 {
     setFont(KitFont(font(), 12));
     InitPage();
@@ -85,12 +86,12 @@ QVector<CNavigateBtn*> CLFCleanPage::CreateNavBtns()
     icon.addFile(ResPixmapPath("ico_back_hover.png"), QSize(), QIcon::Active, QIcon::On);
     icon.addFile(ResPixmapPath("ico_back_press.png"), QSize(), QIcon::Selected, QIcon::On);
     icon.addFile(ResPixmapPath("ico_back_disable.png"), QSize(), QIcon::Disabled, QIcon::On);
-    auto* back = new CNavigateBtn(kBackBtn, icon, tr("Back"));
+    auto* back = new CNavigateBtn(NAVBTN_BACK, icon, tr("Back"));
     connect(back, &CNavigateBtn::clicked, this, &CLFCleanPage::BackBtnSlot);
     return {back};
 }
 
-int CLFCleanPage::GetBackPageId() { return CLFDiskSelScanPage::kPageId; }
+int CLFCleanPage::GetBackPageId() { return PAGEID_LARGE_FILE_SCAN; }
 
 void CLFCleanPage::CancelAll()
 {
@@ -164,7 +165,7 @@ void CLFCleanPage::DeleteSelected()
     Tallyrun_SetInfoDataEx(L"Clean_Large_File_Delete", 0, 1, 0, false, L"Task_CleanOperation", 1);
 
     EnableFuncBtn(kDeleteBtn, false);
-    ShowNavBtn(kBackBtn, false);
+    ShowNavBtn(NAVBTN_BACK, false);
     listView->setEnabled(false);
     const QSet<int> rows = listData->BeginDelete();
     for (const int row : rows)
@@ -193,7 +194,7 @@ void CLFCleanPage::DeleteSelected()
                          .arg(count, word, Figure(sizeText), Figure(QString::number(failed)), failed > 1 ? tr("files") : tr("file"))
                    : tr("%1 %2 (%3) has been deleted successfully.").arg(count, word, Figure(sizeText));
     SetHeader(message);
-    ShowNavBtn(kBackBtn, true);
+    ShowNavBtn(NAVBTN_BACK, true);
 
     const QByteArray size = sizeText.toLocal8Bit();
     SendInfoEvent("DeleteCompleted", "Info_DeleteCompleted",

@@ -10,8 +10,6 @@ class CLFListView;
 class CLFCleanPage : public CPage {
     Q_OBJECT
 public:
-    static constexpr int kPageId = 4;
-
     CLFCleanPage();
 
     void OnEnter(QWidget* previousPage) override;

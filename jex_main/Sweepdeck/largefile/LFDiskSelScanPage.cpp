@@ -8,7 +8,7 @@
 #include "common/TallyrunBinding.h"
 #include "common/WriteLog.h"
 #include "junk/AsyncExecMember.h"
-#include "junk/HtmlText.h"
+#include "HtmlText.h"
 #include "kit/FuncBtn.h"
 #include "kit/KitFont.h"
 #include "kit/ResPath.h"
@@ -23,7 +23,6 @@ namespace {
 
 enum FuncBtnId { ScanBtn = 0, CancelBtn = 1 };
 
-constexpr int kResultPageId = 4;
 constexpr int kRefreshMs = 80;
 constexpr uint64_t kMinimumSize = 0x1400000; // 20 MiB
 const char kTitleColour[] = "#c6d6f0";
@@ -56,7 +55,7 @@ QString LargeFileIcon() { return GetResPath(QStringLiteral("ico_largefile_big.pn
 } // namespace
 
 CLFDiskSelScanPage::CLFDiskSelScanPage()
-    : CPage(kPageId, nullptr),
+    : CPage(PAGEID_LARGE_FILE_SCAN, nullptr),
       gatherer(CUIPublic::Instance()->GetBulkseek()),
       diskSelScan(new CLFDiskSelScan),
       listData(std::make_unique<CLFListData>(gatherer)),
@@ -157,7 +156,7 @@ int CLFDiskSelScanPage::OnFuncBtn(int id)
         scanStartTick = GetTickCount();
         StartScan();
         // A window closed during the scan stays on this page: its entry starts afresh.
-        return alive ? kResultPageId : 0;
+        return alive ? PAGEID_LARGE_FILE_RESULT : 0;
     case CancelBtn:
         Tallyrun_SetInfoData(L"OperationLargeFile_Analyze2CancelTime", 0, static_cast<int>(GetTickCount() - scanStartTick),
                              0, false, L"Task_CleanOperation");
@@ -173,7 +172,7 @@ int CLFDiskSelScanPage::GetHomePageId()
 {
     if (gatherer)
         gatherer->QuitProc();
-    return 1;
+    return PAGEID_HOME;
 }
 
 void CLFDiskSelScanPage::OnDiskSelChanged() { EnableFuncBtn(ScanBtn, diskSelScan->HasChecked()); }

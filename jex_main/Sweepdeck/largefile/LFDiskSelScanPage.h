@@ -22,8 +22,6 @@ class CLFListData;
 class CLFDiskSelScanPage : public CPage, public IBulkseekSink, public CAsyncObj {
     Q_OBJECT
 public:
-    static constexpr int kPageId = 3;
-
     CLFDiskSelScanPage();
     ~CLFDiskSelScanPage() override;
 

@@ -4,8 +4,8 @@
 #include "ListHeaderView.h"
 #include "ListStyle.h"
 
+#include "junk/DarkScrollBars.h"
 #include "kit/KitFont.h"
-#include "kit/ScrollBar.h"
 #include "services/UIPublic.h"
 
 #include <QMouseEvent>
@@ -14,16 +14,6 @@ namespace {
 
 constexpr int kLocationColumn = 3;
 const QColor kListBackground("#20242f");
-
-// The list sits on the page's dark panel: bars in the panel's colour, as in the kit's scroll areas.
-CScrollBar* ListScrollBar(Qt::Orientation orientation, QWidget* parent)
-{
-    auto* bar = new CScrollBar(orientation, parent);
-    bar->SetBackground(kListBackground);
-    bar->SetHandleColors({QColor("#3a4256"), QColor("#4f5a73")});
-    bar->SetArrowColors(QColor("#6f788b"), QColor("#3a4256"));
-    return bar;
-}
 
 } // namespace
 
@@ -48,8 +38,7 @@ CLFListView::CLFListView()
     dark.setColor(QPalette::Base, kListBackground);
     dark.setColor(QPalette::Window, kListBackground);
     setPalette(dark);
-    setVerticalScrollBar(ListScrollBar(Qt::Vertical, this));
-    setHorizontalScrollBar(ListScrollBar(Qt::Horizontal, this));
+    UseDarkScrollBars(this, kListBackground);
 }
 
 void CLFListView::SetListData(CLFListData* model)

@@ -1,6 +1,6 @@
 #include "ScanPrompt.h"
 
-#include "junk/HtmlText.h"
+#include "HtmlText.h"
 
 #include "kit/KitFont.h"
 

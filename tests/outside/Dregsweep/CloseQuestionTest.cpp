@@ -110,12 +110,12 @@ TEST_F(CloseQuestionTest, NoQuestionWithoutCheckedJunkOrRunningProcesses)
 
 TEST(RunningProcessesTest, ThisProcessIsNeverOfferedForClosing)
 {
-    // The layer lists the shell and this program, both under this process's id.
+    // The layer lists this program under this process's own id.
     WCHAR path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring program = path;
     program = program.substr(program.find_last_of(L'\\') + 1) + L".exe";
-    EXPECT_TRUE(running_processes::IdsOf({L"EXPLORER.EXE", program}, 64).empty());
+    EXPECT_TRUE(running_processes::IdsOf({program}, 64).empty());
     EXPECT_TRUE(running_processes::IdsOf({}, 64).empty());
 }
 

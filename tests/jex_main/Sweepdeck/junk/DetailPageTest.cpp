@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QTimer>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -85,8 +86,8 @@ TEST(DetailPage, ACategoryWithoutFilesShowsAnEmptyListWithItsHeaders)
     CFakeCatagory empty(L"Empty", 0);
     CDetailPage dialog(&empty, true, nullptr);
     dialog.show();
-    EXPECT_TRUE(WaitUntil([&] { return !dialog.IsGathering(); }, 2000));
-    WaitUntil([] { return false; }, 150);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog.IsGathering(); }, 2000));
+    QTest::qWait(150);
     EXPECT_EQ(dialog.Tree()->model()->rowCount(), 0);
     EXPECT_EQ(dialog.Tree()->header()->height(), 32);
     EXPECT_EQ(dialog.Tree()->model()->headerData(1, Qt::Horizontal).toString(), "Size");

@@ -1,6 +1,8 @@
-// What the junk page tests share: the build's program folder as the program's, so that pictures,
-// the gatherer and its rule files are found, and waiting on the GUI thread.
+// What the clean-up page tests share: the build's program folder as the program's, so that
+// pictures, the gatherer and its rule files are found, and waiting on the event loop.
 #pragma once
+
+#include <QTest>
 
 #include <functional>
 
@@ -10,6 +12,9 @@ namespace junk_test {
 void UseBuildProgramFolder();
 
 // Processes events until the condition holds; false when it did not within the time.
-bool WaitUntil(const std::function<bool()>& condition, int milliseconds = 10000);
+inline bool WaitUntil(const std::function<bool()>& condition, int milliseconds = 10000)
+{
+    return QTest::qWaitFor(condition, milliseconds);
+}
 
 } // namespace junk_test

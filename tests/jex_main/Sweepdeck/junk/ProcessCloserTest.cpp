@@ -5,8 +5,10 @@
 #include "services/UIPublic.h"
 
 #include <QSignalSpy>
+#include <QTest>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <climits>
 #include <thread>
 #include <vector>
@@ -37,12 +39,12 @@ TEST(ProcessCloser, NeverSignalsImpossibleIdsOrItselfAndTakesAtMost64)
 bool AskFromWorker(CSelectScanPage& page, const DWORD* ids)
 {
     bool closed = false;
-    bool done = false;
+    std::atomic<bool> done{false};
     std::thread worker([&] {
         closed = page.OnCloseProcess(L"Web <b>Browser</b>", ids, 0);
         done = true;
     });
-    EXPECT_TRUE(WaitUntil([&] { return done; }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return done.load(); }, 10000));
     worker.join();
     return closed;
 }

@@ -7,6 +7,7 @@
 
 #include <QJsonDocument>
 #include <QSignalSpy>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace junk_test {
@@ -117,7 +118,7 @@ TEST_F(JunkPage, ABackgroundAnalysisReportsOnlyThroughItsSignal)
 {
     QSignalSpy finished(page.get(), &Page::sigScanFinished);
     page->ScanLater(true);
-    ASSERT_TRUE(WaitUntil([&] { return finished.count() == 1; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, 10000));
     EXPECT_EQ(finished.at(0).at(0).toULongLong(), kJunkSize);
 
     page->StartScan();  // a manual one: its event is the first and only "Click_Analyze"
@@ -150,7 +151,7 @@ TEST_F(JunkPage, RequestsDuringWorkAreIgnoredAndAStopLeavesOnceTheWorkerHasEnded
     ASSERT_EQ(navigate.count(), 1);
     EXPECT_EQ(navigate.at(0).at(0).toInt(), PAGEID_JUNK_SCAN);
 
-    WaitUntil([] { return false; }, 400);  // the ignored requests' timers would have fired by now
+    QTest::qWait(400);  // the ignored requests' timers would have fired by now
     EXPECT_EQ(work.count(), 2) << "one analysis only";
     EXPECT_EQ(finished.count(), 0);
     for (const Planted& junk : kJunk)
@@ -179,7 +180,7 @@ TEST(JunkPageWithoutGatherer, ShowsItsStartHeaderWithAnalyzeOffAndStartsNothing)
     page.StartScan();
     page.OnFuncBtn(CSelectScanPage::BtnCleanUp);
     page.CleanLater();
-    WaitUntil([] { return false; }, 200);
+    QTest::qWait(200);
     EXPECT_EQ(work.count(), 0);
 }
 

@@ -9,6 +9,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <thread>
 
 using namespace largefile_test;
@@ -80,12 +83,21 @@ TEST_F(LFListViewTest, ClicksOnTheFirstThreeColumnsTickTheRowButNotTheMiddleButt
     EXPECT_EQ(deleted, 2);
 }
 
-TEST_F(LFListViewTest, TheLocationColumnShowsAHandAndTheListIsDarkThroughout)
+TEST_F(LFListViewTest, TheLocationColumnOpensTheFilesFolderUnderAHandAndTheListIsDarkThroughout)
 {
+    // The desktop's opener is the test's own, which notes what it was asked to open.
+    const std::string record = machine.Root() + "/opened.txt";
+    const std::string opener = machine.WriteFile("opener.sh", "#!/bin/sh\necho \"$1\" >> " + record + "\n");
+    std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
+    setenv("QUARNEL_OPEN_COMMAND", opener.c_str(), 1);
     QTest::mouseMove(view.viewport(), CellCentre(0, 3));
     EXPECT_EQ(view.cursor().shape(), Qt::PointingHandCursor);
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, CellCentre(0, 3));
     EXPECT_EQ(model->FileAt(0)->GetCheckState(), 0);
+    for (int wait = 0; wait < 200 && testing_support::ReadFile(record).empty(); ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    unsetenv("QUARNEL_OPEN_COMMAND");
+    EXPECT_EQ(testing_support::ReadFile(record), machine.Root() + "/data\n");
     QTest::mouseMove(view.viewport(), CellCentre(0, 0));
     EXPECT_EQ(view.cursor().shape(), Qt::ArrowCursor);
 

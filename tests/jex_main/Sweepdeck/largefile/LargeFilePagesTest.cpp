@@ -81,7 +81,7 @@ protected:
         wizard->resize(800, 471);
         wizard->show();
         scanPage->SetShown(true);
-        wizard->Navigate(CLFDiskSelScanPage::kPageId);
+        wizard->Navigate(PAGEID_LARGE_FILE_SCAN);
     }
 
     // The tile of the data drive D:, the one fixed disk that does not hold the system.
@@ -223,11 +223,11 @@ TEST_F(LargeFilePagesTest, CancelStopsTheScanAtTheNextFileAndTheResultsSaySo)
     std::thread worker([found] { found->LoadGarbages(true); });
     worker.join();
     found->ShowLoaded();
-    wizard->Navigate(CLFCleanPage::kPageId);
+    wizard->Navigate(PAGEID_LARGE_FILE_RESULT);
     EXPECT_TRUE(HeaderTitle(cleanPage).contains("Scanning cancelled.")) << HeaderTitle(cleanPage).toStdString();
     EXPECT_FALSE(HeaderTitle(cleanPage).contains("No large files found."));
     found->ClearItems();
-    wizard->Navigate(CLFDiskSelScanPage::kPageId);
-    wizard->Navigate(CLFCleanPage::kPageId);
+    wizard->Navigate(PAGEID_LARGE_FILE_SCAN);
+    wizard->Navigate(PAGEID_LARGE_FILE_RESULT);
     EXPECT_TRUE(HeaderTitle(cleanPage).contains("Scanning cancelled. No large files found."));
 }

@@ -1,0 +1,221 @@
+#include "Host.h"
+
+#include "CopyChannel.h"
+#include "ElevatedRestart.h"
+#include "MainWindow.h"
+
+#include "common/WriteLog.h"
+#include "kit/ResPath.h"
+#include "services/Language.h"
+#include "services/UIPublic.h"
+
+#include "platform/win/Errors.h"
+#include "platform/win/Process.h"
+#include "platform/win/Security.h"
+#include "platform/win/Sync.h"
+
+#include <QApplication>
+#include <QTranslator>
+
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+const wchar_t kInstanceName[] = L"Global\\__orvane_jex_cleanup__";
+const wchar_t kQuitName[] = L"Global\\__orvane_jex_quit__";
+constexpr DWORD kGenericAll = 0x10000000u;
+constexpr int kElevatedPage = 1;
+
+HANDLE instanceMutex = nullptr;
+HANDLE quitEvent = nullptr;
+
+struct Arguments {
+    QStringList words;
+    bool restart = false;
+    bool launch = false;
+};
+
+// What a second copy does; true when it goes on as the running copy (it ended a hidden one).
+bool HandOver(const Arguments& start)
+{
+    CCopyChannelClient running;
+    const bool uninstall = start.words == QStringList{QStringLiteral("Uninstall")};
+    if (!running.Connect()) {
+        if (uninstall)
+            HostSignalQuit();
+        return false;
+    }
+    if (start.launch && !running.IsVisible()) {
+        if (running.ProcessId() == 0)
+            return false;
+        if (HostKillProcess(running.ProcessId()))
+            return true;
+        // A copy that cannot be ended is shown instead, so that two never run.
+        running.Send(CopyShow);
+        return false;
+    }
+    running.Send(start.launch ? CopyShow : uninstall ? CopyQuit : CopyOpen);
+    return false;
+}
+
+} // namespace
+
+HANDLE HostCreateNamedObject(const wchar_t* name, bool isEvent)
+{
+    // The layer's named objects carry no security descriptors: default security lets every
+    // process of the machine open them.
+    return isEvent ? CreateEventW(nullptr, TRUE, FALSE, name) : CreateMutexW(nullptr, TRUE, name);
+}
+
+bool HostCheckSingleInstance()
+{
+    HANDLE mutex = HostCreateNamedObject(kInstanceName, false);
+    const DWORD error = GetLastError();
+    if (mutex) {
+        if (instanceMutex)
+            CloseHandle(instanceMutex);
+        instanceMutex = mutex;
+    }
+    return error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED;
+}
+
+bool HostIsAdmin()
+{
+    SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
+    PSID administrators = nullptr;
+    if (!AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0,
+                                  0, 0, &administrators))
+        return false;
+    BOOL member = FALSE;
+    const BOOL checked = CheckTokenMembership(nullptr, administrators, &member);
+    FreeSid(administrators);
+    return checked && member;
+}
+
+bool HostKillProcess(unsigned processId)
+{
+    HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, processId);
+    if (!process)
+        return false;
+    const bool ended = TerminateProcess(process, 0) != FALSE;
+    CloseHandle(process);
+    return ended;
+}
+
+bool HostLoadGatherers()
+{
+    CUIPublic* services = CUIPublic::Instance();
+    if (!services->InitSysClean() || !services->InitLargeFile())
+        return false;
+    if (!services->LoadDefragPlugins())
+        WriteLog(L"Sweepdeck: the volume lister or a defragmentation controller is missing\n");
+    return true;
+}
+
+QString HostLoadTranslation()
+{
+    return QStringLiteral("ts\\sweepdeck_%1.qm").arg(QString::fromLatin1(ProductLanguage().code));
+}
+
+void HostRestartElevated() { RestartElevated(kElevatedPage); }
+
+HANDLE HostQuitEvent() { return quitEvent; }
+
+HANDLE HostCreateQuitEvent(bool onlyCopy)
+{
+    if (!quitEvent)
+        quitEvent = HostCreateNamedObject(kQuitName, true);
+    if (quitEvent && onlyCopy)
+        ResetEvent(quitEvent);
+    return quitEvent;
+}
+
+bool HostSignalQuit()
+{
+    HANDLE running = OpenEventW(kGenericAll, FALSE, kQuitName);
+    if (!running)
+        return false;
+    SetEvent(running);
+    CloseHandle(running);
+    return true;
+}
+
+bool HostParseCheckArgs(const QStringList& args, int& minutes, double& thresholdMB)
+{
+    if (args.size() != 2)
+        return false;
+    bool minutesOk = false;
+    bool thresholdOk = false;
+    const int m = args[0].toInt(&minutesOk, 10);
+    const double t = args[1].toDouble(&thresholdOk);
+    if (!minutesOk || !thresholdOk || m < 0 || !std::isfinite(t) || t < 0)
+        return false;
+    minutes = m;
+    thresholdMB = t;
+    return true;
+}
+
+int HostMain(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    // The window and the tray decide when the program ends, not the last window closed.
+    app.setQuitOnLastWindowClosed(false);
+    Arguments start;
+    for (int i = 1; i < argc; ++i)
+        start.words << QString::fromLocal8Bit(argv[i]);
+    start.restart = start.words.size() == 2 && start.words[0] == QLatin1String("restart");
+    start.launch = start.words == QStringList{QStringLiteral("launch")};
+    if (start.words.isEmpty() && !HostIsAdmin()) {
+        HostRestartElevated();
+        return 0;
+    }
+    QStringList args = start.restart || start.launch ? QStringList() : start.words;
+
+    QTranslator translator;
+    if (translator.load(GetResHostPath(HostLoadTranslation(), QStringLiteral("res"))))
+        app.installTranslator(&translator);
+
+    const bool another = HostCheckSingleInstance();
+    HostCreateQuitEvent(!another);
+    if (another && !start.restart && !HandOver(start))
+        return 0;
+
+    int minutes = 0;
+    double thresholdMB = 0;
+    const bool checkMode = args.size() == 2;
+    if (checkMode && !HostParseCheckArgs(args, minutes, thresholdMB)) {
+        WriteLog(L"Sweepdeck: the background check needs minutes and megabytes, neither negative: %ls %ls\n",
+                 args[0].toStdWString().c_str(), args[1].toStdWString().c_str());
+        return 1;
+    }
+    if (!args.isEmpty() && !checkMode)
+        return 0;
+    if (!HostLoadGatherers()) {
+        WriteLog(L"Sweepdeck: the junk or large-file gatherer cannot be loaded\n");
+        return 0;
+    }
+
+    CMainWindow window;
+    window.SetApplication(&app);
+    window.ListenForCopies();
+    if (checkMode) {
+        const QVariant notShow = CUIPublic::GetUserSetting(QStringLiteral("notshowTip"));
+        if (notShow.isValid() && notShow.toBool())
+            return 1;
+        window.showMinimized();
+        window.hide();
+        window.StartCheck(minutes, thresholdMB);
+    } else {
+        if (start.restart) {
+            window.ShowPage(std::atoi(start.words[1].toLocal8Bit().constData()));
+            HostCheckSingleInstance();
+        }
+        window.ShowAll();
+        window.activateWindow();
+    }
+    if (CUIPublic::IsAutoRun())
+        CUIPublic::Instance()->SetAutoRun(true, minutes, thresholdMB);
+    return app.exec();
+}

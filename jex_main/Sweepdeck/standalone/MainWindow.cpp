@@ -1,0 +1,165 @@
+#include "MainWindow.h"
+
+#include "CopyChannel.h"
+#include "Host.h"
+#include "HomePage.h"
+
+#include "diskopt/DiskOptPage.h"
+#include "junk/SelectScanPage.h"
+#include "kit/FrameTitle.h"
+#include "kit/ResPath.h"
+#include "largefile/LFCleanPage.h"
+#include "largefile/LFDiskSelScanPage.h"
+#include "wizard/PageWizard.h"
+
+#include "platform/win/Sync.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QPainter>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kQuitPollMs = 80;
+constexpr int kOpenPage = 1;
+constexpr int kLastPage = 5;
+const QColor kBackground("#1c202a");
+
+QIcon ProgramIcon() { return QIcon(GetResHostPath(QStringLiteral("48_48_8.ico"), QStringLiteral("res"))); }
+
+} // namespace
+
+CMainWindow::CMainWindow(QWidget* parent) : QMainWindow(parent), tray(ProgramIcon(), nullptr)
+{
+    setWindowTitle(tr("System Cleanup"));
+    setWindowIcon(ProgramIcon());
+    setMinimumSize(690, 470);
+    setContentsMargins(0, 0, 0, 0);
+    // The window has no frame of the desktop's; its own title strip moves and closes it.
+    auto* central = new QWidget;
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    auto* title = new CFrameTitle(this);
+    title->SetTitle(windowTitle());
+    connect(title, &CFrameTitle::TitleBtnClicked, this, &QWidget::close);
+    column->addWidget(title);
+    wizard = new CPageWizard;
+    wizard->AddPage(new CHomePage);
+    wizard->AddPage(new CSelectScanPage);
+    wizard->AddPage(new CLFDiskSelScanPage);
+    wizard->AddPage(new CLFCleanPage);
+    wizard->AddPage(new CDiskOptPage);
+    column->addWidget(wizard);
+    setCentralWidget(central);
+    connect(&tray, &CIconTray::activate, this, &CMainWindow::onIconTrayActivate);
+    connect(&quitTimer, &QTimer::timeout, this, &CMainWindow::onTimeOut);
+    quitTimer.setInterval(kQuitPollMs);
+    quitTimer.start();
+    setAttribute(Qt::WA_NativeWindow);
+    setWindowFlags(Qt::FramelessWindowHint);
+}
+
+CMainWindow::~CMainWindow() = default;
+
+void CMainWindow::SetApplication(QApplication* app) { application = app; }
+
+void CMainWindow::StartCheck(int minutes, double thresholdMB)
+{
+    connect(&tray, &CIconTray::showCleanup, this, &CMainWindow::onShowCleanup, Qt::UniqueConnection);
+    tray.show();
+    tray.StartCheck(minutes * 60, thresholdMB);
+}
+
+void CMainWindow::ShowPage(int pageId)
+{
+    if (wizard && pageId >= 0 && pageId <= kLastPage)
+        wizard->Navigate(pageId);
+}
+
+void CMainWindow::ShowAll()
+{
+    for (int id = 1; id <= kLastPage; ++id)
+        if (auto* page = qobject_cast<CPage*>(wizard->GetPage(id)))
+            page->SetShown(true);
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    showNormal();
+    setWindowFlag(Qt::WindowStaysOnTopHint, false);
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void CMainWindow::QuitApp()
+{
+    wizard->CancelAll();
+    if (application)
+        QCoreApplication::exit(0);
+}
+
+bool CMainWindow::ListenForCopies()
+{
+    if (!copies) {
+        copies = new CCopyChannelServer([this]() { return isVisible(); }, this);
+        connect(copies, &CCopyChannelServer::requested, this, &CMainWindow::OnCopyRequest);
+    }
+    return copies->Listen();
+}
+
+void CMainWindow::OnCopyRequest(int request)
+{
+    switch (request) {
+    case CopyQuit: QuitApp(); break;
+    case CopyOpen: tray.OpenCleanup(kOpenPage); break;
+    default: ShowAll(); break;
+    }
+}
+
+void CMainWindow::onIconTrayActivate(int iIndex)
+{
+    if (iIndex == 0) {
+        hideOnClose = true;
+        ShowAll();
+    } else if (application) {
+        QCoreApplication::exit(0);
+    }
+}
+
+void CMainWindow::onShowCleanup(int pageId)
+{
+    hideOnClose = true;
+    ShowAll();
+    wizard->Navigate(pageId);
+}
+
+void CMainWindow::onTimeOut()
+{
+    HANDLE quit = HostQuitEvent();
+    if (quit && WaitForSingleObject(quit, 0) == WAIT_OBJECT_0) {
+        // Taken once: the event outlives this copy while the copy that set it holds it.
+        ResetEvent(quit);
+        QuitApp();
+    }
+}
+
+void CMainWindow::closeEvent(QCloseEvent* event)
+{
+    if (hideOnClose) {
+        hide();
+        event->ignore();
+        return;
+    }
+    wizard->CancelAll();
+    QMainWindow::closeEvent(event);
+    if (application)
+        QCoreApplication::exit(0);
+}
+
+void CMainWindow::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    painter.setPen(Qt::NoPen);
+    painter.fillRect(rect(), kBackground);
+    QMainWindow::paintEvent(event);
+}

@@ -1,0 +1,52 @@
+// The stand-alone clean-up window "System Cleanup": the five clean-up pages in one page wizard
+// (home, junk scan, large-file drive choice and result, disk optimisation) and the tray icon that
+// runs the background check.
+#pragma once
+
+#include "IconTray.h"
+
+#include <QMainWindow>
+#include <QTimer>
+
+class CCopyChannelServer;
+class CPageWizard;
+class QApplication;
+
+class CMainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit CMainWindow(QWidget* parent = nullptr);
+    ~CMainWindow() override;
+
+    void SetApplication(QApplication* application);
+    void StartCheck(int minutes, double thresholdMB);
+    // 0 to 5; other numbers keep the current page.
+    void ShowPage(int pageId);
+    void ShowAll();
+    void QuitApp();
+    // Answers the copies started after this one; false when the channel cannot be opened.
+    bool ListenForCopies();
+    // A request of another copy (CopyRequest).
+    void OnCopyRequest(int request);
+
+    CPageWizard* Wizard() const { return wizard; }
+    CIconTray& Tray() { return tray; }
+    bool HidesOnClose() const { return hideOnClose; }
+
+public slots:
+    void onIconTrayActivate(int iIndex);
+    void onShowCleanup(int pageId);
+    void onTimeOut();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    CIconTray tray;
+    QApplication* application = nullptr;
+    CPageWizard* wizard = nullptr;
+    bool hideOnClose = false;
+    QTimer quitTimer;
+    CCopyChannelServer* copies = nullptr;
+};

@@ -1,0 +1,186 @@
+// The disk optimisation page over the real volume lister and controllers, which run the machine's
+// stand-in defragmenter; the model alone over a lister of the test's own.
+
+#include "diskopt/DiskOptPage.h"
+#include "services/UIPublic.h"
+
+#include "jex_main/Scatterscope/DefragMachine.h"
+#include "jex_main/volume_list/IDrivelist.h"
+#include "support/TempMachine.h"
+
+#include "platform/Machine.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+namespace {
+
+using scatterscope_test::SetMachineKey;
+
+constexpr int kStatus = 2;
+constexpr int kD = 1; // the row of D:, the lister sorting by letter
+
+class DiskOptPageTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        scatterscope_test::PrepareMachine(machine, "10.0.19045", "[Drive D]\nFragmentation=12\n");
+        const std::string build = testing_support::BuildProgramFolder();
+        for (const char* file : {"Drivelist.so", "Scatterscope.so", "res"})
+            std::filesystem::create_symlink(build + "/" + file, platform::ProgramFolder() + "/" + file);
+        ASSERT_TRUE(CUIPublic::Instance()->LoadDefragPlugins());
+        page = std::make_unique<CDiskOptPage>();
+    }
+
+    void TearDown() override
+    {
+        page.reset();
+        CUIPublic::ReleaseInstance();
+    }
+
+    QString Status(int row) const { return page->Data()->index(row, kStatus).data().toString(); }
+    QString StatusWhen(int row, int32_t state)
+    {
+        for (int i = 0; i < 3000 && page->Data()->GetRow(row)->state != state; ++i)
+            QTest::qWait(10);
+        EXPECT_EQ(page->Data()->GetRow(row)->state.load(), state);
+        // The report's change reaches the page queued from the controller's thread.
+        QTest::qWait(50);
+        return Status(row);
+    }
+    void Click(int row, Qt::MouseButton button = Qt::LeftButton)
+    {
+        CDiskOptList* list = page->List();
+        QTest::mouseClick(list->viewport(), button, {}, list->visualRect(page->Data()->index(row, 0)).center());
+    }
+    // Analyze enabled, Analyze shown, Optimize enabled, Optimize shown, Stop 1 shown, Stop 3 shown.
+    std::vector<bool> Buttons() const
+    {
+        return {page->IsFuncBtnEnabled(0), page->IsFuncBtnVisible(0), page->IsFuncBtnEnabled(2),
+                page->IsFuncBtnVisible(2), page->IsFuncBtnVisible(1), page->IsFuncBtnVisible(3)};
+    }
+
+    testing_support::TempMachine machine;
+    std::unique_ptr<CDiskOptPage> page;
+};
+
+const std::vector<bool> kIdle = {true, true, true, true, false, false};
+
+TEST_F(DiskOptPageTest, ListsTheVolumesAndAnalysesAndOptimisesOneEndToEnd)
+{
+    page->resize(690, 470);
+    page->show();
+    CDiskOptData* data = page->Data();
+    ASSERT_EQ(data->rowCount(), 6);
+    EXPECT_EQ(data->index(0, 0).data().toString(), QStringLiteral("VolumeC(C:)"));
+    EXPECT_EQ(data->index(kD, 1).data().toString(), QStringLiteral("Hard disk drive"));
+    EXPECT_FALSE(data->index(0, 0).data(Qt::DecorationRole).value<QPixmap>().isNull());
+    EXPECT_EQ(Buttons(), (std::vector<bool>{false, true, false, true, false, false})) << "nothing chosen yet";
+
+    Click(kD, Qt::RightButton);
+    EXPECT_EQ(Buttons(), kIdle);
+    page->OnFuncBtn(CDiskOptPage::AnalyzeBtn);
+    EXPECT_NE(data->GetRow(kD)->state.load(), 0) << "the queued state comes back before Start returns";
+    EXPECT_EQ(Buttons(), (std::vector<bool>{false, false, false, true, true, false}));
+    EXPECT_EQ(StatusWhen(kD, DEFRAG_STATE_ANALYSED), QStringLiteral("Completed (12% fragmented)"));
+    EXPECT_EQ(Buttons(), kIdle);
+
+    page->OnFuncBtn(CDiskOptPage::OptimizeBtn);
+    EXPECT_EQ(Buttons(), (std::vector<bool>{false, true, false, false, false, true}));
+    EXPECT_EQ(StatusWhen(kD, DEFRAG_STATE_DEFRAGMENTED), QStringLiteral("Completed"));
+    EXPECT_EQ(Buttons(), (std::vector<bool>{true, true, false, true, false, false})) << "no second optimisation";
+    EXPECT_EQ(Status(0), QString()) << "the other volumes keep their state";
+
+    // Clicking below the rows keeps the chosen volume.
+    QTest::mouseClick(page->List()->viewport(), Qt::LeftButton, {}, QPoint(10, page->List()->viewport()->height() - 2));
+    page->OnFuncBtn(CDiskOptPage::AnalyzeBtn);
+    EXPECT_EQ(StatusWhen(kD, DEFRAG_STATE_ANALYSED), QStringLiteral("Completed (0% fragmented)"));
+}
+
+TEST_F(DiskOptPageTest, AFailingDefragmenterShowsAsAFailure)
+{
+    SetMachineKey(L"Drive D", L"DefragFail", L"exit");
+    page->ItemSelected(kD);
+    page->OnFuncBtn(CDiskOptPage::OptimizeBtn);
+    EXPECT_EQ(StatusWhen(kD, DEFRAG_STATE_DEFRAG_FAILED), QStringLiteral("Failed to defragment"));
+    EXPECT_EQ(Buttons(), kIdle);
+    page->OnFuncBtn(CDiskOptPage::AnalyzeBtn);
+    EXPECT_EQ(StatusWhen(kD, DEFRAG_STATE_ANALYSIS_FAILED), QStringLiteral("Failed to analyze"));
+}
+
+TEST_F(DiskOptPageTest, StopCancelsCleanlyAndClosingWaitsForTheRunningWork)
+{
+    SetMachineKey(L"Drive D", L"DefragBlocked", L"1");
+    SetMachineKey(L"Drive E", L"DefragBlocked", L"1");
+    page->ItemSelected(kD);
+    page->OnFuncBtn(CDiskOptPage::OptimizeBtn);
+    const QString running = StatusWhen(kD, DEFRAG_STATE_DEFRAGMENTING);
+    EXPECT_TRUE(running.startsWith(QStringLiteral("Defragmenting."))) << running.toStdString();
+    page->OnFuncBtn(CDiskOptPage::StopOptimizeBtn);
+    EXPECT_EQ(StatusWhen(kD, DEFRAG_STATE_DEFRAG_CANCELLED), QString());
+    EXPECT_EQ(Buttons(), kIdle);
+
+    // Another volume left running: the page's end stops it and waits, and no report reaches the
+    // model after it is gone.
+    page->ItemSelected(kD + 1);
+    page->OnFuncBtn(CDiskOptPage::AnalyzeBtn);
+    StatusWhen(kD + 1, DEFRAG_STATE_ANALYSING);
+    page.reset();
+    QTest::qWait(50);
+}
+
+// Hands out a first count and then fewer records, as when a drive goes between the two calls.
+class ShrinkingLister : public IDrivelist {
+public:
+    OpResult Init() override { return 0; }
+    OpResult Uninit() override { return 0; }
+    OpResult GetVolumes(_Volume_Info_* volumes, uint32_t* count) override
+    {
+        if (!volumes) {
+            *count = 3;
+            return 0;
+        }
+        const _Volume_Info_ records[] = {{L"\\\\?\\Volume{aa}\\", L"System", 2, VOLUME_FS_NTFS},
+                                         {L"\\\\?\\Volume{bb}\\", L"Hidden", -1, VOLUME_FS_NTFS}};
+        *count = 2;
+        std::copy(std::begin(records), std::end(records), volumes);
+        return 0;
+    }
+};
+
+TEST(DiskOptDataTest, TakesFewerVolumesAndMatchesStatusRecordsIgnoringCase)
+{
+    testing_support::TempMachine machine;
+    machine.UseProgramFolder();
+    std::filesystem::create_symlink(testing_support::BuildProgramFolder() + "/res", platform::ProgramFolder() + "/res");
+    ShrinkingLister lister;
+    CDiskOptData data;
+    data.LoadVolumes(&lister);
+    ASSERT_EQ(data.rowCount(), 2);
+    EXPECT_EQ(data.index(1, 0).data().toString(), QStringLiteral("Hidden")) << "no letter, the label alone";
+    EXPECT_FALSE(data.index(1, 0).data(Qt::DecorationRole).value<QPixmap>().isNull());
+    EXPECT_EQ(data.rowCount(data.index(0, 0)), 0);
+
+    QSignalSpy changed(&data, &CDiskOptData::ItemChanged);
+    _Defrag_Status_Info_ status{L"\\\\?\\VOLUME{BB}\\", DEFRAG_STATE_ANALYSED, 12};
+    CDiskOptData::DiskOptStatusProc(&data, &status);
+    EXPECT_EQ(data.index(1, 2).data().toString(), QStringLiteral("Completed (12% fragmented)"));
+    _Defrag_Status_Info_ stranger{L"\\\\?\\Volume{cc}\\", DEFRAG_STATE_ANALYSING, 0};
+    CDiskOptData::DiskOptStatusProc(&data, &stranger);
+    CDiskOptData::DiskOptStatusProc(&data, nullptr);
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed[0][0].toInt(), 1);
+
+    status.state = DEFRAG_STATE_ANALYSING;
+    CDiskOptData::DiskOptStatusProc(&data, &status);
+    QStringList texts;
+    for (int i = 0; i < 4; ++i)
+        texts << data.index(1, 2).data().toString();
+    EXPECT_EQ(texts, (QStringList{"Analyzing.", "Analyzing..", "Analyzing...", "Analyzing."}));
+}
+
+} // namespace

@@ -30,8 +30,10 @@ protected:
     {
         scatterscope_test::PrepareMachine(machine, "10.0.19045", "[Drive D]\nFragmentation=12\n");
         const std::string build = testing_support::BuildProgramFolder();
+        // Copies, not links: Windows calls see a link that leads out of the machine as broken.
         for (const char* file : {"Drivelist.so", "Scatterscope.so", "res"})
-            std::filesystem::create_symlink(build + "/" + file, platform::ProgramFolder() + "/" + file);
+            std::filesystem::copy(build + "/" + file, platform::ProgramFolder() + "/" + file,
+                                  std::filesystem::copy_options::recursive);
         ASSERT_TRUE(CUIPublic::Instance()->LoadDefragPlugins());
         page = std::make_unique<CDiskOptPage>();
     }
@@ -156,7 +158,8 @@ TEST(DiskOptDataTest, TakesFewerVolumesAndMatchesStatusRecordsIgnoringCase)
 {
     testing_support::TempMachine machine;
     machine.UseProgramFolder();
-    std::filesystem::create_symlink(testing_support::BuildProgramFolder() + "/res", platform::ProgramFolder() + "/res");
+    std::filesystem::copy(testing_support::BuildProgramFolder() + "/res", platform::ProgramFolder() + "/res",
+                          std::filesystem::copy_options::recursive);
     ShrinkingLister lister;
     CDiskOptData data;
     data.LoadVolumes(&lister);

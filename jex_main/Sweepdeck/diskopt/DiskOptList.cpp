@@ -1,7 +1,5 @@
 #include "DiskOptList.h"
 
-#include "kit/KitFont.h"
-#include "largefile/ListHeaderView.h"
 #include "largefile/ListStyle.h"
 
 #include <QHeaderView>
@@ -15,22 +13,7 @@ constexpr int kSectionWidth = 200;
 
 CDiskOptList::CDiskOptList()
 {
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setFrameStyle(0);
-    setRootIsDecorated(false);
-    setUniformRowHeights(true);
-    setAllColumnsShowFocus(false);
-    setHeader(new CListHeaderView);
-    auto* listStyle = new CListStyle;
-    listStyle->setParent(this);
-    setStyle(listStyle);
-    setFont(KitFont(font(), 12));
-    // The space below the last row is the page's dark background, not the light default.
-    QPalette dark = palette();
-    dark.setColor(QPalette::Base, QColor("#20242f"));
-    dark.setColor(QPalette::Window, QColor("#20242f"));
-    setPalette(dark);
+    ApplyCleanupListLook(this);
 }
 
 void CDiskOptList::setModel(QAbstractItemModel* model)

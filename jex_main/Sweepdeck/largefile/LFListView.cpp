@@ -1,13 +1,12 @@
 #include "LFListView.h"
 
 #include "LFListData.h"
-#include "ListHeaderView.h"
 #include "ListStyle.h"
 
 #include "junk/DarkScrollBars.h"
-#include "kit/KitFont.h"
 #include "services/UIPublic.h"
 
+#include <QHeaderView>
 #include <QMouseEvent>
 
 namespace {
@@ -21,23 +20,8 @@ CLFListView::CLFListView()
 {
     setAttribute(Qt::WA_Resized, true);
     setWindowFlags(Qt::FramelessWindowHint);
-    setFrameStyle(0);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setRootIsDecorated(false);
-    setUniformRowHeights(true);
-    setAllColumnsShowFocus(false);
+    ApplyCleanupListLook(this);
     setMouseTracking(true);
-    setHeader(new CListHeaderView);
-    auto* listStyle = new CListStyle;
-    listStyle->setParent(this);
-    setStyle(listStyle);
-    setFont(KitFont(font(), 12));
-    // The space below the last row is the list's own background, not the light default.
-    QPalette dark = palette();
-    dark.setColor(QPalette::Base, kListBackground);
-    dark.setColor(QPalette::Window, kListBackground);
-    setPalette(dark);
     UseDarkScrollBars(this, kListBackground);
 }
 

@@ -1,11 +1,14 @@
 #include "ListStyle.h"
 
+#include "ListHeaderView.h"
 #include "ListRoles.h"
 
+#include "kit/KitFont.h"
 #include "kit/ResPath.h"
 
 #include <QPainter>
 #include <QStyleOptionViewItem>
+#include <QTreeView>
 
 namespace {
 
@@ -130,4 +133,23 @@ void CListStyle::drawComplexControl(ComplexControl control, const QStyleOptionCo
 int CListStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const
 {
     return QProxyStyle::pixelMetric(metric, option, widget);
+}
+
+void ApplyCleanupListLook(QTreeView* view)
+{
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setFrameStyle(0);
+    view->setRootIsDecorated(false);
+    view->setUniformRowHeights(true);
+    view->setAllColumnsShowFocus(false);
+    view->setHeader(new CListHeaderView);
+    auto* listStyle = new CListStyle;
+    listStyle->setParent(view);
+    view->setStyle(listStyle);
+    view->setFont(KitFont(view->font(), 12));
+    QPalette dark = view->palette();
+    dark.setColor(QPalette::Base, kRowFill);
+    dark.setColor(QPalette::Window, kRowFill);
+    view->setPalette(dark);
 }

@@ -5,6 +5,13 @@
 #include <QPixmap>
 #include <QProxyStyle>
 
+class QTreeView;
+
+// Gives a list the clean-up lists' look: single whole-row selection, no frame and no tree
+// decoration, the list header and style, the kit's 12 px font, and the lists' dark background
+// below the last row instead of the light default.
+void ApplyCleanupListLook(QTreeView* view);
+
 class CListStyle : public QProxyStyle {
     Q_OBJECT
 public:

@@ -289,8 +289,9 @@ bool Exists(int folderFd, const std::string& name, struct stat& st)
 }
 
 // Names found beneath the machine lately, with their folders kept open. A kept name serves only
-// while its path still leads to that very file (the same device and inode), which costs the one
-// look-up the name would cost anyway.
+// while its path and the kept folder's entry both lead to that very file (the same device and
+// inode). The file itself is not held open, so its inode may have been freed and given to a new
+// file at the same path in a new folder; the entry in the kept folder is then gone or another.
 struct KeptName {
     std::string key;
     std::shared_ptr<Descriptor> parent;
@@ -304,14 +305,23 @@ size_t g_nextKeptName = 0;
 
 bool FindKeptName(const std::string& key, const struct stat& st, Place& place)
 {
-    std::lock_guard<std::mutex> lock(g_keptMutex);
-    for (const KeptName& kept : g_keptNames)
-        if (kept.parent && kept.device == st.st_dev && kept.inode == st.st_ino && kept.key == key) {
-            place.parent = kept.parent;
-            place.name = kept.name;
-            return true;
-        }
-    return false;
+    Place candidate;
+    {
+        std::lock_guard<std::mutex> lock(g_keptMutex);
+        for (const KeptName& kept : g_keptNames)
+            if (kept.parent && kept.device == st.st_dev && kept.inode == st.st_ino && kept.key == key) {
+                candidate.parent = kept.parent;
+                candidate.name = kept.name;
+                break;
+            }
+    }
+    struct stat entry {};
+    if (!candidate.parent || fstatat(candidate.parent->Fd(), candidate.name.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0 ||
+        entry.st_dev != st.st_dev || entry.st_ino != st.st_ino)
+        return false;
+    place.parent = std::move(candidate.parent);
+    place.name = std::move(candidate.name);
+    return true;
 }
 
 void KeepName(const std::string& key, const Place& place, const struct stat& st)

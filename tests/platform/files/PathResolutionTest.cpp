@@ -194,3 +194,20 @@ TEST(PathResolution, MachineIniValuesThatLeaveTheMachineAreRefused)
     EXPECT_FALSE(fs::exists(machine.Root() + "/../elsewhere"));
     EXPECT_TRUE(fs::is_directory(machine.Root() + "/drive_c/Users/Owner/Documents"));
 }
+
+// A file's inode number is often given to the next file made. A path remembered from an earlier
+// walk must not lead into the removed folder that once held a file with that number; a hard link
+// carries the number over here for certain.
+TEST(PathResolution, AFolderMadeAgainIsWalkedAgain)
+{
+    ASSERT_TRUE(CreateDirectoryW(L"C:\\again", nullptr));
+    ASSERT_TRUE(WriteText(L"C:\\again\\file", "same inode"));
+    ASSERT_EQ(ReadText(L"C:\\again\\file"), "same inode");
+    fs::create_hard_link(DriveC() + "/again/file", DriveC() + "/kept");
+    fs::remove_all(DriveC() + "/again");
+    fs::create_directory(DriveC() + "/again");
+    fs::create_hard_link(DriveC() + "/kept", DriveC() + "/again/file");
+
+    EXPECT_TRUE(MoveFileExW(L"C:\\again\\file", L"C:\\again\\moved", 0));
+    EXPECT_TRUE(fs::exists(DriveC() + "/again/moved"));
+}

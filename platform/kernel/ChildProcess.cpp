@@ -18,8 +18,17 @@ namespace platform {
 
 namespace {
 
-std::mutex g_childrenMutex;
-std::map<pid_t, std::weak_ptr<ChildProcess>> g_children;
+// The children by process id. Reaper threads outlive main(), so the table is never destroyed:
+// a child that ends while the program exits must still find it.
+struct Children {
+    std::mutex mutex;
+    std::map<pid_t, std::weak_ptr<ChildProcess>> byPid;
+};
+Children& TheChildren()
+{
+    static auto* children = new Children;
+    return *children;
+}
 
 // Windows' status for a process ended by a signal, so that it never looks like success.
 DWORD StatusOfSignal(int signal)
@@ -143,8 +152,8 @@ std::shared_ptr<ChildProcess> ChildProcess::Start(const LaunchRequest& request)
     auto record = request.image.empty() ? nullptr : ProcessRecord::Register(pid, request.image);
     auto child = std::make_shared<ChildProcess>(pid, channel[0], std::move(record));
     if (child->record_) {
-        std::lock_guard<std::mutex> lock(g_childrenMutex);
-        g_children[pid] = child;
+        std::lock_guard<std::mutex> lock(TheChildren().mutex);
+        TheChildren().byPid[pid] = child;
     }
     std::thread([child] { child->Reap(); }).detach();
     return child;
@@ -152,9 +161,10 @@ std::shared_ptr<ChildProcess> ChildProcess::Start(const LaunchRequest& request)
 
 std::shared_ptr<ChildProcess> ChildProcess::Find(pid_t pid)
 {
-    std::lock_guard<std::mutex> lock(g_childrenMutex);
-    const auto found = g_children.find(pid);
-    return found == g_children.end() ? nullptr : found->second.lock();
+    Children& children = TheChildren();
+    std::lock_guard<std::mutex> lock(children.mutex);
+    const auto found = children.byPid.find(pid);
+    return found == children.byPid.end() ? nullptr : found->second.lock();
 }
 
 ChildProcess::~ChildProcess()
@@ -182,8 +192,8 @@ void ChildProcess::Reap()
             record_->Finish(exitCode_);
     }
     {
-        std::lock_guard<std::mutex> lock(g_childrenMutex);
-        g_children.erase(pid_);
+        std::lock_guard<std::mutex> lock(TheChildren().mutex);
+        TheChildren().byPid.erase(pid_);
     }
     endedSignal_.notify_all();
     NotifyWaiters();

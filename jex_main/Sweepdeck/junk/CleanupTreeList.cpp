@@ -2,7 +2,7 @@
 
 #include "BindData.h"
 #include "CleanUpItemDelegate.h"
-#include "DarkScrollBars.h"
+#include "kit/DarkScrollBars.h"
 
 #include <QMouseEvent>
 

@@ -1,7 +1,7 @@
 #include "DetailPage.h"
 
 #include "AsyncExecMember.h"
-#include "DarkScrollBars.h"
+#include "kit/DarkScrollBars.h"
 #include "DetailModel.h"
 #include "DetailTree.h"
 #include "ListHeader.h"

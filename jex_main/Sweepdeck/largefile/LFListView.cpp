@@ -3,7 +3,7 @@
 #include "LFListData.h"
 #include "ListStyle.h"
 
-#include "junk/DarkScrollBars.h"
+#include "kit/DarkScrollBars.h"
 #include "services/UIPublic.h"
 
 #include <QHeaderView>

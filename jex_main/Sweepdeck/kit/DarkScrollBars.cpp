@@ -1,6 +1,6 @@
 #include "DarkScrollBars.h"
 
-#include "kit/ScrollBar.h"
+#include "ScrollBar.h"
 
 #include <QAbstractScrollArea>
 

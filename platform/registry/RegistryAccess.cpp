@@ -2,12 +2,10 @@
 
 #include "RegistryHandles.h"
 
-#include "platform/Machine.h"
-
 namespace platform::registry {
 
-RegistrySession::RegistrySession(Transaction::Kind kind)
-    : connection_(kind)
+RegistrySession::RegistrySession(Transaction::Kind kind, bool checkMachine)
+    : connection_(kind, checkMachine)
     , transaction_(connection_.Get(), kind)
     , store_(connection_.Get())
 {
@@ -45,7 +43,7 @@ LONG RegistrySession::Locate(HKEY key, const wchar_t* subKey, REGSAM access, Key
     target.path = target.base.path;
     target.path.insert(target.path.end(), below.begin(), below.end());
     target.view64 = (access & KEY_WOW64_64KEY) ? true : (access & KEY_WOW64_32KEY) ? false : target.base.view64;
-    if (!target.view64 && Machine().is64BitWindows)
+    if (!target.view64 && MachineIs64Bit())
         target.path = RedirectTo32BitView(target.path);
     return ERROR_SUCCESS;
 }

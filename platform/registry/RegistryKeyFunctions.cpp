@@ -34,8 +34,6 @@ HKEY NewHandle(int64_t id, REGSAM samDesired, bool view64)
     return NewKeyHandle({id, samDesired & ~kViewFlags, view64});
 }
 
-bool IsPredefined(HKEY key) { return !PredefinedKeyPath(key).empty(); }
-
 } // namespace
 
 LSTATUS RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, REGSAM samDesired, PHKEY phkResult)
@@ -81,13 +79,13 @@ LSTATUS RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD, REGSA
 
 LSTATUS RegCloseKey(HKEY hKey)
 {
-    return IsPredefined(hKey) || ReleaseKeyHandle(hKey) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+    return IsPredefinedKey(hKey) || ReleaseKeyHandle(hKey) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
 // The store is one database: flushing any key puts every change so far on the disk.
 LSTATUS RegFlushKey(HKEY hKey)
 {
-    if (!IsPredefined(hKey) && !FindKeyHandle(hKey))
+    if (!IsPredefinedKey(hKey) && !FindKeyHandle(hKey))
         return ERROR_INVALID_HANDLE;
     return SyncStore() ? ERROR_SUCCESS : static_cast<LSTATUS>(platform::ErrorFromErrno(errno));
 }
@@ -126,7 +124,9 @@ LSTATUS RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName
         return ERROR_INVALID_PARAMETER;
     return OnKey(hKey, KEY_ENUMERATE_SUB_KEYS, Transaction::Read, [&](RegistrySession& session, OpenedKey& key) -> LSTATUS {
         int64_t lastWrite = 0;
-        const auto name = session.Store().SubKeyAt(key.id, dwIndex, lastWrite);
+        ListPosition position = ListPositionOf(hKey, ListKind::SubKeys);
+        const auto name = session.Store().SubKeyAt(key.id, dwIndex, position, lastWrite);
+        KeepListPosition(hKey, ListKind::SubKeys, position);
         if (!name)
             return ERROR_NO_MORE_ITEMS;
         if (name->size() + 1 > *lpcchName)
@@ -153,8 +153,7 @@ LSTATUS RegDeleteKeyExW(HKEY hKey, LPCWSTR lpSubKey, REGSAM samDesired, DWORD)
         if (HoldsPermanentKey(target.path, true) || store.IsProtected(target.path) ||
             (itself && !target.base.Allows(kDeleteRight)))
             return ERROR_ACCESS_DENIED;
-        int64_t ignored = 0;
-        if (store.SubKeyAt(*id, 0, ignored))
+        if (store.HasSubKeys(*id))
             return ERROR_ACCESS_DENIED; // as on Windows: only a key without subkeys
         store.DeleteTree(target.path);
         return ERROR_SUCCESS;

@@ -13,9 +13,9 @@
 #include <optional>
 #include <string>
 
-struct sqlite3;
-
 namespace platform::registry {
+
+class StoreConnection;
 
 struct StoredValue {
     std::wstring name;
@@ -32,9 +32,18 @@ struct KeyInfo {
     int64_t lastWrite = 0;         // FILETIME
 };
 
+// Where a listing of one key's subkeys or values stands: the index last handed out and the item
+// there, from which the next index goes on without counting from the first item again.
+struct ListPosition {
+    int64_t key = 0;    // 0: nothing listed yet
+    DWORD index = 0;
+    std::wstring upper; // subkeys: that subkey's path, upper-cased
+    int64_t seq = 0;    // values: that value's place
+};
+
 class RegistryStore {
 public:
-    explicit RegistryStore(sqlite3* db) : db_(db) {}
+    explicit RegistryStore(StoreConnection& connection) : connection_(connection) {}
 
     std::optional<int64_t> Find(const KeyPath& path) const;
     // The key's path; nothing when the key was deleted.
@@ -47,14 +56,20 @@ public:
     void SetProtected(int64_t id, bool isProtected);
 
     KeyInfo Info(int64_t id) const;
-    std::optional<std::wstring> SubKeyAt(int64_t id, DWORD index, int64_t& lastWrite) const;
+    // The subkey at index, found from position when it stands at that index or the one before
+    // (and moved there): a listing that asks for one index after the other reads each subkey once.
+    // Asked from a position, it goes on after the name found there, so a key that exists
+    // throughout a listing is listed exactly once while other keys come and go.
+    std::optional<std::wstring> SubKeyAt(int64_t id, DWORD index, ListPosition& position, int64_t& lastWrite) const;
+    bool HasSubKeys(int64_t id) const;
     // Deletes the key with everything below it.
     void DeleteTree(const KeyPath& path);
     // Deletes the key's values and subkeys, keeping the key.
     void DeleteContents(int64_t id, const KeyPath& path);
 
     std::optional<StoredValue> Value(int64_t id, const std::wstring& name) const;
-    std::optional<StoredValue> ValueAt(int64_t id, DWORD index) const;
+    // The value at index, from position as SubKeyAt finds subkeys.
+    std::optional<StoredValue> ValueAt(int64_t id, DWORD index, ListPosition& position) const;
     void SetValue(int64_t id, const std::wstring& name, DWORD type, const std::string& data);
     bool DeleteValue(int64_t id, const std::wstring& name);
 
@@ -62,7 +77,7 @@ private:
     void Touch(int64_t id);
     void DeleteBelow(const std::wstring& upperPath, bool includingItself);
 
-    sqlite3* db_;
+    StoreConnection& connection_;
 };
 
 } // namespace platform::registry

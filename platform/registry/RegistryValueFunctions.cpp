@@ -1,5 +1,6 @@
 // The Reg*W functions that read, write, list and delete values.
 #include "RegistryAccess.h"
+#include "RegistryHandles.h"
 #include "ValueData.h"
 
 #include "platform/win/Environment.h"
@@ -140,7 +141,9 @@ LSTATUS RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcc
     if (!lpValueName || !lpcchValueName || lpReserved || (lpData && !lpcbData))
         return ERROR_INVALID_PARAMETER;
     return OnKey(hKey, KEY_QUERY_VALUE, Transaction::Read, [&](RegistrySession& session, OpenedKey& key) -> LSTATUS {
-        const auto value = session.Store().ValueAt(key.id, dwIndex);
+        ListPosition position = ListPositionOf(hKey, ListKind::Values);
+        const auto value = session.Store().ValueAt(key.id, dwIndex, position);
+        KeepListPosition(hKey, ListKind::Values, position);
         if (!value)
             return ERROR_NO_MORE_ITEMS;
         if (value->name.size() + 1 > *lpcchValueName)

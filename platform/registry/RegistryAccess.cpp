@@ -1,7 +1,5 @@
 #include "RegistryAccess.h"
 
-#include "RegistryHandles.h"
-
 namespace platform::registry {
 
 RegistrySession::RegistrySession(Transaction::Kind kind, bool checkMachine)
@@ -46,6 +44,24 @@ LONG RegistrySession::Locate(HKEY key, const wchar_t* subKey, REGSAM access, Key
     if (!target.view64 && MachineIs64Bit())
         target.path = RedirectTo32BitView(target.path);
     return ERROR_SUCCESS;
+}
+
+LSTATUS ListedItemAt(HKEY handle, ListKind kind, REGSAM rights, DWORD index, ListedItem& item)
+{
+    if (TakeListed(handle, kind, rights, index, item))
+        return ERROR_SUCCESS;
+    const uint64_t writes = WritesSoFar();
+    return OnKey(handle, rights, Transaction::Read, [&](RegistrySession& session, OpenedKey& key) -> LSTATUS {
+        const ListPosition position = ListPositionOf(handle, kind);
+        std::vector<ListedItem> items = kind == ListKind::SubKeys
+                                            ? session.Store().SubKeysFrom(key.id, index, position, kListBatch)
+                                            : session.Store().ValuesFrom(key.id, index, position, kListBatch);
+        if (items.empty())
+            return ERROR_NO_MORE_ITEMS;
+        item = items.front();
+        KeepListed(handle, kind, key.id, index, std::move(items), writes);
+        return ERROR_SUCCESS;
+    });
 }
 
 } // namespace platform::registry

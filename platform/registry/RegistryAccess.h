@@ -3,6 +3,7 @@
 #pragma once
 
 #include "RegistryDatabase.h"
+#include "RegistryHandles.h"
 #include "RegistryPath.h"
 #include "RegistryStore.h"
 
@@ -110,5 +111,9 @@ LSTATUS OnTarget(HKEY handle, const wchar_t* subKey, REGSAM access, Transaction:
         return body(session, target);
     }, handle);
 }
+
+// The subkey or value at index of the key behind a handle that grants rights, as a listing hands
+// them out (see RegistryHandles.h); ERROR_NO_MORE_ITEMS past the last one.
+LSTATUS ListedItemAt(HKEY handle, ListKind kind, REGSAM rights, DWORD index, ListedItem& item);
 
 } // namespace platform::registry

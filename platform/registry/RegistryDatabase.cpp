@@ -7,6 +7,7 @@
 #include "platform/win/Errors.h"
 #include "platform/win/Registry.h"
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
@@ -74,6 +75,8 @@ struct ThreadConnection {
 };
 
 thread_local ThreadConnection t_connection;
+
+std::atomic<uint64_t> g_writes{0};
 
 // A new database becomes WAL by taking it to itself for a moment. SQLite does not wait for that
 // (waiting could deadlock), so several processes making the machine's registry at once take
@@ -198,10 +201,11 @@ Statement& Statement::Bind(int index, int64_t value)
     return *this;
 }
 
-Statement& Statement::Bind(int index, const std::wstring& text)
+Statement& Statement::Bind(int index, const std::wstring& text) { return BindUtf8(index, ToUtf8(text)); }
+
+Statement& Statement::BindUtf8(int index, const std::string& text)
 {
-    const std::string utf8 = ToUtf8(text);
-    const int rc = sqlite3_bind_text(statement_, index, utf8.data(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+    const int rc = sqlite3_bind_text(statement_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
     if (rc != SQLITE_OK)
         Fail(rc, connection_.Get());
     return *this;
@@ -234,11 +238,12 @@ void Statement::Reset()
 
 int64_t Statement::Int(int column) const { return sqlite3_column_int64(statement_, column); }
 
-std::wstring Statement::Text(int column) const
+std::wstring Statement::Text(int column) const { return FromUtf8(Utf8(column)); }
+
+std::string Statement::Utf8(int column) const
 {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
-    return text ? FromUtf8(std::string(text, static_cast<size_t>(sqlite3_column_bytes(statement_, column))))
-                : std::wstring();
+    return text ? std::string(text, static_cast<size_t>(sqlite3_column_bytes(statement_, column))) : std::string();
 }
 
 std::string Statement::Blob(int column) const
@@ -248,8 +253,11 @@ std::string Statement::Blob(int column) const
     return data ? std::string(static_cast<const char*>(data), static_cast<size_t>(size)) : std::string();
 }
 
+uint64_t WritesSoFar() { return g_writes.load(std::memory_order_acquire); }
+
 Transaction::Transaction(StoreConnection& connection, Kind kind)
     : connection_(connection)
+    , kind_(kind)
 {
     Run(connection, kind == Write ? "BEGIN IMMEDIATE" : "BEGIN");
 }
@@ -271,6 +279,8 @@ void Transaction::Commit()
         return;
     Run(connection_, "COMMIT");
     open_ = false;
+    if (kind_ == Write)
+        g_writes.fetch_add(1, std::memory_order_acq_rel);
 }
 
 bool SyncStore()

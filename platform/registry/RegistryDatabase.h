@@ -65,6 +65,7 @@ public:
     Statement& Bind(int index, int64_t value);
     Statement& Bind(int index, const std::wstring& text);
     Statement& BindBlob(int index, const std::string& bytes);
+    Statement& BindUtf8(int index, const std::string& text);
 
     // Runs to the next row: true while there is one.
     bool Step();
@@ -73,6 +74,7 @@ public:
 
     int64_t Int(int column) const;
     std::wstring Text(int column) const;
+    std::string Utf8(int column) const;
     std::string Blob(int column) const;
 
 private:
@@ -80,6 +82,9 @@ private:
     const char* sql_;
     sqlite3_stmt* statement_;
 };
+
+// How many write transactions this process has committed so far.
+uint64_t WritesSoFar();
 
 // Writes take the database's write lock at once (BEGIN IMMEDIATE), so two writers never
 // deadlock upgrading a read lock; busy waits are left to SQLite's busy timeout.
@@ -96,6 +101,7 @@ public:
 
 private:
     StoreConnection& connection_;
+    Kind kind_;
     bool open_ = true;
 };
 

@@ -122,21 +122,17 @@ LSTATUS RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName
 {
     if (!lpName || !lpcchName || lpReserved)
         return ERROR_INVALID_PARAMETER;
-    return OnKey(hKey, KEY_ENUMERATE_SUB_KEYS, Transaction::Read, [&](RegistrySession& session, OpenedKey& key) -> LSTATUS {
-        int64_t lastWrite = 0;
-        ListPosition position = ListPositionOf(hKey, ListKind::SubKeys);
-        const auto name = session.Store().SubKeyAt(key.id, dwIndex, position, lastWrite);
-        KeepListPosition(hKey, ListKind::SubKeys, position);
-        if (!name)
-            return ERROR_NO_MORE_ITEMS;
-        if (name->size() + 1 > *lpcchName)
-            return ERROR_MORE_DATA;
-        std::memcpy(lpName, name->c_str(), (name->size() + 1) * sizeof(wchar_t));
-        *lpcchName = static_cast<DWORD>(name->size());
-        NoClass(lpClass, lpcchClass);
-        SetFileTime(lpftLastWriteTime, lastWrite);
-        return ERROR_SUCCESS;
-    });
+    ListedItem item;
+    if (const LSTATUS status = ListedItemAt(hKey, ListKind::SubKeys, KEY_ENUMERATE_SUB_KEYS, dwIndex, item);
+        status != ERROR_SUCCESS)
+        return status;
+    if (item.name.size() + 1 > *lpcchName)
+        return ERROR_MORE_DATA;
+    std::memcpy(lpName, item.name.c_str(), (item.name.size() + 1) * sizeof(wchar_t));
+    *lpcchName = static_cast<DWORD>(item.name.size());
+    NoClass(lpClass, lpcchClass);
+    SetFileTime(lpftLastWriteTime, item.written);
+    return ERROR_SUCCESS;
 }
 
 LSTATUS RegDeleteKeyExW(HKEY hKey, LPCWSTR lpSubKey, REGSAM samDesired, DWORD)

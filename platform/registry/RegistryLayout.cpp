@@ -109,7 +109,8 @@ bool IsLaidOut(StoreConnection& connection)
 
 void PrepareStore(StoreConnection& connection)
 {
-    Execute(connection.Get(), "PRAGMA synchronous=NORMAL");
+    // A page cache that holds the paths of a large store's busy part (SQLite's default is 2 MB).
+    Execute(connection.Get(), "PRAGMA synchronous=NORMAL; PRAGMA cache_size=-16384");
     if (IsLaidOut(connection)) {
         // without taking the write lock, which every new connection would otherwise wait for
         if (FormatOf(connection) < kFormat)

@@ -122,26 +122,31 @@ KeyInfo RegistryStore::Info(int64_t id) const
     return info;
 }
 
-std::optional<std::wstring> RegistryStore::SubKeyAt(int64_t id, DWORD index, ListPosition& position,
-                                                    int64_t& lastWrite) const
+std::vector<ListedItem> RegistryStore::SubKeysFrom(int64_t id, DWORD index, const ListPosition& position,
+                                                   size_t count) const
 {
     const auto after = ContinuesAfter(position, id, index);
     Statement at(connection_, !after ? "SELECT name, written, upper FROM keys WHERE parent = ?1 "
-                                       "ORDER BY upper LIMIT 1 OFFSET ?2"
+                                       "ORDER BY upper LIMIT ?3 OFFSET ?2"
                               : *after ? "SELECT name, written, upper FROM keys WHERE parent = ?1 AND upper > ?2 "
-                                         "ORDER BY upper LIMIT 1"
+                                         "ORDER BY upper LIMIT ?3"
                                        : "SELECT name, written, upper FROM keys WHERE parent = ?1 AND upper >= ?2 "
-                                         "ORDER BY upper LIMIT 1");
-    at.Bind(1, id);
+                                         "ORDER BY upper LIMIT ?3");
+    at.Bind(1, id).Bind(3, static_cast<int64_t>(count));
     if (after)
-        at.Bind(2, position.upper);
+        at.BindUtf8(2, position.item.upper);
     else
         at.Bind(2, static_cast<int64_t>(index));
-    if (!at.Step())
-        return std::nullopt;
-    position = {id, index, at.Text(2), 0};
-    lastWrite = at.Int(1);
-    return at.Text(0);
+    std::vector<ListedItem> items;
+    items.reserve(count);
+    while (at.Step()) {
+        ListedItem item;
+        item.name = at.Text(0);
+        item.written = at.Int(1);
+        item.upper = at.Utf8(2);
+        items.push_back(std::move(item));
+    }
+    return items;
 }
 
 bool RegistryStore::HasSubKeys(int64_t id) const
@@ -182,20 +187,28 @@ std::optional<StoredValue> RegistryStore::Value(int64_t id, const std::wstring& 
     return StoredValue{find.Text(0), static_cast<DWORD>(find.Int(1)), find.Blob(2)};
 }
 
-std::optional<StoredValue> RegistryStore::ValueAt(int64_t id, DWORD index, ListPosition& position) const
+std::vector<ListedItem> RegistryStore::ValuesFrom(int64_t id, DWORD index, const ListPosition& position,
+                                                  size_t count) const
 {
     const auto after = ContinuesAfter(position, id, index);
     Statement at(connection_, !after ? "SELECT name, type, data, seq FROM vals WHERE key = ?1 "
-                                       "ORDER BY seq LIMIT 1 OFFSET ?2"
+                                       "ORDER BY seq LIMIT ?3 OFFSET ?2"
                               : *after ? "SELECT name, type, data, seq FROM vals WHERE key = ?1 AND seq > ?2 "
-                                         "ORDER BY seq LIMIT 1"
+                                         "ORDER BY seq LIMIT ?3"
                                        : "SELECT name, type, data, seq FROM vals WHERE key = ?1 AND seq >= ?2 "
-                                         "ORDER BY seq LIMIT 1");
-    at.Bind(1, id).Bind(2, after ? position.seq : static_cast<int64_t>(index));
-    if (!at.Step())
-        return std::nullopt;
-    position = {id, index, {}, at.Int(3)};
-    return StoredValue{at.Text(0), static_cast<DWORD>(at.Int(1)), at.Blob(2)};
+                                         "ORDER BY seq LIMIT ?3");
+    at.Bind(1, id).Bind(2, after ? position.item.seq : static_cast<int64_t>(index)).Bind(3, static_cast<int64_t>(count));
+    std::vector<ListedItem> items;
+    items.reserve(count);
+    while (at.Step()) {
+        ListedItem item;
+        item.name = at.Text(0);
+        item.type = static_cast<DWORD>(at.Int(1));
+        item.data = at.Blob(2);
+        item.seq = at.Int(3);
+        items.push_back(std::move(item));
+    }
+    return items;
 }
 
 void RegistryStore::SetValue(int64_t id, const std::wstring& name, DWORD type, const std::string& data)

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace platform::registry {
 
@@ -32,13 +33,22 @@ struct KeyInfo {
     int64_t lastWrite = 0;         // FILETIME
 };
 
+// One subkey or value as a listing hands it out.
+struct ListedItem {
+    std::wstring name;
+    std::string upper;   // a subkey's path, upper-cased, as the store holds it (UTF-8)
+    int64_t written = 0; // a subkey's last write (FILETIME)
+    int64_t seq = 0;     // a value's place
+    DWORD type = 0;      // a value's type and stored data
+    std::string data;
+};
+
 // Where a listing of one key's subkeys or values stands: the index last handed out and the item
 // there, from which the next index goes on without counting from the first item again.
 struct ListPosition {
-    int64_t key = 0;    // 0: nothing listed yet
+    int64_t key = 0; // 0: nothing listed yet
     DWORD index = 0;
-    std::wstring upper; // subkeys: that subkey's path, upper-cased
-    int64_t seq = 0;    // values: that value's place
+    ListedItem item;
 };
 
 class RegistryStore {
@@ -56,11 +66,11 @@ public:
     void SetProtected(int64_t id, bool isProtected);
 
     KeyInfo Info(int64_t id) const;
-    // The subkey at index, found from position when it stands at that index or the one before
-    // (and moved there): a listing that asks for one index after the other reads each subkey once.
-    // Asked from a position, it goes on after the name found there, so a key that exists
-    // throughout a listing is listed exactly once while other keys come and go.
-    std::optional<std::wstring> SubKeyAt(int64_t id, DWORD index, ListPosition& position, int64_t& lastWrite) const;
+    // Up to count subkeys from index on, found from position when it stands at that index or the
+    // one before: a listing that asks for one index after the other reads each subkey once. Asked
+    // from a position, it goes on after the name found there, so a key that exists throughout a
+    // listing is listed exactly once while other keys come and go.
+    std::vector<ListedItem> SubKeysFrom(int64_t id, DWORD index, const ListPosition& position, size_t count) const;
     bool HasSubKeys(int64_t id) const;
     // Deletes the key with everything below it.
     void DeleteTree(const KeyPath& path);
@@ -68,8 +78,8 @@ public:
     void DeleteContents(int64_t id, const KeyPath& path);
 
     std::optional<StoredValue> Value(int64_t id, const std::wstring& name) const;
-    // The value at index, from position as SubKeyAt finds subkeys.
-    std::optional<StoredValue> ValueAt(int64_t id, DWORD index, ListPosition& position) const;
+    // Up to count values from index on, found as SubKeysFrom finds subkeys.
+    std::vector<ListedItem> ValuesFrom(int64_t id, DWORD index, const ListPosition& position, size_t count) const;
     void SetValue(int64_t id, const std::wstring& name, DWORD type, const std::string& data);
     bool DeleteValue(int64_t id, const std::wstring& name);
 

@@ -46,8 +46,9 @@ struct IniContent {
 
 namespace {
 
-// Files of more text than a span can reach, or too large to keep for later readings.
+// A span reaches this many characters: a file of more text is not read.
 constexpr size_t kMostCharacters = UINT32_MAX;
+// The parsed copies kept for later readings: of files up to this size, of this many files at most.
 constexpr off_t kLargestKept = 1 << 20;
 constexpr size_t kFilesKept = 64;
 
@@ -57,13 +58,15 @@ constexpr size_t kFilesKept = 64;
 constexpr long long kQuietNanoseconds = 50'000'000;
 constexpr long long kQuietNanosecondsCoarse = 2'000'000'000;
 
+bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r'; }
+
 TextSpan Trimmed(const std::wstring& text, TextSpan span)
 {
-    while (span.length && std::wstring_view(L" \t\r").find(text[span.start]) != std::wstring_view::npos) {
+    while (span.length && IsBlank(text[span.start])) {
         ++span.start;
         --span.length;
     }
-    while (span.length && std::wstring_view(L" \t\r").find(text[span.start + span.length - 1]) != std::wstring_view::npos)
+    while (span.length && IsBlank(text[span.start + span.length - 1]))
         --span.length;
     return span;
 }

@@ -1,5 +1,7 @@
 #include "RegistryAccess.h"
 
+#include <cstring>
+
 namespace platform::registry {
 
 RegistrySession::RegistrySession(Transaction::Kind kind, bool checkMachine)
@@ -46,7 +48,9 @@ LONG RegistrySession::Locate(HKEY key, const wchar_t* subKey, REGSAM access, Key
     return ERROR_SUCCESS;
 }
 
-LSTATUS ListedItemAt(HKEY handle, ListKind kind, REGSAM rights, DWORD index, ListedItem& item)
+namespace {
+
+LSTATUS ReadListedItem(HKEY handle, ListKind kind, REGSAM rights, DWORD index, ListedItem& item)
 {
     if (TakeListed(handle, kind, rights, index, item))
         return ERROR_SUCCESS;
@@ -62,6 +66,20 @@ LSTATUS ListedItemAt(HKEY handle, ListKind kind, REGSAM rights, DWORD index, Lis
         KeepListed(handle, kind, key.id, index, std::move(items), writes);
         return ERROR_SUCCESS;
     });
+}
+
+} // namespace
+
+LSTATUS ListedItemAt(HKEY handle, ListKind kind, REGSAM rights, DWORD index, LPWSTR name, LPDWORD chars,
+                     ListedItem& item)
+{
+    if (const LSTATUS status = ReadListedItem(handle, kind, rights, index, item); status != ERROR_SUCCESS)
+        return status;
+    if (item.name.size() + 1 > *chars)
+        return ERROR_MORE_DATA;
+    std::memcpy(name, item.name.c_str(), (item.name.size() + 1) * sizeof(wchar_t));
+    *chars = static_cast<DWORD>(item.name.size());
+    return ERROR_SUCCESS;
 }
 
 } // namespace platform::registry

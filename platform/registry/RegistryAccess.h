@@ -113,7 +113,10 @@ LSTATUS OnTarget(HKEY handle, const wchar_t* subKey, REGSAM access, Transaction:
 }
 
 // The subkey or value at index of the key behind a handle that grants rights, as a listing hands
-// them out (see RegistryHandles.h); ERROR_NO_MORE_ITEMS past the last one.
-LSTATUS ListedItemAt(HKEY handle, ListKind kind, REGSAM rights, DWORD index, ListedItem& item);
+// them out (see RegistryHandles.h), with its name put into the caller's buffer of chars
+// characters (then the name's length); ERROR_MORE_DATA when the name does not fit,
+// ERROR_NO_MORE_ITEMS past the last one.
+LSTATUS ListedItemAt(HKEY handle, ListKind kind, REGSAM rights, DWORD index, LPWSTR name, LPDWORD chars,
+                     ListedItem& item);
 
 } // namespace platform::registry

@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
+#include <mutex>
+#include <pthread.h>
 #include <sqlite3.h>
 #include <thread>
 #include <unistd.h>
@@ -58,20 +60,34 @@ sqlite3* Open(const std::string& path, int flags)
     return db;
 }
 
+// This process's id, kept up to date over fork, so that a call asks no system call for it.
+std::atomic<pid_t> g_process{0};
+
+pid_t ThisProcess()
+{
+    static std::once_flag watching;
+    std::call_once(watching, [] {
+        g_process.store(getpid());
+        pthread_atfork(nullptr, nullptr, [] { g_process.store(getpid()); });
+    });
+    return g_process.load(std::memory_order_relaxed);
+}
+
 struct ThreadConnection {
     std::unique_ptr<StoreConnection> connection;
     std::string path;
     pid_t pid = 0;
     bool is64Bit = true;
 
-    bool Ours() const { return connection && pid == getpid(); }
+    bool Ours() const { return connection && pid == ThisProcess(); }
     void Close()
     {
         // A connection inherited over fork belongs to the parent; SQLite must not touch it here.
-        if (connection && pid != getpid())
+        if (connection && pid != ThisProcess())
             (void)connection.release();
         connection.reset();
     }
+    ~ThreadConnection() { Close(); }
 };
 
 thread_local ThreadConnection t_connection;
@@ -151,7 +167,7 @@ StoreConnection& Connection(bool checkMachine)
     PrepareStore(*connection);
     current.connection = std::move(connection);
     current.path = path;
-    current.pid = getpid();
+    current.pid = ThisProcess();
     return *current.connection;
 }
 

@@ -3,7 +3,6 @@
 #include "RegistryHandles.h"
 
 #include <cerrno>
-#include <cstring>
 
 using namespace platform::registry;
 
@@ -123,13 +122,10 @@ LSTATUS RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName
     if (!lpName || !lpcchName || lpReserved)
         return ERROR_INVALID_PARAMETER;
     ListedItem item;
-    if (const LSTATUS status = ListedItemAt(hKey, ListKind::SubKeys, KEY_ENUMERATE_SUB_KEYS, dwIndex, item);
+    if (const LSTATUS status =
+            ListedItemAt(hKey, ListKind::SubKeys, KEY_ENUMERATE_SUB_KEYS, dwIndex, lpName, lpcchName, item);
         status != ERROR_SUCCESS)
         return status;
-    if (item.name.size() + 1 > *lpcchName)
-        return ERROR_MORE_DATA;
-    std::memcpy(lpName, item.name.c_str(), (item.name.size() + 1) * sizeof(wchar_t));
-    *lpcchName = static_cast<DWORD>(item.name.size());
     NoClass(lpClass, lpcchClass);
     SetFileTime(lpftLastWriteTime, item.written);
     return ERROR_SUCCESS;

@@ -36,6 +36,34 @@ std::optional<bool> ContinuesAfter(const ListPosition& position, int64_t key, DW
     return std::nullopt;
 }
 
+// The SQL that reads a batch of a listing: counting from the first item, on after the item at
+// the position, or from that item again.
+struct ListingSql {
+    const char* counted;
+    const char* next;
+    const char* again;
+};
+
+// Up to count items from index on; bindPlace binds the position's item as ?2, read makes an item
+// of a row.
+template <class BindPlace, class Read>
+std::vector<ListedItem> ReadListing(StoreConnection& connection, const ListingSql& sql, int64_t id, DWORD index,
+                                    const ListPosition& position, size_t count, BindPlace bindPlace, Read read)
+{
+    const auto after = ContinuesAfter(position, id, index);
+    Statement at(connection, !after ? sql.counted : *after ? sql.next : sql.again);
+    at.Bind(1, id).Bind(3, static_cast<int64_t>(count));
+    if (after)
+        bindPlace(at);
+    else
+        at.Bind(2, static_cast<int64_t>(index));
+    std::vector<ListedItem> items;
+    items.reserve(count);
+    while (at.Step())
+        items.push_back(read(at));
+    return items;
+}
+
 } // namespace
 
 std::optional<int64_t> RegistryStore::Find(const KeyPath& path) const
@@ -125,28 +153,21 @@ KeyInfo RegistryStore::Info(int64_t id) const
 std::vector<ListedItem> RegistryStore::SubKeysFrom(int64_t id, DWORD index, const ListPosition& position,
                                                    size_t count) const
 {
-    const auto after = ContinuesAfter(position, id, index);
-    Statement at(connection_, !after ? "SELECT name, written, upper FROM keys WHERE parent = ?1 "
-                                       "ORDER BY upper LIMIT ?3 OFFSET ?2"
-                              : *after ? "SELECT name, written, upper FROM keys WHERE parent = ?1 AND upper > ?2 "
-                                         "ORDER BY upper LIMIT ?3"
-                                       : "SELECT name, written, upper FROM keys WHERE parent = ?1 AND upper >= ?2 "
-                                         "ORDER BY upper LIMIT ?3");
-    at.Bind(1, id).Bind(3, static_cast<int64_t>(count));
-    if (after)
-        at.BindUtf8(2, position.item.upper);
-    else
-        at.Bind(2, static_cast<int64_t>(index));
-    std::vector<ListedItem> items;
-    items.reserve(count);
-    while (at.Step()) {
-        ListedItem item;
-        item.name = at.Text(0);
-        item.written = at.Int(1);
-        item.upper = at.Utf8(2);
-        items.push_back(std::move(item));
-    }
-    return items;
+    static const ListingSql sql{
+        "SELECT name, written, upper FROM keys WHERE parent = ?1 ORDER BY upper LIMIT ?3 OFFSET ?2",
+        "SELECT name, written, upper FROM keys WHERE parent = ?1 AND upper > ?2 ORDER BY upper LIMIT ?3",
+        "SELECT name, written, upper FROM keys WHERE parent = ?1 AND upper >= ?2 ORDER BY upper LIMIT ?3",
+    };
+    return ReadListing(
+        connection_, sql, id, index, position, count,
+        [&](Statement& at) { at.BindUtf8(2, position.item.upper); },
+        [](const Statement& at) {
+            ListedItem item;
+            item.name = at.Text(0);
+            item.written = at.Int(1);
+            item.upper = at.Utf8(2);
+            return item;
+        });
 }
 
 bool RegistryStore::HasSubKeys(int64_t id) const
@@ -190,25 +211,21 @@ std::optional<StoredValue> RegistryStore::Value(int64_t id, const std::wstring& 
 std::vector<ListedItem> RegistryStore::ValuesFrom(int64_t id, DWORD index, const ListPosition& position,
                                                   size_t count) const
 {
-    const auto after = ContinuesAfter(position, id, index);
-    Statement at(connection_, !after ? "SELECT name, type, data, seq FROM vals WHERE key = ?1 "
-                                       "ORDER BY seq LIMIT ?3 OFFSET ?2"
-                              : *after ? "SELECT name, type, data, seq FROM vals WHERE key = ?1 AND seq > ?2 "
-                                         "ORDER BY seq LIMIT ?3"
-                                       : "SELECT name, type, data, seq FROM vals WHERE key = ?1 AND seq >= ?2 "
-                                         "ORDER BY seq LIMIT ?3");
-    at.Bind(1, id).Bind(2, after ? position.item.seq : static_cast<int64_t>(index)).Bind(3, static_cast<int64_t>(count));
-    std::vector<ListedItem> items;
-    items.reserve(count);
-    while (at.Step()) {
-        ListedItem item;
-        item.name = at.Text(0);
-        item.type = static_cast<DWORD>(at.Int(1));
-        item.data = at.Blob(2);
-        item.seq = at.Int(3);
-        items.push_back(std::move(item));
-    }
-    return items;
+    static const ListingSql sql{
+        "SELECT name, type, data, seq FROM vals WHERE key = ?1 ORDER BY seq LIMIT ?3 OFFSET ?2",
+        "SELECT name, type, data, seq FROM vals WHERE key = ?1 AND seq > ?2 ORDER BY seq LIMIT ?3",
+        "SELECT name, type, data, seq FROM vals WHERE key = ?1 AND seq >= ?2 ORDER BY seq LIMIT ?3",
+    };
+    return ReadListing(
+        connection_, sql, id, index, position, count, [&](Statement& at) { at.Bind(2, position.item.seq); },
+        [](const Statement& at) {
+            ListedItem item;
+            item.name = at.Text(0);
+            item.type = static_cast<DWORD>(at.Int(1));
+            item.data = at.Blob(2);
+            item.seq = at.Int(3);
+            return item;
+        });
 }
 
 void RegistryStore::SetValue(int64_t id, const std::wstring& name, DWORD type, const std::string& data)

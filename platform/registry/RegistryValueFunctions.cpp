@@ -140,13 +140,10 @@ LSTATUS RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcc
     if (!lpValueName || !lpcchValueName || lpReserved || (lpData && !lpcbData))
         return ERROR_INVALID_PARAMETER;
     ListedItem item;
-    if (const LSTATUS status = ListedItemAt(hKey, ListKind::Values, KEY_QUERY_VALUE, dwIndex, item);
+    if (const LSTATUS status =
+            ListedItemAt(hKey, ListKind::Values, KEY_QUERY_VALUE, dwIndex, lpValueName, lpcchValueName, item);
         status != ERROR_SUCCESS)
         return status;
-    if (item.name.size() + 1 > *lpcchValueName)
-        return ERROR_MORE_DATA;
-    std::memcpy(lpValueName, item.name.c_str(), (item.name.size() + 1) * sizeof(wchar_t));
-    *lpcchValueName = static_cast<DWORD>(item.name.size());
     return Deliver(item.type, HostFromStored(item.type, item.data), lpType, lpData, lpcbData);
 }
 

@@ -3,34 +3,240 @@
 #include "platform/Text.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
+#include <ctime>
+#include <fcntl.h>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
 
 namespace platform {
 
+// A place in the content's text.
+struct TextSpan {
+    uint32_t start = 0;
+    uint32_t length = 0;
+};
+
+struct IniLine {
+    TextSpan text;  // the line as read (without its end)
+    TextSpan name;  // a section header's name, or a key line's key
+    TextSpan value; // a key line's value
+    enum Kind : uint8_t { Other, Section, Key } kind = Other;
+};
+
+// The file's text once, each line as places in it: a line costs a few numbers, not strings of
+// its own. Lines set since the file was read are appended to the text.
+struct IniContent {
+    std::wstring text;
+    std::vector<IniLine> lines;
+    bool utf16 = false;
+
+    std::wstring_view View(TextSpan span) const { return std::wstring_view(text).substr(span.start, span.length); }
+
+    TextSpan Append(const std::wstring& more)
+    {
+        const TextSpan span{static_cast<uint32_t>(text.size()), static_cast<uint32_t>(more.size())};
+        text += more;
+        return span;
+    }
+};
+
 namespace {
+
+// A span reaches this many characters: a file of more text is not read.
+constexpr size_t kMostCharacters = UINT32_MAX;
+// The parsed copies kept for later readings: of files up to this size, of this many files at most.
+constexpr off_t kLargestKept = 1 << 20;
+constexpr size_t kFilesKept = 64;
+
+// A file changed within this time of its reading might change again without its times telling
+// (they move in steps of the kernel's clock tick, or of whole seconds on some file systems), so
+// its parsed copy is not kept for later readings until the file has been quiet that long.
+constexpr long long kQuietNanoseconds = 50'000'000;
+constexpr long long kQuietNanosecondsCoarse = 2'000'000'000;
+
+bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r'; }
+
+TextSpan Trimmed(const std::wstring& text, TextSpan span)
+{
+    while (span.length && IsBlank(text[span.start])) {
+        ++span.start;
+        --span.length;
+    }
+    while (span.length && IsBlank(text[span.start + span.length - 1]))
+        --span.length;
+    return span;
+}
 
 std::wstring Trim(const std::wstring& text)
 {
-    const auto first = text.find_first_not_of(L" \t\r");
-    if (first == std::wstring::npos)
-        return {};
-    const auto last = text.find_last_not_of(L" \t\r");
-    return text.substr(first, last - first + 1);
+    const TextSpan span = Trimmed(text, {0, static_cast<uint32_t>(text.size())});
+    return text.substr(span.start, span.length);
 }
 
-bool ReadWhole(const std::string& path, std::string& bytes)
+IniLine ParseLine(const std::wstring& text, TextSpan span)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    IniLine line;
+    if (span.length && text[span.start + span.length - 1] == L'\r')
+        --span.length;
+    line.text = span;
+    const TextSpan trimmed = Trimmed(text, span);
+    if (!trimmed.length || text[trimmed.start] == L';')
+        return line;
+    const std::wstring_view view = std::wstring_view(text).substr(trimmed.start, trimmed.length);
+    if (view.front() == L'[') {
+        const auto close = view.find(L']');
+        const uint32_t end = close == std::wstring_view::npos ? trimmed.length : static_cast<uint32_t>(close);
+        line.kind = IniLine::Section;
+        line.name = Trimmed(text, {trimmed.start + 1, end - 1});
+        return line;
+    }
+    const auto eq = view.find(L'=');
+    if (eq != std::wstring_view::npos) {
+        const auto at = static_cast<uint32_t>(eq);
+        line.kind = IniLine::Key;
+        line.name = Trimmed(text, {trimmed.start, at});
+        line.value = Trimmed(text, {trimmed.start + at + 1, trimmed.length - at - 1});
+    }
+    return line;
+}
+
+std::shared_ptr<IniContent> Parse(std::string bytes)
+{
+    auto content = std::make_shared<IniContent>();
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
+        content->utf16 = true;
+        content->text = FromUtf16LEBytes(bytes.data() + 2, bytes.size() - 2);
+    } else {
+        if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
+            bytes.erase(0, 3);
+        content->text = FromUtf8(bytes);
+    }
+    if (content->text.size() > kMostCharacters)
+        return nullptr;
+    const std::wstring& text = content->text;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(L'\n', start);
+        if (end == std::wstring::npos)
+            end = text.size();
+        content->lines.push_back(ParseLine(text, {static_cast<uint32_t>(start), static_cast<uint32_t>(end - start)}));
+        start = end + 1;
+    }
+    return content;
+}
+
+// What a file was when it was read: another process's write changes at least one of these.
+struct FileStamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified {};
+    timespec changed {};
+
+    bool operator==(const FileStamp& other) const
+    {
+        return device == other.device && inode == other.inode && size == other.size &&
+               modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec &&
+               changed.tv_sec == other.changed.tv_sec && changed.tv_nsec == other.changed.tv_nsec;
+    }
+};
+
+FileStamp StampOf(const struct stat& st) { return {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim}; }
+
+bool IsQuiet(const FileStamp& stamp)
+{
+    timespec now {};
+    clock_gettime(CLOCK_REALTIME, &now);
+    const auto nanoseconds = [](const timespec& time) { return time.tv_sec * 1'000'000'000LL + time.tv_nsec; };
+    const bool coarse = stamp.modified.tv_nsec == 0 && stamp.changed.tv_nsec == 0;
+    return nanoseconds(now) - nanoseconds(stamp.changed) > (coarse ? kQuietNanosecondsCoarse : kQuietNanoseconds);
+}
+
+struct KeptFile {
+    FileStamp stamp;
+    std::shared_ptr<const IniContent> content;
+};
+
+std::mutex g_keptMutex;
+
+std::unordered_map<std::string, KeptFile>& KeptFiles()
+{
+    static auto* kept = new std::unordered_map<std::string, KeptFile>; // outlives every static destructor
+    return *kept;
+}
+
+std::shared_ptr<const IniContent> KeptContent(const std::string& path, const FileStamp& stamp)
+{
+    const std::lock_guard<std::mutex> lock(g_keptMutex);
+    const auto found = KeptFiles().find(path);
+    if (found == KeptFiles().end())
+        return nullptr;
+    if (found->second.stamp == stamp)
+        return found->second.content;
+    KeptFiles().erase(found);
+    return nullptr;
+}
+
+void Keep(const std::string& path, const FileStamp& stamp, std::shared_ptr<const IniContent> content)
+{
+    const std::lock_guard<std::mutex> lock(g_keptMutex);
+    if (KeptFiles().size() >= kFilesKept)
+        KeptFiles().clear();
+    KeptFiles()[path] = {stamp, std::move(content)};
+}
+
+// The file's bytes and what the file was when they were read; false when it cannot be read.
+bool ReadWhole(const std::string& path, std::string& bytes, FileStamp& stamp)
+{
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return false;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    bytes = buffer.str();
-    return true;
+    struct stat st {};
+    bool read = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (read) {
+        stamp = StampOf(st);
+        // one byte more than the file holds, so that a file that grew meanwhile is read to its end
+        bytes.assign(static_cast<size_t>(st.st_size) + 1, '\0');
+        size_t done = 0;
+        while (true) {
+            if (done == bytes.size())
+                bytes.resize(bytes.size() * 2);
+            const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                read = n == 0;
+                break;
+            }
+            done += static_cast<size_t>(n);
+        }
+        bytes.resize(done);
+    }
+    close(fd);
+    return read;
+}
+
+// The parsed content of the file, shared while the file stays as it is; null when it cannot be
+// read.
+std::shared_ptr<const IniContent> Load(const std::string& path)
+{
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0)
+        return nullptr;
+    if (auto kept = KeptContent(path, StampOf(st)))
+        return kept;
+    std::string bytes;
+    FileStamp stamp;
+    if (!ReadWhole(path, bytes, stamp))
+        return nullptr;
+    std::shared_ptr<const IniContent> content = Parse(std::move(bytes));
+    if (content && stamp.size <= kLargestKept && IsQuiet(stamp))
+        Keep(path, stamp, content);
+    return content;
 }
 
 // The copy that replaces a file takes the file's permissions (and, for the superuser, its owner).
@@ -46,63 +252,39 @@ bool KeepPermissions(int copy, const std::string& original)
 
 } // namespace
 
-IniFile::IniFile(std::string hostPath) : path_(std::move(hostPath))
+IniFile::IniFile(std::string hostPath)
+    : path_(std::move(hostPath))
+    , content_(Load(path_))
 {
-    std::string bytes;
-    if (!ReadWhole(path_, bytes))
-        return;
-    exists_ = true;
-    std::wstring text;
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        utf16_ = true;
-        text = FromUtf16LEBytes(bytes.data() + 2, bytes.size() - 2);
-    } else {
-        if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
-            bytes.erase(0, 3);
-        text = FromUtf8(bytes);
+    exists_ = content_ != nullptr;
+    if (!exists_)
+        content_ = std::make_shared<IniContent>();
+}
+
+IniContent& IniFile::Writable()
+{
+    if (!own_) {
+        own_ = std::make_shared<IniContent>(*content_);
+        content_ = own_;
     }
-    size_t start = 0;
-    while (start <= text.size()) {
-        auto end = text.find(L'\n', start);
-        if (end == std::wstring::npos)
-            end = text.size();
-        Line line;
-        line.text = text.substr(start, end - start);
-        if (!line.text.empty() && line.text.back() == L'\r')
-            line.text.pop_back();
-        const std::wstring trimmed = Trim(line.text);
-        if (!trimmed.empty() && trimmed.front() == L'[') {
-            const auto close = trimmed.find(L']');
-            line.kind = Line::Section;
-            line.section = Trim(trimmed.substr(1, close == std::wstring::npos ? std::wstring::npos : close - 1));
-        } else if (!trimmed.empty() && trimmed.front() != L';') {
-            const auto eq = trimmed.find(L'=');
-            if (eq != std::wstring::npos) {
-                line.kind = Line::Key;
-                line.key = Trim(trimmed.substr(0, eq));
-                line.value = Trim(trimmed.substr(eq + 1));
-            }
-        }
-        if (end == text.size() && line.text.empty())
-            break;
-        lines_.push_back(std::move(line));
-        start = end + 1;
-    }
+    return *own_;
 }
 
 int IniFile::FindSection(const std::wstring& section) const
 {
     const std::wstring wanted = Trim(section);
-    for (size_t i = 0; i < lines_.size(); ++i)
-        if (lines_[i].kind == Line::Section && EqualsIgnoringCase(lines_[i].section, wanted))
+    const auto& lines = content_->lines;
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].kind == IniLine::Section && EqualsIgnoringCase(content_->View(lines[i].name), wanted))
             return static_cast<int>(i);
     return -1;
 }
 
 int IniFile::SectionEnd(int header) const
 {
+    const auto& lines = content_->lines;
     size_t i = static_cast<size_t>(header) + 1;
-    while (i < lines_.size() && lines_[i].kind != Line::Section)
+    while (i < lines.size() && lines[i].kind != IniLine::Section)
         ++i;
     return static_cast<int>(i);
 }
@@ -111,8 +293,9 @@ int IniFile::FindKey(int header, const std::wstring& key) const
 {
     const std::wstring wanted = Trim(key);
     const int end = SectionEnd(header);
+    const auto& lines = content_->lines;
     for (int i = header + 1; i < end; ++i)
-        if (lines_[i].kind == Line::Key && EqualsIgnoringCase(lines_[i].key, wanted))
+        if (lines[i].kind == IniLine::Key && EqualsIgnoringCase(content_->View(lines[i].name), wanted))
             return i;
     return -1;
 }
@@ -125,7 +308,7 @@ std::optional<std::wstring> IniFile::Get(const std::wstring& section, const std:
     const int line = FindKey(header, key);
     if (line < 0)
         return std::nullopt;
-    return lines_[line].value;
+    return std::wstring(content_->View(content_->lines[line].value));
 }
 
 std::wstring IniFile::Get(const std::wstring& section, const std::wstring& key, const std::wstring& fallback) const
@@ -151,9 +334,9 @@ long long IniFile::GetInt(const std::wstring& section, const std::wstring& key, 
 std::vector<std::wstring> IniFile::Sections() const
 {
     std::vector<std::wstring> names;
-    for (const auto& line : lines_)
-        if (line.kind == Line::Section)
-            names.push_back(line.section);
+    for (const auto& line : content_->lines)
+        if (line.kind == IniLine::Section)
+            names.emplace_back(content_->View(line.name));
     return names;
 }
 
@@ -165,41 +348,44 @@ std::vector<std::wstring> IniFile::Keys(const std::wstring& section) const
         return names;
     const int end = SectionEnd(header);
     for (int i = header + 1; i < end; ++i)
-        if (lines_[i].kind == Line::Key)
-            names.push_back(lines_[i].key);
+        if (content_->lines[i].kind == IniLine::Key)
+            names.emplace_back(content_->View(content_->lines[i].name));
     return names;
 }
 
 void IniFile::Set(const std::wstring& section, const std::wstring& key, const std::wstring& value)
 {
-    Line line;
-    line.kind = Line::Key;
-    line.key = Trim(key);
-    line.value = value;
-    line.text = line.key + L"=" + value;
-    int header = FindSection(section);
-    if (header < 0) {
-        if (!lines_.empty() && !Trim(lines_.back().text).empty())
-            lines_.push_back(Line{});
-        Line head;
-        head.kind = Line::Section;
-        head.section = Trim(section);
-        head.text = L"[" + head.section + L"]";
-        lines_.push_back(std::move(head));
-        lines_.push_back(std::move(line));
+    const int header = FindSection(section);
+    const int existing = header < 0 ? -1 : FindKey(header, key);
+    IniContent& content = Writable();
+    // a key already there keeps the spelling the file gives it
+    const std::wstring name = existing >= 0 ? std::wstring(content.View(content.lines[existing].name)) : Trim(key);
+    IniLine line;
+    line.kind = IniLine::Key;
+    line.text = content.Append(name + L"=" + value);
+    line.name = {line.text.start, static_cast<uint32_t>(name.size())};
+    line.value = {line.text.start + line.name.length + 1, static_cast<uint32_t>(value.size())};
+    if (existing >= 0) {
+        content.lines[existing] = line;
         return;
     }
-    const int existing = FindKey(header, key);
-    if (existing >= 0) {
-        lines_[existing].value = value;
-        lines_[existing].text = lines_[existing].key + L"=" + value;
+    if (header < 0) {
+        if (!content.lines.empty() && Trimmed(content.text, content.lines.back().text).length)
+            content.lines.push_back(IniLine{});
+        const std::wstring sectionName = Trim(section);
+        IniLine head;
+        head.kind = IniLine::Section;
+        head.text = content.Append(L"[" + sectionName + L"]");
+        head.name = {head.text.start + 1, static_cast<uint32_t>(sectionName.size())};
+        content.lines.push_back(head);
+        content.lines.push_back(line);
         return;
     }
     // After the section's last non-blank line, so a blank line between sections stays.
     int insertAt = SectionEnd(header);
-    while (insertAt - 1 > header && Trim(lines_[insertAt - 1].text).empty())
+    while (insertAt - 1 > header && !Trimmed(content.text, content.lines[insertAt - 1].text).length)
         --insertAt;
-    lines_.insert(lines_.begin() + insertAt, std::move(line));
+    content.lines.insert(content.lines.begin() + insertAt, line);
 }
 
 void IniFile::RemoveKey(const std::wstring& section, const std::wstring& key)
@@ -208,8 +394,10 @@ void IniFile::RemoveKey(const std::wstring& section, const std::wstring& key)
     if (header < 0)
         return;
     const int line = FindKey(header, key);
-    if (line >= 0)
-        lines_.erase(lines_.begin() + line);
+    if (line >= 0) {
+        auto& lines = Writable().lines;
+        lines.erase(lines.begin() + line);
+    }
 }
 
 void IniFile::RemoveSection(const std::wstring& section)
@@ -217,17 +405,20 @@ void IniFile::RemoveSection(const std::wstring& section)
     const int header = FindSection(section);
     if (header < 0)
         return;
-    lines_.erase(lines_.begin() + header, lines_.begin() + SectionEnd(header));
+    const int end = SectionEnd(header);
+    auto& lines = Writable().lines;
+    lines.erase(lines.begin() + header, lines.begin() + end);
 }
 
 bool IniFile::Save(const std::function<bool(const std::string&)>& prepare) const
 {
     std::wstring text;
-    for (const auto& line : lines_) {
-        text += line.text;
+    text.reserve(content_->text.size() + 2 * content_->lines.size());
+    for (const auto& line : content_->lines) {
+        text += content_->View(line.text);
         text += L"\r\n";
     }
-    std::string bytes = utf16_ ? std::string("\xFF\xFE", 2) + ToUtf16LEBytes(text) : ToUtf8(text);
+    std::string bytes = content_->utf16 ? std::string("\xFF\xFE", 2) + ToUtf16LEBytes(text) : ToUtf8(text);
     const std::string temp = path_ + ".new" + std::to_string(getpid());
     FILE* file = std::fopen(temp.c_str(), "wb");
     if (!file)

@@ -174,7 +174,7 @@ std::wstring UpperCase(const std::wstring& text)
     return out;
 }
 
-int CompareIgnoringCase(const std::wstring& a, const std::wstring& b)
+int CompareIgnoringCase(std::wstring_view a, std::wstring_view b)
 {
     const size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n; ++i) {
@@ -188,7 +188,7 @@ int CompareIgnoringCase(const std::wstring& a, const std::wstring& b)
     return a.size() < b.size() ? -1 : 1;
 }
 
-bool EqualsIgnoringCase(const std::wstring& a, const std::wstring& b)
+bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b)
 {
     return a.size() == b.size() && CompareIgnoringCase(a, b) == 0;
 }

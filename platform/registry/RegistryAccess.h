@@ -3,6 +3,7 @@
 #pragma once
 
 #include "RegistryDatabase.h"
+#include "RegistryHandles.h"
 #include "RegistryPath.h"
 #include "RegistryStore.h"
 
@@ -35,7 +36,9 @@ struct KeyTarget {
 
 class RegistrySession {
 public:
-    explicit RegistrySession(Transaction::Kind kind);
+    // checkMachine: whether to look first that the machine root is still the connection's (see
+    // Connection).
+    RegistrySession(Transaction::Kind kind, bool checkMachine);
 
     RegistryStore& Store() { return store_; }
 
@@ -68,12 +71,14 @@ LSTATUS Guarded(Body body)
     }
 }
 
-// Runs body(session) in a transaction of that kind, committing what a successful body did.
+// Runs body(session) in a transaction of that kind, committing what a successful body did. A
+// call that starts from an open handle (from) uses the machine that handle was opened in; any
+// other looks first whether the machine changed.
 template <class Body>
-LSTATUS InSession(Transaction::Kind kind, Body body)
+LSTATUS InSession(Transaction::Kind kind, Body body, HKEY from = nullptr)
 {
     return Guarded([&]() -> LSTATUS {
-        RegistrySession session(kind);
+        RegistrySession session(kind, !from || IsPredefinedKey(from));
         const LSTATUS status = body(session);
         if (status == ERROR_SUCCESS)
             session.Commit();
@@ -92,7 +97,7 @@ LSTATUS OnKey(HKEY handle, REGSAM rights, Transaction::Kind kind, Body body)
         if (!key.Allows(rights))
             return ERROR_ACCESS_DENIED;
         return body(session, key);
-    });
+    }, handle);
 }
 
 // Runs body(session, target) for subKey below a handle, as RegistrySession::Locate finds it.
@@ -104,7 +109,14 @@ LSTATUS OnTarget(HKEY handle, const wchar_t* subKey, REGSAM access, Transaction:
         if (const LONG status = session.Locate(handle, subKey, access, target); status != ERROR_SUCCESS)
             return status;
         return body(session, target);
-    });
+    }, handle);
 }
+
+// The subkey or value at index of the key behind a handle that grants rights, as a listing hands
+// them out (see RegistryHandles.h), with its name put into the caller's buffer of chars
+// characters (then the name's length); ERROR_MORE_DATA when the name does not fit,
+// ERROR_NO_MORE_ITEMS past the last one.
+LSTATUS ListedItemAt(HKEY handle, ListKind kind, REGSAM rights, DWORD index, LPWSTR name, LPDWORD chars,
+                     ListedItem& item);
 
 } // namespace platform::registry

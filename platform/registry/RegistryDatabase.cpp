@@ -7,9 +7,12 @@
 #include "platform/win/Errors.h"
 #include "platform/win/Registry.h"
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
+#include <mutex>
+#include <pthread.h>
 #include <sqlite3.h>
 #include <thread>
 #include <unistd.h>
@@ -57,22 +60,39 @@ sqlite3* Open(const std::string& path, int flags)
     return db;
 }
 
+// This process's id, kept up to date over fork, so that a call asks no system call for it.
+std::atomic<pid_t> g_process{0};
+
+pid_t ThisProcess()
+{
+    static std::once_flag watching;
+    std::call_once(watching, [] {
+        g_process.store(getpid());
+        pthread_atfork(nullptr, nullptr, [] { g_process.store(getpid()); });
+    });
+    return g_process.load(std::memory_order_relaxed);
+}
+
 struct ThreadConnection {
-    sqlite3* db = nullptr;
+    std::unique_ptr<StoreConnection> connection;
     std::string path;
     pid_t pid = 0;
+    bool is64Bit = true;
 
+    bool Ours() const { return connection && pid == ThisProcess(); }
     void Close()
     {
         // A connection inherited over fork belongs to the parent; SQLite must not touch it here.
-        if (db && pid == getpid())
-            sqlite3_close_v2(db);
-        db = nullptr;
+        if (connection && pid != ThisProcess())
+            (void)connection.release();
+        connection.reset();
     }
     ~ThreadConnection() { Close(); }
 };
 
 thread_local ThreadConnection t_connection;
+
+std::atomic<uint64_t> g_writes{0};
 
 // A new database becomes WAL by taking it to itself for a moment. SQLite does not wait for that
 // (waiting could deadlock), so several processes making the machine's registry at once take
@@ -90,89 +110,120 @@ void UseWriteAheadLog(sqlite3* db)
     }
 }
 
+// Runs one cached statement without results.
+void Run(StoreConnection& connection, const char* sql) { Statement(connection, sql).Step(); }
+
 } // namespace
 
-sqlite3* Connection()
+StoreConnection::~StoreConnection()
 {
-    const std::string path = DatabasePath();
-    ThreadConnection& current = t_connection;
-    if (current.db && current.pid == getpid() && current.path == path)
-        return current.db;
-    current.Close();
-
-    sqlite3* db = Open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-    try {
-        UseWriteAheadLog(db);
-        PrepareStore(db);
-    } catch (...) {
-        sqlite3_close_v2(db);
-        throw;
-    }
-    current.db = db;
-    current.path = path;
-    current.pid = getpid();
-    return db;
+    for (const auto& [sql, entry] : statements_)
+        sqlite3_finalize(entry.statement);
+    sqlite3_close_v2(db_);
 }
 
-SessionConnection::SessionConnection(Transaction::Kind kind)
+sqlite3_stmt* StoreConnection::Take(const char* sql)
+{
+    Prepared& entry = statements_[sql];
+    if (entry.statement && !entry.busy) {
+        entry.busy = true;
+        return entry.statement;
+    }
+    // the first use, or the same SQL again while it runs: a statement of its own
+    sqlite3_stmt* statement = nullptr;
+    const int rc = sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr);
+    if (rc != SQLITE_OK)
+        Fail(rc, db_);
+    if (!entry.statement)
+        entry = {statement, true};
+    return statement;
+}
+
+void StoreConnection::Give(const char* sql, sqlite3_stmt* statement)
+{
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
+    Prepared& entry = statements_[sql];
+    if (entry.statement == statement)
+        entry.busy = false;
+    else
+        sqlite3_finalize(statement);
+}
+
+StoreConnection& Connection(bool checkMachine)
+{
+    ThreadConnection& current = t_connection;
+    if (current.Ours() && !checkMachine)
+        return *current.connection;
+    const MachineDescription& machine = Machine();
+    const std::string path = machine.root + "/registry.db";
+    current.is64Bit = machine.is64BitWindows;
+    if (current.Ours() && current.path == path)
+        return *current.connection;
+    current.Close();
+
+    auto connection = std::make_unique<StoreConnection>(Open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE));
+    UseWriteAheadLog(connection->Get());
+    PrepareStore(*connection);
+    current.connection = std::move(connection);
+    current.path = path;
+    current.pid = ThisProcess();
+    return *current.connection;
+}
+
+bool MachineIs64Bit() { return t_connection.is64Bit; }
+
+SessionConnection::SessionConnection(Transaction::Kind kind, bool checkMachine)
 {
     try {
-        db_ = Connection();
+        connection_ = &Connection(checkMachine);
     } catch (const RegistryError& failure) {
         if (kind != Transaction::Read || failure.code != ERROR_DISK_FULL)
             throw;
-        db_ = OpenAlone(failure);
-        own_ = true;
+        own_ = OpenAlone(failure);
+        connection_ = own_.get();
     }
 }
 
-SessionConnection::~SessionConnection()
-{
-    if (own_)
-        sqlite3_close_v2(db_);
-}
-
-sqlite3* SessionConnection::OpenAlone(const RegistryError& failure)
+std::unique_ptr<StoreConnection> SessionConnection::OpenAlone(const RegistryError& failure)
 {
     // In exclusive locking mode SQLite keeps the log's index in this process's memory instead of
     // the shared file, so reading needs no new space; it also holds the database alone, which is
     // why this connection lives for one session only.
-    sqlite3* db = nullptr;
     try {
-        db = Open(DatabasePath(), SQLITE_OPEN_READWRITE);
-        Execute(db, "PRAGMA locking_mode=EXCLUSIVE");
-        if (IsLaidOut(db))
-            return db;
+        auto connection = std::make_unique<StoreConnection>(Open(DatabasePath(), SQLITE_OPEN_READWRITE));
+        Execute(connection->Get(), "PRAGMA locking_mode=EXCLUSIVE");
+        if (IsLaidOut(*connection))
+            return connection;
     } catch (const RegistryError&) {
     }
-    sqlite3_close_v2(db);
     throw failure;
 }
 
-Statement::Statement(sqlite3* db, const char* sql)
-    : db_(db)
+Statement::Statement(StoreConnection& connection, const char* sql)
+    : connection_(connection)
+    , sql_(sql)
+    , statement_(connection.Take(sql))
 {
-    const int rc = sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr);
-    if (rc != SQLITE_OK)
-        Fail(rc, db);
 }
 
-Statement::~Statement() { sqlite3_finalize(statement_); }
+Statement::~Statement() { connection_.Give(sql_, statement_); }
 
 Statement& Statement::Bind(int index, int64_t value)
 {
     const int rc = sqlite3_bind_int64(statement_, index, value);
     if (rc != SQLITE_OK)
-        Fail(rc, db_);
+        Fail(rc, connection_.Get());
     return *this;
 }
 
-Statement& Statement::Bind(int index, const std::wstring& text)
+Statement& Statement::Bind(int index, const std::wstring& text) { return BindUtf8(index, ToUtf8(text)); }
+
+Statement& Statement::BindUtf8(int index, const std::string& text)
 {
-    const std::string utf8 = ToUtf8(text);
-    const int rc = sqlite3_bind_text(statement_, index, utf8.data(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+    const int rc = sqlite3_bind_text(statement_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
     if (rc != SQLITE_OK)
-        Fail(rc, db_);
+        Fail(rc, connection_.Get());
     return *this;
 }
 
@@ -181,7 +232,7 @@ Statement& Statement::BindBlob(int index, const std::string& bytes)
     // data() is never null, so even empty data binds as a blob rather than as NULL.
     const int rc = sqlite3_bind_blob(statement_, index, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
     if (rc != SQLITE_OK)
-        Fail(rc, db_);
+        Fail(rc, connection_.Get());
     return *this;
 }
 
@@ -192,7 +243,7 @@ bool Statement::Step()
         return true;
     if (rc == SQLITE_DONE)
         return false;
-    Fail(rc, db_);
+    Fail(rc, connection_.Get());
 }
 
 void Statement::Reset()
@@ -203,11 +254,12 @@ void Statement::Reset()
 
 int64_t Statement::Int(int column) const { return sqlite3_column_int64(statement_, column); }
 
-std::wstring Statement::Text(int column) const
+std::wstring Statement::Text(int column) const { return FromUtf8(Utf8(column)); }
+
+std::string Statement::Utf8(int column) const
 {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
-    return text ? FromUtf8(std::string(text, static_cast<size_t>(sqlite3_column_bytes(statement_, column))))
-                : std::wstring();
+    return text ? std::string(text, static_cast<size_t>(sqlite3_column_bytes(statement_, column))) : std::string();
 }
 
 std::string Statement::Blob(int column) const
@@ -217,24 +269,34 @@ std::string Statement::Blob(int column) const
     return data ? std::string(static_cast<const char*>(data), static_cast<size_t>(size)) : std::string();
 }
 
-Transaction::Transaction(sqlite3* db, Kind kind)
-    : db_(db)
+uint64_t WritesSoFar() { return g_writes.load(std::memory_order_acquire); }
+
+Transaction::Transaction(StoreConnection& connection, Kind kind)
+    : connection_(connection)
+    , kind_(kind)
 {
-    Execute(db, kind == Write ? "BEGIN IMMEDIATE" : "BEGIN");
+    Run(connection, kind == Write ? "BEGIN IMMEDIATE" : "BEGIN");
 }
 
 Transaction::~Transaction()
 {
-    if (open_)
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (!open_)
+        return;
+    try {
+        Run(connection_, "ROLLBACK");
+    } catch (const RegistryError&) {
+        // SQLite rolls back by itself what it could not finish
+    }
 }
 
 void Transaction::Commit()
 {
     if (!open_)
         return;
-    Execute(db_, "COMMIT");
+    Run(connection_, "COMMIT");
     open_ = false;
+    if (kind_ == Write)
+        g_writes.fetch_add(1, std::memory_order_acq_rel);
 }
 
 bool SyncStore()

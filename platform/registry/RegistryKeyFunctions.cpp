@@ -3,7 +3,6 @@
 #include "RegistryHandles.h"
 
 #include <cerrno>
-#include <cstring>
 
 using namespace platform::registry;
 
@@ -33,8 +32,6 @@ HKEY NewHandle(int64_t id, REGSAM samDesired, bool view64)
 {
     return NewKeyHandle({id, samDesired & ~kViewFlags, view64});
 }
-
-bool IsPredefined(HKEY key) { return !PredefinedKeyPath(key).empty(); }
 
 } // namespace
 
@@ -81,13 +78,13 @@ LSTATUS RegCreateKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD, LPWSTR, DWORD, REGSA
 
 LSTATUS RegCloseKey(HKEY hKey)
 {
-    return IsPredefined(hKey) || ReleaseKeyHandle(hKey) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+    return IsPredefinedKey(hKey) || ReleaseKeyHandle(hKey) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
 // The store is one database: flushing any key puts every change so far on the disk.
 LSTATUS RegFlushKey(HKEY hKey)
 {
-    if (!IsPredefined(hKey) && !FindKeyHandle(hKey))
+    if (!IsPredefinedKey(hKey) && !FindKeyHandle(hKey))
         return ERROR_INVALID_HANDLE;
     return SyncStore() ? ERROR_SUCCESS : static_cast<LSTATUS>(platform::ErrorFromErrno(errno));
 }
@@ -124,19 +121,14 @@ LSTATUS RegEnumKeyExW(HKEY hKey, DWORD dwIndex, LPWSTR lpName, LPDWORD lpcchName
 {
     if (!lpName || !lpcchName || lpReserved)
         return ERROR_INVALID_PARAMETER;
-    return OnKey(hKey, KEY_ENUMERATE_SUB_KEYS, Transaction::Read, [&](RegistrySession& session, OpenedKey& key) -> LSTATUS {
-        int64_t lastWrite = 0;
-        const auto name = session.Store().SubKeyAt(key.id, dwIndex, lastWrite);
-        if (!name)
-            return ERROR_NO_MORE_ITEMS;
-        if (name->size() + 1 > *lpcchName)
-            return ERROR_MORE_DATA;
-        std::memcpy(lpName, name->c_str(), (name->size() + 1) * sizeof(wchar_t));
-        *lpcchName = static_cast<DWORD>(name->size());
-        NoClass(lpClass, lpcchClass);
-        SetFileTime(lpftLastWriteTime, lastWrite);
-        return ERROR_SUCCESS;
-    });
+    ListedItem item;
+    if (const LSTATUS status =
+            ListedItemAt(hKey, ListKind::SubKeys, KEY_ENUMERATE_SUB_KEYS, dwIndex, lpName, lpcchName, item);
+        status != ERROR_SUCCESS)
+        return status;
+    NoClass(lpClass, lpcchClass);
+    SetFileTime(lpftLastWriteTime, item.written);
+    return ERROR_SUCCESS;
 }
 
 LSTATUS RegDeleteKeyExW(HKEY hKey, LPCWSTR lpSubKey, REGSAM samDesired, DWORD)
@@ -153,8 +145,7 @@ LSTATUS RegDeleteKeyExW(HKEY hKey, LPCWSTR lpSubKey, REGSAM samDesired, DWORD)
         if (HoldsPermanentKey(target.path, true) || store.IsProtected(target.path) ||
             (itself && !target.base.Allows(kDeleteRight)))
             return ERROR_ACCESS_DENIED;
-        int64_t ignored = 0;
-        if (store.SubKeyAt(*id, 0, ignored))
+        if (store.HasSubKeys(*id))
             return ERROR_ACCESS_DENIED; // as on Windows: only a key without subkeys
         store.DeleteTree(target.path);
         return ERROR_SUCCESS;

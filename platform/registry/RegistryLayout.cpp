@@ -8,6 +8,8 @@
 #include "platform/Text.h"
 
 #include <cstdio>
+#include <iterator>
+#include <string>
 
 namespace platform::registry {
 
@@ -36,6 +38,43 @@ CREATE INDEX IF NOT EXISTS vals_in_order ON vals(key, seq);
 CREATE TABLE IF NOT EXISTS meta(name TEXT PRIMARY KEY, value TEXT);
 )";
 
+// What each format adds to the one before; a store's format is its user_version. A store is
+// brought up to the newest format when it is opened, keeping every key and value.
+//   1: the read-only keys by path, so that finding them reads no more than they are
+const char* const kUpgrades[] = {
+    "CREATE INDEX IF NOT EXISTS keys_protected ON keys(upper) WHERE protected = 1",
+};
+constexpr int kFormat = static_cast<int>(std::size(kUpgrades));
+
+int FormatOf(StoreConnection& connection)
+{
+    Statement version(connection, "PRAGMA user_version");
+    return version.Step() ? static_cast<int>(version.Int(0)) : 0;
+}
+
+void ApplyUpgrades(StoreConnection& connection, int from)
+{
+    for (int format = from; format < kFormat; ++format)
+        Execute(connection.Get(), kUpgrades[format]);
+    Execute(connection.Get(), ("PRAGMA user_version = " + std::to_string(kFormat)).c_str());
+}
+
+// A store of an earlier format still works as it is, only slower, so an upgrade that cannot be
+// made now (a full disk, a damaged page) is left for a later opening.
+void Upgrade(StoreConnection& connection)
+{
+    try {
+        Transaction transaction(connection, Transaction::Write);
+        if (const int format = FormatOf(connection); format < kFormat) {
+            ApplyUpgrades(connection, format);
+            transaction.Commit();
+        }
+    } catch (const RegistryError& failure) {
+        std::fprintf(stderr, "registry: the store stays in its earlier format for now (error %ld)\n",
+                     static_cast<long>(failure.code));
+    }
+}
+
 void CreateStandardKeys(RegistryStore& store, bool is64Bit)
 {
     std::vector<KeyPath> keys = {
@@ -62,27 +101,34 @@ void ImportMachineSeed(RegistryStore& store, const std::string& hostPath)
 
 } // namespace
 
-bool IsLaidOut(sqlite3* db)
+bool IsLaidOut(StoreConnection& connection)
 {
-    return Statement(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'meta'").Step() &&
-           Statement(db, "SELECT 1 FROM meta WHERE name = 'created'").Step();
+    return Statement(connection, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'meta'").Step() &&
+           Statement(connection, "SELECT 1 FROM meta WHERE name = 'created'").Step();
 }
 
-void PrepareStore(sqlite3* db)
+void PrepareStore(StoreConnection& connection)
 {
-    Execute(db, "PRAGMA synchronous=NORMAL");
-    if (IsLaidOut(db))
-        return; // without taking the write lock, which every new connection would otherwise wait for
-    Transaction transaction(db, Transaction::Write);
-    Execute(db, kSchema);
-    if (!IsLaidOut(db)) {
+    // A page cache that holds the paths of a large store's busy part (SQLite's default is 2 MB).
+    Execute(connection.Get(), "PRAGMA synchronous=NORMAL; PRAGMA cache_size=-16384");
+    if (IsLaidOut(connection)) {
+        // without taking the write lock, which every new connection would otherwise wait for
+        if (FormatOf(connection) < kFormat)
+            Upgrade(connection);
+        return;
+    }
+    Transaction transaction(connection, Transaction::Write);
+    Execute(connection.Get(), kSchema);
+    if (!IsLaidOut(connection)) {
         const MachineDescription& machine = Machine();
-        RegistryStore store(db);
+        RegistryStore store(connection);
         CreateStandardKeys(store, machine.is64BitWindows);
         if (!machine.registryImport.empty())
             ImportMachineSeed(store, machine.registryImport);
-        Execute(db, "INSERT INTO meta(name, value) VALUES('created', '1')");
+        Execute(connection.Get(), "INSERT INTO meta(name, value) VALUES('created', '1')");
     }
+    if (const int format = FormatOf(connection); format < kFormat)
+        ApplyUpgrades(connection, format);
     transaction.Commit();
 }
 

@@ -41,6 +41,14 @@ KeyPath PredefinedKeyPath(HKEY key)
     return {};
 }
 
+bool IsPredefinedKey(HKEY key)
+{
+    for (const Hive& hive : Hives())
+        if (hive.handle == key)
+            return true;
+    return false;
+}
+
 KeyPath HiveKeyPath(const std::wstring& hiveName)
 {
     for (const Hive& hive : Hives())

@@ -14,6 +14,7 @@ using KeyPath = std::vector<std::wstring>;
 // The key behind a predefined handle; empty for any other handle. HKEY_CLASSES_ROOT is
 // HKLM\SOFTWARE\Classes itself, so what installers register machine-wide is what it shows.
 KeyPath PredefinedKeyPath(HKEY key);
+bool IsPredefinedKey(HKEY key);
 
 // The key a .reg file means by a hive name ("HKEY_CLASSES_ROOT", ...); empty when unknown.
 KeyPath HiveKeyPath(const std::wstring& hiveName);

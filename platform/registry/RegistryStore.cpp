@@ -23,11 +23,52 @@ int64_t FileTimeNow()
 
 std::wstring UpperPath(const KeyPath& path) { return UpperCase(JoinKeyPath(path)); }
 
+// Where a listing asked for index goes on: right after the item at the position (true), at that
+// item again when the same index is asked once more (false), or nowhere when it must count.
+std::optional<bool> ContinuesAfter(const ListPosition& position, int64_t key, DWORD index)
+{
+    if (position.key != key || index == 0)
+        return std::nullopt;
+    if (index == position.index + 1)
+        return true;
+    if (index == position.index)
+        return false;
+    return std::nullopt;
+}
+
+// The SQL that reads a batch of a listing: counting from the first item, on after the item at
+// the position, or from that item again.
+struct ListingSql {
+    const char* counted;
+    const char* next;
+    const char* again;
+};
+
+// Up to count items from index on; bindPlace binds the position's item as ?2, read makes an item
+// of a row.
+template <class BindPlace, class Read>
+std::vector<ListedItem> ReadListing(StoreConnection& connection, const ListingSql& sql, int64_t id, DWORD index,
+                                    const ListPosition& position, size_t count, BindPlace bindPlace, Read read)
+{
+    const auto after = ContinuesAfter(position, id, index);
+    Statement at(connection, !after ? sql.counted : *after ? sql.next : sql.again);
+    at.Bind(1, id).Bind(3, static_cast<int64_t>(count));
+    if (after)
+        bindPlace(at);
+    else
+        at.Bind(2, static_cast<int64_t>(index));
+    std::vector<ListedItem> items;
+    items.reserve(count);
+    while (at.Step())
+        items.push_back(read(at));
+    return items;
+}
+
 } // namespace
 
 std::optional<int64_t> RegistryStore::Find(const KeyPath& path) const
 {
-    Statement find(db_, "SELECT id FROM keys WHERE upper = ?1");
+    Statement find(connection_, "SELECT id FROM keys WHERE upper = ?1");
     find.Bind(1, UpperPath(path));
     if (!find.Step())
         return std::nullopt;
@@ -36,7 +77,7 @@ std::optional<int64_t> RegistryStore::Find(const KeyPath& path) const
 
 std::optional<KeyPath> RegistryStore::PathOf(int64_t id) const
 {
-    Statement find(db_, "SELECT path FROM keys WHERE id = ?1");
+    Statement find(connection_, "SELECT path FROM keys WHERE id = ?1");
     find.Bind(1, id);
     if (!find.Step())
         return std::nullopt;
@@ -45,7 +86,7 @@ std::optional<KeyPath> RegistryStore::PathOf(int64_t id) const
 
 int64_t RegistryStore::Create(const KeyPath& path, bool& created)
 {
-    Statement insert(db_, "INSERT INTO keys(parent, name, path, upper, written) VALUES(?1, ?2, ?3, ?4, ?5)");
+    Statement insert(connection_, "INSERT INTO keys(parent, name, path, upper, written) VALUES(?1, ?2, ?3, ?4, ?5)");
     int64_t id = 0;
     KeyPath prefix;
     for (const std::wstring& name : path) {
@@ -59,7 +100,7 @@ int64_t RegistryStore::Create(const KeyPath& path, bool& created)
         insert.Reset();
         insert.Bind(1, id).Bind(2, name).Bind(3, joined).Bind(4, UpperCase(joined)).Bind(5, FileTimeNow());
         insert.Step();
-        id = sqlite3_last_insert_rowid(db_);
+        id = sqlite3_last_insert_rowid(connection_.Get());
         created = true;
     }
     return id;
@@ -67,66 +108,83 @@ int64_t RegistryStore::Create(const KeyPath& path, bool& created)
 
 bool RegistryStore::IsProtected(const KeyPath& path, bool orBelow) const
 {
-    // Only the key, the keys above it and (when asked) the keys below it are read, each found
-    // through the index of paths, so that a damaged part of the store elsewhere leaves the
-    // question answerable.
-    Statement marked(db_, "SELECT protected FROM keys WHERE upper = ?1");
+    // Only the read-only keys are read, through their own index, so that the question costs the
+    // same in a store of any size and a damaged part of the store elsewhere leaves it answerable.
+    Statement marked(connection_, "SELECT 1 FROM keys WHERE protected = 1 AND upper = ?1");
     KeyPath prefix;
     for (const std::wstring& name : path) {
         prefix.push_back(name);
         marked.Reset();
-        if (marked.Bind(1, UpperPath(prefix)).Step() && marked.Int(0) == 1)
+        if (marked.Bind(1, UpperPath(prefix)).Step())
             return true;
     }
     if (!orBelow)
         return false;
     const std::wstring upper = UpperPath(path);
-    Statement below(db_, "SELECT 1 FROM keys WHERE upper > ?1 AND upper < ?2 AND protected = 1 LIMIT 1");
+    Statement below(connection_, "SELECT 1 FROM keys WHERE protected = 1 AND upper > ?1 AND upper < ?2 LIMIT 1");
     return below.Bind(1, upper + L'\\').Bind(2, upper + L']').Step();
 }
 
 void RegistryStore::SetProtected(int64_t id, bool isProtected)
 {
-    Statement update(db_, "UPDATE keys SET protected = ?2 WHERE id = ?1");
+    Statement update(connection_, "UPDATE keys SET protected = ?2 WHERE id = ?1");
     update.Bind(1, id).Bind(2, isProtected ? 1 : 0).Step();
 }
 
 KeyInfo RegistryStore::Info(int64_t id) const
 {
     KeyInfo info;
-    Statement keys(db_, "SELECT COUNT(*), COALESCE(MAX(length(name)), 0) FROM keys WHERE parent = ?1");
+    Statement keys(connection_, "SELECT COUNT(*), COALESCE(MAX(length(name)), 0) FROM keys WHERE parent = ?1");
     keys.Bind(1, id).Step();
     info.subKeys = static_cast<DWORD>(keys.Int(0));
     info.longestSubKeyName = static_cast<DWORD>(keys.Int(1));
-    Statement values(db_, "SELECT COUNT(*), COALESCE(MAX(length(name)), 0), COALESCE(MAX(host_size), 0) "
+    Statement values(connection_, "SELECT COUNT(*), COALESCE(MAX(length(name)), 0), COALESCE(MAX(host_size), 0) "
                           "FROM vals WHERE key = ?1");
     values.Bind(1, id).Step();
     info.values = static_cast<DWORD>(values.Int(0));
     info.longestValueName = static_cast<DWORD>(values.Int(1));
     info.longestValueData = static_cast<DWORD>(values.Int(2));
-    Statement written(db_, "SELECT written FROM keys WHERE id = ?1");
+    Statement written(connection_, "SELECT written FROM keys WHERE id = ?1");
     if (written.Bind(1, id).Step())
         info.lastWrite = written.Int(0);
     return info;
 }
 
-std::optional<std::wstring> RegistryStore::SubKeyAt(int64_t id, DWORD index, int64_t& lastWrite) const
+std::vector<ListedItem> RegistryStore::SubKeysFrom(int64_t id, DWORD index, const ListPosition& position,
+                                                   size_t count) const
 {
-    Statement at(db_, "SELECT name, written FROM keys WHERE parent = ?1 ORDER BY upper LIMIT 1 OFFSET ?2");
-    if (!at.Bind(1, id).Bind(2, index).Step())
-        return std::nullopt;
-    lastWrite = at.Int(1);
-    return at.Text(0);
+    static const ListingSql sql{
+        "SELECT name, written, upper FROM keys WHERE parent = ?1 ORDER BY upper LIMIT ?3 OFFSET ?2",
+        "SELECT name, written, upper FROM keys WHERE parent = ?1 AND upper > ?2 ORDER BY upper LIMIT ?3",
+        "SELECT name, written, upper FROM keys WHERE parent = ?1 AND upper >= ?2 ORDER BY upper LIMIT ?3",
+    };
+    return ReadListing(
+        connection_, sql, id, index, position, count,
+        [&](Statement& at) { at.BindUtf8(2, position.item.upper); },
+        [](const Statement& at) {
+            ListedItem item;
+            item.name = at.Text(0);
+            item.written = at.Int(1);
+            item.upper = at.Utf8(2);
+            return item;
+        });
+}
+
+bool RegistryStore::HasSubKeys(int64_t id) const
+{
+    Statement any(connection_, "SELECT 1 FROM keys WHERE parent = ?1 LIMIT 1");
+    return any.Bind(1, id).Step();
 }
 
 void RegistryStore::DeleteBelow(const std::wstring& upperPath, bool includingItself)
 {
     // Key names hold no backslash, so the keys below X are exactly those between "X\" and "X]".
-    static const char* const kSelection = "(upper > ?1 AND upper < ?2) OR (?3 AND upper = ?4)";
-    const std::string values = std::string("DELETE FROM vals WHERE key IN (SELECT id FROM keys WHERE ") + kSelection + ")";
-    const std::string keys = std::string("DELETE FROM keys WHERE ") + kSelection;
-    for (const std::string& sql : {values, keys}) {
-        Statement remove(db_, sql.c_str());
+    const char* const statements[] = {
+        "DELETE FROM vals WHERE key IN (SELECT id FROM keys WHERE (upper > ?1 AND upper < ?2) OR (?3 AND upper = ?4))",
+        "DELETE FROM keys WHERE (upper > ?1 AND upper < ?2) OR (?3 AND upper = ?4)",
+    };
+    for (const char* sql : statements) {
+        Statement remove(connection_, sql);
         remove.Bind(1, upperPath + L'\\').Bind(2, upperPath + L']').Bind(3, includingItself ? 1 : 0).Bind(4, upperPath);
         remove.Step();
     }
@@ -137,30 +195,42 @@ void RegistryStore::DeleteTree(const KeyPath& path) { DeleteBelow(UpperPath(path
 void RegistryStore::DeleteContents(int64_t id, const KeyPath& path)
 {
     DeleteBelow(UpperPath(path), false);
-    Statement values(db_, "DELETE FROM vals WHERE key = ?1");
+    Statement values(connection_, "DELETE FROM vals WHERE key = ?1");
     values.Bind(1, id).Step();
     Touch(id);
 }
 
 std::optional<StoredValue> RegistryStore::Value(int64_t id, const std::wstring& name) const
 {
-    Statement find(db_, "SELECT name, type, data FROM vals WHERE key = ?1 AND upper = ?2");
+    Statement find(connection_, "SELECT name, type, data FROM vals WHERE key = ?1 AND upper = ?2");
     if (!find.Bind(1, id).Bind(2, UpperCase(name)).Step())
         return std::nullopt;
     return StoredValue{find.Text(0), static_cast<DWORD>(find.Int(1)), find.Blob(2)};
 }
 
-std::optional<StoredValue> RegistryStore::ValueAt(int64_t id, DWORD index) const
+std::vector<ListedItem> RegistryStore::ValuesFrom(int64_t id, DWORD index, const ListPosition& position,
+                                                  size_t count) const
 {
-    Statement at(db_, "SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY seq LIMIT 1 OFFSET ?2");
-    if (!at.Bind(1, id).Bind(2, index).Step())
-        return std::nullopt;
-    return StoredValue{at.Text(0), static_cast<DWORD>(at.Int(1)), at.Blob(2)};
+    static const ListingSql sql{
+        "SELECT name, type, data, seq FROM vals WHERE key = ?1 ORDER BY seq LIMIT ?3 OFFSET ?2",
+        "SELECT name, type, data, seq FROM vals WHERE key = ?1 AND seq > ?2 ORDER BY seq LIMIT ?3",
+        "SELECT name, type, data, seq FROM vals WHERE key = ?1 AND seq >= ?2 ORDER BY seq LIMIT ?3",
+    };
+    return ReadListing(
+        connection_, sql, id, index, position, count, [&](Statement& at) { at.Bind(2, position.item.seq); },
+        [](const Statement& at) {
+            ListedItem item;
+            item.name = at.Text(0);
+            item.type = static_cast<DWORD>(at.Int(1));
+            item.data = at.Blob(2);
+            item.seq = at.Int(3);
+            return item;
+        });
 }
 
 void RegistryStore::SetValue(int64_t id, const std::wstring& name, DWORD type, const std::string& data)
 {
-    Statement set(db_, "INSERT INTO vals(key, name, upper, type, data, host_size) VALUES(?1, ?2, ?3, ?4, ?5, ?6) "
+    Statement set(connection_, "INSERT INTO vals(key, name, upper, type, data, host_size) VALUES(?1, ?2, ?3, ?4, ?5, ?6) "
                        "ON CONFLICT(key, upper) DO UPDATE SET type = excluded.type, data = excluded.data, "
                        "host_size = excluded.host_size");
     set.Bind(1, id).Bind(2, name).Bind(3, UpperCase(name)).Bind(4, type).BindBlob(5, data);
@@ -170,9 +240,9 @@ void RegistryStore::SetValue(int64_t id, const std::wstring& name, DWORD type, c
 
 bool RegistryStore::DeleteValue(int64_t id, const std::wstring& name)
 {
-    Statement remove(db_, "DELETE FROM vals WHERE key = ?1 AND upper = ?2");
+    Statement remove(connection_, "DELETE FROM vals WHERE key = ?1 AND upper = ?2");
     remove.Bind(1, id).Bind(2, UpperCase(name)).Step();
-    if (sqlite3_changes(db_) == 0)
+    if (sqlite3_changes(connection_.Get()) == 0)
         return false;
     Touch(id);
     return true;
@@ -180,7 +250,7 @@ bool RegistryStore::DeleteValue(int64_t id, const std::wstring& name)
 
 void RegistryStore::Touch(int64_t id)
 {
-    Statement touch(db_, "UPDATE keys SET written = ?2 WHERE id = ?1");
+    Statement touch(connection_, "UPDATE keys SET written = ?2 WHERE id = ?1");
     touch.Bind(1, id).Bind(2, FileTimeNow()).Step();
 }
 

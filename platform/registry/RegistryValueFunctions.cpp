@@ -139,16 +139,12 @@ LSTATUS RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcc
 {
     if (!lpValueName || !lpcchValueName || lpReserved || (lpData && !lpcbData))
         return ERROR_INVALID_PARAMETER;
-    return OnKey(hKey, KEY_QUERY_VALUE, Transaction::Read, [&](RegistrySession& session, OpenedKey& key) -> LSTATUS {
-        const auto value = session.Store().ValueAt(key.id, dwIndex);
-        if (!value)
-            return ERROR_NO_MORE_ITEMS;
-        if (value->name.size() + 1 > *lpcchValueName)
-            return ERROR_MORE_DATA;
-        std::memcpy(lpValueName, value->name.c_str(), (value->name.size() + 1) * sizeof(wchar_t));
-        *lpcchValueName = static_cast<DWORD>(value->name.size());
-        return Deliver(value->type, HostFromStored(value->type, value->data), lpType, lpData, lpcbData);
-    });
+    ListedItem item;
+    if (const LSTATUS status =
+            ListedItemAt(hKey, ListKind::Values, KEY_QUERY_VALUE, dwIndex, lpValueName, lpcchValueName, item);
+        status != ERROR_SUCCESS)
+        return status;
+    return Deliver(item.type, HostFromStored(item.type, item.data), lpType, lpData, lpcbData);
 }
 
 LSTATUS RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD, DWORD dwType, const BYTE* lpData, DWORD cbData)

@@ -2,14 +2,24 @@
 // around names and values trimmed, lines starting with ';' kept as comments. Writing keeps every
 // other line of the file as it was and the file's encoding (UTF-16LE with its byte-order mark, or
 // UTF-8), and replaces the file atomically, keeping its permissions.
+//
+// A file is parsed once and the parsed copy shared by every later reading until the file changes
+// (another inode, size, modification or change time to the nanosecond), so that a program reading
+// many values pays for the file once and still sees another process's write at its next read.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
+
+// The parsed text of a file (see IniFile.cpp).
+struct IniContent;
 
 class IniFile {
 public:
@@ -36,24 +46,19 @@ public:
     bool Save(const std::function<bool(const std::string&)>& prepare = {}) const;
 
 private:
-    struct Line {
-        std::wstring text;     // the line as read (without its end)
-        std::wstring section;  // for a section header: its name
-        std::wstring key;      // for a key line: its name
-        std::wstring value;    // for a key line: its value
-        enum Kind { Other, Section, Key } kind = Other;
-    };
-
     // Index of the section header, or -1.
     int FindSection(const std::wstring& section) const;
     // Index of the key line within the section starting at header index, or -1.
     int FindKey(int header, const std::wstring& key) const;
     int SectionEnd(int header) const;
 
+    // The content to change: this file's own copy, no longer the one readers share.
+    IniContent& Writable();
+
     std::string path_;
     bool exists_ = false;
-    bool utf16_ = false;
-    std::vector<Line> lines_;
+    std::shared_ptr<const IniContent> content_; // shared with other readers of the same file
+    std::shared_ptr<IniContent> own_;          // once changed: content_ is this copy of its own
 };
 
 } // namespace platform

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -19,7 +20,7 @@ std::wstring FromUtf16LEBytes(const void* data, size_t bytes);
 // Windows' case-insensitive comparison (ordinal, upper-cased) used for names of keys, files and
 // INI sections.
 std::wstring UpperCase(const std::wstring& text);
-bool EqualsIgnoringCase(const std::wstring& a, const std::wstring& b);
-int CompareIgnoringCase(const std::wstring& a, const std::wstring& b);
+bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b);
+int CompareIgnoringCase(std::wstring_view a, std::wstring_view b);
 
 } // namespace platform

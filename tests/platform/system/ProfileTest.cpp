@@ -6,9 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -282,4 +286,62 @@ TEST_F(Profile, ALinkIsWrittenThroughToItsTargetAndStaysALink)
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
     EXPECT_EQ(ReadFile(outside), "[Clean]\r\nCleanLv=1\r\n");
     fs::remove(outside);
+}
+
+namespace {
+
+// Runs change in a process of its own and waits for it, as another program changing the file would.
+void InAnotherProcess(const std::function<void()>& change)
+{
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        change();
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+// Rewrites the file in place with text of the same size, leaving its modification time as it was.
+void RewriteInPlace(const std::string& path, const std::string& text)
+{
+    struct stat before {};
+    ASSERT_EQ(0, stat(path.c_str(), &before));
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    file << text;
+    file.close();
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(0, utimensat(AT_FDCWD, path.c_str(), times, 0));
+}
+
+} // namespace
+
+TEST_F(Profile, AFileChangedByAnotherProcessIsReadAtOnce)
+{
+    const std::string path = machine_.Root() + "/drive_c/Users/Owner/cfg.ini";
+    Write("[Settings]\r\nColour=green\r\n");
+    // read it once quiet, so that later readings may take what was parsed then
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(L"green", Read(L"Settings", L"Colour"));
+    EXPECT_EQ(L"green", Read(L"Settings", L"Colour"));
+
+    // the same size and modification time: only the change time tells
+    InAnotherProcess([&] { RewriteInPlace(path, "[Settings]\r\nColour=amber\r\n"); });
+    EXPECT_EQ(L"amber", Read(L"Settings", L"Colour"));
+    // twice within a second, still the same size
+    InAnotherProcess([&] { RewriteInPlace(path, "[Settings]\r\nColour=ochre\r\n"); });
+    EXPECT_EQ(L"ochre", Read(L"Settings", L"Colour"));
+    InAnotherProcess([&] { RewriteInPlace(path, "[Settings]\r\nColour=umber\r\n"); });
+    EXPECT_EQ(L"umber", Read(L"Settings", L"Colour"));
+
+    // replaced by another file, and a write of this process
+    InAnotherProcess([&] {
+        machine_.WriteFile("drive_c/Users/Owner/cfg.new", "[Settings]\r\nColour=azure\r\n");
+        std::filesystem::rename(machine_.Root() + "/drive_c/Users/Owner/cfg.new", path);
+    });
+    EXPECT_EQ(L"azure", Read(L"Settings", L"Colour"));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Settings", L"Colour", L"white", kIni));
+    EXPECT_EQ(L"white", Read(L"Settings", L"Colour"));
 }

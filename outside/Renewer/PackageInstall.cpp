@@ -132,6 +132,12 @@ public:
 
     bool Place(const std::wstring& staged, const std::wstring& target, bool programFolderFile)
     {
+        // A file never takes the place of a folder: the folder and all in it would go.
+        const DWORD attributes = GetFileAttributesW(target.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            SetLastError(ERROR_DIRECTORY);
+            return false;
+        }
         Placement step {target, target, std::wstring()};
         if (Exists(target) && programFolderFile) {
             step.placed = target + kStagedSuffix;

@@ -22,6 +22,8 @@
 #include <thread>
 #include <vector>
 
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -137,6 +139,19 @@ TEST_F(RenewerTest, LaunchWordsStartTheMainProgramWithTheWord)
     EXPECT_NE(std::string::npos, Requests().back().find("error"));
 }
 
+TEST_F(RenewerTest, WithoutRightsOnlyTheLogInStartRunsAsTheUser)
+{
+    if (access("/usr/bin/pkexec", X_OK) == 0)
+        GTEST_SKIP() << "pkexec is installed here; it would ask for a password";
+    const std::string record = InstallMainProgram();
+    machine_.WriteMachineIni("[Machine]\nAdministrator=0\n");
+    // Nothing can raise the rights here, and the program is not started without them.
+    EXPECT_EQ(2, Run(L" autoscan"));
+    EXPECT_NE(std::string::npos, Requests().back().find("administrator rights"));
+    ASSERT_EQ(0, Run(L" autostart"));
+    EXPECT_EQ("autostart|", WaitForFile(record));
+}
+
 TEST_F(RenewerTest, TheCopyWithRightsStartsOnceTheCopyThatAskedHasEnded)
 {
     const std::string record = InstallMainProgram();
@@ -221,6 +236,7 @@ TEST_F(RenewerTest, ADamagedOrHostilePackageChangesNothing)
     for (const std::string& package : {BuildZip({{"a.dll", "new a"}, {"fresh.dll", "fresh"}, damaged}),
                                        BuildZip({{"fresh.dll", "fresh"}, {"../outside.txt", "escaped"}}),
                                        BuildZip({{"Renewer.staging/a.dll", "into the staging"}}),
+                                       BuildZip({{"fresh.dll", "fresh"}, {"res", "a file for the folder"}}),
                                        whole.substr(0, whole.size() - 10), std::string("not an archive")}) {
         PlaceDownloadedPackage(package);
         EXPECT_EQ(4, Run(L" executeupdate"));

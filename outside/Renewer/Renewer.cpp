@@ -1,6 +1,6 @@
 // Renewer, the maker's updater and launcher, standing in here: it records every request in
-// requests.log of the machine, starts the main program for the launch words, downloads an update
-// that the update description offers and installs a downloaded one.
+// requests.log of the machine, starts the main program for the launch words and then checks for an
+// update, downloads an update that the update description offers and installs a downloaded one.
 //
 //   Renewer [autostart | autoscan | downloadupdate | executeupdate]
 
@@ -51,8 +51,12 @@ int main()
         Record("error: more than one word");
         return EXIT_BAD_COMMAND_LINE;
     }
-    if (word.empty() || word == L"autostart" || word == L"autoscan")
-        return Outcome(StartMainProgram(word), EXIT_NOT_STARTED);
+    if (word.empty() || word == L"autostart" || word == L"autoscan") {
+        const int started = Outcome(StartMainProgram(word), EXIT_NOT_STARTED);
+        // The main program only reads the update state: every launch leaves a fresh one.
+        CheckForUpdate();
+        return started;
+    }
     if (word == L"downloadupdate")
         return Outcome(DownloadUpdatePackage(), EXIT_NOT_DOWNLOADED);
     if (word == L"executeupdate")

@@ -20,6 +20,14 @@ std::wstring DownloadedPackagePath()
     return folder + L"Orvane\\Quarnel\\Draviels.zip";
 }
 
+void CheckForUpdate()
+{
+    if (IUpdateFixt* fetcher = BuildUpdateFetcher()) {
+        _Update_Info_ offer = {};
+        fetcher->CheckUpdate(&offer);
+    }
+}
+
 std::string DownloadUpdatePackage()
 {
     const std::wstring target = DownloadedPackagePath();

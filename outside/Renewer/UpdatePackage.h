@@ -10,6 +10,10 @@
 // is unknown.
 std::wstring DownloadedPackagePath();
 
+// Reads the offered description and records the update state in the user's local settings, where
+// the main program reads it; nothing is downloaded.
+void CheckForUpdate();
+
 // Fetches the package whole or not at all; an earlier package is removed first, so that the file's
 // presence afterwards always means this download succeeded. The check records the update state
 // in the user's local settings, as every check of the Update library does. Empty on success,

@@ -5,6 +5,7 @@
 
 #include "outside/Renewer/StartupBlock.h"
 
+#include "common/ProductFolder.h"
 #include "common/RunProcess.h"
 #include "platform/Machine.h"
 #include "platform/Text.h"
@@ -164,6 +165,18 @@ TEST_F(RenewerTest, TheCopyWithRightsStartsOnceTheCopyThatAskedHasEnded)
     ReleaseMutex(asking);
     CloseHandle(asking);
     EXPECT_EQ("autoscan|", WaitForFile(record));
+}
+
+TEST_F(RenewerTest, ALaunchLeavesTheMainProgramAFreshUpdateState)
+{
+    const std::string record = InstallMainProgram();
+    Offer("1.0.0.2", BuildZip({{"a.dll", "a"}}));
+    ASSERT_EQ(0, Run(L" autostart"));
+    EXPECT_EQ("autostart|", WaitForFile(record));
+    wchar_t state[16] = {};
+    GetPrivateProfileStringW(L"cache", L"update", L"", state, 16, LocalCfgPath().c_str());
+    EXPECT_STREQ(L"2", state);
+    EXPECT_FALSE(fs::exists(PackagePath()));
 }
 
 TEST_F(RenewerTest, DownloadFetchesTheOfferedPackageWhole)

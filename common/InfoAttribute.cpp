@@ -27,13 +27,15 @@ std::string JsonQuote(std::string_view text)
     return quoted + "\"";
 }
 
-std::string MakeInfoAttribute(std::initializer_list<std::pair<std::string_view, std::string_view>> members)
+std::string MakeInfoAttribute(std::initializer_list<std::pair<std::string_view, std::string_view>> members,
+                              InfoMemberForm form)
 {
+    const char* const colon = form == InfoMemberForm::Spaced ? ": " : ":";
     std::string attribute = "{";
     for (const auto& [key, value] : members) {
         if (attribute.size() > 1)
             attribute += ',';
-        attribute += JsonQuote(key) + ':' + JsonQuote(value);
+        attribute += JsonQuote(key) + colon + JsonQuote(value);
     }
     return attribute + "}";
 }

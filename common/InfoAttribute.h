@@ -12,5 +12,13 @@
 // escaped; other bytes (UTF-8) pass unchanged.
 std::string JsonQuote(std::string_view text);
 
-// {"key":"value","key2":"value2"} in the given order.
-std::string MakeInfoAttribute(std::initializer_list<std::pair<std::string_view, std::string_view>> members);
+// How a member's key and value meet. Each event keeps the form its receivers know: most are compact,
+// the account, update and result events put a blank after the colon.
+enum class InfoMemberForm {
+    Compact, // "key":"value"
+    Spaced,  // "key": "value"
+};
+
+// {"key":"value","key2":"value2"} in the given order; members are joined by a bare comma in both forms.
+std::string MakeInfoAttribute(std::initializer_list<std::pair<std::string_view, std::string_view>> members,
+                              InfoMemberForm form = InfoMemberForm::Compact);

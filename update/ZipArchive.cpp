@@ -2,7 +2,7 @@
 
 #include "update/EntryMetadata.h"
 #include "update/EntryName.h"
-#include "update/ParentFolders.h"
+#include "common/ParentFolders.h"
 #include "update/ZipLimits.h"
 #include "update/ZipStreams.h"
 

@@ -29,7 +29,7 @@ enum { VIEW_LOGIN = 0, VIEW_SIGNUP = 1 };
 
 std::string LoginAttribute(const std::string& result)
 {
-    return MakeInfoAttribute({{"LogInResult", result}});
+    return MakeInfoAttribute({{"LogInResult", result}}, InfoMemberForm::Spaced);
 }
 
 } // namespace

@@ -129,5 +129,5 @@ void CRegistWidget::HideTips()
 std::string CRegistWidget::SignupAttribute(const std::string& result) const
 {
     const std::string email = email_ ? ToLocal8Bit(email_->text()) : std::string();
-    return MakeInfoAttribute({{"SignupResult", result}, {"EmailInfo", email}});
+    return MakeInfoAttribute({{"SignupResult", result}, {"EmailInfo", email}}, InfoMemberForm::Spaced);
 }

@@ -20,7 +20,6 @@
 #include <QFile>
 #include <QIcon>
 #include <QScreen>
-#include <QTimer>
 #include <QTranslator>
 
 #include <memory>
@@ -40,19 +39,10 @@ void InstallTranslation(QApplication& app)
     app.installTranslator(translator);
 }
 
-// Tests run the program as a child: QUARNEL_DIALOG_AUTO_CLOSE_MS closes a start-up message box
-// after that many milliseconds, as if its button had been pressed.
-void CloseForTests(QDialog& dialog)
-{
-    if (const int ms = qEnvironmentVariableIntValue("QUARNEL_DIALOG_AUTO_CLOSE_MS"); ms > 0)
-        QTimer::singleShot(ms, &dialog, &QDialog::accept);
-}
-
 int RefuseWithoutRights()
 {
     CMessageBox box(MSGBOX_LOGO, nullptr, QString(), QString(), 3);
     box.SetText(QCoreApplication::translate("QuarnelMain", "You must run with administrator privileges."), QString());
-    CloseForTests(box);
     box.exec();
     WriteLogA("not admin and not autostart quit");
     return -2;
@@ -105,8 +95,8 @@ int QuarnelMain(int argc, char** argv)
     if (words.autostart)
         SendInfoEvent("Home", "Info_Start", nullptr, "Launch_Trigger");
 
+    // A second start only ends: nothing in the program asks the running copy to come forward.
     if (IsInstanceRunning(kInstanceMutex)) {
-        SignalRunningInstance();
         WriteLogA("quarnel exist quit");
         return -1;
     }

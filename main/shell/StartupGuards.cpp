@@ -1,7 +1,5 @@
 #include "StartupGuards.h"
 
-#include "ShowEvents.h"
-
 #include <QByteArray>
 
 #include <cstring>
@@ -75,13 +73,4 @@ bool IsInstanceRunning(const wchar_t* mutexName)
         return true;
     }
     return false;
-}
-
-void SignalRunningInstance()
-{
-    const HANDLE show = OpenEventW(EVENT_MODIFY_STATE, FALSE, kShowAdminEvent);
-    if (!show)
-        return;
-    SetEvent(show);
-    CloseHandle(show);
 }

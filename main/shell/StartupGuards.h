@@ -32,6 +32,3 @@ SStartupWords ReadStartupWords(int argc, char** argv);
 // Takes the named single-instance mutex for the rest of the process; true when another process
 // holds it already (the handle just obtained is closed then). An empty name counts as free.
 bool IsInstanceRunning(const wchar_t* mutexName);
-
-// Asks the running copy to come forward: signals its show event when it listens on one.
-void SignalRunningInstance();

@@ -18,12 +18,6 @@ constexpr int kUpToDate = 0;
 constexpr int kOptionalUpdate = 1;
 constexpr int kForcedUpdate = 2;
 
-// {"<key>": "<value>"}, the value escaped as JSON text.
-std::string ResultAttribute(const char* key, const std::string& value)
-{
-    return std::string("{\"") + key + "\": " + JsonQuote(value) + "}";
-}
-
 bool ArchiveDownloaded()
 {
     const QString archive = Util::getDravielsTempFullPath(QStringLiteral("Draviels.zip"));
@@ -53,7 +47,8 @@ void CUpdateCheck::Check(const QPoint& position)
     Util::getDravielsLocalCfgInfo(local);
 
     SendInfoEvent("Menu", "Click_Check", nullptr, nullptr);
-    const std::string result = ResultAttribute("CheckResult", network.strBuild.toLocal8Bit().toStdString());
+    const std::string result =
+        MakeInfoAttribute({{"CheckResult", network.strBuild.toLocal8Bit().toStdString()}}, InfoMemberForm::Spaced);
     SendInfoEvent("Menu", "Result_Check", result.c_str(), nullptr);
 
     position_ = position;
@@ -87,6 +82,7 @@ void CUpdateCheck::slotUpdateFinished()
         connect(install, &QThread::finished, install, &QObject::deleteLater);
         install->start(QThread::InheritPriority);
     }
-    const std::string result = ResultAttribute("UpdateResult", downloaded ? "Success" : "Fail");
+    const std::string result =
+        MakeInfoAttribute({{"UpdateResult", downloaded ? "Success" : "Fail"}}, InfoMemberForm::Spaced);
     SendInfoEvent("Update", "Result_Update", result.c_str(), nullptr);
 }

@@ -3,8 +3,8 @@
 #include "FolderWalk.h"
 #include "RuleFile.h"
 #include "RuleFolders.h"
-#include "RunningProcesses.h"
 
+#include "common/RunningProcesses.h"
 #include "common/WriteLog.h"
 
 #include <new>

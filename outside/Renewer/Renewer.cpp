@@ -1,14 +1,15 @@
 // Renewer, the maker's updater and launcher, standing in here: it records every request in
-// requests.log of the machine, starts the main program for the launch words, and for a download
-// copies the update package that machine.ini names into the product's temporary folder.
+// requests.log of the machine, starts the main program for the launch words and then checks for an
+// update, downloads an update that the update description offers and installs a downloaded one.
 //
 //   Renewer [autostart | autoscan | downloadupdate | executeupdate]
 
 #include "MachineRecord.h"
+#include "MainProgramStart.h"
+#include "PackageInstall.h"
 #include "UpdatePackage.h"
 
 #include "common/ModuleDir.h"
-#include "common/RunProcess.h"
 #include "platform/Text.h"
 #include "platform/Windows.h"
 
@@ -21,6 +22,7 @@ constexpr int EXIT_DONE = 0;
 constexpr int EXIT_BAD_COMMAND_LINE = 1;
 constexpr int EXIT_NOT_STARTED = 2;
 constexpr int EXIT_NOT_DOWNLOADED = 3;
+constexpr int EXIT_NOT_INSTALLED = 4;
 
 const wchar_t* const REQUESTS_PATH = L"C:\\ProgramData\\Orvane\\Renewer\\requests.log";
 
@@ -29,26 +31,12 @@ void Record(const std::string& text)
     AppendMachineLine(REQUESTS_PATH, LocalTimeText() + " " + text);
 }
 
-// Starts the main program from the program folder, with the word as its first argument.
-int StartMainProgram(const std::wstring& word)
+int Outcome(const std::string& failure, int failedCode)
 {
-    const std::wstring program = GetModuleDir() + L"Quarnel.exe";
-    std::wstring commandLine = platform::QuoteProgramName(program);
-    if (!word.empty())
-        commandLine += L" " + word;
-    if (RunProcess(program, commandLine, false) == 0)
-        return EXIT_DONE;
-    Record("error: the main program did not start (error " + std::to_string(GetLastError()) + ")");
-    return EXIT_NOT_STARTED;
-}
-
-int Download()
-{
-    const std::string failure = DownloadUpdatePackage();
     if (failure.empty())
         return EXIT_DONE;
     Record("error: " + failure);
-    return EXIT_NOT_DOWNLOADED;
+    return failedCode;
 }
 
 } // namespace
@@ -63,13 +51,16 @@ int main()
         Record("error: more than one word");
         return EXIT_BAD_COMMAND_LINE;
     }
-    if (word.empty() || word == L"autostart" || word == L"autoscan")
-        return StartMainProgram(word);
+    if (word.empty() || word == L"autostart" || word == L"autoscan") {
+        const int started = Outcome(StartMainProgram(word), EXIT_NOT_STARTED);
+        // The main program only reads the update state: every launch leaves a fresh one.
+        CheckForUpdate();
+        return started;
+    }
     if (word == L"downloadupdate")
-        return Download();
-    // Installing is the update library's work, which this stand-in does not carry.
+        return Outcome(DownloadUpdatePackage(), EXIT_NOT_DOWNLOADED);
     if (word == L"executeupdate")
-        return EXIT_DONE;
+        return Outcome(InstallUpdatePackage(DownloadedPackagePath(), GetModuleDir()), EXIT_NOT_INSTALLED);
     Record("error: unknown word");
     return EXIT_BAD_COMMAND_LINE;
 }

@@ -1,57 +1,52 @@
 #include "UpdatePackage.h"
 
-#include "platform/IniFile.h"
-#include "platform/Machine.h"
+#include "UpdateLibrary.h"
+
+#include "common/ParentFolders.h"
 #include "platform/Text.h"
 #include "platform/Windows.h"
+#include "update/IUpdateFixt.h"
 
-#include <filesystem>
 
-namespace fs = std::filesystem;
-
-namespace {
-
-std::wstring ProductTempFolder()
+std::wstring DownloadedPackagePath()
 {
     wchar_t buffer[MAX_PATH] = {};
     const DWORD length = GetTempPathW(MAX_PATH, buffer);
     if (length == 0 || length >= MAX_PATH)
         return std::wstring();
-    return std::wstring(buffer, length) + L"Orvane\\Quarnel\\";
+    std::wstring folder(buffer, length);
+    if (folder.back() != L'\\')
+        folder += L'\\';
+    return folder + L"Orvane\\Quarnel\\Draviels.zip";
 }
 
-} // namespace
+void CheckForUpdate()
+{
+    if (IUpdateFixt* fetcher = BuildUpdateFetcher()) {
+        _Update_Info_ offer = {};
+        fetcher->CheckUpdate(&offer);
+    }
+}
 
 std::string DownloadUpdatePackage()
 {
-    const std::wstring tempFolder = ProductTempFolder();
-    if (tempFolder.empty())
+    const std::wstring target = DownloadedPackagePath();
+    if (target.empty())
         return "the temporary folder cannot be read";
-    const fs::path folder = platform::HostPath(tempFolder);
-    const fs::path target = folder / "Draviels.zip";
-    std::error_code error;
-    fs::remove(target, error);
-    if (error)
-        return "the earlier package cannot be removed: " + error.message();
+    if (!DeleteFileW(target.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND &&
+        GetLastError() != ERROR_PATH_NOT_FOUND)
+        return "the earlier package cannot be removed (error " + std::to_string(GetLastError()) + ")";
 
-    const std::wstring package =
-        platform::IniFile(platform::MachineIniPath()).Get(L"Renewer", L"UpdatePackage", L"");
-    if (package.empty())
-        return "no update package is configured";
-    const fs::path source = platform::HostPath(package);
-    if (source.empty() || !fs::is_regular_file(source, error))
-        return "the update package " + platform::ToUtf8(package) + " does not exist";
-
-    fs::create_directories(folder, error);
-    const fs::path partial = folder / ("Draviels.zip." + std::to_string(GetCurrentProcessId()) + ".part");
-    if (!error)
-        fs::copy_file(source, partial, fs::copy_options::overwrite_existing, error);
-    if (!error)
-        fs::rename(partial, target, error);
-    if (error) {
-        std::error_code ignored;
-        fs::remove(partial, ignored);
-        return "the update package cannot be copied: " + error.message();
-    }
+    IUpdateFixt* fetcher = BuildUpdateFetcher();
+    if (!fetcher)
+        return "the Update library cannot be loaded";
+    _Update_Info_ offer = {};
+    if (!fetcher->CheckUpdate(&offer))
+        return "no newer update is offered";
+    if (!EnsureFolder(FolderOf(target)))
+        return "the temporary folder cannot be made (error " + std::to_string(GetLastError()) + ")";
+    // The download library hands over the file only once every byte arrived.
+    if (const OpResult result = fetcher->Download(offer.url, target.c_str()))
+        return "the package " + platform::ToUtf8(offer.url) + " was not downloaded (" + ResultText(result) + ")";
     return std::string();
 }

@@ -97,6 +97,9 @@ TEST_F(SendInfoTest, AttributesAreValidJsonWhateverTheValues)
     const QJsonObject parsed = QJsonDocument::fromJson(QByteArray::fromStdString(attribute), &error).object();
     ASSERT_EQ(QJsonParseError::NoError, error.error);
     EXPECT_EQ("C:\\a \"b\"\r\n", Field(parsed, "Name"));
+
+    EXPECT_EQ("{\"LogInResult\": \"10\",\"Say\": \"a \\\"b\\\"\"}",
+              MakeInfoAttribute({{"LogInResult", "10"}, {"Say", "a \"b\""}}, InfoMemberForm::Spaced));
 }
 
 TEST_F(SendInfoTest, EventsReachPreludexWithTheirExactTexts)

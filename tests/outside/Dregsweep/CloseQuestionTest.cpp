@@ -5,7 +5,7 @@
 #include "JunkMachine.h"
 
 #include "outside/Dregsweep/Dregsweep.h"
-#include "outside/Dregsweep/RunningProcesses.h"
+#include "common/RunningProcesses.h"
 
 #include "platform/Windows.h"
 

@@ -164,7 +164,7 @@ CCommunityTestServer::~CCommunityTestServer()
 
 std::string CCommunityTestServer::WebSite() const
 {
-    return "http://127.0.0.1:" + std::to_string(listener_.Port()) + "/api";
+    return Address("/api");
 }
 
 void CCommunityTestServer::Install(const testing_support::TempMachine& machine) const
@@ -182,6 +182,17 @@ void CCommunityTestServer::AddMessage(const ServerMessage& message)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     messages_.push_back(message);
+}
+
+void CCommunityTestServer::AddFile(const std::string& path, const std::string& content)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    files_[path] = content;
+}
+
+std::string CCommunityTestServer::Address(const std::string& path) const
+{
+    return "http://127.0.0.1:" + std::to_string(listener_.Port()) + path;
 }
 
 void CCommunityTestServer::Script(RequestKind kind, const ScriptedReply& reply)
@@ -263,6 +274,8 @@ ScriptedReply CCommunityTestServer::Answer(const RecordedRequest& request)
     const auto script = scripts_.find(request.kind);
     if (script != scripts_.end())
         return script->second;
+    if (const auto file = files_.find(request.target); file != files_.end())
+        return ScriptedReply{200, file->second};
     if (request.kind == RequestKind::Unknown)
         return ScriptedReply{404, "not found"};
     if (!request.signatureValid)

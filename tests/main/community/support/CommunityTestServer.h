@@ -21,7 +21,8 @@
 //   /api/email_wjmm   registered address: {"state":116}; otherwise {"state":112}
 //   /Msg/msg_push     {"state":202,"data":{"0":{item},...,"pg_count":"<pages>"}}, page p of the
 //                     messages added, num per page (pages counted from 1)
-// A request with a wrong signature gets HTTP 403 and {"state":403}; an unknown path 404.
+// A request with a wrong signature gets HTTP 403 and {"state":403}; an unknown path 404. Files
+// added with AddFile (update descriptions and packages) are served as they are at their paths.
 #pragma once
 
 #include "LoopbackListener.h"
@@ -84,6 +85,9 @@ public:
 
     void AddAccount(const std::string& email, const std::string& password, int64_t id);
     void AddMessage(const ServerMessage& message);
+    // Serves the bytes at the path ("/update/Draviels.zip"), unsigned; Address gives its URL.
+    void AddFile(const std::string& path, const std::string& content);
+    std::string Address(const std::string& path) const;
 
     // Every later request of the kind gets this reply instead of the live answer.
     void Script(RequestKind kind, const ScriptedReply& reply);
@@ -102,6 +106,7 @@ private:
     std::condition_variable stopped_;
     std::map<std::string, std::pair<std::string, int64_t>> accounts_;  // e-mail -> password, id
     std::vector<ServerMessage> messages_;
+    std::map<std::string, std::string> files_;
     std::map<RequestKind, ScriptedReply> scripts_;
     std::vector<RecordedRequest> requests_;
     CLoopbackListener listener_{[this](int client) { Serve(client); }};

@@ -83,15 +83,4 @@ TEST(StartupInstance, SecondClaimSeesTheFirst)
     EXPECT_FALSE(IsInstanceRunning(nullptr));
 }
 
-TEST(StartupInstance, TheRunningCopyIsAskedToComeForward)
-{
-    testing_support::TempMachine machine;
-    SignalRunningInstance(); // nobody listens: nothing happens
-    const HANDLE show = CreateEventW(nullptr, TRUE, FALSE, L"Global\\ORVANE Draviels Show Admin");
-    ASSERT_NE(nullptr, show);
-    SignalRunningInstance();
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(show, 0));
-    CloseHandle(show);
-}
-
 } // namespace

@@ -5,7 +5,9 @@
 #include "RenewerRun.h"
 #include "UpdateBox.h"
 
+#include "CommunityTestServer.h"
 #include "PageTestSupport.h"
+#include "ZipBuilder.h"
 #include "Paneforge/Util.h"
 #include "platform/Machine.h"
 #include "platform/Windows.h"
@@ -14,6 +16,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
@@ -44,10 +47,23 @@ protected:
         machine_.WriteFile("program folder/kyphtupdate.ini", "[update]\r\nbuild=" + build.toStdString() + "\r\n");
     }
 
-    void ConfigurePackage()
+    void InstallFromBuild(const char* file) const
     {
-        machine_.WriteFile("drive_c/Package/update.zip", "PK\x05\x06 update");
-        machine_.WriteMachineIni("[Renewer]\nUpdatePackage=C:\\Package\\update.zip\n");
+        fs::copy_file(fs::path(testing_support::BuildProgramFolder()) / file, fs::path(programFolder_) / file);
+    }
+
+    static std::string Description(const std::string& build, const std::string& url, const std::string& config)
+    {
+        return "[update]\r\nurl=" + url + "\r\ndes=Build " + build + "\r\nbuild=" + build + "\r\nforce=0\r\nconfig=" +
+               config + "\r\n";
+    }
+
+    // Starts the program of the program folder at log-in, as the user would next start it.
+    static void StartAtLogIn(QProcess& program, const std::string& folder)
+    {
+        program.setProgram(QString::fromStdString(folder + "/Quarnel"));
+        program.setArguments({QStringLiteral("autostart")});
+        program.start();
     }
 
     // Runs the check; each modal dialog that opens is handed to `answer` (which must end it), and
@@ -139,20 +155,47 @@ TEST_F(UpdateCheckTest, AnUnknownStateShowsNothingButStillReportsTheCheck)
                                     "{\"CheckResult\": \"\"}"));
 }
 
-TEST_F(UpdateCheckTest, UpdatingDownloadsThroughRenewerAndThenStartsTheInstallation)
+TEST_F(UpdateCheckTest, AnOfferedUpdateIsDownloadedAndInstalledAndTheNextStartRunsIt)
 {
-    SetState(2);
-    ConfigurePackage();
+    for (const char* file : {"Update.so", "KyDownload.so", "Quarnel"})
+        InstallFromBuild(file);
+    community_test::CCommunityTestServer service;
+    const std::string config = service.Address("/update/kyphtupdate.ini");
+    const std::string package = service.Address("/update/Draviels.zip");
+    const std::string marker = programFolder_ + "/new version ran";
+    const std::string newProgram = "#!/bin/sh\necho \"$@\" > '" + marker + "'\n";
+    const std::string newDescription = Description("1.0.0.2", package, config);
+    service.AddFile("/update/kyphtupdate.ini", newDescription);
+    service.AddFile("/update/Draviels.zip",
+                    update_test::BuildZip({{"Quarnel", newProgram}, {"kyphtupdate.ini", newDescription}}));
+    machine_.WriteFile("program folder/kyphtupdate.ini", Description("1.0.0.1", package, config));
+    Util::setDravielsCfgInfo(QStringLiteral("localcfg.ini"), QStringLiteral("cache"), QStringLiteral("update"), 2);
+
     RunCheck(PressMain);
     ASSERT_EQ(1, shown_.size()) << shown_.join(QStringLiteral(" / ")).toStdString();
     EXPECT_TRUE(shown_[0].startsWith(QStringLiteral("A new version of Orvane Quarnel Beta is available.")));
-    EXPECT_TRUE(fs::exists(Util::getDravielsTempFullPath(QStringLiteral("Draviels.zip")).toStdString()));
-    EXPECT_TRUE(page_test::WaitUntil([&] { return RenewerRequests().find("executeupdate") != std::string::npos; }));
-    EXPECT_NE(std::string::npos, RenewerRequests().find("downloadupdate"));
     const auto events = page_test::Events(4);
     EXPECT_TRUE(page_test::HasEvent(events, QStringLiteral("Update"), QStringLiteral("Click_Update")));
     EXPECT_TRUE(page_test::HasEvent(events, QStringLiteral("Update"), QStringLiteral("Result_Update"),
                                     "{\"UpdateResult\": \"Success\"}"));
+    // The installation runs on after the dialog; it is done when the package is used up.
+    const std::string downloaded = Util::getDravielsTempFullPath(QStringLiteral("Draviels.zip")).toStdString();
+    ASSERT_TRUE(page_test::WaitUntil([&] { return !fs::exists(downloaded); }, 30000));
+    EXPECT_EQ(newProgram, testing_support::ReadFile(programFolder_ + "/Quarnel.TMP"));
+    EXPECT_NE(std::string::npos, RenewerRequests().find("executeupdate"));
+
+    // The next start moves the new files in...
+    QProcess next;
+    StartAtLogIn(next, programFolder_);
+    EXPECT_TRUE(page_test::WaitUntil([&] { return !fs::exists(programFolder_ + "/Quarnel.TMP"); }, 30000));
+    next.kill();
+    next.waitForFinished();
+    EXPECT_EQ(newDescription, testing_support::ReadFile(programFolder_ + "/kyphtupdate.ini"));
+    // ...and the start after it runs the new version.
+    QProcess after;
+    StartAtLogIn(after, programFolder_);
+    EXPECT_TRUE(after.waitForFinished(30000));
+    EXPECT_EQ("autostart\n", testing_support::ReadFile(marker));
 }
 
 TEST_F(UpdateCheckTest, AFailedDownloadSaysSoAndInstallsNothing)
@@ -170,7 +213,6 @@ TEST_F(UpdateCheckTest, AFailedDownloadSaysSoAndInstallsNothing)
 TEST_F(UpdateCheckTest, ClosingTheOfferRunsNothing)
 {
     SetState(2);
-    ConfigurePackage();
     RunCheck([](CMessageBox* dialog) { dialog->close(); });
     EXPECT_EQ(std::string::npos, RenewerRequests().find("downloadupdate"));
     EXPECT_TRUE(page_test::HasEvent(page_test::Events(3), QStringLiteral("Update"), QStringLiteral("Click_Close")));
@@ -181,7 +223,7 @@ TEST_F(UpdateCheckTest, RenewerIsStartedByItsQuotedPathWithTheWordAndWaitedFor)
     const std::wstring folder = platform::WindowsPath(programFolder_);
     EXPECT_EQ(L"\"" + folder + L"\\Renewer.exe\" downloadupdate", RenewerCommandLine(kRenewerDownload));
     EXPECT_EQ(L"\"" + folder + L"\\Renewer.exe\"", RenewerCommandLine(L""));
-    // Renewer without a configured package ends with its "not downloaded" code.
+    // Renewer without the Update library beside it ends with its "not downloaded" code.
     EXPECT_EQ(3u, RunRenewer(kRenewerDownload, kRenewerWaitMs));
     fs::remove(fs::path(programFolder_) / "Renewer");
     EXPECT_EQ(0u, RunRenewer(kRenewerDownload, kRenewerWaitMs));

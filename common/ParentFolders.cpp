@@ -1,4 +1,4 @@
-#include "update/ParentFolders.h"
+#include "common/ParentFolders.h"
 
 #include "platform/Windows.h"
 

@@ -1,8 +1,7 @@
-#include "RunningProcesses.h"
-
-#include "RuleFolders.h"
+#include "common/RunningProcesses.h"
 
 #include "common/WriteLog.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <climits>
@@ -16,7 +15,7 @@ std::vector<DWORD> IdsOf(const std::vector<std::wstring>& imageNames, size_t lim
         return ids;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE) {
-        WriteLog(L"[Dregsweep] no process list: %u", static_cast<unsigned>(GetLastError()));
+        WriteLog(L"no process list: %u", static_cast<unsigned>(GetLastError()));
         return ids;
     }
     const DWORD self = GetCurrentProcessId();
@@ -31,7 +30,7 @@ std::vector<DWORD> IdsOf(const std::vector<std::wstring>& imageNames, size_t lim
         std::wstring image = entry.szExeFile;
         image = image.substr(image.find_last_of(L"\\/") + 1);
         if (std::any_of(imageNames.begin(), imageNames.end(),
-                        [&image](const std::wstring& name) { return rule_folders::SameText(image, name); }))
+                        [&image](const std::wstring& name) { return platform::EqualsIgnoringCase(image, name); }))
             ids.push_back(id);
     }
     CloseHandle(snapshot);

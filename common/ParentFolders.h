@@ -1,4 +1,4 @@
-// Making the folder a file is extracted into, with every missing folder above it.
+// Making the folder a file goes into, with every missing folder above it.
 #pragma once
 
 #include <string>

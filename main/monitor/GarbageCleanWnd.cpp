@@ -20,13 +20,13 @@ CGarbageCleanWnd::CGarbageCleanWnd(std::shared_ptr<IMonitorSources> sources)
     : CMonitorPopup(kWindow, QSize(340, 160), QStringLiteral("pic_zhezhao_jiankong.png"), std::move(sources))
 {
     PictureLabel(QStringLiteral("ico_logo2_jiankong.png"), QRect(0, 0, 32, 32));
-    RichLabel(tr("Orvane Quarnel Beta"), "#6f788b", 14, 400, QRect(40, 6, 150, 19));
+    RichLabel(tr("Orvane Quarnel Beta"), "#6f788b", 14, 400, QRect(40, 6, 150, 19), 264);
     QPushButton* close = CloseButton(QRect(308, 4, 24, 24));
     PictureLabel(QStringLiteral("ico_clean_tanchuang.png"), QRect(24, 70, 54, 54));
     sizeLabel_ = new QLabel(this);
     sizeLabel_->setGeometry(92, 70, 120, 51);
     sizeLabel_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-    QLabel* found = RichLabel(tr("junk found"), "#7e93b1", 14, 400, QRect(92, 70, 120, 51));
+    QLabel* found = RichLabel(tr("junk found"), "#7e93b1", 14, 400, QRect(92, 70, 120, 51), 130);
     found->setAlignment(Qt::AlignBottom | Qt::AlignLeft);
     QPushButton* clean = AccentButton(tr("Clean up"), QRect(226, 82, 90, 28), 14);
     slide_ = new QPropertyAnimation(this, "pos", this);

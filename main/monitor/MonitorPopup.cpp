@@ -88,11 +88,17 @@ QLabel* CMonitorPopup::PictureLabel(const QString& picture, const QRect& place)
 }
 
 QLabel* CMonitorPopup::RichLabel(const QString& text, const char* color, int pixelSize, int weight,
-                                 const QRect& place)
+                                 const QRect& place, int room)
 {
-    auto* label = new QLabel(
-        Util::GetFormatString(text, QStringLiteral("Segoe UI"), QLatin1String(color), pixelSize, weight), this);
-    label->setGeometry(place);
+    constexpr int kSmallestPixelSize = 10;
+    room = qMax(room, place.width());
+    auto* label = new QLabel(this);
+    for (int size = pixelSize;; --size) {
+        label->setText(Util::GetFormatString(text, QStringLiteral("Segoe UI"), QLatin1String(color), size, weight));
+        if (label->sizeHint().width() <= room || size <= kSmallestPixelSize)
+            break;
+    }
+    label->setGeometry(place.x(), place.y(), qBound(place.width(), label->sizeHint().width(), room), place.height());
     return label;
 }
 

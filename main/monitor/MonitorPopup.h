@@ -42,7 +42,10 @@ protected:
     virtual std::string ResultAttribute(const std::string& seconds) const;
 
     QLabel* PictureLabel(const QString& picture, const QRect& place);
-    QLabel* RichLabel(const QString& text, const char* color, int pixelSize, int weight, const QRect& place);
+    // Fonts differ from the look's: a text wider than its place grows up to room pixels (0: the
+    // place's width), and beyond that takes a smaller size, so that it is never cut.
+    QLabel* RichLabel(const QString& text, const char* color, int pixelSize, int weight, const QRect& place,
+                      int room = 0);
     QPushButton* CloseButton(const QRect& place);
     // The suite's accent button with the corner radius.
     QPushButton* AccentButton(const QString& text, const QRect& place, int radius);

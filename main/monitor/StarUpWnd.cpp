@@ -24,7 +24,7 @@ CStarUpWnd::CStarUpWnd(std::shared_ptr<IMonitorSources> sources)
     : CMonitorPopup(kWindow, QSize(kWidth, kHeight), QStringLiteral("pic_zhezhao.png"), std::move(sources))
 {
     PictureLabel(QStringLiteral("ico_logo1_ziqi.png"), QRect(12, 8, 24, 24));
-    RichLabel(tr("Orvane Quarnel Beta"), "#ffffff", 14, 600, QRect(44, 10, 150, 19));
+    RichLabel(tr("Orvane Quarnel Beta"), "#ffffff", 14, 600, QRect(44, 10, 150, 19), 270);
     QLabel* slogan = RichLabel(tr("Regularly clean up junk files to free up disk space."), "#7e93b1", 14, 400,
                                QRect(0, 374, kWidth, 19));
     slogan->setAlignment(Qt::AlignCenter);

@@ -310,8 +310,13 @@ void CGarbageScanMgr::OnScanResult(qint64 size)
 
 void CGarbageScanMgr::HidePopWnds()
 {
+    // The assistant's own end would arm the background scan; hidden for the main window, it must
+    // not leave the monitor without one for the rest of the run.
+    const bool assistantShown = starUpWnd_->isVisible();
     starUpWnd_->HideWnd();
     junkWnd_->HideWnd();
+    if (assistantShown)
+        StartScanTimer();
 }
 
 void CGarbageScanMgr::SetFullScreen(bool fullScreen)

@@ -292,6 +292,18 @@ TEST_F(GarbageScanMgrTest, TheJunkPopupNeedsTheLevelsSizeAboveFourGibibytesToo)
     EXPECT_FALSE(monitor.JunkWnd()->isVisible()) << "held back while a full-screen application runs";
 }
 
+TEST_F(GarbageScanMgrTest, HidingTheAssistantForTheMainWindowKeepsTheBackgroundScanGoing)
+{
+    CGarbageScanMgr monitor(nullptr);
+    monitor.StarUpWnd()->ShowWnd();
+    monitor.JunkWnd()->ShowWnd();
+    EXPECT_FALSE(monitor.IsScanTimerActive());
+    monitor.HidePopWnds();
+    EXPECT_FALSE(monitor.StarUpWnd()->isVisible());
+    EXPECT_FALSE(monitor.JunkWnd()->isVisible());
+    EXPECT_TRUE(monitor.IsScanTimerActive());
+}
+
 TEST_F(GarbageScanMgrTest, PopupsGoWithTheMonitorAndTheCallbackIsUnregistered)
 {
     ASSERT_NE(nullptr, UseRecordingCleanupLibrary());

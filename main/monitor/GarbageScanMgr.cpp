@@ -1,9 +1,16 @@
 #include "GarbageScanMgr.h"
 
+#include "GarbageCleanWnd.h"
+#include "ResUpdateThread.h"
+#include "ResourcePack.h"
+#include "StarUpWnd.h"
+
 #include "CleanupExports.h"
 #include "HomeFrame.h"
 
-#include "Paneforge/Util.h"
+#include "update/IUnzipFile.h"
+#include "update/IUpdateFixt.h"
+
 #include "common/WriteLog.h"
 #include "platform/Machine.h"
 #include "platform/Windows.h"
@@ -11,8 +18,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPixmap>
+#include <QTimer>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cwctype>
 
 namespace {
 
@@ -21,6 +33,8 @@ const char kMarkerName[] = "shutdown.tmp";
 const char kMarkerText[] = "shutdown";
 // The profile writer is handed the settings path in a buffer of this many wide characters.
 constexpr int kSettingsPathChars = 1024;
+constexpr int kShutDownCheckMs = 60000;
+constexpr int kCpuSampleMs = 1000;
 
 // The settings beside the program, as the profile functions take it: a Windows path.
 QString SettingsPath()
@@ -33,49 +47,122 @@ int ReadSetting(const std::wstring& path, const wchar_t* key, int fallback)
     return static_cast<int>(GetPrivateProfileIntW(kSection, key, fallback, path.c_str()));
 }
 
+// A count that must be positive: zero, a negative value, one beyond 32 bits or no number at all
+// takes the default.
+int PositiveSetting(const std::wstring& path, const wchar_t* key, int fallback)
+{
+    wchar_t text[64] = {};
+    GetPrivateProfileStringW(kSection, key, L"", text, 64, path.c_str());
+    bool ok = false;
+    const qint64 value = QString::fromWCharArray(text).trimmed().toLongLong(&ok);
+    return ok && value > 0 && value <= INT_MAX ? static_cast<int>(value) : fallback;
+}
+
+// Seconds as a timer's milliseconds, computed in 64 bits and cut to the longest a timer takes.
+int IntervalMs(const std::wstring& path, const wchar_t* key, int fallbackSeconds)
+{
+    const qint64 milliseconds = static_cast<qint64>(PositiveSetting(path, key, fallbackSeconds)) * 1000;
+    return static_cast<int>(std::min<qint64>(milliseconds, INT_MAX));
+}
+
 uint64_t Ticks(const FILETIME& time)
 {
     return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
-QString ResourceFolderOf(const wchar_t* variable)
+// A folder of the machine with its drive ("C:\...") or a network path; nothing else may stand
+// for the user's local application data.
+bool IsRootedFolder(const std::wstring& folder)
+{
+    return (folder.size() >= 3 && std::iswalpha(folder[0]) && folder[1] == L':' && folder[2] == L'\\') ||
+           folder.rfind(L"\\\\", 0) == 0;
+}
+
+// The user's local application data: the variable LOCALAPPDATA, else the shell's folder for it.
+// Unknown: empty, so that nothing lands in the root of a drive.
+std::wstring LocalAppData()
 {
     wchar_t value[MAX_PATH] = {};
-    const DWORD length = GetEnvironmentVariableW(variable, value, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return QString();
-    return QString::fromWCharArray(value, static_cast<int>(length)) + QStringLiteral("\\Orvane\\Quarnel\\");
+    const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", value, MAX_PATH);
+    std::wstring folder = length > 0 && length < MAX_PATH ? std::wstring(value, length) : std::wstring();
+    if (!IsRootedFolder(folder)) {
+        wchar_t shell[MAX_PATH] = {};
+        folder = SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, shell)) ? shell : L"";
+    }
+    while (!folder.empty() && folder.back() == L'\\')
+        folder.pop_back();
+    return IsRootedFolder(folder + L"\\") ? folder : std::wstring();
+}
+
+QString ResourceFolderPath()
+{
+    const std::wstring base = LocalAppData();
+    return base.empty() ? QString() : QString::fromStdWString(base) + QStringLiteral("\\Orvane\\Quarnel\\");
 }
 
 } // namespace
 
-CGarbageScanMgr::CGarbageScanMgr(QObject* parent)
-    : QObject(parent),
-      resDir_(ResourceFolderOf(L"LOCALAPPDATA")),
-      shutDownTimer_(new QTimer(this)),
-      cpuTimer_(new QTimer(this)),
-      scanTimer_(new QTimer(this))
+CGarbageScanMgr::CGarbageScanMgr(QObject* parent, std::shared_ptr<IMonitorSources> sources)
+    : QObject(parent), sources_(sources ? std::move(sources) : MachineSources()), resDir_(ResourceFolderPath())
 {
     SampleCpuUsage();
     LoadConfig();
+
+    resThread_ = new CResUpdateThread(this);
+    connect(this, &CGarbageScanMgr::sigUpdateFinish, this, &CGarbageScanMgr::OnUpdateFinish);
+    retryTimer_ = new QTimer(this);
+    retryTimer_->setSingleShot(true);
+    connect(retryTimer_, &QTimer::timeout, this, &CGarbageScanMgr::StartUpdateRes);
+    shutDownTimer_ = new QTimer(this);
     connect(shutDownTimer_, &QTimer::timeout, this, &CGarbageScanMgr::OnShutDownTimer);
+    cpuTimer_ = new QTimer(this);
     connect(cpuTimer_, &QTimer::timeout, this, &CGarbageScanMgr::SampleCpuUsage);
-    cpuTimer_->start(1000);
+    cpuTimer_->start(kCpuSampleMs);
+    scanTimer_ = new QTimer(this);
     scanTimer_->setSingleShot(true);
     connect(scanTimer_, &QTimer::timeout, this, &CGarbageScanMgr::OnScanTimer);
 
-    const std::wstring trayPop = (resDir_ + QStringLiteral("TrayPop.ini")).toStdWString();
-    if (GetFileAttributesW(trayPop.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        enableScan_ = GetPrivateProfileIntW(L"update", L"enablescan", 1, trayPop.c_str()) != 0;
-        enableAssit_ = GetPrivateProfileIntW(L"update", L"enableassit", 1, trayPop.c_str()) != 0;
-    }
+    starUpWnd_ = std::make_unique<CStarUpWnd>(sources_);
+    starUpWnd_->SetDuration(starUpDuration_);
+    connect(starUpWnd_.get(), &CStarUpWnd::sigScan, this, &CGarbageScanMgr::OnStarUpScan);
+    connect(starUpWnd_.get(), &CStarUpWnd::sigHide, this, &CGarbageScanMgr::StartScanTimer);
+    junkWnd_ = std::make_unique<CGarbageCleanWnd>(sources_);
+    junkWnd_->SetDuration(starUpDuration_);
+    connect(junkWnd_.get(), &CGarbageCleanWnd::sigClean, this, &CGarbageScanMgr::OnCleanWndClean);
+    connect(junkWnd_.get(), &CGarbageCleanWnd::sigClose, this, &CGarbageScanMgr::OnCleanWndClose);
+
+    LoadUpdateLibrary();
+    // The switches hold whether or not the Update library is there.
+    const RemoteSwitches switches = CResourcePack::ReadSwitches(resDir_);
+    enableScan_ = switches.enableScan;
+    enableAssit_ = switches.enableAssit;
+}
+
+CGarbageScanMgr::~CGarbageScanMgr()
+{
+    // An update under way ends first: it reports through this object.
+    resThread_->wait();
+    if (IExportWidget* sysClean = GetSysCleanExport())
+        sysClean->SetCallback(nullptr, nullptr);
+}
+
+void CGarbageScanMgr::LoadUpdateLibrary()
+{
+    using BuildUpdateObjFunc = IUpdateFixt* (*)();
+    using CreateUnzipFileFunc = IUnzipFile* (*)();
+    if (const auto build = reinterpret_cast<BuildUpdateObjFunc>(LoadProcFromLibrary(L"Update.dll", "BuildUpdateObj")))
+        updateObj_ = build();
+    if (const auto create = reinterpret_cast<CreateUnzipFileFunc>(LoadProcFromLibrary(L"Update.dll", "CreateUnzipFile")))
+        unzipObj_ = create();
 }
 
 void CGarbageScanMgr::LoadConfig()
 {
     const std::wstring path = SettingsPath().toStdWString();
-    scanInterval_ = ReadSetting(path, L"ScanInterval", 10800);
-    shutDownInterval_ = ReadSetting(path, L"ShutDownInterval", 300);
+    scanIntervalMs_ = IntervalMs(path, L"ScanInterval", 10800);
+    retryIntervalMs_ = IntervalMs(path, L"RetryInterval", 10800);
+    shutDownInterval_ = PositiveSetting(path, L"ShutDownInterval", 300);
+    starUpDuration_ = PositiveSetting(path, L"StarUpDuration", 30);
     cleanLv_ = ReadSetting(path, L"CleanLv", 1);
     const int defaultSizes[] = {100, 300, 500, 800, 1024};
     for (int lv = 1; lv <= 5; ++lv) {
@@ -119,6 +206,16 @@ void CGarbageScanMgr::SetCleanLv(int lv)
     WriteSetting(L"CleanLv", QString::number(cleanLv_));
 }
 
+bool CGarbageScanMgr::IsScanTimerActive() const
+{
+    return scanTimer_->isActive();
+}
+
+bool CGarbageScanMgr::IsRetryTimerActive() const
+{
+    return retryTimer_->isActive();
+}
+
 QString CGarbageScanMgr::FormatSizeText(qint64 bytes)
 {
     const quint64 size = static_cast<quint64>(bytes);
@@ -143,7 +240,7 @@ QString CGarbageScanMgr::FormatSizeText(qint64 bytes)
 void CGarbageScanMgr::SampleCpuUsage()
 {
     FILETIME idle {}, kernel {}, user {};
-    if (!GetSystemTimes(&idle, &kernel, &user))
+    if (!sources_->SystemTimes(&idle, &kernel, &user))
         return;
     const auto idleDelta = static_cast<int64_t>(Ticks(idle) - prevIdle_);
     const auto total = static_cast<int64_t>(Ticks(kernel) - prevKernel_) + static_cast<int64_t>(Ticks(user) - prevUser_);
@@ -153,27 +250,27 @@ void CGarbageScanMgr::SampleCpuUsage()
     prevUser_ = Ticks(user);
 }
 
-void CGarbageScanMgr::StartMonitor(bool /*bAutoStart*/, bool bAutoScan)
+void CGarbageScanMgr::StartMonitor(bool bAutoStart, bool bAutoScan)
 {
     if (IExportWidget* sysClean = GetSysCleanExport())
         sysClean->SetCallback(&CGarbageScanMgr::ScanResultCallback, this);
-    if (bAutoScan)
+    if (bAutoScan) {
         emit sigAutoScan();
-    StartScanTimer();
+        StartScanTimer();
+    } else if (bAutoStart) {
+        UpdateRes(false);
+    } else {
+        StartScanTimer();
+    }
     QFile::remove(MarkerPath());
     if (!shutDownTimer_->isActive())
-        shutDownTimer_->start(60000);
+        shutDownTimer_->start(kShutDownCheckMs);
 }
 
 void CGarbageScanMgr::StartScanTimer()
 {
     if (!scanTimer_->isActive())
-        scanTimer_->start(scanInterval_ * 1000);
-}
-
-bool CGarbageScanMgr::IsPopupVisible() const
-{
-    return (starUpWnd_ && starUpWnd_->isVisible()) || (junkWnd_ && junkWnd_->isVisible());
+        scanTimer_->start(scanIntervalMs_);
 }
 
 bool CGarbageScanMgr::IsMainWindowVisible() const
@@ -184,9 +281,10 @@ bool CGarbageScanMgr::IsMainWindowVisible() const
 
 void CGarbageScanMgr::OnScanTimer()
 {
+    // Without the clean-up library there is nothing to ask: the timer waits for the next turn.
     IExportWidget* sysClean = GetSysCleanExport();
     if (cpuLoad_ >= cpuLimit_ || fullScreen_ || suppressed_ || IsMainWindowVisible() || !enableScan_ ||
-        IsPopupVisible() || !showClean_ || !sysClean) {
+        starUpWnd_->isVisible() || junkWnd_->isVisible() || !showClean_ || !sysClean) {
         StartScanTimer();
         return;
     }
@@ -203,19 +301,22 @@ void CGarbageScanMgr::ScanResultCallback(unsigned sizeLow, unsigned sizeHigh, vo
 void CGarbageScanMgr::OnScanResult(qint64 size)
 {
     WriteLog(L"background junk scan found %llu bytes", static_cast<unsigned long long>(size));
-    if (!junkWnd_)
-        return;
+    junkWnd_->SetSizeText(FormatSizeText(size));
     if (static_cast<quint64>(size) >= static_cast<quint64>(threshold_) && !fullScreen_ && !IsMainWindowVisible() &&
-        !(starUpWnd_ && starUpWnd_->isVisible()) && showClean_)
-        junkWnd_->show();
+        !starUpWnd_->isVisible() && showClean_)
+        junkWnd_->ShowWnd();
     StartScanTimer();
 }
 
 void CGarbageScanMgr::HidePopWnds()
 {
-    for (QWidget* popup : {starUpWnd_.data(), junkWnd_.data()})
-        if (popup)
-            popup->hide();
+    // The assistant's own end would arm the background scan; hidden for the main window, it must
+    // not leave the monitor without one for the rest of the run.
+    const bool assistantShown = starUpWnd_->isVisible();
+    starUpWnd_->HideWnd();
+    junkWnd_->HideWnd();
+    if (assistantShown)
+        StartScanTimer();
 }
 
 void CGarbageScanMgr::SetFullScreen(bool fullScreen)
@@ -245,12 +346,86 @@ void CGarbageScanMgr::MarkShutDown()
 
 void CGarbageScanMgr::OnShutDownTimer()
 {
-    const bool marker = QFile::exists(MarkerPath());
-    const uint32_t now = GetTickCount();
+    const bool marker = !resDir_.isEmpty() && QFile::exists(MarkerPath());
+    const uint32_t now = sources_->TickCount();
     if (marker && (now - lastTick_ > static_cast<uint32_t>(shutDownInterval_) || now < lastTick_)) {
+        assistantShown_ = false;
         suppressed_ = false;
         fullScreen_ = false;
         QFile::remove(MarkerPath());
+        UpdateRes(false);
     }
     lastTick_ = now;
+}
+
+void CGarbageScanMgr::OnStarUpScan()
+{
+    emit sigAutoScan();
+    StartScanTimer();
+}
+
+void CGarbageScanMgr::OnCleanWndClean()
+{
+    emit sigAutoClean();
+}
+
+void CGarbageScanMgr::OnCleanWndClose()
+{
+    suppressed_ = true;
+}
+
+void CGarbageScanMgr::UpdateRes(bool bSync)
+{
+    if (!bSync) {
+        resThread_->start(QThread::InheritPriority);
+        return;
+    }
+    emit sigUpdateFinish(CResourcePack(resDir_, updateObj_, unzipObj_).Update());
+}
+
+void CGarbageScanMgr::StartUpdateRes()
+{
+    UpdateRes(false);
+}
+
+bool CGarbageScanMgr::RestoreDefaultRes()
+{
+    return CResourcePack::RestoreDefaults(ResourceFolderPath());
+}
+
+void CGarbageScanMgr::OnUpdateFinish(bool ok)
+{
+    if (!ok)
+        OnUpdateFailed();
+    const RemoteSwitches switches = CResourcePack::ReadSwitches(resDir_);
+    enableScan_ = switches.enableScan;
+    enableAssit_ = switches.enableAssit;
+    ShowStarUpWnd();
+}
+
+void CGarbageScanMgr::OnUpdateFailed()
+{
+    if (retryTimer_->isActive())
+        return;
+    CResourcePack::MarkOutdated(resDir_);
+    retryTimer_->start(retryIntervalMs_);
+}
+
+void CGarbageScanMgr::ShowStarUpWnd()
+{
+    bool shown = false;
+    if (!assistantShown_ && enableAssit_ && showAssit_ && !resDir_.isEmpty()) {
+        assistantShown_ = true;
+        const DayResources day = CResourcePack::ForDay(resDir_, sources_->Today());
+        if (day.picture.isEmpty()) {
+            RestoreDefaultRes();
+        } else if (!IsMainWindowVisible() && !fullScreen_) {
+            starUpWnd_->SetPixmap(QPixmap(day.picture));
+            starUpWnd_->SetText(CResourcePack::ReadText(day.text));
+            starUpWnd_->ShowWnd();
+            shown = true;
+        }
+    }
+    if (!shown)
+        StartScanTimer();
 }

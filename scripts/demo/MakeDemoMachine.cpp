@@ -2,13 +2,14 @@
 // C: and a data drive D: on one SATA disk and a USB stick E:, a user's everyday files, large and
 // duplicate files, junk (temporary files, logs, an update cache, the recycle bin), a USB stick
 // whose files a virus hid, the registry the product's tools read and change, the stand-in
-// Windows programs and a few stored server messages. A machine that exists already is left as it
-// is.
+// Windows programs, a few stored server messages, and the junk monitor's settings and resources.
+// A machine that exists already is left as it is.
 //
 //   MakeDemoMachine <machine root> <program folder>
 
 #include "DemoJunk.h"
 #include "DemoMessages.h"
+#include "DemoMonitor.h"
 #include "DemoRegistry.h"
 
 #include "platform/Machine.h"
@@ -238,6 +239,8 @@ int main(int argc, char** argv)
     MakeUsbStick();
     if (!MakeDemoMessages())
         Fail(L"the stored messages could not be written");
+    if (!MakeDemoMonitor(programFolder))
+        Fail(L"the junk monitor's settings and resources could not be written");
     if (!g_ok) {
         std::fprintf(stderr, "MakeDemoMachine: the demo machine at %s is incomplete\n", root.c_str());
         return 1;

@@ -1,15 +1,28 @@
 #include "GarbageScanMgr.h"
 
+#include "FakeSources.h"
+#include "GarbageCleanWnd.h"
+#include "StarUpWnd.h"
+
+#include "CleanupExports.h"
+#include "FixPageId.h"
+#include "HomeFrame.h"
+
 #include "platform/Machine.h"
 #include "platform/Windows.h"
 #include "support/TempMachine.h"
 
+#include <QPointer>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 namespace fs = std::filesystem;
 using testing_support::ReadFile;
@@ -21,13 +34,30 @@ protected:
     void SetUp() override { folder_ = machine_.UseProgramFolder(); }
 
     std::string Settings() const { return ReadFile(folder_ + "/GarbageClean.ini"); }
-    std::string ResourceFile(const CGarbageScanMgr& monitor, const char* name) const
+    void WriteSettings(const std::string& clean) const { machine_.WriteFile("program/GarbageClean.ini", "[Clean]\n" + clean); }
+    static std::string ResourceFile(const CGarbageScanMgr& monitor, const char* name)
     {
         return platform::HostPath((monitor.ResourceFolder() + QLatin1String(name)).toStdWString());
     }
+    static void WriteResource(const CGarbageScanMgr& monitor, const char* name, const std::string& content)
+    {
+        const std::string path = ResourceFile(monitor, name);
+        fs::create_directories(fs::path(path).parent_path());
+        std::ofstream(path) << content;
+    }
+
+    // The test clean-up library, whose export object records what it is asked.
+    IExportWidget* UseRecordingCleanupLibrary()
+    {
+        fs::copy_file(FAKE_SWEEPDECK_PATH, folder_ + "/Sweepdeck.so");
+        return MakeCleanupExport(PAGE_SYSTEM_CLEANUP, &cleanupParent_);
+    }
+    static QStringList Calls() { return GetSysCleanExport()->GetSysCleanWidget()->property("calls").toStringList(); }
+    static int Scans() { return Calls().count(QStringLiteral("ScanLater(true)")); }
 
     testing_support::TempMachine machine_;
     std::string folder_;
+    QWidget cleanupParent_;
 };
 
 TEST(GarbageSizeText, ThreeSignificantDigitsAtMost)
@@ -49,6 +79,9 @@ TEST_F(GarbageScanMgrTest, DefaultsWithoutSettingsAndTheLevelWrittenBack)
     EXPECT_EQ(1, monitor.GetCleanLv());
     EXPECT_TRUE(monitor.GetEnableAssit());
     EXPECT_TRUE(monitor.GetEnableScan());
+    EXPECT_EQ(10800000, monitor.ScanIntervalMs());
+    EXPECT_EQ(10800000, monitor.RetryIntervalMs());
+    EXPECT_EQ(30, monitor.JunkWnd()->Duration());
     EXPECT_EQ((QStringList {QStringLiteral("100 MB"), QStringLiteral("300 MB"), QStringLiteral("500 MB"),
                             QStringLiteral("800 MB"), QStringLiteral("1.00 GB")}),
               monitor.GetLvTextList());
@@ -56,14 +89,16 @@ TEST_F(GarbageScanMgrTest, DefaultsWithoutSettingsAndTheLevelWrittenBack)
     EXPECT_NE(std::string::npos, Settings().find("CleanLv=1"));
 }
 
-TEST_F(GarbageScanMgrTest, SettingsAreReadAndChoicesWritten)
+TEST_F(GarbageScanMgrTest, SettingsAreReadAndChoicesWrittenKeepingTheOtherKeys)
 {
-    machine_.WriteFile("program/GarbageClean.ini",
-                       "[Clean]\nCleanLv=3\nlv3=2048\nShowAssit=0\nShowClean=0\nScanInterval=60\n");
+    WriteSettings("CleanLv=3\nlv3=2048\nShowAssit=0\nShowClean=0\nScanInterval=60\nStarUpDuration=12\n");
     CGarbageScanMgr monitor(nullptr);
     EXPECT_EQ(3, monitor.GetCleanLv());
+    EXPECT_EQ(2048ll * 1048576, monitor.Threshold());
     EXPECT_FALSE(monitor.GetShowAssit());
     EXPECT_FALSE(monitor.GetShowClean());
+    EXPECT_EQ(60000, monitor.ScanIntervalMs());
+    EXPECT_EQ(12, monitor.StarUpWnd()->Duration());
     EXPECT_EQ(QStringLiteral("2.00 GB"), monitor.GetLvTextList().at(2));
 
     monitor.SetShowAssit(true);
@@ -72,33 +107,47 @@ TEST_F(GarbageScanMgrTest, SettingsAreReadAndChoicesWritten)
     EXPECT_TRUE(monitor.GetShowAssit());
     EXPECT_EQ(5, monitor.GetCleanLv());
     const std::string ini = Settings();
-    EXPECT_NE(std::string::npos, ini.find("ShowAssit=1"));
-    EXPECT_NE(std::string::npos, ini.find("ShowClean=1"));
-    EXPECT_NE(std::string::npos, ini.find("CleanLv=5"));
-    EXPECT_NE(std::string::npos, ini.find("ScanInterval=60"));
+    for (const char* kept : {"ShowAssit=1", "ShowClean=1", "CleanLv=5", "ScanInterval=60", "lv3=2048", "StarUpDuration=12"})
+        EXPECT_NE(std::string::npos, ini.find(kept)) << kept << "\n" << ini;
 }
 
 TEST_F(GarbageScanMgrTest, LevelsOutsideTheTableTakeTheNearest)
 {
-    machine_.WriteFile("program/GarbageClean.ini", "[Clean]\nCleanLv=9\n");
+    WriteSettings("CleanLv=9\n");
     CGarbageScanMgr monitor(nullptr);
     EXPECT_EQ(5, monitor.GetCleanLv());
+    EXPECT_EQ(1024ll * 1048576, monitor.Threshold());
     monitor.SetCleanLv(0);
     EXPECT_EQ(1, monitor.GetCleanLv());
-    monitor.SetCleanLv(-3);
+    monitor.SetCleanLv(INT_MIN);
     EXPECT_EQ(1, monitor.GetCleanLv());
+    EXPECT_EQ(100ll * 1048576, monitor.Threshold());
     EXPECT_NE(std::string::npos, Settings().find("CleanLv=1"));
 }
 
-TEST_F(GarbageScanMgrTest, ServerSwitchesComeFromTrayPop)
+TEST_F(GarbageScanMgrTest, IntervalsThatAreNoPositiveNumberTakeTheDefaultAndLongOnesAreCut)
 {
-    CGarbageScanMgr probe(nullptr);
-    const std::string trayPop = ResourceFile(probe, "TrayPop.ini");
-    fs::create_directories(fs::path(trayPop).parent_path());
-    std::ofstream(trayPop) << "[update]\nenablescan=0\nenableassit=1\n";
+    const std::pair<const char*, int> intervals[] = {
+        {"0", 10800000}, {"-5", 10800000}, {"99999999999", 10800000}, {"soon", 10800000},
+        {"3000000", INT_MAX}, {"1", 1000},
+    };
+    for (const auto& [value, milliseconds] : intervals) {
+        WriteSettings(std::string("ScanInterval=") + value + "\nRetryInterval=" + value + "\n");
+        CGarbageScanMgr monitor(nullptr);
+        EXPECT_EQ(milliseconds, monitor.ScanIntervalMs()) << value;
+        EXPECT_EQ(milliseconds, monitor.RetryIntervalMs()) << value;
+        monitor.StartMonitor(false, false);
+        EXPECT_TRUE(monitor.IsScanTimerActive()) << value;
+    }
+}
+
+TEST_F(GarbageScanMgrTest, ServerSwitchesComeFromTrayPopWithoutTheUpdateLibrary)
+{
+    ASSERT_FALSE(fs::exists(folder_ + "/Update.so"));
+    WriteResource(CGarbageScanMgr(nullptr), "TrayPop.ini", "[update]\nenablescan=0\nenableassit=0\n");
     CGarbageScanMgr monitor(nullptr);
     EXPECT_FALSE(monitor.GetEnableScan());
-    EXPECT_TRUE(monitor.GetEnableAssit());
+    EXPECT_FALSE(monitor.GetEnableAssit());
 }
 
 TEST_F(GarbageScanMgrTest, StartArmsTheScanAndClearsAnOldMarker)
@@ -110,7 +159,7 @@ TEST_F(GarbageScanMgrTest, StartArmsTheScanAndClearsAnOldMarker)
 
     QSignalSpy scan(&monitor, &CGarbageScanMgr::sigAutoScan);
     EXPECT_FALSE(monitor.IsScanTimerActive());
-    monitor.StartMonitor(true, false);
+    monitor.StartMonitor(false, false);
     EXPECT_EQ(0, scan.count());
     EXPECT_TRUE(monitor.IsScanTimerActive());
     EXPECT_FALSE(fs::exists(marker));
@@ -119,36 +168,166 @@ TEST_F(GarbageScanMgrTest, StartArmsTheScanAndClearsAnOldMarker)
     EXPECT_EQ(1, scan.count());
 }
 
-TEST_F(GarbageScanMgrTest, MarkerOfAnEndedSessionIsTakenUpOnce)
+TEST_F(GarbageScanMgrTest, MarkerOfAnEndedSessionStartsANewRunOnceTheIntervalPassed)
 {
-    CGarbageScanMgr monitor(nullptr);
+    auto clock = std::make_shared<CFakeSources>();
+    CGarbageScanMgr monitor(nullptr, clock);
+    QSignalSpy update(&monitor, &CGarbageScanMgr::sigUpdateFinish);
+    monitor.OnShutDownTimer();
     monitor.MarkShutDown();
     const std::string marker = ResourceFile(monitor, "shutdown.tmp");
+
+    clock->tick += 300;
+    monitor.OnShutDownTimer();
+    EXPECT_TRUE(fs::exists(marker)) << "not yet longer than ShutDownInterval";
+    clock->tick += 301;
     monitor.OnShutDownTimer();
     EXPECT_FALSE(fs::exists(marker));
+    ASSERT_TRUE(update.wait(10000)) << "a new run updates the resource pack";
+
+    monitor.MarkShutDown();
+    clock->tick = 5;  // the tick count wrapped
     monitor.OnShutDownTimer();
     EXPECT_FALSE(fs::exists(marker));
 }
 
-TEST_F(GarbageScanMgrTest, ScanWaitsForTheCleanupLibrary)
+TEST_F(GarbageScanMgrTest, ProcessorLoadFromTheMachinesTimes)
+{
+    auto source = std::make_shared<CFakeSources>();
+    CGarbageScanMgr monitor(nullptr, source);
+    for (int percent : {0, 37, 100}) {
+        source->Run(percent);
+        monitor.SampleCpuUsage();
+        EXPECT_EQ(percent, monitor.CpuLoad());
+    }
+    monitor.SampleCpuUsage();
+    EXPECT_EQ(0, monitor.CpuLoad()) << "no time passed";
+}
+
+TEST_F(GarbageScanMgrTest, TheGateBlocksOnEachConditionAndPassesWhenAllHold)
+{
+    WriteSettings("CPULimit=50\n");
+    auto source = std::make_shared<CFakeSources>();
+    ASSERT_NE(nullptr, UseRecordingCleanupLibrary());
+    QWidget mainWindow;
+    SetHomeFrame(&mainWindow);
+    CGarbageScanMgr monitor(nullptr, source);
+    monitor.StartMonitor(false, false);
+    EXPECT_TRUE(Calls().contains(QStringLiteral("SetCallback")));
+
+    const auto blocked = [&](const char* why) {
+        const int before = Scans();
+        monitor.OnScanTimer();
+        EXPECT_EQ(before, Scans()) << why;
+        EXPECT_TRUE(monitor.IsScanTimerActive()) << why;
+    };
+    const auto passes = [&] {
+        const int before = Scans();
+        monitor.OnScanTimer();
+        EXPECT_EQ(before + 1, Scans());
+    };
+
+    source->Run(50);
+    monitor.SampleCpuUsage();
+    blocked("the processor load equals the limit");
+    source->Run(49);
+    monitor.SampleCpuUsage();
+    passes();
+
+    monitor.SetFullScreen(true);
+    blocked("a full-screen application runs");
+    monitor.SetFullScreen(false);
+
+    mainWindow.show();
+    blocked("the main window is visible");
+    mainWindow.hide();
+
+    monitor.StarUpWnd()->ShowWnd();
+    blocked("the start-up assistant is visible");
+    monitor.StarUpWnd()->HideWnd();
+
+    monitor.JunkWnd()->ShowWnd();
+    blocked("the junk pop-up is visible");
+    monitor.JunkWnd()->HideWnd();
+
+    monitor.SetShowClean(false);
+    blocked("junk reminders are off");
+    monitor.SetShowClean(true);
+    passes();
+
+    monitor.JunkWnd()->ShowWnd();
+    monitor.JunkWnd()->findChild<QPushButton*>(QStringLiteral("Quarnel_CloseBtn"))->click();
+    blocked("the user closed a junk pop-up in this run");
+    monitor.MarkShutDown();
+    source->tick += 60000;
+    monitor.OnShutDownTimer();
+    passes();
+
+    WriteResource(monitor, "TrayPop.ini", "[update]\nenablescan=0\n");
+    CGarbageScanMgr switchedOff(nullptr, source);
+    source->Run(0);
+    switchedOff.SampleCpuUsage();
+    const int before = Scans();
+    switchedOff.OnScanTimer();
+    EXPECT_EQ(before, Scans()) << "background scans are switched off";
+}
+
+TEST_F(GarbageScanMgrTest, TheJunkPopupNeedsTheLevelsSizeAboveFourGibibytesToo)
+{
+    WriteSettings("CleanLv=5\nlv5=8192\n");
+    ASSERT_NE(nullptr, UseRecordingCleanupLibrary());
+    CGarbageScanMgr monitor(nullptr, std::make_shared<CFakeSources>());
+    const quint64 level = 8192ull * 1048576;
+    CGarbageScanMgr::ScanResultCallback(static_cast<unsigned>(level - 1), static_cast<unsigned>((level - 1) >> 32), &monitor);
+    EXPECT_FALSE(monitor.JunkWnd()->isVisible()) << "one byte below the level";
+    EXPECT_EQ(QStringLiteral("8.00 GB"), monitor.JunkWnd()->SizeText());
+    EXPECT_TRUE(monitor.IsScanTimerActive());
+
+    CGarbageScanMgr::ScanResultCallback(static_cast<unsigned>(level), static_cast<unsigned>(level >> 32), &monitor);
+    EXPECT_TRUE(monitor.JunkWnd()->isVisible());
+
+    monitor.HidePopWnds();
+    monitor.SetFullScreen(true);
+    monitor.OnScanResult(static_cast<qint64>(level));
+    EXPECT_FALSE(monitor.JunkWnd()->isVisible()) << "held back while a full-screen application runs";
+}
+
+TEST_F(GarbageScanMgrTest, HidingTheAssistantForTheMainWindowKeepsTheBackgroundScanGoing)
 {
     CGarbageScanMgr monitor(nullptr);
-    monitor.OnScanTimer();
+    monitor.StarUpWnd()->ShowWnd();
+    monitor.JunkWnd()->ShowWnd();
+    EXPECT_FALSE(monitor.IsScanTimerActive());
+    monitor.HidePopWnds();
+    EXPECT_FALSE(monitor.StarUpWnd()->isVisible());
+    EXPECT_FALSE(monitor.JunkWnd()->isVisible());
     EXPECT_TRUE(monitor.IsScanTimerActive());
-    CGarbageScanMgr::ScanResultCallback(1, 0, nullptr);
-    CGarbageScanMgr::ScanResultCallback(1, 0, &monitor);
 }
 
-TEST(GarbageScanMgr, WithoutALocalApplicationFolderNoMarkerIsWritten)
+TEST_F(GarbageScanMgrTest, PopupsGoWithTheMonitorAndTheCallbackIsUnregistered)
+{
+    ASSERT_NE(nullptr, UseRecordingCleanupLibrary());
+    auto monitor = std::make_unique<CGarbageScanMgr>(nullptr);
+    monitor->StartMonitor(false, false);
+    QPointer<QWidget> junk = monitor->JunkWnd();
+    QPointer<QWidget> assistant = monitor->StarUpWnd();
+    monitor.reset();
+    EXPECT_TRUE(junk.isNull());
+    EXPECT_TRUE(assistant.isNull());
+    EXPECT_EQ(QStringLiteral("SetCallback(null)"), Calls().last());
+}
+
+TEST(GarbageScanMgr, WithoutTheLocalApplicationDataVariableTheShellsFolderIsUsed)
 {
     testing_support::TempMachine machine;
     machine.UseProgramFolder();
     SetEnvironmentVariableW(L"LOCALAPPDATA", nullptr);
     CGarbageScanMgr monitor(nullptr);
-    EXPECT_TRUE(monitor.ResourceFolder().isEmpty());
+    wchar_t local[MAX_PATH] = {};
+    ASSERT_EQ(S_OK, SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local));
+    EXPECT_EQ(QString::fromWCharArray(local) + QStringLiteral("\\Orvane\\Quarnel\\"), monitor.ResourceFolder());
     monitor.MarkShutDown();
-    monitor.StartMonitor(false, false);
-    EXPECT_TRUE(monitor.IsScanTimerActive());
+    EXPECT_EQ("shutdown", ReadFile(platform::HostPath(monitor.ResourceFolder().toStdWString() + L"shutdown.tmp")));
 }
 
 } // namespace

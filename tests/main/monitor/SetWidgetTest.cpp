@@ -57,9 +57,12 @@ TEST_F(SetWidgetTest, LevelsAndTheirTexts)
     ASSERT_EQ(5, Levels(dialog).size());
     dialog.SetCleanLv(2);
     EXPECT_TRUE(Levels(dialog).at(1)->isChecked());
-    dialog.SetCleanLv(6);
-    for (QRadioButton* level : Levels(dialog))
-        EXPECT_FALSE(level->isChecked());
+    for (int outside : {6, 0, -1}) {
+        dialog.SetCleanLv(2);
+        dialog.SetCleanLv(outside);
+        for (QRadioButton* level : Levels(dialog))
+            EXPECT_FALSE(level->isChecked()) << outside;
+    }
 
     dialog.SetLvTextList({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")});
     EXPECT_EQ(QStringLiteral("100 MB"), Levels(dialog).at(0)->text());

@@ -201,6 +201,12 @@ void CCommunityTestServer::Script(RequestKind kind, const ScriptedReply& reply)
     scripts_[kind] = reply;
 }
 
+void CCommunityTestServer::ServeAt(const std::string& target, const ScriptedReply& reply)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    served_[target] = reply;
+}
+
 void CCommunityTestServer::ClearScripts()
 {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -271,6 +277,8 @@ void CCommunityTestServer::Serve(int client)
 ScriptedReply CCommunityTestServer::Answer(const RecordedRequest& request)
 {
     std::lock_guard<std::mutex> lock(mutex_);
+    if (const auto served = served_.find(request.target); served != served_.end())
+        return served->second;
     const auto script = scripts_.find(request.kind);
     if (script != scripts_.end())
         return script->second;

@@ -91,6 +91,9 @@ public:
 
     // Every later request of the kind gets this reply instead of the live answer.
     void Script(RequestKind kind, const ScriptedReply& reply);
+    // Every later request for exactly this target ("/files/TrayPop.ini") gets this reply, before
+    // any script: files such as a description, an archive or its pictures.
+    void ServeAt(const std::string& target, const ScriptedReply& reply);
     void ClearScripts();
 
     std::vector<RecordedRequest> Requests() const;
@@ -108,6 +111,7 @@ private:
     std::vector<ServerMessage> messages_;
     std::map<std::string, std::string> files_;
     std::map<RequestKind, ScriptedReply> scripts_;
+    std::map<std::string, ScriptedReply> served_;
     std::vector<RecordedRequest> requests_;
     CLoopbackListener listener_{[this](int client) { Serve(client); }};
 };

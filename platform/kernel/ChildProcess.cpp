@@ -196,7 +196,7 @@ void ChildProcess::Reap()
         TheChildren().byPid.erase(pid_);
     }
     endedSignal_.notify_all();
-    NotifyWaiters();
+    Bump(pulse_);
 }
 
 DWORD ChildProcess::CodeOf(int status)

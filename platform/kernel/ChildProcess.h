@@ -4,6 +4,7 @@
 
 #include "HostProcess.h"
 #include "ProcessRecord.h"
+#include "Pulse.h"
 
 #include "platform/win/Process.h"
 
@@ -43,7 +44,7 @@ public:
     DWORD Terminate(UINT exitCode) override;
 
     ChildProcess(pid_t pid, int exitChannel, std::shared_ptr<ProcessRecord> record)
-        : pid_(pid), exitChannel_(exitChannel), record_(std::move(record))
+        : pid_(pid), exitChannel_(exitChannel), record_(std::move(record)), pulse_(MachinePulse())
     {
     }
     ~ChildProcess() override;
@@ -55,6 +56,7 @@ private:
     const pid_t pid_;
     const int exitChannel_;                 // read end, -1 without a channel
     const std::shared_ptr<ProcessRecord> record_; // null for a host program
+    std::atomic<uint32_t>& pulse_;          // of the machine the child was started in
     std::mutex mutex_;
     std::condition_variable endedSignal_;
     bool zombie_ = false;                   // ended, not yet reaped: no longer to be killed

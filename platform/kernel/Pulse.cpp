@@ -11,29 +11,44 @@
 
 namespace platform {
 
+namespace {
+
+// Threads that reap children may still notify while the program exits: never destroyed.
+struct Pulses {
+    std::mutex mutex;
+    std::map<std::string, std::atomic<uint32_t>*> byPath;
+    std::atomic<uint32_t> processOnly {0}; // when run/ cannot be used
+};
+Pulses& ThePulses()
+{
+    static auto* pulses = new Pulses;
+    return *pulses;
+}
+
+} // namespace
+
 std::atomic<uint32_t>& MachinePulse()
 {
-    static std::mutex mutex;
-    static std::map<std::string, std::atomic<uint32_t>*> pulses;
-    static std::atomic<uint32_t> processOnly {0}; // when run/ cannot be used
+    Pulses& pulses = ThePulses();
     const std::string path = RunFolder() + "/.pulse";
-    std::lock_guard<std::mutex> lock(mutex);
-    auto& pulse = pulses[path];
+    std::lock_guard<std::mutex> lock(pulses.mutex);
+    auto& pulse = pulses.byPath[path];
     if (!pulse) {
         const int fd = OpenRunFile(path);
         void* memory = fd < 0 ? nullptr : MapRunFile(fd, sizeof(std::atomic<uint32_t>));
         if (fd >= 0)
             close(fd);
-        pulse = memory ? static_cast<std::atomic<uint32_t>*>(memory) : &processOnly;
+        pulse = memory ? static_cast<std::atomic<uint32_t>*>(memory) : &pulses.processOnly;
     }
     return *pulse;
 }
 
-void NotifyWaiters()
+void Bump(std::atomic<uint32_t>& pulse)
 {
-    std::atomic<uint32_t>& pulse = MachinePulse();
     pulse.fetch_add(1);
     FutexWakeAll(pulse);
 }
+
+void NotifyWaiters() { Bump(MachinePulse()); }
 
 } // namespace platform

@@ -8,5 +8,8 @@
 namespace platform {
 
 std::atomic<uint32_t>& MachinePulse();
+// Bumps a pulse taken earlier: for notices that must reach the machine they were meant for, even
+// after the process has moved on to another machine or is ending.
+void Bump(std::atomic<uint32_t>& pulse);
 
 } // namespace platform

@@ -48,7 +48,7 @@ public:
                 continue;
             const std::wstring name = WindowsName(entry->d_name);
             if (pattern_.Matches(name) &&
-                StatusOfEntry(dirfd(dir_), device_, folder_ + "/" + entry->d_name, entry->d_name, status)) {
+                StatusOfEntry(dirfd(dir_), device_, folder_, entry->d_name, status)) {
                 Fill(data, name, status);
                 return true;
             }

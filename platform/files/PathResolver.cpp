@@ -1,6 +1,7 @@
 #include "PathResolver.h"
 
 #include "FilePaths.h"
+#include "FolderIndex.h"
 #include "HostNames.h"
 
 #include "platform/Machine.h"
@@ -27,6 +28,7 @@ namespace {
 
 constexpr int kMaximumLinks = 40;
 constexpr int kOpenRetries = 8;
+constexpr unsigned kStatusMask = STATX_BASIC_STATS | STATX_BTIME;
 
 // A host folder the machine consists of (the machine root, the program folder), held open.
 struct Area {
@@ -257,85 +259,20 @@ std::shared_ptr<Descriptor> OpenFolder(const Area& area, const std::string& rela
     return folder;
 }
 
-// The name of a folder's entry that equals the wanted Windows name ignoring case; of several, the
-// first in byte order, so that the same path always reaches the same file. Empty when none does.
-std::string EntryIgnoringCase(int folderFd, const std::wstring& wanted)
+// Whether the folder holds the name, with the name's status (links are not followed).
+bool Exists(int folderFd, const std::string& name, struct statx& status)
 {
-    const int fd = openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR* dir = fd >= 0 ? fdopendir(fd) : nullptr;
-    if (!dir) {
-        if (fd >= 0)
-            close(fd);
-        return {};
-    }
-    std::string found;
-    while (const dirent* entry = readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != ".." && (found.empty() || name < found) &&
-            EqualsIgnoringCase(WindowsName(name), wanted))
-            found = name;
-    }
-    closedir(dir);
-    return found;
-}
-
-// Whether the folder holds the name, with the name's status.
-bool Exists(int folderFd, const std::string& name, struct stat& st)
-{
-    const bool exists = fstatat(folderFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+    const bool exists = statx(folderFd, name.c_str(), AT_SYMLINK_NOFOLLOW, kStatusMask, &status) == 0;
     if (!exists)
-        st = {};
+        status = {};
     return exists;
-}
-
-// Names found beneath the machine lately, with their folders kept open. A kept name serves only
-// while its path and the kept folder's entry both lead to that very file (the same device and
-// inode). The file itself is not held open, so its inode may have been freed and given to a new
-// file at the same path in a new folder; the entry in the kept folder is then gone or another.
-struct KeptName {
-    std::string key;
-    std::shared_ptr<Descriptor> parent;
-    std::string name;
-    dev_t device = 0;
-    ino_t inode = 0;
-};
-constexpr size_t kKeptNames = 16;
-KeptName g_keptNames[kKeptNames];
-size_t g_nextKeptName = 0;
-
-bool FindKeptName(const std::string& key, const struct stat& st, Place& place)
-{
-    Place candidate;
-    {
-        std::lock_guard<std::mutex> lock(g_keptMutex);
-        for (const KeptName& kept : g_keptNames)
-            if (kept.parent && kept.device == st.st_dev && kept.inode == st.st_ino && kept.key == key) {
-                candidate.parent = kept.parent;
-                candidate.name = kept.name;
-                break;
-            }
-    }
-    struct stat entry {};
-    if (!candidate.parent || fstatat(candidate.parent->Fd(), candidate.name.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0 ||
-        entry.st_dev != st.st_dev || entry.st_ino != st.st_ino)
-        return false;
-    place.parent = std::move(candidate.parent);
-    place.name = std::move(candidate.name);
-    return true;
-}
-
-void KeepName(const std::string& key, const Place& place, const struct stat& st)
-{
-    std::lock_guard<std::mutex> lock(g_keptMutex);
-    g_keptNames[g_nextKeptName] = KeptName {key, place.parent, place.name, st.st_dev, st.st_ino};
-    g_nextKeptName = (g_nextKeptName + 1) % kKeptNames;
 }
 
 // Opens the folder of the first count names below the area's base, matching each name ignoring
 // case where no name of that exact case exists; the names are replaced by those found. Null when
 // a folder on the way is missing or cannot be reached inside the machine.
 std::shared_ptr<Descriptor> OpenMatchingCase(const Area& area, const std::string& base, std::vector<std::string>& names,
-                                             const std::vector<std::wstring>& windowsNames, size_t count)
+                                             size_t count)
 {
     std::string relative = base;
     for (size_t i = 0; i < count; ++i)
@@ -347,7 +284,7 @@ std::shared_ptr<Descriptor> OpenMatchingCase(const Area& area, const std::string
     for (size_t i = 0; folder && i < count; ++i) {
         auto next = OpenFolder(area, Join(relative, names[i]));
         if (!next && errno == ENOENT) {
-            const std::string found = EntryIgnoringCase(folder->Fd(), windowsNames[i]);
+            const std::string found = EntryIgnoringCase(folder->Fd(), WindowsName(names[i]));
             if (found.empty())
                 return nullptr;
             names[i] = found;
@@ -453,35 +390,25 @@ bool Resolve(const std::wstring& fullPath, Place& place, unsigned& error)
         place.leavesMachine = !place.parent && errno == EXDEV;
         return true;
     }
-    struct stat seen {};
-    const bool seenAsGiven = fstatat(area.fd->Fd(), given.c_str(), &seen, AT_SYMLINK_NOFOLLOW) == 0;
-    if (seenAsGiven && FindKeptName(place.host, seen, place)) {
-        place.exists = true;
-        place.mode = seen.st_mode;
-        return true;
-    }
-    // Walked name by name: each name is matched ignoring case where no name of that case exists.
+    // The folders are walked at once, and name by name only where a name is not of the case given;
+    // a name is matched ignoring case where no name of that exact case exists.
     std::vector<std::string> names;
-    std::vector<std::wstring> windowsNames;
     for (size_t i = 0; i < starts.size(); ++i) {
         const size_t end = i + 1 < starts.size() ? starts[i + 1] - 1 : given.size();
         names.push_back(given.substr(starts[i], end - starts[i]));
-        windowsNames.push_back(WindowsName(names.back()));
     }
-    place.parent = OpenMatchingCase(area, base, names, windowsNames, names.size() - 1);
+    place.parent = OpenMatchingCase(area, base, names, names.size() - 1);
     place.leavesMachine = !place.parent && errno == EXDEV;
     place.name = names.back();
-    struct stat st {};
-    if (place.parent && !(place.exists = Exists(place.parent->Fd(), place.name, st))) {
-        const std::string found = EntryIgnoringCase(place.parent->Fd(), windowsNames.back());
+    if (place.parent && !(place.exists = Exists(place.parent->Fd(), place.name, place.status))) {
+        const std::string found = EntryIgnoringCase(place.parent->Fd(), WindowsName(names.back()));
         if (!found.empty()) {
             place.name = found;
-            place.exists = Exists(place.parent->Fd(), place.name, st);
+            place.exists = Exists(place.parent->Fd(), place.name, place.status);
         }
     }
-    place.mode = st.st_mode;
-    if (seenAsGiven && place.exists && st.st_dev == seen.st_dev && st.st_ino == seen.st_ino)
-        KeepName(place.host, place, st);
+    place.statusRead = place.exists;
+    place.mode = place.status.stx_mode;
     std::string relative = base;
     for (size_t i = 0; i + 1 < names.size(); ++i)
         relative = Join(relative, names[i]);

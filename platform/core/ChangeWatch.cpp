@@ -3,7 +3,6 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
-#include <mutex>
 #include <pthread.h>
 #include <sys/inotify.h>
 #include <unistd.h>
@@ -12,86 +11,85 @@ namespace platform {
 
 namespace {
 
-// A forked child shares its parent's inotify queue: reading it would take the parent's events.
-// The child counts the fork and opens a queue of its own.
+// A forked child shares its parent's queue: reading it would take the parent's changes. The child
+// counts the fork and opens a queue of its own.
 std::atomic<unsigned long> g_forks{0};
-std::once_flag g_forkHandler;
 
 void CountFork() { g_forks.fetch_add(1, std::memory_order_relaxed); }
 
 } // namespace
 
-ChangeWatch::ChangeWatch() { std::call_once(g_forkHandler, [] { pthread_atfork(nullptr, nullptr, CountFork); }); }
-
-ChangeWatch::~ChangeWatch()
+ChangeWatch& ChangeWatch::Shared()
 {
-    if (fd_ >= 0)
-        close(fd_);
+    static auto* shared = [] {
+        pthread_atfork(nullptr, nullptr, CountFork);
+        return new ChangeWatch; // outlives every static destructor
+    }();
+    return *shared;
 }
 
-bool ChangeWatch::Open()
+void ChangeWatch::Listen(Listener listener)
 {
-    if (fd_ >= 0 && forks_ == g_forks.load(std::memory_order_relaxed))
-        return true;
+    std::lock_guard<std::mutex> lock(drainMutex_);
+    listeners_.push_back(std::move(listener));
+}
+
+// The queue is opened once per process and never replaced while the process runs, so that watches
+// may be added without the drain's lock.
+int ChangeWatch::Queue()
+{
+    static std::mutex openMutex;
+    std::lock_guard<std::mutex> lock(openMutex);
+    const unsigned long forks = g_forks.load(std::memory_order_relaxed);
+    if (fd_ >= 0 && forks_ == forks)
+        return fd_;
     if (fd_ >= 0)
         close(fd_);
-    forks_ = g_forks.load(std::memory_order_relaxed);
+    forks_ = forks;
     fd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    return fd_ >= 0;
+    return fd_;
 }
 
 int ChangeWatch::Watch(const std::string& path, uint32_t events)
 {
-    if (fd_ < 0 && !Open())
-        return -1;
-    return inotify_add_watch(fd_, path.c_str(), events);
+    const int fd = Queue();
+    return fd >= 0 ? inotify_add_watch(fd, path.c_str(), events | IN_MASK_ADD) : -1;
 }
 
 void ChangeWatch::Unwatch(int watch)
 {
-    if (fd_ >= 0 && watch >= 0)
+    if (watch >= 0 && fd_ >= 0)
         inotify_rm_watch(fd_, watch);
 }
 
-bool ChangeWatch::Drain(const std::function<void(int watch, uint32_t event, const char* name)>& seen)
+void ChangeWatch::Deliver(int watch, uint32_t event, const char* name)
+{
+    for (const Listener& listener : listeners_)
+        listener(watch, event, name);
+}
+
+bool ChangeWatch::Drain()
 {
     // Callers look at errno of their own calls around this one.
     const int callerErrno = errno;
-    const bool complete = Read(seen);
-    errno = callerErrno;
-    return complete;
-}
-
-bool ChangeWatch::Read(const std::function<void(int watch, uint32_t event, const char* name)>& seen)
-{
-    if (fd_ < 0 || forks_ != g_forks.load(std::memory_order_relaxed)) {
-        if (fd_ >= 0)
-            close(fd_);
-        fd_ = -1;
-        return false;
-    }
-    bool complete = true;
+    std::lock_guard<std::mutex> lock(drainMutex_);
+    const bool inherited = fd_ >= 0 && forks_ != g_forks.load(std::memory_order_relaxed);
+    const int fd = Queue();
+    if (inherited)
+        Deliver(-1, 0, "");
     alignas(inotify_event) char buffer[16 * (sizeof(inotify_event) + NAME_MAX + 1)];
-    for (;;) {
-        const ssize_t n = read(fd_, buffer, sizeof(buffer));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (complete && (n == 0 || errno == EAGAIN))
-                return true;
-            close(fd_);
-            fd_ = -1;
-            return false;
-        }
+    for (ssize_t n; fd >= 0 && ((n = read(fd, buffer, sizeof(buffer))) > 0 || (n < 0 && errno == EINTR));) {
         for (ssize_t at = 0; at < n;) {
             const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
             if (event->mask & IN_Q_OVERFLOW)
-                complete = false;
+                Deliver(-1, 0, "");
             else
-                seen(event->wd, event->mask, event->len ? event->name : "");
+                Deliver(event->wd, event->mask, event->len ? event->name : "");
             at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
         }
     }
+    errno = callerErrno;
+    return fd >= 0;
 }
 
 } // namespace platform

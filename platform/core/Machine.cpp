@@ -52,20 +52,27 @@ constexpr uint32_t kRootEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVE
                                  IN_ONLYDIR;
 const char kIniName[] = "machine.ini";
 
-ChangeWatch& IniWatch()
-{
-    static auto* watch = new ChangeWatch; // outlives every static destructor
-    return *watch;
-}
-bool g_watching = false;
+bool g_watching = false;   // whether machine.ini is watched
+bool g_iniChanged = false; // whether a change was reported since it was read
 int g_rootWatch = -1;
 int g_fileWatch = -1;
 
-// Watches machine.ini of the root from now on; false when it cannot be watched.
+void NoteChange(int watch, uint32_t, const char* name)
+{
+    g_iniChanged = g_iniChanged || watch < 0 || watch == g_fileWatch ||
+                   (watch == g_rootWatch && (!*name || !std::strcmp(name, kIniName)));
+}
+
+// Watches machine.ini of the root from now on; false when it cannot be watched. Called with the
+// machine's lock held, as every drain of the watch is.
 bool WatchIni(const std::string& root)
 {
-    ChangeWatch& watch = IniWatch();
-    watch.Drain([](int, uint32_t, const char*) {});
+    static std::once_flag listening;
+    std::call_once(listening, [] { ChangeWatch::Shared().Listen(NoteChange); });
+    ChangeWatch& watch = ChangeWatch::Shared();
+    // What was reported so far is older than the reading that follows.
+    watch.Drain();
+    g_iniChanged = false;
     const int rootWatch = watch.Watch(root, kRootEvents);
     const int fileWatch = rootWatch >= 0 ? watch.Watch(root + "/" + kIniName, kFileEvents) : -1;
     const bool fileMissing = fileWatch < 0 && errno == ENOENT;
@@ -81,11 +88,8 @@ bool WatchIni(const std::string& root)
 // Whether the watch reported a change of machine.ini since it was read.
 bool IniChanged()
 {
-    bool changed = false;
-    const bool complete = IniWatch().Drain([&](int watch, uint32_t, const char* name) {
-        changed = changed || watch == g_fileWatch || (watch == g_rootWatch && (!*name || !std::strcmp(name, kIniName)));
-    });
-    return changed || !complete;
+    ChangeWatch::Shared().Drain();
+    return g_iniChanged;
 }
 
 FileStamp StampOf(const std::string& path)

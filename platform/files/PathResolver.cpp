@@ -1,7 +1,7 @@
 #include "PathResolver.h"
 
 #include "FilePaths.h"
-#include "FolderIndex.h"
+#include "FolderCache.h"
 #include "HostNames.h"
 
 #include "platform/Machine.h"
@@ -215,48 +215,66 @@ int OpenBeneath(const Area& area, const std::string& relative, int flags, unsign
     return WalkLinks(area, relative, flags, mode, links);
 }
 
-// Folders walked beneath the machine lately, kept open: a path's folder is mostly the folder of
-// the path before. A kept folder serves only while its path still leads to that very folder (the
-// same device and inode: an inode held open is never reused), so a folder removed, renamed or
-// replaced since is walked again.
-struct KeptFolder {
-    std::string key;
-    std::shared_ptr<Descriptor> fd;
-    dev_t device = 0;
-    ino_t inode = 0;
-};
-constexpr size_t kKeptFolders = 16;
-std::mutex g_keptMutex;
-KeptFolder g_kept[kKeptFolders];
-size_t g_nextKept = 0;
-
-std::shared_ptr<Descriptor> OpenFolder(const Area& area, const std::string& relative)
+// Opens the folder below the area, and keeps it where it was reached name by name without a link
+// or a mount point on the way: each folder on the way is watched before the next name is opened in
+// it, so that whatever changes the way afterwards is reported and drops the kept folder. Folders
+// on the way are kept as well, so that a path is walked from the deepest of them. watch is the
+// folder's own watch (-1 when it is not kept).
+std::shared_ptr<Descriptor> OpenFolder(const Area& area, const std::string& relative, int& watch)
 {
+    watch = -1;
     if (!area.fd) {
         errno = ENOENT;
         return nullptr;
     }
-    struct stat now {};
-    const bool seen = fstatat(area.fd->Fd(), relative.empty() ? "." : relative.c_str(), &now, 0) == 0 &&
-                      S_ISDIR(now.st_mode);
-    const std::string key = area.folder + '\0' + relative;
-    if (seen) {
-        std::lock_guard<std::mutex> lock(g_keptMutex);
-        for (const KeptFolder& kept : g_kept)
-            if (kept.fd && kept.device == now.st_dev && kept.inode == now.st_ino && kept.key == key)
-                return kept.fd;
+    const std::string areaKey = area.folder + '\0';
+    if (auto kept = KeptFolder(areaKey + relative, watch))
+        return kept;
+    std::shared_ptr<Descriptor> current;
+    std::vector<FolderStep> steps;
+    std::string walked;
+    int currentWatch = -1;
+    const std::vector<std::string> parts = SplitHost(relative);
+    // From the deepest folder on the way that is kept.
+    size_t start = parts.empty() ? 0 : parts.size() - 1;
+    for (; start > 0; --start) {
+        std::string prefix;
+        for (size_t i = 0; i < start; ++i)
+            prefix = Join(prefix, parts[i]);
+        if ((current = KeptFolder(areaKey + prefix, currentWatch, &steps))) {
+            walked = prefix;
+            break;
+        }
+    }
+    if (!current) {
+        current = area.fd;
+        currentWatch = WatchFolder(current->Fd());
+        start = 0;
+        if (currentWatch >= 0)
+            KeepFolder(areaKey, current, {}, currentWatch);
+    }
+    for (size_t i = start; i < parts.size() && currentWatch >= 0; ++i) {
+        const long fd = OpenAt(current->Fd(), parts[i], O_PATH | O_DIRECTORY, 0,
+                               RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_XDEV);
+        if (fd < 0) {
+            if (errno == ENOENT || errno == ENOTDIR)
+                return nullptr;
+            break;  // a link or a mount point: walked as a whole below
+        }
+        auto next = std::make_shared<Descriptor>(static_cast<int>(fd));
+        steps.push_back(FolderStep {currentWatch, parts[i]});
+        walked = Join(walked, parts[i]);
+        currentWatch = WatchFolder(next->Fd());
+        current = std::move(next);
+        if (currentWatch >= 0)
+            KeepFolder(areaKey + walked, current, steps, currentWatch);
+    }
+    if (walked == relative && currentWatch >= 0) {
+        watch = currentWatch;
+        return current;
     }
     const int fd = OpenBeneath(area, relative, O_PATH | O_DIRECTORY, 0, 0);
-    if (fd < 0)
-        return nullptr;
-    auto folder = std::make_shared<Descriptor>(fd);
-    struct stat st {};
-    if (fstat(fd, &st) == 0) {
-        std::lock_guard<std::mutex> lock(g_keptMutex);
-        g_kept[g_nextKept] = KeptFolder {key, folder, st.st_dev, st.st_ino};
-        g_nextKept = (g_nextKept + 1) % kKeptFolders;
-    }
-    return folder;
+    return fd >= 0 ? std::make_shared<Descriptor>(fd) : nullptr;
 }
 
 // Whether the folder holds the name, with the name's status (links are not followed).
@@ -272,25 +290,27 @@ bool Exists(int folderFd, const std::string& name, struct statx& status)
 // case where no name of that exact case exists; the names are replaced by those found. Null when
 // a folder on the way is missing or cannot be reached inside the machine.
 std::shared_ptr<Descriptor> OpenMatchingCase(const Area& area, const std::string& base, std::vector<std::string>& names,
-                                             size_t count)
+                                             size_t count, int& watch)
 {
     std::string relative = base;
     for (size_t i = 0; i < count; ++i)
         relative = Join(relative, names[i]);
-    if (auto folder = OpenFolder(area, relative); folder || errno != ENOENT)
+    if (auto folder = OpenFolder(area, relative, watch); folder || errno != ENOENT)
         return folder;
     relative = base;
-    std::shared_ptr<Descriptor> folder = OpenFolder(area, relative);
+    std::shared_ptr<Descriptor> folder = OpenFolder(area, relative, watch);
     for (size_t i = 0; folder && i < count; ++i) {
-        auto next = OpenFolder(area, Join(relative, names[i]));
+        int nextWatch = -1;
+        auto next = OpenFolder(area, Join(relative, names[i]), nextWatch);
         if (!next && errno == ENOENT) {
-            const std::string found = EntryIgnoringCase(folder->Fd(), WindowsName(names[i]));
+            const std::string found = EntryIgnoringCase(folder->Fd(), watch, WindowsName(names[i]));
             if (found.empty())
                 return nullptr;
             names[i] = found;
-            next = OpenFolder(area, Join(relative, names[i]));
+            next = OpenFolder(area, Join(relative, names[i]), nextWatch);
         }
         folder = next;
+        watch = nextWatch;
         relative = Join(relative, names[i]);
     }
     return folder;
@@ -382,8 +402,9 @@ bool Resolve(const std::wstring& fullPath, Place& place, unsigned& error)
     place.host = given.empty() ? area.folder : area.folder + "/" + given;
     if (!area.fd)
         return true;
+    int watch = -1;
     if (starts.empty()) {
-        place.parent = OpenFolder(area, base);
+        place.parent = OpenFolder(area, base, watch);
         place.name = ".";
         place.exists = place.parent != nullptr;
         place.mode = place.exists ? S_IFDIR : 0;
@@ -397,11 +418,11 @@ bool Resolve(const std::wstring& fullPath, Place& place, unsigned& error)
         const size_t end = i + 1 < starts.size() ? starts[i + 1] - 1 : given.size();
         names.push_back(given.substr(starts[i], end - starts[i]));
     }
-    place.parent = OpenMatchingCase(area, base, names, names.size() - 1);
+    place.parent = OpenMatchingCase(area, base, names, names.size() - 1, watch);
     place.leavesMachine = !place.parent && errno == EXDEV;
     place.name = names.back();
     if (place.parent && !(place.exists = Exists(place.parent->Fd(), place.name, place.status))) {
-        const std::string found = EntryIgnoringCase(place.parent->Fd(), WindowsName(names.back()));
+        const std::string found = EntryIgnoringCase(place.parent->Fd(), watch, WindowsName(names.back()));
         if (!found.empty()) {
             place.name = found;
             place.exists = Exists(place.parent->Fd(), place.name, place.status);

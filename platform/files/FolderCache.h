@@ -1,0 +1,39 @@
+// What the layer keeps of the machine's folders between calls: folders walked before, held open,
+// and each folder's names looked up ignoring case. Both are kept up to date from the kernel's
+// reports of changes (platform::ChangeWatch), which Machine() hands over at the start of every
+// call, so that a change made by any process before a call is seen by that call: a kept folder is
+// dropped as soon as a name on its way comes, goes or is renamed, or a folder on its way is moved
+// or removed.
+#pragma once
+
+#include "PathResolver.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform::files {
+
+// One name walked through: the watch of the folder that holds it, and the name.
+struct FolderStep {
+    int watch;
+    std::string name;
+};
+
+// Starts watching an open folder for names that come, go or are renamed in it, and for its own
+// move or removal; the watch's number, or -1 when it cannot be watched (nothing is kept then).
+int WatchFolder(int folderFd);
+
+// The folder kept under key, or null; with the watch of that folder and, where asked for, the
+// steps it was reached through.
+std::shared_ptr<Descriptor> KeptFolder(const std::string& key, int& watch, std::vector<FolderStep>* steps = nullptr);
+// Keeps a folder reached through steps (each folder's watch, with the name taken in it), itself
+// watched by watch.
+void KeepFolder(const std::string& key, std::shared_ptr<Descriptor> folder, std::vector<FolderStep> steps, int watch);
+
+// The name of an open folder's entry whose Windows name equals the wanted one ignoring case; of
+// several, the first in byte order, so that the same path always reaches the same file. Empty when
+// none does. watch is the folder's (-1: the folder is not watched and is read anew).
+std::string EntryIgnoringCase(int folderFd, int watch, const std::wstring& wanted);
+
+} // namespace platform::files

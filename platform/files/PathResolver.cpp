@@ -413,16 +413,22 @@ bool Resolve(const std::wstring& fullPath, Place& place, unsigned& error)
     }
     // The folders are walked at once, and name by name only where a name is not of the case given;
     // a name is matched ignoring case where no name of that exact case exists.
-    std::vector<std::string> names;
-    for (size_t i = 0; i < starts.size(); ++i) {
-        const size_t end = i + 1 < starts.size() ? starts[i + 1] - 1 : given.size();
-        names.push_back(given.substr(starts[i], end - starts[i]));
+    const size_t last = starts.back();
+    std::string relative = last > 0 ? given.substr(0, last - 1) : std::string();
+    place.name = given.substr(last);
+    place.parent = OpenFolder(area, relative, watch);
+    if (!place.parent && errno == ENOENT) {
+        std::vector<std::string> names;
+        for (size_t i = 0; i < starts.size(); ++i)
+            names.push_back(given.substr(starts[i], (i + 1 < starts.size() ? starts[i + 1] - 1 : given.size()) - starts[i]));
+        place.parent = OpenMatchingCase(area, base, names, names.size() - 1, watch);
+        relative = base;
+        for (size_t i = 0; i + 1 < names.size(); ++i)
+            relative = Join(relative, names[i]);
     }
-    place.parent = OpenMatchingCase(area, base, names, names.size() - 1, watch);
     place.leavesMachine = !place.parent && errno == EXDEV;
-    place.name = names.back();
     if (place.parent && !(place.exists = Exists(place.parent->Fd(), place.name, place.status))) {
-        const std::string found = EntryIgnoringCase(place.parent->Fd(), watch, WindowsName(names.back()));
+        const std::string found = EntryIgnoringCase(place.parent->Fd(), watch, WindowsName(place.name));
         if (!found.empty()) {
             place.name = found;
             place.exists = Exists(place.parent->Fd(), place.name, place.status);
@@ -430,9 +436,6 @@ bool Resolve(const std::wstring& fullPath, Place& place, unsigned& error)
     }
     place.statusRead = place.exists;
     place.mode = place.status.stx_mode;
-    std::string relative = base;
-    for (size_t i = 0; i + 1 < names.size(); ++i)
-        relative = Join(relative, names[i]);
     place.host = Join(Join(area.folder, relative), place.name);
     return true;
 }

@@ -176,7 +176,8 @@ int main(int argc, char** argv)
                 static_cast<unsigned long long>(kMinimumSize), kRounds);
     std::printf("Time ratio: the tool's time / the gatherer's (above 1: the gatherer is faster).\n");
     for (const TreeShape& shape : TreeShapes()) {
-        const std::string tree = (work / "tree").string();
+        // Inside the machine root: a drive's folder outside it is refused.
+        const std::string tree = machineRoot + "/tree";
         fs::remove_all(tree);
         fs::create_directories(tree);
         const auto madeAt = std::chrono::steady_clock::now();

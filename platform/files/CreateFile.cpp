@@ -103,11 +103,17 @@ HANDLE OpenExisting(const Request& request, int probe, const struct stat& st)
                               : openat(request.place.parent->Fd(), request.place.name.c_str(), flags | O_NOFOLLOW);
     if (fd < 0)
         return InvalidFromErrno(request.place);
+    // The file's Windows attributes matter only to an open that changes it; any other needs only
+    // to know which file it opened.
+    const bool checksAttributes = request.ChangesData() || request.disposition == CREATE_ALWAYS;
     FileStatus status;
-    if (!StatusOfDescriptor(fd, status)) {
+    struct stat opened {};
+    if (checksAttributes ? !StatusOfDescriptor(fd, status) : fstat(fd, &opened) != 0) {
         close(fd);
         return InvalidFromErrno(request.place);
     }
+    if (!checksAttributes)
+        return Finish(fd, flags, request, true, opened.st_dev, opened.st_ino);
     const DWORD wantedHidden = request.flags & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     const DWORD hidden = status.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     const bool readOnly = status.attributes & FILE_ATTRIBUTE_READONLY;

@@ -1,5 +1,6 @@
 #include "DosAttributeStore.h"
 
+#include "FolderCache.h"
 #include "PathResolver.h"
 
 #include "platform/Machine.h"
@@ -113,15 +114,24 @@ bool WriteBeside(DosAttributeStore::FileId id, DWORD bits)
 
 } // namespace
 
-std::optional<DWORD> DosAttributeStore::Read(int fd, const char* name, FileId id)
+std::optional<DWORD> DosAttributeStore::Read(int fd, const char* name, FileId id, int watch, uint32_t links)
 {
     if (g_besideOnly)
         return ReadBeside(id);
-    char text[16];
-    const ssize_t n = ReadAttribute(fd, name, text, sizeof(text));
-    if (n >= 0)
-        return Parse(text, static_cast<size_t>(n));
-    return Unsupported(errno) ? ReadBeside(id) : std::nullopt;
+    const auto read = [&](bool& keep) -> std::optional<DWORD> {
+        char text[16];
+        const ssize_t n = ReadAttribute(fd, name, text, sizeof(text));
+        if (n >= 0)
+            return Parse(text, static_cast<size_t>(n));
+        // The store beside the files is not watched: what it holds is read every time.
+        keep = keep && errno == ENODATA;
+        return Unsupported(errno) ? ReadBeside(id) : std::nullopt;
+    };
+    if (!name || watch < 0 || links != 1) {
+        bool keep = false;
+        return read(keep);
+    }
+    return KeptAttributes(watch, name, id.inode, id.born, read);
 }
 
 bool DosAttributeStore::Write(const std::string& hostPath, FileId id, DWORD bits)

@@ -25,8 +25,9 @@ public:
 
     // The bits kept for the file, or nothing when none are kept (or the kept value is damaged):
     // the entry name of an open folder (not followed where it is a link), or, for a null name, the
-    // open file fd itself.
-    static std::optional<DWORD> Read(int fd, const char* name, FileId id);
+    // open file fd itself. watch: the folder's watch (platform/files/FolderCache.h), where the bits
+    // of a file with links names may be kept between calls; -1 for none.
+    static std::optional<DWORD> Read(int fd, const char* name, FileId id, int watch = -1, uint32_t links = 0);
     // Keeps the bits; false with errno set when they cannot be kept.
     static bool Write(const std::string& hostPath, FileId id, DWORD bits);
     // Drops the kept bits, so that the file's mode speaks again.

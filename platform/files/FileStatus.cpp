@@ -42,8 +42,10 @@ timespec Born(const struct statx& sx)
     return timespec{static_cast<time_t>(time.tv_sec), static_cast<long>(time.tv_nsec)};
 }
 
-// fd and name reach the file itself (name null: fd is the file), for the attributes kept beside it.
-void Fill(const struct statx& sx, int fd, const char* name, bool mountPoint, bool linkToFolder, FileStatus& status)
+// fd and name reach the file itself (name null: fd is the file), for the attributes kept beside it;
+// watch is the folder's.
+void Fill(const struct statx& sx, int fd, const char* name, int watch, bool mountPoint, bool linkToFolder,
+          FileStatus& status)
 {
     status.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
     status.born = Born(sx);
@@ -62,7 +64,7 @@ void Fill(const struct statx& sx, int fd, const char* name, bool mountPoint, boo
         status.attributes = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
         status.reparseTag = IO_REPARSE_TAG_MOUNT_POINT;
     } else {
-        const auto kept = DosAttributeStore::Read(fd, name, status.Id());
+        const auto kept = DosAttributeStore::Read(fd, name, status.Id(), watch, sx.stx_nlink);
         status.attributes = Compose(status.directory, sx.stx_mode, kept);
         if (!status.directory)
             status.size = sx.stx_size;
@@ -97,8 +99,8 @@ bool IsMountPoint(const struct statx& sx, int folderFd, dev_t folderDevice, Host
 }
 
 template <typename HostPath>
-bool StatusAt(int folderFd, dev_t folderDevice, HostPath hostPath, const char* name, const struct statx* known,
-              FileStatus& status)
+bool StatusAt(int folderFd, dev_t folderDevice, HostPath hostPath, const char* name, int watch,
+              const struct statx* known, FileStatus& status)
 {
     struct statx sx {};
     if (known)
@@ -106,8 +108,8 @@ bool StatusAt(int folderFd, dev_t folderDevice, HostPath hostPath, const char* n
     else if (statx(folderFd, name, AT_SYMLINK_NOFOLLOW, kStatxMask, &sx) != 0)
         return false;
     const bool link = S_ISLNK(sx.stx_mode);
-    Fill(sx, folderFd, name, IsMountPoint(sx, folderFd, folderDevice, hostPath), link && LeadsToFolder(folderFd, name),
-         status);
+    Fill(sx, folderFd, name, watch, IsMountPoint(sx, folderFd, folderDevice, hostPath),
+         link && LeadsToFolder(folderFd, name), status);
     return true;
 }
 
@@ -124,17 +126,17 @@ bool StatusOfPlace(const Place& place, FileStatus& status)
         struct statx sx {};
         if (statx(folder, "", AT_EMPTY_PATH, kStatxMask, &sx) != 0)
             return false;
-        Fill(sx, folder, nullptr, false, false, status);
+        Fill(sx, folder, nullptr, -1, false, false, status);
         return true;
     }
-    return StatusAt(folder, 0, [&] { return place.host; }, place.name.c_str(), place.statusRead ? &place.status : nullptr,
-                    status);
+    return StatusAt(folder, 0, [&] { return place.host; }, place.name.c_str(), place.watch,
+                    place.statusRead ? &place.status : nullptr, status);
 }
 
-bool StatusOfEntry(int folderFd, dev_t folderDevice, const std::string& folderHostPath, const char* name,
+bool StatusOfEntry(int folderFd, dev_t folderDevice, const std::string& folderHostPath, const char* name, int watch,
                    FileStatus& status)
 {
-    return StatusAt(folderFd, folderDevice, [&] { return folderHostPath + "/" + name; }, name, nullptr, status);
+    return StatusAt(folderFd, folderDevice, [&] { return folderHostPath + "/" + name; }, name, watch, nullptr, status);
 }
 
 bool StatusOfDescriptor(int fd, FileStatus& status)
@@ -142,7 +144,7 @@ bool StatusOfDescriptor(int fd, FileStatus& status)
     struct statx sx {};
     if (statx(fd, "", AT_EMPTY_PATH, kStatxMask, &sx) != 0)
         return false;
-    Fill(sx, fd, nullptr, false, false, status);
+    Fill(sx, fd, nullptr, -1, false, false, status);
     return true;
 }
 

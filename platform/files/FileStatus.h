@@ -32,8 +32,9 @@ struct FileStatus {
 // The status of the name itself (links are not followed); false with errno set when it is missing.
 bool StatusOfPlace(const Place& place, FileStatus& status);
 // The status of an entry of an open folder; folderDevice (0: read from the folder when needed)
-// tells mount points from folders, folderHostPath (the folder's host path) drive folders.
-bool StatusOfEntry(int folderFd, dev_t folderDevice, const std::string& folderHostPath, const char* name,
+// tells mount points from folders, folderHostPath (the folder's host path) drive folders; watch is
+// the folder's (-1: none).
+bool StatusOfEntry(int folderFd, dev_t folderDevice, const std::string& folderHostPath, const char* name, int watch,
                    FileStatus& status);
 // The status of an open file.
 bool StatusOfDescriptor(int fd, FileStatus& status);

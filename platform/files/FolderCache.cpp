@@ -21,8 +21,8 @@ namespace platform::files {
 
 namespace {
 
-constexpr uint32_t kFolderEvents =
-    IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+constexpr uint32_t kEntryEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
+constexpr uint32_t kFolderEvents = kEntryEvents | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
 constexpr uint32_t kFolderGone = IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED | IN_UNMOUNT;
 // Folders kept at once; past it all is forgotten and walked again as needed.
 constexpr size_t kKeptFolders = 1024;
@@ -39,10 +39,23 @@ struct Kept {
 // A folder's host names by their upper-cased Windows names.
 using Index = std::unordered_map<std::wstring, std::set<std::string>>;
 
+struct KeptBits {
+    ino_t inode;
+    timespec born;
+    std::optional<DWORD> bits;
+};
+// A folder's entries' attribute bits, and a count of the changes reported, so that bits read while
+// a change came are not kept.
+struct Attributes {
+    std::unordered_map<std::string, KeptBits> entries;
+    unsigned long changes = 0;
+};
+
 std::mutex g_mutex;
 std::unordered_map<std::string, Kept> g_kept;
 std::unordered_map<int, std::vector<std::string>> g_keptThrough;  // by watch: what may be kept through it
 std::unordered_map<int, Index> g_indexes;                          // by watch
+std::unordered_map<int, Attributes> g_attributes;                  // by watch
 std::unordered_set<int> g_watches;                                 // every watch of ours
 std::unordered_set<int> g_areaWatches;                             // those of the areas' own folders
 
@@ -54,6 +67,7 @@ void ForgetAll()
     g_kept.clear();
     g_keptThrough.clear();
     g_indexes.clear();
+    g_attributes.clear();
     g_watches.clear();
     g_areaWatches.clear();
 }
@@ -93,11 +107,18 @@ void NoteChange(int watch, uint32_t event, const char* name)
     if (event & kFolderGone) {
         Drop(watch, nullptr);
         g_indexes.erase(watch);
+        g_attributes.erase(watch);
         if (event & IN_IGNORED)
             g_watches.erase(watch);
         return;
     }
-    if (!*name || !(event & (IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO)))
+    if (!*name)
+        return;
+    if (const auto attributes = g_attributes.find(watch); attributes != g_attributes.end()) {
+        ++attributes->second.changes;
+        attributes->second.entries.erase(name);
+    }
+    if (!(event & kEntryEvents))
         return;
     const std::wstring key = Key(name);
     Drop(watch, &key);
@@ -200,6 +221,32 @@ std::string EntryIgnoringCase(int folderFd, int watch, const std::wstring& wante
             found = name;
     });
     return found;
+}
+
+std::optional<DWORD> KeptAttributes(int watch, const char* name, ino_t inode, timespec born,
+                                    const std::function<std::optional<DWORD>(bool& keep)>& read)
+{
+    unsigned long changes = 0;
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        if (!g_watches.count(watch)) {
+            bool keep = false;
+            return read(keep);
+        }
+        const Attributes& attributes = g_attributes[watch];
+        const auto kept = attributes.entries.find(name);
+        if (kept != attributes.entries.end() && kept->second.inode == inode && kept->second.born.tv_sec == born.tv_sec &&
+            kept->second.born.tv_nsec == born.tv_nsec)
+            return kept->second.bits;
+        changes = attributes.changes;
+    }
+    bool keep = true;
+    const std::optional<DWORD> bits = read(keep);
+    std::lock_guard<std::mutex> lock(g_mutex);
+    const auto attributes = g_attributes.find(watch);
+    if (keep && attributes != g_attributes.end() && attributes->second.changes == changes)
+        attributes->second.entries[name] = KeptBits {inode, born, bits};
+    return bits;
 }
 
 } // namespace platform::files

@@ -8,7 +8,12 @@
 
 #include "PathResolver.h"
 
+#include "platform/win/Types.h"
+
+#include <ctime>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,5 +40,12 @@ void KeepFolder(const std::string& key, std::shared_ptr<Descriptor> folder, std:
 // several, the first in byte order, so that the same path always reaches the same file. Empty when
 // none does. watch is the folder's (-1: the folder is not watched and is read anew).
 std::string EntryIgnoringCase(int folderFd, int watch, const std::wstring& wanted);
+
+// The Windows attribute bits of an entry of a watched folder: as read before, while the kernel has
+// reported no change of the entry (its attributes included) and it is still the same file (inode
+// and birth); otherwise as read returns them, kept where read says they may be. Only files with one
+// name are kept: a change through another name is reported to another folder.
+std::optional<DWORD> KeptAttributes(int watch, const char* name, ino_t inode, timespec born,
+                                    const std::function<std::optional<DWORD>(bool& keep)>& read);
 
 } // namespace platform::files

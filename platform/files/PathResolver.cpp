@@ -436,6 +436,7 @@ bool Resolve(const std::wstring& fullPath, Place& place, unsigned& error)
     }
     place.statusRead = place.exists;
     place.mode = place.status.stx_mode;
+    place.watch = place.parent ? watch : -1;
     place.host = Join(Join(area.folder, relative), place.name);
     return true;
 }

@@ -35,6 +35,7 @@ struct Place {
     // that the call that resolved the path need not read it again; unread for a mapped folder.
     bool statusRead = false;
     struct statx status {};
+    int watch = -1;                      // the folder's watch (platform/files/FolderCache.h); -1 for none
 
     // The name as the kernel reaches it through the folder held open ("/proc/self/fd/N/name"): a
     // host call given this string acts inside the machine whatever a link on the way does, and

@@ -14,6 +14,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <thread>
 #include <unistd.h>
 
@@ -134,4 +135,37 @@ TEST(KeptFolders, MachineIniChangedByAnotherProcessIsSeenAtOnce)
     // Removed: the machine has its defaults again.
     InAnotherThread([&] { return unlink(ini.c_str()) == 0; });
     EXPECT_EQ(platform::Machine().Disk(1), nullptr);
+}
+
+TEST(KeptFolders, AttributesChangedByAnotherProcessAreSeenAtOnce)
+{
+    ASSERT_TRUE(CreateDirectoryW(L"C:\\Shared", nullptr));
+    ASSERT_TRUE(WriteText(L"C:\\Shared\\plan.txt", "x"));
+    const std::string plan = DriveC() + "/Shared/plan.txt";
+    const auto listed = [] {
+        WIN32_FIND_DATAW data {};
+        const HANDLE find = FindFirstFileW(L"C:\\Shared\\plan.txt", &data);
+        FindClose(find);
+        return find == INVALID_HANDLE_VALUE ? INVALID_FILE_ATTRIBUTES : data.dwFileAttributes;
+    };
+    EXPECT_EQ(GetFileAttributesW(L"C:\\Shared\\plan.txt"), FILE_ATTRIBUTE_ARCHIVE);
+    EXPECT_EQ(listed(), FILE_ATTRIBUTE_ARCHIVE);
+
+    InAnotherProcess([&] { return setxattr(plan.c_str(), "user.DOSATTRIB", "0x22", 4, 0) == 0; });
+    EXPECT_EQ(GetFileAttributesW(L"C:\\Shared\\plan.txt"), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
+    EXPECT_EQ(listed(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
+
+    // Another file put in its place by a rename keeps none of them.
+    InAnotherThread([&] {
+        return HostWrite(plan + ".new", "y") && rename((plan + ".new").c_str(), plan.c_str()) == 0;
+    });
+    EXPECT_EQ(listed(), FILE_ATTRIBUTE_ARCHIVE);
+    EXPECT_EQ(GetFileAttributesW(L"C:\\Shared\\plan.txt"), FILE_ATTRIBUTE_ARCHIVE);
+
+    // A file with a second name elsewhere changed through that name.
+    const std::string other = DriveC() + "/other-name.txt";
+    ASSERT_EQ(link(plan.c_str(), other.c_str()), 0);
+    EXPECT_EQ(GetFileAttributesW(L"C:\\Shared\\plan.txt"), FILE_ATTRIBUTE_ARCHIVE);
+    InAnotherProcess([&] { return setxattr(other.c_str(), "user.DOSATTRIB", "0x2", 3, 0) == 0; });
+    EXPECT_EQ(GetFileAttributesW(L"C:\\Shared\\plan.txt"), FILE_ATTRIBUTE_HIDDEN);
 }

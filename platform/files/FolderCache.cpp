@@ -36,8 +36,29 @@ struct Kept {
     int watch;
 };
 
-// A folder's host names by their upper-cased Windows names.
-using Index = std::unordered_map<std::wstring, std::set<std::string>>;
+// Folders with more names are not indexed: they are asked each time.
+constexpr size_t kIndexedNames = 65536;
+
+// A folder's host names with their types as the folder lists them (DT_UNKNOWN where a report did
+// not tell), and the names by their upper-cased Windows names.
+struct Index {
+    std::unordered_map<std::string, unsigned char> types;
+    std::unordered_map<std::wstring, std::set<std::string>> byKey;
+    unsigned long changes = 0;  // names that came or went since it was read
+
+    void Add(const std::string& name, unsigned char type)
+    {
+        types[name] = type;
+        byKey[Key(name)].insert(name);
+    }
+    void Remove(const std::string& name)
+    {
+        types.erase(name);
+        const auto names = byKey.find(Key(name));
+        if (names != byKey.end() && names->second.erase(name) && names->second.empty())
+            byKey.erase(names);
+    }
+};
 
 struct KeptBits {
     ino_t inode;
@@ -125,15 +146,16 @@ void NoteChange(int watch, uint32_t event, const char* name)
     const auto index = g_indexes.find(watch);
     if (index == g_indexes.end())
         return;
-    if (event & (IN_CREATE | IN_MOVED_TO)) {
-        index->second[key].insert(name);
-    } else if (const auto names = index->second.find(key); names != index->second.end()) {
-        names->second.erase(name);
-        if (names->second.empty())
-            index->second.erase(names);
-    }
+    ++index->second.changes;
+    if (!(event & (IN_CREATE | IN_MOVED_TO)))
+        index->second.Remove(name);
+    else if (index->second.types.size() < kIndexedNames)
+        index->second.Add(name, (event & IN_ISDIR) ? DT_DIR : DT_UNKNOWN);
+    else
+        g_indexes.erase(index);
 }
 
+// Calls each with every entry's name and type.
 template <typename Each> bool ReadFolder(int folderFd, Each each)
 {
     const int fd = openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -145,7 +167,7 @@ template <typename Each> bool ReadFolder(int folderFd, Each each)
     }
     while (const dirent* entry = readdir(dir))
         if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
-            each(entry->d_name);
+            each(entry->d_name, entry->d_type);
     closedir(dir);
     return true;
 }
@@ -197,28 +219,61 @@ void KeepFolder(const std::string& key, std::shared_ptr<Descriptor> folder, std:
     g_kept[key] = std::move(kept);
 }
 
-std::string EntryIgnoringCase(int folderFd, int watch, const std::wstring& wanted)
+bool FindEntry(int folderFd, int watch, const std::string& name, std::string& found, unsigned char& type,
+               unsigned long* changes)
 {
-    std::unique_lock<std::mutex> lock(g_mutex);
-    if (watch >= 0 && g_watches.count(watch)) {
-        auto index = g_indexes.find(watch);
-        if (index == g_indexes.end()) {
-            // The folder is watched already: a name that comes while it is read is read, reported,
-            // or both, and the reports are applied in order after the reading.
-            Index names;
-            if (ReadFolder(folderFd, [&](const char* name) { names[Key(name)].insert(name); }))
-                index = g_indexes.emplace(watch, std::move(names)).first;
-        }
-        if (index != g_indexes.end()) {
-            const auto found = index->second.find(UpperCase(wanted));
-            return found == index->second.end() ? std::string() : *found->second.begin();
-        }
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (watch < 0 || !g_watches.count(watch))
+        return false;
+    auto index = g_indexes.find(watch);
+    if (index == g_indexes.end()) {
+        // The folder is watched already: a name that comes while it is read is read, reported, or
+        // both, and the reports are applied in order after the reading.
+        Index names;
+        bool small = true;
+        if (!ReadFolder(folderFd, [&](const char* entry, unsigned char entryType) {
+                small = small && names.types.size() < kIndexedNames;
+                if (small)
+                    names.Add(entry, entryType);
+            }) ||
+            !small)
+            return false;
+        index = g_indexes.emplace(watch, std::move(names)).first;
     }
-    lock.unlock();
+    found.clear();
+    type = DT_UNKNOWN;
+    if (changes)
+        *changes = index->second.changes;
+    if (const auto exact = index->second.types.find(name); exact != index->second.types.end()) {
+        found = name;
+        type = exact->second;
+    } else if (const auto alike = index->second.byKey.find(Key(name)); alike != index->second.byKey.end()) {
+        found = *alike->second.begin();
+        type = index->second.types[found];
+    }
+    return true;
+}
+
+void NoteEntryType(int watch, const std::string& name, unsigned char type, unsigned long changes)
+{
+    std::lock_guard<std::mutex> lock(g_mutex);
+    const auto index = g_indexes.find(watch);
+    if (index == g_indexes.end() || index->second.changes != changes)
+        return;
+    if (const auto entry = index->second.types.find(name); entry != index->second.types.end())
+        entry->second = type;
+}
+
+std::string EntryIgnoringCase(int folderFd, int watch, const std::string& name)
+{
     std::string found;
-    ReadFolder(folderFd, [&](const char* name) {
-        if ((found.empty() || name < found) && EqualsIgnoringCase(WindowsName(name), wanted))
-            found = name;
+    unsigned char type = DT_UNKNOWN;
+    if (FindEntry(folderFd, watch, name, found, type))
+        return found;
+    const std::wstring wanted = Key(name);
+    ReadFolder(folderFd, [&](const char* entry, unsigned char) {
+        if ((found.empty() || entry < found) && Key(entry) == wanted)
+            found = entry;
     });
     return found;
 }

@@ -36,10 +36,21 @@ std::shared_ptr<Descriptor> KeptFolder(const std::string& key, int& watch, std::
 // watched by watch.
 void KeepFolder(const std::string& key, std::shared_ptr<Descriptor> folder, std::vector<FolderStep> steps, int watch);
 
-// The name of an open folder's entry whose Windows name equals the wanted one ignoring case; of
-// several, the first in byte order, so that the same path always reaches the same file. Empty when
-// none does. watch is the folder's (-1: the folder is not watched and is read anew).
-std::string EntryIgnoringCase(int folderFd, int watch, const std::wstring& wanted);
+// What a watched folder holds under a host name, from the folder's kept index: the name as the
+// folder holds it (that very name, else the first in byte order whose Windows name equals it
+// ignoring case; empty when none does) and its type as the folder lists it (DT_UNKNOWN where not
+// known), with the count of changes the index has taken (for NoteEntryType). False where no index is
+// kept (the folder is not watched, or holds too many names): the folder must be asked.
+bool FindEntry(int folderFd, int watch, const std::string& name, std::string& found, unsigned char& type,
+               unsigned long* changes = nullptr);
+// Notes the type of a name the index did not know, as read from the file system after FindEntry,
+// unless a name came or went since (changes as FindEntry gave it).
+void NoteEntryType(int watch, const std::string& name, unsigned char type, unsigned long changes);
+
+// The name of an open folder's entry whose Windows name equals that of the host name ignoring case;
+// of several, the first in byte order, so that the same path always reaches the same file. Empty
+// when none does. watch is the folder's (-1: the folder is not watched and is read anew).
+std::string EntryIgnoringCase(int folderFd, int watch, const std::string& name);
 
 // The Windows attribute bits of an entry of a watched folder: as read before, while the kernel has
 // reported no change of the entry (its attributes included) and it is still the same file (inode

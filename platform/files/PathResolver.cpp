@@ -303,7 +303,7 @@ std::shared_ptr<Descriptor> OpenMatchingCase(const Area& area, const std::string
         int nextWatch = -1;
         auto next = OpenFolder(area, Join(relative, names[i]), nextWatch);
         if (!next && errno == ENOENT) {
-            const std::string found = EntryIgnoringCase(folder->Fd(), watch, WindowsName(names[i]));
+            const std::string found = EntryIgnoringCase(folder->Fd(), watch, names[i]);
             if (found.empty())
                 return nullptr;
             names[i] = found;
@@ -427,15 +427,28 @@ bool Resolve(const std::wstring& fullPath, Place& place, unsigned& error)
             relative = Join(relative, names[i]);
     }
     place.leavesMachine = !place.parent && errno == EXDEV;
-    if (place.parent && !(place.exists = Exists(place.parent->Fd(), place.name, place.status))) {
-        const std::string found = EntryIgnoringCase(place.parent->Fd(), watch, WindowsName(place.name));
-        if (!found.empty()) {
-            place.name = found;
-            place.exists = Exists(place.parent->Fd(), place.name, place.status);
+    std::string found;
+    unsigned char type = DT_UNKNOWN;
+    unsigned long changes = 0;
+    if (place.parent && FindEntry(place.parent->Fd(), watch, place.name, found, type, &changes)) {
+        // The folder's kept index tells whether it holds the name, and mostly what it is.
+        place.name = found.empty() ? place.name : found;
+        place.exists = !found.empty() && (type != DT_UNKNOWN || Exists(place.parent->Fd(), place.name, place.status));
+        place.statusRead = place.exists && type == DT_UNKNOWN;
+        place.mode = type != DT_UNKNOWN ? DTTOIF(type) : place.status.stx_mode;
+        if (place.statusRead)
+            NoteEntryType(watch, place.name, IFTODT(place.mode), changes);
+    } else if (place.parent) {
+        if (!(place.exists = Exists(place.parent->Fd(), place.name, place.status))) {
+            found = EntryIgnoringCase(place.parent->Fd(), -1, place.name);
+            if (!found.empty()) {
+                place.name = found;
+                place.exists = Exists(place.parent->Fd(), place.name, place.status);
+            }
         }
+        place.statusRead = place.exists;
+        place.mode = place.status.stx_mode;
     }
-    place.statusRead = place.exists;
-    place.mode = place.status.stx_mode;
     place.watch = place.parent ? watch : -1;
     place.host = Join(Join(area.folder, relative), place.name);
     return true;

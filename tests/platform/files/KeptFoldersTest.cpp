@@ -169,3 +169,28 @@ TEST(KeptFolders, AttributesChangedByAnotherProcessAreSeenAtOnce)
     InAnotherProcess([&] { return setxattr(other.c_str(), "user.DOSATTRIB", "0x2", 3, 0) == 0; });
     EXPECT_EQ(GetFileAttributesW(L"C:\\Shared\\plan.txt"), FILE_ATTRIBUTE_HIDDEN);
 }
+
+TEST(KeptFolders, AFileReplacedByALinkIsALink)
+{
+    ASSERT_TRUE(CreateDirectoryW(L"C:\\Docs", nullptr));
+    ASSERT_TRUE(WriteText(L"C:\\Docs\\a.txt", "a"));
+    ASSERT_TRUE(WriteText(L"C:\\Docs\\b.txt", "b"));
+    ASSERT_EQ(GetFileAttributesW(L"C:\\Docs\\a.txt"), FILE_ATTRIBUTE_ARCHIVE);
+    const std::string docs = DriveC() + "/Docs";
+    const std::string outside = Root() + "-outside.txt";
+    ASSERT_TRUE(HostWrite(outside, "host"));
+
+    // One link leads out of the machine, one to the other file; each put over a file by a rename.
+    InAnotherProcess([&] {
+        return symlink(outside.c_str(), (docs + "/out.new").c_str()) == 0 &&
+               rename((docs + "/out.new").c_str(), (docs + "/a.txt").c_str()) == 0 &&
+               symlink("b.txt", (docs + "/in.new").c_str()) == 0 &&
+               rename((docs + "/in.new").c_str(), (docs + "/A.TXT").c_str()) == 0;
+    });
+    EXPECT_EQ(ReadText(L"C:\\Docs\\a.txt"), "");
+    EXPECT_EQ(platform::HostPath(std::wstring(L"C:\\Docs\\a.txt")), "");
+    EXPECT_EQ(GetFileAttributesW(L"C:\\Docs\\a.txt") & FILE_ATTRIBUTE_REPARSE_POINT,
+              static_cast<DWORD>(FILE_ATTRIBUTE_REPARSE_POINT));
+    EXPECT_EQ(ReadText(L"C:\\Docs\\A.TXT"), "b");
+    unlink(outside.c_str());
+}

@@ -96,7 +96,7 @@ HANDLE OpenExisting(const Request& request, int probe, const struct stat& st)
     const bool folder = S_ISDIR(st.st_mode);
     if (folder && (!(request.flags & FILE_FLAG_BACKUP_SEMANTICS) || request.Truncates()))
         return InvalidHandle(ERROR_ACCESS_DENIED);
-    if (request.ChangesDrive() && RefuseWhenWriteProtected(request.place.host))
+    if (request.ChangesDrive() && RefuseWhenWriteProtected(request.place))
         return INVALID_HANDLE_VALUE;
     const int flags = folder ? O_RDONLY | O_DIRECTORY | O_CLOEXEC : request.OpenFlags(false);
     const int fd = probe >= 0 ? open(PathOf(probe).c_str(), flags)
@@ -131,7 +131,7 @@ HANDLE CreateNew(const Request& request)
         errno = ENOENT;
         return InvalidFromErrno(request.place);
     }
-    if (RefuseWhenWriteProtected(request.place.host))
+    if (RefuseWhenWriteProtected(request.place))
         return INVALID_HANDLE_VALUE;
     // O_EXCL makes a new name and never follows a link the name may be. A file being made may be
     // opened for reading whatever its mode, and is, so that its share needs no descriptor of its

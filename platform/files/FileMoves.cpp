@@ -148,7 +148,7 @@ bool TargetAllows(const FileStatus& source, const Place& target, const FileStatu
     if ((existing.attributes & FILE_ATTRIBUTE_DIRECTORY) || source.directory ||
         (existing.attributes & FILE_ATTRIBUTE_READONLY) || HeldAgainstDelete(target, existing))
         return Fail(ERROR_ACCESS_DENIED);
-    return !RefuseWhenWriteProtected(target.host);
+    return !RefuseWhenWriteProtected(target);
 }
 
 } // namespace
@@ -169,8 +169,8 @@ BOOL MoveFileExW(LPCWSTR existingFileName, LPCWSTR newFileName, DWORD flags)
     if (!StatusOfPlace(source, status))
         return FailFromErrno(source);
     Place target;
-    if (!ResolvePath(newFileName, target) || RefuseWhenWriteProtected(source.host) ||
-        RefuseWhenWriteProtected(target.host))
+    if (!ResolvePath(newFileName, target) || RefuseWhenWriteProtected(source) ||
+        RefuseWhenWriteProtected(target))
         return FALSE;
     if (source.name == "." || target.name == ".")
         return Fail(ERROR_ACCESS_DENIED);
@@ -236,7 +236,7 @@ BOOL CopyFileW(LPCWSTR existingFileName, LPCWSTR newFileName, BOOL failIfExists)
         if (existing.attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN))
             return Fail(ERROR_ACCESS_DENIED);
     }
-    if (RefuseWhenWriteProtected(target.host))
+    if (RefuseWhenWriteProtected(target))
         return FALSE;
     return CopyContents(source, target, !failIfExists);
 }

@@ -1,5 +1,6 @@
 #include "PathResolver.h"
 
+#include "Drives.h"
 #include "FilePaths.h"
 #include "FolderCache.h"
 #include "HostNames.h"
@@ -400,6 +401,7 @@ bool Resolve(const std::wstring& fullPath, Place& place, unsigned& error)
         pos = next + 1;
     }
     place.host = given.empty() ? area.folder : area.folder + "/" + given;
+    place.writeProtected = IsWriteProtected(machine, place.host);
     if (!area.fd)
         return true;
     int watch = -1;

@@ -36,6 +36,7 @@ struct Place {
     bool statusRead = false;
     struct statx status {};
     int watch = -1;                      // the folder's watch (platform/files/FolderCache.h); -1 for none
+    bool writeProtected = false;         // whether the drive holding it, or the drive's disk, is read-only
 
     // The name as the kernel reaches it through the folder held open ("/proc/self/fd/N/name"): a
     // host call given this string acts inside the machine whatever a link on the way does, and

@@ -85,13 +85,6 @@ bool WatchIni(const std::string& root)
     return rootWatch >= 0 && (fileWatch >= 0 || fileMissing);
 }
 
-// Whether the watch reported a change of machine.ini since it was read.
-bool IniChanged()
-{
-    ChangeWatch::Shared().Drain();
-    return g_iniChanged;
-}
-
 FileStamp StampOf(const std::string& path)
 {
     FileStamp stamp;
@@ -348,8 +341,10 @@ const MachineDescription& Machine()
 {
     const int callerErrno = errno;
     std::lock_guard<std::mutex> lock(g_mutex);
+    // Every change reported so far reaches the layer's listeners here, this one's among them.
+    ChangeWatch::Shared().Drain();
     const bool changed = g_generations.empty() ||
-                         (g_watching ? IniChanged()
+                         (g_watching ? g_iniChanged
                                      : !(StampOf(g_generations.back()->root + "/machine.ini") == g_loadedStamp));
     if (changed)
         g_generations.push_back(Load());

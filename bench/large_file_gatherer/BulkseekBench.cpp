@@ -1,5 +1,6 @@
 // The large-file gatherer's scan with the search for equal files, against jdupes, rdfind and
-// fdupes on the same synthetic trees and the same files; and the CRC-64 against memcpy.
+// fdupes on the same synthetic trees and the same files; its scan alone against find listing the
+// same tree (goal: at most 1.5 times find's time); and the CRC-64 against memcpy.
 //
 //   BulkseekBench [work folder]      (default: the host's temporary folder)
 //
@@ -80,7 +81,9 @@ public:
     }
     ~CGatherer() { gatherer_->Release(); }
 
-    ToolRun Scan(const std::string& tree)
+    // The scan of the tree; with findSameFiles, the search for equal files as well. The run's count
+    // is the equal files found.
+    ToolRun Scan(const std::string& tree, bool findSameFiles)
     {
         std::ofstream(machineRoot_ + "/machine.ini") << "[Drive D]\nFolder=" << tree << "\nLabel=Bench\n";
         platform::ReloadMachine();
@@ -89,7 +92,7 @@ public:
             throw std::runtime_error("the gatherer cannot be initialised");
         CatagoryD()->ChangeCheckState();
         IBulkseekOption* option = gatherer_->CreateOption();
-        option->GetOption()->findSameFiles = 1;
+        option->GetOption()->findSameFiles = findSameFiles ? 1 : 0;
         option->GetOption()->minimumSize = kMinimumSize;
         CCountingSink sink;
         const auto start = std::chrono::steady_clock::now();
@@ -168,11 +171,13 @@ int main(int argc, char** argv)
 
     CGatherer gatherer(machineRoot);
     const std::vector<DuplicateTool> tools = DuplicateTools();
+    const DuplicateTool lister = FileLister();
     std::printf("Scan with the search for equal files, files from %llu byte up; best of %d runs, tree in the page cache.\n",
                 static_cast<unsigned long long>(kMinimumSize), kRounds);
     std::printf("Time ratio: the tool's time / the gatherer's (above 1: the gatherer is faster).\n");
     for (const TreeShape& shape : TreeShapes()) {
-        const std::string tree = (work / "tree").string();
+        // Inside the machine root: a drive's folder outside it is refused.
+        const std::string tree = machineRoot + "/tree";
         fs::remove_all(tree);
         fs::create_directories(tree);
         const auto madeAt = std::chrono::steady_clock::now();
@@ -186,12 +191,18 @@ int main(int argc, char** argv)
         // the writing-back of the tree or a colder cache than the others.
         ::sync();
         ToolRun ours;
+        ToolRun scanOnly;
+        ToolRun find;
         std::vector<ToolRun> theirs(tools.size());
         for (int round = 0; round < kRounds; ++round) {
-            KeepBest(ours, gatherer.Scan(tree), round);
+            KeepBest(ours, gatherer.Scan(tree, true), round);
+            KeepBest(scanOnly, gatherer.Scan(tree, false), round);
+            KeepBest(find, RunTool(lister, tree, kMinimumSize, scratch), round);
             for (size_t i = 0; i < tools.size(); ++i)
                 KeepBest(theirs[i], RunTool(tools[i], tree, kMinimumSize, scratch), round);
         }
+        std::printf("  scan alone %6.3f s, find %6.3f s (%lld files listed): %5.2f times find's time (goal: at most 1.50)\n",
+                    scanOnly.seconds, find.seconds, find.duplicates, scanOnly.seconds / find.seconds);
         std::printf("  %-9s %8.3f s  %6lld equal files\n", "Bulkseek", ours.seconds, ours.duplicates);
         for (size_t i = 0; i < tools.size(); ++i) {
             if (theirs[i].duplicates < 0)

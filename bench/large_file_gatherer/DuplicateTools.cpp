@@ -53,7 +53,23 @@ std::vector<std::string> Fdupes(const std::string& folder, uint64_t minimumSize,
     return {"fdupes", "-r", "-q", "-G", std::to_string(minimumSize), folder};
 }
 
+std::vector<std::string> Find(const std::string& folder, uint64_t, const std::string&)
+{
+    return {"find", folder, "-type", "f", "-printf", "%s\n"};
+}
+
+long long CountLines(const std::string& report)
+{
+    std::ifstream in(report);
+    long long lines = 0;
+    for (std::string line; std::getline(in, line);)
+        ++lines;
+    return lines;
+}
+
 } // namespace
+
+DuplicateTool FileLister() { return {"find", Find, true, CountLines}; }
 
 std::vector<DuplicateTool> DuplicateTools()
 {

@@ -23,4 +23,8 @@ struct DuplicateTool {
 
 std::vector<DuplicateTool> DuplicateTools();
 
+// find listing every file's size ("find TREE -type f -printf '%s\n'"): the least a scan of a tree
+// does, as a program of the host does it. Its count is the files listed.
+DuplicateTool FileLister();
+
 ToolRun RunTool(const DuplicateTool& tool, const std::string& folder, uint64_t minimumSize, const std::string& scratch);

@@ -1,17 +1,23 @@
 // The cost per call of the layer's path resolution and file calls, each beside the plain host
-// calls that do the same work: resolving a path, opening and closing a file, reading a file's
-// attributes, and listing a folder (per entry). Each figure is the median of several rounds, in
-// the thread's own processor time (user and kernel), so that other work on the host weighs less.
+// calls that do the same work on the same tree: resolving a drive path, opening and closing a
+// file, reading a file's attributes, listing a folder (per entry), and reading a registry value
+// of an open key. Each figure is the median of several rounds, in the thread's own processor time
+// (user and kernel), so that other work on the host weighs less. The goal: each layer call at most
+// 1.5 times its host counterpart.
+//
+//   LayerBench [work folder]      (default: /tmp)
 #include "platform/Machine.h"
+#include "platform/Text.h"
 #include "platform/Windows.h"
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <climits>
 #include <ctime>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +25,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -28,7 +35,9 @@ namespace {
 constexpr int kRounds = 7;
 constexpr int kCallsPerRound = 20000;
 constexpr int kFilesInFolder = 1000;
+constexpr int kHiddenEvery = 10;  // every tenth file carries Windows attributes of its own
 constexpr int kListingsPerRound = 20;
+constexpr double kGoal = 1.5;
 
 double ThreadNanoseconds()
 {
@@ -37,7 +46,7 @@ double ThreadNanoseconds()
     return static_cast<double>(now.tv_sec) * 1e9 + static_cast<double>(now.tv_nsec);
 }
 
-// Nanoseconds per unit of work of the median round; work returns the units it did.
+// Nanoseconds per unit of work of the median round; work returns the units it did (negative: failed).
 double NanosecondsPerUnit(const std::function<long()>& work)
 {
     std::vector<double> rounds;
@@ -45,11 +54,11 @@ double NanosecondsPerUnit(const std::function<long()>& work)
         const double start = ThreadNanoseconds();
         const long units = work();
         const double took = ThreadNanoseconds() - start;
-        if (round > 0 && units > 0)
+        if (units <= 0)
+            return -1;
+        if (round > 0)
             rounds.push_back(took / static_cast<double>(units));
     }
-    if (rounds.empty())
-        return -1;
     std::sort(rounds.begin(), rounds.end());
     return rounds[rounds.size() / 2];
 }
@@ -62,48 +71,120 @@ long Repeat(const std::function<bool()>& call)
     return done == kCallsPerRound ? done : -1;
 }
 
-void Report(const char* title, double layer, double host)
+// The layer's and the host's figures side by side, with the layer's share of the host's cost.
+void Report(const char* title, double layer, const char* hostTitle, double host)
 {
     if (layer < 0 || host < 0) {
-        std::printf("  %-34s failed\n", title);
+        std::printf("  %-30s failed\n", title);
         return;
     }
-    std::printf("  %-34s %9.0f ns   host %8.0f ns   %5.2fx\n", title, layer, host, layer / host);
+    std::printf("  %-30s %8.0f ns  %-34s %8.0f ns  %5.2fx%s\n", title, layer, hostTitle, host, layer / host,
+                layer / host > kGoal ? "  (above the goal)" : "");
 }
 
-} // namespace
-
-// The optional argument names the folder to work in (default /tmp).
-int main(int argc, char** argv)
+double HostLoad()
 {
-    std::string pattern = std::string(argc > 1 ? argv[1] : "/tmp") + "/quarnel-layer-bench-XXXXXX";
-    if (!mkdtemp(pattern.data()))
-        return 1;
-    const std::string root = pattern;
-    setenv("QUARNEL_MACHINE", root.c_str(), 1);
-    platform::ReloadMachine();
+    double load = 0;
+    std::ifstream("/proc/loadavg") >> load;
+    return load;
+}
 
-    const std::wstring folder = L"C:\\Users\\Owner\\AppData\\Local\\Temp\\bench";
-    const std::wstring file = folder + L"\\file0500.tmp";
-    const std::string hostFolder = platform::Machine().Drive(L'C')->folder + "/Users/Owner/AppData/Local/Temp/bench";
-    const std::string hostFile = hostFolder + "/file0500.tmp";
-    fs::create_directories(hostFolder);
-    for (int i = 0; i < kFilesInFolder; ++i) {
-        char name[32];
-        std::snprintf(name, sizeof(name), "/file%04d.tmp", i);
-        std::ofstream(hostFolder + name) << "junk";
+// Lists the folder with the host's calls: each entry's status and, with attributes, the kept
+// Windows attributes as well. The entries listed; -1 when the folder cannot be read.
+long ListOnHost(const std::string& folder, bool attributes)
+{
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return -1;
+    long entries = 0;
+    while (const dirent* entry = readdir(dir)) {
+        struct stat st {};
+        if (fstatat(dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        if (attributes) {
+            char value[16];
+            getxattr((folder + "/" + entry->d_name).c_str(), "user.DOSATTRIB", value, sizeof(value));
+        }
+        ++entries;
+    }
+    closedir(dir);
+    return entries;
+}
+
+long ListInLayer(const std::wstring& pattern)
+{
+    WIN32_FIND_DATAW data;
+    const HANDLE find = FindFirstFileW(pattern.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return -1;
+    long entries = 0;
+    do
+        ++entries;
+    while (FindNextFileW(find, &data));
+    FindClose(find);
+    return entries;
+}
+
+// A registry value in a table shaped as a registry keeps it, read by a prepared select: what the
+// layer's RegQueryValueExW is measured against.
+class CPreparedSelect {
+public:
+    explicit CPreparedSelect(const std::string& path)
+    {
+        if (sqlite3_open(path.c_str(), &db_) != SQLITE_OK)
+            return;
+        sqlite3_exec(db_,
+                     "PRAGMA journal_mode=WAL;"
+                     "CREATE TABLE vals(key INTEGER, upper TEXT, type INTEGER, data BLOB, UNIQUE(key, upper));"
+                     "INSERT INTO vals VALUES(7, 'INSTALLPATH', 1, x'43003a005c00');",
+                     nullptr, nullptr, nullptr);
+        sqlite3_prepare_v2(db_, "SELECT type, data FROM vals WHERE key = ?1 AND upper = ?2", -1, &select_, nullptr);
+    }
+    ~CPreparedSelect()
+    {
+        sqlite3_finalize(select_);
+        sqlite3_close(db_);
+    }
+    CPreparedSelect(const CPreparedSelect&) = delete;
+    CPreparedSelect& operator=(const CPreparedSelect&) = delete;
+
+    bool Read(std::vector<unsigned char>& data)
+    {
+        if (!select_)
+            return false;
+        sqlite3_bind_int64(select_, 1, 7);
+        sqlite3_bind_text(select_, 2, "INSTALLPATH", -1, SQLITE_STATIC);
+        const bool found = sqlite3_step(select_) == SQLITE_ROW;
+        if (found) {
+            const auto* bytes = static_cast<const unsigned char*>(sqlite3_column_blob(select_, 1));
+            data.assign(bytes, bytes + sqlite3_column_bytes(select_, 1));
+        }
+        sqlite3_reset(select_);
+        return found;
     }
 
-    std::printf("Layer calls against the host's (per call; listing per entry; %d files in the folder)\n",
-                kFilesInFolder);
+private:
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt* select_ = nullptr;
+};
+
+void MeasureFiles(const std::wstring& folder, const std::string& hostFolder)
+{
+    const std::wstring file = folder + L"\\file0500.tmp";
+    const std::wstring otherCase = folder + L"\\FILE0500.TMP";  // Windows ignores the case of names
+    const std::string hostFile = hostFolder + "/file0500.tmp";
+    const double hostWalk = NanosecondsPerUnit([&] {
+        return Repeat([&] {
+            struct stat st {};
+            return fstatat(AT_FDCWD, hostFile.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+        });
+    });
     Report("path resolution (HostPath)",
            NanosecondsPerUnit([&] { return Repeat([&] { return !platform::HostPath(file).empty(); }); }),
-           NanosecondsPerUnit([&] {
-               return Repeat([&] {
-                   char resolved[PATH_MAX];
-                   return realpath(hostFile.c_str(), resolved) != nullptr;
-               });
-           }));
+           "fstatat of the host path", hostWalk);
+    Report("  the same, names in other case",
+           NanosecondsPerUnit([&] { return Repeat([&] { return !platform::HostPath(otherCase).empty(); }); }),
+           "fstatat of the host path", hostWalk);
     Report("CreateFileW + CloseHandle",
            NanosecondsPerUnit([&] {
                return Repeat([&] {
@@ -112,6 +193,7 @@ int main(int argc, char** argv)
                    return handle != INVALID_HANDLE_VALUE && CloseHandle(handle);
                });
            }),
+           "open + close",
            NanosecondsPerUnit([&] {
                return Repeat([&] {
                    const int fd = open(hostFile.c_str(), O_RDONLY | O_CLOEXEC);
@@ -122,43 +204,89 @@ int main(int argc, char** argv)
            NanosecondsPerUnit([&] {
                return Repeat([&] { return GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES; });
            }),
+           "fstatat",
            NanosecondsPerUnit([&] {
                return Repeat([&] {
                    struct stat st {};
-                   return lstat(hostFile.c_str(), &st) == 0;
+                   return fstatat(AT_FDCWD, hostFile.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
                });
            }));
     const std::wstring everything = folder + L"\\*";
-    Report("FindFirstFileW/FindNextFileW",
-           NanosecondsPerUnit([&] {
-               long entries = 0;
-               for (int i = 0; i < kListingsPerRound; ++i) {
-                   WIN32_FIND_DATAW data;
-                   const HANDLE find = FindFirstFileW(everything.c_str(), &data);
-                   if (find == INVALID_HANDLE_VALUE)
-                       return -1L;
-                   do
-                       ++entries;
-                   while (FindNextFileW(find, &data));
-                   FindClose(find);
-               }
-               return entries;
-           }),
-           NanosecondsPerUnit([&] {
-               long entries = 0;
-               for (int i = 0; i < kListingsPerRound; ++i) {
-                   DIR* dir = opendir(hostFolder.c_str());
-                   if (!dir)
-                       return -1L;
-                   while (const dirent* entry = readdir(dir)) {
-                       struct stat st {};
-                       if (fstatat(dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0)
-                           ++entries;
-                   }
-                   closedir(dir);
-               }
-               return entries;
+    const auto listings = [](const std::function<long()>& list) {
+        return NanosecondsPerUnit([&] {
+            long entries = 0;
+            for (int i = 0; i < kListingsPerRound; ++i) {
+                const long listed = list();
+                if (listed < 0)
+                    return -1L;
+                entries += listed;
+            }
+            return entries;
+        });
+    };
+    const double layer = listings([&] { return ListInLayer(everything); });
+    Report("FindFirstFileW/FindNextFileW", layer, "readdir + fstatat", listings([&] {
+               return ListOnHost(hostFolder, false);
            }));
+    Report("  (per entry)", layer, "readdir + fstatat + getxattr", listings([&] {
+               return ListOnHost(hostFolder, true);
+           }));
+}
+
+void MeasureRegistry(const std::string& scratch)
+{
+    HKEY key = nullptr;
+    const wchar_t data[] = L"C:\\";
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Orvane\\LayerBench", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS ||
+        RegSetValueExW(key, L"InstallPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(data), sizeof(data)) !=
+            ERROR_SUCCESS) {
+        std::printf("  RegQueryValueExW               failed (no registry)\n");
+        return;
+    }
+    CPreparedSelect select(scratch + "/select.db");
+    std::vector<unsigned char> bytes;
+    Report("RegQueryValueExW (open key)",
+           NanosecondsPerUnit([&] {
+               return Repeat([&] {
+                   wchar_t value[64];
+                   DWORD size = sizeof(value);
+                   DWORD type = 0;
+                   return RegQueryValueExW(key, L"InstallPath", nullptr, &type, reinterpret_cast<BYTE*>(value),
+                                           &size) == ERROR_SUCCESS;
+               });
+           }),
+           "prepared SQLite select", NanosecondsPerUnit([&] { return Repeat([&] { return select.Read(bytes); }); }));
+    RegCloseKey(key);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::string pattern = std::string(argc > 1 ? argv[1] : "/tmp") + "/quarnel-layer-bench-XXXXXX";
+    if (!mkdtemp(pattern.data()))
+        return 1;
+    const std::string root = pattern;
+    setenv("QUARNEL_MACHINE", root.c_str(), 1);
+    platform::ReloadMachine();
+
+    const std::wstring folder = L"C:\\Users\\Owner\\AppData\\Local\\Temp\\bench";
+    const std::string hostFolder = platform::Machine().Drive(L'C')->folder + "/Users/Owner/AppData/Local/Temp/bench";
+    fs::create_directories(hostFolder);
+    for (int i = 0; i < kFilesInFolder; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof(name), "file%04d.tmp", i);
+        std::ofstream(hostFolder + "/" + name) << "junk";
+        if (i % kHiddenEvery == 0)
+            SetFileAttributesW((folder + L"\\" + platform::FromUtf8(name)).c_str(), FILE_ATTRIBUTE_HIDDEN);
+    }
+
+    std::printf("Layer calls against the host's on the same tree (per call; listing per entry; %d files in the "
+                "folder, every %dth hidden); host load %.1f on %u cores\n",
+                kFilesInFolder, kHiddenEvery, HostLoad(), std::thread::hardware_concurrency());
+    MeasureFiles(folder, hostFolder);
+    MeasureRegistry(root);
     fs::remove_all(root);
     return 0;
 }

@@ -1,18 +1,22 @@
 #include "platform/Machine.h"
 
+#include "platform/ChangeWatch.h"
 #include "platform/IniFile.h"
 #include "platform/Text.h"
 #include "platform/win/SystemInfo.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cwchar>
 #include <cwctype>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <memory>
 #include <mutex>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,6 +43,47 @@ struct FileStamp {
     }
 };
 FileStamp g_loadedStamp;
+
+// The kernel's word that machine.ini may have changed, so that a call to Machine() costs no look at
+// the file: the file itself is watched for changes of its content, the root for names that come,
+// go or are renamed over it. Where no watch can be kept, the file's stamp is compared on every call.
+constexpr uint32_t kFileEvents = IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE | IN_DELETE_SELF | IN_MOVE_SELF;
+constexpr uint32_t kRootEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF |
+                                 IN_ONLYDIR;
+const char kIniName[] = "machine.ini";
+
+bool g_watching = false;   // whether machine.ini is watched
+bool g_iniChanged = false; // whether a change was reported since it was read
+int g_rootWatch = -1;
+int g_fileWatch = -1;
+
+void NoteChange(int watch, uint32_t, const char* name)
+{
+    g_iniChanged = g_iniChanged || watch < 0 || watch == g_fileWatch ||
+                   (watch == g_rootWatch && (!*name || !std::strcmp(name, kIniName)));
+}
+
+// Watches machine.ini of the root from now on; false when it cannot be watched. Called with the
+// machine's lock held, as every drain of the watch is.
+bool WatchIni(const std::string& root)
+{
+    static std::once_flag listening;
+    std::call_once(listening, [] { ChangeWatch::Shared().Listen(NoteChange); });
+    ChangeWatch& watch = ChangeWatch::Shared();
+    // What was reported so far is older than the reading that follows.
+    watch.Drain();
+    g_iniChanged = false;
+    const int rootWatch = watch.Watch(root, kRootEvents);
+    const int fileWatch = rootWatch >= 0 ? watch.Watch(root + "/" + kIniName, kFileEvents) : -1;
+    const bool fileMissing = fileWatch < 0 && errno == ENOENT;
+    for (const int old : {g_rootWatch, g_fileWatch})
+        if (old >= 0 && old != rootWatch && old != fileWatch)
+            watch.Unwatch(old);
+    g_rootWatch = rootWatch;
+    g_fileWatch = fileWatch;
+    // A missing file is watched through the root, where it will come.
+    return rootWatch >= 0 && (fileWatch >= 0 || fileMissing);
+}
 
 FileStamp StampOf(const std::string& path)
 {
@@ -191,6 +236,7 @@ std::unique_ptr<MachineDescription> Load()
     }
     machine->root = Folded(root);
     MakeDirectories(machine->root);
+    g_watching = WatchIni(machine->root);
     g_loadedStamp = StampOf(machine->root + "/machine.ini");
     const IniFile ini(machine->root + "/machine.ini");
 
@@ -293,9 +339,16 @@ const DiskInfo* MachineDescription::Disk(int number) const
 
 const MachineDescription& Machine()
 {
+    const int callerErrno = errno;
     std::lock_guard<std::mutex> lock(g_mutex);
-    if (g_generations.empty() || !(StampOf(g_generations.back()->root + "/machine.ini") == g_loadedStamp))
+    // Every change reported so far reaches the layer's listeners here, this one's among them.
+    ChangeWatch::Shared().Drain();
+    const bool changed = g_generations.empty() ||
+                         (g_watching ? g_iniChanged
+                                     : !(StampOf(g_generations.back()->root + "/machine.ini") == g_loadedStamp));
+    if (changed)
         g_generations.push_back(Load());
+    errno = callerErrno;
     return *g_generations.back();
 }
 

@@ -58,24 +58,19 @@ HANDLE InvalidFromErrno(const Place& place)
     return INVALID_HANDLE_VALUE;
 }
 
-// Makes the handle once the descriptor is open: sharing, attributes of a new or replaced file,
-// truncation, and the last error Windows leaves behind.
-HANDLE Finish(int fd, const Request& request, bool existed)
+bool Readable(int openFlags) { return !(openFlags & O_PATH) && (openFlags & O_ACCMODE) != O_WRONLY; }
+
+// Makes the handle once the descriptor (opened with openFlags) is open: sharing, attributes of a
+// new or replaced file, truncation, and the last error Windows leaves behind.
+HANDLE Finish(int fd, int openFlags, const Request& request, bool existed, dev_t device, ino_t inode)
 {
-    FileStatus status;
-    if (!StatusOfDescriptor(fd, status)) {
-        const int err = errno;
-        close(fd);
-        errno = err;
-        return InvalidFromErrno(request.place);
-    }
-    auto* file = new FileObject(fd, request.place, request.access, request.share, status.device, status.inode);
-    if (!file->JoinOpenFiles()) {
+    auto* file = new FileObject(fd, request.place, request.access, request.share, device, inode);
+    if (!file->JoinOpenFiles(Readable(openFlags))) {
         delete file;
         return InvalidHandle(ERROR_SHARING_VIOLATION);
     }
     const bool replaces = !existed || request.disposition == CREATE_ALWAYS;
-    if ((replaces && !ApplyAttributes(fd, request.NewAttributes())) ||
+    if ((replaces && !ApplyAttributes(fd, request.NewAttributes(), !existed)) ||
         (existed && request.Truncates() && ftruncate(fd, 0) != 0)) {
         const DWORD error = ErrorFromErrno(errno);
         if (!existed)
@@ -101,18 +96,24 @@ HANDLE OpenExisting(const Request& request, int probe, const struct stat& st)
     const bool folder = S_ISDIR(st.st_mode);
     if (folder && (!(request.flags & FILE_FLAG_BACKUP_SEMANTICS) || request.Truncates()))
         return InvalidHandle(ERROR_ACCESS_DENIED);
-    if (request.ChangesDrive() && RefuseWhenWriteProtected(request.place.host))
+    if (request.ChangesDrive() && RefuseWhenWriteProtected(request.place))
         return INVALID_HANDLE_VALUE;
     const int flags = folder ? O_RDONLY | O_DIRECTORY | O_CLOEXEC : request.OpenFlags(false);
     const int fd = probe >= 0 ? open(PathOf(probe).c_str(), flags)
                               : openat(request.place.parent->Fd(), request.place.name.c_str(), flags | O_NOFOLLOW);
     if (fd < 0)
         return InvalidFromErrno(request.place);
+    // The file's Windows attributes matter only to an open that changes it; any other needs only
+    // to know which file it opened.
+    const bool checksAttributes = request.ChangesData() || request.disposition == CREATE_ALWAYS;
     FileStatus status;
-    if (!StatusOfDescriptor(fd, status)) {
+    struct stat opened {};
+    if (checksAttributes ? !StatusOfDescriptor(fd, status) : fstat(fd, &opened) != 0) {
         close(fd);
         return InvalidFromErrno(request.place);
     }
+    if (!checksAttributes)
+        return Finish(fd, flags, request, true, opened.st_dev, opened.st_ino);
     const DWORD wantedHidden = request.flags & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     const DWORD hidden = status.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     const bool readOnly = status.attributes & FILE_ATTRIBUTE_READONLY;
@@ -121,7 +122,7 @@ HANDLE OpenExisting(const Request& request, int probe, const struct stat& st)
         close(fd);
         return InvalidHandle(ERROR_ACCESS_DENIED);
     }
-    return Finish(fd, request, true);
+    return Finish(fd, flags, request, true, status.device, status.inode);
 }
 
 HANDLE CreateNew(const Request& request)
@@ -130,15 +131,26 @@ HANDLE CreateNew(const Request& request)
         errno = ENOENT;
         return InvalidFromErrno(request.place);
     }
-    if (RefuseWhenWriteProtected(request.place.host))
+    if (RefuseWhenWriteProtected(request.place))
         return INVALID_HANDLE_VALUE;
-    // O_EXCL makes a new name and never follows a link the name may be.
-    const int fd = request.place.parent ? openat(request.place.parent->Fd(), request.place.name.c_str(),
-                                                 request.OpenFlags(true) | O_CREAT | O_EXCL, 0666)
-                                        : -1;
-    if (fd < 0)
+    // O_EXCL makes a new name and never follows a link the name may be. A file being made may be
+    // opened for reading whatever its mode, and is, so that its share needs no descriptor of its
+    // own; the handle still reads only with the access asked for.
+    int flags = request.OpenFlags(true) | O_CREAT | O_EXCL;
+    if ((flags & O_ACCMODE) == O_WRONLY)
+        flags = (flags & ~O_ACCMODE) | O_RDWR;
+    const int fd = request.place.parent ? openat(request.place.parent->Fd(), request.place.name.c_str(), flags, 0666) : -1;
+    struct stat st {};
+    if (fd < 0 || fstat(fd, &st) != 0) {
+        const int err = errno;
+        if (fd >= 0) {
+            close(fd);
+            unlinkat(request.place.parent->Fd(), request.place.name.c_str(), 0);
+        }
+        errno = err;
         return errno == EEXIST ? InvalidHandle(ERROR_FILE_EXISTS) : InvalidFromErrno(request.place);
-    return Finish(fd, request, false);
+    }
+    return Finish(fd, flags, request, false, st.st_dev, st.st_ino);
 }
 
 } // namespace

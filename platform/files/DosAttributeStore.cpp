@@ -1,13 +1,18 @@
 #include "DosAttributeStore.h"
 
+#include "FolderCache.h"
+#include "PathResolver.h"
+
 #include "platform/Machine.h"
 
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstdint>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -19,6 +24,33 @@ const char kAttributeName[] = "user.DOSATTRIB";
 std::atomic<bool> g_besideOnly{false};
 
 bool Unsupported(int err) { return err == ENOTSUP || err == EOPNOTSUPP; }
+
+// The kernel's call that reads an attribute of a folder's entry without a walk of a path (Linux
+// 6.13 and later); older kernels take the entry's name below /proc.
+constexpr long kGetXattrAt = 464;
+struct XattrArguments {
+    uint64_t value;
+    uint32_t size;
+    uint32_t flags;
+};
+std::atomic<bool> g_noGetXattrAt{false};
+
+ssize_t ReadAttribute(int fd, const char* name, char* text, size_t size)
+{
+    if (!name) {
+        const ssize_t n = fgetxattr(fd, kAttributeName, text, size);
+        // A descriptor that only names the file is read through its name below /proc.
+        return n >= 0 || errno != EBADF ? n : getxattr(PathOf(fd).c_str(), kAttributeName, text, size);
+    }
+    if (!g_noGetXattrAt.load(std::memory_order_relaxed)) {
+        XattrArguments arguments {reinterpret_cast<uintptr_t>(text), static_cast<uint32_t>(size), 0};
+        const long n = syscall(kGetXattrAt, fd, name, AT_SYMLINK_NOFOLLOW, kAttributeName, &arguments, sizeof(arguments));
+        if (n >= 0 || errno != ENOSYS)
+            return n;
+        g_noGetXattrAt = true;
+    }
+    return lgetxattr((PathOf(fd) + "/" + name).c_str(), kAttributeName, text, size);
+}
 
 std::string Format(DWORD bits)
 {
@@ -82,15 +114,24 @@ bool WriteBeside(DosAttributeStore::FileId id, DWORD bits)
 
 } // namespace
 
-std::optional<DWORD> DosAttributeStore::Read(const std::string& hostPath, FileId id)
+std::optional<DWORD> DosAttributeStore::Read(int fd, const char* name, FileId id, int watch, uint32_t links)
 {
     if (g_besideOnly)
         return ReadBeside(id);
-    char text[16];
-    const ssize_t n = getxattr(hostPath.c_str(), kAttributeName, text, sizeof(text));
-    if (n >= 0)
-        return Parse(text, static_cast<size_t>(n));
-    return Unsupported(errno) ? ReadBeside(id) : std::nullopt;
+    const auto read = [&](bool& keep) -> std::optional<DWORD> {
+        char text[16];
+        const ssize_t n = ReadAttribute(fd, name, text, sizeof(text));
+        if (n >= 0)
+            return Parse(text, static_cast<size_t>(n));
+        // The store beside the files is not watched: what it holds is read every time.
+        keep = keep && errno == ENODATA;
+        return Unsupported(errno) ? ReadBeside(id) : std::nullopt;
+    };
+    if (!name || watch < 0 || links != 1) {
+        bool keep = false;
+        return read(keep);
+    }
+    return KeptAttributes(watch, name, id.inode, id.born, read);
 }
 
 bool DosAttributeStore::Write(const std::string& hostPath, FileId id, DWORD bits)

@@ -23,9 +23,11 @@ public:
         timespec born {};   // birth time, else the last change of the inode
     };
 
-    // The bits kept for the file, or nothing when none are kept (or the kept value is damaged).
-    // hostPath reaches the file itself (not a link to it).
-    static std::optional<DWORD> Read(const std::string& hostPath, FileId id);
+    // The bits kept for the file, or nothing when none are kept (or the kept value is damaged):
+    // the entry name of an open folder (not followed where it is a link), or, for a null name, the
+    // open file fd itself. watch: the folder's watch (platform/files/FolderCache.h), where the bits
+    // of a file with links names may be kept between calls; -1 for none.
+    static std::optional<DWORD> Read(int fd, const char* name, FileId id, int watch = -1, uint32_t links = 0);
     // Keeps the bits; false with errno set when they cannot be kept.
     static bool Write(const std::string& hostPath, FileId id, DWORD bits);
     // Drops the kept bits, so that the file's mode speaks again.

@@ -33,10 +33,12 @@ std::string WithoutTrailingSlash(std::string path)
 
 } // namespace
 
-const DriveInfo* DriveOfHostPath(const std::string& hostPath)
+const DriveInfo* DriveOfHostPath(const std::string& hostPath) { return DriveOfHostPath(Machine(), hostPath); }
+
+const DriveInfo* DriveOfHostPath(const MachineDescription& machine, const std::string& hostPath)
 {
     const DriveInfo* best = nullptr;
-    for (const auto& drive : Machine().drives)
+    for (const auto& drive : machine.drives)
         if (Holds(drive.folder, hostPath) && (!best || drive.folder.size() > best->folder.size()))
             best = &drive;
     return best;
@@ -51,21 +53,24 @@ bool IsDriveFolder(const std::string& hostPath)
     return false;
 }
 
-bool IsWriteProtected(const DriveInfo& drive)
+namespace {
+
+bool ReadOnly(const MachineDescription& machine, const DriveInfo& drive)
 {
     if (drive.readOnly)
         return true;
-    const DiskInfo* disk = drive.disk >= 0 ? Machine().Disk(drive.disk) : nullptr;
+    const DiskInfo* disk = drive.disk >= 0 ? machine.Disk(drive.disk) : nullptr;
     return disk && disk->readOnly;
 }
 
-bool RefuseWhenWriteProtected(const std::string& hostPath)
+} // namespace
+
+bool IsWriteProtected(const DriveInfo& drive) { return ReadOnly(Machine(), drive); }
+
+bool IsWriteProtected(const MachineDescription& machine, const std::string& hostPath)
 {
-    const DriveInfo* drive = DriveOfHostPath(hostPath);
-    if (!drive || !IsWriteProtected(*drive))
-        return false;
-    SetLastError(ERROR_WRITE_PROTECT);
-    return true;
+    const DriveInfo* drive = DriveOfHostPath(machine, hostPath);
+    return drive && ReadOnly(machine, *drive);
 }
 
 bool IsLocalVolume(const DriveInfo& drive) { return drive.type != kRemoteDrive; }

@@ -12,15 +12,15 @@ namespace platform::files {
 
 // The drive whose folder holds the host path (the deepest one), or null.
 const DriveInfo* DriveOfHostPath(const std::string& hostPath);
+const DriveInfo* DriveOfHostPath(const MachineDescription& machine, const std::string& hostPath);
 
 // Whether the host path is a drive's folder itself.
 bool IsDriveFolder(const std::string& hostPath);
 
 // Whether the drive, or the disk it lies on, is read-only.
 bool IsWriteProtected(const DriveInfo& drive);
-
-// Sets ERROR_WRITE_PROTECT and returns true when the host path lies on a write-protected drive.
-bool RefuseWhenWriteProtected(const std::string& hostPath);
+// The same for the drive that holds a host path (false for none).
+bool IsWriteProtected(const MachineDescription& machine, const std::string& hostPath);
 
 // Whether the drive is a volume of this machine (network drives are not).
 bool IsLocalVolume(const DriveInfo& drive);

@@ -60,22 +60,24 @@ bool CopyData(int from, int to)
     }
 }
 
-// Puts a finished copy in place of target: over it when replace is set, else only when target is
-// still free.
-bool PutInPlace(const std::string& temporary, const std::string& target, bool replace)
+// Puts the name of a folder (fromFolder: AT_FDCWD for a host path) in place of target: over it
+// when replace is set, else only when target is still free.
+bool PutInPlace(int fromFolder, const char* from, const Place& target, bool replace)
 {
+    const int toFolder = target.parent->Fd();
+    const char* to = target.name.c_str();
     if (replace)
-        return rename(temporary.c_str(), target.c_str()) == 0;
-    if (renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+        return renameat(fromFolder, from, toFolder, to) == 0;
+    if (renameat2(fromFolder, from, toFolder, to, RENAME_NOREPLACE) == 0)
         return true;
     if (errno != EINVAL && errno != ENOSYS)
         return false;
     struct stat st {};
-    if (lstat(target.c_str(), &st) == 0) {
+    if (fstatat(toFolder, to, &st, AT_SYMLINK_NOFOLLOW) == 0) {
         errno = EEXIST;
         return false;
     }
-    return rename(temporary.c_str(), target.c_str()) == 0;
+    return renameat(fromFolder, from, toFolder, to) == 0;
 }
 
 // Copies the file's data, times, mode and Windows attributes into a new file beside the target
@@ -104,7 +106,7 @@ bool CopyContents(const Place& source, const Place& target, bool replace)
         err = errno;
     }
     close(from);
-    if (ok && !PutInPlace(temporary, target.At(), replace)) {
+    if (ok && !PutInPlace(AT_FDCWD, temporary.c_str(), target, replace)) {
         ok = false;
         err = errno;
     }
@@ -146,7 +148,7 @@ bool TargetAllows(const FileStatus& source, const Place& target, const FileStatu
     if ((existing.attributes & FILE_ATTRIBUTE_DIRECTORY) || source.directory ||
         (existing.attributes & FILE_ATTRIBUTE_READONLY) || HeldAgainstDelete(target, existing))
         return Fail(ERROR_ACCESS_DENIED);
-    return !RefuseWhenWriteProtected(target.host);
+    return !RefuseWhenWriteProtected(target);
 }
 
 } // namespace
@@ -167,8 +169,8 @@ BOOL MoveFileExW(LPCWSTR existingFileName, LPCWSTR newFileName, DWORD flags)
     if (!StatusOfPlace(source, status))
         return FailFromErrno(source);
     Place target;
-    if (!ResolvePath(newFileName, target) || RefuseWhenWriteProtected(source.host) ||
-        RefuseWhenWriteProtected(target.host))
+    if (!ResolvePath(newFileName, target) || RefuseWhenWriteProtected(source) ||
+        RefuseWhenWriteProtected(target))
         return FALSE;
     if (source.name == "." || target.name == ".")
         return Fail(ERROR_ACCESS_DENIED);
@@ -178,13 +180,13 @@ BOOL MoveFileExW(LPCWSTR existingFileName, LPCWSTR newFileName, DWORD flags)
         return Fail(ERROR_SHARING_VIOLATION);
     FileStatus existing;
     const bool replace = flags & MOVEFILE_REPLACE_EXISTING;
-    const bool targetFound = StatusOfPlace(target, existing);
+    const bool targetFound = target.exists && StatusOfPlace(target, existing);
     if (targetFound && SameFile(status, existing))
         target.name = LastComponent(newFileName, target.name);
     const bool targetExists = targetFound && !SameFile(status, existing);
     if (targetExists && !TargetAllows(status, target, existing, replace))
         return FALSE;
-    if (PutInPlace(source.At(), target.At(), replace)) {
+    if (PutInPlace(source.parent->Fd(), source.name.c_str(), target, replace)) {
         if (targetExists && existing.links <= 1)
             DosAttributeStore::Forget(existing.Id());
         return TRUE;
@@ -234,7 +236,7 @@ BOOL CopyFileW(LPCWSTR existingFileName, LPCWSTR newFileName, BOOL failIfExists)
         if (existing.attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN))
             return Fail(ERROR_ACCESS_DENIED);
     }
-    if (RefuseWhenWriteProtected(target.host))
+    if (RefuseWhenWriteProtected(target))
         return FALSE;
     return CopyContents(source, target, !failIfExists);
 }

@@ -50,7 +50,7 @@ FileObject::~FileObject()
     }
 }
 
-bool FileObject::JoinOpenFiles()
+bool FileObject::JoinOpenFiles(bool readable)
 {
     const FileUse mine(access_, share_);
     std::lock_guard<std::mutex> lock(g_mutex);
@@ -63,8 +63,6 @@ bool FileObject::JoinOpenFiles()
             return false;
     }
     if (mine.TouchesData()) {
-        const int mode = fcntl(fd_, F_GETFL);
-        const bool readable = mode >= 0 && !(mode & O_PATH) && (mode & O_ACCMODE) != O_WRONLY;
         lockFd_ = readable ? fd_ : open(PathOf(fd_).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (lockFd_ >= 0 && !ClaimShare(lockFd_, mine))
             return false;

@@ -26,8 +26,8 @@ public:
     FileObject& operator=(const FileObject&) = delete;
 
     // Joins the open files of the machine's processes when the sharing modes of all allow it;
-    // false otherwise.
-    bool JoinOpenFiles();
+    // false otherwise. readable: the descriptor was opened for reading.
+    bool JoinOpenFiles(bool readable);
     // Deletes the name when the handle closes.
     void DeleteOnClose() { deleteOnClose_ = true; }
 

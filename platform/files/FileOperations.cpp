@@ -46,7 +46,7 @@ BOOL DeleteFileW(LPCWSTR fileName)
         return FALSE;
     if (status.attributes & FILE_ATTRIBUTE_DIRECTORY)
         return Fail(ERROR_ACCESS_DENIED);
-    if (RefuseWhenWriteProtected(place.host))
+    if (RefuseWhenWriteProtected(place))
         return FALSE;
     if (status.attributes & FILE_ATTRIBUTE_READONLY)
         return Fail(ERROR_ACCESS_DENIED);
@@ -64,7 +64,7 @@ BOOL CreateDirectoryW(LPCWSTR pathName, LPSECURITY_ATTRIBUTES)
         return Fail(ERROR_ALREADY_EXISTS);
     if (!place.parent)
         return Fail(ERROR_PATH_NOT_FOUND);
-    if (RefuseWhenWriteProtected(place.host))
+    if (RefuseWhenWriteProtected(place))
         return FALSE;
     if (mkdirat(place.parent->Fd(), place.name.c_str(), 0777) != 0)
         return errno == EEXIST ? Fail(ERROR_ALREADY_EXISTS) : FailFromErrno(place);
@@ -81,7 +81,7 @@ BOOL RemoveDirectoryW(LPCWSTR pathName)
         return Fail(ERROR_DIRECTORY);
     if (IsDriveFolder(place.host))
         return Fail(ERROR_ACCESS_DENIED);
-    if (RefuseWhenWriteProtected(place.host))
+    if (RefuseWhenWriteProtected(place))
         return FALSE;
     if (status.attributes & FILE_ATTRIBUTE_READONLY)
         return Fail(ERROR_ACCESS_DENIED);
@@ -99,7 +99,7 @@ BOOL SetFileAttributesW(LPCWSTR fileName, DWORD fileAttributes)
 {
     Place place;
     FileStatus status;
-    if (!StatusOfArgument(fileName, place, status) || RefuseWhenWriteProtected(place.host))
+    if (!StatusOfArgument(fileName, place, status) || RefuseWhenWriteProtected(place))
         return FALSE;
     const int fd = place.Open(O_PATH);
     if (fd < 0)

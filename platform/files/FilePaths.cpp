@@ -191,6 +191,13 @@ bool FailFromErrno(const std::string& hostPath)
     return false;
 }
 
+bool RefuseWhenWriteProtected(const Place& place)
+{
+    if (place.writeProtected)
+        SetLastError(ERROR_WRITE_PROTECT);
+    return place.writeProtected;
+}
+
 bool Fail(DWORD error)
 {
     SetLastError(error);

@@ -34,6 +34,9 @@ bool FailFromErrno(const Place& place);
 // The same for a host path of the layer's own making (a temporary file beside a target).
 bool FailFromErrno(const std::string& hostPath);
 
+// Sets ERROR_WRITE_PROTECT and returns true when the place lies on a write-protected drive.
+bool RefuseWhenWriteProtected(const Place& place);
+
 // Sets the last error and returns false, for one-line refusals.
 bool Fail(DWORD error);
 // Sets the last error and returns the invalid handle value.

@@ -42,8 +42,9 @@ timespec Born(const struct statx& sx)
     return timespec{static_cast<time_t>(time.tv_sec), static_cast<long>(time.tv_nsec)};
 }
 
-// attributePath reaches the file itself, for the attributes kept beside it.
-void Fill(const struct statx& sx, const std::string& attributePath, bool mountPoint, bool linkToFolder,
+// fd and name reach the file itself (name null: fd is the file), for the attributes kept beside it;
+// watch is the folder's.
+void Fill(const struct statx& sx, int fd, const char* name, int watch, bool mountPoint, bool linkToFolder,
           FileStatus& status)
 {
     status.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
@@ -63,7 +64,7 @@ void Fill(const struct statx& sx, const std::string& attributePath, bool mountPo
         status.attributes = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
         status.reparseTag = IO_REPARSE_TAG_MOUNT_POINT;
     } else {
-        const auto kept = DosAttributeStore::Read(attributePath, status.Id());
+        const auto kept = DosAttributeStore::Read(fd, name, status.Id(), watch, sx.stx_nlink);
         status.attributes = Compose(status.directory, sx.stx_mode, kept);
         if (!status.directory)
             status.size = sx.stx_size;
@@ -86,13 +87,30 @@ dev_t DeviceOf(int fd)
     return fstat(fd, &st) == 0 ? st.st_dev : 0;
 }
 
-// folderDevice 0: the folder's device is read when it matters.
-bool IsMountPoint(const struct statx& sx, int folderFd, dev_t folderDevice, const std::string& hostPath)
+// folderDevice 0: the folder's device is read when it matters; hostPath makes the entry's host path.
+template <typename HostPath>
+bool IsMountPoint(const struct statx& sx, int folderFd, dev_t folderDevice, HostPath hostPath)
 {
-    if (!S_ISDIR(sx.stx_mode))
+    if (!S_ISDIR(sx.stx_mode) ||
+        (folderDevice ? folderDevice : DeviceOf(folderFd)) == makedev(sx.stx_dev_major, sx.stx_dev_minor))
         return false;
-    return (folderDevice ? folderDevice : DeviceOf(folderFd)) != makedev(sx.stx_dev_major, sx.stx_dev_minor) &&
-           hostPath != "/" && !IsDriveFolder(hostPath);
+    const std::string path = hostPath();
+    return path != "/" && !IsDriveFolder(path);
+}
+
+template <typename HostPath>
+bool StatusAt(int folderFd, dev_t folderDevice, HostPath hostPath, const char* name, int watch,
+              const struct statx* known, FileStatus& status)
+{
+    struct statx sx {};
+    if (known)
+        sx = *known;
+    else if (statx(folderFd, name, AT_SYMLINK_NOFOLLOW, kStatxMask, &sx) != 0)
+        return false;
+    const bool link = S_ISLNK(sx.stx_mode);
+    Fill(sx, folderFd, name, watch, IsMountPoint(sx, folderFd, folderDevice, hostPath),
+         link && LeadsToFolder(folderFd, name), status);
+    return true;
 }
 
 } // namespace
@@ -108,22 +126,17 @@ bool StatusOfPlace(const Place& place, FileStatus& status)
         struct statx sx {};
         if (statx(folder, "", AT_EMPTY_PATH, kStatxMask, &sx) != 0)
             return false;
-        Fill(sx, PathOf(folder), false, false, status);
+        Fill(sx, folder, nullptr, -1, false, false, status);
         return true;
     }
-    return StatusOfEntry(folder, 0, place.host, place.name.c_str(), status);
+    return StatusAt(folder, 0, [&] { return place.host; }, place.name.c_str(), place.watch,
+                    place.statusRead ? &place.status : nullptr, status);
 }
 
-bool StatusOfEntry(int folderFd, dev_t folderDevice, const std::string& hostPath, const char* name, FileStatus& status)
+bool StatusOfEntry(int folderFd, dev_t folderDevice, const std::string& folderHostPath, const char* name, int watch,
+                   FileStatus& status)
 {
-    struct statx sx {};
-    if (statx(folderFd, name, AT_SYMLINK_NOFOLLOW, kStatxMask, &sx) != 0)
-        return false;
-    const bool link = S_ISLNK(sx.stx_mode);
-    Fill(sx, PathOf(folderFd) + "/" + name, IsMountPoint(sx, folderFd, folderDevice, hostPath),
-         link && LeadsToFolder(folderFd, name),
-         status);
-    return true;
+    return StatusAt(folderFd, folderDevice, [&] { return folderHostPath + "/" + name; }, name, watch, nullptr, status);
 }
 
 bool StatusOfDescriptor(int fd, FileStatus& status)
@@ -131,11 +144,11 @@ bool StatusOfDescriptor(int fd, FileStatus& status)
     struct statx sx {};
     if (statx(fd, "", AT_EMPTY_PATH, kStatxMask, &sx) != 0)
         return false;
-    Fill(sx, PathOf(fd), false, false, status);
+    Fill(sx, fd, nullptr, -1, false, false, status);
     return true;
 }
 
-bool ApplyAttributes(int fd, DWORD attributes)
+bool ApplyAttributes(int fd, DWORD attributes, bool fresh)
 {
     // The descriptor may be one that only names the file; its /proc name reaches the file itself.
     const std::string path = PathOf(fd);
@@ -154,6 +167,8 @@ bool ApplyAttributes(int fd, DWORD attributes)
     const DWORD implied = S_ISDIR(st.st_mode)
                               ? 0
                               : FILE_ATTRIBUTE_ARCHIVE | (mode & S_IWUSR ? 0 : FILE_ATTRIBUTE_READONLY);
+    if (fresh && bits == implied)
+        return true;
     // Read after the mode changed: where the birth time is missing the change time names the file.
     FileStatus status;
     if (!StatusOfDescriptor(fd, status))

@@ -32,8 +32,10 @@ struct FileStatus {
 // The status of the name itself (links are not followed); false with errno set when it is missing.
 bool StatusOfPlace(const Place& place, FileStatus& status);
 // The status of an entry of an open folder; folderDevice (0: read from the folder when needed)
-// tells mount points from folders, hostPath (the entry's host path) drive folders.
-bool StatusOfEntry(int folderFd, dev_t folderDevice, const std::string& hostPath, const char* name, FileStatus& status);
+// tells mount points from folders, folderHostPath (the folder's host path) drive folders; watch is
+// the folder's (-1: none).
+bool StatusOfEntry(int folderFd, dev_t folderDevice, const std::string& folderHostPath, const char* name, int watch,
+                   FileStatus& status);
 // The status of an open file.
 bool StatusOfDescriptor(int fd, FileStatus& status);
 
@@ -42,8 +44,9 @@ constexpr DWORD kSettableAttributes = 0x00000001u | 0x00000002u | 0x00000004u | 
                                       0x00001000u | 0x00002000u;
 
 // Gives the open file Windows' attributes (settable bits only); read-only also takes away, or
-// gives back, the write permission of the mode. False with errno set on failure.
-bool ApplyAttributes(int fd, DWORD attributes);
+// gives back, the write permission of the mode. fresh: the file was just made and keeps no bits
+// yet. False with errno set on failure.
+bool ApplyAttributes(int fd, DWORD attributes, bool fresh = false);
 
 FILETIME ToFileTime(const struct timespec& time);
 struct timespec FromFileTime(const FILETIME& time);

@@ -2,6 +2,7 @@
 #include "Drives.h"
 #include "FilePaths.h"
 #include "FileStatus.h"
+#include "FolderCache.h"
 #include "HostNames.h"
 #include "WildcardPattern.h"
 
@@ -23,8 +24,9 @@ namespace {
 
 class FindObject final : public KernelObject {
 public:
-    FindObject(DIR* dir, std::string folder, dev_t device, WildcardPattern pattern, bool listsDots)
-        : dir_(dir), folder_(std::move(folder)), device_(device), pattern_(std::move(pattern)), dotsLeft_(listsDots ? 2 : 0)
+    FindObject(DIR* dir, std::string folder, dev_t device, int watch, WildcardPattern pattern, bool listsDots)
+        : dir_(dir), folder_(std::move(folder)), device_(device), watch_(watch), pattern_(std::move(pattern)),
+          dotsLeft_(listsDots ? 2 : 0)
     {
     }
     ~FindObject() override { closedir(dir_); }
@@ -48,7 +50,7 @@ public:
                 continue;
             const std::wstring name = WindowsName(entry->d_name);
             if (pattern_.Matches(name) &&
-                StatusOfEntry(dirfd(dir_), device_, folder_ + "/" + entry->d_name, entry->d_name, status)) {
+                StatusOfEntry(dirfd(dir_), device_, folder_, entry->d_name, watch_, status)) {
                 Fill(data, name, status);
                 return true;
             }
@@ -86,6 +88,7 @@ private:
     DIR* dir_;
     std::string folder_;
     dev_t device_;
+    int watch_;  // the folder's, so that its entries' attributes are read once while they stay
     WildcardPattern pattern_;
     int dotsLeft_;
 };
@@ -132,7 +135,7 @@ HANDLE FindFirstFileExW(LPCWSTR fileName, FINDEX_INFO_LEVELS infoLevel, LPVOID f
                                                                              : platform::ErrorFromErrno(err));
     }
     const bool root = folder.name == ".";
-    auto* find = new FindObject(dir, folder.host, st.st_dev,
+    auto* find = new FindObject(dir, folder.host, st.st_dev, WatchFolder(fd),
                                 WildcardPattern(pattern, additionalFlags & FIND_FIRST_EX_CASE_SENSITIVE), !root);
     if (!find->Next(*static_cast<WIN32_FIND_DATAW*>(findFileData))) {
         delete find;

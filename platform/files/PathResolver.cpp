@@ -1,6 +1,8 @@
 #include "PathResolver.h"
 
+#include "Drives.h"
 #include "FilePaths.h"
+#include "FolderCache.h"
 #include "HostNames.h"
 
 #include "platform/Machine.h"
@@ -27,6 +29,7 @@ namespace {
 
 constexpr int kMaximumLinks = 40;
 constexpr int kOpenRetries = 8;
+constexpr unsigned kStatusMask = STATX_BASIC_STATS | STATX_BTIME;
 
 // A host folder the machine consists of (the machine root, the program folder), held open.
 struct Area {
@@ -213,147 +216,102 @@ int OpenBeneath(const Area& area, const std::string& relative, int flags, unsign
     return WalkLinks(area, relative, flags, mode, links);
 }
 
-// Folders walked beneath the machine lately, kept open: a path's folder is mostly the folder of
-// the path before. A kept folder serves only while its path still leads to that very folder (the
-// same device and inode: an inode held open is never reused), so a folder removed, renamed or
-// replaced since is walked again.
-struct KeptFolder {
-    std::string key;
-    std::shared_ptr<Descriptor> fd;
-    dev_t device = 0;
-    ino_t inode = 0;
-};
-constexpr size_t kKeptFolders = 16;
-std::mutex g_keptMutex;
-KeptFolder g_kept[kKeptFolders];
-size_t g_nextKept = 0;
-
-std::shared_ptr<Descriptor> OpenFolder(const Area& area, const std::string& relative)
+// Opens the folder below the area, and keeps it where it was reached name by name without a link
+// or a mount point on the way: each folder on the way is watched before the next name is opened in
+// it, so that whatever changes the way afterwards is reported and drops the kept folder. Folders
+// on the way are kept as well, so that a path is walked from the deepest of them. watch is the
+// folder's own watch (-1 when it is not kept).
+std::shared_ptr<Descriptor> OpenFolder(const Area& area, const std::string& relative, int& watch)
 {
+    watch = -1;
     if (!area.fd) {
         errno = ENOENT;
         return nullptr;
     }
-    struct stat now {};
-    const bool seen = fstatat(area.fd->Fd(), relative.empty() ? "." : relative.c_str(), &now, 0) == 0 &&
-                      S_ISDIR(now.st_mode);
-    const std::string key = area.folder + '\0' + relative;
-    if (seen) {
-        std::lock_guard<std::mutex> lock(g_keptMutex);
-        for (const KeptFolder& kept : g_kept)
-            if (kept.fd && kept.device == now.st_dev && kept.inode == now.st_ino && kept.key == key)
-                return kept.fd;
+    const std::string areaKey = area.folder + '\0';
+    if (auto kept = KeptFolder(areaKey + relative, watch))
+        return kept;
+    std::shared_ptr<Descriptor> current;
+    std::vector<FolderStep> steps;
+    std::string walked;
+    int currentWatch = -1;
+    const std::vector<std::string> parts = SplitHost(relative);
+    // From the deepest folder on the way that is kept.
+    size_t start = parts.empty() ? 0 : parts.size() - 1;
+    for (; start > 0; --start) {
+        std::string prefix;
+        for (size_t i = 0; i < start; ++i)
+            prefix = Join(prefix, parts[i]);
+        if ((current = KeptFolder(areaKey + prefix, currentWatch, &steps))) {
+            walked = prefix;
+            break;
+        }
+    }
+    if (!current) {
+        current = area.fd;
+        currentWatch = WatchFolder(current->Fd());
+        start = 0;
+        if (currentWatch >= 0)
+            KeepFolder(areaKey, current, {}, currentWatch);
+    }
+    for (size_t i = start; i < parts.size() && currentWatch >= 0; ++i) {
+        const long fd = OpenAt(current->Fd(), parts[i], O_PATH | O_DIRECTORY, 0,
+                               RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_XDEV);
+        if (fd < 0) {
+            if (errno == ENOENT || errno == ENOTDIR)
+                return nullptr;
+            break;  // a link or a mount point: walked as a whole below
+        }
+        auto next = std::make_shared<Descriptor>(static_cast<int>(fd));
+        steps.push_back(FolderStep {currentWatch, parts[i]});
+        walked = Join(walked, parts[i]);
+        currentWatch = WatchFolder(next->Fd());
+        current = std::move(next);
+        if (currentWatch >= 0)
+            KeepFolder(areaKey + walked, current, steps, currentWatch);
+    }
+    if (walked == relative && currentWatch >= 0) {
+        watch = currentWatch;
+        return current;
     }
     const int fd = OpenBeneath(area, relative, O_PATH | O_DIRECTORY, 0, 0);
-    if (fd < 0)
-        return nullptr;
-    auto folder = std::make_shared<Descriptor>(fd);
-    struct stat st {};
-    if (fstat(fd, &st) == 0) {
-        std::lock_guard<std::mutex> lock(g_keptMutex);
-        g_kept[g_nextKept] = KeptFolder {key, folder, st.st_dev, st.st_ino};
-        g_nextKept = (g_nextKept + 1) % kKeptFolders;
-    }
-    return folder;
+    return fd >= 0 ? std::make_shared<Descriptor>(fd) : nullptr;
 }
 
-// The name of a folder's entry that equals the wanted Windows name ignoring case; of several, the
-// first in byte order, so that the same path always reaches the same file. Empty when none does.
-std::string EntryIgnoringCase(int folderFd, const std::wstring& wanted)
+// Whether the folder holds the name, with the name's status (links are not followed).
+bool Exists(int folderFd, const std::string& name, struct statx& status)
 {
-    const int fd = openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR* dir = fd >= 0 ? fdopendir(fd) : nullptr;
-    if (!dir) {
-        if (fd >= 0)
-            close(fd);
-        return {};
-    }
-    std::string found;
-    while (const dirent* entry = readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != ".." && (found.empty() || name < found) &&
-            EqualsIgnoringCase(WindowsName(name), wanted))
-            found = name;
-    }
-    closedir(dir);
-    return found;
-}
-
-// Whether the folder holds the name, with the name's status.
-bool Exists(int folderFd, const std::string& name, struct stat& st)
-{
-    const bool exists = fstatat(folderFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+    const bool exists = statx(folderFd, name.c_str(), AT_SYMLINK_NOFOLLOW, kStatusMask, &status) == 0;
     if (!exists)
-        st = {};
+        status = {};
     return exists;
-}
-
-// Names found beneath the machine lately, with their folders kept open. A kept name serves only
-// while its path and the kept folder's entry both lead to that very file (the same device and
-// inode). The file itself is not held open, so its inode may have been freed and given to a new
-// file at the same path in a new folder; the entry in the kept folder is then gone or another.
-struct KeptName {
-    std::string key;
-    std::shared_ptr<Descriptor> parent;
-    std::string name;
-    dev_t device = 0;
-    ino_t inode = 0;
-};
-constexpr size_t kKeptNames = 16;
-KeptName g_keptNames[kKeptNames];
-size_t g_nextKeptName = 0;
-
-bool FindKeptName(const std::string& key, const struct stat& st, Place& place)
-{
-    Place candidate;
-    {
-        std::lock_guard<std::mutex> lock(g_keptMutex);
-        for (const KeptName& kept : g_keptNames)
-            if (kept.parent && kept.device == st.st_dev && kept.inode == st.st_ino && kept.key == key) {
-                candidate.parent = kept.parent;
-                candidate.name = kept.name;
-                break;
-            }
-    }
-    struct stat entry {};
-    if (!candidate.parent || fstatat(candidate.parent->Fd(), candidate.name.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0 ||
-        entry.st_dev != st.st_dev || entry.st_ino != st.st_ino)
-        return false;
-    place.parent = std::move(candidate.parent);
-    place.name = std::move(candidate.name);
-    return true;
-}
-
-void KeepName(const std::string& key, const Place& place, const struct stat& st)
-{
-    std::lock_guard<std::mutex> lock(g_keptMutex);
-    g_keptNames[g_nextKeptName] = KeptName {key, place.parent, place.name, st.st_dev, st.st_ino};
-    g_nextKeptName = (g_nextKeptName + 1) % kKeptNames;
 }
 
 // Opens the folder of the first count names below the area's base, matching each name ignoring
 // case where no name of that exact case exists; the names are replaced by those found. Null when
 // a folder on the way is missing or cannot be reached inside the machine.
 std::shared_ptr<Descriptor> OpenMatchingCase(const Area& area, const std::string& base, std::vector<std::string>& names,
-                                             const std::vector<std::wstring>& windowsNames, size_t count)
+                                             size_t count, int& watch)
 {
     std::string relative = base;
     for (size_t i = 0; i < count; ++i)
         relative = Join(relative, names[i]);
-    if (auto folder = OpenFolder(area, relative); folder || errno != ENOENT)
+    if (auto folder = OpenFolder(area, relative, watch); folder || errno != ENOENT)
         return folder;
     relative = base;
-    std::shared_ptr<Descriptor> folder = OpenFolder(area, relative);
+    std::shared_ptr<Descriptor> folder = OpenFolder(area, relative, watch);
     for (size_t i = 0; folder && i < count; ++i) {
-        auto next = OpenFolder(area, Join(relative, names[i]));
+        int nextWatch = -1;
+        auto next = OpenFolder(area, Join(relative, names[i]), nextWatch);
         if (!next && errno == ENOENT) {
-            const std::string found = EntryIgnoringCase(folder->Fd(), windowsNames[i]);
+            const std::string found = EntryIgnoringCase(folder->Fd(), watch, names[i]);
             if (found.empty())
                 return nullptr;
             names[i] = found;
-            next = OpenFolder(area, Join(relative, names[i]));
+            next = OpenFolder(area, Join(relative, names[i]), nextWatch);
         }
         folder = next;
+        watch = nextWatch;
         relative = Join(relative, names[i]);
     }
     return folder;
@@ -443,48 +401,57 @@ bool Resolve(const std::wstring& fullPath, Place& place, unsigned& error)
         pos = next + 1;
     }
     place.host = given.empty() ? area.folder : area.folder + "/" + given;
+    place.writeProtected = IsWriteProtected(machine, place.host);
     if (!area.fd)
         return true;
+    int watch = -1;
     if (starts.empty()) {
-        place.parent = OpenFolder(area, base);
+        place.parent = OpenFolder(area, base, watch);
         place.name = ".";
         place.exists = place.parent != nullptr;
         place.mode = place.exists ? S_IFDIR : 0;
         place.leavesMachine = !place.parent && errno == EXDEV;
         return true;
     }
-    struct stat seen {};
-    const bool seenAsGiven = fstatat(area.fd->Fd(), given.c_str(), &seen, AT_SYMLINK_NOFOLLOW) == 0;
-    if (seenAsGiven && FindKeptName(place.host, seen, place)) {
-        place.exists = true;
-        place.mode = seen.st_mode;
-        return true;
+    // The folders are walked at once, and name by name only where a name is not of the case given;
+    // a name is matched ignoring case where no name of that exact case exists.
+    const size_t last = starts.back();
+    std::string relative = last > 0 ? given.substr(0, last - 1) : std::string();
+    place.name = given.substr(last);
+    place.parent = OpenFolder(area, relative, watch);
+    if (!place.parent && errno == ENOENT) {
+        std::vector<std::string> names;
+        for (size_t i = 0; i < starts.size(); ++i)
+            names.push_back(given.substr(starts[i], (i + 1 < starts.size() ? starts[i + 1] - 1 : given.size()) - starts[i]));
+        place.parent = OpenMatchingCase(area, base, names, names.size() - 1, watch);
+        relative = base;
+        for (size_t i = 0; i + 1 < names.size(); ++i)
+            relative = Join(relative, names[i]);
     }
-    // Walked name by name: each name is matched ignoring case where no name of that case exists.
-    std::vector<std::string> names;
-    std::vector<std::wstring> windowsNames;
-    for (size_t i = 0; i < starts.size(); ++i) {
-        const size_t end = i + 1 < starts.size() ? starts[i + 1] - 1 : given.size();
-        names.push_back(given.substr(starts[i], end - starts[i]));
-        windowsNames.push_back(WindowsName(names.back()));
-    }
-    place.parent = OpenMatchingCase(area, base, names, windowsNames, names.size() - 1);
     place.leavesMachine = !place.parent && errno == EXDEV;
-    place.name = names.back();
-    struct stat st {};
-    if (place.parent && !(place.exists = Exists(place.parent->Fd(), place.name, st))) {
-        const std::string found = EntryIgnoringCase(place.parent->Fd(), windowsNames.back());
-        if (!found.empty()) {
-            place.name = found;
-            place.exists = Exists(place.parent->Fd(), place.name, st);
+    std::string found;
+    unsigned char type = DT_UNKNOWN;
+    unsigned long changes = 0;
+    if (place.parent && FindEntry(place.parent->Fd(), watch, place.name, found, type, &changes)) {
+        // The folder's kept index tells whether it holds the name, and mostly what it is.
+        place.name = found.empty() ? place.name : found;
+        place.exists = !found.empty() && (type != DT_UNKNOWN || Exists(place.parent->Fd(), place.name, place.status));
+        place.statusRead = place.exists && type == DT_UNKNOWN;
+        place.mode = type != DT_UNKNOWN ? DTTOIF(type) : place.status.stx_mode;
+        if (place.statusRead)
+            NoteEntryType(watch, place.name, IFTODT(place.mode), changes);
+    } else if (place.parent) {
+        if (!(place.exists = Exists(place.parent->Fd(), place.name, place.status))) {
+            found = EntryIgnoringCase(place.parent->Fd(), -1, place.name);
+            if (!found.empty()) {
+                place.name = found;
+                place.exists = Exists(place.parent->Fd(), place.name, place.status);
+            }
         }
+        place.statusRead = place.exists;
+        place.mode = place.status.stx_mode;
     }
-    place.mode = st.st_mode;
-    if (seenAsGiven && place.exists && st.st_dev == seen.st_dev && st.st_ino == seen.st_ino)
-        KeepName(place.host, place, st);
-    std::string relative = base;
-    for (size_t i = 0; i + 1 < names.size(); ++i)
-        relative = Join(relative, names[i]);
+    place.watch = place.parent ? watch : -1;
     place.host = Join(Join(area.folder, relative), place.name);
     return true;
 }

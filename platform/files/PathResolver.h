@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 
 namespace platform::files {
 
@@ -30,6 +31,12 @@ struct Place {
     bool exists = false;                 // whether the folder holds the name (a link counts, whatever it leads to)
     unsigned mode = 0;                   // the name's type and mode as the folder holds it (a link is a link)
     bool leavesMachine = false;          // whether a link on the way to the folder leads out of the machine
+    // The name's status as the folder held it when the path was resolved (links not followed), so
+    // that the call that resolved the path need not read it again; unread for a mapped folder.
+    bool statusRead = false;
+    struct statx status {};
+    int watch = -1;                      // the folder's watch (platform/files/FolderCache.h); -1 for none
+    bool writeProtected = false;         // whether the drive holding it, or the drive's disk, is read-only
 
     // The name as the kernel reaches it through the folder held open ("/proc/self/fd/N/name"): a
     // host call given this string acts inside the machine whatever a link on the way does, and

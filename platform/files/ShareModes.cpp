@@ -9,30 +9,53 @@ namespace platform::files {
 
 namespace {
 
-// The lock bytes: what opens do, then what they deny others.
+// The lock bytes: what opens do and what they deny others, in an order that makes the usual opens'
+// bytes neighbours (a reader that shares reading claims 0-2 and asks about 3-5), so that an open
+// costs one lock and one question.
 constexpr off_t kLockBase = 0x7FFFFFFF00000000;
-enum LockByte : off_t { kReading, kWriting, kDeleting, kDenyingRead, kDenyingWrite, kDenyingDelete };
+enum LockByte : off_t { kDenyingWrite, kDenyingDelete, kReading, kWriting, kDeleting, kDenyingRead };
 
-bool Lock(int fd, LockByte byte, short type)
+constexpr int kLockBytes = 6;
+
+// One request for each run of neighbouring bytes of the set (bit n: byte n); false when one failed.
+// F_OFD_GETLK asks whether another open holds any byte of a run.
+template <typename Request> bool ForEachRun(unsigned bytes, Request request)
 {
-    struct flock lock {};
-    lock.l_type = type;
-    lock.l_whence = SEEK_SET;
-    lock.l_start = kLockBase + byte;
-    lock.l_len = 1;
-    return fcntl(fd, F_OFD_SETLK, &lock) == 0;
+    for (int first = 0; first < kLockBytes; ++first) {
+        if (!(bytes & (1u << first)))
+            continue;
+        int last = first;
+        while (last + 1 < kLockBytes && (bytes & (1u << (last + 1))))
+            ++last;
+        struct flock lock {};
+        lock.l_whence = SEEK_SET;
+        lock.l_start = kLockBase + first;
+        lock.l_len = last - first + 1;
+        if (!request(lock))
+            return false;
+        first = last;
+    }
+    return true;
 }
 
-// Whether another open of the file holds the byte.
-bool HeldElsewhere(int fd, LockByte byte)
+bool Lock(int fd, unsigned bytes, short type)
 {
-    struct flock lock {};
-    lock.l_type = F_WRLCK;
-    lock.l_whence = SEEK_SET;
-    lock.l_start = kLockBase + byte;
-    lock.l_len = 1;
-    return fcntl(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+    return ForEachRun(bytes, [&](struct flock& lock) {
+        lock.l_type = type;
+        return fcntl(fd, F_OFD_SETLK, &lock) == 0;
+    });
 }
+
+// Whether another open of the file holds a byte of the set.
+bool HeldElsewhere(int fd, unsigned bytes)
+{
+    return !ForEachRun(bytes, [&](struct flock& lock) {
+        lock.l_type = F_WRLCK;
+        return fcntl(fd, F_OFD_GETLK, &lock) != 0 || lock.l_type == F_UNLCK;
+    });
+}
+
+unsigned Bit(LockByte byte) { return 1u << byte; }
 
 } // namespace
 
@@ -63,20 +86,19 @@ bool ClaimShare(int fd, const FileUse& use)
         {!(use.share & FILE_SHARE_WRITE), kDenyingWrite, kWriting},
         {!(use.share & FILE_SHARE_DELETE), kDenyingDelete, kDeleting},
     };
+    unsigned claimed = 0;
+    unsigned conflicting = 0;
+    for (const auto& part : parts)
+        if (part.claimed) {
+            claimed |= Bit(part.byte);
+            conflicting |= Bit(part.conflicting);
+        }
     // Announced first and checked after, so that of two racing opens neither misses the other.
     // Where the kernel keeps no lock for the descriptor, only the process's own opens are checked.
-    bool admitted = true;
-    bool locked = true;
-    for (const auto& part : parts)
-        if (part.claimed && !Lock(fd, part.byte, F_RDLCK))
-            locked = false;
-    for (const auto& part : parts)
-        if (locked && part.claimed && HeldElsewhere(fd, part.conflicting))
-            admitted = false;
+    const bool locked = Lock(fd, claimed, F_RDLCK);
+    const bool admitted = !locked || !HeldElsewhere(fd, conflicting);
     if (!admitted || !locked)
-        for (const auto& part : parts)
-            if (part.claimed)
-                Lock(fd, part.byte, F_UNLCK);
+        Lock(fd, claimed, F_UNLCK);
     return admitted;
 }
 
@@ -86,10 +108,11 @@ bool HeldAgainstDelete(const Place& place, const FileStatus& status)
         return true;
     if (status.reparseTag || status.directory || !place.parent)
         return false;
-    const int fd = OpenInFolder(place.parent->Fd(), place.name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+    // One name not followed where it is a link: it stays in the folder.
+    const int fd = openat(place.parent->Fd(), place.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return false;
-    const bool held = HeldElsewhere(fd, kDenyingDelete);
+    const bool held = HeldElsewhere(fd, Bit(kDenyingDelete));
     close(fd);
     return held;
 }

@@ -41,7 +41,7 @@ public:
     std::vector<Heard> heard;
 
 protected:
-    bool nativeEvent(const QByteArray& eventType, void* message, long* result) override
+    bool nativeEvent(const QByteArray& eventType, void* message, long*) override
     {
         if (eventType != "windows_generic_MSG")
             return false;
@@ -57,7 +57,6 @@ protected:
                       record->dbcc_size);
         }
         heard.push_back(entry);
-        *result = 7;
         return true;
     }
 };

@@ -26,5 +26,5 @@ typedef struct _AppBarData {
 // ABM_NEW registers hWnd with its callback message: TRUE, or FALSE when hWnd is null or already
 // registered. ABM_REMOVE ends the registration and always answers TRUE. Every other message, a
 // null record and a cbSize short of the record answer FALSE. A bar's registration also ends when
-// its window is destroyed. Call it on the GUI thread.
+// its window is destroyed. The callback messages come on the GUI thread.
 UINT_PTR SHAppBarMessage(DWORD message, PAPPBARDATA data);

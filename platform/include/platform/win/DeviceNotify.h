@@ -46,8 +46,8 @@ inline constexpr GUID GUID_DEVINTERFACE_USB_DEVICE = {
 // (dbcc_size at least up to the name, type DBT_DEVTYP_DEVICEINTERFACE), or for every class with
 // DEVICE_NOTIFY_ALL_INTERFACE_CLASSES. Null with ERROR_INVALID_WINDOW_HANDLE for a null window
 // and ERROR_INVALID_PARAMETER for a filter or flags it cannot take. The registration ends with
-// UnregisterDeviceNotification or when the window is destroyed. Call it on the GUI thread: the
-// messages come there, from its event loop.
+// UnregisterDeviceNotification or when the window is destroyed. The messages come on the GUI
+// thread, from its event loop.
 HDEVNOTIFY RegisterDeviceNotificationW(HANDLE recipient, LPVOID notificationFilter, DWORD flags);
 // FALSE with ERROR_INVALID_HANDLE for a handle that is not (or no longer) registered.
 BOOL UnregisterDeviceNotification(HDEVNOTIFY handle);

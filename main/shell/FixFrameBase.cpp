@@ -102,6 +102,8 @@ CFixFrameBase::CFixFrameBase(int pageType, QWidget* parent)
         layout->addWidget(page_);
     if (pageType == PAGE_LOGIN)
         layout->setContentsMargins(11, 11, 11, 11);
+    if (pageType == PAGE_HOME)
+        RegisterForDevices();
 }
 
 CFixFrameBase::~CFixFrameBase()
@@ -119,6 +121,24 @@ void CFixFrameBase::BuildMainParts()
     scanMgr_ = new CGarbageScanMgr(this);
     connect(scanMgr_, &CGarbageScanMgr::sigAutoScan, this, &CFixFrameBase::ScanGarbage);
     connect(scanMgr_, &CGarbageScanMgr::sigAutoClean, this, &CFixFrameBase::CleanGarbage);
+    // Windows tells an application bar when a full-screen application comes and goes.
+    APPBARDATA bar {};
+    bar.cbSize = sizeof(bar);
+    bar.hWnd = reinterpret_cast<HWND>(winId());
+    bar.uCallbackMessage = kAppBarMessage;
+    SHAppBarMessage(ABM_NEW, &bar);
+}
+
+void CFixFrameBase::RegisterForDevices()
+{
+    const HWND window = reinterpret_cast<HWND>(winId());
+    if (!window)
+        return;
+    DEV_BROADCAST_DEVICEINTERFACE_W filter {};
+    filter.dbcc_size = sizeof(filter);
+    filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    filter.dbcc_classguid = GUID_DEVINTERFACE_USB_DEVICE;
+    RegisterDeviceNotificationW(window, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
 }
 
 void CFixFrameBase::BuildPage()

@@ -75,6 +75,8 @@ private slots:
 
 private:
     void BuildMainParts();
+    // The main window hears of USB devices arriving and leaving.
+    void RegisterForDevices();
     void BuildPage();
     void ConnectPage();
     // The title bar follows a clean-up page's window name and, with lockClose, keeps the frame

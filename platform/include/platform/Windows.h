@@ -27,3 +27,5 @@
 #include "platform/win/SystemMessages.h"
 #include "platform/win/ExceptionFilter.h"
 #include "platform/win/WindowManager.h"
+#include "platform/win/DeviceNotify.h"
+#include "platform/win/AppBar.h"

@@ -13,6 +13,13 @@ typedef struct tagPOINT {
     LONG y;
 } POINT, *LPPOINT;
 
+typedef struct tagRECT {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+} RECT, *PRECT, *LPRECT;
+
 typedef struct tagMSG {
     HWND hwnd;
     UINT message;
@@ -25,14 +32,6 @@ typedef struct tagMSG {
 #define WM_QUERYENDSESSION 0x0011u
 #define WM_ENDSESSION 0x0016u
 #define WM_DEVICECHANGE 0x0219u
-
-// wParam of WM_DEVICECHANGE.
-#define DBT_DEVICEARRIVAL 0x8000u
-#define DBT_DEVICEREMOVECOMPLETE 0x8004u
-
-// wParam of an application bar's callback message: a full-screen application opened (lParam 1) or
-// closed (lParam 0).
-#define ABN_FULLSCREENAPP 0x0000002u
 
 // ---- Display mode
 

@@ -32,13 +32,6 @@ public:
     using CFixFrameBase::nativeEvent;
 };
 
-std::string ShutdownMarker()
-{
-    wchar_t local[MAX_PATH] = {};
-    GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH);
-    return platform::HostPath(std::wstring(local) + L"\\Orvane\\Quarnel\\shutdown.tmp");
-}
-
 class FrameTest : public testing::Test {
 protected:
     void SetUp() override

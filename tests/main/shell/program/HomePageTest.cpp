@@ -8,12 +8,15 @@
 
 #include "ProgramLog.h"
 
+#include "platform/Desktop.h"
 #include "platform/Machine.h"
 #include "platform/Text.h"
 #include "platform/Windows.h"
 #include "support/TempMachine.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -24,6 +27,15 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+// The drive box of the Write Protection frame that the home page built.
+QComboBox* WriteProtectionBox(CFixFrameBase& home)
+{
+    for (CFixFrameBase* tool : home.findChildren<CFixFrameBase*>())
+        if (tool->GetPageType() == 3 && tool->GetPage())
+            return tool->GetPage()->findChild<QComboBox*>();
+    return nullptr;
+}
 
 QStringList Calls(QWidget* wizard)
 {
@@ -241,6 +253,42 @@ TEST_F(HomePageTest, SettingsDialogIsFilledFromTheMonitorAndFeedsItBack)
     EXPECT_EQ(2, monitor->GetCleanLv());
     const std::string ini = testing_support::ReadFile(folder_ + "/GarbageClean.ini");
     EXPECT_NE(std::string::npos, ini.find("CleanLv=2"));
+}
+
+TEST_F(HomePageTest, UsbStickPluggedInAppearsInTheWriteProtectionBox)
+{
+    const std::string machine = "[Machine]\nAdministrator=1\n[Drive C]\nDisk=0\n"
+                                "[Drive E]\nFolder=drive_e\nType=2\nBus=7\nDisk=1\nLabel=STICK\n"
+                                "[Disk 0]\nBus=11\n[Disk 1]\nBus=7\n";
+    machine_.WriteMachineIni(machine);
+    machine_.WriteFile("drive_e/notes.txt", "e");
+    machine_.WriteFile("drive_f/notes.txt", "f");
+    CFixFrameBase frame(2, nullptr);
+    QComboBox* box = WriteProtectionBox(frame);
+    ASSERT_NE(nullptr, box);
+    ASSERT_TRUE(QTest::qWaitFor([box] { return box->count() == 1; }, 5000));
+
+    // Another program adds the second stick's drive section, as plugging it in does.
+    machine_.WriteMachineIni(machine + "[Drive F]\nFolder=drive_f\nType=2\nBus=7\nDisk=2\nLabel=SECOND\n"
+                                       "[Disk 2]\nBus=7\n");
+    ASSERT_TRUE(QTest::qWaitFor([box] { return box->count() == 2; }, 10000));
+    EXPECT_TRUE(box->itemText(1).contains(QStringLiteral("F:"))) << box->itemText(1).toStdString();
+    EXPECT_NE(std::string::npos, ReadProgramLog().find("DBT_DEVICEARRIVAL"));
+}
+
+TEST_F(HomePageTest, FullScreenApplicationsHoldTheBackgroundScanBack)
+{
+    InstallCleanupLibrary();
+    // Whatever else the host runs, the processor is never too busy for a scan here.
+    machine_.WriteFile("program/GarbageClean.ini", "[Clean]\nCPULimit=101\n");
+    CFixFrameBase frame(2, nullptr);
+    QWidget* sysClean = GetSysCleanExport()->GetSysCleanWidget();
+    platform::AnnounceFullScreen(true);
+    frame.GetScanMgr()->OnScanTimer();
+    EXPECT_FALSE(Calls(sysClean).contains(QStringLiteral("ScanLater(true)")));
+    platform::AnnounceFullScreen(false);
+    frame.GetScanMgr()->OnScanTimer();
+    EXPECT_TRUE(Calls(sysClean).contains(QStringLiteral("ScanLater(true)")));
 }
 
 } // namespace

@@ -54,6 +54,22 @@ protected:
         return quarnel_.exitCode();
     }
 
+    // Starts the program and waits until it holds the instance mutex.
+    bool StartedAndRunning()
+    {
+        quarnel_.start();
+        if (!quarnel_.waitForStarted(kStartMs))
+            return false;
+        for (int waited = 0; waited < kStartMs; waited += 100) {
+            if (HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, L"Global\\ORVANE Draviels 1.0")) {
+                CloseHandle(mutex);
+                return true;
+            }
+            Sleep(100);
+        }
+        return false;
+    }
+
     testing_support::TempMachine machine_;
     std::string folder_;
     QProcess quarnel_;
@@ -103,19 +119,24 @@ TEST_F(MainRoutineTest, StartedAtLogInWithoutRightsItStaysInTheTray)
 {
     UseAdministrator(false);
     quarnel_.setArguments({QStringLiteral("autostart")});
-    quarnel_.start();
-    ASSERT_TRUE(quarnel_.waitForStarted(kStartMs));
     // The running copy takes the instance mutex and stays.
-    HANDLE mutex = nullptr;
-    for (int waited = 0; !mutex && waited < kStartMs; waited += 100) {
-        mutex = OpenMutexW(SYNCHRONIZE, FALSE, L"Global\\ORVANE Draviels 1.0");
-        if (!mutex)
-            Sleep(100);
-    }
-    ASSERT_NE(nullptr, mutex);
-    CloseHandle(mutex);
+    ASSERT_TRUE(StartedAndRunning());
     EXPECT_FALSE(quarnel_.waitForFinished(2000));
     EXPECT_EQ(std::string::npos, ReadProgramLog().find("not admin"));
+}
+
+TEST_F(MainRoutineTest, SessionEndIsMarkedAndEndsTheProgram)
+{
+    UseAdministrator(true);
+    ASSERT_TRUE(StartedAndRunning());
+
+    // The session sends its termination signal; the program ends as after Windows' end message.
+    quarnel_.terminate();
+    ASSERT_TRUE(quarnel_.waitForFinished(kStartMs));
+    EXPECT_EQ(QProcess::NormalExit, quarnel_.exitStatus());
+    EXPECT_EQ(0, quarnel_.exitCode());
+    EXPECT_EQ("shutdown", testing_support::ReadFile(ShutdownMarker()));
+    EXPECT_NE(std::string::npos, ReadProgramLog().find(std::string(62, '*')));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "Paneforge/Util.h"
 #include "platform/Machine.h"
 #include "support/TempMachine.h"
+#include "support/UsageEvents.h"
 
 #include <QApplication>
 #include <QSignalSpy>
@@ -96,14 +97,22 @@ TEST(MessageBox, ButtonsEndTheRunWithOne)
     EXPECT_EQ(1, view.count());
 }
 
-TEST(MessageBox, ClosingFromTheTitleBarEndsWithZero)
+TEST(MessageBox, ClosingFromTheTitleBarEndsWithZeroAndReportsTheEventWindow)
 {
-    CMessageBox box(MSGBOX_RESULT, nullptr, QString(), QStringLiteral("Windows Update"), 4);
-    box.SetEventWindow("WriteCompleted");
-    QSignalSpy clicked(&box, &CMessageBox::sigClicked);
-    QTimer::singleShot(20, [&] { box.findChild<QPushButton*>(QStringLiteral("Quarnel_CloseBtn"))->click(); });
-    EXPECT_EQ(0, box.exec());
-    EXPECT_EQ(0, clicked.count());
+    platform::SetProgramFolder(testing_support::BuildProgramFolder());
+    for (const char* eventWindow : {"", "WriteCompleted"}) {
+        CMessageBox box(MSGBOX_RESULT_VIEW, nullptr, QString(), QStringLiteral("Write Protection"), 4);
+        box.SetEventWindow(eventWindow);
+        QSignalSpy clicked(&box, &CMessageBox::sigClicked);
+        QTimer::singleShot(20, [&] { box.findChild<QPushButton*>(QStringLiteral("Quarnel_CloseBtn"))->click(); });
+        EXPECT_EQ(0, box.exec());
+        EXPECT_EQ(0, clicked.count());
+    }
+    // Only the box with an event window reports its close.
+    const std::vector<QJsonObject> events = testing_support::UsageEvents(1);
+    ASSERT_EQ(1u, events.size());
+    EXPECT_EQ("WriteCompleted", events[0].value("Window").toString());
+    EXPECT_EQ("Click_Close", events[0].value("Activity").toString());
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "platform/Text.h"
 #include "platform/Windows.h"
 #include "support/TempMachine.h"
+#include "support/UsageEvents.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -115,6 +116,31 @@ TEST(TitleBar, ToolCloseClosesItsWindow)
         // Only the log-in frame's page hears of it.
         EXPECT_EQ(pageType == 7 ? 1 : 0, clicked.count()) << pageType;
     }
+}
+
+TEST(TitleBar, ClosingAToolReportsItsPage)
+{
+    platform::SetProgramFolder(testing_support::BuildProgramFolder());
+    const auto close = [](int pageType) {
+        QWidget window;
+        auto* title = new CFixTitleBase(1, pageType, &window);
+        title->slotSetShowFlags(0x1100100);
+        window.show();
+        Button(*title, "Quarnel_CloseBtn")->click();
+    };
+    // The log-in frame tells its page instead; a clean-up frame whose page named no window is silent.
+    for (const int pageType : {3, 4, 5, 7, 10})
+        close(pageType);
+    CFixTitleBase(1, 11, nullptr).slotCurWindowName(QStringLiteral("LargeFileResult"));
+    close(11);
+
+    QStringList reported;
+    for (const QJsonObject& event : testing_support::UsageEvents(4))
+        reported << event.value("Window").toString() + "/" + event.value("Activity").toString();
+    reported.sort();
+    EXPECT_EQ((QStringList {"FileFixing/Click_Close", "LargeFileResult/Click_Close", "WindowsUpdate/Click_Close",
+                            "WriteProtection/Click_Close"}),
+              reported);
 }
 
 TEST(TitleBar, CleanupPagesLockTheCloseButtonAndNameTheWindow)

@@ -1,0 +1,13 @@
+// What the desktop tells the program's windows, beyond the Windows calls that ask for it.
+#pragma once
+
+namespace platform {
+
+// The desktop's active window became (true) or stopped being (false) full-screen: every
+// application bar (SHAppBarMessage) hears ABN_FULLSCREENAPP through its callback message, once per
+// change. Under X11 the layer follows the desktop's active window itself and calls this; where no
+// desktop tells of full-screen windows (the offscreen platform of tests, Wayland), nothing does
+// but a caller such as a test. On the GUI thread only.
+void AnnounceFullScreen(bool fullScreen);
+
+} // namespace platform

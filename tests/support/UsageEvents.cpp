@@ -1,0 +1,36 @@
+#include "UsageEvents.h"
+
+#include "TempMachine.h"
+
+#include "platform/Machine.h"
+
+#include <QJsonDocument>
+
+#include <chrono>
+#include <sstream>
+#include <string>
+#include <thread>
+
+namespace testing_support {
+namespace {
+
+std::vector<QJsonObject> ReadEvents()
+{
+    std::vector<QJsonObject> events;
+    std::istringstream lines(ReadFile(platform::HostPath(L"C:\\ProgramData\\Orvane\\Preludex\\events.jsonl")));
+    for (std::string line; std::getline(lines, line);)
+        events.push_back(QJsonDocument::fromJson(QByteArray::fromStdString(line)).object());
+    return events;
+}
+
+} // namespace
+
+std::vector<QJsonObject> UsageEvents(size_t count)
+{
+    for (int attempt = 0; attempt < 200 && ReadEvents().size() < count; ++attempt)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    return ReadEvents();
+}
+
+} // namespace testing_support

@@ -1,0 +1,14 @@
+// The usage events Preludex recorded on the test's machine, one JSON object each.
+#pragma once
+
+#include <QJsonObject>
+
+#include <vector>
+
+namespace testing_support {
+
+// All recorded events once there are at least `count` (waiting up to ten seconds), read a little
+// later again so that events that should not be there have had time to come.
+std::vector<QJsonObject> UsageEvents(size_t count);
+
+} // namespace testing_support

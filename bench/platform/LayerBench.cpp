@@ -9,6 +9,7 @@
 #include "platform/Machine.h"
 #include "platform/Text.h"
 #include "platform/Windows.h"
+#include "support/ThreadTiming.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -38,30 +39,6 @@ constexpr int kFilesInFolder = 1000;
 constexpr int kHiddenEvery = 10;  // every tenth file carries Windows attributes of its own
 constexpr int kListingsPerRound = 20;
 constexpr double kGoal = 1.5;
-
-double ThreadNanoseconds()
-{
-    timespec now {};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e9 + static_cast<double>(now.tv_nsec);
-}
-
-// Nanoseconds per unit of work of the median round; work returns the units it did (negative: failed).
-double NanosecondsPerUnit(const std::function<long()>& work)
-{
-    std::vector<double> rounds;
-    for (int round = 0; round <= kRounds; ++round) {
-        const double start = ThreadNanoseconds();
-        const long units = work();
-        const double took = ThreadNanoseconds() - start;
-        if (units <= 0)
-            return -1;
-        if (round > 0)
-            rounds.push_back(took / static_cast<double>(units));
-    }
-    std::sort(rounds.begin(), rounds.end());
-    return rounds[rounds.size() / 2];
-}
 
 long Repeat(const std::function<bool()>& call)
 {
@@ -173,20 +150,20 @@ void MeasureFiles(const std::wstring& folder, const std::string& hostFolder)
     const std::wstring file = folder + L"\\file0500.tmp";
     const std::wstring otherCase = folder + L"\\FILE0500.TMP";  // Windows ignores the case of names
     const std::string hostFile = hostFolder + "/file0500.tmp";
-    const double hostWalk = NanosecondsPerUnit([&] {
+    const double hostWalk = bench::NanosecondsPerUnit(kRounds, [&] {
         return Repeat([&] {
             struct stat st {};
             return fstatat(AT_FDCWD, hostFile.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
         });
     });
     Report("path resolution (HostPath)",
-           NanosecondsPerUnit([&] { return Repeat([&] { return !platform::HostPath(file).empty(); }); }),
+           bench::NanosecondsPerUnit(kRounds, [&] { return Repeat([&] { return !platform::HostPath(file).empty(); }); }),
            "fstatat of the host path", hostWalk);
     Report("  the same, names in other case",
-           NanosecondsPerUnit([&] { return Repeat([&] { return !platform::HostPath(otherCase).empty(); }); }),
+           bench::NanosecondsPerUnit(kRounds, [&] { return Repeat([&] { return !platform::HostPath(otherCase).empty(); }); }),
            "fstatat of the host path", hostWalk);
     Report("CreateFileW + CloseHandle",
-           NanosecondsPerUnit([&] {
+           bench::NanosecondsPerUnit(kRounds, [&] {
                return Repeat([&] {
                    const HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -194,18 +171,18 @@ void MeasureFiles(const std::wstring& folder, const std::string& hostFolder)
                });
            }),
            "open + close",
-           NanosecondsPerUnit([&] {
+           bench::NanosecondsPerUnit(kRounds, [&] {
                return Repeat([&] {
                    const int fd = open(hostFile.c_str(), O_RDONLY | O_CLOEXEC);
                    return fd >= 0 && close(fd) == 0;
                });
            }));
     Report("GetFileAttributesW",
-           NanosecondsPerUnit([&] {
+           bench::NanosecondsPerUnit(kRounds, [&] {
                return Repeat([&] { return GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES; });
            }),
            "fstatat",
-           NanosecondsPerUnit([&] {
+           bench::NanosecondsPerUnit(kRounds, [&] {
                return Repeat([&] {
                    struct stat st {};
                    return fstatat(AT_FDCWD, hostFile.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
@@ -213,7 +190,7 @@ void MeasureFiles(const std::wstring& folder, const std::string& hostFolder)
            }));
     const std::wstring everything = folder + L"\\*";
     const auto listings = [](const std::function<long()>& list) {
-        return NanosecondsPerUnit([&] {
+        return bench::NanosecondsPerUnit(kRounds, [&] {
             long entries = 0;
             for (int i = 0; i < kListingsPerRound; ++i) {
                 const long listed = list();
@@ -247,7 +224,7 @@ void MeasureRegistry(const std::string& scratch)
     CPreparedSelect select(scratch + "/select.db");
     std::vector<unsigned char> bytes;
     Report("RegQueryValueExW (open key)",
-           NanosecondsPerUnit([&] {
+           bench::NanosecondsPerUnit(kRounds, [&] {
                return Repeat([&] {
                    wchar_t value[64];
                    DWORD size = sizeof(value);
@@ -256,7 +233,7 @@ void MeasureRegistry(const std::string& scratch)
                                            &size) == ERROR_SUCCESS;
                });
            }),
-           "prepared SQLite select", NanosecondsPerUnit([&] { return Repeat([&] { return select.Read(bytes); }); }));
+           "prepared SQLite select", bench::NanosecondsPerUnit(kRounds, [&] { return Repeat([&] { return select.Read(bytes); }); }));
     RegCloseKey(key);
 }
 

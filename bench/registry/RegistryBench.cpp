@@ -7,6 +7,7 @@
 // (user and kernel), so that other work on the host weighs less.
 #include "platform/Machine.h"
 #include "platform/Windows.h"
+#include "support/ThreadTiming.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -33,31 +34,6 @@ const wchar_t* const kQueriedKey = L"SOFTWARE\\Orvane\\Orvane Quarnel";
 const wchar_t* const kServices = L"SYSTEM\\CurrentControlSet\\Services";
 const wchar_t* const kSharedDlls = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 const wchar_t* const kQueriedValue = L"InstallPath";
-
-double ThreadNanoseconds()
-{
-    timespec now {};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e9 + static_cast<double>(now.tv_nsec);
-}
-
-// Nanoseconds per unit of the median round (after one warming round); work returns the units it
-// did, or a negative number when a call failed.
-double NanosecondsPerUnit(const std::function<long()>& work)
-{
-    std::vector<double> rounds;
-    for (int round = 0; round <= kRounds; ++round) {
-        const double start = ThreadNanoseconds();
-        const long units = work();
-        const double took = ThreadNanoseconds() - start;
-        if (units <= 0)
-            return -1;
-        if (round > 0)
-            rounds.push_back(took / static_cast<double>(units));
-    }
-    std::sort(rounds.begin(), rounds.end());
-    return rounds[rounds.size() / 2];
-}
 
 long Repeat(int calls, const std::function<bool()>& call)
 {
@@ -87,7 +63,7 @@ bool OpenQueryClose()
     return RegCloseKey(key) == ERROR_SUCCESS && read;
 }
 
-double OpenQueryCloseCost() { return NanosecondsPerUnit([] { return Repeat(1000, OpenQueryClose); }); }
+double OpenQueryCloseCost() { return bench::NanosecondsPerUnit(kRounds, [] { return Repeat(1000, OpenQueryClose); }); }
 
 bool SetText(HKEY key, const std::wstring& name, const std::wstring& text)
 {
@@ -310,13 +286,13 @@ void ProfileFigures(int lines)
     const std::wstring& section = sample.section;
     const std::string narrowSection(section.begin(), section.end());
     const std::string narrowKey(sample.key.begin(), sample.key.end());
-    const double profile = NanosecondsPerUnit([&] {
+    const double profile = bench::NanosecondsPerUnit(kRounds, [&] {
         return Repeat(2000, [&] {
             wchar_t value[128];
             return GetPrivateProfileStringW(section.c_str(), sample.key.c_str(), L"", value, 128, file.c_str()) > 0;
         });
     });
-    const double naive = NanosecondsPerUnit([&] {
+    const double naive = bench::NanosecondsPerUnit(kRounds, [&] {
         return Repeat(2000, [&] {
             std::string value;
             return NaiveRead(host, narrowSection, narrowKey, value);
@@ -327,7 +303,7 @@ void ProfileFigures(int lines)
     Report("  naive read and scan of the same file", naive);
     std::printf("  %-46s %10.2fx\n", "  ratio", profile / naive);
     int round = 0;
-    const double write = NanosecondsPerUnit([&] {
+    const double write = bench::NanosecondsPerUnit(kRounds, [&] {
         return Repeat(200, [&] {
             const std::wstring value = L"written " + std::to_wstring(++round);
             return WritePrivateProfileStringW(section.c_str(), sample.key.c_str(), value.c_str(), file.c_str()) != FALSE;
@@ -358,17 +334,17 @@ int main(int argc, char** argv)
     std::printf("Registry and profile calls (thread processor time; medians of %d rounds)\n", kRounds);
     // the keys every store starts with and the two of the queried key (in the 32-bit view)
     Report("open+query+close from HKLM, 12 keys", OpenQueryCloseCost());
-    const double started = ThreadNanoseconds();
+    const double started = bench::ThreadNanoseconds();
     const int made = BuildLargeStore(kLargeStore);
     if (made < 0) {
         std::printf("  the large store could not be built\n");
         return 1;
     }
-    Report("building the large store, per key", (ThreadNanoseconds() - started) / made);
+    Report("building the large store, per key", (bench::ThreadNanoseconds() - started) / made);
     const std::string large = "open+query+close from HKLM, " + std::to_string(made + 12) + " keys";
     Report(large.c_str(), OpenQueryCloseCost());
-    Report("listing 5,000 subkeys (RegEnumKeyExW)", NanosecondsPerUnit(ListSubKeys), "ms", 1e6);
-    Report("listing 3,000 values (RegEnumValueW)", NanosecondsPerUnit(ListValues), "ms", 1e6);
+    Report("listing 5,000 subkeys (RegEnumKeyExW)", bench::NanosecondsPerUnit(kRounds, ListSubKeys), "ms", 1e6);
+    Report("listing 3,000 values (RegEnumValueW)", bench::NanosecondsPerUnit(kRounds, ListValues), "ms", 1e6);
     ProfileFigures(24);
     ProfileFigures(560);
     fs::remove_all(root);

@@ -91,6 +91,12 @@ std::wstring InstallFromBuild(const std::string& hostFile)
     return platform::WindowsPath(target);
 }
 
+void InstallCleanupLibrary(const std::string& programFolder)
+{
+    for (const char* name : {"Sweepdeck.so", "Dregsweep.so", "Config.xml", "ResIDText.xml"})
+        fs::copy_file(BuildProgramFolder() + "/" + name, programFolder + "/" + name, fs::copy_options::overwrite_existing);
+}
+
 std::string ReadFile(const std::string& hostPath)
 {
     std::ifstream in(hostPath, std::ios::binary);

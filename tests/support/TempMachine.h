@@ -40,6 +40,11 @@ std::string BuildProgramFolder();
 // of the machine, and a link to the build would lead out of it.
 std::wstring InstallFromBuild(const std::string& hostFile);
 
+// Copies the clean-up library, its junk gatherer and their rule files from the build into a
+// program folder of the machine, so that a started program finds them and writes nothing into
+// the build.
+void InstallCleanupLibrary(const std::string& programFolder);
+
 // The whole content of a host file ("" when missing).
 std::string ReadFile(const std::string& hostPath);
 

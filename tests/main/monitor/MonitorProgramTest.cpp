@@ -30,9 +30,7 @@ protected:
     {
         machine_.WriteMachineIni("[Machine]\nAdministrator=1\nUserName=Owner\n");
         folder_ = machine_.UseProgramFolder();
-        // What the clean-up needs, copied: the program must not write into the build.
-        for (const char* name : {"Sweepdeck.so", "Dregsweep.so", "Config.xml", "ResIDText.xml"})
-            fs::copy_file(testing_support::BuildProgramFolder() + "/" + name, folder_ + "/" + name);
+        testing_support::InstallCleanupLibrary(folder_);
     }
 
     // A junk file of the size, old enough for the rules (sparse: it takes no room).

@@ -28,10 +28,7 @@ protected:
     {
         machine_.WriteMachineIni("[Machine]\nAdministrator=1\nUserName=Owner\n");
         folder_ = machine_.UseProgramFolder();
-        // Only what the clean-up needs, copied: a link to the build would lead out of the machine,
-        // and the program must not write into the build.
-        for (const char* name : {"Sweepdeck.so", "Dregsweep.so", "Config.xml", "ResIDText.xml"})
-            fs::copy_file(testing_support::BuildProgramFolder() + "/" + name, folder_ + "/" + name);
+        testing_support::InstallCleanupLibrary(folder_);
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         quarnel_.setProcessEnvironment(environment);

@@ -1,6 +1,7 @@
 #include "platform/win/Process.h"
 
 #include "PipeEnd.h"
+#include "SyncObject.h"
 
 #include "platform/win/Errors.h"
 
@@ -51,8 +52,12 @@ BOOL SetHandleInformation(HANDLE object, DWORD mask, DWORD flags)
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    auto* host = dynamic_cast<platform::IHostDescriptor*>(kernelObject);
-    if (host && (mask & HANDLE_FLAG_INHERIT))
-        host->SetInheritable((flags & HANDLE_FLAG_INHERIT) != 0);
+    if (!(mask & HANDLE_FLAG_INHERIT))
+        return TRUE;
+    const bool inheritable = (flags & HANDLE_FLAG_INHERIT) != 0;
+    if (auto* host = dynamic_cast<platform::IHostDescriptor*>(kernelObject))
+        host->SetInheritable(inheritable);
+    else if (auto* sync = dynamic_cast<platform::SyncObject*>(kernelObject))
+        sync->SetInheritable(inheritable);
     return TRUE;
 }

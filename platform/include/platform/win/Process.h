@@ -115,6 +115,8 @@ HANDLE OpenProcess(DWORD desiredAccess, BOOL inheritHandle, DWORD processId);
 HANDLE GetCurrentProcess();
 DWORD GetCurrentProcessId();
 DWORD GetCurrentThreadId();
+// The pseudo handle of the calling thread.
+HANDLE GetCurrentThread();
 DWORD GetProcessId(HANDLE process);
 
 // ReadFile on the read end gives what is there, waiting for some; when every write end is closed

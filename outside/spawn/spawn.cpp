@@ -34,7 +34,8 @@ constexpr DWORD STARTER_CHECK_MS = 250;
 HANDLE InheritedCancelEvent(unsigned long long handleValue)
 {
     const auto cancel = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(handleValue));
-    return WaitForSingleObject(cancel, 0) == WAIT_FAILED ? nullptr : cancel;
+    DWORD flags = 0;
+    return GetHandleInformation(cancel, &flags) ? cancel : nullptr;
 }
 
 // True when the child has ended; false when the cancel event was signalled or the starter has

@@ -61,3 +61,19 @@ BOOL SetHandleInformation(HANDLE object, DWORD mask, DWORD flags)
         sync->SetInheritable(inheritable);
     return TRUE;
 }
+
+BOOL GetHandleInformation(HANDLE object, LPDWORD flags)
+{
+    platform::KernelObject* kernelObject = platform::ObjectOf(object);
+    if (!kernelObject || !flags) {
+        SetLastError(kernelObject ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    bool inheritable = false;
+    if (const auto* host = dynamic_cast<const platform::IHostDescriptor*>(kernelObject))
+        inheritable = host->Inheritable();
+    else if (const auto* sync = dynamic_cast<const platform::SyncObject*>(kernelObject))
+        inheritable = sync->Inheritable();
+    *flags = inheritable ? HANDLE_FLAG_INHERIT : 0;
+    return TRUE;
+}

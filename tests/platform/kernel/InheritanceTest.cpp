@@ -51,13 +51,20 @@ TEST(KernelInheritance, InheritableEventsAndPipeEndsReachTheChildUnderTheirValue
 
     EXPECT_EQ(RunInheriting(kept, write, TRUE), 2u) << "a handle not made inheritable stays behind";
     EXPECT_FALSE(Signalled(kept));
+    DWORD flags = HANDLE_FLAG_INHERIT;
+    ASSERT_TRUE(GetHandleInformation(kept, &flags));
+    EXPECT_EQ(flags, 0u);
     ASSERT_TRUE(SetHandleInformation(kept, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT));
+    ASSERT_TRUE(GetHandleInformation(kept, &flags));
+    EXPECT_EQ(flags, static_cast<DWORD>(HANDLE_FLAG_INHERIT));
     EXPECT_EQ(RunInheriting(kept, write, FALSE), 2u) << "nothing is handed without inheritance";
     EXPECT_EQ(RunInheriting(kept, write, TRUE), 0u);
     EXPECT_TRUE(Signalled(kept));
 
     for (HANDLE handle : {read, write, unnamed, named, kept})
         CloseHandle(handle);
+    EXPECT_FALSE(GetHandleInformation(kept, &flags));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
 }
 
 } // namespace

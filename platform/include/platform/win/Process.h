@@ -127,6 +127,8 @@ BOOL CreatePipe(PHANDLE readPipe, PHANDLE writePipe, LPSECURITY_ATTRIBUTES attri
 BOOL PeekNamedPipe(HANDLE pipe, LPVOID buffer, DWORD bufferSize, LPDWORD bytesRead, LPDWORD totalBytesAvail,
                    LPDWORD bytesLeftThisMessage);
 BOOL SetHandleInformation(HANDLE object, DWORD mask, DWORD flags);
+// ERROR_INVALID_HANDLE when the value names no open handle of this process.
+BOOL GetHandleInformation(HANDLE object, LPDWORD flags);
 
 // Verbs: "open" or none, and "runas" (a plain start when the machine's user is an administrator,
 // otherwise through pkexec; failing that ERROR_CANCELLED). A program starts as CreateProcessW

@@ -3,7 +3,8 @@
 #include "ClassServer.h"
 #include "ComApartment.h"
 
-#include <atomic>
+#include "platform/RefCounted.h"
+
 #include <cwctype>
 #include <new>
 
@@ -11,50 +12,31 @@ const IID IID_IClassFactory = {0x00000001, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x
 
 namespace {
 
-// The reference count every stand-in object keeps; it frees itself at zero.
-template <class Interface>
-class CRefCounted : public Interface {
-public:
-    ULONG AddRef() override { return ++references_; }
-    ULONG Release() override
-    {
-        const ULONG left = --references_;
-        if (left == 0)
-            delete this;
-        return left;
-    }
-
-protected:
-    virtual ~CRefCounted() = default;
-
-    // Hands out this object for the interfaces it answers (IUnknown always).
-    HRESULT Answer(REFIID riid, void** object, bool answers)
-    {
-        if (!object)
-            return E_POINTER;
-        *object = nullptr;
-        if (!answers && !IsEqualIID(riid, IID_IUnknown))
-            return E_NOINTERFACE;
-        *object = this;
-        AddRef();
-        return S_OK;
-    }
-
-private:
-    std::atomic<ULONG> references_{1};
-};
+// Hands out the object for an interface it answers (every object answers IUnknown).
+template <class Object>
+HRESULT Answer(Object* self, REFIID riid, void** object, bool answers)
+{
+    if (!object)
+        return E_POINTER;
+    *object = nullptr;
+    if (!answers && !IsEqualIID(riid, IID_IUnknown))
+        return E_NOINTERFACE;
+    *object = self;
+    self->AddRef();
+    return S_OK;
+}
 
 // An object of a class whose server cannot run here: it has no interface beyond IUnknown.
-class CStandInInstance : public CRefCounted<IUnknown> {
+class CStandInInstance : public platform::RefCounted<IUnknown> {
 public:
-    HRESULT QueryInterface(REFIID riid, void** object) override { return Answer(riid, object, false); }
+    HRESULT QueryInterface(REFIID riid, void** object) override { return Answer(this, riid, object, false); }
 };
 
-class CStandInClassObject : public CRefCounted<IClassFactory> {
+class CStandInClassObject : public platform::RefCounted<IClassFactory> {
 public:
     HRESULT QueryInterface(REFIID riid, void** object) override
     {
-        return Answer(riid, object, IsEqualIID(riid, IID_IClassFactory));
+        return Answer(this, riid, object, IsEqualIID(riid, IID_IClassFactory));
     }
 
     HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** object) override

@@ -1,7 +1,5 @@
 #include "jex_main/Scatterscope/RunRecord.h"
 
-#include "outside/spawn/SpawnCancel.h"
-
 #include <algorithm>
 #include <system_error>
 
@@ -23,8 +21,7 @@ CRunRecord::~CRunRecord()
 {
     if (reader_.joinable())
         reader_.join();
-    for (HANDLE* handle : {&doneEvent_, &pipeRead_, &pipeWrite_, &cancelEvent_, &launcherCancelEvent_,
-                           &child_.hProcess, &child_.hThread})
+    for (HANDLE* handle : {&doneEvent_, &pipeRead_, &pipeWrite_, &cancelEvent_, &child_.hProcess, &child_.hThread})
         CloseIfOpen(*handle);
 }
 
@@ -37,11 +34,7 @@ OpResult CRunRecord::Create()
     if (!CreatePipe(&pipeRead_, &pipeWrite_, &inheritable, 0))
         return MakeResult(0x1AB, RESULT_SYSTEM_CALL);
     cancelEvent_ = CreateEventW(&inheritable, TRUE, FALSE, nullptr);
-    if (cancelEvent_) {
-        const std::wstring name = SpawnCancelEventName(GetCurrentProcessId(), CancelHandleValue());
-        launcherCancelEvent_ = CreateEventW(nullptr, TRUE, FALSE, name.c_str());
-    }
-    if (!cancelEvent_ || !launcherCancelEvent_)
+    if (!cancelEvent_)
         return MakeResult(0x1B3, RESULT_SYSTEM_CALL);
     return RESULT_OK;
 }
@@ -56,11 +49,7 @@ bool CRunRecord::StartReader()
     return true;
 }
 
-void CRunRecord::SignalCancel()
-{
-    SetEvent(cancelEvent_);
-    SetEvent(launcherCancelEvent_);
-}
+void CRunRecord::SignalCancel() { SetEvent(cancelEvent_); }
 
 // The launcher's end is looked at before the pipe, so that what it wrote before it ended is still
 // read; a peek never asks for more than the buffer holds.

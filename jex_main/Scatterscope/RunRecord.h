@@ -40,7 +40,6 @@ private:
     HANDLE pipeRead_ = nullptr;
     HANDLE pipeWrite_ = nullptr;
     HANDLE cancelEvent_ = nullptr;
-    HANDLE launcherCancelEvent_ = nullptr; // the cancel event under the name the launcher opens
     std::thread reader_;
     PROCESS_INFORMATION child_ = {};
     std::string output_;

@@ -1,6 +1,5 @@
 #include "RegCollect2Proc.h"
 
-#include "ComClassLookup.h"
 #include "EnclosingQuotes.h"
 #include "RegKeyHandle.h"
 #include "RegistryReads.h"
@@ -44,7 +43,7 @@ CRegCollect2Proc::CRegCollect2Proc(const TiXmlElement& ruleElement)
         else if (rule_xml::NameIs(*child, "RegGarbageIdentify"))
             identify_ = RegAlgStep_::FromElement(*child);
         else if (rule_xml::NameIs(*child, "RegGarbageClassAlg"))
-            classTemplate_ = rule_xml::TextAttribute(*child, "Class");
+            ReadClassCheck(*child);
         else if (rule_xml::NameIs(*child, "RegGarbageDisplayItem"))
             displayTemplate_ = rule_xml::TextAttribute(*child, "DisplayItem");
     }
@@ -175,11 +174,30 @@ std::wstring CRegCollect2Proc::ExpandedPath(const std::wstring& path) const
     return value + path.substr(nameEnd + 1);
 }
 
+void CRegCollect2Proc::ReadClassCheck(const TiXmlElement& element)
+{
+    classTemplate_ = rule_xml::TextAttribute(element, "Class");
+    interfaceTemplate_ = rule_xml::TextAttribute(element, "Interface");
+    CoInitialize(nullptr);
+}
+
 bool CRegCollect2Proc::ComClassAvailable() const
 {
-    GUID classId{};
-    com_lookup::ClassIdFromText(Substitute(*classTemplate_), classId);
-    return com_lookup::ClassServerAvailable(classId, systemDirectory_);
+    constexpr DWORD kContext = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER;
+    CLSID classId{};
+    IID interfaceId{};
+    CLSIDFromString(Substitute(*classTemplate_).c_str(), &classId);
+    CLSIDFromString(Substitute(interfaceTemplate_).c_str(), &interfaceId);
+    // The host may scan on another thread than the one that read the rules.
+    const HRESULT joined = CoInitialize(nullptr);
+    void* object = nullptr;
+    const bool available = SUCCEEDED(CoCreateInstance(classId, nullptr, kContext, interfaceId, &object)) ||
+                           SUCCEEDED(CoGetClassObject(classId, kContext, nullptr, interfaceId, &object));
+    if (object)
+        static_cast<IUnknown*>(object)->Release();
+    if (SUCCEEDED(joined))
+        CoUninitialize();
+    return available;
 }
 
 } // namespace RegCollectXProc

@@ -37,13 +37,16 @@ private:
     std::optional<std::wstring> EvaluateStep(const RegAlgStep_& step, HKEY current);
     bool IsFileMissing(const std::wstring& path) const;
     std::wstring ExpandedPath(const std::wstring& path) const;
-    // True when the class of the COM check can be had, which clears the verdict.
+    // The class and interface templates of the COM check; joins the thread's COM apartment.
+    void ReadClassCheck(const TiXmlElement& element);
+    // True when COM gives an object of the check's class, which clears the verdict.
     bool ComClassAvailable() const;
 
     std::vector<RegAlgStep_> steps_;
     RegAlgStep_ identify_;
     std::optional<std::wstring> displayTemplate_;
     std::optional<std::wstring> classTemplate_;
+    std::wstring interfaceTemplate_;
 
     std::map<std::wstring, std::wstring> values_; // by "Result" name, emptied after each item
     std::wstring currentName_;

@@ -28,6 +28,15 @@ struct HandleClose {
     void operator()(void* handle) const { CloseHandle(handle); }
 };
 
+constexpr DWORD kTokenAccess = TOKEN_QUERY | TOKEN_DUPLICATE | READ_CONTROL;
+
+// The token of the thread when it acts as another user, else the process's.
+bool OpenOwnToken(HANDLE& token)
+{
+    return OpenThreadToken(GetCurrentThread(), kTokenAccess, TRUE, &token) ||
+           OpenProcessToken(GetCurrentProcess(), kTokenAccess, &token);
+}
+
 } // namespace
 
 bool IsRunAsAdmin()
@@ -40,7 +49,7 @@ bool IsRunAsAdmin()
     const std::unique_ptr<void, SidFree> adminOwner(adminGroup);
 
     HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+    if (!OpenOwnToken(token))
         return false;
     const std::unique_ptr<void, HandleClose> tokenOwner(token);
 

@@ -80,6 +80,7 @@ int QuarnelMain(int argc, char** argv)
 {
     const std::wstring programFolder = GetProgramFolder();
     WaitWhileStartupLocked(programFolder);
+    CoInitialize(nullptr);
     ApplyScaleFactor();
     SetCurrentDirectoryW(programFolder.c_str());
     QCoreApplication::addLibraryPath(QString::fromStdString(platform::HostPath(programFolder)));

@@ -1,5 +1,7 @@
 #include "ProcessObjects.h"
 
+#include "winlib/Mutex.h"
+
 namespace {
 
 QString QuotedUrl(const char* path)
@@ -23,6 +25,9 @@ QString CheckRadioStyle()
 }
 
 std::string g_curWindowName;
+
+// The program has always kept one lock of its own for the whole run; nothing takes it.
+Mutex g_processLock;
 
 } // namespace
 

@@ -6,9 +6,42 @@
 
 #include "platform/Windows.h"
 
+#include <vector>
+
 namespace {
 
 constexpr DWORD kStepMs = 500;
+
+// A security descriptor whose DACL grants Everyone all access, so that a copy of the program
+// started by another user, or without administrator rights, may signal the event. When the DACL
+// cannot be built the descriptor stays as initialised (no DACL: the default security).
+class CEveryoneAccess {
+public:
+    CEveryoneAccess()
+    {
+        InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION);
+        SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+        PSID everyone = nullptr;
+        if (!AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone))
+            return;
+        const DWORD aclBytes = GetLengthSid(everyone) + 16;
+        acl_.resize((aclBytes + sizeof(DWORD) - 1) / sizeof(DWORD));
+        auto* acl = reinterpret_cast<PACL>(acl_.data());
+        if (InitializeAcl(acl, aclBytes, ACL_REVISION) &&
+            AddAccessAllowedAce(acl, ACL_REVISION, GENERIC_ALL, everyone))
+            SetSecurityDescriptorDacl(&descriptor_, TRUE, acl, FALSE);
+        FreeSid(everyone);
+    }
+    CEveryoneAccess(const CEveryoneAccess&) = delete;
+    CEveryoneAccess& operator=(const CEveryoneAccess&) = delete;
+
+    LPSECURITY_ATTRIBUTES Attributes() { return &attributes_; }
+
+private:
+    SECURITY_DESCRIPTOR descriptor_{};
+    std::vector<DWORD> acl_;    // DWORD-aligned, as an ACL must be
+    SECURITY_ATTRIBUTES attributes_{sizeof(SECURITY_ATTRIBUTES), &descriptor_, FALSE};
+};
 
 } // namespace
 
@@ -22,9 +55,9 @@ void CShowThread::run()
 {
     const bool admin = IsRunAsAdmin();
     const wchar_t* name = admin ? kShowAdminEvent : kShowNotAdminEvent;
+    CEveryoneAccess access;
     while (!stop_->load()) {
-        // No Everyone access list can be built here, so the event keeps the default security.
-        HANDLE event = CreateEventW(nullptr, TRUE, FALSE, name);
+        HANDLE event = CreateEventW(access.Attributes(), TRUE, FALSE, name);
         if (!event)
             return;
         DWORD wait = WAIT_TIMEOUT;

@@ -9,12 +9,12 @@
 // cannot start ends it with the codes below.
 
 #include "LauncherCommand.h"
-#include "SpawnCancel.h"
 
 #include "platform/Text.h"
 #include "platform/Windows.h"
 
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
@@ -29,11 +29,13 @@ constexpr UINT EXIT_NOT_STARTED = static_cast<UINT>(-4);
 constexpr DWORD STOP_GRACE_MS = 5000;
 constexpr DWORD STARTER_CHECK_MS = 250;
 
-// The starter's cancel event; null when there is none to reach (the child then runs to its end).
-HANDLE OpenCancelEvent(pid_t starter, unsigned long long handleValue)
+// The cancel event the starter handed down; null when the value names no handle of this process
+// (the child then runs to its end).
+HANDLE InheritedCancelEvent(unsigned long long handleValue)
 {
-    const std::wstring name = SpawnCancelEventName(static_cast<DWORD>(starter), handleValue);
-    return OpenEventW(SYNCHRONIZE, FALSE, name.c_str());
+    const auto cancel = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(handleValue));
+    DWORD flags = 0;
+    return GetHandleInformation(cancel, &flags) ? cancel : nullptr;
 }
 
 // True when the child has ended; false when the cancel event was signalled or the starter has
@@ -69,7 +71,7 @@ int main()
     }
     setenv("LANG", (platform::ToUtf8(command->locale) + ".UTF-8").c_str(), 1);
     const pid_t starter = getppid();
-    const HANDLE cancel = OpenCancelEvent(starter, command->cancelHandle);
+    const HANDLE cancel = InheritedCancelEvent(command->cancelHandle);
 
     std::wstring commandLine = command->commandLine;
     STARTUPINFOW startup = {};

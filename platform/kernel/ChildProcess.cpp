@@ -1,6 +1,7 @@
 #include "ChildProcess.h"
 
 #include "ExitChannel.h"
+#include "Inheritance.h"
 
 #include "platform/win/Errors.h"
 #include "platform/win/Sync.h"
@@ -67,6 +68,15 @@ public:
         }
         if (exitWriteEnd >= 0)
             posix_spawn_file_actions_adddup2(&actions_, exitWriteEnd, kExitChannelDescriptor);
+        // Sources are first copied above every target, so that no action overwrites a later source.
+        const int above = kFirstInheritedDescriptor + static_cast<int>(request.inherited.size());
+        for (size_t i = 0; i < request.inherited.size(); ++i) {
+            const int copy = fcntl(request.inherited[i], F_DUPFD_CLOEXEC, above);
+            if (copy < 0)
+                continue;
+            copies_.push_back(copy);
+            posix_spawn_file_actions_adddup2(&actions_, copy, kFirstInheritedDescriptor + static_cast<int>(i));
+        }
         if (!request.folder.empty())
             posix_spawn_file_actions_addchdir_np(&actions_, request.folder.c_str());
     }

@@ -25,6 +25,7 @@ struct LaunchRequest {
     std::vector<std::string> environment;   // "NAME=value"
     std::string folder;                     // empty: the starter's current folder
     int standard[3] = {kOwn, kOwn, kOwn};   // what becomes descriptors 0, 1 and 2
+    std::vector<int> inherited;             // what becomes descriptors from kFirstInheritedDescriptor on
     bool exitChannel = false;               // pass the full exit code back (see ExitChannel.h)
     std::wstring image;                     // a program of the machine: its Windows path, for the
                                             // machine's process list; empty for a host program

@@ -1,6 +1,7 @@
 #include "platform/win/Process.h"
 
 #include "PipeEnd.h"
+#include "SyncObject.h"
 
 #include "platform/win/Errors.h"
 
@@ -51,8 +52,28 @@ BOOL SetHandleInformation(HANDLE object, DWORD mask, DWORD flags)
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    auto* host = dynamic_cast<platform::IHostDescriptor*>(kernelObject);
-    if (host && (mask & HANDLE_FLAG_INHERIT))
-        host->SetInheritable((flags & HANDLE_FLAG_INHERIT) != 0);
+    if (!(mask & HANDLE_FLAG_INHERIT))
+        return TRUE;
+    const bool inheritable = (flags & HANDLE_FLAG_INHERIT) != 0;
+    if (auto* host = dynamic_cast<platform::IHostDescriptor*>(kernelObject))
+        host->SetInheritable(inheritable);
+    else if (auto* sync = dynamic_cast<platform::SyncObject*>(kernelObject))
+        sync->SetInheritable(inheritable);
+    return TRUE;
+}
+
+BOOL GetHandleInformation(HANDLE object, LPDWORD flags)
+{
+    platform::KernelObject* kernelObject = platform::ObjectOf(object);
+    if (!kernelObject || !flags) {
+        SetLastError(kernelObject ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    bool inheritable = false;
+    if (const auto* host = dynamic_cast<const platform::IHostDescriptor*>(kernelObject))
+        inheritable = host->Inheritable();
+    else if (const auto* sync = dynamic_cast<const platform::SyncObject*>(kernelObject))
+        inheritable = sync->Inheritable();
+    *flags = inheritable ? HANDLE_FLAG_INHERIT : 0;
     return TRUE;
 }

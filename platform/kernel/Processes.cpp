@@ -105,6 +105,8 @@ BOOL CreateProcessW(LPCWSTR applicationName, LPWSTR commandLine, LPSECURITY_ATTR
         start.standard[1] = StandardDescriptor(startupInfo->hStdOutput, inheritHandles);
         start.standard[2] = StandardDescriptor(startupInfo->hStdError, inheritHandles);
     }
+    if (inheritHandles)
+        start.inherited = platform::BequeathHandles();
     const std::shared_ptr<platform::ChildProcess> child = platform::StartProgram(start);
     if (!child)
         return FALSE;
@@ -120,6 +122,8 @@ HANDLE GetCurrentProcess() { return INVALID_HANDLE_VALUE; }
 DWORD GetCurrentProcessId() { return static_cast<DWORD>(getpid()); }
 
 DWORD GetCurrentThreadId() { return static_cast<DWORD>(gettid()); }
+
+HANDLE GetCurrentThread() { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(-2)); }
 
 DWORD GetProcessId(HANDLE process)
 {

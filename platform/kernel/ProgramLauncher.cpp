@@ -90,10 +90,11 @@ std::shared_ptr<ChildProcess> StartProgram(const ProgramStart& start)
     for (const auto& argument : SplitCommandLine(start.commandLine))
         request.arguments.push_back(ToUtf8(argument));
     // The child knows the machine and program folder this process uses, and learns its own
-    // command line; what the starter's block says of the layer's other variables is dropped.
+    // command line and handles; what the starter's block says of the layer's other variables is
+    // dropped.
     for (const auto& entry : start.environment) {
         const std::string name = NameOf(entry);
-        if (name != "QUARNEL_COMMAND_LINE" && name != kExitChannelVariable)
+        if (name != "QUARNEL_COMMAND_LINE" && name != kExitChannelVariable && name != kInheritedHandlesVariable)
             request.environment.push_back(entry);
     }
     for (const char* name : {"QUARNEL_MACHINE", "QUARNEL_PROGRAM_FOLDER"}) {
@@ -105,6 +106,9 @@ std::shared_ptr<ChildProcess> StartProgram(const ProgramStart& start)
             request.environment.push_back(std::string(name) + "=" + value);
     }
     request.environment.push_back("QUARNEL_COMMAND_LINE=" + ToUtf8(start.commandLine));
+    if (!start.inherited.variable.empty())
+        request.environment.push_back(start.inherited.variable);
+    request.inherited = start.inherited.descriptors;
     request.folder = start.folder;
     for (int i = 0; i < 3; ++i)
         request.standard[i] = start.standard[i];

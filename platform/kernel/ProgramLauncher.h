@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ChildProcess.h"
+#include "Inheritance.h"
 
 #include <memory>
 #include <string>
@@ -25,6 +26,7 @@ struct ProgramStart {
     std::vector<std::string> environment;    // the starter's choice; the layer's variables are added
     std::string folder;
     int standard[3] = {LaunchRequest::kOwn, LaunchRequest::kOwn, LaunchRequest::kOwn};
+    Bequest inherited;                       // the handles the child is handed
 };
 
 // Null with the last error set on failure.

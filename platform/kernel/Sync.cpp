@@ -15,21 +15,24 @@ namespace {
 
 // The handle of a new or existing object, with the last error telling which.
 template <class Object>
-HANDLE Created(LPCWSTR name, const platform::SyncSetup& setup)
+HANDLE Created(LPSECURITY_ATTRIBUTES attributes, LPCWSTR name, platform::SyncSetup setup)
 {
+    const bool named = name && *name;
+    if (named)
+        setup.security = platform::SecurityOfNewObject(attributes, platform::FullAccess(setup.kind));
     bool existed = false;
     platform::SyncBlock* block = platform::SyncBlock::Create(name, setup, existed);
     if (!block)
         return nullptr;
     SetLastError(existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
-    return platform::HandleOf(new Object(block));
+    return platform::HandleOf(new Object(block, attributes && attributes->bInheritHandle));
 }
 
 template <class Object>
-HANDLE Opened(LPCWSTR name, platform::SyncKind kind)
+HANDLE Opened(LPCWSTR name, platform::SyncKind kind, DWORD access, BOOL inheritHandle)
 {
-    platform::SyncBlock* block = platform::SyncBlock::Open(name, kind);
-    return block ? platform::HandleOf(new Object(block)) : nullptr;
+    platform::SyncBlock* block = platform::SyncBlock::Open(name, kind, access);
+    return block ? platform::HandleOf(new Object(block, inheritHandle != FALSE)) : nullptr;
 }
 
 template <class Object>
@@ -47,14 +50,15 @@ constexpr DWORD kLookAgainMs = 50;
 
 } // namespace
 
-HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES, BOOL initialOwner, LPCWSTR name)
+HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES attributes, BOOL initialOwner, LPCWSTR name)
 {
-    return Created<platform::MutexObject>(name, {platform::SyncKind::Mutex, initialOwner != FALSE, false, false});
+    return Created<platform::MutexObject>(attributes, name,
+                                          {platform::SyncKind::Mutex, initialOwner != FALSE, false, false, {}});
 }
 
-HANDLE OpenMutexW(DWORD, BOOL, LPCWSTR name)
+HANDLE OpenMutexW(DWORD desiredAccess, BOOL inheritHandle, LPCWSTR name)
 {
-    return Opened<platform::MutexObject>(name, platform::SyncKind::Mutex);
+    return Opened<platform::MutexObject>(name, platform::SyncKind::Mutex, desiredAccess, inheritHandle);
 }
 
 BOOL ReleaseMutex(HANDLE mutex)
@@ -63,15 +67,15 @@ BOOL ReleaseMutex(HANDLE mutex)
     return object && object->Release() ? TRUE : FALSE;
 }
 
-HANDLE CreateEventW(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, LPCWSTR name)
+HANDLE CreateEventW(LPSECURITY_ATTRIBUTES attributes, BOOL manualReset, BOOL initialState, LPCWSTR name)
 {
-    return Created<platform::EventObject>(name,
-                                          {platform::SyncKind::Event, false, manualReset != FALSE, initialState != FALSE});
+    return Created<platform::EventObject>(
+        attributes, name, {platform::SyncKind::Event, false, manualReset != FALSE, initialState != FALSE, {}});
 }
 
-HANDLE OpenEventW(DWORD, BOOL, LPCWSTR name)
+HANDLE OpenEventW(DWORD desiredAccess, BOOL inheritHandle, LPCWSTR name)
 {
-    return Opened<platform::EventObject>(name, platform::SyncKind::Event);
+    return Opened<platform::EventObject>(name, platform::SyncKind::Event, desiredAccess, inheritHandle);
 }
 
 BOOL SetEvent(HANDLE event)

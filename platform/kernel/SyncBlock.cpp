@@ -4,6 +4,7 @@
 
 #include "platform/Text.h"
 #include "platform/win/Errors.h"
+#include "platform/win/Sync.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -12,6 +13,7 @@
 #include <map>
 #include <mutex>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -77,6 +79,8 @@ uint64_t Fnv1a(const std::string& text)
 
 } // namespace
 
+DWORD FullAccess(SyncKind kind) { return kind == SyncKind::Mutex ? MUTEX_ALL_ACCESS : EVENT_ALL_ACCESS; }
+
 std::string ObjectFileName(const std::wstring& name)
 {
     if (name.size() > MAX_PATH) {
@@ -122,25 +126,73 @@ SyncBlock* SyncBlock::Create(LPCWSTR name, const SyncSetup& setup, bool& existed
 {
     existed = false;
     if (name && *name)
-        return Attach(name, setup.kind, &setup, existed);
-    std::lock_guard<std::mutex> lock(g_table);
-    auto* block = new SyncBlock(new SyncCell {}, -1, {});
-    block->SetUp(setup, false);
-    block->uses_ = setup.initialOwner ? 2 : 1;
+        return Attach(name, setup.kind, FullAccess(setup.kind), &setup, existed);
+    const int fd = memfd_create("sync", MFD_CLOEXEC);
+    if (fd < 0) {
+        SetLastErrorFromErrno();
+        return nullptr;
+    }
+    SyncBlock* block = Unnamed(fd, &setup);
+    if (block) {
+        std::lock_guard<std::mutex> lock(g_table);
+        block->uses_ = setup.initialOwner ? 2 : 1;
+    }
     return block;
 }
 
-SyncBlock* SyncBlock::Open(LPCWSTR name, SyncKind kind)
+SyncBlock* SyncBlock::Open(LPCWSTR name, SyncKind kind, DWORD access)
 {
     if (!name || !*name) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
     bool existed = false;
-    return Attach(name, kind, nullptr, existed);
+    return Attach(name, kind, access, nullptr, existed);
 }
 
-SyncBlock* SyncBlock::Attach(LPCWSTR name, SyncKind kind, const SyncSetup* setup, bool& existed)
+SyncBlock* SyncBlock::Unnamed(int fd, const SyncSetup* setup)
+{
+    void* memory = MapRunFile(fd, sizeof(SyncCell));
+    if (!memory) {
+        close(fd);
+        return nullptr;
+    }
+    auto* block = new SyncBlock(static_cast<SyncCell*>(memory), fd, {});
+    if (setup)
+        block->SetUp(*setup);
+    return block;
+}
+
+SyncBlock* SyncBlock::Inherit(const std::string& path, int fd)
+{
+    SyncBlock* block = nullptr;
+    if (!path.empty()) {
+        // joined again by its name, so that this process counts among its users
+        std::lock_guard<std::mutex> lock(g_table);
+        if (const auto found = g_named.find(path); found != g_named.end()) {
+            block = found->second;
+        } else {
+            bool existed = false;
+            block = Join(path, nullptr, existed);
+            if (block)
+                g_named[path] = block;
+        }
+        if (block) {
+            ++block->uses_;
+            close(fd);
+            return block;
+        }
+    }
+    // an unnamed block, or a named one whose other users all let go meanwhile: its memory alone
+    block = Unnamed(fd, nullptr);
+    if (block) {
+        std::lock_guard<std::mutex> lock(g_table);
+        block->uses_ = 1;
+    }
+    return block;
+}
+
+SyncBlock* SyncBlock::Attach(LPCWSTR name, SyncKind kind, DWORD access, const SyncSetup* setup, bool& existed)
 {
     const std::string fileName = ObjectFileName(name);
     if (fileName.empty())
@@ -161,6 +213,12 @@ SyncBlock* SyncBlock::Attach(LPCWSTR name, SyncKind kind, const SyncSetup* setup
         if (block->uses_ == 0)
             block->Free();
         SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    if (existed && !MayOpen(block->cell_->security, access, FullAccess(kind))) {
+        if (block->uses_ == 0)
+            block->Free();
+        SetLastError(ERROR_ACCESS_DENIED);
         return nullptr;
     }
     block->uses_ += !existed && setup->initialOwner ? 2 : 1;
@@ -203,12 +261,12 @@ SyncBlock* SyncBlock::Join(const std::string& path, const SyncSetup* setup, bool
         }
         auto* block = new SyncBlock(static_cast<SyncCell*>(memory), fd, path);
         if (!existed)
-            block->SetUp(*setup, true);
+            block->SetUp(*setup);
         return block;
     }
 }
 
-void SyncBlock::SetUp(const SyncSetup& setup, bool shared)
+void SyncBlock::SetUp(const SyncSetup& setup)
 {
     SyncCell& cell = *cell_;
     cell.kind = static_cast<uint32_t>(setup.kind);
@@ -216,12 +274,13 @@ void SyncBlock::SetUp(const SyncSetup& setup, bool shared)
     pthread_mutexattr_init(&attributes);
     pthread_mutexattr_settype(&attributes, PTHREAD_MUTEX_RECURSIVE);
     pthread_mutexattr_setrobust(&attributes, PTHREAD_MUTEX_ROBUST);
-    pthread_mutexattr_setpshared(&attributes, shared ? PTHREAD_PROCESS_SHARED : PTHREAD_PROCESS_PRIVATE);
+    pthread_mutexattr_setpshared(&attributes, PTHREAD_PROCESS_SHARED);
     pthread_mutex_init(&cell.mutex, &attributes);
     pthread_mutexattr_destroy(&attributes);
     cell.signaled.store(setup.initialState ? 1 : 0);
     cell.sequence.store(0);
     cell.manualReset = setup.manualReset ? 1 : 0;
+    cell.security = setup.security;
     if (setup.kind == SyncKind::Mutex && setup.initialOwner)
         pthread_mutex_lock(&cell.mutex);
 }
@@ -241,8 +300,9 @@ void SyncBlock::DropUse()
 
 void SyncBlock::Free()
 {
-    if (fd_ < 0) {
-        delete cell_;
+    if (path_.empty()) {
+        munmap(cell_, sizeof(SyncCell));
+        close(fd_);
     } else {
         g_named.erase(path_);
         {

@@ -1,7 +1,8 @@
 // The memory behind a mutex or an event. A named one lives in a file of run/ that every process of
-// the machine maps; an unnamed one on the heap of the process.
+// the machine maps; an unnamed one in an anonymous shared file, so that a child can be handed it.
 #pragma once
 
+#include "platform/ObjectSecurity.h"
 #include "platform/win/Types.h"
 
 #include <atomic>
@@ -19,6 +20,7 @@ struct SyncCell {
     std::atomic<uint32_t> signaled;   // an event's state
     std::atomic<uint32_t> sequence;   // changes with every SetEvent; event waiters sleep on it
     uint32_t manualReset;
+    ObjectSecurity security;          // a named object's: who may open it
 };
 
 struct SyncSetup {
@@ -26,7 +28,11 @@ struct SyncSetup {
     bool initialOwner;
     bool manualReset;
     bool initialState;
+    ObjectSecurity security;
 };
+
+// The rights that GENERIC_ALL stands for on an object of the kind.
+DWORD FullAccess(SyncKind kind);
 
 // A named block lives while a process uses it: each process that holds handles to it, or owns the
 // mutex, keeps a read lock on the first byte of its file. Creating, opening and letting go decide
@@ -36,10 +42,19 @@ struct SyncSetup {
 class SyncBlock {
 public:
     // The block of the name (null or empty: a new unnamed one), made when nobody uses the name;
-    // existed tells which. Null with the last error set on failure.
+    // existed tells which. Null with the last error set on failure (ERROR_ACCESS_DENIED when the
+    // object's security refuses this process all access).
     static SyncBlock* Create(LPCWSTR name, const SyncSetup& setup, bool& existed);
-    // The block of a name in use; null with ERROR_FILE_NOT_FOUND when nobody uses it.
-    static SyncBlock* Open(LPCWSTR name, SyncKind kind);
+    // The block of a name in use; null with ERROR_FILE_NOT_FOUND when nobody uses it, or
+    // ERROR_ACCESS_DENIED when its security refuses the access.
+    static SyncBlock* Open(LPCWSTR name, SyncKind kind, DWORD access);
+    // The block a starter handed this process: its run/ file's path for a named one (joined again
+    // by name while in use), and the descriptor of its memory.
+    static SyncBlock* Inherit(const std::string& path, int fd);
+
+    // What a child needs to reach the block (see Inherit).
+    int Descriptor() const { return fd_; }
+    const std::string& Path() const { return path_; }
 
     SyncCell& Cell() const { return *cell_; }
 
@@ -53,16 +68,18 @@ private:
     SyncBlock(SyncCell* cell, int fd, std::string path) : cell_(cell), fd_(fd), path_(std::move(path)) {}
     // Joins the named block: set up anew from setup when nobody uses it (without a setup: fails
     // with ERROR_FILE_NOT_FOUND then).
-    static SyncBlock* Attach(LPCWSTR name, SyncKind kind, const SyncSetup* setup, bool& existed);
+    static SyncBlock* Attach(LPCWSTR name, SyncKind kind, DWORD access, const SyncSetup* setup, bool& existed);
+    // A block in memory no name leads to (new, or handed over by a starter).
+    static SyncBlock* Unnamed(int fd, const SyncSetup* setup);
     // Joins the block of the run/ file at path; null with the last error set.
     static SyncBlock* Join(const std::string& path, const SyncSetup* setup, bool& existed);
-    void SetUp(const SyncSetup& setup, bool shared);
+    void SetUp(const SyncSetup& setup);
     // Lets go of the block (the table's lock held).
     void Free();
 
     SyncCell* cell_;
-    int fd_;            // the run/ file of a named block, -1 for an unnamed one
-    std::string path_;  // that file's path
+    int fd_;            // the run/ file of a named block, the anonymous file of an unnamed one
+    std::string path_;  // a named block's run/ file path, empty for an unnamed one
     int uses_ = 0;      // guarded by the table's lock
 };
 

@@ -9,15 +9,23 @@ namespace platform {
 
 class SyncObject : public KernelObject, public IWaitable {
 public:
-    explicit SyncObject(SyncBlock* block) : block_(block) {}
+    SyncObject(SyncBlock* block, bool inheritable) : block_(block), inheritable_(inheritable) {}
     ~SyncObject() override { block_->DropUse(); }
     SyncObject(const SyncObject&) = delete;
     SyncObject& operator=(const SyncObject&) = delete;
+
+    // Whether a child started with handle inheritance is handed this handle.
+    bool Inheritable() const { return inheritable_; }
+    void SetInheritable(bool inheritable) { inheritable_ = inheritable; }
+    const SyncBlock& Block() const { return *block_; }
 
 protected:
     SyncCell& Cell() const { return block_->Cell(); }
 
     SyncBlock* const block_;
+
+private:
+    std::atomic<bool> inheritable_;
 };
 
 } // namespace platform

@@ -3,29 +3,9 @@
 
 #include "ShellItem.h"
 
-#include <atomic>
+#include "platform/RefCounted.h"
 
 namespace platform::shell {
-
-// A COM object's reference count; the object deletes itself at zero.
-template <class Interface>
-class RefCounted : public Interface {
-public:
-    ULONG AddRef() override { return ++count_; }
-    ULONG Release() override
-    {
-        const ULONG left = --count_;
-        if (left == 0)
-            delete this;
-        return left;
-    }
-
-protected:
-    virtual ~RefCounted() = default;
-
-private:
-    std::atomic<ULONG> count_{1};
-};
 
 class ShellFolderObject final : public RefCounted<IShellFolder2> {
 public:

@@ -1,6 +1,10 @@
 #include "platform/win/Security.h"
 
+#include "Impersonating.h"
+
 #include "platform/Machine.h"
+#include "platform/ObjectSecurity.h"
+#include "platform/win/Process.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -29,12 +33,6 @@ struct Group {
     std::vector<DWORD> subAuthorities;
 };
 
-bool IsAdministrator()
-{
-    const auto& machine = platform::Machine();
-    return machine.administrator ? *machine.administrator : geteuid() == 0;
-}
-
 // The groups of the one user that runs the machine's processes: Everyone, Interactive,
 // Authenticated Users and Users, and Administrators when the process is elevated.
 std::vector<Group> TokenGroupList()
@@ -43,7 +41,7 @@ std::vector<Group> TokenGroupList()
                                  {5, {SECURITY_INTERACTIVE_RID}},
                                  {5, {SECURITY_AUTHENTICATED_USER_RID}},
                                  {5, {SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_USERS}}};
-    if (IsAdministrator())
+    if (platform::ProcessIsElevated())
         groups.push_back({5, {SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS}});
     return groups;
 }
@@ -95,9 +93,21 @@ DWORD WriteTokenGroups(void* buffer, DWORD length)
     return static_cast<DWORD>(needed);
 }
 
+const SidLayout* ValidSid(PSID sid)
+{
+    const auto* layout = static_cast<const SidLayout*>(sid);
+    return layout && layout->revision == kSidRevision && layout->subAuthorityCount <= 15 ? layout : nullptr;
+}
+
 } // namespace
 
-BOOL IsUserAnAdmin() { return IsAdministrator() ? TRUE : FALSE; }
+bool platform::ProcessIsElevated()
+{
+    const auto& machine = platform::Machine();
+    return machine.administrator ? *machine.administrator : geteuid() == 0;
+}
+
+BOOL IsUserAnAdmin() { return platform::ProcessIsElevated() ? TRUE : FALSE; }
 
 BOOL OpenProcessToken(HANDLE process, DWORD, PHANDLE token)
 {
@@ -111,6 +121,19 @@ BOOL OpenProcessToken(HANDLE process, DWORD, PHANDLE token)
     }
     *token = platform::HandleOf(new CAccessToken);
     return TRUE;
+}
+
+BOOL OpenThreadToken(HANDLE thread, DWORD desiredAccess, BOOL, PHANDLE token)
+{
+    if (thread != GetCurrentThread()) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (!platform::ThreadImpersonates()) {
+        SetLastError(ERROR_NO_TOKEN);
+        return FALSE;
+    }
+    return OpenProcessToken(GetCurrentProcess(), desiredAccess, token);
 }
 
 BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS informationClass, LPVOID information, DWORD length,
@@ -129,7 +152,7 @@ BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS informationClass,
     case TokenElevation:
         needed = sizeof(TOKEN_ELEVATION);
         if (information && length >= needed)
-            static_cast<TOKEN_ELEVATION*>(information)->TokenIsElevated = IsAdministrator() ? 1 : 0;
+            static_cast<TOKEN_ELEVATION*>(information)->TokenIsElevated = platform::ProcessIsElevated() ? 1 : 0;
         break;
     case TokenGroups:
         needed = WriteTokenGroups(information, length);
@@ -190,4 +213,18 @@ PVOID FreeSid(PSID sid)
 {
     std::free(sid);
     return nullptr;
+}
+
+BOOL IsValidSid(PSID sid) { return ValidSid(sid) ? TRUE : FALSE; }
+
+DWORD GetLengthSid(PSID sid)
+{
+    const SidLayout* layout = ValidSid(sid);
+    return layout ? static_cast<DWORD>(SidSize(layout->subAuthorityCount)) : 0;
+}
+
+BOOL EqualSid(PSID a, PSID b)
+{
+    const DWORD length = GetLengthSid(a);
+    return length && length == GetLengthSid(b) && std::memcmp(a, b, length) == 0 ? TRUE : FALSE;
 }

@@ -62,6 +62,37 @@ std::wstring ExistingTarget(const std::wstring& path)
     return Exists(moved) ? LongName(moved) : std::wstring();
 }
 
+// The target of an advertised shortcut: where Windows Installer has the component that provides
+// it; empty for another shortcut, or when that component's file is not there.
+std::wstring AdvertisedTarget(const std::wstring& linkPath)
+{
+    wchar_t product[39] = {};
+    wchar_t feature[MAX_FEATURE_CHARS + 1] = {};
+    wchar_t component[39] = {};
+    if (MsiGetShortcutTargetW(linkPath.c_str(), product, feature, component) != ERROR_SUCCESS)
+        return std::wstring();
+    wchar_t path[kPathChars] = {};
+    DWORD chars = kPathChars;
+    MsiGetComponentPathW(product, component, path, &chars);
+    return Exists(path) ? LongName(path) : std::wstring();
+}
+
+// Windows' shell link object lives in a COM apartment, which each read joins for its own time.
+class CComApartment {
+public:
+    CComApartment() : joined_(SUCCEEDED(CoInitialize(nullptr))) {}
+    ~CComApartment()
+    {
+        if (joined_)
+            CoUninitialize();
+    }
+    CComApartment(const CComApartment&) = delete;
+    CComApartment& operator=(const CComApartment&) = delete;
+
+private:
+    const bool joined_;
+};
+
 } // namespace
 
 bool CShortcutInventory::LessIgnoringCase::operator()(const std::wstring& a, const std::wstring& b) const
@@ -117,13 +148,13 @@ void CShortcutInventory::ScanFolder(const std::wstring& folder, bool recursive)
 
 bool CShortcutInventory::ReadShortcut(const std::wstring& linkPath, S_SHORTCUT_INFO& record) const
 {
-    // Windows Installer's advertised shortcuts are not looked up: no installer of the product
-    // advertises its shortcuts, so every shortcut names its target itself.
+    const std::wstring advertised = AdvertisedTarget(linkPath);
+    const CComApartment apartment;
     CShellLinkFile link;
     if (!link.Load(linkPath))
         return false;
     const CWow64FsRedirGuard guard;
-    const std::wstring target = ExistingTarget(link.GetPath());
+    const std::wstring target = advertised.empty() ? ExistingTarget(link.GetPath()) : advertised;
     if (target.empty())
         return false;
     const size_t dot = linkPath.rfind(L'.');
@@ -163,6 +194,7 @@ bool CShortcutInventory::SetShortcutIcon(const S_SHORTCUT_INFO& record, const st
 {
     if (record.linkPath_.empty() || iconPath.empty())
         return false;
+    const CComApartment apartment;
     CShellLinkFile link;
     if (!link.Load(record.linkPath_))
         return false;

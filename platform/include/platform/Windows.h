@@ -20,6 +20,8 @@
 #include "platform/win/Time.h"
 #include "platform/win/CommandLine.h"
 #include "platform/win/Unknown.h"
+#include "platform/win/Com.h"
+#include "platform/win/Msi.h"
 #include "platform/win/ShellDrives.h"
 #include "platform/win/ToolHelp.h"
 #include "platform/win/Impersonation.h"

@@ -1,7 +1,6 @@
 // The launcher: its command line with the nested quoting its starter writes, the child's exit code
 // passed on, and cancellation through the starter's event.
 #include "LauncherCommand.h"
-#include "SpawnCancel.h"
 
 #include "platform/Machine.h"
 #include "platform/SystemPrograms.h"
@@ -71,10 +70,11 @@ TEST_F(SpawnTest, RunsTheCommandLineAndPassesItsOutputAndExitCodeOn)
 TEST_F(SpawnTest, TheCancelEventStopsTheChildAndEndsWithMinusTwo)
 {
     platform::ChangeMachineIni([](platform::IniFile& ini) { ini.Set(L"Drive C", L"DefragBlocked", L"1"); });
-    const HANDLE cancel = CreateEventW(nullptr, TRUE, FALSE, SpawnCancelEventName(GetCurrentProcessId(), 4242).c_str());
+    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+    const HANDLE cancel = CreateEventW(&inheritable, TRUE, FALSE, nullptr);
     ASSERT_NE(cancel, nullptr);
     kernel_test::PipedChild child;
-    kernel_test::Start(child, Command(L"\"C:\\Windows\\system32\\defrag.exe\" C:", 4242));
+    kernel_test::Start(child, Command(L"\"C:\\Windows\\system32\\defrag.exe\" C:", reinterpret_cast<uintptr_t>(cancel)));
     ASSERT_TRUE(child.started);
     EXPECT_EQ(child.ReadLine(), "Windows Disk Defragmenter\r");
     EXPECT_EQ(child.Finish(300), STILL_ACTIVE);

@@ -96,6 +96,16 @@ int main(int argc, char** argv)
         HANDLE event = OpenEventW(EVENT_MODIFY_STATE, FALSE, Wide(first).c_str());
         return event && SetEvent(event) ? 0 : 2;
     }
+    if (mode == "inherited") {
+        // the handles' values as the starter had them: an event to set, a pipe end to write to
+        const auto handle = [](const char* value) { return reinterpret_cast<HANDLE>(std::strtoull(value, nullptr, 10)); };
+        if (!SetEvent(handle(first)))
+            return 2;
+        DWORD written = 0;
+        return argc > 4 && WriteFile(handle(argv[3]), argv[4], static_cast<DWORD>(std::strlen(argv[4])), &written, nullptr)
+                   ? 0
+                   : 3;
+    }
     if (mode == "wait-event") {
         HANDLE event = OpenEventW(SYNCHRONIZE, FALSE, Wide(first).c_str());
         if (!event)

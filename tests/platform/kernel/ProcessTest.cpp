@@ -189,10 +189,10 @@ TEST(KernelProcess, PipesPeekWithoutTaking)
 
 TEST(KernelProcess, HandlesThatAreNotInheritedStayHere)
 {
-    // a pipe the child does not get: its end comes as soon as this process closes its write end
+    // a pipe not made inheritable: the child does not get it, so its end comes as soon as this
+    // process closes its write end
     HANDLE read = nullptr, write = nullptr;
-    SECURITY_ATTRIBUTES inheritable {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    ASSERT_TRUE(CreatePipe(&read, &write, &inheritable, 0));
+    ASSERT_TRUE(CreatePipe(&read, &write, nullptr, 0));
     PipedChild child;
     kernel_test::Start(child, HelperCommand(L"sleep"));
     CloseHandle(write);

@@ -4,6 +4,7 @@
 #include "platform/win/Errors.h"
 #include "platform/win/Types.h"
 
+#include <functional>
 #include <memory>
 
 #define WAIT_OBJECT_0 0x00000000u
@@ -44,5 +45,14 @@ KernelObject* ObjectOf(HANDLE handle);
 std::shared_ptr<KernelObject> HoldObject(HANDLE handle);
 // Opens a handle that owns the object; it goes when the handle is closed and no call holds it.
 HANDLE HandleOf(KernelObject* object);
+
+// Every open handle with its object, for handing inheritable ones to a child.
+void ForEachHandle(const std::function<void(HANDLE, const std::shared_ptr<KernelObject>&)>& visit);
+
+// A handle this process was handed by its starter: it keeps the value it had there. Called once,
+// before the first handle of this process is looked up; false when the value is taken.
+bool AdoptHandle(HANDLE value, KernelObject* object);
+// Takes in the handles the starter handed this process; the handle table calls it once.
+void AdoptInheritedHandles();
 
 } // namespace platform

@@ -1,6 +1,12 @@
-// Acting as the logged-on user with a token borrowed from the user's shell. The machine has one
-// user, so acting as that user changes no right; the calls keep Windows' checks (a handle that is
-// not a token is refused, a bad level or token type too).
+// Acting as the logged-on user with a token borrowed from the user's shell.
+//
+// What acting as the user does here: the thread is marked as acting as the user until
+// RevertToSelf, so OpenThreadToken gives it a token (and ERROR_NO_TOKEN otherwise). What it cannot
+// do here: change what the thread reaches. The machine has one user, whose drives, profile
+// folders and HKEY_CURRENT_USER hive every process already uses, so the files and registry keys
+// a call touches are the same with or without a token; and the thread keeps the rights of its
+// process, elevated or not, for files, keys and named objects alike. The calls keep Windows'
+// checks (a handle that is not a token is refused, a bad level or token type too).
 #pragma once
 
 #include "platform/win/Types.h"

@@ -115,6 +115,8 @@ HANDLE OpenProcess(DWORD desiredAccess, BOOL inheritHandle, DWORD processId);
 HANDLE GetCurrentProcess();
 DWORD GetCurrentProcessId();
 DWORD GetCurrentThreadId();
+// The pseudo handle of the calling thread.
+HANDLE GetCurrentThread();
 DWORD GetProcessId(HANDLE process);
 
 // ReadFile on the read end gives what is there, waiting for some; when every write end is closed
@@ -125,6 +127,8 @@ BOOL CreatePipe(PHANDLE readPipe, PHANDLE writePipe, LPSECURITY_ATTRIBUTES attri
 BOOL PeekNamedPipe(HANDLE pipe, LPVOID buffer, DWORD bufferSize, LPDWORD bytesRead, LPDWORD totalBytesAvail,
                    LPDWORD bytesLeftThisMessage);
 BOOL SetHandleInformation(HANDLE object, DWORD mask, DWORD flags);
+// ERROR_INVALID_HANDLE when the value names no open handle of this process.
+BOOL GetHandleInformation(HANDLE object, LPDWORD flags);
 
 // Verbs: "open" or none, and "runas" (a plain start when the machine's user is an administrator,
 // otherwise through pkexec; failing that ERROR_CANCELLED). A program starts as CreateProcessW

@@ -95,6 +95,31 @@ TEST_F(ShowThreadTest, ACopyWithoutAdministratorRightsQuitsWithZeroWhenSignalled
     delete thread;
 }
 
+TEST_F(ShowThreadTest, AnElevatedCopysEventMayBeSignalledByACopyWithoutRights)
+{
+    machine_.WriteMachineIni("[Machine]\nAdministrator=1\n");
+    machine_.UseProgramFolder();
+    CFixFrameBase frame(0, nullptr);
+    CShowThread thread(&frame);
+    thread.start();
+    ASSERT_TRUE(page_test::WaitUntil([] {
+        HANDLE event = OpenEventW(SYNCHRONIZE, FALSE, kShowAdminEvent);
+        CloseHandle(event);
+        return event != nullptr;
+    }));
+    HANDLE ownDefault = CreateEventW(nullptr, TRUE, FALSE, L"Global\\ShowThreadTest default");
+
+    machine_.WriteMachineIni("[Machine]\nAdministrator=0\n");
+    HANDLE event = OpenEventW(EVENT_MODIFY_STATE, FALSE, kShowAdminEvent);
+    EXPECT_NE(event, nullptr);
+    EXPECT_EQ(OpenEventW(EVENT_MODIFY_STATE, FALSE, L"Global\\ShowThreadTest default"), nullptr)
+        << "an event with the default security stays closed to it";
+    CloseHandle(event);
+    CloseHandle(ownDefault);
+    frame.slotQuitRequest();
+    EXPECT_TRUE(thread.wait(2000));
+}
+
 TEST_F(ShowThreadTest, TheStopFlagEndsTheThreadWithinAStep)
 {
     UseMachine(true);

@@ -3,9 +3,11 @@
 #include "winlib/ShellLinkFile.h"
 #include "winlib/SpecialFolders.h"
 
+#include "support/AdvertisedShortcut.h"
 #include "support/TempMachine.h"
 
 #include "platform/Machine.h"
+#include "platform/RegistrySeed.h"
 #include "platform/Windows.h"
 
 #include <gtest/gtest.h>
@@ -93,6 +95,32 @@ TEST_F(ShortcutInventoryTest, FindsEveryShortcutOfAProgramInAnyLetterCase)
     found.clear();
     inventory.FindByFileName(L"RENEWER.EXE", found);
     EXPECT_EQ(4u, found.size());
+}
+
+TEST_F(ShortcutInventoryTest, AnAdvertisedShortcutIsFoundByWhereTheInstallerHasItsComponent)
+{
+    UseMachine(false);
+    const std::wstring program = L"C:\\Program Files\\Suite\\suite.exe";
+    const std::wstring product = L"{12345678-9ABC-DEF0-1234-56789ABCDEF0}";
+    const std::wstring component = L"{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}";
+    ASSERT_TRUE(platform::ImportRegistryText(
+                    L"Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\"
+                    L"CurrentVersion\\Installer\\UserData\\S-1-5-18\\Components\\C3D2E1F0A5B4879678695A4B3C2D1E0F]\n"
+                    L"\"87654321CBA90FED21436587A9CBED0F\"=\"C:\\\\Program Files\\\\Suite\\\\suite.exe\"\n")
+                    .ok);
+    const fs::path link = platform::HostPath(Folder(CSIDL_STARTMENU) + L"\\Suite.lnk");
+    fs::create_directories(link.parent_path());
+    std::ofstream(link, std::ios::binary) << testing_support::AdvertisedShortcut(product + L"Main>" + component);
+
+    CShortcutInventory inventory;
+    inventory.ScanAll();
+    EXPECT_EQ(0u, inventory.Count()) << "the component's file is not there";
+    Touch(program);
+    CShortcutInventory installed;
+    installed.ScanAll();
+    std::vector<S_SHORTCUT_INFO*> found;
+    ASSERT_TRUE(installed.FindByTarget(program, found));
+    EXPECT_EQ(L"Suite", found.front()->title_);
 }
 
 TEST_F(ShortcutInventoryTest, NewIconsKeepTheirIndexAndAreSaved)

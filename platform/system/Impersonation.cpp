@@ -1,5 +1,7 @@
 #include "platform/win/Impersonation.h"
 
+#include "Impersonating.h"
+
 #include "platform/win/Errors.h"
 #include "platform/win/Process.h"
 #include "platform/win/Security.h"
@@ -14,7 +16,13 @@ bool IsToken(HANDLE handle)
     return GetTokenInformation(handle, TokenElevation, &elevation, sizeof(elevation), &length) != FALSE;
 }
 
+thread_local bool t_impersonates = false;
+
 } // namespace
+
+bool platform::ThreadImpersonates() { return t_impersonates; }
+
+void platform::SetThreadImpersonates(bool impersonates) { t_impersonates = impersonates; }
 
 BOOL DuplicateTokenEx(HANDLE existingToken, DWORD desiredAccess, LPSECURITY_ATTRIBUTES, SECURITY_IMPERSONATION_LEVEL level,
                       TOKEN_TYPE type, PHANDLE newToken)
@@ -40,7 +48,12 @@ BOOL ImpersonateLoggedOnUser(HANDLE token)
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
+    platform::SetThreadImpersonates(true);
     return TRUE;
 }
 
-BOOL RevertToSelf() { return TRUE; }
+BOOL RevertToSelf()
+{
+    platform::SetThreadImpersonates(false);
+    return TRUE;
+}

@@ -126,29 +126,6 @@ std::string DefaultRoot()
     return data + "/orvane/machine";
 }
 
-// A host path with "." and ".." folded and doubled slashes dropped, never above "/".
-std::string Folded(const std::string& path)
-{
-    std::vector<std::string> parts;
-    size_t pos = 0;
-    while (pos <= path.size()) {
-        size_t next = path.find('/', pos);
-        if (next == std::string::npos)
-            next = path.size();
-        const std::string part = path.substr(pos, next - pos);
-        if (part == "..") {
-            if (!parts.empty())
-                parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
-        }
-        pos = next + 1;
-    }
-    std::string folded;
-    for (const auto& part : parts)
-        folded += "/" + part;
-    return folded.empty() ? "/" : folded;
-}
 
 // A machine.ini value that names something of the machine root: relative to the root, or absolute
 // inside it. A value that would lead out of the machine is refused with a log line, and the
@@ -159,7 +136,7 @@ std::string InsideRoot(const std::string& root, const std::wstring& key, const s
     if (value.empty())
         return fallback;
     const std::string text = ToUtf8(value);
-    const std::string path = Folded(text.front() == '/' ? text : root + "/" + text);
+    const std::string path = FoldedHostPath(text.front() == '/' ? text : root + "/" + text);
     if (path == root || path.compare(0, root.size() + 1, root + "/") == 0)
         return path;
     std::fprintf(stderr, "machine.ini: %s=%s leads out of the machine; %s is used\n", ToUtf8(key).c_str(),
@@ -234,7 +211,7 @@ std::unique_ptr<MachineDescription> Load()
         char current[4096];
         root = std::string(getcwd(current, sizeof(current)) ? current : "/") + "/" + root;
     }
-    machine->root = Folded(root);
+    machine->root = FoldedHostPath(root);
     MakeDirectories(machine->root);
     g_watching = WatchIni(machine->root);
     g_loadedStamp = StampOf(machine->root + "/machine.ini");
@@ -319,6 +296,29 @@ std::unique_ptr<MachineDescription> Load()
 }
 
 } // namespace
+
+std::string FoldedHostPath(const std::string& path)
+{
+    std::vector<std::string> parts;
+    size_t pos = 0;
+    while (pos <= path.size()) {
+        size_t next = path.find('/', pos);
+        if (next == std::string::npos)
+            next = path.size();
+        const std::string part = path.substr(pos, next - pos);
+        if (part == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        pos = next + 1;
+    }
+    std::string folded;
+    for (const auto& part : parts)
+        folded += "/" + part;
+    return folded.empty() ? "/" : folded;
+}
 
 const DriveInfo* MachineDescription::Drive(wchar_t letter) const
 {

@@ -11,6 +11,9 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
+
+} // namespace
+
 void AppendUtf8(std::string& out, char32_t c)
 {
     if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
@@ -31,8 +34,6 @@ void AppendUtf8(std::string& out, char32_t c)
         out += static_cast<char>(0x80 | (c & 0x3F));
     }
 }
-
-} // namespace
 
 std::string ToUtf8(const std::wstring& text)
 {

@@ -1,5 +1,7 @@
 #include "HostNames.h"
 
+#include "platform/Text.h"
+
 namespace platform::files {
 
 namespace {
@@ -51,25 +53,6 @@ size_t DecodeCharacter(const std::string& text, size_t i, char32_t& c)
     if (overlong || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
         return 0;
     return length;
-}
-
-void AppendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
 }
 
 } // namespace

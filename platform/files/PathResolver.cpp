@@ -81,24 +81,6 @@ std::vector<std::string> SplitHost(const std::string& path)
 
 std::string Join(const std::string& a, const std::string& b) { return a.empty() ? b : b.empty() ? a : a + "/" + b; }
 
-// An absolute host path with "." and ".." folded, as a link's target is read.
-std::string Folded(const std::string& path)
-{
-    std::vector<std::string> parts;
-    for (const auto& part : SplitHost(path)) {
-        if (part == "..") {
-            if (!parts.empty())
-                parts.pop_back();
-        } else if (part != ".") {
-            parts.push_back(part);
-        }
-    }
-    std::string folded;
-    for (const auto& part : parts)
-        folded += "/" + part;
-    return folded.empty() ? "/" : folded;
-}
-
 // The part of path below folder, when path is the folder or lies below it.
 bool Below(const std::string& folder, const std::string& path, std::string& relative)
 {
@@ -190,7 +172,7 @@ int WalkLinks(const Area& area, const std::string& relative, int flags, unsigned
             return -1;
         }
         const std::string text(target, static_cast<size_t>(length));
-        std::string rest = Folded(text.front() == '/' ? text : currentPath + "/" + text);
+        std::string rest = FoldedHostPath(text.front() == '/' ? text : currentPath + "/" + text);
         Area next;
         std::string below;
         if (!AreaHolding(rest, next, below)) {
@@ -486,11 +468,11 @@ std::wstring WindowsPath(const std::string& hostPath)
     using namespace files;
     if (hostPath.empty() || hostPath.front() != '/')
         return {};
-    const std::string path = Folded(hostPath);
+    const std::string path = FoldedHostPath(hostPath);
     const MachineDescription& machine = Machine();
     std::string rest;
     std::wstring windows;
-    if (Below(Folded(ProgramFolder()), path, rest)) {
+    if (Below(FoldedHostPath(ProgramFolder()), path, rest)) {
         windows = machine.programFolder;
     } else {
         const DriveInfo* best = nullptr;

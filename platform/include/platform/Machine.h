@@ -102,6 +102,9 @@ std::string HostPath(const std::string& windowsPathUtf8);
 // for a path outside the machine.
 std::wstring WindowsPath(const std::string& hostPath);
 
+// A host path with "." and ".." folded and doubled slashes dropped, never above "/".
+std::string FoldedHostPath(const std::string& path);
+
 // The program folder: the running executable's folder, unless QUARNEL_PROGRAM_FOLDER names
 // another or SetProgramFolder was called (tests that act as the program use either).
 std::string ProgramFolder();

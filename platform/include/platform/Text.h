@@ -10,6 +10,8 @@ std::string ToUtf8(const std::wstring& text);
 std::string ToUtf8(const wchar_t* text);
 std::wstring FromUtf8(const std::string& text);
 std::wstring FromUtf8(const char* text);
+// Appends one code point as UTF-8; one that no UTF-8 can hold becomes U+FFFD.
+void AppendUtf8(std::string& out, char32_t c);
 
 // Windows' wide format as it reaches files, registry data and the wire.
 std::u16string ToUtf16(const std::wstring& text);

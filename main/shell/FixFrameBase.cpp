@@ -433,10 +433,11 @@ bool CFixFrameBase::nativeEvent(const QByteArray& eventType, void* message, long
         return QDialog::nativeEvent(eventType, message, result);
     const MSG* msg = static_cast<const MSG*>(message);
     if (msg->message == WM_DEVICECHANGE) {
-        if (msg->wParam == DBT_DEVICEARRIVAL) {
+        if (msg->wParam == DBT_DEVICEARRIVAL)
             WriteLog(L"DBT_DEVICEARRIVAL");
+        // A pulled stick must leave the drive boxes too, or a tool would be offered a drive that is gone.
+        if (msg->wParam == DBT_DEVICEARRIVAL || msg->wParam == DBT_DEVICEREMOVECOMPLETE)
             CGetDriverInfo::GetInstance()->GetDriverList(true);
-        }
         emit sigUpdateDrivers();
         return true;
     }

@@ -255,7 +255,7 @@ TEST_F(HomePageTest, SettingsDialogIsFilledFromTheMonitorAndFeedsItBack)
     EXPECT_NE(std::string::npos, ini.find("CleanLv=2"));
 }
 
-TEST_F(HomePageTest, UsbStickPluggedInAppearsInTheWriteProtectionBox)
+TEST_F(HomePageTest, UsbSticksPluggedInAndPulledOutComeAndGoInTheWriteProtectionBox)
 {
     const std::string machine = "[Machine]\nAdministrator=1\n[Drive C]\nDisk=0\n"
                                 "[Drive E]\nFolder=drive_e\nType=2\nBus=7\nDisk=1\nLabel=STICK\n"
@@ -274,6 +274,10 @@ TEST_F(HomePageTest, UsbStickPluggedInAppearsInTheWriteProtectionBox)
     ASSERT_TRUE(QTest::qWaitFor([box] { return box->count() == 2; }, 10000));
     EXPECT_TRUE(box->itemText(1).contains(QStringLiteral("F:"))) << box->itemText(1).toStdString();
     EXPECT_NE(std::string::npos, ReadProgramLog().find("DBT_DEVICEARRIVAL"));
+
+    machine_.WriteMachineIni(machine); // the second stick pulled out again
+    ASSERT_TRUE(QTest::qWaitFor([box] { return box->count() == 1; }, 10000));
+    EXPECT_TRUE(box->itemText(0).contains(QStringLiteral("E:"))) << box->itemText(0).toStdString();
 }
 
 TEST_F(HomePageTest, FullScreenApplicationsHoldTheBackgroundScanBack)

@@ -3,7 +3,7 @@
 #include "RefSnapshot.h"
 #include "RegGarbageCatagory.h"
 #include "RegGarbageInfo.h"
-#include "RuleXml.h"
+#include "common/RuleXml.h"
 
 #include "common/WriteLog.h"
 

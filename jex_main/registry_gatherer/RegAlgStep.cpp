@@ -1,6 +1,6 @@
 #include "RegAlgStep.h"
 
-#include "RuleXml.h"
+#include "common/RuleXml.h"
 
 RegAlgStep_ RegAlgStep_::FromElement(const TiXmlElement& element)
 {

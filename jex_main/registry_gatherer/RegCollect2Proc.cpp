@@ -3,7 +3,7 @@
 #include "EnclosingQuotes.h"
 #include "RegKeyHandle.h"
 #include "RegistryReads.h"
-#include "RuleXml.h"
+#include "common/RuleXml.h"
 
 #include "platform/Text.h"
 

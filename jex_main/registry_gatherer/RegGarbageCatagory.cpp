@@ -1,6 +1,6 @@
 #include "RegGarbageCatagory.h"
 
-#include "RuleXml.h"
+#include "common/RuleXml.h"
 
 bool CRegGarbageCatagory::Load(const TiXmlElement& element)
 {

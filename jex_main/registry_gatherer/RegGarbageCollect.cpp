@@ -3,7 +3,7 @@
 #include "Hivesift.h"
 #include "RegCollect3Proc.h"
 #include "RegistryReads.h"
-#include "RuleXml.h"
+#include "common/RuleXml.h"
 
 #include "common/WriteLog.h"
 #include "platform/Text.h"

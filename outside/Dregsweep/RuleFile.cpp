@@ -1,6 +1,6 @@
 #include "RuleFile.h"
 
-#include "jex_main/registry_gatherer/RuleXml.h"
+#include "common/RuleXml.h"
 
 #include "common/WriteLog.h"
 #include "platform/Text.h"

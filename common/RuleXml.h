@@ -1,5 +1,5 @@
-// Reading the rule file and the display-text file with TinyXML: files opened through the layer's
-// paths, attribute and text values taken as UTF-8.
+// Reading the gatherers' rule files and display-text files with TinyXML: files opened through the
+// layer's paths, attribute and text values taken as UTF-8.
 #pragma once
 
 #include <tinyxml.h>

@@ -1,4 +1,4 @@
-#include "RuleXml.h"
+#include "common/RuleXml.h"
 
 #include "platform/Text.h"
 #include "platform/Windows.h"

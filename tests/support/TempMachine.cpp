@@ -2,6 +2,7 @@
 
 #include "platform/Machine.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -59,6 +60,14 @@ std::string TempMachine::WriteFile(const std::string& relative, const std::strin
     fs::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << content;
     return path.string();
+}
+
+std::string TempMachine::PlantJunk(const std::string& relative, uintmax_t size) const
+{
+    const std::string path = WriteFile("drive_c/" + relative, "");
+    fs::resize_file(path, size);
+    fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::hours(72));
+    return path;
 }
 
 std::string TempMachine::UseProgramFolder(const std::string& name) const

@@ -1,6 +1,7 @@
 // A machine root of the test's own in a temporary folder, removed again at the end.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace testing_support {
@@ -20,6 +21,9 @@ public:
 
     // Writes a file below the root (folders made as needed) and returns its host path.
     std::string WriteFile(const std::string& relative, const std::string& content) const;
+    // A junk file on drive C: of the size, old enough for the junk rules; sparse, so that even a
+    // large one takes no room. Returns its host path.
+    std::string PlantJunk(const std::string& relative, uintmax_t size) const;
 
     // A fresh program folder below the root, made the layer's program folder.
     std::string UseProgramFolder(const std::string& name = "program") const;

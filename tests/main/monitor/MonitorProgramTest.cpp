@@ -33,13 +33,7 @@ protected:
         testing_support::InstallCleanupLibrary(folder_);
     }
 
-    // A junk file of the size, old enough for the rules (sparse: it takes no room).
-    void Plant(const std::string& relative, uintmax_t size)
-    {
-        const std::string path = machine_.WriteFile("drive_c/" + relative, "");
-        fs::resize_file(path, size);
-        fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::hours(72));
-    }
+    void Plant(const std::string& relative, uintmax_t size) { machine_.PlantJunk(relative, size); }
     bool Planted(const std::string& relative) const { return fs::exists(machine_.Root() + "/drive_c/" + relative); }
 
     testing_support::TempMachine machine_;

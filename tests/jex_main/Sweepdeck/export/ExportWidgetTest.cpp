@@ -83,13 +83,7 @@ protected:
         parent_->resize(800, 520);
     }
 
-    // A junk file of the size, old enough for the rules; the big one takes no room (sparse).
-    void Plant(const std::string& relative, quint64 size)
-    {
-        const std::string path = machine_.WriteFile("drive_c/" + relative, "");
-        fs::resize_file(path, size);
-        fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::hours(72));
-    }
+    void Plant(const std::string& relative, uintmax_t size) { machine_.PlantJunk(relative, size); }
 
     bool Planted(const std::string& relative) const { return fs::exists(machine_.Root() + "/drive_c/" + relative); }
 

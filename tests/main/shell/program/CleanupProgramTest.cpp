@@ -43,12 +43,7 @@ protected:
         }
     }
 
-    void Plant(const std::string& relative, uintmax_t size)
-    {
-        const std::string path = machine_.WriteFile("drive_c/" + relative, "");
-        fs::resize_file(path, size);
-        fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::hours(72));
-    }
+    void Plant(const std::string& relative, uintmax_t size) { machine_.PlantJunk(relative, size); }
 
     // Waits for the text in the program's log while the program runs.
     bool LogShows(const std::string& text)

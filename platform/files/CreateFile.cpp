@@ -62,9 +62,9 @@ bool Readable(int openFlags) { return !(openFlags & O_PATH) && (openFlags & O_AC
 
 // Makes the handle once the descriptor (opened with openFlags) is open: sharing, attributes of a
 // new or replaced file, truncation, and the last error Windows leaves behind.
-HANDLE Finish(int fd, int openFlags, const Request& request, bool existed, dev_t device, ino_t inode)
+HANDLE Finish(int fd, int openFlags, const Request& request, bool existed)
 {
-    auto* file = new FileObject(fd, request.place, request.access, request.share, device, inode);
+    auto* file = new FileObject(fd, request.place, request.access, request.share);
     if (!file->JoinOpenFiles(Readable(openFlags))) {
         delete file;
         return InvalidHandle(ERROR_SHARING_VIOLATION);
@@ -98,22 +98,28 @@ HANDLE OpenExisting(const Request& request, int probe, const struct stat& st)
         return InvalidHandle(ERROR_ACCESS_DENIED);
     if (request.ChangesDrive() && RefuseWhenWriteProtected(request.place))
         return INVALID_HANDLE_VALUE;
-    const int flags = folder ? O_RDONLY | O_DIRECTORY | O_CLOEXEC : request.OpenFlags(false);
-    const int fd = probe >= 0 ? open(PathOf(probe).c_str(), flags)
-                              : openat(request.place.parent->Fd(), request.place.name.c_str(), flags | O_NOFOLLOW);
+    const auto openName = [&](int flags) {
+        return probe >= 0 ? ::open(PathOf(probe).c_str(), flags)
+                          : openat(request.place.parent->Fd(), request.place.name.c_str(), flags | O_NOFOLLOW);
+    };
+    int flags = folder ? O_RDONLY | O_DIRECTORY | O_CLOEXEC : request.OpenFlags(false);
+    int fd = -1;
+    // A descriptor that can read carries the share's locks itself, which spares a second open of
+    // the file; the handle still reads only with the access asked for.
+    if ((flags & O_ACCMODE) == O_WRONLY && (fd = openName((flags & ~O_ACCMODE) | O_RDWR)) >= 0)
+        flags = (flags & ~O_ACCMODE) | O_RDWR;
+    else
+        fd = openName(flags);
     if (fd < 0)
         return InvalidFromErrno(request.place);
-    // The file's Windows attributes matter only to an open that changes it; any other needs only
-    // to know which file it opened.
-    const bool checksAttributes = request.ChangesData() || request.disposition == CREATE_ALWAYS;
+    // The file's Windows attributes matter only to an open that changes it.
+    if (!request.ChangesData() && request.disposition != CREATE_ALWAYS)
+        return Finish(fd, flags, request, true);
     FileStatus status;
-    struct stat opened {};
-    if (checksAttributes ? !StatusOfDescriptor(fd, status) : fstat(fd, &opened) != 0) {
+    if (!StatusOfDescriptor(fd, status)) {
         close(fd);
         return InvalidFromErrno(request.place);
     }
-    if (!checksAttributes)
-        return Finish(fd, flags, request, true, opened.st_dev, opened.st_ino);
     const DWORD wantedHidden = request.flags & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     const DWORD hidden = status.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     const bool readOnly = status.attributes & FILE_ATTRIBUTE_READONLY;
@@ -122,7 +128,7 @@ HANDLE OpenExisting(const Request& request, int probe, const struct stat& st)
         close(fd);
         return InvalidHandle(ERROR_ACCESS_DENIED);
     }
-    return Finish(fd, flags, request, true, status.device, status.inode);
+    return Finish(fd, flags, request, true);
 }
 
 HANDLE CreateNew(const Request& request)
@@ -140,17 +146,9 @@ HANDLE CreateNew(const Request& request)
     if ((flags & O_ACCMODE) == O_WRONLY)
         flags = (flags & ~O_ACCMODE) | O_RDWR;
     const int fd = request.place.parent ? openat(request.place.parent->Fd(), request.place.name.c_str(), flags, 0666) : -1;
-    struct stat st {};
-    if (fd < 0 || fstat(fd, &st) != 0) {
-        const int err = errno;
-        if (fd >= 0) {
-            close(fd);
-            unlinkat(request.place.parent->Fd(), request.place.name.c_str(), 0);
-        }
-        errno = err;
+    if (fd < 0)
         return errno == EEXIST ? InvalidHandle(ERROR_FILE_EXISTS) : InvalidFromErrno(request.place);
-    }
-    return Finish(fd, flags, request, false, st.st_dev, st.st_ino);
+    return Finish(fd, flags, request, false);
 }
 
 } // namespace

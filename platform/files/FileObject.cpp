@@ -27,14 +27,14 @@ std::vector<const FileObject*>& OpenFiles()
 
 } // namespace
 
-FileObject::FileObject(int fd, Place place, DWORD access, DWORD shareMode, dev_t device, ino_t inode)
-    : fd_(fd), place_(std::move(place)), access_(access), share_(shareMode), device_(device), inode_(inode)
+FileObject::FileObject(int fd, Place place, DWORD access, DWORD shareMode)
+    : fd_(fd), place_(std::move(place)), access_(access), share_(shareMode)
 {
 }
 
 FileObject::~FileObject()
 {
-    if (joined_) {
+    if (listed_) {
         std::lock_guard<std::mutex> lock(g_mutex);
         auto& files = OpenFiles();
         files.erase(std::remove(files.begin(), files.end(), this), files.end());
@@ -53,22 +53,30 @@ FileObject::~FileObject()
 bool FileObject::JoinOpenFiles(bool readable)
 {
     const FileUse mine(access_, share_);
+    if (!mine.TouchesData())
+        return true;
+    lockFd_ = readable ? fd_ : open(PathOf(fd_).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const ShareClaim claim = lockFd_ >= 0 ? ClaimShare(lockFd_, mine) : ShareClaim::kUnkept;
+    if (claim != ShareClaim::kUnkept)
+        return claim == ShareClaim::kAdmitted;
+    // Where the kernel keeps no lock for the file, the process's own opens are still checked
+    // against each other.
+    struct stat st {};
+    if (fstat(fd_, &st) != 0)
+        return false;
+    device_ = st.st_dev;
+    inode_ = st.st_ino;
     std::lock_guard<std::mutex> lock(g_mutex);
     auto& files = OpenFiles();
     for (const FileObject* other : files) {
         if (other->device_ != device_ || other->inode_ != inode_)
             continue;
         const FileUse theirs(other->access_, other->share_);
-        if (mine.TouchesData() && theirs.TouchesData() && !(theirs.Allows(mine) && mine.Allows(theirs)))
-            return false;
-    }
-    if (mine.TouchesData()) {
-        lockFd_ = readable ? fd_ : open(PathOf(fd_).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-        if (lockFd_ >= 0 && !ClaimShare(lockFd_, mine))
+        if (!(theirs.Allows(mine) && mine.Allows(theirs)))
             return false;
     }
     files.push_back(this);
-    joined_ = true;
+    listed_ = true;
     return true;
 }
 
@@ -145,8 +153,7 @@ bool FileObject::HeldAgainstDelete(dev_t device, ino_t inode)
 {
     std::lock_guard<std::mutex> lock(g_mutex);
     for (const FileObject* file : OpenFiles())
-        if (file->device_ == device && file->inode_ == inode && FileUse(file->access_, file->share_).TouchesData() &&
-            !(file->share_ & FILE_SHARE_DELETE))
+        if (file->device_ == device && file->inode_ == inode && !(file->share_ & FILE_SHARE_DELETE))
             return true;
     return false;
 }

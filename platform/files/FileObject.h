@@ -20,7 +20,7 @@ class FileObject final : public KernelObject {
 public:
     // Takes the descriptor over. access is the Windows access asked for (generic rights included);
     // place is where the file was opened.
-    FileObject(int fd, Place place, DWORD access, DWORD shareMode, dev_t device, ino_t inode);
+    FileObject(int fd, Place place, DWORD access, DWORD shareMode);
     ~FileObject() override;
     FileObject(const FileObject&) = delete;
     FileObject& operator=(const FileObject&) = delete;
@@ -42,8 +42,8 @@ public:
 
     // The file object behind a handle; null with ERROR_INVALID_HANDLE set for any other handle.
     static FileObject* FromHandle(HANDLE handle);
-    // Whether a handle of this process keeps the file from being deleted or renamed (it was opened
-    // without FILE_SHARE_DELETE).
+    // Whether a handle of this process whose share the kernel could not keep holds the file from
+    // being deleted or renamed (it was opened without FILE_SHARE_DELETE).
     static bool HeldAgainstDelete(dev_t device, ino_t inode);
 
 private:
@@ -52,9 +52,11 @@ private:
     Place place_;
     DWORD access_;
     DWORD share_;
-    dev_t device_;
-    ino_t inode_;
-    bool joined_ = false;
+    // Only the opens whose share the kernel keeps no lock for are listed, and only they need the
+    // file's identity, to be checked against each other.
+    dev_t device_ = 0;
+    ino_t inode_ = 0;
+    bool listed_ = false;
     bool deleteOnClose_ = false;
 };
 

@@ -70,10 +70,10 @@ bool FileUse::Allows(const FileUse& other) const
            !(other.deletes && !(share & FILE_SHARE_DELETE));
 }
 
-bool ClaimShare(int fd, const FileUse& use)
+ShareClaim ClaimShare(int fd, const FileUse& use)
 {
     if (!use.TouchesData())
-        return true;
+        return ShareClaim::kAdmitted;
     const struct {
         bool claimed;
         LockByte byte;
@@ -93,22 +93,27 @@ bool ClaimShare(int fd, const FileUse& use)
             claimed |= Bit(part.byte);
             conflicting |= Bit(part.conflicting);
         }
-    // Announced first and checked after, so that of two racing opens neither misses the other.
-    // Where the kernel keeps no lock for the descriptor, only the process's own opens are checked.
-    const bool locked = Lock(fd, claimed, F_RDLCK);
-    const bool admitted = !locked || !HeldElsewhere(fd, conflicting);
-    if (!admitted || !locked)
+    // Announced first and checked after, so that of two racing opens neither misses the other. A
+    // read lock meets no other lock, so it fails only where the kernel keeps none.
+    if (!Lock(fd, claimed, F_RDLCK)) {
         Lock(fd, claimed, F_UNLCK);
-    return admitted;
+        return ShareClaim::kUnkept;
+    }
+    if (HeldElsewhere(fd, conflicting)) {
+        Lock(fd, claimed, F_UNLCK);
+        return ShareClaim::kRefused;
+    }
+    return ShareClaim::kAdmitted;
 }
 
 bool HeldAgainstDelete(const Place& place, const FileStatus& status)
 {
     if (FileObject::HeldAgainstDelete(status.device, status.inode))
         return true;
-    if (status.reparseTag || status.directory || !place.parent)
+    if (status.reparseTag || !place.parent)
         return false;
-    // One name not followed where it is a link: it stays in the folder.
+    // One name not followed where it is a link: it stays in the folder. Folders are asked as files
+    // are: their handles take the same locks.
     const int fd = openat(place.parent->Fd(), place.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return false;

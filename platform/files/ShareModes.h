@@ -23,10 +23,15 @@ struct FileUse {
     bool Allows(const FileUse& other) const;
 };
 
+enum class ShareClaim {
+    kAdmitted,
+    kRefused,  // another open conflicts; nothing was announced
+    kUnkept,   // the file system keeps no lock for the descriptor; nothing was announced
+};
+
 // Announces the use on fd (a descriptor open for reading) and checks it against every other open
-// of the file, in any process; false, with nothing announced, when one of them conflicts. Two opens
-// that race may both be refused, never both admitted.
-bool ClaimShare(int fd, const FileUse& use);
+// of the file, in any process. Two opens that race may both be refused, never both admitted.
+ShareClaim ClaimShare(int fd, const FileUse& use);
 
 // Whether some open of the named file, in any process of the machine, keeps it from being deleted
 // or renamed (it was opened without FILE_SHARE_DELETE).

@@ -85,6 +85,8 @@ BOOL RemoveDirectoryW(LPCWSTR pathName)
         return FALSE;
     if (status.attributes & FILE_ATTRIBUTE_READONLY)
         return Fail(ERROR_ACCESS_DENIED);
+    if (HeldAgainstDelete(place, status))
+        return Fail(ERROR_SHARING_VIOLATION);
     return RemoveName(place, status, !IsLink(status));
 }
 

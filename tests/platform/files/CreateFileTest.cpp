@@ -192,6 +192,11 @@ TEST(CreateFile, FoldersOpenOnlyWithBackupSemantics)
     BY_HANDLE_FILE_INFORMATION info {};
     ASSERT_TRUE(GetFileInformationByHandle(folder.get(), &info));
     EXPECT_EQ(info.dwFileAttributes, FILE_ATTRIBUTE_DIRECTORY);
+    // Opened without FILE_SHARE_DELETE, the folder can be neither moved nor removed meanwhile.
+    EXPECT_FALSE(MoveFileW(L"C:\\folder", L"C:\\moved"));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    EXPECT_FALSE(RemoveDirectoryW(L"C:\\folder"));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
 }
 
 TEST(CreateFile, DeleteOnCloseRemovesTheFileWhenTheHandleCloses)

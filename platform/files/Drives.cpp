@@ -16,12 +16,13 @@ constexpr unsigned kRemoteDrive = 4;
 const std::wstring kVolumePrefix = L"\\\\?\\Volume{";
 
 // Whether the host path is the folder or lies below it.
-bool Holds(std::string folder, const std::string& hostPath)
+bool Holds(const std::string& folder, const std::string& hostPath)
 {
-    while (folder.size() > 1 && folder.back() == '/')
-        folder.pop_back();
-    return hostPath.compare(0, folder.size(), folder) == 0 &&
-           (hostPath.size() == folder.size() || hostPath[folder.size()] == '/' || folder == "/");
+    size_t length = folder.size();
+    while (length > 1 && folder[length - 1] == '/')
+        --length;
+    return hostPath.compare(0, length, folder, 0, length) == 0 &&
+           (hostPath.size() == length || hostPath[length] == '/' || (length == 1 && folder[0] == '/'));
 }
 
 std::string WithoutTrailingSlash(std::string path)

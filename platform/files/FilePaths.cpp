@@ -152,7 +152,9 @@ bool ResolvePath(LPCWSTR path, Place& place)
 {
     if (!path || !*path)
         return Fail(ERROR_PATH_NOT_FOUND);
-    std::wstring full = FullWindowsPath(path);
+    std::wstring full(path);
+    if (!IsFull(full))
+        full = FullWindowsPath(full);
     if (StartsWith(full, L"\\\\"))
         return Fail(ERROR_PATH_NOT_FOUND);
     RedirectSystemFolder(full);

@@ -88,7 +88,7 @@ bool Below(const std::string& folder, const std::string& path, std::string& rela
         relative.clear();
         return true;
     }
-    if (folder != "/" && path.compare(0, folder.size() + 1, folder + "/") != 0)
+    if (folder != "/" && (path.size() <= folder.size() || path[folder.size()] != '/' || path.compare(0, folder.size(), folder) != 0))
         return false;
     relative = path.substr(folder == "/" ? 1 : folder.size() + 1);
     return true;
@@ -210,9 +210,14 @@ std::shared_ptr<Descriptor> OpenFolder(const Area& area, const std::string& rela
         errno = ENOENT;
         return nullptr;
     }
-    const std::string areaKey = area.folder + '\0';
-    if (auto kept = KeptFolder(areaKey + relative, watch))
+    // Keys are the area's folder, a zero byte and the path below it; the first lookup is the usual
+    // hit, made without building a second string.
+    std::string areaKey;
+    areaKey.reserve(area.folder.size() + 1 + relative.size());
+    areaKey.append(area.folder).append(1, '\0').append(relative);
+    if (auto kept = KeptFolder(areaKey, watch))
         return kept;
+    areaKey.resize(area.folder.size() + 1);
     std::shared_ptr<Descriptor> current;
     std::vector<FolderStep> steps;
     std::string walked;
@@ -364,8 +369,11 @@ bool Resolve(const std::wstring& fullPath, Place& place, unsigned& error)
     }
     const Area& area = *areaPointer;
     // The host names, each after the one before, and where each starts.
-    std::string given = base;
+    std::string given;
+    given.reserve(base.size() + 4 * (fullPath.size() - std::min(restStart, fullPath.size())) + 1);
+    given = base;
     std::vector<size_t> starts;
+    starts.reserve(32);
     size_t pos = restStart;
     while (pos <= fullPath.size()) {
         size_t next = fullPath.find(L'\\', pos);
@@ -434,7 +442,9 @@ bool Resolve(const std::wstring& fullPath, Place& place, unsigned& error)
         place.mode = place.status.stx_mode;
     }
     place.watch = place.parent ? watch : -1;
-    place.host = Join(Join(area.folder, relative), place.name);
+    place.host.clear();
+    place.host.reserve(area.folder.size() + relative.size() + place.name.size() + 2);
+    place.host.append(area.folder).append(relative.empty() ? "" : "/").append(relative).append(place.name.empty() ? "" : "/").append(place.name);
     return true;
 }
 

@@ -12,9 +12,8 @@
 #include <thread>
 
 namespace testing_support {
-namespace {
 
-std::vector<QJsonObject> ReadEvents()
+std::vector<QJsonObject> RecordedUsageEvents()
 {
     std::vector<QJsonObject> events;
     std::istringstream lines(ReadFile(platform::HostPath(L"C:\\ProgramData\\Orvane\\Preludex\\events.jsonl")));
@@ -23,14 +22,12 @@ std::vector<QJsonObject> ReadEvents()
     return events;
 }
 
-} // namespace
-
 std::vector<QJsonObject> UsageEvents(size_t count)
 {
-    for (int attempt = 0; attempt < 200 && ReadEvents().size() < count; ++attempt)
+    for (int attempt = 0; attempt < 1200 && RecordedUsageEvents().size() < count; ++attempt)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    return ReadEvents();
+    return RecordedUsageEvents();
 }
 
 } // namespace testing_support

@@ -7,8 +7,12 @@
 
 namespace testing_support {
 
-// All recorded events once there are at least `count` (waiting up to ten seconds), read a little
-// later again so that events that should not be there have had time to come.
+// The events recorded so far.
+std::vector<QJsonObject> RecordedUsageEvents();
+
+// All recorded events once there are at least `count` (waiting up to a minute, which only a
+// failing test uses up), read a little later again so that events that should not be there have
+// had time to come.
 std::vector<QJsonObject> UsageEvents(size_t count);
 
 } // namespace testing_support

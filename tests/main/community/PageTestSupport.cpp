@@ -6,17 +6,16 @@
 #include "platform/Machine.h"
 #include "platform/Windows.h"
 #include "support/TempMachine.h"
+#include "support/UsageEvents.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QJsonDocument>
 #include <QLabel>
 #include <QTextDocumentFragment>
 #include <QMouseEvent>
 #include <QThread>
 
 #include <filesystem>
-#include <sstream>
 
 namespace page_test {
 
@@ -40,25 +39,11 @@ void UsePreludex()
     std::filesystem::copy_file(std::filesystem::path(testing_support::BuildProgramFolder()) / "Preludex", target);
 }
 
-namespace {
-
-std::vector<QJsonObject> ReadEvents()
-{
-    const std::string path = platform::HostPath(L"C:\\ProgramData\\Orvane\\Preludex\\events.jsonl");
-    std::vector<QJsonObject> events;
-    std::istringstream lines(testing_support::ReadFile(path));
-    for (std::string line; std::getline(lines, line);)
-        events.push_back(QJsonDocument::fromJson(QByteArray::fromStdString(line)).object());
-    return events;
-}
-
-} // namespace
-
 std::vector<QJsonObject> Events(size_t count)
 {
-    std::vector<QJsonObject> events = ReadEvents();
+    std::vector<QJsonObject> events = testing_support::RecordedUsageEvents();
     WaitUntil([&] {
-        events = ReadEvents();
+        events = testing_support::RecordedUsageEvents();
         return events.size() >= count;
     });
     return events;

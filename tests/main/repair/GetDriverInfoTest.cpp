@@ -5,14 +5,12 @@
 
 #include "platform/Machine.h"
 #include "support/TempMachine.h"
+#include "support/UsageEvents.h"
 
-#include <QJsonDocument>
 #include <QJsonObject>
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -28,29 +26,6 @@ const char* const OTHER_DRIVES = "[Drive E]\nType=2\nLabel=STICK\nDisk=2\n[Drive
 class GetDriverInfoTest : public ::testing::Test {
 protected:
     void SetUp() override { platform::SetProgramFolder(testing_support::BuildProgramFolder()); }
-
-    // The usage events recorded once there are at least `count`, waiting up to ten seconds, then a
-    // little longer for any that should not be there.
-    static std::vector<QJsonObject> Events(size_t count)
-    {
-        std::vector<QJsonObject> events;
-        for (int attempt = 0; attempt < 200 && events.size() < count; ++attempt) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            events = ReadEvents();
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        return ReadEvents();
-    }
-
-    static std::vector<QJsonObject> ReadEvents()
-    {
-        std::vector<QJsonObject> events;
-        std::istringstream lines(
-            testing_support::ReadFile(platform::HostPath(L"C:\\ProgramData\\Orvane\\Preludex\\events.jsonl")));
-        for (std::string line; std::getline(lines, line);)
-            events.push_back(QJsonDocument::fromJson(QByteArray::fromStdString(line)).object());
-        return events;
-    }
 
     static QStringList Drivers(const QList<S_DRIVE_INFO>& list)
     {
@@ -78,7 +53,7 @@ TEST_F(GetDriverInfoTest, ListsInternalAndUsbDrivesAndReportsEachUsbDiskOnce)
     EXPECT_EQ(list[3].strVolumeName, QStringLiteral("BACKUP"));
     EXPECT_TRUE(list[3].strExtra.isEmpty());
 
-    const std::vector<QJsonObject> first = Events(1);
+    const std::vector<QJsonObject> first = testing_support::UsageEvents(1);
     ASSERT_EQ(first.size(), 1u);
     EXPECT_EQ(first[0].value("Window").toString(), QStringLiteral("WriteProtection"));
     EXPECT_EQ(first[0].value("Activity").toString(), QStringLiteral("Info_USBinfo"));
@@ -86,9 +61,9 @@ TEST_F(GetDriverInfoTest, ListsInternalAndUsbDrivesAndReportsEachUsbDiskOnce)
               QStringLiteral("{\"USBinfo\": {\"USB2\": [\"KingstoneDataTraveler1.0\", \"14.45 GB\"]}}"));
 
     EXPECT_EQ(Drivers(CGetDriverInfo::GetInstance()->GetDriverList(false)).size(), 4);
-    EXPECT_EQ(Events(1).size(), 1u) << "a stored list is not reported again";
+    EXPECT_EQ(testing_support::UsageEvents(1).size(), 1u) << "a stored list is not reported again";
     EXPECT_EQ(Drivers(CGetDriverInfo::GetInstance()->GetDriverList(true)).size(), 4);
-    EXPECT_EQ(Events(2).size(), 2u) << "a refresh that finds a USB disk reports it again";
+    EXPECT_EQ(testing_support::UsageEvents(2).size(), 2u) << "a refresh that finds a USB disk reports it again";
 }
 
 TEST_F(GetDriverInfoTest, KeepsTheListUntilARefreshFindsTheArrivedStick)
@@ -99,7 +74,7 @@ TEST_F(GetDriverInfoTest, KeepsTheListUntilARefreshFindsTheArrivedStick)
     machine.WriteMachineIni(std::string(INTERNAL_DRIVES) + OTHER_DRIVES);
     EXPECT_EQ(Drivers(CGetDriverInfo::GetInstance()->GetDriverList(false)), (QStringList {"C:", "D:"}));
     EXPECT_EQ(Drivers(CGetDriverInfo::GetInstance()->GetDriverList(true)), (QStringList {"C:", "D:", "E:", "F:"}));
-    EXPECT_EQ(Events(1).size(), 1u) << "only the fill that found the stick reports";
+    EXPECT_EQ(testing_support::UsageEvents(1).size(), 1u) << "only the fill that found the stick reports";
 }
 
 TEST_F(GetDriverInfoTest, RefreshesOnSeveralThreadsNeverShowAHalfFilledList)

@@ -9,16 +9,15 @@
 #include "platform/SystemPrograms.h"
 #include "platform/Text.h"
 #include "platform/Windows.h"
+#include "support/UsageEvents.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
-#include <QJsonDocument>
 #include <QLabel>
 #include <QMouseEvent>
 
 #include <chrono>
-#include <sstream>
 #include <thread>
 
 namespace repair_test {
@@ -30,16 +29,6 @@ const char* const MACHINE = "[Drive C]\nLabel=System\nDisk=0\n"
                             "[Drive E]\nType=2\nLabel=STICK\nDisk=1\n"
                             "[Disk 0]\nBus=11\nVendor=QUARNEL\nProduct=SSD\nSize=512110190592\n"
                             "[Disk 1]\nBus=7\nVendor=Kingstone\nProduct=DataTraveler\nSize=15518924800\n";
-
-std::vector<QJsonObject> ReadEvents()
-{
-    std::vector<QJsonObject> events;
-    std::istringstream lines(
-        testing_support::ReadFile(platform::HostPath(L"C:\\ProgramData\\Orvane\\Preludex\\events.jsonl")));
-    for (std::string line; std::getline(lines, line);)
-        events.push_back(QJsonDocument::fromJson(QByteArray::fromStdString(line)).object());
-    return events;
-}
 
 } // namespace
 
@@ -102,14 +91,8 @@ QString RepairPageTest::BoxText(CMessageBox* box)
 
 std::vector<QJsonObject> RepairPageTest::Events(const QString& window, const QString& activity, size_t count)
 {
-    std::vector<QJsonObject> events;
-    for (int attempt = 0; attempt < 200 && events.size() < count; ++attempt) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        events = ReadEvents();
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
     std::vector<QJsonObject> matching;
-    for (const QJsonObject& event : ReadEvents())
+    for (const QJsonObject& event : testing_support::UsageEvents(count))
         if (event.value("Window").toString() == window && event.value("Activity").toString() == activity)
             matching.push_back(event);
     return matching;

@@ -14,7 +14,7 @@
 namespace page_test {
 
 // Processes events until the condition holds or the time is up; the condition's last value.
-bool WaitUntil(const std::function<bool()>& condition, int milliseconds = 10000);
+bool WaitUntil(const std::function<bool()>& condition, int milliseconds = 60000);
 
 // Puts the build's Preludex into the current program folder, so that events get recorded.
 void UsePreludex();

@@ -277,7 +277,7 @@ PROCESS_INFORMATION StartMainProgram(const std::string& programFolder)
 
 TEST_F(RenewerTest, CopiesStartedWhileTheBlockIsSetEndWithIt)
 {
-    machine_.WriteFile("program/Quarnel", "#!/bin/sh\nsleep 30\n");
+    machine_.WriteFile("program/Quarnel", "#!/bin/sh\nexec sleep 30\n");
     fs::permissions(programFolder_ + "/Quarnel", fs::perms::owner_all);
     const std::wstring description = platform::WindowsPath(programFolder_) + L"\\kyphtupdate.ini";
     const PROCESS_INFORMATION running = StartMainProgram(programFolder_);

@@ -12,7 +12,7 @@ namespace junk_test {
 void UseBuildProgramFolder();
 
 // Processes events until the condition holds; false when it did not within the time.
-inline bool WaitUntil(const std::function<bool()>& condition, int milliseconds = 10000)
+inline bool WaitUntil(const std::function<bool()>& condition, int milliseconds = 60000)
 {
     return QTest::qWaitFor(condition, milliseconds);
 }

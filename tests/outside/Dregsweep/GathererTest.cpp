@@ -209,24 +209,26 @@ TEST_F(GathererTest, CleanUpNeverFollowsAFolderReplacedByALink)
 
 TEST_F(GathererTest, AWideTreeIsListedBySeveralThreadsEachFileOnceAndStopsWhenAsked)
 {
-    // 60 folders of 50 files, two levels deep: enough for the listing threads to share and for the
-    // walk to ask on the way whether to go on.
+    // 60 folders of 50 files, two levels deep, for the listing threads to share; and more files in
+    // the top folder than the walk lists between two questions, so that it asks before any thread
+    // has started, however the threads would be scheduled.
+    const std::string wide = "Users/Owner/AppData/Local/Temp/wide/";
     for (int folder = 0; folder < 60; ++folder)
         for (int file = 0; file < 50; ++file)
-            Plant("Users/Owner/AppData/Local/Temp/wide/" + std::to_string(folder % 6) + "/" + std::to_string(folder) + "/f" +
-                      std::to_string(file),
-                  1);
+            Plant(wide + std::to_string(folder % 6) + "/" + std::to_string(folder) + "/f" + std::to_string(file), 1);
+    for (int file = 0; file < 2100; ++file)
+        Plant(wide + "top" + std::to_string(file), 1);
     CRecordingSink sink;
     InitAndAnalyse(sink);
     const auto files = FilesBelow(TypeNamed(gatherer, L"System junk", L"Temporary files"));
-    EXPECT_EQ(3000u, files.size());
+    EXPECT_EQ(5100u, files.size());
     EXPECT_EQ(files.end(), std::adjacent_find(files.begin(), files.end()));
-    EXPECT_EQ(3000u, gatherer->GetTotalSize());
+    EXPECT_EQ(5100u, gatherer->GetTotalSize());
 
     CRecordingSink stopping;
     stopping.progressAnswer = [&stopping] { return stopping.percents.size() < 2; };
     EXPECT_EQ(RESULT_CANCELLED, KindOf(gatherer->CollectGarbage(&stopping)));
-    EXPECT_LT(gatherer->GetFileCount(), 3000u);
+    EXPECT_LT(gatherer->GetFileCount(), 5100u);
 
     ASSERT_EQ(RESULT_OK, gatherer->CollectGarbage(&sink));
     ASSERT_EQ(RESULT_OK, gatherer->EmptyGarbage(&sink));

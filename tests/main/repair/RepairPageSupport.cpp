@@ -58,7 +58,7 @@ void RepairPageTest::WaitForDriveBox(QWidget* page)
     auto* combo = page->findChild<QComboBox*>();
     QElapsedTimer timer;
     timer.start();
-    while (combo && combo->count() == 0 && timer.elapsed() < 5000) {
+    while (combo && combo->count() == 0 && timer.elapsed() < 60000) {
         QApplication::processEvents();
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }

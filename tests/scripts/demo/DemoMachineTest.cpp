@@ -10,16 +10,34 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 
 namespace {
+
+namespace fs = std::filesystem;
+
+// A program folder of the test's own that holds the build's files, with the maker's shared
+// resources beside it, so that the settings the maker writes there stay out of the build's folder.
+std::string ProgramFolderBesideBuild(const std::string& root)
+{
+    const fs::path build = testing_support::BuildProgramFolder();
+    const fs::path folder = fs::path(root) / "bin";
+    fs::create_directories(folder);
+    for (const fs::directory_entry& entry : fs::directory_iterator(build))
+        if (entry.path().filename() != "GarbageClean.ini")
+            fs::create_symlink(entry.path(), folder / entry.path().filename());
+    fs::create_directory_symlink(build.parent_path() / "res", fs::path(root) / "res");
+    return folder.string();
+}
 
 TEST(DemoMachineTest, CarriesStoredMessagesOneReadOneClosedAndTheRestUnreadWithLinks)
 {
     testing_support::TempMachine machine;
     const QString root = QString::fromStdString(machine.Root() + "/demo");
     ASSERT_EQ(QProcess::execute(QStringLiteral(QUARNEL_DEMO_MAKER),
-                                {root, QString::fromStdString(testing_support::BuildProgramFolder())}),
+                                {root, QString::fromStdString(ProgramFolderBesideBuild(machine.Root()))}),
               0);
+    EXPECT_TRUE(fs::exists(machine.Root() + "/bin/GarbageClean.ini"));
 
     // The program reads the store of the demo machine's user.
     setenv("QUARNEL_MACHINE", root.toLocal8Bit().constData(), 1);

@@ -1,5 +1,6 @@
 #include "update/ZipArchive.h"
 
+#include "update/EntryInflater.h"
 #include "update/EntryMetadata.h"
 #include "update/EntryName.h"
 #include "common/ParentFolders.h"
@@ -14,6 +15,9 @@ namespace {
 // Inflate copies what it writes into its 32 KiB window; pieces much larger than the window spare
 // most of that copying, and the writes stay few.
 constexpr DWORD kCopyPiece = 256 * 1024;
+// From this size on, a deflated entry is inflated beside its writing: below it, starting a thread
+// would cost more than it spares.
+constexpr uint64_t kLargeEntryBytes = 1 << 20;
 constexpr uLong kEncryptedFlag = 0x1;
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
@@ -56,7 +60,7 @@ uint32_t LimitResult(uint64_t compressed, uint64_t uncompressed)
 std::unique_ptr<CZipArchive> CZipArchive::OpenFile(const wchar_t* path)
 {
     std::unique_ptr<CZipArchive> archive(new CZipArchive());
-    archive->zip_ = OpenZipFile(path);
+    archive->zip_ = OpenZipFile(path, archive->source_);
     return Finish(std::move(archive));
 }
 
@@ -65,7 +69,7 @@ std::unique_ptr<CZipArchive> CZipArchive::OpenMemory(const void* data, size_t si
     std::unique_ptr<CZipArchive> archive(new CZipArchive());
     const uint8_t* bytes = static_cast<const uint8_t*>(data);
     archive->block_.assign(bytes, bytes + size);
-    archive->zip_ = OpenZipMemory(archive->block_);
+    archive->zip_ = OpenZipMemory(archive->block_, archive->source_);
     return Finish(std::move(archive));
 }
 
@@ -165,6 +169,8 @@ uint32_t CZipArchive::Describe(int index, _Zip_Entry_Info_& info)
     cachedEncrypted_ = (raw.flag & kEncryptedFlag) != 0;
     cachedCompressed_ = raw.compressed_size;
     cachedUncompressed_ = raw.uncompressed_size;
+    cachedCrc_ = static_cast<uint32_t>(raw.crc);
+    cachedMethod_ = raw.compression_method;
     return ZIP_OK;
 }
 
@@ -237,7 +243,9 @@ uint32_t CZipArchive::ExtractFile(const std::wstring& path)
         readyFolder_.clear();
         return ZIP_CANNOT_CREATE;
     }
-    uint32_t result = WriteEntry(file, cachedUncompressed_);
+    uint32_t result = cachedMethod_ == Z_DEFLATED && cachedUncompressed_ >= kLargeEntryBytes
+                          ? InflateLargeEntry(file)
+                          : WriteEntry(file, cachedUncompressed_);
     if (result == ZIP_OK)
         SetFileTime(file, &cached_.creationTime, &cached_.accessTime, &cached_.writeTime);
     if (!CloseHandle(file) && result == ZIP_OK)
@@ -248,6 +256,19 @@ uint32_t CZipArchive::ExtractFile(const std::wstring& path)
         DeleteFileW(path.c_str());
     }
     return result;
+}
+
+uint32_t CZipArchive::InflateLargeEntry(HANDLE file)
+{
+    // minizip found the data behind the local header when it opened the entry; its own reading
+    // is left unused.
+    const ZPOS64_T offset = unzGetCurrentFileZStreamPos64(zip_);
+    EndEntry();
+    if (offset == 0)
+        return ZIP_BAD_HEADER;
+    if (!inflater_)
+        inflater_ = std::make_unique<CEntryInflater>();
+    return inflater_->Extract(source_, {offset, cachedCompressed_, cachedUncompressed_, cachedCrc_}, file);
 }
 
 uint32_t CZipArchive::WriteEntry(HANDLE file, uint64_t expectedSize)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "update/IUnzipFile.h"
+#include "update/ZipStreams.h"
 
 #include <minizip/unzip.h>
 
@@ -10,6 +11,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+class CEntryInflater;
 
 enum ZipLayerResult : uint32_t {
     ZIP_OK = 0,
@@ -55,9 +58,11 @@ private:
     uint32_t MoveTo(int index);
     void EndEntry();
     uint32_t WriteEntry(HANDLE file, uint64_t expectedSize);
+    uint32_t InflateLargeEntry(HANDLE file);
     uint32_t ExtractFile(const std::wstring& path);
 
     std::vector<uint8_t> block_;  // the bytes of an archive opened from memory
+    ZipSource source_;
     unzFile zip_ = nullptr;
     std::wstring baseFolder_;
     uint64_t entryCount_ = 0;
@@ -70,6 +75,9 @@ private:
     bool cachedEncrypted_ = false;
     uint64_t cachedCompressed_ = 0;
     uint64_t cachedUncompressed_ = 0;
+    uint32_t cachedCrc_ = 0;
+    uLong cachedMethod_ = 0;
     std::vector<uint8_t> copyBuffer_;  // made at the first extraction, kept until closed
+    std::unique_ptr<CEntryInflater> inflater_;  // made at the first large entry, kept until closed
     std::wstring readyFolder_;         // the folder the last file went to, known to exist
 };

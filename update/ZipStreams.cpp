@@ -10,11 +10,13 @@ namespace {
 
 // --- a file through _wfopen -------------------------------------------------------------------
 
-voidpf ZCALLBACK FileOpen(voidpf, const void* path, int mode)
+voidpf ZCALLBACK FileOpen(voidpf source, const void* path, int mode)
 {
     if (!path || (mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ)
         return nullptr;
-    return _wfopen(static_cast<const wchar_t*>(path), L"rb");
+    FILE* file = _wfopen(static_cast<const wchar_t*>(path), L"rb");
+    static_cast<ZipSource*>(source)->file = file;
+    return file;
 }
 
 uLong ZCALLBACK FileRead(voidpf, voidpf stream, void* buffer, uLong size)
@@ -48,7 +50,11 @@ long ZCALLBACK FileSeek(voidpf, voidpf stream, ZPOS64_T offset, int origin)
     return fseeko(static_cast<FILE*>(stream), static_cast<off_t>(offset), whence) == 0 ? 0 : -1;
 }
 
-int ZCALLBACK FileClose(voidpf, voidpf stream) { return fclose(static_cast<FILE*>(stream)); }
+int ZCALLBACK FileClose(voidpf source, voidpf stream)
+{
+    static_cast<ZipSource*>(source)->file = nullptr;
+    return fclose(static_cast<FILE*>(stream));
+}
 
 int ZCALLBACK FileError(voidpf, voidpf stream) { return ferror(static_cast<FILE*>(stream)); }
 
@@ -59,21 +65,26 @@ struct MemoryStream {
     uint64_t position;
 };
 
-voidpf ZCALLBACK MemoryOpen(voidpf opaque, const void*, int mode)
+voidpf ZCALLBACK MemoryOpen(voidpf source, const void*, int mode)
 {
     if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ)
         return nullptr;
-    return new (std::nothrow) MemoryStream{static_cast<const std::vector<uint8_t>*>(opaque), 0};
+    return new (std::nothrow) MemoryStream{static_cast<ZipSource*>(source)->block, 0};
+}
+
+size_t CopyFromBlock(const std::vector<uint8_t>& block, uint64_t offset, void* buffer, size_t size)
+{
+    if (offset >= block.size())
+        return 0;
+    const size_t count = static_cast<size_t>(std::min<uint64_t>(size, block.size() - offset));
+    std::copy_n(block.data() + offset, count, static_cast<uint8_t*>(buffer));
+    return count;
 }
 
 uLong ZCALLBACK MemoryRead(voidpf, voidpf stream, void* buffer, uLong size)
 {
     MemoryStream& memory = *static_cast<MemoryStream*>(stream);
-    const uint64_t length = memory.block->size();
-    if (memory.position >= length)
-        return 0;
-    const uint64_t count = std::min<uint64_t>(size, length - memory.position);
-    std::copy_n(memory.block->data() + memory.position, count, static_cast<uint8_t*>(buffer));
+    const size_t count = CopyFromBlock(*memory.block, memory.position, buffer, size);
     memory.position += count;
     return static_cast<uLong>(count);
 }
@@ -107,15 +118,26 @@ int ZCALLBACK NoError(voidpf, voidpf) { return 0; }
 
 } // namespace
 
-unzFile OpenZipFile(const wchar_t* path)
+unzFile OpenZipFile(const wchar_t* path, ZipSource& source)
 {
-    zlib_filefunc64_def functions = {FileOpen, FileRead, NoWrite, FileTell, FileSeek, FileClose, FileError, nullptr};
+    source = ZipSource{};
+    zlib_filefunc64_def functions = {FileOpen, FileRead, NoWrite, FileTell, FileSeek, FileClose, FileError, &source};
     return unzOpen2_64(path, &functions);
 }
 
-unzFile OpenZipMemory(const std::vector<uint8_t>& block)
+unzFile OpenZipMemory(const std::vector<uint8_t>& block, ZipSource& source)
 {
-    zlib_filefunc64_def functions = {MemoryOpen,  MemoryRead, NoWrite, MemoryTell, MemorySeek,
-                                     MemoryClose, NoError,    const_cast<std::vector<uint8_t>*>(&block)};
+    source = ZipSource{nullptr, &block};
+    zlib_filefunc64_def functions = {MemoryOpen, MemoryRead, NoWrite, MemoryTell, MemorySeek, MemoryClose, NoError, &source};
     return unzOpen2_64(&block, &functions);
+}
+
+size_t ReadZipSource(const ZipSource& source, uint64_t offset, void* buffer, size_t size)
+{
+    if (source.block)
+        return CopyFromBlock(*source.block, offset, buffer, size);
+    if (!source.file || offset > static_cast<uint64_t>(INT64_MAX) ||
+        fseeko(source.file, static_cast<off_t>(offset), SEEK_SET) != 0)
+        return 0;
+    return fread(buffer, 1, size, source.file);
 }

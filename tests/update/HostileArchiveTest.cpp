@@ -4,6 +4,9 @@
 #include "support/TempMachine.h"
 #include "update/ZipLimits.h"
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <filesystem>
 #include <optional>
 
@@ -20,6 +23,15 @@ protected:
         return unzip_->ExtractAll(Wide(Folder("box/out")).c_str());
     }
     std::set<std::string> Box() const { return Listing(Folder("box")); }
+
+    // The open archive's only entry fails both ways it can be extracted, and leaves no file.
+    void ExpectTheEntryFailsLeavingNothing()
+    {
+        EXPECT_EQ(0x930001u, Low(ExtractBoxed()));
+        EXPECT_EQ(0x930001u, Low(unzip_->ExtractEntry(0, Wide(Folder("box/direct")).c_str())));
+        EXPECT_TRUE(Listing(Folder("box/out")).empty());
+        EXPECT_FALSE(std::filesystem::exists(Folder("box/direct")));
+    }
 };
 
 TEST_F(HostileArchiveTest, NamesThatClimbOutAreRefusedAndTheRestIsExtracted)
@@ -120,11 +132,52 @@ TEST_F(HostileArchiveTest, DamagedEntriesFailAndLeaveNoFileBehind)
     for (const ZipEntrySpec& entry : damaged) {
         SCOPED_TRACE(entry.name);
         ASSERT_EQ(RESULT_OK, OpenBuilt({entry}));
-        EXPECT_EQ(0x930001u, Low(ExtractBoxed()));
-        EXPECT_EQ(0x930001u, Low(unzip_->ExtractEntry(0, Wide(Folder("box/direct")).c_str())));
-        EXPECT_TRUE(Listing(Folder("box/out")).empty());
-        EXPECT_FALSE(std::filesystem::exists(Folder("box/direct")));
+        ExpectTheEntryFailsLeavingNothing();
     }
+}
+
+TEST_F(HostileArchiveTest, DamagedLargeEntriesFailAndLeaveNoFileBehind)
+{
+    // Large entries are inflated beside their writing, through pieces used in turn.
+    const std::string large = Compressible(3 << 20);
+    const uint32_t size = static_cast<uint32_t>(large.size());
+    const size_t deflatedSize = Deflate(large).size();
+    ZipEntrySpec cut{"cut.txt", large};
+    cut.declaredCompressedSize = static_cast<uint32_t>(deflatedSize / 2);
+    const ZipEntrySpec damaged[] = {
+        Damaged("crc.txt", large, std::nullopt, 0),
+        Damaged("short.txt", large, size + 5000, std::nullopt),
+        Damaged("lying.txt", large, size - (1 << 20), std::nullopt),
+        cut,
+    };
+    for (const ZipEntrySpec& entry : damaged) {
+        SCOPED_TRACE(entry.name);
+        ASSERT_EQ(RESULT_OK, OpenBuilt({entry}));
+        ExpectTheEntryFailsLeavingNothing();
+    }
+
+    const ZipEntrySpec whole{"corrupt.txt", large};
+    std::string archive = BuildZip({whole});
+    const size_t middle = 30 + whole.name.size() + deflatedSize / 2;
+    for (size_t i = middle; i < middle + 64; ++i)
+        archive[i] = static_cast<char>(archive[i] ^ 0x5A);
+    ASSERT_EQ(RESULT_OK, unzip_->Open(Wide(WriteArchive("corrupt.zip", archive)).c_str()));
+    ExpectTheEntryFailsLeavingNothing();
+}
+
+TEST_F(HostileArchiveTest, ALargeEntryThatTheDiskCannotHoldFailsAndLeavesNoFile)
+{
+    ASSERT_EQ(RESULT_OK, OpenBuilt({{"large.txt", Compressible(3 << 20)}}));
+    // Files of this process cannot grow past 2 MiB, as if the disk were full there.
+    rlimit before = {};
+    ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &before));
+    const auto previousHandler = signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = before;
+    limited.rlim_cur = 2 << 20;
+    ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &limited));
+    ExpectTheEntryFailsLeavingNothing();
+    setrlimit(RLIMIT_FSIZE, &before);
+    signal(SIGXFSZ, previousHandler);
 }
 
 TEST_F(HostileArchiveTest, CorruptDataIsAnInflateFailure)

@@ -216,6 +216,31 @@ TEST_F(UnzipFileTest, ArchivesOpenFromACopiedMemoryBlock)
     EXPECT_EQ(0x300001u, Low(unzip_->OpenMemory(block.data(), static_cast<DWORD>(block.size()))));
 }
 
+TEST_F(UnzipFileTest, LargeEntriesArriveWholeBetweenSmallOnesFromFilesAndMemory)
+{
+    // Larger than all the pieces that inflating passes through at once, so that each is used again.
+    const std::string large = Compressible(6 << 20);
+    const std::string other = Compressible(2 << 20, 2);
+    const std::string archive =
+        BuildZip({{"a.txt", "small"}, {"big/large.txt", large}, {"b.txt", "between"}, {"other.txt", other}});
+    const auto expectAll = [&](const std::string& out) {
+        EXPECT_EQ(RESULT_OK, unzip_->ExtractAll(Wide(out).c_str()));
+        EXPECT_EQ((std::set<std::string>{"a.txt", "b.txt", "big", "big/large.txt", "other.txt"}), Listing(out));
+        EXPECT_TRUE(ReadFile(out + "/big/large.txt") == large);
+        EXPECT_TRUE(ReadFile(out + "/other.txt") == other);
+        EXPECT_EQ("between", ReadFile(out + "/b.txt"));
+    };
+    ASSERT_EQ(RESULT_OK, unzip_->Open(Wide(WriteArchive("large.zip", archive)).c_str()));
+    expectAll(Folder("from-file"));
+    EXPECT_EQ(RESULT_OK, unzip_->ExtractEntry(1, Wide(Folder("again.txt")).c_str()));
+    EXPECT_TRUE(ReadFile(Folder("again.txt")) == large);
+
+    // Behind a stub, as a self-extracting archive has it: the data lies further in than recorded.
+    const std::string stubbed = std::string(100, 'S') + archive;
+    ASSERT_EQ(RESULT_OK, unzip_->OpenMemory(stubbed.data(), static_cast<DWORD>(stubbed.size())));
+    expectAll(Folder("from-memory"));
+}
+
 TEST_F(UnzipFileTest, OpeningAgainReplacesTheOpenArchive)
 {
     ASSERT_EQ(RESULT_OK, OpenBuilt({{"one.txt", "1"}}));

@@ -59,7 +59,8 @@ std::string BuildZip(const std::vector<ZipEntrySpec>& entries, std::optional<uin
         const std::string data = entry.deflate ? Deflate(entry.content) : entry.content;
         const uint32_t crc = entry.crc.value_or(static_cast<uint32_t>(
             crc32(0, reinterpret_cast<const Bytef*>(entry.content.data()), static_cast<uInt>(entry.content.size()))));
-        const Written record = {static_cast<uint32_t>(archive.size()), crc, static_cast<uint32_t>(data.size()),
+        const Written record = {static_cast<uint32_t>(archive.size()), crc,
+                                entry.declaredCompressedSize.value_or(static_cast<uint32_t>(data.size())),
                                 entry.declaredSize.value_or(static_cast<uint32_t>(entry.content.size()))};
         Put32(archive, 0x04034b50);
         Put16(archive, 20);
@@ -129,6 +130,14 @@ std::string Incompressible(size_t size, uint32_t seed)
         state = state * 1664525u + 1013904223u;
         c = static_cast<char>(state >> 24);
     }
+    return data;
+}
+
+std::string Compressible(size_t size, uint32_t seed)
+{
+    std::string data = Incompressible(size, seed);
+    for (char& c : data)
+        c = static_cast<char>('a' + (c & 0x0F));
     return data;
 }
 

@@ -23,6 +23,7 @@ struct ZipEntrySpec {
     std::string localExtra;
     std::optional<uint32_t> crc;          // recorded instead of the content's own
     std::optional<uint32_t> declaredSize; // recorded uncompressed size instead of the real one
+    std::optional<uint32_t> declaredCompressedSize;
     std::optional<size_t> sharesDataOf;   // an earlier entry whose header and data this one reuses
 };
 
@@ -36,5 +37,8 @@ std::string TimestampRecord(uint8_t flags, const std::vector<int32_t>& times);
 
 // Bytes that deflate cannot shrink.
 std::string Incompressible(size_t size, uint32_t seed = 1);
+
+// Bytes that deflate shrinks by about half, as it does text, far from the ratios of a bomb.
+std::string Compressible(size_t size, uint32_t seed = 1);
 
 } // namespace update_test

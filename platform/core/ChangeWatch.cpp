@@ -77,8 +77,14 @@ bool ChangeWatch::Drain()
     const int fd = Queue();
     if (inherited)
         Deliver(-1, 0, "");
-    alignas(inotify_event) char buffer[16 * (sizeof(inotify_event) + NAME_MAX + 1)];
-    for (ssize_t n; fd >= 0 && ((n = read(fd, buffer, sizeof(buffer))) > 0 || (n < 0 && errno == EINTR));) {
+    constexpr ssize_t kLargestEvent = sizeof(inotify_event) + NAME_MAX + 1;
+    alignas(inotify_event) char buffer[16 * kLargestEvent];
+    while (fd >= 0) {
+        const ssize_t n = read(fd, buffer, sizeof(buffer));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
         for (ssize_t at = 0; at < n;) {
             const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
             if (event->mask & IN_Q_OVERFLOW)
@@ -87,6 +93,10 @@ bool ChangeWatch::Drain()
                 Deliver(event->wd, event->mask, event->len ? event->name : "");
             at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
         }
+        // A read that left room for another event of any size took all there were when it was
+        // made: what came since is no older than the call that drains.
+        if (n <= static_cast<ssize_t>(sizeof(buffer)) - kLargestEvent)
+            break;
     }
     errno = callerErrno;
     return fd >= 0;

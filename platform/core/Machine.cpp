@@ -337,12 +337,30 @@ const DiskInfo* MachineDescription::Disk(int number) const
     return nullptr;
 }
 
+namespace {
+
+thread_local int t_looksHeld = 0;
+thread_local bool t_looked = false;  // whether the outermost look held has drained the queue
+
+} // namespace
+
+OneLookAtChanges::OneLookAtChanges()
+{
+    if (t_looksHeld++ == 0)
+        t_looked = false;
+}
+
+OneLookAtChanges::~OneLookAtChanges() { --t_looksHeld; }
+
 const MachineDescription& Machine()
 {
     const int callerErrno = errno;
     std::lock_guard<std::mutex> lock(g_mutex);
     // Every change reported so far reaches the layer's listeners here, this one's among them.
-    ChangeWatch::Shared().Drain();
+    if (!t_looked || t_looksHeld == 0) {
+        ChangeWatch::Shared().Drain();
+        t_looked = t_looksHeld > 0;
+    }
     const bool changed = g_generations.empty() ||
                          (g_watching ? g_iniChanged
                                      : !(StampOf(g_generations.back()->root + "/machine.ini") == g_loadedStamp));

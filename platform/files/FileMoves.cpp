@@ -155,6 +155,7 @@ bool TargetAllows(const FileStatus& source, const Place& target, const FileStatu
 
 BOOL MoveFileExW(LPCWSTR existingFileName, LPCWSTR newFileName, DWORD flags)
 {
+    const platform::OneLookAtChanges look;
     if (flags & MOVEFILE_DELAY_UNTIL_REBOOT) {
         if ((flags & MOVEFILE_COPY_ALLOWED) || !existingFileName || !*existingFileName)
             return Fail(ERROR_INVALID_PARAMETER);
@@ -210,6 +211,7 @@ BOOL MoveFileW(LPCWSTR existingFileName, LPCWSTR newFileName)
 
 BOOL CopyFileW(LPCWSTR existingFileName, LPCWSTR newFileName, BOOL failIfExists)
 {
+    const platform::OneLookAtChanges look;
     Place source;
     if (!ResolvePath(existingFileName, source))
         return FALSE;

@@ -71,6 +71,17 @@ struct MachineDescription {
 // thread.
 const MachineDescription& Machine();
 
+// Held by a Windows call that resolves more than one path and changes nothing in between: the
+// changes other processes made before the call are taken in by its first Machine() alone, which
+// spares the later ones a look at the change queue. Held on the calling thread only.
+class OneLookAtChanges {
+public:
+    OneLookAtChanges();
+    ~OneLookAtChanges();
+    OneLookAtChanges(const OneLookAtChanges&) = delete;
+    OneLookAtChanges& operator=(const OneLookAtChanges&) = delete;
+};
+
 // Forgets the cached description so that the next Machine() reads machine.ini again (tests that
 // change the machine, or point QUARNEL_MACHINE elsewhere, call it).
 void ReloadMachine();

@@ -168,7 +168,7 @@ uint32_t CEntryInflater::Inflate(z_stream& stream, const ZipSource& source, cons
         stream.avail_out = room;
         while (status == Z_OK && stream.avail_out > 0) {
             if (stream.avail_in == 0 && unread > 0) {
-                const size_t read = ReadZipSource(source, position, input_.data(),
+                const size_t read = source.ReadAt(position, input_.data(),
                                                   static_cast<size_t>(std::min<uint64_t>(input_.size(), unread)));
                 if (read == 0)
                     return ZIP_READ_ERROR;

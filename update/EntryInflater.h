@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-struct ZipSource;
+class ZipSource;
 struct z_stream_s;
 
 // Where an entry's deflated data lies and what it must inflate to.

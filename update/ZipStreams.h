@@ -8,12 +8,30 @@
 #include <cstdio>
 #include <vector>
 
-// The archive's bytes as minizip opened them, for reading an entry's stored data in large pieces
-// past minizip. minizip seeks before each read of its own, so moving the file's position under it
-// does no harm.
-struct ZipSource {
-    FILE* file = nullptr;                        // while minizip holds the file open
-    const std::vector<uint8_t>* block = nullptr;
+// The archive's bytes as minizip opened them, also for reading an entry's stored data in large
+// pieces past minizip.
+class ZipSource {
+public:
+    // Reads up to size bytes at offset; fewer only at the end of the archive or on a read error.
+    size_t ReadAt(uint64_t offset, void* buffer, size_t size) const;
+    uint64_t Size() const { return size_; }
+
+private:
+    friend struct ZipStreamAccess;
+
+    // minizip reads the central directory and the entries' data by turns, each read after a seek:
+    // a window of the file for each keeps most of those reads from reaching the kernel.
+    struct Window {
+        uint64_t start = 0;
+        size_t length = 0;
+        std::vector<uint8_t> bytes;
+    };
+
+    FILE* file_ = nullptr;                         // while minizip holds the file open
+    const std::vector<uint8_t>* block_ = nullptr;
+    uint64_t size_ = 0;
+    mutable Window windows_[2];
+    mutable int lastUsed_ = 0;
 };
 
 // Opens the archive at a Windows or host path (wide text); null when it cannot be opened. The
@@ -22,6 +40,3 @@ unzFile OpenZipFile(const wchar_t* path, ZipSource& source);
 
 // Opens an archive in a block the caller keeps alive (and unchanged) until unzClose.
 unzFile OpenZipMemory(const std::vector<uint8_t>& block, ZipSource& source);
-
-// Reads up to size bytes at offset; fewer only at the end of the archive or on a read error.
-size_t ReadZipSource(const ZipSource& source, uint64_t offset, void* buffer, size_t size);

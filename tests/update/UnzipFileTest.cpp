@@ -241,6 +241,23 @@ TEST_F(UnzipFileTest, LargeEntriesArriveWholeBetweenSmallOnesFromFilesAndMemory)
     expectAll(Folder("from-memory"));
 }
 
+TEST_F(UnzipFileTest, ManySmallEntriesAcrossTheReadersWindowsArriveWhole)
+{
+    // Some hundreds of kilobytes of entries and a central directory of several windows' worth of
+    // records: entries, headers and records straddle the pieces the archive is read in.
+    std::vector<ZipEntrySpec> entries;
+    for (int i = 0; i < 600; ++i) {
+        entries.emplace_back("set" + std::to_string(i % 7) + "/entry-with-a-longer-name-" + std::to_string(i) + ".bin",
+                             Incompressible(300 + (i * 37) % 1700, static_cast<uint32_t>(i + 1)));
+        entries.back().deflate = i % 3 != 0;
+    }
+    ASSERT_EQ(RESULT_OK, unzip_->Open(Wide(WriteArchive("many.zip", BuildZip(entries))).c_str()));
+    const std::string out = Folder("many");
+    ASSERT_EQ(RESULT_OK, unzip_->ExtractAll(Wide(out).c_str()));
+    for (const ZipEntrySpec& entry : entries)
+        ASSERT_TRUE(ReadFile(out + "/" + entry.name) == entry.content) << entry.name;
+}
+
 TEST_F(UnzipFileTest, OpeningAgainReplacesTheOpenArchive)
 {
     ASSERT_EQ(RESULT_OK, OpenBuilt({{"one.txt", "1"}}));

@@ -297,22 +297,31 @@ std::unique_ptr<MachineDescription> Load()
 
 } // namespace
 
-std::string FoldedHostPath(const std::string& path)
+std::vector<std::string> HostPathNames(const std::string& path)
 {
-    std::vector<std::string> parts;
+    std::vector<std::string> names;
     size_t pos = 0;
     while (pos <= path.size()) {
         size_t next = path.find('/', pos);
         if (next == std::string::npos)
             next = path.size();
-        const std::string part = path.substr(pos, next - pos);
+        if (next > pos)
+            names.push_back(path.substr(pos, next - pos));
+        pos = next + 1;
+    }
+    return names;
+}
+
+std::string FoldedHostPath(const std::string& path)
+{
+    std::vector<std::string> parts;
+    for (std::string& part : HostPathNames(path)) {
         if (part == "..") {
             if (!parts.empty())
                 parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
+        } else if (part != ".") {
+            parts.push_back(std::move(part));
         }
-        pos = next + 1;
     }
     std::string folded;
     for (const auto& part : parts)

@@ -64,21 +64,6 @@ AreaPointer MachineArea(const std::string& root) { return AreaOf(root, g_machine
 AreaPointer MachineArea() { return MachineArea(Machine().root); }
 AreaPointer ProgramArea() { return AreaOf(ProgramFolder(), g_programArea); }
 
-std::vector<std::string> SplitHost(const std::string& path)
-{
-    std::vector<std::string> parts;
-    size_t pos = 0;
-    while (pos <= path.size()) {
-        size_t next = path.find('/', pos);
-        if (next == std::string::npos)
-            next = path.size();
-        if (next > pos)
-            parts.push_back(path.substr(pos, next - pos));
-        pos = next + 1;
-    }
-    return parts;
-}
-
 std::string Join(const std::string& a, const std::string& b) { return a.empty() ? b : b.empty() ? a : a + "/" + b; }
 
 // The part of path below folder, when path is the folder or lies below it.
@@ -129,7 +114,7 @@ bool AreaHolding(const std::string& path, Area& area, std::string& relative)
 // from the area that holds it. A target outside the machine makes the link a broken one (EXDEV).
 int WalkLinks(const Area& area, const std::string& relative, int flags, unsigned mode, int links)
 {
-    const std::vector<std::string> parts = SplitHost(relative);
+    const std::vector<std::string> parts = HostPathNames(relative);
     std::shared_ptr<Descriptor> current = area.fd;
     std::string currentPath = area.real;
     if (currentPath.empty()) {
@@ -222,7 +207,7 @@ std::shared_ptr<Descriptor> OpenFolder(const Area& area, const std::string& rela
     std::vector<FolderStep> steps;
     std::string walked;
     int currentWatch = -1;
-    const std::vector<std::string> parts = SplitHost(relative);
+    const std::vector<std::string> parts = HostPathNames(relative);
     // From the deepest folder on the way that is kept.
     size_t start = parts.empty() ? 0 : parts.size() - 1;
     for (; start > 0; --start) {
@@ -496,7 +481,7 @@ std::wstring WindowsPath(const std::string& hostPath)
             return {};
         windows = std::wstring(1, best->letter) + L":";
     }
-    for (const auto& part : SplitHost(rest))
+    for (const auto& part : HostPathNames(rest))
         windows += L"\\" + WindowsName(part);
     if (windows.size() == 2)
         windows += L"\\";

@@ -113,6 +113,9 @@ std::string HostPath(const std::string& windowsPathUtf8);
 // for a path outside the machine.
 std::wstring WindowsPath(const std::string& hostPath);
 
+// The names of a host path, in order, without the empty ones doubled slashes make.
+std::vector<std::string> HostPathNames(const std::string& path);
+
 // A host path with "." and ".." folded and doubled slashes dropped, never above "/".
 std::string FoldedHostPath(const std::string& path);
 

@@ -49,7 +49,7 @@ struct Stream {
 
 } // namespace
 
-// The stream callbacks fill the source in; nothing else may.
+// The callbacks that open and close the archive fill the source in; nothing else may.
 struct ZipStreamAccess {
     static voidpf FileOpen(voidpf opaque, const void* path, int mode)
     {
@@ -90,45 +90,6 @@ struct ZipStreamAccess {
             window = ZipSource::Window {};
         delete stream;
         return closed;
-    }
-
-    static size_t ReadAt(const ZipSource& source, uint64_t offset, void* buffer, size_t size)
-    {
-        if (source.block_)
-            return CopyFromBlock(*source.block_, offset, buffer, size);
-        if (!source.file_)
-            return 0;
-        const int fd = fileno(source.file_);
-        auto* out = static_cast<uint8_t*>(buffer);
-        size_t done = 0;
-        while (done < size) {
-            const uint64_t at = offset + done;
-            int used = -1;
-            for (int i = 0; i < 2; ++i)
-                if (at >= source.windows_[i].start && at - source.windows_[i].start < source.windows_[i].length)
-                    used = i;
-            if (used < 0) {
-                // A large read goes straight into the caller's buffer.
-                if (size - done >= kWindowBytes) {
-                    const ssize_t n = ReadFileAt(fd, out + done, size - done, at);
-                    return done + (n > 0 ? static_cast<size_t>(n) : 0);
-                }
-                used = 1 - source.lastUsed_;
-                ZipSource::Window& window = source.windows_[used];
-                window.bytes.resize(kWindowBytes);
-                const ssize_t n = ReadFileAt(fd, window.bytes.data(), kWindowBytes, at);
-                window.start = at;
-                window.length = n > 0 ? static_cast<size_t>(n) : 0;
-                if (window.length == 0)
-                    return done;
-            }
-            source.lastUsed_ = used;
-            const ZipSource::Window& window = source.windows_[used];
-            const size_t count = static_cast<size_t>(std::min<uint64_t>(size - done, window.start + window.length - at));
-            std::memcpy(out + done, window.bytes.data() + (at - window.start), count);
-            done += count;
-        }
-        return done;
     }
 
     static void Fill(ZipSource& source, const std::vector<uint8_t>* block)
@@ -173,27 +134,59 @@ long ZCALLBACK Seek(voidpf, voidpf opaque, ZPOS64_T offset, int origin)
 
 int ZCALLBACK Error(voidpf, voidpf opaque) { return static_cast<Stream*>(opaque)->failed ? 1 : 0; }
 
-voidpf ZCALLBACK FileOpen(voidpf opaque, const void* path, int mode) { return ZipStreamAccess::FileOpen(opaque, path, mode); }
-voidpf ZCALLBACK MemoryOpen(voidpf opaque, const void* path, int mode) { return ZipStreamAccess::MemoryOpen(opaque, path, mode); }
-int ZCALLBACK Close(voidpf opaque, voidpf stream) { return ZipStreamAccess::Close(opaque, stream); }
-
 } // namespace
 
 size_t ZipSource::ReadAt(uint64_t offset, void* buffer, size_t size) const
 {
-    return ZipStreamAccess::ReadAt(*this, offset, buffer, size);
+    if (block_)
+        return CopyFromBlock(*block_, offset, buffer, size);
+    if (!file_)
+        return 0;
+    const int fd = fileno(file_);
+    auto* out = static_cast<uint8_t*>(buffer);
+    size_t done = 0;
+    while (done < size) {
+        const uint64_t at = offset + done;
+        int used = -1;
+        for (int i = 0; i < 2; ++i)
+            if (at >= windows_[i].start && at - windows_[i].start < windows_[i].length)
+                used = i;
+        if (used < 0) {
+            // A large read goes straight into the caller's buffer.
+            if (size - done >= kWindowBytes) {
+                const ssize_t n = ReadFileAt(fd, out + done, size - done, at);
+                return done + (n > 0 ? static_cast<size_t>(n) : 0);
+            }
+            used = 1 - lastUsed_;
+            Window& window = windows_[used];
+            window.bytes.resize(kWindowBytes);
+            const ssize_t n = ReadFileAt(fd, window.bytes.data(), kWindowBytes, at);
+            window.start = at;
+            window.length = n > 0 ? static_cast<size_t>(n) : 0;
+            if (window.length == 0)
+                return done;
+        }
+        lastUsed_ = used;
+        const Window& window = windows_[used];
+        const size_t count = static_cast<size_t>(std::min<uint64_t>(size - done, window.start + window.length - at));
+        std::memcpy(out + done, window.bytes.data() + (at - window.start), count);
+        done += count;
+    }
+    return done;
 }
 
 unzFile OpenZipFile(const wchar_t* path, ZipSource& source)
 {
     ZipStreamAccess::Fill(source, nullptr);
-    zlib_filefunc64_def functions = {FileOpen, Read, NoWrite, Tell, Seek, Close, Error, &source};
+    zlib_filefunc64_def functions = {ZipStreamAccess::FileOpen, Read, NoWrite, Tell, Seek, ZipStreamAccess::Close,
+                                     Error, &source};
     return unzOpen2_64(path, &functions);
 }
 
 unzFile OpenZipMemory(const std::vector<uint8_t>& block, ZipSource& source)
 {
     ZipStreamAccess::Fill(source, &block);
-    zlib_filefunc64_def functions = {MemoryOpen, Read, NoWrite, Tell, Seek, Close, Error, &source};
+    zlib_filefunc64_def functions = {ZipStreamAccess::MemoryOpen, Read, NoWrite, Tell, Seek, ZipStreamAccess::Close,
+                                     Error, &source};
     return unzOpen2_64(&block, &functions);
 }

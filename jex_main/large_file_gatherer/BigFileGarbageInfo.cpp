@@ -6,9 +6,9 @@
 
 namespace {
 
-constexpr FILEOP_FLAGS kDeleteFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI;
-constexpr int kFileGone = 2;
 constexpr wchar_t kChangedSinceScan[] = L"The file has changed since the scan and was not deleted.";
+
+bool IsGone(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
 std::wstring FailureText(int code)
 {
@@ -46,19 +46,15 @@ std::wstring CBigFileGarbageInfo::GetFailInfo()
     return failInfo_;
 }
 
-std::wstring CBigFileGarbageInfo::ChangedSinceScan(bool* gone) const
+bool CBigFileGarbageInfo::IsAsScanned(HANDLE file) const
 {
-    *gone = false;
-    WIN32_FILE_ATTRIBUTE_DATA now{};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &now)) {
-        const DWORD error = GetLastError();
-        *gone = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-        return *gone ? std::wstring() : FailureText(static_cast<int>(error));
-    }
+    BY_HANDLE_FILE_INFORMATION now{};
+    if (!GetFileInformationByHandle(file, &now) ||
+        (now.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+        return false;
     const uint64_t sizeNow = (static_cast<uint64_t>(now.nFileSizeHigh) << 32) | now.nFileSizeLow;
-    const bool sameTime = now.ftLastWriteTime.dwLowDateTime == scannedWriteTime_.dwLowDateTime &&
-                          now.ftLastWriteTime.dwHighDateTime == scannedWriteTime_.dwHighDateTime;
-    return sizeNow == size && sameTime ? std::wstring() : kChangedSinceScan;
+    return sizeNow == size && now.ftLastWriteTime.dwLowDateTime == scannedWriteTime_.dwLowDateTime &&
+           now.ftLastWriteTime.dwHighDateTime == scannedWriteTime_.dwHighDateTime;
 }
 
 void CBigFileGarbageInfo::Failed(const std::wstring& text)
@@ -71,24 +67,30 @@ bool CBigFileGarbageInfo::Delete()
 {
     if (!GetCheckState())
         return false;
-    bool gone = false;
-    const std::wstring changed = ChangedSinceScan(&gone);
-    if (gone)
-        return true;
-    if (!changed.empty()) {
-        Failed(changed);
+    // The file that is checked is the one deleted: one handle, opened without following a link,
+    // serves both, so that nothing can take its place in between.
+    const HANDLE file = CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (IsGone(error))
+            return true;
+        Failed(FailureText(static_cast<int>(error)));
         return false;
     }
-    // The shell takes a list of names, each ended by a zero and the list by a second one.
-    std::wstring names = path;
-    names.push_back(L'\0');
-    SHFILEOPSTRUCTW operation{};
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = names.c_str();
-    operation.fFlags = kDeleteFlags;
-    const int result = SHFileOperationW(&operation);
-    if (result == 0 || result == kFileGone)
-        return true;
-    Failed(FailureText(result));
-    return false;
+    bool deleted = false;
+    if (!IsAsScanned(file)) {
+        Failed(kChangedSinceScan);
+    } else {
+        FILE_DISPOSITION_INFO disposition{TRUE};
+        const DWORD error = SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof(disposition))
+                                ? ERROR_SUCCESS
+                                : GetLastError();
+        deleted = error == ERROR_SUCCESS || IsGone(error);
+        if (!deleted)
+            Failed(FailureText(static_cast<int>(error)));
+    }
+    CloseHandle(file);
+    return deleted;
 }

@@ -14,13 +14,12 @@ public:
 
     // Deletes the file for good when it is checked; a file already gone counts as deleted. A file
     // whose size or last-write time is no longer what the scan saw is not the file the user chose,
-    // and is kept. A failure keeps its text.
+    // and is kept. It is checked and deleted through one handle. A failure keeps its text.
     bool Delete();
 
 private:
-    // The reason the file must not be deleted as it is now, or empty when it may go; *gone is set
-    // when it no longer exists.
-    std::wstring ChangedSinceScan(bool* gone) const;
+    // Whether the open file is still a plain file of the size and last-write time the scan saw.
+    bool IsAsScanned(HANDLE file) const;
     void Failed(const std::wstring& text);
 
     FILETIME scannedWriteTime_;

@@ -1,5 +1,7 @@
 #include "FolderWalk.h"
 
+#include "HeldFolder.h"
+
 #include <chrono>
 #include <new>
 #include <system_error>
@@ -10,8 +12,13 @@ namespace {
 constexpr uint64_t kEntriesBetweenQuestions = 2048;
 constexpr auto kLongestSilence = std::chrono::milliseconds(50);
 constexpr unsigned kHelpers = 3;
+constexpr size_t kListingBytes = 64 * 1024;
 
-bool IsDots(const wchar_t* name) { return name[0] == L'.' && (!name[1] || (name[1] == L'.' && !name[2])); }
+FILETIME FileTimeOf(const LARGE_INTEGER& time)
+{
+    const auto ticks = static_cast<uint64_t>(time.QuadPart);
+    return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+}
 
 } // namespace
 
@@ -20,37 +27,48 @@ CFolderWalk::CFolderWalk(const JunkRule& rule, uint64_t now, KeepGoing keepGoing
 {
 }
 
-bool CFolderWalk::IsOldEnough(const WIN32_FIND_DATAW& data) const
+bool CFolderWalk::IsOldEnough(const FILETIME& lastWrite) const
 {
-    return rule_.minimumAge == 0 || TicksOf(data.ftLastWriteTime) <= newestTaken_;
+    return rule_.minimumAge == 0 || TicksOf(lastWrite) <= newestTaken_;
 }
 
-bool CFolderWalk::List(const std::wstring& path, bool whole, uint32_t index, Listing& listing, bool mayAsk) const
+bool CFolderWalk::List(const FoundFolder& folder, uint32_t index, Listing& listing, bool mayAsk) const
 {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileExW((path + L"\\*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
-                                   FIND_FIRST_EX_LARGE_FETCH);
-    if (find == INVALID_HANDLE_VALUE)
-        return true;  // vanished or denied since it was listed: nothing to take from it
+    const CHeldFolder held(folder.path, folder.volume, folder.fileIndex);
+    if (held.GetState() != CHeldFolder::State::Held)
+        return true;  // vanished, denied or swapped since it was listed: nothing to take from it
+    listing.volume = held.Volume();
+    listing.fileIndex = held.FileIndex();
+    std::vector<uint64_t> buffer(kListingBytes / sizeof(uint64_t));
     uint64_t sinceAsked = 0;
     bool goOn = true;
-    do {
-        if (mayAsk && ++sinceAsked == kEntriesBetweenQuestions) {
-            sinceAsked = 0;
-            goOn = keepGoing_();
+    while (goOn && GetFileInformationByHandleEx(held.Handle(), FileIdBothDirectoryInfo, buffer.data(), kListingBytes)) {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(buffer.data());
+        for (size_t offset = 0;;) {
+            const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(bytes + offset);
+            if (mayAsk && ++sinceAsked == kEntriesBetweenQuestions) {
+                sinceAsked = 0;
+                goOn = goOn && keepGoing_();
+            }
+            std::wstring name(entry->FileName, entry->FileNameLength / sizeof(WCHAR));
+            const uint64_t fileIndex = static_cast<uint64_t>(entry->FileId.QuadPart);
+            const FILETIME lastWrite = FileTimeOf(entry->LastWriteTime);
+            if (entry->FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                // neither entered nor taken
+            } else if (entry->FileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                if (rule_.recurse)
+                    listing.folders.emplace_back(std::move(name), fileIndex);
+            } else if ((folder.whole || rule_.files.Matches(name)) && IsOldEnough(lastWrite)) {
+                const auto size = static_cast<uint64_t>(entry->EndOfFile.QuadPart);
+                listing.files.push_back(
+                    {index, std::move(name), size, FileTimeOf(entry->CreationTime), lastWrite, fileIndex});
+                listing.size += size;
+            }
+            if (!entry->NextEntryOffset)
+                break;
+            offset += entry->NextEntryOffset;
         }
-        if (IsDots(data.cFileName) || (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-            continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (rule_.recurse)
-                listing.folders.emplace_back(data.cFileName);
-        } else if ((whole || rule_.files.Matches(data.cFileName)) && IsOldEnough(data)) {
-            const uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-            listing.files.push_back({index, data.cFileName, size, data.ftCreationTime, data.ftLastWriteTime});
-            listing.size += size;
-        }
-    } while (goOn && FindNextFileW(find, &data));
-    FindClose(find);
+    }
     return goOn;
 }
 
@@ -58,10 +76,12 @@ void CFolderWalk::Merge(uint32_t index, Listing& listing)
 {
     JunkFindings& findings = *findings_;
     const bool whole = findings.folders[index].whole;
-    for (std::wstring& name : listing.folders) {
+    findings.folders[index].volume = listing.volume;
+    findings.folders[index].fileIndex = listing.fileIndex;
+    for (auto& [name, fileIndex] : listing.folders) {
         queued_.push_back(static_cast<uint32_t>(findings.folders.size()));
         const bool matches = whole || rule_.files.Matches(name);
-        findings.folders.push_back({findings.folders[index].path + L"\\" + name, index, matches});
+        findings.folders.push_back({findings.folders[index].path + L"\\" + name, index, matches, listing.volume, fileIndex});
     }
     entries_ += listing.folders.size() + listing.files.size();
     findings.size += listing.size;
@@ -101,13 +121,12 @@ void CFolderWalk::Work(bool caller)
         const uint32_t index = queued_.back();
         queued_.pop_back();
         ++listing_;
-        const std::wstring path = findings_->folders[index].path;
-        const bool whole = findings_->folders[index].whole;
+        const FoundFolder folder = findings_->folders[index];
         lock.unlock();
         Listing listing;
         bool goOn = true;
         try {
-            goOn = List(path, whole, index, listing, caller);
+            goOn = List(folder, index, listing, caller);
             lock.lock();
             Merge(index, listing);
         } catch (const std::bad_alloc&) {
@@ -135,7 +154,7 @@ bool CFolderWalk::Walk(const std::wstring& folder, JunkFindings& findings)
     findings.folders.push_back({folder, FoundFolder::kNoParent, false});
     // The first folder tells whether there is anything to share.
     Listing listing;
-    stopped_ = !List(folder, false, first, listing, true);
+    stopped_ = !List(findings.folders[first], first, listing, true);
     Merge(first, listing);
     std::vector<std::thread> helpers;
     try {

@@ -1,6 +1,7 @@
 // The walk of one of a rule's folders: every entry listed once, links and mount points neither
-// entered nor taken, files newer than the rule's age left out. Files are not opened: the listing
-// tells size, times and attributes. Folders below the first are listed by a few threads at once;
+// entered nor taken, files newer than the rule's age left out. Each folder is listed through its
+// own handle, once that handle shows it is the folder its parent listed; files are not opened: the
+// listing tells size, times, attributes and file index. Folders below the first are listed by a few threads at once;
 // only the calling thread asks whether to go on.
 #pragma once
 
@@ -24,15 +25,17 @@ public:
 
 private:
     struct Listing {
-        std::vector<std::wstring> folders;
+        std::vector<std::pair<std::wstring, uint64_t>> folders;  // name and file index
         std::vector<FoundFile> files;
         uint64_t size = 0;
+        DWORD volume = 0;       // of the folder listed
+        uint64_t fileIndex = 0;
     };
 
     // One folder's entries, without the lock; false when keepGoing, which only the calling thread
-    // may ask (mayAsk), said no on the way.
-    bool List(const std::wstring& path, bool whole, uint32_t index, Listing& listing, bool mayAsk) const;
-    bool IsOldEnough(const WIN32_FIND_DATAW& data) const;
+    // may ask (mayAsk), said no on the way. The folder is that of the findings' folder index.
+    bool List(const FoundFolder& folder, uint32_t index, Listing& listing, bool mayAsk) const;
+    bool IsOldEnough(const FILETIME& lastWrite) const;
     // Lists queued folders until none is left or the walk ends; the caller also asks keepGoing.
     void Work(bool caller);
     // With the lock held: the folder's entries join the findings, its folders the queue.

@@ -1,5 +1,6 @@
 // What one rule found at the last analysis: the folders walked and the junk files in them, each
-// file with what the listing said about it so that its removal can tell it is still the same file.
+// folder and file with what the listing said about it (its volume and file index among it) so that
+// its removal can tell by a handle that it is still the very same one.
 #pragma once
 
 #include "platform/Windows.h"
@@ -14,6 +15,8 @@ struct FoundFolder {
     std::wstring path;              // a full Windows path
     uint32_t parent = kNoParent;    // kNoParent for the rule's own folders, which are never removed
     bool whole = false;             // the folder matched the rule's patterns: all of it is junk
+    DWORD volume = 0;               // the volume serial of the folder and the files in it
+    uint64_t fileIndex = 0;
 };
 
 struct FoundFile {
@@ -22,6 +25,7 @@ struct FoundFile {
     uint64_t size = 0;
     FILETIME creation{};
     FILETIME lastWrite{};
+    uint64_t fileIndex = 0;
 };
 
 struct JunkFindings {
@@ -31,6 +35,11 @@ struct JunkFindings {
 
     std::wstring PathOf(const FoundFile& file) const { return folders[file.folder].path + L"\\" + file.name; }
 };
+
+inline uint64_t FileIndexOf(const BY_HANDLE_FILE_INFORMATION& information)
+{
+    return (static_cast<uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+}
 
 inline uint64_t TicksOf(const FILETIME& time)
 {

@@ -1,6 +1,6 @@
 #include "JunkRemoval.h"
 
-#include "RuleFolders.h"
+#include "HeldFolder.h"
 
 #include <system_error>
 #include <thread>
@@ -11,23 +11,23 @@ constexpr size_t kFilesPerTurn = 256;
 constexpr size_t kFilesBetweenQuestions = 2048;
 constexpr unsigned kHelpers = 3;
 
-bool IsGone(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
-
-bool SameTime(const FILETIME& a, const FILETIME& b) { return TicksOf(a) == TicksOf(b); }
-
 } // namespace
 
 CJunkRemoval::Outcome CJunkRemoval::Remove(JunkFindings& findings)
 {
-    // Every folder is looked at here, once, so that the removing threads only read the answers.
-    plain_.assign(findings.folders.size(), -1);
-    for (uint32_t folder = 0; folder < findings.folders.size(); ++folder)
-        FolderIsPlain(findings, folder);
+    // A listing's files lie together; a turn never spans two folders, so each holds one folder.
+    turns_.clear();
+    for (size_t index = 0; index < findings.files.size(); ++index) {
+        if (turns_.empty() || turns_.back().end - turns_.back().first == kFilesPerTurn ||
+            findings.files[turns_.back().first].folder != findings.files[index].folder)
+            turns_.push_back({index, index});
+        turns_.back().end = index + 1;
+    }
     emptied_.assign(findings.folders.size(), false);
     verdicts_.assign(findings.files.size(), Verdict::NotReached);
     std::vector<std::thread> helpers;
     try {
-        for (unsigned i = 0; i < kHelpers && (i + 1) * kFilesPerTurn < findings.files.size(); ++i)
+        for (unsigned i = 0; i < kHelpers && i + 1 < turns_.size(); ++i)
             helpers.emplace_back([this, &findings] { Work(findings, false); });
     } catch (const std::system_error&) {
         // No more threads to be had: the removal goes on with those it has.
@@ -69,15 +69,11 @@ void CJunkRemoval::Work(const JunkFindings& findings, bool caller)
 {
     size_t sinceAsked = 0;
     while (!ended_) {
-        const size_t first = next_.fetch_add(kFilesPerTurn);
-        if (first >= findings.files.size())
+        const size_t turn = next_.fetch_add(1);
+        if (turn >= turns_.size())
             return;
-        const size_t end = std::min(first + kFilesPerTurn, findings.files.size());
-        for (size_t index = first; index < end; ++index) {
-            const FoundFile& file = findings.files[index];
-            verdicts_[index] = RemoveFile(findings, file, plain_[file.folder] > 0);
-        }
-        sinceAsked += end - first;
+        RemoveTurn(findings, turns_[turn]);
+        sinceAsked += turns_[turn].end - turns_[turn].first;
         if (caller && sinceAsked >= kFilesBetweenQuestions) {
             sinceAsked = 0;
             if (!keepGoing_())
@@ -86,49 +82,40 @@ void CJunkRemoval::Work(const JunkFindings& findings, bool caller)
     }
 }
 
-CJunkRemoval::Verdict CJunkRemoval::RemoveFile(const JunkFindings& findings, const FoundFile& file, bool folderIsPlain)
+void CJunkRemoval::RemoveTurn(const JunkFindings& findings, const Turn& turn)
 {
-    if (!folderIsPlain) {
-        const DWORD attributes = GetFileAttributesW(findings.folders[file.folder].path.c_str());
-        return attributes == INVALID_FILE_ATTRIBUTES && IsGone(GetLastError()) ? Verdict::Vanished : Verdict::Skipped;
+    const FoundFolder& folder = findings.folders[findings.files[turn.first].folder];
+    const CHeldFolder held(folder.path, folder.volume, folder.fileIndex);
+    for (size_t index = turn.first; index < turn.end; ++index) {
+        // A folder that cannot be held now, even one that seems gone (a name being swapped can look
+        // missing for a moment), keeps its files: only what was deleted leaves the findings.
+        if (held.GetState() != CHeldFolder::State::Held) {
+            verdicts_[index] = Verdict::Skipped;
+            continue;
+        }
+        const FoundFile& file = findings.files[index];
+        switch (held.DeleteEntry(file.name, false, file.fileIndex, &file)) {
+        case CHeldFolder::Deletion::Deleted: verdicts_[index] = Verdict::Removed; break;
+        case CHeldFolder::Deletion::Gone: verdicts_[index] = Verdict::Vanished; break;
+        default: verdicts_[index] = Verdict::Skipped; break;
+        }
     }
-    const std::wstring path = findings.PathOf(file);
-    WIN32_FILE_ATTRIBUTE_DATA now{};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &now))
-        return IsGone(GetLastError()) ? Verdict::Vanished : Verdict::Skipped;
-    const uint64_t size = (static_cast<uint64_t>(now.nFileSizeHigh) << 32) | now.nFileSizeLow;
-    const bool same = !(now.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
-                      size == file.size && SameTime(now.ftLastWriteTime, file.lastWrite) &&
-                      SameTime(now.ftCreationTime, file.creation);
-    if (!same)
-        return Verdict::Skipped;
-    if (DeleteFileW(path.c_str()))
-        return Verdict::Removed;
-    return IsGone(GetLastError()) ? Verdict::Vanished : Verdict::Skipped;
-}
-
-bool CJunkRemoval::FolderIsPlain(const JunkFindings& findings, uint32_t folder)
-{
-    if (plain_[folder] < 0) {
-        const FoundFolder& found = findings.folders[folder];
-        const bool plain = found.parent == FoundFolder::kNoParent
-                               ? rule_folders::IsPlainFolder(found.path)
-                               : FolderIsPlain(findings, found.parent) && rule_folders::IsPlainFolderEntry(found.path);
-        plain_[folder] = plain ? 1 : 0;
-    }
-    return plain_[folder] > 0;
 }
 
 void CJunkRemoval::RemoveEmptiedFolders(const JunkFindings& findings)
 {
-    // Folders are listed after the folder holding them, so going backwards empties the deepest first.
+    // Folders are listed after the folder holding them, so going backwards empties the deepest
+    // first. Only a folder this removal took something from goes, and only when nothing is left in
+    // it: a folder that was empty already was never shown as junk.
     for (size_t index = findings.folders.size(); index-- > 0;) {
         const FoundFolder& folder = findings.folders[index];
-        if (folder.parent == FoundFolder::kNoParent || !(emptied_[index] || folder.whole))
+        if (folder.parent == FoundFolder::kNoParent || !emptied_[index])
             continue;
-        // A folder still holding something refuses to go, which is what is wanted; one that became
-        // a link since is never touched.
-        if (plain_[index] > 0 && rule_folders::IsPlainFolderEntry(folder.path) && RemoveDirectoryW(folder.path.c_str()))
+        const FoundFolder& parent = findings.folders[folder.parent];
+        const CHeldFolder held(parent.path, parent.volume, parent.fileIndex);
+        const std::wstring name = folder.path.substr(folder.path.find_last_of(L'\\') + 1);
+        if (held.GetState() == CHeldFolder::State::Held &&
+            held.DeleteEntry(name, true, folder.fileIndex, nullptr) == CHeldFolder::Deletion::Deleted)
             emptied_[folder.parent] = true;
     }
 }

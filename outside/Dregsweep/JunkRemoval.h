@@ -1,9 +1,11 @@
-// The removal of what one rule found. Each file is looked at again just before it goes: it must
-// still lie in a plain folder below the rule's folder (no link or mount point on the way), still be
-// a regular file and still be the file the analysis listed (size, creation and write times). A file
-// that changed, is in use or is denied stays and is counted; one that vanished is forgotten.
-// Folders that the removal emptied go too, the rule's own folders never. Files are removed by a
-// few threads at once; only the calling thread asks whether to go on.
+// The removal of what one rule found. Each folder is opened once by its path and kept only when
+// its handle shows the folder the analysis listed (no link or mount point); its files are opened
+// relative to that handle, never by a path walked again, and each is deleted by its own handle
+// once that handle shows the file the analysis listed (file index, size, creation and write
+// times). A file that is another one now, is in use or is denied stays and is counted, and so do
+// the files of a folder that cannot be held; a file that vanished from its held folder is forgotten. Only what was deleted counts as removed. Folders that this removal
+// emptied go too, by their own handles; the rule's own folders never. Files are removed by a few
+// threads at once, a folder's run of files at a time; only the calling thread asks whether to go on.
 #pragma once
 
 #include "JunkFindings.h"
@@ -31,14 +33,20 @@ public:
 private:
     enum class Verdict : unsigned char { NotReached, Removed, Skipped, Vanished };
 
-    static Verdict RemoveFile(const JunkFindings& findings, const FoundFile& file, bool folderIsPlain);
-    // Removes files in turns of a few until none is left or the removal ends.
+    // A run of files of one folder, [first, end).
+    struct Turn {
+        size_t first;
+        size_t end;
+    };
+
+    // Removes the files of a turn, their folder held open meanwhile.
+    void RemoveTurn(const JunkFindings& findings, const Turn& turn);
+    // Takes turns until none is left or the removal ends.
     void Work(const JunkFindings& findings, bool caller);
-    bool FolderIsPlain(const JunkFindings& findings, uint32_t folder);
     void RemoveEmptiedFolders(const JunkFindings& findings);
 
     KeepGoing keepGoing_;
-    std::vector<signed char> plain_;  // per folder: -1 not looked at yet, 0 no, 1 yes
+    std::vector<Turn> turns_;
     std::vector<bool> emptied_;       // per folder: a file or folder in it was removed
     std::vector<Verdict> verdicts_;   // per file; each written by the one thread that took it
     std::atomic<size_t> next_{0};

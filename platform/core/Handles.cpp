@@ -2,6 +2,7 @@
 
 #include "platform/win/Errors.h"
 
+#include <array>
 #include <cstdint>
 #include <mutex>
 #include <unordered_map>
@@ -11,25 +12,39 @@ namespace platform {
 
 namespace {
 
-std::mutex g_mutex;
 // The open handles by value. A call that may block (a wait, a read) holds its own reference, so
 // closing the handle on another thread ends the handle but not the object under that call. A
 // handle's value is its object's address, unless a handle handed over by the starter has that
 // value already: then it is the address with its lowest bit set, which no address of an object
-// (nor a starter's handle value) has.
-using HandleTable = std::unordered_map<HANDLE, std::shared_ptr<KernelObject>>;
-HandleTable& Table()
+// (nor a starter's handle value) has. The table is split by value into parts with a lock each, so
+// that threads opening and closing many handles at once seldom wait on each other.
+using HandleMap = std::unordered_map<HANDLE, std::shared_ptr<KernelObject>>;
+
+struct TablePart {
+    std::mutex mutex;
+    HandleMap handles;
+};
+
+constexpr size_t kTableParts = 64;
+
+std::array<TablePart, kTableParts>& Table()
 {
-    static auto* live = new HandleTable; // outlives every static destructor
-    return *live;
+    static auto* parts = new std::array<TablePart, kTableParts>; // outlives every static destructor
+    return *parts;
 }
 
-// The table, once the handles the starter handed over are in it.
-HandleTable& Live()
+TablePart& PartOf(HANDLE value)
+{
+    // Objects are at least 16 bytes apart; the bits above tell neighbours apart.
+    return Table()[(reinterpret_cast<uintptr_t>(value) >> 4) % kTableParts];
+}
+
+// The part of a handle, once the handles the starter handed over are in the table.
+TablePart& LivePart(HANDLE value)
 {
     static std::once_flag adopted;
     std::call_once(adopted, AdoptInheritedHandles);
-    return Table();
+    return PartOf(value);
 }
 
 } // namespace
@@ -62,29 +77,31 @@ bool KernelObject::Flush()
 
 HANDLE HandleOf(KernelObject* object)
 {
-    HandleTable& live = Live();
-    std::lock_guard<std::mutex> lock(g_mutex);
-    HANDLE value = object;
-    if (live.count(value))
-        value = reinterpret_cast<HANDLE>(reinterpret_cast<uintptr_t>(object) | 1);
-    live.emplace(value, std::shared_ptr<KernelObject>(object));
-    return value;
+    std::shared_ptr<KernelObject> owner(object);
+    for (HANDLE value : {static_cast<HANDLE>(object), reinterpret_cast<HANDLE>(reinterpret_cast<uintptr_t>(object) | 1)}) {
+        TablePart& part = LivePart(value);
+        std::lock_guard<std::mutex> lock(part.mutex);
+        if (part.handles.emplace(value, owner).second)
+            return value;
+    }
+    return INVALID_HANDLE_VALUE;  // both values taken: cannot happen for a live object
 }
 
 bool AdoptHandle(HANDLE value, KernelObject* object)
 {
     std::shared_ptr<KernelObject> owner(object);
-    std::lock_guard<std::mutex> lock(g_mutex);
-    return Table().emplace(value, std::move(owner)).second;
+    TablePart& part = PartOf(value);
+    std::lock_guard<std::mutex> lock(part.mutex);
+    return part.handles.emplace(value, std::move(owner)).second;
 }
 
 void ForEachHandle(const std::function<void(HANDLE, const std::shared_ptr<KernelObject>&)>& visit)
 {
     std::vector<std::pair<HANDLE, std::shared_ptr<KernelObject>>> handles;
-    {
-        HandleTable& live = Live();
-        std::lock_guard<std::mutex> lock(g_mutex);
-        handles.assign(live.begin(), live.end());
+    LivePart(nullptr);
+    for (TablePart& part : Table()) {
+        std::lock_guard<std::mutex> lock(part.mutex);
+        handles.insert(handles.end(), part.handles.begin(), part.handles.end());
     }
     for (const auto& [value, object] : handles)
         visit(value, object);
@@ -94,10 +111,10 @@ KernelObject* ObjectOf(HANDLE handle) { return HoldObject(handle).get(); }
 
 std::shared_ptr<KernelObject> HoldObject(HANDLE handle)
 {
-    HandleTable& live = Live();
-    std::lock_guard<std::mutex> lock(g_mutex);
-    const auto found = live.find(handle);
-    return found == live.end() ? nullptr : found->second;
+    TablePart& part = LivePart(handle);
+    std::lock_guard<std::mutex> lock(part.mutex);
+    const auto found = part.handles.find(handle);
+    return found == part.handles.end() ? nullptr : found->second;
 }
 
 } // namespace platform
@@ -106,12 +123,12 @@ BOOL CloseHandle(HANDLE handle)
 {
     std::shared_ptr<platform::KernelObject> object;
     {
-        platform::HandleTable& live = platform::Live();
-        std::lock_guard<std::mutex> lock(platform::g_mutex);
-        const auto found = live.find(handle);
-        if (found != live.end()) {
+        platform::TablePart& part = platform::LivePart(handle);
+        std::lock_guard<std::mutex> lock(part.mutex);
+        const auto found = part.handles.find(handle);
+        if (found != part.handles.end()) {
             object = std::move(found->second);
-            live.erase(found);
+            part.handles.erase(found);
         }
     }
     if (!object) {

@@ -131,6 +131,22 @@ HANDLE OpenExisting(const Request& request, int probe, const struct stat& st)
     return Finish(fd, flags, request, true);
 }
 
+// With FILE_FLAG_OPEN_REPARSE_POINT a link is opened itself, as a name of its folder: its handle
+// tells what it is and can delete it; there is no data behind it to read or write.
+HANDLE OpenLink(const Request& request)
+{
+    if (request.disposition == CREATE_NEW)
+        return InvalidHandle(ERROR_FILE_EXISTS);
+    if ((request.access & kWriteRights) || request.Truncates())
+        return InvalidHandle(ERROR_ACCESS_DENIED);
+    if (request.ChangesDrive() && RefuseWhenWriteProtected(request.place))
+        return INVALID_HANDLE_VALUE;
+    const int fd = openat(request.place.parent->Fd(), request.place.name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return InvalidFromErrno(request.place);
+    return Finish(fd, O_PATH, request, true);
+}
+
 HANDLE CreateNew(const Request& request)
 {
     if (request.disposition == OPEN_EXISTING || request.disposition == TRUNCATE_EXISTING) {
@@ -179,6 +195,8 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSEC
         st.st_mode = request.place.mode;
         return OpenExisting(request, -1, st);
     }
+    if (flagsAndAttributes & FILE_FLAG_OPEN_REPARSE_POINT)
+        return OpenLink(request);
     const int probe = request.place.Open(O_PATH);
     if (probe < 0)
         return InvalidFromErrno(request.place);

@@ -3,11 +3,15 @@
 #include "FileObject.h"
 #include "FilePaths.h"
 #include "FileStatus.h"
+#include "FolderCache.h"
+#include "HostNames.h"
 
 #include "platform/win/Errors.h"
 #include "platform/win/Files.h"
 
 #include <cerrno>
+#include <cstddef>
+#include <cstring>
 #include <fcntl.h>
 #include <limits>
 #include <sys/stat.h>
@@ -94,11 +98,108 @@ bool Grow(const FileObject& file, int64_t oldSize, int64_t size)
     return Fail(err == ENOSPC || err == EFBIG || err == EDQUOT ? ERROR_DISK_FULL : ErrorFromErrno(err));
 }
 
+LARGE_INTEGER Large(const FILETIME& time)
+{
+    LARGE_INTEGER value{};
+    value.QuadPart = static_cast<LONGLONG>((static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+    return value;
+}
+
+// Fills the buffer with the folder's next entries; false with the last error set when none fits or
+// none is left.
+bool ListEntries(FileObject& folder, bool restart, void* buffer, DWORD bufferSize)
+{
+    DIR* entries = folder.Entries(restart);
+    struct stat st {};
+    if (!entries || fstat(dirfd(entries), &st) != 0) {
+        platform::SetLastErrorFromErrno();
+        return false;
+    }
+    const int watch = WatchFolder(dirfd(entries));
+    auto* bytes = static_cast<unsigned char*>(buffer);
+    size_t used = 0;
+    FILE_ID_BOTH_DIR_INFO* previous = nullptr;
+    bool full = false;
+    for (;;) {
+        const long position = telldir(entries);
+        errno = 0;
+        const dirent* entry = readdir(entries);
+        if (!entry)
+            break;
+        if (!std::strcmp(entry->d_name, ".") || !std::strcmp(entry->d_name, ".."))
+            continue;
+        FileStatus status;
+        if (!StatusOfEntry(dirfd(entries), st.st_dev, folder.Path(), entry->d_name, watch, status))
+            continue;  // gone since it was read
+        const std::wstring name = WindowsName(entry->d_name);
+        const size_t nameBytes = name.size() * sizeof(WCHAR);
+        const size_t size = (offsetof(FILE_ID_BOTH_DIR_INFO, FileName) + nameBytes + 7) & ~size_t(7);
+        if (used + offsetof(FILE_ID_BOTH_DIR_INFO, FileName) + nameBytes > bufferSize) {
+            seekdir(entries, position);
+            full = true;
+            break;
+        }
+        auto* info = reinterpret_cast<FILE_ID_BOTH_DIR_INFO*>(bytes + used);
+        std::memset(info, 0, offsetof(FILE_ID_BOTH_DIR_INFO, FileName));
+        info->CreationTime = Large(status.creation);
+        info->LastAccessTime = Large(status.lastAccess);
+        info->LastWriteTime = Large(status.lastWrite);
+        info->ChangeTime = info->LastWriteTime;
+        info->EndOfFile.QuadPart = static_cast<LONGLONG>(status.size);
+        info->AllocationSize.QuadPart = static_cast<LONGLONG>(status.size);
+        info->FileAttributes = status.attributes;
+        info->FileNameLength = static_cast<DWORD>(nameBytes);
+        info->EaSize = status.reparseTag;  // Windows tells a reparse point's tag here
+        info->FileId.QuadPart = static_cast<LONGLONG>(status.inode);
+        std::memcpy(info->FileName, name.data(), nameBytes);
+        if (previous)
+            previous->NextEntryOffset = static_cast<DWORD>(reinterpret_cast<unsigned char*>(info) -
+                                                           reinterpret_cast<unsigned char*>(previous));
+        previous = info;
+        used += size;
+    }
+    if (previous)
+        return true;
+    if (!full && errno != 0) {
+        platform::SetLastErrorFromErrno();
+        return false;
+    }
+    return Fail(full ? ERROR_MORE_DATA : ERROR_NO_MORE_FILES);
+}
+
 } // namespace
 
 } // namespace platform::files
 
 using namespace platform::files;
+
+BOOL GetFileInformationByHandleEx(HANDLE handle, FILE_INFO_BY_HANDLE_CLASS informationClass, LPVOID information,
+                                  DWORD bufferSize)
+{
+    FileObject* file = FileObject::FromHandle(handle);
+    if (!file)
+        return FALSE;
+    if (!information)
+        return Fail(ERROR_INVALID_PARAMETER);
+    if (informationClass != FileIdBothDirectoryInfo && informationClass != FileIdBothDirectoryRestartInfo)
+        return Fail(ERROR_INVALID_PARAMETER);
+    return ListEntries(*file, informationClass == FileIdBothDirectoryRestartInfo, information, bufferSize);
+}
+
+BOOL SetFileInformationByHandle(HANDLE handle, FILE_INFO_BY_HANDLE_CLASS informationClass, LPVOID information,
+                                DWORD bufferSize)
+{
+    FileObject* file = FileObject::FromHandle(handle);
+    if (!file)
+        return FALSE;
+    if (informationClass != FileDispositionInfo || !information || bufferSize < sizeof(FILE_DISPOSITION_INFO))
+        return Fail(ERROR_INVALID_PARAMETER);
+    if (!static_cast<const FILE_DISPOSITION_INFO*>(information)->DeleteFile) {
+        file->DeleteOnClose(false);
+        return TRUE;
+    }
+    return file->DeleteNow();
+}
 
 DWORD SetFilePointer(HANDLE file, LONG distanceToMove, PLONG distanceToMoveHigh, DWORD moveMethod)
 {

@@ -1,6 +1,8 @@
 #include "FileObject.h"
 
 #include "DosAttributeStore.h"
+#include "Drives.h"
+#include "FilePaths.h"
 #include "FileStatus.h"
 #include "ShareModes.h"
 
@@ -40,14 +42,74 @@ FileObject::~FileObject()
         files.erase(std::remove(files.begin(), files.end(), this), files.end());
     }
     FileStatus status;
-    const bool known = deleteOnClose_ && StatusOfDescriptor(fd_, status);
+    if (deleteOnClose_ && StatusOfDescriptor(fd_, status))
+        RemoveOpenedName(status);
+    if (entries_)
+        closedir(entries_);
     if (lockFd_ >= 0 && lockFd_ != fd_)
         close(lockFd_);
     close(fd_);
-    if (known && place_.parent) {
-        DosAttributeStore::Forget(status.Id());
-        unlinkat(place_.parent->Fd(), place_.name.c_str(), status.directory ? AT_REMOVEDIR : 0);
+}
+
+bool FileObject::DeleteNow()
+{
+    if (!(access_ & kDeleteRights) || !place_.parent || place_.name == "." || IsDriveFolder(place_.host))
+        return Fail(ERROR_ACCESS_DENIED);
+    if (RefuseWhenWriteProtected(place_))
+        return false;
+    FileStatus status;
+    if (!StatusOfDescriptor(fd_, status)) {
+        platform::SetLastErrorFromErrno();
+        return false;
     }
+    if ((status.attributes & FILE_ATTRIBUTE_READONLY) && !status.reparseTag)
+        return Fail(ERROR_ACCESS_DENIED);
+    return RemoveOpenedName(status);
+}
+
+bool FileObject::RemoveOpenedName(const FileStatus& status)
+{
+    if (!place_.parent || place_.name == ".")
+        return Fail(ERROR_ACCESS_DENIED);
+    // The name must still lead to the opened file; between this look and the removal only a name
+    // swapped inside this very folder can take its place.
+    struct stat entry {};
+    if (fstatat(place_.parent->Fd(), place_.name.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0)
+        return FailFromErrno(place_);
+    if (entry.st_dev != status.device || entry.st_ino != status.inode)
+        return Fail(ERROR_FILE_NOT_FOUND);
+    if (unlinkat(place_.parent->Fd(), place_.name.c_str(), status.directory ? AT_REMOVEDIR : 0) != 0)
+        return FailFromErrno(place_);
+    deleteOnClose_ = false;
+    if (status.links <= 1 || status.directory)
+        DosAttributeStore::Forget(status.Id());
+    return true;
+}
+
+std::shared_ptr<files::Descriptor> FileObject::AsFolder()
+{
+    std::call_once(folderOnce_, [this] {
+        const int own = fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+        if (own >= 0)
+            folder_ = std::make_shared<files::Descriptor>(own);
+    });
+    return folder_;
+}
+
+DIR* FileObject::Entries(bool restart)
+{
+    if (!entries_) {
+        // A description of its own, so that reading entries moves no offset another user shares.
+        const int own = openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (own < 0 || !(entries_ = fdopendir(own))) {
+            if (own >= 0)
+                close(own);
+            return nullptr;
+        }
+    } else if (restart) {
+        rewinddir(entries_);
+    }
+    return entries_;
 }
 
 bool FileObject::JoinOpenFiles(bool readable)

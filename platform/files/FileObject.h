@@ -6,10 +6,15 @@
 #include "platform/win/Files.h"
 #include "platform/win/Handles.h"
 
+#include <dirent.h>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <sys/types.h>
 
 namespace platform::files {
+
+struct FileStatus;
 
 // The access rights that read, change or delete a file's data, generic rights included.
 constexpr DWORD kReadRights = GENERIC_READ | GENERIC_ALL | GENERIC_EXECUTE | FILE_READ_DATA | FILE_EXECUTE;
@@ -28,8 +33,11 @@ public:
     // Joins the open files of the machine's processes when the sharing modes of all allow it;
     // false otherwise. readable: the descriptor was opened for reading.
     bool JoinOpenFiles(bool readable);
-    // Deletes the name when the handle closes.
-    void DeleteOnClose() { deleteOnClose_ = true; }
+    // Deletes the name when the handle closes, or takes that back.
+    void DeleteOnClose(bool deletes = true) { deleteOnClose_ = deletes; }
+    // Removes the opened file (or empty folder) from the folder the open went through, where the
+    // name it was opened through still names it; false with the last error set.
+    bool DeleteNow();
 
     bool Read(void* buffer, DWORD size, DWORD& done) override;
     bool Write(const void* buffer, DWORD size, DWORD& done) override;
@@ -37,6 +45,12 @@ public:
 
     int Descriptor() const { return fd_; }
     const std::string& Path() const { return place_.host; }
+    const Place& Where() const { return place_; }
+    // The opened folder as a folder that names are opened in, shared with what is opened there.
+    std::shared_ptr<files::Descriptor> AsFolder();
+    // The opened folder's entries, read on from where the last call left them (from the first
+    // when restart is set); null with errno set when the handle is no folder.
+    DIR* Entries(bool restart);
     DWORD Access() const { return access_; }
     bool CanWrite() const;
 
@@ -47,6 +61,8 @@ public:
     static bool HeldAgainstDelete(dev_t device, ino_t inode);
 
 private:
+    bool RemoveOpenedName(const FileStatus& status);
+
     int fd_;
     int lockFd_ = -1;  // where the share is announced to other processes: fd_, or a descriptor of its own
     Place place_;
@@ -58,6 +74,9 @@ private:
     ino_t inode_ = 0;
     bool listed_ = false;
     bool deleteOnClose_ = false;
+    std::once_flag folderOnce_;
+    std::shared_ptr<files::Descriptor> folder_;
+    DIR* entries_ = nullptr;
 };
 
 } // namespace platform::files

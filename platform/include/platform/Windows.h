@@ -10,6 +10,7 @@
 #include "platform/win/Environment.h"
 #include "platform/win/SystemInfo.h"
 #include "platform/win/Files.h"
+#include "platform/win/NtFiles.h"
 #include "platform/win/Volumes.h"
 #include "platform/win/Security.h"
 #include "platform/win/Profile.h"

@@ -5,9 +5,15 @@
 #include "platform/Machine.h"
 #include "platform/Windows.h"
 
+#include <fcntl.h>
 #include <filesystem>
 #include <future>
+#include <linux/fs.h>
+#include <signal.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 namespace dregsweep_test {
 
@@ -205,6 +211,89 @@ TEST_F(GathererTest, CleanUpNeverFollowsAFolderReplacedByALink)
     ASSERT_EQ(RESULT_OK, gatherer->EmptyGarbage(&sink));
     EXPECT_TRUE(Exists("outside/sub/old2.tmp"));
     EXPECT_TRUE(Exists("Users/Owner/AppData/Local/Temp/sub"));
+}
+
+TEST_F(GathererTest, OnlyFoldersTheCleanUpEmptiedGo)
+{
+    PlantJunk();
+    // Made just before the analysis: too young to be junk, and never shown as such.
+    std::filesystem::create_directories(HostPath("Users/Owner/AppData/Local/Temp/fresh/inner"));
+    CRecordingSink sink;
+    InitAndAnalyse(sink);
+    ASSERT_EQ(RESULT_OK, gatherer->EmptyGarbage(&sink));
+    EXPECT_TRUE(Exists("Users/Owner/AppData/Local/Temp/fresh/inner"));
+    EXPECT_FALSE(Exists("Users/Owner/AppData/Local/Temp/sub"));
+}
+
+TEST_F(GathererTest, AProcessSwappingAJunkFolderForALinkToTheDocumentsLosesNoDocumentAndTheCountsAreTrue)
+{
+    // Junk and documents of the same names and sizes; another process keeps swapping the junk
+    // folder for a link to the documents while the clean-up runs.
+    constexpr int kFiles = 4000;
+    const std::string junk = "Users/Owner/AppData/Local/Temp/swap";
+    const std::string documents = "Users/Owner/Documents";
+    const auto sizeOf = [](int i) { return static_cast<size_t>(1 + i % 97); };
+    for (int i = 0; i < kFiles; ++i) {
+        Plant(junk + "/f" + std::to_string(i), sizeOf(i));
+        Plant(documents + "/f" + std::to_string(i), sizeOf(i));
+    }
+    CRecordingSink sink;
+    InitAndAnalyse(sink);
+    ASSERT_EQ(static_cast<uint64_t>(kFiles), gatherer->GetFileCount());
+    const std::string aside = HostPath("aside");
+    std::filesystem::create_directory_symlink(HostPath(documents), aside);
+    const std::string swapped = HostPath(junk);
+    // The swapping process ends with the scope, however the test leaves it.
+    struct Swapper {
+        pid_t pid = -1;
+        int started[2] = {-1, -1};
+        ~Swapper()
+        {
+            if (pid > 0) {
+                kill(pid, SIGKILL);
+                waitpid(pid, nullptr, 0);
+            }
+            close(started[0]);
+            close(started[1]);
+        }
+    } swapper;
+    ASSERT_EQ(0, pipe(swapper.started));
+    swapper.pid = fork();
+    ASSERT_GE(swapper.pid, 0);
+    if (swapper.pid == 0) {
+        for (bool told = false;; told = true) {
+            syscall(SYS_renameat2, AT_FDCWD, swapped.c_str(), AT_FDCWD, aside.c_str(), RENAME_EXCHANGE);
+            if (!told && write(swapper.started[1], "s", 1) != 1)
+                _exit(1);
+        }
+    }
+    char byte = 0;
+    ASSERT_EQ(1, read(swapper.started[0], &byte, 1));
+    ASSERT_EQ(RESULT_OK, gatherer->EmptyGarbage(&sink));
+    kill(swapper.pid, SIGKILL);
+    waitpid(swapper.pid, nullptr, 0);
+    swapper.pid = -1;
+
+    for (int i = 0; i < kFiles; ++i)
+        ASSERT_EQ(std::string(sizeOf(i), 'j'), testing_support::ReadFile(HostPath(documents + "/f" + std::to_string(i))))
+            << i;
+    const std::string real = std::filesystem::is_symlink(swapped) ? aside : swapped;
+    uint64_t leftFiles = 0;
+    uint64_t leftSize = 0;
+    for (int i = 0; i < kFiles; ++i)
+        if (std::filesystem::exists(real + "/f" + std::to_string(i))) {
+            ++leftFiles;
+            leftSize += sizeOf(i);
+        }
+    uint64_t allSize = 0;
+    for (int i = 0; i < kFiles; ++i)
+        allSize += sizeOf(i);
+    uint64_t cleaned = 0;
+    for (const auto& report : sink.cleaned)
+        cleaned += report.size;
+    EXPECT_EQ(allSize - leftSize, cleaned);
+    EXPECT_EQ(leftFiles, gatherer->GetFileCount());
+    EXPECT_EQ(leftSize, gatherer->GetTotalSize());
 }
 
 TEST_F(GathererTest, AWideTreeIsListedBySeveralThreadsEachFileOnceAndStopsWhenAsked)

@@ -118,6 +118,39 @@ typedef struct _BY_HANDLE_FILE_INFORMATION {
     DWORD nFileIndexLow;
 } BY_HANDLE_FILE_INFORMATION, *LPBY_HANDLE_FILE_INFORMATION;
 
+// What GetFileInformationByHandleEx reads and SetFileInformationByHandle changes; only the classes
+// the system uses are given.
+typedef enum _FILE_INFO_BY_HANDLE_CLASS {
+    FileDispositionInfo = 4,
+    FileIdBothDirectoryInfo = 10,
+    FileIdBothDirectoryRestartInfo = 11,
+} FILE_INFO_BY_HANDLE_CLASS;
+
+typedef struct _FILE_DISPOSITION_INFO {
+    BOOLEAN DeleteFile;
+} FILE_DISPOSITION_INFO, *PFILE_DISPOSITION_INFO;
+
+// One entry of a folder listed through its handle; FileNameLength counts bytes (of host wide
+// characters), the name is not terminated, and the next entry starts NextEntryOffset bytes further
+// (0 for the last of a call).
+typedef struct _FILE_ID_BOTH_DIR_INFO {
+    DWORD NextEntryOffset;
+    DWORD FileIndex;
+    LARGE_INTEGER CreationTime;
+    LARGE_INTEGER LastAccessTime;
+    LARGE_INTEGER LastWriteTime;
+    LARGE_INTEGER ChangeTime;
+    LARGE_INTEGER EndOfFile;
+    LARGE_INTEGER AllocationSize;
+    DWORD FileAttributes;
+    DWORD FileNameLength;
+    DWORD EaSize;
+    CHAR ShortNameLength;
+    WCHAR ShortName[12];
+    LARGE_INTEGER FileId;
+    WCHAR FileName[1];
+} FILE_ID_BOTH_DIR_INFO, *PFILE_ID_BOTH_DIR_INFO;
+
 typedef enum _GET_FILEEX_INFO_LEVELS { GetFileExInfoStandard, GetFileExMaxInfoLevel } GET_FILEEX_INFO_LEVELS;
 typedef enum _FINDEX_INFO_LEVELS { FindExInfoStandard, FindExInfoBasic, FindExInfoMaxInfoLevel } FINDEX_INFO_LEVELS;
 typedef enum _FINDEX_SEARCH_OPS {
@@ -142,6 +175,19 @@ BOOL GetFileTime(HANDLE file, LPFILETIME creationTime, LPFILETIME lastAccessTime
 // The creation time is the host's and cannot be changed; the other two can.
 BOOL SetFileTime(HANDLE file, const FILETIME* creationTime, const FILETIME* lastAccessTime, const FILETIME* lastWriteTime);
 BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information);
+// The volume serial is the drive's, the file index the host's inode number.
+// FileIdBothDirectoryInfo lists a folder opened with FILE_FLAG_BACKUP_SEMANTICS, as many entries as
+// the buffer holds a call ("." and ".." left out, links and mount points reported, never entered;
+// FileId is the entry's file index); FileIdBothDirectoryRestartInfo starts again from the first.
+// ERROR_NO_MORE_FILES at the end, ERROR_MORE_DATA when not one entry fits.
+BOOL GetFileInformationByHandleEx(HANDLE file, FILE_INFO_BY_HANDLE_CLASS informationClass, LPVOID information,
+                                  DWORD bufferSize);
+// FileDispositionInfo deletes exactly the opened file (a handle with DELETE access), or empty folder,
+// at once: the name it was opened through must still name it in the folder the open went through,
+// and is removed from that folder without a second path lookup; a link is removed, never followed.
+// Deleting FALSE takes back a FILE_FLAG_DELETE_ON_CLOSE of the handle.
+BOOL SetFileInformationByHandle(HANDLE file, FILE_INFO_BY_HANDLE_CLASS informationClass, LPVOID information,
+                                DWORD bufferSize);
 
 // Operations on names.
 BOOL DeleteFileW(LPCWSTR fileName);

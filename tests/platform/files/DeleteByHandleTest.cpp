@@ -1,0 +1,202 @@
+// Deleting what a listing found by one handle: links opened themselves, folders listed through
+// their handles with each entry's file index, names opened relative to a folder held open, and a
+// delete by handle that removes exactly the opened file whatever was swapped on its path.
+#include "FileTestSupport.h"
+
+#include "platform/Windows.h"
+#include "support/TempMachine.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+using files_test::HandleGuard;
+using files_test::ReadText;
+using files_test::WriteText;
+
+namespace {
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+HANDLE OpenForDelete(const std::wstring& path, DWORD flags = 0)
+{
+    return CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                       flags | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+HANDLE OpenFolder(const std::wstring& path)
+{
+    return CreateFileW(path.c_str(), FILE_LIST_DIRECTORY, kShareAll, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+BY_HANDLE_FILE_INFORMATION InfoOf(HANDLE handle)
+{
+    BY_HANDLE_FILE_INFORMATION info{};
+    EXPECT_TRUE(GetFileInformationByHandle(handle, &info));
+    return info;
+}
+
+uint64_t IndexOf(const BY_HANDLE_FILE_INFORMATION& info)
+{
+    return (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+}
+
+BOOL Dispose(HANDLE handle)
+{
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof(disposition));
+}
+
+NTSTATUS OpenIn(HANDLE folder, const std::wstring& name, HANDLE& opened, ULONG options, DWORD access = DELETE)
+{
+    UNICODE_STRING text{static_cast<USHORT>(name.size() * sizeof(WCHAR)), static_cast<USHORT>(name.size() * sizeof(WCHAR)),
+                        const_cast<WCHAR*>(name.data())};
+    OBJECT_ATTRIBUTES attributes{sizeof(OBJECT_ATTRIBUTES), folder, &text, 0, nullptr, nullptr};
+    IO_STATUS_BLOCK io{};
+    return NtOpenFile(&opened, access | FILE_READ_ATTRIBUTES, &attributes, &io, kShareAll, options);
+}
+
+// Every entry the folder's handle lists, by name, with its file index and attributes.
+std::map<std::wstring, std::pair<uint64_t, DWORD>> Listed(HANDLE folder, DWORD bufferSize = 4096)
+{
+    std::map<std::wstring, std::pair<uint64_t, DWORD>> entries;
+    std::vector<uint64_t> buffer(bufferSize / sizeof(uint64_t) + 1);
+    FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
+    while (GetFileInformationByHandleEx(folder, kind, buffer.data(), bufferSize)) {
+        kind = FileIdBothDirectoryInfo;
+        const auto* bytes = reinterpret_cast<const unsigned char*>(buffer.data());
+        for (size_t offset = 0;;) {
+            const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(bytes + offset);
+            entries[std::wstring(entry->FileName, entry->FileNameLength / sizeof(WCHAR))] = {
+                static_cast<uint64_t>(entry->FileId.QuadPart), entry->FileAttributes};
+            if (!entry->NextEntryOffset)
+                break;
+            offset += entry->NextEntryOffset;
+        }
+    }
+    EXPECT_EQ(static_cast<DWORD>(ERROR_NO_MORE_FILES), GetLastError());
+    return entries;
+}
+
+} // namespace
+
+TEST(DeleteByHandle, AFolderIsListedThroughItsHandleWithEachEntrysFileIndex)
+{
+    testing_support::TempMachine machine;
+    namespace fs = std::filesystem;
+    const std::string folder = machine.Root() + "/drive_c/list";
+    fs::create_directories(folder + "/sub");
+    for (int i = 0; i < 300; ++i)
+        ASSERT_TRUE(WriteText(L"C:\\list\\file-with-a-long-name-" + std::to_wstring(i), "x"));
+    fs::create_directory_symlink(folder + "/sub", folder + "/link");
+
+    HandleGuard handle(OpenFolder(L"C:\\list"));
+    ASSERT_TRUE(handle.valid());
+    // A small buffer takes several calls; a restart lists everything again.
+    const auto entries = Listed(handle.get(), 1024);
+    EXPECT_EQ(entries, Listed(handle.get(), 64 * 1024));
+    ASSERT_EQ(302u, entries.size());
+    EXPECT_EQ(0u, entries.count(L"."));
+    HandleGuard file(OpenForDelete(L"C:\\list\\file-with-a-long-name-7"));
+    EXPECT_EQ(IndexOf(InfoOf(file.get())), entries.at(L"file-with-a-long-name-7").first);
+    EXPECT_TRUE(entries.at(L"link").second & FILE_ATTRIBUTE_REPARSE_POINT);
+    EXPECT_TRUE(entries.at(L"sub").second & FILE_ATTRIBUTE_DIRECTORY);
+
+    char tiny[16];
+    EXPECT_FALSE(GetFileInformationByHandleEx(handle.get(), FileIdBothDirectoryRestartInfo, tiny, sizeof(tiny)));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_MORE_DATA), GetLastError());
+    EXPECT_FALSE(GetFileInformationByHandleEx(file.get(), FileIdBothDirectoryInfo, tiny, sizeof(tiny)));
+    EXPECT_FALSE(GetFileInformationByHandleEx(nullptr, FileIdBothDirectoryInfo, tiny, sizeof(tiny)));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
+}
+
+TEST(DeleteByHandle, TheOpenedFileGoesAndNothingThatTookItsNameOrPathSince)
+{
+    testing_support::TempMachine machine;
+    namespace fs = std::filesystem;
+    const std::string c = machine.Root() + "/drive_c";
+    fs::create_directories(c + "/junk");
+    fs::create_directories(c + "/docs");
+    ASSERT_TRUE(WriteText(L"C:\\junk\\a.tmp", "junk"));
+    ASSERT_TRUE(WriteText(L"C:\\junk\\b.tmp", "junk"));
+    ASSERT_TRUE(WriteText(L"C:\\docs\\a.tmp", "document"));
+    ASSERT_TRUE(WriteText(L"C:\\docs\\b.tmp", "document"));
+    fs::create_symlink(c + "/docs/a.tmp", c + "/junk/link.tmp");
+
+    // A link is opened itself and removed, never what it leads to.
+    HandleGuard link(OpenForDelete(L"C:\\junk\\link.tmp"));
+    ASSERT_TRUE(link.valid());
+    EXPECT_TRUE(InfoOf(link.get()).dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    EXPECT_TRUE(Dispose(link.get()));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(c + "/junk/link.tmp")));
+    EXPECT_EQ("document", ReadText(L"C:\\docs\\a.tmp"));
+
+    // Another file renamed onto the opened name: the delete refuses, and takes neither.
+    HandleGuard opened(OpenForDelete(L"C:\\junk\\a.tmp"));
+    ASSERT_TRUE(opened.valid());
+    fs::rename(c + "/junk/a.tmp", c + "/moved.tmp");
+    fs::copy_file(c + "/docs/a.tmp", c + "/junk/a.tmp");
+    EXPECT_FALSE(Dispose(opened.get()));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+    EXPECT_EQ("document", ReadText(L"C:\\junk\\a.tmp"));
+    EXPECT_EQ("junk", testing_support::ReadFile(c + "/moved.tmp"));
+
+    // The folder held open: after its path is swapped for a link to the documents, a name opened
+    // relative to it is still the folder's own, and goes.
+    HandleGuard folder(OpenFolder(L"C:\\junk"));
+    ASSERT_TRUE(folder.valid());
+    fs::rename(c + "/junk", c + "/junk-away");
+    fs::create_directory_symlink(c + "/docs", c + "/junk");
+    HANDLE entry = nullptr;
+    ASSERT_EQ(STATUS_SUCCESS, OpenIn(folder.get(), L"b.tmp", entry, FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT));
+    HandleGuard entryGuard(entry);
+    EXPECT_TRUE(Dispose(entry));
+    EXPECT_FALSE(fs::exists(c + "/junk-away/b.tmp"));
+    EXPECT_EQ("document", ReadText(L"C:\\docs\\b.tmp"));
+
+    // A folder handle whose path is now a link: the link itself, which lists nothing.
+    HandleGuard swapped(OpenFolder(L"C:\\junk"));
+    ASSERT_TRUE(swapped.valid());
+    EXPECT_TRUE(InfoOf(swapped.get()).dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    EXPECT_FALSE(NT_SUCCESS(OpenIn(swapped.get(), L"b.tmp", entry, FILE_NON_DIRECTORY_FILE)));
+    EXPECT_TRUE(fs::exists(c + "/docs/b.tmp"));
+}
+
+TEST(DeleteByHandle, BadRequestsGetClearErrorsAndDeleteNothing)
+{
+    testing_support::TempMachine machine;
+    namespace fs = std::filesystem;
+    const std::string c = machine.Root() + "/drive_c";
+    fs::create_directories(c + "/f/sub");
+    ASSERT_TRUE(WriteText(L"C:\\f\\a.tmp", "a"));
+    ASSERT_TRUE(WriteText(L"C:\\f\\sub\\b.tmp", "b"));
+    HandleGuard folder(OpenFolder(L"C:\\f"));
+    ASSERT_TRUE(folder.valid());
+    HANDLE entry = nullptr;
+    for (const std::wstring& name : {std::wstring(), std::wstring(L".."), std::wstring(L"sub\\b.tmp"), std::wstring(L"a\0b", 3)})
+        EXPECT_EQ(STATUS_OBJECT_NAME_INVALID, OpenIn(folder.get(), name, entry, 0));
+    EXPECT_EQ(STATUS_OBJECT_NAME_NOT_FOUND, OpenIn(folder.get(), L"missing", entry, 0));
+    EXPECT_EQ(STATUS_INVALID_HANDLE, OpenIn(nullptr, L"a.tmp", entry, 0));
+    EXPECT_EQ(STATUS_FILE_IS_A_DIRECTORY, OpenIn(folder.get(), L"sub", entry, FILE_NON_DIRECTORY_FILE));
+    EXPECT_EQ(STATUS_NOT_A_DIRECTORY, OpenIn(folder.get(), L"a.tmp", entry, FILE_DIRECTORY_FILE));
+    EXPECT_EQ(static_cast<ULONG>(ERROR_FILE_NOT_FOUND), RtlNtStatusToDosError(STATUS_OBJECT_NAME_NOT_FOUND));
+
+    // A folder that still holds something stays; a handle without DELETE access deletes nothing.
+    ASSERT_EQ(STATUS_SUCCESS, OpenIn(folder.get(), L"sub", entry, FILE_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT));
+    HandleGuard sub(entry);
+    EXPECT_FALSE(Dispose(sub.get()));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_DIR_NOT_EMPTY), GetLastError());
+    EXPECT_FALSE(Dispose(folder.get()));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+    // A file held without leave to delete it cannot be opened for deletion.
+    HandleGuard held(CreateFileW(L"C:\\f\\a.tmp", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held.valid());
+    EXPECT_EQ(STATUS_SHARING_VIOLATION, OpenIn(folder.get(), L"a.tmp", entry, FILE_NON_DIRECTORY_FILE));
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    EXPECT_FALSE(SetFileInformationByHandle(folder.get(), FileDispositionInfo, &disposition, 0));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+    EXPECT_TRUE(fs::exists(c + "/f/a.tmp"));
+    EXPECT_TRUE(fs::exists(c + "/f/sub/b.tmp"));
+}

@@ -152,6 +152,12 @@ void DosAttributeStore::Remove(const std::string& hostPath, FileId id)
 
 void DosAttributeStore::Forget(FileId id) { unlink(BesidePath(id).c_str()); }
 
+void DosAttributeStore::ForgetOpened(int fd, FileId id)
+{
+    if (g_besideOnly || (fgetxattr(fd, kAttributeName, nullptr, 0) < 0 && errno != ENODATA))
+        Forget(id);
+}
+
 void DosAttributeStore::UseStoreBesideFiles(bool only) { g_besideOnly = only; }
 
 } // namespace platform::files

@@ -34,6 +34,9 @@ public:
     static void Remove(const std::string& hostPath, FileId id);
     // Drops what the store beside the files keeps for a file that is going away.
     static void Forget(FileId id);
+    // The same for the file open as fd, asked only where that store can hold it: the file's own file
+    // system keeps no extended attributes (the usual case costs no look into the store).
+    static void ForgetOpened(int fd, FileId id);
 
     // Keeps every value beside the files, as on a host file system without extended attributes
     // (for tests of that case on hosts that have them).

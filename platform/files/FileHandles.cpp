@@ -317,12 +317,11 @@ BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION inform
         return Fail(ERROR_INVALID_PARAMETER);
     if (!StatusOfHandle(file, status, &object))
         return FALSE;
-    const platform::DriveInfo* drive = DriveOfHostPath(object->Path());
     information->dwFileAttributes = status.attributes;
     information->ftCreationTime = status.creation;
     information->ftLastAccessTime = status.lastAccess;
     information->ftLastWriteTime = status.lastWrite;
-    information->dwVolumeSerialNumber = drive ? drive->serial : 0;
+    information->dwVolumeSerialNumber = object->VolumeSerial();
     Split(status.size, information->nFileSizeLow, information->nFileSizeHigh);
     information->nNumberOfLinks = status.links;
     Split(status.inode, information->nFileIndexLow, information->nFileIndexHigh);

@@ -53,7 +53,7 @@ FileObject::~FileObject()
 
 bool FileObject::DeleteNow()
 {
-    if (!(access_ & kDeleteRights) || !place_.parent || place_.name == "." || IsDriveFolder(place_.host))
+    if (!(access_ & kDeleteRights) || !place_.parent || place_.name == ".")
         return Fail(ERROR_ACCESS_DENIED);
     if (RefuseWhenWriteProtected(place_))
         return false;
@@ -62,7 +62,8 @@ bool FileObject::DeleteNow()
         platform::SetLastErrorFromErrno();
         return false;
     }
-    if ((status.attributes & FILE_ATTRIBUTE_READONLY) && !status.reparseTag)
+    if (((status.attributes & FILE_ATTRIBUTE_READONLY) && !status.reparseTag) ||
+        (status.directory && IsDriveFolder(place_.host)))
         return Fail(ERROR_ACCESS_DENIED);
     return RemoveOpenedName(status);
 }
@@ -82,8 +83,18 @@ bool FileObject::RemoveOpenedName(const FileStatus& status)
         return FailFromErrno(place_);
     deleteOnClose_ = false;
     if (status.links <= 1 || status.directory)
-        DosAttributeStore::Forget(status.Id());
+        DosAttributeStore::ForgetOpened(fd_, status.Id());
     return true;
+}
+
+DWORD FileObject::VolumeSerial()
+{
+    int64_t serial = serial_;
+    if (serial < 0) {
+        const platform::DriveInfo* drive = DriveOfHostPath(place_.host);
+        serial_ = serial = drive ? drive->serial : 0;
+    }
+    return static_cast<DWORD>(serial);
 }
 
 std::shared_ptr<files::Descriptor> FileObject::AsFolder()

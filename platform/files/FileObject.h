@@ -6,6 +6,7 @@
 #include "platform/win/Files.h"
 #include "platform/win/Handles.h"
 
+#include <atomic>
 #include <dirent.h>
 #include <memory>
 #include <mutex>
@@ -46,6 +47,10 @@ public:
     int Descriptor() const { return fd_; }
     const std::string& Path() const { return place_.host; }
     const Place& Where() const { return place_; }
+    // The serial of the drive the file was opened on, looked up once per handle; a name opened
+    // in a folder takes the folder's.
+    DWORD VolumeSerial();
+    void TakeVolumeSerial(DWORD serial) { serial_ = serial; }
     // The opened folder as a folder that names are opened in, shared with what is opened there.
     std::shared_ptr<files::Descriptor> AsFolder();
     // The opened folder's entries, read on from where the last call left them (from the first
@@ -77,6 +82,7 @@ private:
     std::once_flag folderOnce_;
     std::shared_ptr<files::Descriptor> folder_;
     DIR* entries_ = nullptr;
+    std::atomic<int64_t> serial_{-1};
 };
 
 } // namespace platform::files

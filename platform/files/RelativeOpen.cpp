@@ -109,6 +109,7 @@ NTSTATUS Open(HANDLE& handle, ACCESS_MASK access, const OBJECT_ATTRIBUTES& attri
     }
     const int mode = fcntl(fd, F_GETFL);
     auto* file = new FileObject(fd, std::move(place), access, share);
+    file->TakeVolumeSerial(root->VolumeSerial());
     if (!file->JoinOpenFiles(!(mode & O_PATH) && (mode & O_ACCMODE) != O_WRONLY)) {
         delete file;
         return STATUS_SHARING_VIOLATION;

@@ -225,24 +225,30 @@ TEST_F(GathererTest, OnlyFoldersTheCleanUpEmptiedGo)
     EXPECT_FALSE(Exists("Users/Owner/AppData/Local/Temp/sub"));
 }
 
-TEST_F(GathererTest, AProcessSwappingAJunkFolderForALinkToTheDocumentsLosesNoDocumentAndTheCountsAreTrue)
+TEST_F(GathererTest, AProcessSwappingJunkFoldersForLinksToTheDocumentsLosesNoDocumentAndTheCountsAreTrue)
 {
-    // Junk and documents of the same names and sizes; another process keeps swapping the junk
-    // folder for a link to the documents while the clean-up runs.
-    constexpr int kFiles = 4000;
+    // Junk and documents of the same names and sizes in several folders; another process keeps
+    // swapping each junk folder for a link to its documents in turn while the clean-up runs.
+    constexpr int kFolders = 16;
+    constexpr int kFiles = 800;
     const std::string junk = "Users/Owner/AppData/Local/Temp/swap";
-    const std::string documents = "Users/Owner/Documents";
+    const std::string documents = "Users/Owner/Documents/";
     const auto sizeOf = [](int i) { return static_cast<size_t>(1 + i % 97); };
-    for (int i = 0; i < kFiles; ++i) {
-        Plant(junk + "/f" + std::to_string(i), sizeOf(i));
-        Plant(documents + "/f" + std::to_string(i), sizeOf(i));
+    const auto name = [](int folder, int i) { return std::to_string(folder) + "/f" + std::to_string(i); };
+    std::vector<std::string> swapped;
+    std::vector<std::string> aside;
+    for (int folder = 0; folder < kFolders; ++folder) {
+        for (int i = 0; i < kFiles; ++i) {
+            Plant(junk + name(folder, i), sizeOf(i));
+            Plant(documents + name(folder, i), sizeOf(i));
+        }
+        swapped.push_back(HostPath(junk + std::to_string(folder)));
+        aside.push_back(HostPath("aside" + std::to_string(folder)));
+        std::filesystem::create_directory_symlink(HostPath(documents + std::to_string(folder)), aside.back());
     }
     CRecordingSink sink;
     InitAndAnalyse(sink);
-    ASSERT_EQ(static_cast<uint64_t>(kFiles), gatherer->GetFileCount());
-    const std::string aside = HostPath("aside");
-    std::filesystem::create_directory_symlink(HostPath(documents), aside);
-    const std::string swapped = HostPath(junk);
+    ASSERT_EQ(static_cast<uint64_t>(kFolders * kFiles), gatherer->GetFileCount());
     // The swapping process ends with the scope, however the test leaves it.
     struct Swapper {
         pid_t pid = -1;
@@ -262,7 +268,8 @@ TEST_F(GathererTest, AProcessSwappingAJunkFolderForALinkToTheDocumentsLosesNoDoc
     ASSERT_GE(swapper.pid, 0);
     if (swapper.pid == 0) {
         for (bool told = false;; told = true) {
-            syscall(SYS_renameat2, AT_FDCWD, swapped.c_str(), AT_FDCWD, aside.c_str(), RENAME_EXCHANGE);
+            for (int folder = 0; folder < kFolders; ++folder)
+                syscall(SYS_renameat2, AT_FDCWD, swapped[folder].c_str(), AT_FDCWD, aside[folder].c_str(), RENAME_EXCHANGE);
             if (!told && write(swapper.started[1], "s", 1) != 1)
                 _exit(1);
         }
@@ -274,20 +281,21 @@ TEST_F(GathererTest, AProcessSwappingAJunkFolderForALinkToTheDocumentsLosesNoDoc
     waitpid(swapper.pid, nullptr, 0);
     swapper.pid = -1;
 
-    for (int i = 0; i < kFiles; ++i)
-        ASSERT_EQ(std::string(sizeOf(i), 'j'), testing_support::ReadFile(HostPath(documents + "/f" + std::to_string(i))))
-            << i;
-    const std::string real = std::filesystem::is_symlink(swapped) ? aside : swapped;
+    uint64_t allSize = 0;
     uint64_t leftFiles = 0;
     uint64_t leftSize = 0;
-    for (int i = 0; i < kFiles; ++i)
-        if (std::filesystem::exists(real + "/f" + std::to_string(i))) {
-            ++leftFiles;
-            leftSize += sizeOf(i);
+    for (int folder = 0; folder < kFolders; ++folder) {
+        const std::string real = std::filesystem::is_symlink(swapped[folder]) ? aside[folder] : swapped[folder];
+        for (int i = 0; i < kFiles; ++i) {
+            ASSERT_EQ(std::string(sizeOf(i), 'j'), testing_support::ReadFile(HostPath(documents + name(folder, i))))
+                << name(folder, i);
+            allSize += sizeOf(i);
+            if (std::filesystem::exists(real + "/f" + std::to_string(i))) {
+                ++leftFiles;
+                leftSize += sizeOf(i);
+            }
         }
-    uint64_t allSize = 0;
-    for (int i = 0; i < kFiles; ++i)
-        allSize += sizeOf(i);
+    }
     uint64_t cleaned = 0;
     for (const auto& report : sink.cleaned)
         cleaned += report.size;

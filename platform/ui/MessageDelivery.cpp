@@ -1,6 +1,7 @@
 #include "MessageDelivery.h"
 
 #include "SessionEndWatcher.h"
+#include "WindowPublisher.h"
 
 #include "platform/win/Time.h"
 
@@ -24,7 +25,9 @@ public:
     }
 };
 
-QWindow* WindowOf(HWND handle)
+} // namespace
+
+QWindow* WindowOfHandle(HWND handle)
 {
     if (!handle || !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return nullptr;
@@ -34,20 +37,25 @@ QWindow* WindowOf(HWND handle)
     return nullptr;
 }
 
-// Every program that uses the layer's window messages hears of the session's end from the start.
-void WatchSessionEnd()
+namespace {
+
+// Every program that uses the layer's window messages hears of the session's end from the start,
+// and its windows are known to the machine's other processes once shown.
+void StartWindowServices()
 {
-    if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+    if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         new CSessionEndWatcher(app);
+        new CWindowPublisher(app);
+    }
 }
 
-Q_COREAPP_STARTUP_FUNCTION(WatchSessionEnd)
+Q_COREAPP_STARTUP_FUNCTION(StartWindowServices)
 
 } // namespace
 
 std::optional<LRESULT> DeliverWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    QWindow* target = WindowOf(window);
+    QWindow* target = WindowOfHandle(window);
     if (!target)
         return std::nullopt;
     const QPoint cursor = QCursor::pos();

@@ -8,7 +8,12 @@
 #include <optional>
 #include <vector>
 
+class QWindow;
+
 namespace platform {
+
+// The program's window with this native handle, or null. On the GUI thread only.
+QWindow* WindowOfHandle(HWND handle);
 
 // The message's answer; none when no window of the program has this handle (then nobody hears
 // it). A message that nobody handles gets Windows' default answer: TRUE to WM_QUERYENDSESSION,

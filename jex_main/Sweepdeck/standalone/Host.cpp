@@ -1,6 +1,5 @@
 #include "Host.h"
 
-#include "CopyChannel.h"
 #include "ElevatedRestart.h"
 #include "MainWindow.h"
 
@@ -13,6 +12,7 @@
 #include "platform/win/Process.h"
 #include "platform/win/Security.h"
 #include "platform/win/Sync.h"
+#include "platform/win/WindowManager.h"
 
 #include <QApplication>
 #include <QTranslator>
@@ -40,23 +40,26 @@ struct Arguments {
 // What a second copy does; true when it goes on as the running copy (it ended a hidden one).
 bool HandOver(const Arguments& start)
 {
-    CCopyChannelClient running;
     const bool uninstall = start.words == QStringList{QStringLiteral("Uninstall")};
-    if (!running.Connect()) {
+    const std::wstring title = CMainWindow::tr("System Cleanup").toStdWString();
+    HWND running = FindWindowW(nullptr, title.c_str());
+    if (!running) {
         if (uninstall)
             HostSignalQuit();
         return false;
     }
-    if (start.launch && !running.IsVisible()) {
-        if (running.ProcessId() == 0)
+    if (start.launch && !IsWindowVisible(running)) {
+        DWORD processId = 0;
+        GetWindowThreadProcessId(running, &processId);
+        if (processId == 0)
             return false;
-        if (HostKillProcess(running.ProcessId()))
+        if (HostKillProcess(processId))
             return true;
         // A copy that cannot be ended is shown instead, so that two never run.
-        running.Send(CopyShow);
+        HostSendCopyRequest(running, CopyShow);
         return false;
     }
-    running.Send(start.launch ? CopyShow : uninstall ? CopyQuit : CopyOpen);
+    HostSendCopyRequest(running, start.launch ? CopyShow : uninstall ? CopyQuit : CopyOpen);
     return false;
 }
 
@@ -64,9 +67,20 @@ bool HandOver(const Arguments& start)
 
 HANDLE HostCreateNamedObject(const wchar_t* name, bool isEvent)
 {
-    // The layer's named objects carry no security descriptors: default security lets every
-    // process of the machine open them.
-    return isEvent ? CreateEventW(nullptr, TRUE, FALSE, name) : CreateMutexW(nullptr, TRUE, name);
+    // No DACL: an uninstaller started without rights still reaches a copy running with them.
+    SECURITY_DESCRIPTOR descriptor {};
+    SECURITY_ATTRIBUTES attributes {sizeof(attributes), &descriptor, FALSE};
+    const bool everyone = InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+                          SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);
+    LPSECURITY_ATTRIBUTES security = everyone ? &attributes : nullptr;
+    return isEvent ? CreateEventW(security, TRUE, FALSE, name) : CreateMutexW(security, TRUE, name);
+}
+
+LRESULT HostSendCopyRequest(HWND window, CopyRequest request)
+{
+    BYTE byte = request;
+    COPYDATASTRUCT data {0, 1, &byte};
+    return SendMessageW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
 }
 
 bool HostCheckSingleInstance()
@@ -199,7 +213,6 @@ int HostMain(int argc, char** argv)
 
     CMainWindow window;
     window.SetApplication(&app);
-    window.ListenForCopies();
     if (checkMode) {
         const QVariant notShow = CUIPublic::GetUserSetting(QStringLiteral("notshowTip"));
         if (notShow.isValid() && notShow.toBool())

@@ -1,12 +1,17 @@
 // The stand-alone clean-up program's main routine and its helpers: one copy at a time (the
-// instance mutex), a quit event through which an uninstaller ends a copy, the start modes, and the
-// elevated restart.
+// instance mutex), a second copy's request to the running copy's window, a quit event through
+// which an uninstaller ends a copy without a window, the start modes, and the elevated restart.
 #pragma once
 
 #include "platform/win/Types.h"
+#include "platform/win/WindowManager.h"
 
 #include <QString>
 #include <QStringList>
+
+// The one data byte of the WM_COPYDATA message by which a second copy hands its request to the
+// running copy's window.
+enum CopyRequest : BYTE { CopyShow = 0, CopyQuit = 1, CopyOpen = 2 };
 
 // The program's main routine: the program's arguments in, its exit code out.
 int HostMain(int argc, char** argv);
@@ -16,6 +21,8 @@ int HostMain(int argc, char** argv);
 HANDLE HostCreateNamedObject(const wchar_t* name, bool isEvent);
 // Creates the instance mutex (kept for the process's life); true when another copy holds it.
 bool HostCheckSingleInstance();
+// Sends the request to the running copy's window; its answer.
+LRESULT HostSendCopyRequest(HWND window, CopyRequest request);
 bool HostIsAdmin();
 // Ends a process of the machine with exit code 0; true when it was ended.
 bool HostKillProcess(unsigned processId);

@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -54,8 +55,10 @@ void CIconTray::StartCheck(int delaySeconds, double thresholdMB)
 {
     timer.setInterval(kTickMs);
     timer.start();
-    remainingMs = delaySeconds * 1000;
-    thresholdBytes = static_cast<quint64>(thresholdMB * 1024.0 * 1024.0);
+    remainingMs = static_cast<qint64>(delaySeconds) * 1000;
+    // A threshold beyond what 64 bits count is one that no junk reaches.
+    const double bytes = thresholdMB * 1024.0 * 1024.0;
+    thresholdBytes = bytes >= 0x1p64 ? std::numeric_limits<quint64>::max() : bytes > 0 ? static_cast<quint64>(bytes) : 0;
 }
 
 void CIconTray::StopCheck()

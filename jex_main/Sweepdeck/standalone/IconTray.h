@@ -30,6 +30,8 @@ public:
     CIconTrayMenu* Menu() const { return menu; }
     CTrayTipDlg* Tip() const { return tip; }
     bool IsStopped() const { return stopped; }
+    // Whether the countdown to the check runs.
+    bool IsCounting() const { return timer.isActive(); }
     quint64 ThresholdBytes() const { return thresholdBytes; }
 
     // The restart that OpenCleanup makes; tests put a recorder in its place.
@@ -80,7 +82,7 @@ private:
     std::atomic<bool> stopped{false};
     CTrayTipDlg* tip = nullptr;
     bool tipShown = false;
-    int remainingMs = 0;
+    qint64 remainingMs = 0;
     bool checking = false;
     CIconTrayMenu* menu;
     Restarter restart;

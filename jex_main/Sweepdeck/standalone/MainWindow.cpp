@@ -1,6 +1,5 @@
 #include "MainWindow.h"
 
-#include "CopyChannel.h"
 #include "Host.h"
 #include "HomePage.h"
 
@@ -13,17 +12,22 @@
 #include "wizard/PageWizard.h"
 
 #include "platform/win/Sync.h"
+#include "platform/win/WindowManager.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 
 constexpr int kQuitPollMs = 80;
 constexpr int kOpenPage = 1;
 constexpr int kLastPage = 5;
+constexpr int kLongestMinutes = std::numeric_limits<int>::max() / 60;
 const QColor kBackground("#1c202a");
 
 QIcon ProgramIcon() { return QIcon(GetResHostPath(QStringLiteral("48_48_8.ico"), QStringLiteral("res"))); }
@@ -69,7 +73,8 @@ void CMainWindow::StartCheck(int minutes, double thresholdMB)
 {
     connect(&tray, &CIconTray::showCleanup, this, &CMainWindow::onShowCleanup, Qt::UniqueConnection);
     tray.show();
-    tray.StartCheck(minutes * 60, thresholdMB);
+    // Minutes whose seconds no int holds wait as long as the longest delay the tray can count.
+    tray.StartCheck(std::clamp(minutes, 0, kLongestMinutes) * 60, thresholdMB);
 }
 
 void CMainWindow::ShowPage(int pageId)
@@ -96,24 +101,6 @@ void CMainWindow::QuitApp()
     wizard->CancelAll();
     if (application)
         QCoreApplication::exit(0);
-}
-
-bool CMainWindow::ListenForCopies()
-{
-    if (!copies) {
-        copies = new CCopyChannelServer([this]() { return isVisible(); }, this);
-        connect(copies, &CCopyChannelServer::requested, this, &CMainWindow::OnCopyRequest);
-    }
-    return copies->Listen();
-}
-
-void CMainWindow::OnCopyRequest(int request)
-{
-    switch (request) {
-    case CopyQuit: QuitApp(); break;
-    case CopyOpen: tray.OpenCleanup(kOpenPage); break;
-    default: ShowAll(); break;
-    }
 }
 
 void CMainWindow::onIconTrayActivate(int iIndex)
@@ -162,4 +149,31 @@ void CMainWindow::paintEvent(QPaintEvent* event)
     painter.setPen(Qt::NoPen);
     painter.fillRect(rect(), kBackground);
     QMainWindow::paintEvent(event);
+}
+
+bool CMainWindow::nativeEvent(const QByteArray& eventType, void* message, long* result)
+{
+    const auto* msg = static_cast<const MSG*>(message);
+    if (eventType != "windows_generic_MSG" || !msg)
+        return QMainWindow::nativeEvent(eventType, message, result);
+    if (msg->message == WM_COPYDATA) {
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(msg->lParam);
+        const BYTE request = data && data->cbData && data->lpData ? *static_cast<const BYTE*>(data->lpData) : CopyShow;
+        if (request == CopyQuit)
+            QuitApp();
+        else if (request == CopyOpen)
+            tray.OpenCleanup(kOpenPage);
+        else
+            ShowAll();
+        if (result)
+            *result = TRUE;
+        return true;
+    }
+    if (msg->message == WM_PAINT && !isVisible()) {
+        hideOnClose = false;
+        tray.hide();
+        tray.StopCheck();
+        ShowAll();
+    }
+    return QMainWindow::nativeEvent(eventType, message, result);
 }

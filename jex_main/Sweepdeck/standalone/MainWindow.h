@@ -8,7 +8,6 @@
 #include <QMainWindow>
 #include <QTimer>
 
-class CCopyChannelServer;
 class CPageWizard;
 class QApplication;
 
@@ -24,10 +23,6 @@ public:
     void ShowPage(int pageId);
     void ShowAll();
     void QuitApp();
-    // Answers the copies started after this one; false when the channel cannot be opened.
-    bool ListenForCopies();
-    // A request of another copy (CopyRequest).
-    void OnCopyRequest(int request);
 
     CPageWizard* Wizard() const { return wizard; }
     CIconTray& Tray() { return tray; }
@@ -41,6 +36,8 @@ public slots:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    // Another copy's request (WM_COPYDATA), and the wake of a hidden window by a paint message.
+    bool nativeEvent(const QByteArray& eventType, void* message, long* result) override;
 
 private:
     CIconTray tray;
@@ -48,5 +45,4 @@ private:
     CPageWizard* wizard = nullptr;
     bool hideOnClose = false;
     QTimer quitTimer;
-    CCopyChannelServer* copies = nullptr;
 };

@@ -31,7 +31,6 @@ constexpr int kSmallestTextPixels = 10;
 constexpr int kJunkPage = 2;
 constexpr int kDiskPage = 5;
 constexpr int kCopyDataPage = 1;
-constexpr UINT kCopyDataMessage = 0x004A;
 const QColor kBandFill(226, 239, 255);
 const QColor kBandLine(221, 221, 221);
 
@@ -198,7 +197,7 @@ void CTrayTipDlg::closeEvent(QCloseEvent* event)
 
 bool CTrayTipDlg::nativeEvent(const QByteArray& eventType, void* message, long* result)
 {
-    if (eventType == "windows_generic_MSG" && message && static_cast<MSG*>(message)->message == kCopyDataMessage)
+    if (eventType == "windows_generic_MSG" && message && static_cast<MSG*>(message)->message == WM_COPYDATA)
         emit showCleanup(kCopyDataPage);
     return QDialog::nativeEvent(eventType, message, result);
 }

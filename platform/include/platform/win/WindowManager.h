@@ -29,9 +29,42 @@ typedef struct tagMSG {
     POINT pt;
 } MSG, *LPMSG;
 
+#define WM_PAINT 0x000Fu
 #define WM_QUERYENDSESSION 0x0011u
 #define WM_ENDSESSION 0x0016u
+#define WM_COPYDATA 0x004Au
 #define WM_DEVICECHANGE 0x0219u
+
+// lParam of WM_COPYDATA: cbData bytes at lpData, valid while the receiver handles the message.
+typedef struct tagCOPYDATASTRUCT {
+    ULONG_PTR dwData;
+    DWORD cbData;
+    PVOID lpData;
+} COPYDATASTRUCT, *PCOPYDATASTRUCT;
+
+// ---- Windows of the machine
+//
+// A top-level window that has been shown is known to every process of the machine by its title
+// (until it is destroyed, also while hidden), as the window's native event handling hears what
+// other processes send it. A window of another process has a handle of its own here, never the
+// handle that process's Qt gives it. Window classes are not kept: a class name finds no window.
+
+// The first window with this title (case ignored), this process's own before others'; null when
+// none has it.
+HWND FindWindowW(LPCWSTR className, LPCWSTR windowName);
+// The id of the window's process, and of the thread that handles its messages; 0 with
+// ERROR_INVALID_WINDOW_HANDLE for a handle that names no window.
+DWORD GetWindowThreadProcessId(HWND window, LPDWORD processId);
+BOOL IsWindowVisible(HWND window);
+// Hands the message to the window's native event handling and returns its answer. Another
+// process's window hears WM_COPYDATA (with a copy of the data, up to 16 MiB) and WM_PAINT; other
+// messages reach only this process's windows (ERROR_INVALID_PARAMETER). 0 with
+// ERROR_INVALID_WINDOW_HANDLE for a window that is gone, ERROR_TIMEOUT when the other process
+// does not answer within 20 s.
+LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// The same without waiting: the message (its data copied now) is handled from the window's
+// event loop. FALSE with the errors of SendMessageW.
+BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // ---- Display mode
 

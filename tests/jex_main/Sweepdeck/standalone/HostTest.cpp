@@ -3,12 +3,14 @@
 
 #include "StandaloneFixture.h"
 
-#include "standalone/CopyChannel.h"
 #include "standalone/ElevatedRestart.h"
 #include "standalone/Host.h"
 #include "services/UIPublic.h"
 
 #include "platform/Machine.h"
+#include "platform/win/Process.h"
+#include "platform/win/Sync.h"
+#include "platform/win/WindowManager.h"
 
 #include <QProcess>
 #include <gtest/gtest.h>
@@ -52,15 +54,35 @@ TEST_F(RestartTest, TheRestartStartsTheConfiguredProgramOnThePage)
     EXPECT_FALSE(RestartElevated(1)) << "nothing to start";
 }
 
+const wchar_t kTitle[] = L"System Cleanup";
+const wchar_t kInstanceName[] = L"Global\\__orvane_jex_cleanup__";
+const wchar_t kQuitName[] = L"Global\\__orvane_jex_quit__";
+
+// The running copy's window and whether it is shown, as another process sees them.
+HWND CopyWindow() { return FindWindowW(nullptr, kTitle); }
+DWORD WindowProcess(HWND window)
+{
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    return processId;
+}
+
 class ProgramTest : public StandaloneTest {
 protected:
-    void SetUp() override { MakeMachine(50); }
+    void SetUp() override
+    {
+        // The copies find their engines beside them in the build, whatever program folder an
+        // earlier test named for the programs it started.
+        unsetenv("QUARNEL_PROGRAM_FOLDER");
+        MakeMachine(50);
+    }
     void TearDown() override
     {
-        if (first.state() != QProcess::NotRunning) {
-            first.kill();
-            first.waitForFinished();
-        }
+        for (QProcess* copy : {&first, &second})
+            if (copy->state() != QProcess::NotRunning) {
+                copy->kill();
+                copy->waitForFinished();
+            }
         StandaloneTest::TearDown();
     }
     static QString Program() { return QString::fromStdString(testing_support::BuildProgramFolder() + "/Sweepdeck"); }
@@ -76,42 +98,105 @@ protected:
         }
         return copy.exitStatus() == QProcess::NormalExit ? copy.exitCode() : -1;
     }
-    void StartFirst()
+    // Starts the first copy and waits until its window is known, shown or hidden as asked.
+    void StartFirst(const QStringList& args, bool visible)
     {
         first.setProcessChannelMode(QProcess::ForwardedChannels);
-        first.start(Program(), {"restart", "5"});
+        first.start(Program(), args);
         ASSERT_TRUE(first.waitForStarted());
-        ASSERT_TRUE(WaitUntil([] { return CCopyChannelClient().Connect(); }, 20000));
+        ASSERT_TRUE(WaitUntil([&] { return CopyWindow() && (IsWindowVisible(CopyWindow()) != FALSE) == visible; }, 20000));
+        EXPECT_EQ(WindowProcess(CopyWindow()), static_cast<DWORD>(first.processId()));
     }
 
     QProcess first;
+    QProcess second;
 };
 
 TEST_F(ProgramTest, TheBackgroundModeEndsWithOneOnBadArgumentsOrWithTheTipsOff)
 {
     EXPECT_EQ(Run({"-5", "300"}), 1);
     EXPECT_EQ(Run({"10", "lots"}), 1);
-    EXPECT_EQ(Run({"whatever"}), 0);
-    EXPECT_EQ(Run({"Uninstall"}), 0) << "no copy runs";
     // With the tips turned off the background mode has nothing to do.
     ASSERT_TRUE(CUIPublic::SetUserSetting(QStringLiteral("notshowTip"), true));
     EXPECT_EQ(Run({"0", "300"}), 1);
+    EXPECT_EQ(CopyWindow(), nullptr);
+}
+
+TEST_F(ProgramTest, AnUninstallerWithoutRightsEndsACopyWithoutAWindowThroughItsQuitEvent)
+{
+    // This process stands for a copy running with rights whose window nobody finds.
+    HANDLE quit = HostCreateNamedObject(kQuitName, true);
+    ASSERT_NE(quit, nullptr);
+    EXPECT_EQ(Run({"Uninstall"}), 0);
+    EXPECT_EQ(Run({"whatever"}), 0);
+    EXPECT_EQ(WaitForSingleObject(quit, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "no copy runs: nobody is told";
+
+    HANDLE instance = HostCreateNamedObject(kInstanceName, false);
+    ASSERT_NE(instance, nullptr);
+    const std::string ini = machine.Root() + "/machine.ini";
+    std::string text = testing_support::ReadFile(ini);
+    const size_t rights = text.find("Administrator=1");
+    ASSERT_NE(rights, std::string::npos);
+    machine.WriteMachineIni(text.replace(rights, 15, "Administrator=0"));
+    EXPECT_EQ(Run({"whatever"}), 0);
+    EXPECT_EQ(WaitForSingleObject(quit, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "only an uninstaller quits a copy";
+    EXPECT_EQ(Run({"Uninstall"}), 0);
+    EXPECT_EQ(WaitForSingleObject(quit, 0), static_cast<DWORD>(WAIT_OBJECT_0));
+    CloseHandle(instance);
+    CloseHandle(quit);
 }
 
 TEST_F(ProgramTest, ASecondCopyHandsItsRequestToTheRunningOneAndEnds)
 {
-    StartFirst();
+    StartFirst({"restart", "5"}, true);
     EXPECT_EQ(Run({"launch"}), 0);
-    EXPECT_EQ(first.state(), QProcess::Running) << "launch only shows the running copy";
+    EXPECT_EQ(first.state(), QProcess::Running) << "launch only shows a shown copy";
     EXPECT_EQ(Run({"Uninstall"}), 0);
     EXPECT_TRUE(first.waitForFinished(10000));
     EXPECT_EQ(first.exitCode(), 0);
 }
 
-TEST_F(ProgramTest, TheQuitEventEndsACopyWithoutAChannel)
+TEST_F(ProgramTest, APaintMessageWakesAHiddenCopy)
 {
-    StartFirst();
-    // The quit event alone: the copy is asked as an uninstaller does when no window answers.
+    StartFirst({"600", "300"}, false);
+    EXPECT_TRUE(PostMessageW(CopyWindow(), WM_PAINT, 0, 0));
+    EXPECT_TRUE(WaitUntil([] { return IsWindowVisible(CopyWindow()) != FALSE; }, 20000));
+    EXPECT_EQ(Run({"Uninstall"}), 0);
+    EXPECT_TRUE(first.waitForFinished(10000));
+    EXPECT_EQ(first.exitCode(), 0);
+}
+
+TEST_F(ProgramTest, LaunchTakesOverFromAHiddenCopy)
+{
+    // The hidden copy is started through the layer, as only such a process may be ended by another.
+    std::wstring commandLine = L"Sweepdeck 600 300";
+    STARTUPINFOW startup {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION hidden {};
+    ASSERT_TRUE(CreateProcessW(platform::WindowsPath(Program().toStdString()).c_str(), commandLine.data(), nullptr,
+                               nullptr, FALSE, 0, nullptr, nullptr, &startup, &hidden));
+    ASSERT_TRUE(WaitUntil([] { return CopyWindow() && !IsWindowVisible(CopyWindow()); }, 20000));
+    EXPECT_EQ(WindowProcess(CopyWindow()), hidden.dwProcessId);
+
+    second.setProcessChannelMode(QProcess::ForwardedChannels);
+    second.start(Program(), {"launch"});
+    EXPECT_EQ(WaitForSingleObject(hidden.hProcess, 20000), static_cast<DWORD>(WAIT_OBJECT_0));
+    DWORD code = STILL_ACTIVE;
+    EXPECT_TRUE(GetExitCodeProcess(hidden.hProcess, &code));
+    EXPECT_EQ(code, 0u);
+    CloseHandle(hidden.hProcess);
+    CloseHandle(hidden.hThread);
+    ASSERT_TRUE(WaitUntil([&] {
+        return CopyWindow() && IsWindowVisible(CopyWindow()) && WindowProcess(CopyWindow()) == static_cast<DWORD>(second.processId());
+    }, 20000));
+    EXPECT_EQ(Run({"Uninstall"}), 0);
+    EXPECT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitCode(), 0);
+}
+
+TEST_F(ProgramTest, TheQuitEventEndsACopyAsWell)
+{
+    StartFirst({"restart", "5"}, true);
     EXPECT_TRUE(HostSignalQuit());
     EXPECT_TRUE(first.waitForFinished(10000));
     EXPECT_EQ(first.exitCode(), 0);

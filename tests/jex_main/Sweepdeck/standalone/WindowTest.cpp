@@ -7,14 +7,15 @@
 #include "kit/HomeLargeBtn.h"
 #include "kit/IndexBtn.h"
 #include "services/UIPublic.h"
-#include "standalone/CopyChannel.h"
 #include "standalone/HomePage.h"
 #include "standalone/Host.h"
 #include "standalone/MainWindow.h"
 #include "standalone/SettingsDlg.h"
+#include "standalone/TrayTipDlg.h"
 #include "wizard/PageWizard.h"
 
 #include "platform/win/Sync.h"
+#include "platform/win/WindowManager.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -23,8 +24,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include <atomic>
-#include <thread>
+#include <limits>
 
 namespace standalone_test {
 namespace {
@@ -98,39 +98,63 @@ TEST_F(WindowTest, AStaleQuitNeverEndsANewRunButAQuitFromAnUninstallerDoes)
     CloseHandle(leftover);
 }
 
-TEST_F(WindowTest, AnotherCopysRequestsReachTheWindowThroughTheChannel)
+TEST_F(WindowTest, AnotherCopysRequestsAndAPaintWhileHiddenReachTheWindow)
 {
     CMainWindow window;
+    window.SetApplication(qobject_cast<QApplication*>(QCoreApplication::instance()));
     std::vector<int> restarts;
     window.Tray().SetRestarter([&](int page) { restarts.push_back(page); });
-    ASSERT_TRUE(window.ListenForCopies());
+    // Shown and hidden, as in the background mode: known by its title from then on.
+    window.showMinimized();
+    window.hide();
+    window.StartCheck(600, 300);
+    // Found afresh each time: showing the window may give it a new native window.
+    const auto handle = [] { return FindWindowW(nullptr, L"System Cleanup"); };
+    ASSERT_NE(handle(), nullptr);
+    EXPECT_FALSE(IsWindowVisible(handle()));
 
-    // The other copy waits for answers; it runs on a thread of its own while this one serves.
-    const auto ask = [&](CopyRequest request, bool& visible, quint32& processId) {
-        bool sent = false;
-        std::atomic<bool> finished{false};
-        std::thread copy([&] {
-            CCopyChannelClient client;
-            sent = client.Connect() && client.Send(request);
-            visible = client.IsVisible();
-            processId = client.ProcessId();
-            finished = true;
-        });
-        WaitUntil([&] { return finished.load(); });
-        copy.join();
-        return sent;
-    };
-    bool visible = true;
-    quint32 processId = 0;
-    ASSERT_TRUE(ask(CopyShow, visible, processId));
-    EXPECT_FALSE(visible);
-    EXPECT_EQ(processId, GetCurrentProcessId());
-    ASSERT_TRUE(WaitUntil([&] { return window.isVisible(); }));
+    // A paint message wakes the hidden window: the tray goes and its check stops.
+    SendMessageW(handle(), WM_PAINT, 0, 0);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.Tray().isVisible());
+    EXPECT_TRUE(window.Tray().IsStopped());
+    EXPECT_FALSE(window.Tray().IsCounting());
+    EXPECT_FALSE(window.HidesOnClose());
 
-    ASSERT_TRUE(ask(CopyOpen, visible, processId));
-    EXPECT_TRUE(visible);
-    ASSERT_TRUE(WaitUntil([&] { return !restarts.empty(); }));
+    window.hide();
+    EXPECT_EQ(HostSendCopyRequest(handle(), CopyShow), TRUE);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(HostSendCopyRequest(handle(), CopyOpen), TRUE);
     EXPECT_EQ(restarts, std::vector<int>{1});
+    QTimer::singleShot(0, [&] { HostSendCopyRequest(handle(), CopyQuit); });
+    QTimer::singleShot(10000, [] { QCoreApplication::exit(7); });
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+}
+
+TEST_F(WindowTest, ACopyOfDataToTheTipAsksForTheHomePage)
+{
+    CTrayTipDlg tip(static_cast<quint64>(400) << 20);
+    QSignalSpy cleanup(&tip, &CTrayTipDlg::showCleanup);
+    tip.show();
+    HWND handle = FindWindowW(nullptr, L"Orvane Zelmar");
+    ASSERT_NE(handle, nullptr);
+    BYTE byte = 0;
+    COPYDATASTRUCT data {0, 1, &byte};
+    SendMessageW(handle, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    ASSERT_EQ(cleanup.count(), 1);
+    EXPECT_EQ(cleanup[0][0].toInt(), 1);
+}
+
+TEST_F(WindowTest, TheBackgroundCheckWaitsForAnyNumberOfMinutes)
+{
+    // Minutes whose milliseconds no int holds, and a threshold beyond what 64 bits count.
+    for (const int minutes : {35792, 1000000, std::numeric_limits<int>::max()}) {
+        CMainWindow window;
+        window.StartCheck(minutes, 1e300);
+        window.Tray().onTimeOut();
+        EXPECT_TRUE(window.Tray().IsCounting()) << minutes << " minutes are not over at the first tick";
+        EXPECT_EQ(window.Tray().ThresholdBytes(), std::numeric_limits<quint64>::max());
+    }
 }
 
 TEST_F(WindowTest, TheHomePageDescribesTheToolUnderTheMouseAndNavigatesToIt)

@@ -1,0 +1,107 @@
+#include "WindowPublisher.h"
+
+#include "MessagePort.h"
+
+#include "../kernel/ProcessRecord.h"
+#include "../kernel/RunFolder.h"
+
+#include <QGuiApplication>
+#include <QPlatformSurfaceEvent>
+#include <QWindow>
+
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+DWORD g_guiThread = 0;
+
+bool IsPublishable(QWindow* window)
+{
+    return !window->parent() && (window->type() == Qt::Window || window->type() == Qt::Dialog);
+}
+
+} // namespace
+
+CWindowPublisher::CWindowPublisher(QGuiApplication* app) : QObject(app)
+{
+    g_guiThread = static_cast<DWORD>(gettid());
+    app->installEventFilter(this);
+}
+
+CWindowPublisher::~CWindowPublisher()
+{
+    for (const auto& entry : published_)
+        WithdrawWindow(entry.second.path);
+}
+
+DWORD CWindowPublisher::GuiThreadId() { return g_guiThread; }
+
+bool CWindowPublisher::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if ((type != QEvent::Show && type != QEvent::Hide && type != QEvent::PlatformSurface) || !watched->isWindowType())
+        return false;
+    // A window being destroyed is a QWindow no longer: only its address is used then.
+    auto* window = static_cast<QWindow*>(watched);
+    if (type == QEvent::PlatformSurface) {
+        if (static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() ==
+            QPlatformSurfaceEvent::SurfaceAboutToBeDestroyed)
+            Withdraw(window, false);
+    } else if (type == QEvent::Show ? IsPublishable(window) : published_.count(window) != 0) {
+        Publish(window, type == QEvent::Show);
+    }
+    return false;
+}
+
+void CWindowPublisher::Publish(QWindow* window, bool visible)
+{
+    if (!window->handle())
+        return;
+    OpenPort();
+    auto found = published_.find(window);
+    if (found == published_.end()) {
+        found = published_.emplace(window, Published {}).first;
+        connect(window, &QWindow::windowTitleChanged, this, [this, window] {
+            const auto entry = published_.find(window);
+            if (entry != published_.end())
+                Publish(window, entry->second.record.visible);
+        });
+        connect(window, &QObject::destroyed, this, [this, window] { Withdraw(window, true); });
+    }
+    WindowRecord record;
+    record.pid = getpid();
+    record.startTime = HostStartTime(record.pid).value_or(0);
+    record.localId = static_cast<uint32_t>(window->winId());
+    record.threadId = g_guiThread;
+    record.visible = visible;
+    record.title = window->title().toStdWString();
+    const std::string path = PublishWindow(record);
+    if (path != found->second.path)
+        WithdrawWindow(found->second.path);
+    found->second = {record, path};
+}
+
+void CWindowPublisher::Withdraw(QWindow* window, bool forget)
+{
+    const auto found = published_.find(window);
+    if (found == published_.end())
+        return;
+    WithdrawWindow(found->second.path);
+    found->second.path.clear();
+    if (forget)
+        published_.erase(found);
+}
+
+void CWindowPublisher::OpenPort()
+{
+    // A program that moved to another machine root opens its port there.
+    const std::string folder = RunFolder();
+    if (port_ && port_->IsOpen() && portFolder_ == folder)
+        return;
+    port_.reset();
+    port_ = std::make_unique<CMessagePort>(nullptr);
+    portFolder_ = folder;
+}
+
+} // namespace platform

@@ -289,6 +289,9 @@ void CGarbageScanMgr::OnScanTimer()
         return;
     }
     sysClean->ScanLater(true);
+    // The analysis may be refused, or stopped when the main window is shown, and then reports
+    // nothing: the next turn is armed now rather than left to the result.
+    StartScanTimer();
 }
 
 void CGarbageScanMgr::ScanResultCallback(unsigned sizeLow, unsigned sizeHigh, void* context)

@@ -192,7 +192,6 @@ OpResult CDregsweep::Operate(IDregsweepSink* sink, uint16_t step, bool cleaning)
 
 void CDregsweep::Analyse(CJunkCatagory& catagory, IDregsweepSink& sink, CPace& pace)
 {
-    const std::vector<std::wstring> profiles = rule_folders::UserProfiles();
     const uint64_t now = Now();
     catagory.SetState(1);
     catagory.ForEachItem([&](CJunkItem* item) {
@@ -200,7 +199,7 @@ void CDregsweep::Analyse(CJunkCatagory& catagory, IDregsweepSink& sink, CPace& p
             return;
         JunkFindings findings;
         CFolderWalk walk(item->Rule(), now, [&pace] { return pace.KeepGoing(); });
-        for (const std::wstring& folder : rule_folders::Resolve(item->Rule().folder, profiles))
+        for (const std::wstring& folder : rule_folders::Resolve(item->Rule().folder))
             if (!walk.Walk(folder, findings))
                 break;
         item->Publish(std::move(findings));
@@ -230,6 +229,9 @@ bool CDregsweep::CleanProgram(CJunkCatagory& program, IDregsweepSink& sink, CPac
     });
     if (checked.empty())
         return true;
+    // A clean-up cancelled since the last item never closes another application.
+    if (!pace.KeepGoing())
+        return false;
     if (!CloseApplication(program, sink)) {
         for (size_t i = 0; i < checked.size(); ++i)
             pace.ItemDone();

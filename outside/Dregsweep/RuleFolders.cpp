@@ -11,8 +11,6 @@ namespace rule_folders {
 
 namespace {
 
-const wchar_t* const kSharedProfiles[] = {L"Public", L"Default", L"Default User", L"All Users"};
-
 std::wstring Expanded(const std::wstring& text)
 {
     std::wstring result(text.size() + 64, L'\0');
@@ -71,20 +69,7 @@ std::vector<std::wstring> MatchingSubfolders(const std::wstring& folder, const C
     return names;
 }
 
-bool StartsWithFolder(const std::wstring& path, const std::wstring& folder)
-{
-    return !folder.empty() && path.size() >= folder.size() && SameText(path.substr(0, folder.size()), folder) &&
-           (path.size() == folder.size() || path[folder.size()] == L'\\');
-}
-
 } // namespace
-
-bool SameText(const std::wstring& a, const std::wstring& b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
-               return std::towlower(static_cast<wint_t>(x)) == std::towlower(static_cast<wint_t>(y));
-           });
-}
 
 bool IsPlainFolderEntry(const std::wstring& path)
 {
@@ -103,61 +88,34 @@ bool IsPlainFolder(const std::wstring& path)
     return IsPlainFolderEntry(path);
 }
 
-std::vector<std::wstring> UserProfiles()
-{
-    const std::wstring current = Expanded(L"%USERPROFILE%");
-    const size_t slash = current.find_last_of(L'\\');
-    if (current.find(L'%') != std::wstring::npos || slash == std::wstring::npos || !IsPlainFolder(current))
-        return {};
-    std::vector<std::wstring> profiles{current};
-    const std::wstring parent = current.substr(0, slash);
-    for (const std::wstring& name : MatchingSubfolders(parent, CFileNamePattern({}))) {
-        const bool shared = std::any_of(std::begin(kSharedProfiles), std::end(kSharedProfiles),
-                                        [&](const wchar_t* other) { return SameText(name, other); });
-        if (!shared && !SameText(parent + L"\\" + name, current))
-            profiles.push_back(parent + L"\\" + name);
-    }
-    return profiles;
-}
-
-std::vector<std::wstring> Resolve(const std::wstring& folder, const std::vector<std::wstring>& profiles)
+std::vector<std::wstring> Resolve(const std::wstring& folder)
 {
     const std::wstring expanded = Expanded(folder);
     if (expanded.empty() || expanded.find(L'%') != std::wstring::npos)
         return {};
-    std::vector<std::wstring> bases;
-    if (!profiles.empty() && StartsWithFolder(expanded, profiles.front())) {
-        const std::wstring below = expanded.substr(profiles.front().size());
-        for (const std::wstring& profile : profiles)
-            bases.push_back(profile + below);
-    } else {
-        bases.push_back(expanded);
+    const std::vector<std::wstring> parts = Components(expanded);
+    if (parts.size() < 2 || !IsDrive(parts.front()))
+        return {};
+    std::vector<std::wstring> reached{parts.front()};
+    for (size_t i = 1; i < parts.size() && !reached.empty(); ++i) {
+        const std::wstring& part = parts[i];
+        if (part.empty() || part == L"." || part == L"..")
+            return {};
+        std::vector<std::wstring> next;
+        for (const std::wstring& at : reached) {
+            if (part.find_first_of(L"*?") == std::wstring::npos) {
+                next.push_back(at + L"\\" + part);
+                continue;
+            }
+            for (const std::wstring& name : MatchingSubfolders(at, CFileNamePattern({part})))
+                next.push_back(at + L"\\" + name);
+        }
+        reached = std::move(next);
     }
     std::vector<std::wstring> folders;
-    for (const std::wstring& base : bases) {
-        const std::vector<std::wstring> parts = Components(base);
-        if (parts.size() < 2 || !IsDrive(parts.front()))
-            return {};
-        std::vector<std::wstring> reached{parts.front()};
-        for (size_t i = 1; i < parts.size() && !reached.empty(); ++i) {
-            const std::wstring& part = parts[i];
-            if (part.empty() || part == L"." || part == L"..")
-                return {};
-            std::vector<std::wstring> next;
-            for (const std::wstring& at : reached) {
-                if (part.find_first_of(L"*?") == std::wstring::npos) {
-                    next.push_back(at + L"\\" + part);
-                    continue;
-                }
-                for (const std::wstring& name : MatchingSubfolders(at, CFileNamePattern({part})))
-                    next.push_back(at + L"\\" + name);
-            }
-            reached = std::move(next);
-        }
-        for (const std::wstring& path : reached)
-            if (IsPlainFolder(path))
-                folders.push_back(path);
-    }
+    for (const std::wstring& path : reached)
+        if (IsPlainFolder(path))
+            folders.push_back(path);
     return folders;
 }
 

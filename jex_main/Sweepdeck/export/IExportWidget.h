@@ -24,7 +24,9 @@ public:
     virtual void StartScan() = 0;
     virtual void StopWork() = 0;
     virtual void StartClean() = 0;
-    // An analysis started with automatic true reports its checked size only through the callback.
+    // An analysis started with automatic true reports its checked size only through the callback;
+    // one refused (the page works, or has no gatherer) or stopped before its end reports nothing,
+    // so a caller that waits for the result keeps a timer of its own.
     virtual void ScanLater(bool automatic) = 0;
     virtual void CleanLater() = 0;
     // Replaces the callback and its context (null: none); the next result goes to what is set then.

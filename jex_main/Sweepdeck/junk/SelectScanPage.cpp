@@ -256,10 +256,12 @@ bool CSelectScanPage::Analyze()
     checkedTotal_ = gatherer_->GetCheckedSize();
     ShowNavBtn(NAVBTN_BACK, true);
     ShowFuncBtn(BtnCleanUp, true);
-    if (automatic_)
-        emit sigScanFinished(checkedTotal_);
-    else
+    // A stopped background analysis found only part of the junk: it reports nothing, and no one
+    // clicked Analyze.
+    if (!automatic_)
         SendInfoEvent("SystemCleanup", "Click_Analyze", "", "");
+    else if (!cancelled_)
+        emit sigScanFinished(checkedTotal_);
     emit CurWindowName(QStringLiteral("SystemFileAnalyzing"));
     Finish();
     return true;
@@ -513,8 +515,11 @@ void CSelectScanPage::onUpdateGarbage()
 
 bool CSelectScanPage::OnCloseProcess(std::wstring appName, const DWORD* processIds, int)
 {
+    // Once the user cancelled, no application is ended or asked about.
+    if (cancelled_ || automatic_)
+        return false;
     const QVariant choice = CUIPublic::Instance()->GetUserSetting(QStringLiteral("terminatePro"));
-    if (!choice.isValid() || choice.toInt() == 0 || automatic_)
+    if (!choice.isValid() || choice.toInt() == 0)
         return false;
     const QVector<quint64> ids = CloseableProcessIds(processIds);
     bool closed = false;
@@ -573,12 +578,12 @@ void CSelectScanPage::StartScan()
 void CSelectScanPage::StopWork()
 {
     cancelled_ = true;
-    automatic_ = false;
     if (busy_) {
         WriteLog(L"[Sweepdeck] junk page stopped while it works: leaves once the work has ended");
         navigateAfterWork_ = true;
         return;
     }
+    automatic_ = false;
     emit navigate(GetBackPageId());
 }
 
@@ -595,8 +600,14 @@ void CSelectScanPage::ScanLater(bool automatic)
 {
     if (Refused(L"analysis"))
         return;
-    automatic_ = automatic;
-    QTimer::singleShot(100, this, &CSelectScanPage::StartScan);
+    // The mode goes with the request and is set only when the analysis starts: a click on Analyze
+    // meanwhile is the user's own, and a request refused then leaves no mode behind.
+    QTimer::singleShot(100, this, [this, automatic] {
+        if (Refused(L"analysis"))
+            return;
+        automatic_ = automatic;
+        StartScan();
+    });
 }
 
 void CSelectScanPage::CleanLater()

@@ -32,7 +32,8 @@ public:
     int OnFuncBtn(int buttonId) override;
     int GetBackPageId() override { return PAGEID_JUNK_SCAN; }
 
-    // For the export object. Requests that arrive while the page works are ignored.
+    // For the export object. Requests that arrive while the page works are ignored. A running
+    // operation keeps the mode it was started in until it ends, stopped or not: its worker reads it.
     void StartScan();
     void StopWork();
     void StartAutoClean();
@@ -106,10 +107,11 @@ private:
     std::atomic<bool> cancelled_{false};
     QString summary_;
     quint64 checkedTotal_ = 0;
-    bool userToggled_ = false;
+    std::atomic<bool> userToggled_{false};
     bool busy_ = false;
     bool worked_ = false;
-    bool automatic_ = false;
+    // Read by the worker (no question, no closing of applications): written only while none runs.
+    std::atomic<bool> automatic_{false};
     bool cleanedSinceEntry_ = false;
     // Asked for while the page worked: carried out once the worker has ended.
     bool enterAfterWork_ = false;

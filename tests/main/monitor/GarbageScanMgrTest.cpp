@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTest>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -270,6 +271,18 @@ TEST_F(GarbageScanMgrTest, TheGateBlocksOnEachConditionAndPassesWhenAllHold)
     const int before = Scans();
     switchedOff.OnScanTimer();
     EXPECT_EQ(before, Scans()) << "background scans are switched off";
+}
+
+TEST_F(GarbageScanMgrTest, AnAnalysisThatNeverReportsLeavesTheNextTurnArmed)
+{
+    // The recording library reports nothing, as a refused or stopped analysis reports nothing.
+    WriteSettings("ScanInterval=1\n");
+    ASSERT_NE(nullptr, UseRecordingCleanupLibrary());
+    CGarbageScanMgr monitor(nullptr, std::make_shared<CFakeSources>());
+    monitor.StartMonitor(false, false);
+    ASSERT_TRUE(QTest::qWaitFor([] { return Scans() == 1; }, 60000));
+    EXPECT_TRUE(monitor.IsScanTimerActive());
+    EXPECT_TRUE(QTest::qWaitFor([] { return Scans() == 2; }, 60000)) << "no second turn without a result";
 }
 
 TEST_F(GarbageScanMgrTest, TheJunkPopupNeedsTheLevelsSizeAboveFourGibibytesToo)

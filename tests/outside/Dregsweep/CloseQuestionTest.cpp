@@ -68,7 +68,7 @@ TEST_F(CloseQuestionTest, ARunningApplicationLeftOpenKeepsItsJunk)
     for (const auto& report : sink.cleaned)
         EXPECT_EQ(0, report.category->GetName()->kind);
     EXPECT_EQ(3, TopCatagories(gatherer)[1]->GetState());
-    EXPECT_EQ(1500u, TopCatagories(gatherer)[1]->GetTotalSize());
+    EXPECT_EQ(900u, TopCatagories(gatherer)[1]->GetTotalSize());
 }
 
 TEST_F(CloseQuestionTest, AnApplicationClosedOnRequestLosesItsJunk)
@@ -90,7 +90,24 @@ TEST_F(CloseQuestionTest, AnApplicationStillRunningAfterTheQuestionIsSkipped)
     sink.closeAnswer = [](const std::wstring&) { return true; };
     ASSERT_EQ(RESULT_OK, gatherer->EmptyGarbage(&sink));
     EXPECT_TRUE(BrowserJunkStays());
-    EXPECT_EQ(1500u, TopCatagories(gatherer)[1]->GetTotalSize());
+    EXPECT_EQ(900u, TopCatagories(gatherer)[1]->GetTotalSize());
+}
+
+TEST_F(CloseQuestionTest, ACleanUpCancelledBeforeAnApplicationsTurnNeverAsksToCloseIt)
+{
+    // The user cancels just after the system junk went: the answer to that report still said go on.
+    TypeNamed(gatherer, L"System junk", L"Logs")->ToggleCheck();
+    bool cancelled = false;
+    CRecordingSink sink;
+    sink.progressAnswer = [&cancelled] { return !cancelled; };
+    sink.cleanedAnswer = [&cancelled] {
+        cancelled = true;
+        return true;
+    };
+    EXPECT_EQ(RESULT_CANCELLED, static_cast<uint16_t>(gatherer->EmptyGarbage(&sink) & 0x3FFF));
+    EXPECT_EQ(1u, sink.cleaned.size());
+    EXPECT_TRUE(sink.closeQuestions.empty());
+    EXPECT_TRUE(BrowserJunkStays());
 }
 
 TEST_F(CloseQuestionTest, NoQuestionWithoutCheckedJunkOrRunningProcesses)

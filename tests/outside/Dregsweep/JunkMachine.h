@@ -1,6 +1,7 @@
-// A machine with junk planted where a small rule set of the tests' own looks for it, in two user
-// profiles and in the shared ones the gatherer must pass by, with files beside the junk that must
-// stay: younger files, a link out of the junk folder and what it points to, files outside.
+// A machine with junk planted where a small rule set of the tests' own looks for it, in the
+// logged-on user's profile, with the same kinds of files in another user's profile and in the shared
+// ones, which the gatherer must pass by, and files beside the junk that must stay: younger files, a
+// link out of the junk folder and what it points to, files outside.
 #pragma once
 
 #include "jex_main/Sweepdeck/IDregsweep.h"
@@ -44,8 +45,8 @@ public:
     std::vector<std::pair<std::wstring, uint64_t>> files;
 };
 
-// The tests' rule set: "System junk" (kind 0) with temporary files (a day old, every profile) and
-// Windows logs; "Browsers" (kind 1) with one browser's cache in every browser profile.
+// The tests' rule set: "System junk" (kind 0) with temporary files (a day old) and Windows logs;
+// "Browsers" (kind 1) with one browser's cache in every profile of that browser.
 extern const char kRules[];
 extern const char kTexts[];
 
@@ -63,7 +64,7 @@ protected:
     std::string HostPath(const std::string& relative) const;
     bool Exists(const std::string& relative) const;
 
-    // Plants the junk the tests' rule set finds (2810 bytes in 7 files) and what it must leave.
+    // Plants the junk the tests' rule set finds (1210 bytes in 5 files) and what it must leave.
     void PlantJunk() const;
 
     testing_support::TempMachine machine;
@@ -77,7 +78,7 @@ IDregsweepCatagory* TypeNamed(IDregsweep* gatherer, const std::wstring& top, con
 // Every file the items below report, sorted.
 std::vector<std::pair<std::wstring, uint64_t>> FilesBelow(IDregsweepCatagory* catagory);
 
-constexpr uint64_t kPlantedSize = 2810;
-constexpr uint64_t kPlantedFiles = 7;
+constexpr uint64_t kPlantedSize = 1210;
+constexpr uint64_t kPlantedFiles = 5;
 
 } // namespace dregsweep_test

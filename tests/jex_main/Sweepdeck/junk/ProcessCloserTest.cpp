@@ -4,8 +4,10 @@
 #include "kit/MsgBox.h"
 #include "services/UIPublic.h"
 
+#include <QApplication>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -78,6 +80,27 @@ TEST_F(JunkPage, TheCloseQuestionHoldsOnlyTheWorkerAndKeepsTheAnswerAsAsked)
     EXPECT_EQ(Count(events, "SkipWindow", "Click_Close"), 1);
     EXPECT_EQ(Count(events, "SkipWindow", "Click_DontShow"), 1);
     EXPECT_EQ(Count(events, "SkipWindow", "Click_Skip"), 1);
+}
+
+TEST_F(JunkPage, OnceCancelledNoApplicationIsEndedOrAskedAbout)
+{
+    // No process of the machine has this id: ending it would fail, but the answer would say closed.
+    const DWORD ids[] = {4242, 0};
+    bool asked = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<CMsgBox*>(QApplication::activeModalWidget())) {
+            asked = true;
+            box->done(CMsgBox::kClosed);
+        }
+    });
+    watch.start(5);
+    page->CancelAll();
+    for (int choice : {1, 2}) {
+        CUIPublic::SetUserSetting("terminatePro", choice);
+        EXPECT_FALSE(AskFromWorker(*page, ids)) << choice;
+    }
+    EXPECT_FALSE(asked);
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 #include "kit/MsgBox.h"
 #include "services/UIPublic.h"
 
+#include "common/RunningProcesses.h"
+
 #include <QJsonDocument>
 #include <QSignalSpy>
 #include <QTest>
@@ -124,6 +126,34 @@ TEST_F(JunkPage, ABackgroundAnalysisReportsOnlyThroughItsSignal)
     page->StartScan();  // a manual one: its event is the first and only "Click_Analyze"
     EXPECT_EQ(finished.count(), 1);
     EXPECT_EQ(Count(Events(1), "SystemCleanup", "Click_Analyze"), 1);
+}
+
+TEST_F(JunkPage, AStoppedBackgroundAnalysisReportsNothingAndTheNextOneStillDoes)
+{
+    QSignalSpy finished(page.get(), &Page::sigScanFinished);
+    QSignalSpy work(page.get(), &CPage::WorkStart);
+    QSignalSpy navigate(page.get(), &CPage::navigate);
+    bool stopped = false;
+    QObject::connect(page.get(), &CPage::WorkStart, [&](bool started) {
+        if (started && !stopped) {
+            stopped = true;
+            page->StopWork();  // the main window is shown while the background analysis runs
+        }
+    });
+    page->ScanLater(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return navigate.count() == 1; }, 10000));
+    EXPECT_EQ(work.count(), 2);
+    EXPECT_EQ(finished.count(), 0) << "a stopped analysis found only part of the junk";
+
+    page->ScanLater(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, 10000));
+    EXPECT_EQ(finished.at(0).at(0).toULongLong(), kJunkSize);
+
+    page->StartScan();  // the user's own: its event is the first and only "Click_Analyze"
+    EXPECT_EQ(finished.count(), 1);
+    // Every event sent so far is written once no sender runs any more.
+    ASSERT_TRUE(QTest::qWaitFor([] { return running_processes::IdsOf({L"Preludex.exe"}, 64).empty(); }, 10000));
+    EXPECT_EQ(Count(Events(), "SystemCleanup", "Click_Analyze"), 1);
 }
 
 TEST_F(JunkPage, RequestsDuringWorkAreIgnoredAndAStopLeavesOnceTheWorkerHasEnded)

@@ -23,6 +23,7 @@
 #include <climits>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 
 namespace fs = std::filesystem;
@@ -303,6 +304,30 @@ TEST_F(GarbageScanMgrTest, TheJunkPopupNeedsTheLevelsSizeAboveFourGibibytesToo)
     monitor.SetFullScreen(true);
     monitor.OnScanResult(static_cast<qint64>(level));
     EXPECT_FALSE(monitor.JunkWnd()->isVisible()) << "held back while a full-screen application runs";
+}
+
+TEST_F(GarbageScanMgrTest, TheJunkPopupIsHeldBackWhileAWindowOfOursShowsOrRemindersAreOff)
+{
+    QWidget mainWindow;
+    SetHomeFrame(&mainWindow);
+    CGarbageScanMgr monitor(nullptr, std::make_shared<CFakeSources>());
+    const qint64 enough = monitor.Threshold();
+    const std::pair<const char*, std::function<void(bool)>> holds[] = {
+        {"the main window is visible", [&](bool on) { mainWindow.setVisible(on); }},
+        {"the start-up assistant is visible",
+         [&](bool on) { on ? monitor.StarUpWnd()->ShowWnd() : monitor.StarUpWnd()->HideWnd(); }},
+        {"junk reminders are off", [&](bool on) { monitor.SetShowClean(!on); }},
+    };
+    for (const auto& [why, hold] : holds) {
+        hold(true);
+        monitor.OnScanResult(enough);
+        EXPECT_FALSE(monitor.JunkWnd()->isVisible()) << why;
+        EXPECT_TRUE(monitor.IsScanTimerActive()) << why;
+        hold(false);
+        monitor.OnScanResult(enough);
+        EXPECT_TRUE(monitor.JunkWnd()->isVisible()) << why << " no more";
+        monitor.HidePopWnds();
+    }
 }
 
 TEST_F(GarbageScanMgrTest, HidingTheAssistantForTheMainWindowKeepsTheBackgroundScanGoing)

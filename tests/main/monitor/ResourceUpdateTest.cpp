@@ -15,6 +15,7 @@
 #include <QImage>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -112,6 +113,30 @@ TEST_F(ResourceUpdateTest, FirstStartCopiesTheDefaultsAndOffersTheDaysAssistant)
     EXPECT_FALSE(Update(monitor)) << "the installed description names no address";
     EXPECT_FALSE(monitor.StarUpWnd()->isVisible()) << "one offer a run";
     EXPECT_TRUE(monitor.IsScanTimerActive());
+}
+
+TEST_F(ResourceUpdateTest, StartedAtLogInTheMonitorUpdatesThePackBeforeAnythingElse)
+{
+    machine_.WriteFile("program/TrayPop.ini", "[update]\nresver=0\n");
+    machine_.WriteFile("program/res/TrayPop/5.png", Picture(Qt::darkBlue));
+    machine_.WriteFile("program/res/TrayPop/5.txt", "Default tip of the fifth");
+    CGarbageScanMgr monitor(nullptr, clock_);
+    monitor.MarkShutDown();
+    QSignalSpy scan(&monitor, &CGarbageScanMgr::sigAutoScan);
+    QSignalSpy finished(&monitor, &CGarbageScanMgr::sigUpdateFinish);
+
+    monitor.StartMonitor(true, false);
+    EXPECT_FALSE(fs::exists(Resource(monitor, "shutdown.tmp"))) << "a marker of an earlier run";
+    EXPECT_FALSE(monitor.IsScanTimerActive()) << "the update's end arms the scan or offers the assistant";
+    bool checkingShutdown = false;
+    for (const QTimer* timer : monitor.findChildren<QTimer*>())
+        checkingShutdown = checkingShutdown || (timer->interval() == 60000 && timer->isActive());
+    EXPECT_TRUE(checkingShutdown);
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return monitor.StarUpWnd()->isVisible(); }, 60000));
+    EXPECT_EQ(1, finished.count());
+    EXPECT_EQ(QStringLiteral("Default tip of the fifth"), monitor.StarUpWnd()->Text());
+    EXPECT_EQ(0, scan.count()) << "no analysis is asked for";
 }
 
 TEST_F(ResourceUpdateTest, ANewerPackIsDownloadedUnpackedAndShowsTheDaysPicture)

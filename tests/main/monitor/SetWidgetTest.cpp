@@ -1,14 +1,21 @@
 #include "SetWidget.h"
 
 #include "FixTitleBase.h"
+#include "PageTestSupport.h"
+#include "SetButton.h"
 
 #include "platform/Machine.h"
 #include "platform/Windows.h"
 #include "support/TempMachine.h"
+#include "support/UsageEvents.h"
 
+#include <QJsonObject>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -137,12 +144,71 @@ TEST_F(SetWidgetTest, HiddenJunkTabShowsTheGeneralPanel)
     dialog.show();
     QCheckBox* remind = Box(dialog, "Remind me while the computer is idle");
     QCheckBox* launch = Box(dialog, "Launch at login");
-    EXPECT_FALSE(remind->isVisible());
-    EXPECT_TRUE(launch->isVisible());
+    const QList<CSetButton*> tabs = dialog.findChildren<CSetButton*>();
+    ASSERT_EQ(2, tabs.size());
+    CSetButton* junkTab = tabs.at(1); // "General" comes first
+    junkTab->click();
+    ASSERT_TRUE(remind->isVisible());
+    ASSERT_FALSE(launch->isVisible());
+
     dialog.SetCleanVisible(false);
+    EXPECT_FALSE(junkTab->isVisible());
     EXPECT_TRUE(launch->isVisible());
+    EXPECT_FALSE(remind->isVisible());
+    dialog.SetCleanVisible(true);
+    EXPECT_TRUE(junkTab->isVisible());
+    EXPECT_TRUE(launch->isVisible()) << "showing the tab again leaves the panel";
+
     dialog.SetAssitVisible(false);
     EXPECT_FALSE(Radio(dialog, QStringLiteral("Always allow"))->isVisible());
+}
+
+// Launch and reminder changes are reported as they happen; a close by its button reports what the
+// dialog shows, whatever changed; a dismissal by Escape reports nothing.
+TEST_F(SetWidgetTest, ChangesAndTheCloseAreReported)
+{
+    page_test::UsePreludex();
+    CSetWidget dialog(nullptr);
+    dialog.SetShowAssit(false);
+    dialog.SetShowClean(true);
+    dialog.SetCleanLv(5);
+    dialog.show();
+    QCheckBox* launch = Box(dialog, "Launch at login");
+    QCheckBox* remind = Box(dialog, "Remind me while the computer is idle");
+    const std::pair<std::function<void()>, QStringList> steps[] = {
+        {[&] { launch->setChecked(true); }, {R"(Click_Launch {"LaunchInfo":"On"})"}},
+        {[&] { remind->setChecked(false); }, {R"(Click_Remind {"RemindInfo":"Off"})"}},
+        {[&] { Close(dialog); }, {R"(Click_Close {"StartupAssistantInfo":"Block","RemindSize":"1GB"})"}},
+        {[&] {
+             dialog.show();
+             remind->setChecked(true);
+             Radio(dialog, QStringLiteral("Always allow"))->click();
+             Levels(dialog).at(1)->click();
+             Close(dialog);
+         },
+         {R"(Click_Remind {"RemindInfo":"On"})", R"(Click_Close {"StartupAssistantInfo":"Allow","RemindSize":"300MB"})"}},
+        {[&] { launch->setChecked(false); }, {R"(Click_Launch {"LaunchInfo":"Off"})"}},
+        {[&] {
+             dialog.show();
+             QTest::keyClick(&dialog, Qt::Key_Escape);
+         },
+         {}},
+    };
+    QStringList expected;
+    for (const auto& [step, reports] : steps) {
+        step();
+        expected << reports;
+    }
+    EXPECT_FALSE(dialog.isVisible());
+    QStringList reported;
+    for (const QJsonObject& event : testing_support::UsageEvents(expected.size())) {
+        EXPECT_EQ("Settings", event.value("Window").toString());
+        EXPECT_FALSE(event.contains("Source"));
+        reported << event.value("Activity").toString() + " " + event.value("Attribute").toString();
+    }
+    expected.sort();
+    reported.sort();
+    EXPECT_EQ(expected, reported);
 }
 
 } // namespace

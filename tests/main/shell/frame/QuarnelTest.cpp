@@ -24,8 +24,18 @@ TEST(Quarnel, HoldsOneHomeFrameAloneInAFramelessSeeThroughWindow)
     EXPECT_EQ(1, window.layout()->count());
     EXPECT_EQ(window.HomeFrame(), window.layout()->itemAt(0)->widget());
     EXPECT_EQ(QMargins(), window.layout()->contentsMargins());
-    window.slotTitleBtnClicked(256);
-    EXPECT_NE(nullptr, window.HomeFrame());
+
+    // The title bar's close and minimise leave the wrapper and its frame as they are.
+    window.show();
+    const bool frameShown = window.HomeFrame()->isVisible();
+    for (const int button : {256, 16}) {
+        window.slotTitleBtnClicked(button);
+        EXPECT_TRUE(window.isVisible()) << button;
+        EXPECT_EQ(Qt::WindowNoState, window.windowState()) << button;
+        EXPECT_EQ(frameShown, window.HomeFrame()->isVisible()) << button;
+        EXPECT_EQ(Qt::WindowNoState, window.HomeFrame()->windowState()) << button;
+        EXPECT_EQ(nullptr, window.HomeFrame()->GetTrayIcon()) << button;
+    }
 }
 
 } // namespace

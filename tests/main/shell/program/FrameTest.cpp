@@ -12,14 +12,21 @@
 #include "platform/Text.h"
 #include "platform/Windows.h"
 #include "support/TempMachine.h"
+#include "support/UsageEvents.h"
+
+#include "Paneforge/BPMenu.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
+#include <QDialog>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 namespace fs = std::filesystem;
 
@@ -31,6 +38,37 @@ public:
     using CFixFrameBase::CFixFrameBase;
     using CFixFrameBase::nativeEvent;
 };
+
+// Accepts every dialog that is run modally as soon as it is shown, as a user pressing its button.
+class CModalAccepter : public QObject {
+public:
+    CModalAccepter() { QCoreApplication::instance()->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show)
+            if (auto* dialog = qobject_cast<QDialog*>(watched); dialog && dialog->isModal())
+                QMetaObject::invokeMethod(dialog, &QDialog::accept, Qt::QueuedConnection);
+        return false;
+    }
+};
+
+QAction* TrayEntry(CFixFrameBase& home, const QString& text)
+{
+    for (QAction* action : home.GetTrayIcon()->contextMenu()->actions())
+        if (action->text() == text)
+            return action;
+    return nullptr;
+}
+
+QAction* MenuEntry(CFixFrameBase& home, const QString& key)
+{
+    for (QAction* action : home.GetTitleBar()->findChild<CBPMenu*>()->actions())
+        if (action->data().toString() == key)
+            return action;
+    return nullptr;
+}
 
 class FrameTest : public testing::Test {
 protected:
@@ -147,6 +185,59 @@ TEST_F(FrameTest, ExitStopsTheRun)
     EXPECT_TRUE(stop->load());
     const auto kept = CFixFrameBase(4, nullptr).StopFlag();
     EXPECT_TRUE(kept->load()); // the frame is gone; its flag stays readable and set
+}
+
+// Each entry of the tray menu and of the main menu reports itself once and nothing else. The start's
+// own report is left out: it comes once a run, whichever frame is shown first.
+TEST_F(FrameTest, TrayAndMainMenuEntriesAreReported)
+{
+    testing_support::InstallFromBuild(testing_support::BuildProgramFolder() + "/Preludex");
+    CModalAccepter accepter;
+    struct Case {
+        const char* account; // the account logged in when the frame is built
+        std::function<void(CFixFrameBase&)> choose;
+        QStringList reported;
+    };
+    const auto hiddenThen = [](const char* entry) {
+        return [entry](CFixFrameBase& home) {
+            home.ShowMain(true);
+            TrayEntry(home, QLatin1String(entry))->trigger();
+        };
+    };
+    const auto menu = [](const char* entry) {
+        return [entry](CFixFrameBase& home) { home.GetTitleBar()->menuClickSlot(MenuEntry(home, QLatin1String(entry))); };
+    };
+    const Case cases[] = {
+        {"", hiddenThen("Show"), {"Tray/Click_Show"}},
+        {"", hiddenThen("Exit"), {"Tray/Click_Exit"}},
+        {"", menu("Settings"), {"Menu/Click_Settings"}},
+        {"", menu("About"), {"Menu/Click_About"}},
+        {"", menu("Log in"), {"Menu/Click_Login"}},
+        {"someone@example.com", menu("Log in"), {"Menu/Click_Logout"}},
+    };
+    size_t recorded = 0;
+    const auto reportedSince = [&recorded] {
+        const std::vector<QJsonObject> events = testing_support::RecordedUsageEvents();
+        QStringList reported;
+        for (size_t i = recorded; i < events.size(); ++i)
+            if (events[i].value("Activity").toString() != QLatin1String("Info_Start"))
+                reported << events[i].value("Window").toString() + "/" + events[i].value("Activity").toString();
+        return reported;
+    };
+    for (const Case& test : cases) {
+        Util::setDravielsCfgInfo(QStringLiteral("localcfg.ini"), QStringLiteral("cache"), QStringLiteral("account"),
+                                 QString::fromLatin1(test.account));
+        {
+            CFixFrameBase home(2, nullptr);
+            test.choose(home);
+        }
+        QDeadlineTimer deadline(60000);
+        while (reportedSince().size() < test.reported.size() && !deadline.hasExpired())
+            QThread::msleep(50);
+        const size_t all = testing_support::UsageEvents(testing_support::RecordedUsageEvents().size()).size();
+        EXPECT_EQ(test.reported, reportedSince());
+        recorded = all;
+    }
 }
 
 TEST_F(FrameTest, WithoutRightsTheUpdaterIsAskedOnceAndTheWindowStaysHidden)

@@ -7,9 +7,11 @@
 #include "platform/Text.h"
 #include "platform/Windows.h"
 #include "support/TempMachine.h"
+#include "support/UsageEvents.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QStringList>
 
 #include <gtest/gtest.h>
 
@@ -123,6 +125,49 @@ TEST_F(MainRoutineTest, StartedAtLogInWithoutRightsItStaysInTheTray)
     ASSERT_TRUE(StartedAndRunning());
     EXPECT_FALSE(quarnel_.waitForFinished(2000));
     EXPECT_EQ(std::string::npos, ReadProgramLog().find("not admin"));
+}
+
+// A start is reported once: at once as started at log-in, and when the window first comes on screen
+// as started by the user, however often it is shown again.
+TEST_F(MainRoutineTest, EachStartIsReportedOnceWithHowItWasStarted)
+{
+    UseAdministrator(true);
+    testing_support::InstallFromBuild(testing_support::BuildProgramFolder() + "/Preludex");
+    const HANDLE show = CreateEventW(nullptr, TRUE, FALSE, L"Global\\ORVANE Draviels Show Admin");
+    ASSERT_NE(nullptr, show);
+    // Each request is taken (the event reset) before the next is made, so the last one taken means
+    // the one before it reached the window.
+    const auto showAgain = [show] {
+        SetEvent(show);
+        for (int waited = 0; waited < kStartMs && WaitForSingleObject(show, 0) == WAIT_OBJECT_0; waited += 20)
+            Sleep(20);
+        EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(show, 0)) << "the request was not taken";
+    };
+    const std::pair<QStringList, QStringList> starts[] = {
+        {{}, {"Launch_Click_Icon"}},
+        {{QStringLiteral("autostart")}, {"Launch_Click_Icon", "Launch_Trigger"}},
+    };
+    size_t recorded = 0;
+    for (const auto& [arguments, sources] : starts) {
+        quarnel_.setArguments(arguments);
+        ASSERT_TRUE(StartedAndRunning());
+        for (int shows = 0; shows < 3; ++shows)
+            showAgain();
+        quarnel_.terminate();
+        ASSERT_TRUE(quarnel_.waitForFinished(kStartMs));
+
+        const std::vector<QJsonObject> events = testing_support::UsageEvents(recorded + sources.size());
+        QStringList reported;
+        for (size_t i = recorded; i < events.size(); ++i) {
+            EXPECT_EQ("Home", events[i].value("Window").toString());
+            EXPECT_EQ("Info_Start", events[i].value("Activity").toString());
+            reported << events[i].value("Source").toString();
+        }
+        reported.sort();
+        EXPECT_EQ(sources, reported) << arguments.join(' ').toStdString();
+        recorded = events.size();
+    }
+    CloseHandle(show);
 }
 
 TEST_F(MainRoutineTest, SessionEndIsMarkedAndEndsTheProgram)

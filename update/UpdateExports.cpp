@@ -4,6 +4,12 @@
 
 #include <new>
 
-extern "C" IUpdateFixt* BuildUpdateObj() { return new (std::nothrow) CUpdateFixt(); }
+extern "C" __attribute__((visibility("default"))) IUpdateFixt* BuildUpdateObj()
+{
+    return new (std::nothrow) CUpdateFixt();
+}
 
-extern "C" IUnzipFile* CreateUnzipFile() { return new (std::nothrow) CUnzipFile(); }
+extern "C" __attribute__((visibility("default"))) IUnzipFile* CreateUnzipFile()
+{
+    return new (std::nothrow) CUnzipFile();
+}

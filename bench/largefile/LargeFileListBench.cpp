@@ -93,7 +93,7 @@ int main(int argc, char** argv)
 
     auto* gatherer = new CFoundFiles;
     {
-        CLFListData model(gatherer);
+        CLFListData model;
         CLFListView view;
         view.resize(788, 346);
 

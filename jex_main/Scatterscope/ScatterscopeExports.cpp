@@ -28,6 +28,12 @@ private:
 
 } // namespace
 
-extern "C" IDefragController* AnalysisControllerImp() { return CProcessController<CAnalysisController>::Get(); }
+extern "C" __attribute__((visibility("default"))) IDefragController* AnalysisControllerImp()
+{
+    return CProcessController<CAnalysisController>::Get();
+}
 
-extern "C" IDefragController* DefragmControllerImp() { return CProcessController<CDefragmController>::Get(); }
+extern "C" __attribute__((visibility("default"))) IDefragController* DefragmControllerImp()
+{
+    return CProcessController<CDefragmController>::Get();
+}

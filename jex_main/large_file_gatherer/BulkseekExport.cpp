@@ -3,4 +3,4 @@
 
 #include "common/KySingleton.h"
 
-extern "C" IBulkseek* GetImp() { return CKySingleton<CBulkseek>::Get(); }
+extern "C" __attribute__((visibility("default"))) IBulkseek* GetImp() { return CKySingleton<CBulkseek>::Get(); }

@@ -4,4 +4,4 @@
 
 #include "common/KySingleton.h"
 
-extern "C" IRamtallyProc* GetImp() { return CKySingleton<CRamtallyProc>::Get(); }
+extern "C" __attribute__((visibility("default"))) IRamtallyProc* GetImp() { return CKySingleton<CRamtallyProc>::Get(); }

@@ -3,4 +3,4 @@
 
 #include "common/KySingleton.h"
 
-extern "C" IHivesift* GetImp() { return CKySingleton<CHivesift>::Get(); }
+extern "C" __attribute__((visibility("default"))) IHivesift* GetImp() { return CKySingleton<CHivesift>::Get(); }

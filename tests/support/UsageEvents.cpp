@@ -30,4 +30,22 @@ std::vector<QJsonObject> UsageEvents(size_t count)
     return RecordedUsageEvents();
 }
 
+std::vector<std::string> StatisticsCalls(const std::string& entryPoint)
+{
+    std::vector<std::string> calls;
+    std::istringstream lines(ReadFile(platform::HostPath(L"C:\\ProgramData\\Orvane\\Tallyrun\\calls.log")));
+    for (std::string line; std::getline(lines, line);)
+        if (line.compare(0, entryPoint.size() + 1, entryPoint + "(") == 0)
+            calls.push_back(line);
+    return calls;
+}
+
+size_t InfoDataReports(const std::string& event)
+{
+    size_t count = 0;
+    for (const std::string& call : StatisticsCalls("_SetInfoData"))
+        count += call.compare(0, event.size() + 16, "_SetInfoData(\"" + event + "\",") == 0;
+    return count;
+}
+
 } // namespace testing_support

@@ -3,6 +3,7 @@
 
 #include <QJsonObject>
 
+#include <string>
 #include <vector>
 
 namespace testing_support {
@@ -14,5 +15,12 @@ std::vector<QJsonObject> RecordedUsageEvents();
 // failing test uses up), read a little later again so that events that should not be there have
 // had time to come.
 std::vector<QJsonObject> UsageEvents(size_t count);
+
+// The calls of one entry point of the usage-statistics library recorded so far, in order, one line
+// each as the library writes them: `_SetInfoData("Clean_Home_NoOperation", 0, 0, 0, 0, "Task_...")`.
+// The library records each call before it returns.
+std::vector<std::string> StatisticsCalls(const std::string& entryPoint);
+// How often the event was reported through _SetInfoData so far.
+size_t InfoDataReports(const std::string& event);
 
 } // namespace testing_support

@@ -52,13 +52,15 @@ void LogTileFailure(int site)
 
 QString LargeFileIcon() { return GetResPath(QStringLiteral("ico_largefile_big.png"), QStringLiteral("res")); }
 
+// Asked afresh each time: the services object may load or unload the gatherer while the page lives.
+IBulkseek* Gatherer() { return CUIPublic::Instance()->GetBulkseek(); }
+
 } // namespace
 
 CLFDiskSelScanPage::CLFDiskSelScanPage()
     : CPage(PAGEID_LARGE_FILE_SCAN, nullptr),
-      gatherer(CUIPublic::Instance()->GetBulkseek()),
       diskSelScan(new CLFDiskSelScan),
-      listData(std::make_unique<CLFListData>(gatherer)),
+      listData(std::make_unique<CLFListData>()),
       content(new QWidget)
 {
     setFont(KitFont(font(), 12));
@@ -78,13 +80,14 @@ CLFDiskSelScanPage::~CLFDiskSelScanPage()
 
 void CLFDiskSelScanPage::OnEnter(QWidget*)
 {
+    IBulkseek* gatherer = Gatherer();
+    if (!gatherer)
+        return;
+    gatherer->StartProc();
     ShowFuncBtn(ScanBtn, true);
     ShowFuncBtn(CancelBtn, false);
     ShowIdleHeader();
-    if (gatherer) {
-        gatherer->StartProc();
-        diskSelScan->RefreshDisks();
-    }
+    diskSelScan->RefreshDisks();
     OnDiskSelChanged();
     diskSelScan->ShowDisks(true);
     diskSelScan->ShowScanPrompt(false);
@@ -155,8 +158,7 @@ int CLFDiskSelScanPage::OnFuncBtn(int id)
     case ScanBtn:
         scanStartTick = GetTickCount();
         StartScan();
-        // A window closed during the scan stays on this page: its entry starts afresh.
-        return alive ? PAGEID_LARGE_FILE_RESULT : 0;
+        return PAGEID_LARGE_FILE_RESULT;
     case CancelBtn:
         Tallyrun_SetInfoData(L"OperationLargeFile_Analyze2CancelTime", 0, static_cast<int>(GetTickCount() - scanStartTick),
                              0, false, L"Task_CleanOperation");
@@ -170,14 +172,18 @@ int CLFDiskSelScanPage::OnFuncBtn(int id)
 
 int CLFDiskSelScanPage::GetHomePageId()
 {
-    if (gatherer)
+    if (IBulkseek* gatherer = Gatherer())
         gatherer->QuitProc();
     return PAGEID_HOME;
 }
 
 void CLFDiskSelScanPage::OnDiskSelChanged() { EnableFuncBtn(ScanBtn, diskSelScan->HasChecked()); }
 
-OpResult CLFDiskSelScanPage::LoadCatagories() { return gatherer ? gatherer->GetCatagories(this) : RESULT_OK; }
+OpResult CLFDiskSelScanPage::LoadCatagories()
+{
+    IBulkseek* gatherer = Gatherer();
+    return gatherer ? gatherer->GetCatagories(this) : RESULT_OK;
+}
 
 bool CLFDiskSelScanPage::OnCatagory(IBigFileCatagory* catagory)
 {
@@ -224,7 +230,7 @@ int CLFDiskSelScanPage::ScanProc()
     {
         QMutexLocker locker(&scanLock);
         OpResult result = kScanUnavailable;
-        if (gatherer) {
+        if (IBulkseek* gatherer = Gatherer()) {
             gatherer->ClearGarbage();
             CKyAutoPtr<IBulkseekOption> option;
             option.Attach(gatherer->CreateOption());

@@ -56,7 +56,6 @@ private:
     int ScanProc();
     void ShowIdleHeader();
 
-    IBulkseek* const gatherer;
     CLFDiskSelScan* diskSelScan;
     CScanProgress progress;
     std::atomic<bool> goOn{true};

@@ -52,7 +52,7 @@ void ReportDeletionFailure(const std::wstring& path, std::wstring failInfo)
 
 } // namespace
 
-CLFListData::CLFListData(IBulkseek* bulkseek) : gatherer(bulkseek) {}
+CLFListData::CLFListData() = default;
 
 CLFListData::~CLFListData()
 {
@@ -142,7 +142,7 @@ void CLFListData::LoadGarbages(bool scanCancelled)
     goOn = true;
     qDeleteAll(loaded);
     loaded.clear();
-    if (gatherer)
+    if (IBulkseek* gatherer = CUIPublic::Instance()->GetBulkseek())
         gatherer->GetGarbages(this);
 }
 
@@ -217,7 +217,7 @@ int CLFListData::EmptyGarbage()
 {
     QMutexLocker locker(&lock);
     goOn = true;
-    if (gatherer)
+    if (IBulkseek* gatherer = CUIPublic::Instance()->GetBulkseek())
         gatherer->EmptyGarbage(this);
     return 0;
 }

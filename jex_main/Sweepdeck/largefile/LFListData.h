@@ -26,8 +26,9 @@ constexpr OpResult kScanUnavailable = MakeResult(0, RESULT_NOT_INITIALISED);
 class CLFListData : public QAbstractItemModel, public IBulkseekSink, public CAsyncObj {
     Q_OBJECT
 public:
-    // gatherer may be null (the plug-in is missing): nothing is then loaded or deleted.
-    explicit CLFListData(IBulkseek* gatherer);
+    // The gatherer is the one the services object holds at the time of each load or deletion;
+    // without one (the plug-in is missing) nothing is loaded or deleted.
+    CLFListData();
     ~CLFListData() override;
 
     QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
@@ -87,7 +88,6 @@ signals:
 private:
     void ReplaceRows(QList<LFFileItem*> rows);
 
-    IBulkseek* const gatherer;
     QList<LFFileItem*> items;
     QSet<int> checkedRows;
     QMap<IBigFileGarbageInfo*, LFFileItem*> checkedFiles;

@@ -82,8 +82,6 @@ void CPageWizard::keyPressEvent(QKeyEvent* event)
     switch (event->key()) {
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown:
         if (control) {
             event->ignore();
             return;

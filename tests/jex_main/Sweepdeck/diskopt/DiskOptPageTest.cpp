@@ -7,6 +7,7 @@
 #include "jex_main/Scatterscope/DefragMachine.h"
 #include "jex_main/volume_list/IDrivelist.h"
 #include "support/TempMachine.h"
+#include "support/UsageEvents.h"
 
 #include "platform/Machine.h"
 
@@ -16,6 +17,8 @@
 
 #include <filesystem>
 #include <memory>
+#include <mutex>
+#include <vector>
 
 namespace {
 
@@ -126,13 +129,46 @@ TEST_F(DiskOptPageTest, StopCancelsCleanlyAndClosingWaitsForTheRunningWork)
     EXPECT_EQ(StatusWhen(kD, DEFRAG_STATE_DEFRAG_CANCELLED), QString());
     EXPECT_EQ(Buttons(), kIdle);
 
-    // Another volume left running: the page's end stops it and waits, and no report reaches the
-    // model after it is gone.
+    // Another volume left running: the page's end stops it and waits for the run's last report,
+    // which still reaches the model, and no report reaches the model after it is gone.
     page->ItemSelected(kD + 1);
     page->OnFuncBtn(CDiskOptPage::AnalyzeBtn);
     StatusWhen(kD + 1, DEFRAG_STATE_ANALYSING);
+    std::mutex reportsLock;
+    std::vector<int32_t> lastReports;
+    CDiskOptData* data = page->Data();
+    QObject::connect(data, &CDiskOptData::ItemChanged, [&, data](int row) {
+        std::lock_guard<std::mutex> hold(reportsLock);
+        lastReports.push_back(row == kD + 1 ? data->GetRow(row)->state.load() : -row);
+    });
     page.reset();
-    QTest::qWait(50);
+    std::lock_guard<std::mutex> hold(reportsLock);
+    EXPECT_EQ(lastReports, std::vector<int32_t>{DEFRAG_STATE_ANALYSIS_CANCELLED});
+}
+
+TEST_F(DiskOptPageTest, ReportsTheTimeToEachStopAndAPageShownButLeftUnused)
+{
+    using testing_support::InfoDataReports;
+    page->SetShown(true);
+    page.reset();
+    EXPECT_EQ(InfoDataReports("Clean_Disk_Optimize_NoOperation"), 1u);
+
+    SetMachineKey(L"Drive D", L"DefragBlocked", L"1");
+    page = std::make_unique<CDiskOptPage>();
+    page->SetShown(true);
+    page->ItemSelected(kD);
+    page->OnFuncBtn(CDiskOptPage::AnalyzeBtn);
+    StatusWhen(kD, DEFRAG_STATE_ANALYSING);
+    page->OnFuncBtn(CDiskOptPage::StopAnalyzeBtn);
+    StatusWhen(kD, DEFRAG_STATE_ANALYSIS_CANCELLED);
+    page->OnFuncBtn(CDiskOptPage::OptimizeBtn);
+    StatusWhen(kD, DEFRAG_STATE_DEFRAGMENTING);
+    page->OnFuncBtn(CDiskOptPage::StopOptimizeBtn);
+    StatusWhen(kD, DEFRAG_STATE_DEFRAG_CANCELLED);
+    page.reset();
+    EXPECT_EQ(InfoDataReports("OperationDiskOpt_Analyze2CancelTime"), 1u);
+    EXPECT_EQ(InfoDataReports("OperationDiskOpt_Optimize2CancelTime"), 1u);
+    EXPECT_EQ(InfoDataReports("Clean_Disk_Optimize_NoOperation"), 1u) << "a page that was used reports nothing";
 }
 
 // Hands out a first count and then fewer records, as when a drive goes between the two calls.

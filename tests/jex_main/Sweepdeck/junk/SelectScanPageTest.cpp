@@ -4,6 +4,7 @@
 #include "junk/CleanupTreeList.h"
 #include "kit/MsgBox.h"
 #include "services/UIPublic.h"
+#include "support/UsageEvents.h"
 
 #include "common/RunningProcesses.h"
 
@@ -56,12 +57,22 @@ TEST_F(JunkPage, AnalysisShowsTheCategoriesTheirSizesCountsAndStates)
 
 TEST_F(JunkPage, CleanUpRemovesExactlyTheTickedJunkAndReportsItOnce)
 {
+    using testing_support::StatisticsCalls;
     CUIPublic::SetUserSetting("execcleanup", true);
     page->StartScan();
+    EXPECT_EQ(StatisticsCalls("SmartSpy.CountEvent"), std::vector<std::string>{"SmartSpy.CountEvent(69640)"})
+        << "the analysis is counted (0x11008)";
     emit page->Tree()->checkToggled(Row("Other applications"));
     EXPECT_TRUE(HeaderText().contains(QString("Selected: %1").arg(CUIPublic::FormatSize(kJunkSize - kNpmSize))));
 
     page->OnFuncBtn(Page::BtnCleanUp);
+    // The clean-up is counted (0x1100A) and its time in milliseconds kept (0x11006).
+    EXPECT_EQ(StatisticsCalls("SmartSpy.CountEvent"),
+              (std::vector<std::string>{"SmartSpy.CountEvent(69640)", "SmartSpy.CountEvent(69642)"}));
+    const std::vector<std::string> values = StatisticsCalls("SpySetValueEx");
+    ASSERT_EQ(values.size(), 1u);
+    EXPECT_EQ(values[0].rfind("SpySetValueEx(69638, ", 0), 0u) << values[0];
+    EXPECT_NE(values[0].find(", 0)"), std::string::npos) << "the high half is 0: " << values[0];
     for (const Planted& junk : kJunk)
         EXPECT_EQ(Exists(junk.relative), junk.size == kNpmSize) << junk.relative;
     EXPECT_TRUE(Exists("Windows/Prefetch/keep.txt"));

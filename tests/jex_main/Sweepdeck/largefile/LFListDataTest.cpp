@@ -63,7 +63,7 @@ protected:
         paths = {MakeFile("data/Films/a&b.iso", 30 * kMiB), MakeFile("data/backup.zip", 25 * kMiB),
                  MakeFile("data/Films/Old/clip.mkv", 21 * kMiB), MakeFile("data/small.txt", kMiB)};
         Scan(20 * kMiB);
-        model = std::make_unique<CLFListData>(gatherer);
+        model = std::make_unique<CLFListData>();
         tester = std::make_unique<QAbstractItemModelTester>(model.get(),
                                                             QAbstractItemModelTester::FailureReportingMode::Fatal);
     }
@@ -190,11 +190,22 @@ TEST_F(LFListDataTest, DeletionDropsTheDeletedRowsAndKeepsTheFailedOnesUnchecked
     EXPECT_EQ(model->rowCount(), 1);
 }
 
-TEST(LFListDataNoGathererTest, WithoutAGathererNothingLoadsOrIsDeleted)
+TEST_F(LFListDataTest, WithoutAGathererNothingLoadsOrIsDeleted)
 {
-    CLFListData model(nullptr);
-    model.LoadGarbages(false);
-    model.ShowLoaded();
-    EXPECT_EQ(model.rowCount(), 0);
-    EXPECT_EQ(model.EmptyGarbage(), 0);
+    Load();
+    ASSERT_EQ(model->rowCount(), 3);
+    model->ToggleRow(0);
+    // The gatherer goes after the model was made: the model asks for it each time.
+    CUIPublic::Instance()->UnloadBulkseek();
+    model->BeginDelete();
+    EXPECT_EQ(EmptyOnWorker(*model), 0);
+    int deleted = -1;
+    int failed = -1;
+    qint64 deletedSize = -1;
+    model->FinishDelete(deleted, failed, deletedSize);
+    EXPECT_EQ(std::make_tuple(deleted, failed, deletedSize), std::make_tuple(0, 1, qint64(0)));
+    EXPECT_TRUE(std::filesystem::exists(platform::HostPath(paths[0])));
+    EXPECT_EQ(model->rowCount(), 3);
+    Load();
+    EXPECT_EQ(model->rowCount(), 0);
 }

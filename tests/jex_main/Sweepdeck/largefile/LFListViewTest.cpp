@@ -9,10 +9,12 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
+#include <vector>
 
 using namespace largefile_test;
 
@@ -20,15 +22,14 @@ namespace {
 
 constexpr uint64_t kMiB = 1024 * 1024;
 
-// Whether every pixel of the area is dark (no channel above 0x60): no part of Qt's default look.
-bool AllDark(const QImage& image, const QRect& area)
+// Whether every pixel of the area has one of the list's own colours: the area was painted, and
+// painted dark, not left to Qt's default look.
+bool OnlyColours(const QImage& image, const QRect& area, const std::vector<QColor>& colours)
 {
     for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            if (c.red() > 0x60 || c.green() > 0x60 || c.blue() > 0x60)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (std::find(colours.begin(), colours.end(), image.pixelColor(x, y)) == colours.end())
                 return false;
-        }
     return true;
 }
 
@@ -43,7 +44,7 @@ protected:
         for (int i = 0; i < 5; ++i)
             MakeFile("data/file" + std::to_string(i) + ".bin", (30 + i) * kMiB);
         Scan(20 * kMiB);
-        model = std::make_unique<CLFListData>(gatherer);
+        model = std::make_unique<CLFListData>();
         std::thread worker([this] { model->LoadGarbages(false); });
         worker.join();
         model->ShowLoaded();
@@ -100,6 +101,8 @@ TEST_F(LFListViewTest, TheLocationColumnOpensTheFilesFolderUnderAHandAndTheListI
     EXPECT_EQ(testing_support::ReadFile(record), machine.Root() + "/data\n");
     QTest::mouseMove(view.viewport(), CellCentre(0, 0));
     EXPECT_EQ(view.cursor().shape(), Qt::ArrowCursor);
+    // No row hovered while the list is looked at.
+    QTest::mouseMove(view.viewport(), QPoint(10, view.viewport()->height() - 2));
 
     EXPECT_EQ(view.header()->height(), 32);
     EXPECT_EQ(view.visualRect(model->index(0, 0)).height(), 32);
@@ -107,9 +110,10 @@ TEST_F(LFListViewTest, TheLocationColumnOpensTheFilesFolderUnderAHandAndTheListI
     const QImage image = view.grab().toImage();
     const int width = image.width();
     const int rowsEnd = view.viewport()->mapTo(&view, view.visualRect(model->index(4, 0)).bottomLeft()).y();
-    EXPECT_TRUE(AllDark(image, QRect(width - 120, 2, 100, 26)));
-    EXPECT_TRUE(AllDark(image, QRect(width - 120, 40, 100, rowsEnd - 44)));
-    EXPECT_TRUE(AllDark(image, QRect(0, rowsEnd + 2, width, image.height() - rowsEnd - 2)));
+    const QColor panel("#20242f");
+    EXPECT_TRUE(OnlyColours(image, QRect(width - 120, 2, 100, 26), {QColor("#252b38")}));
+    EXPECT_TRUE(OnlyColours(image, QRect(width - 120, 40, 100, rowsEnd - 44), {panel, QColor("#272d3b")}));
+    EXPECT_TRUE(OnlyColours(image, QRect(0, rowsEnd + 2, width, image.height() - rowsEnd - 2), {panel}));
 }
 
 TEST_F(LFListViewTest, AttachingTheSameModelAgainShowsHiddenRowsAndKeepsTheColumnWidths)

@@ -20,7 +20,7 @@ constexpr char kMachine[] = "[Drive C]\nLabel=System\nTotalBytes=500000000000\nF
                             "[Drive D]\nFolder=data\nLabel=Data\nDisk=1\nTotalBytes=1000000000000\nFreeBytes=400000000000\n"
                             "[Disk 1]\nBus=11\n";
 
-// Answers every category and file, and ticks categories by drive letter.
+// Answers every category and file, and ticks the categories of the drive letters, no others.
 class CScanSink : public IBulkseekSink {
 public:
     explicit CScanSink(std::wstring checkLetters) : letters(std::move(checkLetters)) {}
@@ -28,9 +28,11 @@ public:
     bool OnCatagory(IBigFileCatagory* catagory) override
     {
         const std::wstring& name = catagory->GetInfo()->displayName;
+        bool tick = false;
         for (wchar_t letter : letters)
-            if (name.find(std::wstring(1, letter) + L":") != std::wstring::npos && !catagory->GetCheckState())
-                catagory->ChangeCheckState();
+            tick = tick || name.find(std::wstring(1, letter) + L":") != std::wstring::npos;
+        if (tick != (catagory->GetCheckState() != 0))
+            catagory->ChangeCheckState();
         return true;
     }
     bool OnGarbage(IBigFileGarbageInfo*) override { return true; }
@@ -54,6 +56,8 @@ void LargeFileTest::SetUp()
     ASSERT_TRUE(CUIPublic::Instance()->InitLargeFile());
     gatherer = CUIPublic::Instance()->GetBulkseek();
     ASSERT_NE(gatherer, nullptr);
+    // The gatherer lives as long as the process: no tick of an earlier test stays.
+    CheckDrives(L"");
 }
 
 std::wstring LargeFileTest::MakeFile(const std::string& relative, uint64_t size)

@@ -24,7 +24,8 @@ protected:
     std::wstring MakeFile(const std::string& relative, uint64_t size);
     // The found files of a gatherer scan of the checked drives, files of at least minimumSize kept.
     void Scan(uint64_t minimumSize);
-    // Ticks the drive categories whose display names start with one of the letters' "X:".
+    // Ticks the drive categories whose display names hold one of the letters' "X:", and unticks
+    // the others.
     void CheckDrives(const std::wstring& letters);
 
     testing_support::TempMachine machine;

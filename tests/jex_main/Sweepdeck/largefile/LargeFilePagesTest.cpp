@@ -14,15 +14,20 @@
 #include "wizard/PageWizard.h"
 
 #include "platform/Machine.h"
+#include "support/UsageEvents.h"
 
 #include <QApplication>
 #include <QJsonDocument>
 #include <QLabel>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -69,11 +74,35 @@ public:
 
 } // namespace
 
+// A partition page whose scan holds at the first large file it finds until the test's action on the
+// GUI thread (Cancel pressed, or the window closing) has told the page to stop.
+class CHeldScanPage : public CLFDiskSelScanPage {
+public:
+    bool OnScanFile(IBigFileGarbageInfo* item, std::wstring path, int marker, double fraction) override
+    {
+        if (!item || held.exchange(true))
+            return CLFDiskSelScanPage::OnScanFile(item, path, marker, fraction);
+        QMetaObject::invokeMethod(this, action, Qt::QueuedConnection);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+        while (CLFDiskSelScanPage::OnScanFile(item, path, marker, fraction)) {
+            if (std::chrono::steady_clock::now() > deadline)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return false;
+    }
+
+    std::function<void()> action;
+    std::atomic<bool> held{false};
+};
+
 class LargeFilePagesTest : public LargeFileTest {
 protected:
-    void Build()
+    // The wizard with the partition page (this one, or a plain one) and the result page; enter
+    // shows the partition page.
+    void Build(CLFDiskSelScanPage* page = nullptr, bool enter = true)
     {
-        scanPage = new CLFDiskSelScanPage;
+        scanPage = page ? page : new CLFDiskSelScanPage;
         cleanPage = new CLFCleanPage;
         wizard = std::make_unique<CPageWizard>();
         wizard->AddPage(scanPage);
@@ -81,7 +110,8 @@ protected:
         wizard->resize(800, 471);
         wizard->show();
         scanPage->SetShown(true);
-        wizard->Navigate(PAGEID_LARGE_FILE_SCAN);
+        if (enter)
+            wizard->Navigate(PAGEID_LARGE_FILE_SCAN);
     }
 
     // The tile of the data drive D:, the one fixed disk that does not hold the system.
@@ -177,12 +207,16 @@ TEST_F(LargeFilePagesTest, ScanningTheTickedDriveListsItsLargeFilesAndDeletesThe
     EXPECT_FALSE(scanPage->IsFuncBtnVisible(1));
 }
 
-TEST_F(LargeFilePagesTest, AScanThatCannotRunIsShownAsFailed)
+TEST_F(LargeFilePagesTest, WithoutAGathererThePageStaysInertAndItsScanIsShownAsFailed)
 {
+    // The gatherer goes after the page was built: the page asks for it each time.
+    Build(nullptr, false);
+    ASSERT_EQ(scanPage->findChildren<CDiskWidget*>().size(), 2);
     CUIPublic::Instance()->UnloadBulkseek();
-    Build();
-    EXPECT_TRUE(scanPage->findChildren<CDiskWidget*>().isEmpty());
-    EXPECT_FALSE(scanPage->IsFuncBtnEnabled(0));
+    QSignalSpy names(scanPage, &CPage::CurWindowName);
+    wizard->Navigate(PAGEID_LARGE_FILE_SCAN);
+    EXPECT_EQ(names.count(), 0);
+    EXPECT_FALSE(HeaderTitle(scanPage).contains("Choose the partition you want to scan."));
     wizard->onNavigate(scanPage->OnFuncBtn(0));
     ASSERT_EQ(wizard->currentWidget(), cleanPage);
     const QString title = HeaderTitle(cleanPage);
@@ -195,13 +229,7 @@ TEST_F(LargeFilePagesTest, APageShownAndLeftWithoutAnyPressReportsSoOnce)
 {
     Build();
     wizard.reset();
-    const std::string calls =
-        testing_support::ReadFile(platform::HostPath(L"C:\\ProgramData\\Orvane\\Tallyrun\\calls.log"));
-    size_t reports = 0;
-    for (size_t at = calls.find("Clean_Large_File_NoOperation"); at != std::string::npos;
-         at = calls.find("Clean_Large_File_NoOperation", at + 1))
-        ++reports;
-    EXPECT_EQ(reports, 1u);
+    EXPECT_EQ(testing_support::InfoDataReports("Clean_Large_File_NoOperation"), 1u);
 }
 
 TEST_F(LargeFilePagesTest, CancelStopsTheScanAtTheNextFileAndTheResultsSaySo)
@@ -212,9 +240,7 @@ TEST_F(LargeFilePagesTest, CancelStopsTheScanAtTheNextFileAndTheResultsSaySo)
     EXPECT_EQ(scanPage->OnFuncBtn(1), 0);
     EXPECT_FALSE(scanPage->OnScanFile(nullptr, L"D:\\holiday.mkv", 1, 0.5));
     EXPECT_EQ(Events(1, "LargeFileScanning", "Click_Cancel").size(), 1u);
-    const std::string calls =
-        testing_support::ReadFile(platform::HostPath(L"C:\\ProgramData\\Orvane\\Tallyrun\\calls.log"));
-    EXPECT_NE(calls.find("OperationLargeFile_Analyze2CancelTime"), std::string::npos);
+    EXPECT_EQ(testing_support::InfoDataReports("OperationLargeFile_Analyze2CancelTime"), 1u);
 
     // What a scan stopped after its first file leaves for the result page.
     CheckDrives(L"D");
@@ -230,4 +256,53 @@ TEST_F(LargeFilePagesTest, CancelStopsTheScanAtTheNextFileAndTheResultsSaySo)
     wizard->Navigate(PAGEID_LARGE_FILE_SCAN);
     wizard->Navigate(PAGEID_LARGE_FILE_RESULT);
     EXPECT_TRUE(HeaderTitle(cleanPage).contains("Scanning cancelled. No large files found."));
+}
+
+TEST_F(LargeFilePagesTest, AGathererLoadedAfterThePageWasBuiltScansAndListsForIt)
+{
+    MakeFile("data/holiday.mkv", 30 * kMiB);
+    CUIPublic::Instance()->UnloadBulkseek();
+    Build(nullptr, false);
+    ASSERT_TRUE(CUIPublic::Instance()->InitLargeFile());
+    gatherer = CUIPublic::Instance()->GetBulkseek();
+    CheckDrives(L"D");
+    wizard->Navigate(PAGEID_LARGE_FILE_SCAN);
+    EXPECT_TRUE(HeaderTitle(scanPage).contains("Choose the partition you want to scan."));
+    wizard->onNavigate(scanPage->OnFuncBtn(0));
+    ASSERT_EQ(wizard->currentWidget(), cleanPage);
+    ASSERT_EQ(scanPage->GetListData()->GetCount(), 1);
+    EXPECT_EQ(scanPage->GetListData()->index(0, 0).data().toString(), "holiday.mkv");
+}
+
+TEST_F(LargeFilePagesTest, AScanStoppedByCancelListsWhatItFoundAndOneStoppedByClosingTheWindowListsNothing)
+{
+    MakeFile("data/Films/holiday.mkv", 30 * kMiB);
+    MakeFile("data/backup.zip", 25 * kMiB);
+    CheckDrives(L"D");
+    auto* page = new CHeldScanPage;
+    Build(page);
+    ASSERT_TRUE(DataTile()->IsChecked());
+    CLFListData* found = scanPage->GetListData();
+
+    page->action = [this] { QTest::mouseClick(FindButton<CFuncBtn>(scanPage, 1), Qt::LeftButton); };
+    QTest::mouseClick(FindButton<CFuncBtn>(scanPage, 0), Qt::LeftButton);
+    ASSERT_TRUE(page->held);
+    ASSERT_EQ(wizard->currentWidget(), cleanPage);
+    EXPECT_TRUE(found->IsCancelled());
+    EXPECT_GE(found->GetCount(), 1);
+    EXPECT_LE(found->GetCount(), 2);
+    EXPECT_TRUE(HeaderTitle(cleanPage).contains("Scanning cancelled.")) << HeaderTitle(cleanPage).toStdString();
+    EXPECT_FALSE(HeaderTitle(cleanPage).contains("No large files found."));
+    EXPECT_EQ(Events(2, "LargeFileScanning", "Click_Cancel").size(), 1u);
+    EXPECT_EQ(testing_support::InfoDataReports("OperationLargeFile_Analyze2CancelTime"), 1u);
+
+    // Scanning again, the window closes while the scan is in hand: it stops, loads nothing and
+    // still moves on.
+    wizard->Navigate(PAGEID_LARGE_FILE_SCAN);
+    page->held = false;
+    page->action = [this] { wizard->CancelAll(); };
+    QTest::mouseClick(FindButton<CFuncBtn>(scanPage, 0), Qt::LeftButton);
+    ASSERT_TRUE(page->held);
+    EXPECT_EQ(wizard->currentWidget(), cleanPage);
+    EXPECT_EQ(found->GetCount(), 0);
 }

@@ -135,9 +135,15 @@ TEST_F(ServicesTest, FileIconsAreCachedPerExtensionOfTheFileNameItself)
     for (int i = 0; i < 510; ++i)
         cache.Icon(QStringLiteral("f.%1").arg(i, 3, 10, QLatin1Char('0')));
     EXPECT_EQ(cache.Count(), 501);
-    // The services object answers through its own cache.
-    EXPECT_EQ(CUIPublic::Instance()->GetFileIcon(QStringLiteral("a.txt")).isNull(),
-              MakeFileTypeIcon(QStringLiteral(".txt")).isNull());
+    // The services object answers through its own cache: one icon per registered type, one for
+    // all the others.
+    CUIPublic* services = CUIPublic::Instance();
+    const QIcon text = services->GetFileIcon(QStringLiteral("a.txt"));
+    EXPECT_FALSE(text.isNull());
+    EXPECT_EQ(services->GetFileIcon(QStringLiteral("C:\\notes\\b.txt")).cacheKey(), text.cacheKey());
+    const QIcon unknown = services->GetFileIcon(QStringLiteral("x.zzz"));
+    EXPECT_NE(unknown.cacheKey(), text.cacheKey());
+    EXPECT_EQ(services->GetFileIcon(QStringLiteral("y.qqq")).cacheKey(), unknown.cacheKey());
 }
 
 TEST_F(ServicesTest, TheAutostartEntryNamesTheProgramBesideThisOneWhateverTheCurrentFolder)

@@ -4,6 +4,7 @@
 
 #include "kit/CheckBox.h"
 #include "kit/PushButton.h"
+#include "largefile/DiskWidget.h"
 #include "services/UIPublic.h"
 #include "standalone/IconTray.h"
 #include "standalone/IconTrayMenu.h"
@@ -71,6 +72,12 @@ TEST_F(TrayTest, ANearlyFullFixedDriveShowsTheDiskTipWhenTheJunkIsBelowTheThresh
     tray->StartCheck(0, kHugeMB);
     ASSERT_TRUE(WaitUntil([this] { return tray->Tip() && tray->Tip()->isVisible(); }));
     EXPECT_FALSE(tray->Tip()->IsJunkTip());
+    // The tip shows the drive that triggered it: the fixed data drive at 90 % used, not the system
+    // drive, which is fuller still.
+    auto* drive = tray->Tip()->findChild<CDiskWidget*>();
+    ASSERT_NE(drive, nullptr);
+    EXPECT_EQ(drive->GetType(), 3);
+    EXPECT_EQ(drive->UsedPercent(), 90);
     QTest::mouseClick(tray->Tip()->AcceptButton(), Qt::LeftButton);
     EXPECT_EQ(restarts, std::vector<int>{5});
 }

@@ -16,6 +16,7 @@
 
 #include "platform/win/Sync.h"
 #include "platform/win/WindowManager.h"
+#include "support/UsageEvents.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -183,6 +184,26 @@ TEST_F(WindowTest, TheHomePageDescribesTheToolUnderTheMouseAndNavigatesToIt)
     EXPECT_EQ(navigate[2][0].toInt(), 5);
 }
 
+TEST_F(WindowTest, TheHomePageReportsBeingLeftUnusedOnceAndOnlyWhenShownAndUnused)
+{
+    const auto reports = [] { return testing_support::InfoDataReports("Clean_Home_NoOperation"); };
+    struct Case {
+        bool shown;
+        bool used;
+        size_t reports;
+    };
+    for (const Case& test : {Case{true, false, 1}, Case{true, true, 0}, Case{false, false, 0}}) {
+        const size_t before = reports();
+        {
+            CHomePage page;
+            page.SetShown(test.shown);
+            if (test.used)
+                QTest::mouseClick(page.ToolButton(1), Qt::LeftButton);
+        }
+        EXPECT_EQ(reports() - before, test.reports) << "shown " << test.shown << ", used " << test.used;
+    }
+}
+
 // Runs the dialog, lets act change it while it is open, and returns its result.
 int RunSettings(const std::function<void(CSettingsDlg&)>& act)
 {
@@ -237,6 +258,12 @@ TEST_F(WindowTest, TheSettingsDialogSwitchesTheAutostartEntryOnlyOnSave)
               }),
               CSettingsDlg::Saved);
     EXPECT_FALSE(CUIPublic::IsAutoRun());
+
+    // Each saved change, and only a change, is reported with monitoring now on (1) or off (0).
+    const std::vector<std::string> changes = testing_support::StatisticsCalls("_SetActionData");
+    ASSERT_EQ(changes.size(), 2u);
+    EXPECT_NE(changes[0].find(", 0, 1, 0)"), std::string::npos) << changes[0];
+    EXPECT_NE(changes[1].find(", 0, 0, 0)"), std::string::npos) << changes[1];
 }
 
 } // namespace

@@ -190,9 +190,7 @@ TEST_F(Wizard, TabSwitchingKeysChangeNoPage)
     for (const auto& [key, modifiers] : std::vector<std::pair<int, Qt::KeyboardModifiers>>{
              {Qt::Key_Tab, Qt::ControlModifier},
              {Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier},
-             {Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier},
-             {Qt::Key_PageDown, Qt::ControlModifier},
-             {Qt::Key_PageUp, Qt::ControlModifier}}) {
+             {Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier}}) {
         Press(key, modifiers);
         Press(key, modifiers, home->Func(0)); // from a button inside the page
         EXPECT_EQ(wizard.currentWidget(), home) << key;

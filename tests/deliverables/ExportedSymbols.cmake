@@ -1,0 +1,21 @@
+# Fails unless the module's dynamic symbol table defines exactly the names in EXPECTED.
+# Arguments: NM (the nm program), MODULE (the file), EXPECTED (names separated by ",").
+execute_process(COMMAND ${NM} -D --defined-only --format=posix ${MODULE}
+  OUTPUT_VARIABLE table RESULT_VARIABLE failed ERROR_VARIABLE errors)
+if(failed)
+  message(FATAL_ERROR "${NM} could not read ${MODULE}: ${errors}")
+endif()
+string(REPLACE "\n" ";" lines "${table}")
+set(defined "")
+foreach(line IN LISTS lines)
+  if(line MATCHES "^([^ ]+) ")
+    list(APPEND defined "${CMAKE_MATCH_1}")
+  endif()
+endforeach()
+list(SORT defined)
+string(REPLACE "," ";" wanted "${EXPECTED}")
+list(SORT wanted)
+if(NOT defined STREQUAL wanted)
+  list(LENGTH defined count)
+  message(FATAL_ERROR "${MODULE} exports ${count} names; wanted exactly: ${wanted}\nExported: ${defined}")
+endif()

@@ -40,7 +40,8 @@ DWORD CWindowPublisher::GuiThreadId() { return g_guiThread; }
 bool CWindowPublisher::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if ((type != QEvent::Show && type != QEvent::Hide && type != QEvent::PlatformSurface) || !watched->isWindowType())
+    if ((type != QEvent::Show && type != QEvent::Hide && type != QEvent::Expose && type != QEvent::PlatformSurface) ||
+        !watched->isWindowType())
         return false;
     // A window being destroyed is a QWindow no longer: only its address is used then.
     auto* window = static_cast<QWindow*>(watched);
@@ -48,13 +49,15 @@ bool CWindowPublisher::eventFilter(QObject* watched, QEvent* event)
         if (static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() ==
             QPlatformSurfaceEvent::SurfaceAboutToBeDestroyed)
             Withdraw(window, false);
-    } else if (type == QEvent::Show ? IsPublishable(window) : published_.count(window) != 0) {
-        Publish(window, type == QEvent::Show);
+    } else if (published_.count(window) != 0 || (type == QEvent::Show && IsPublishable(window))) {
+        // The platform may give a window a new native window without telling (a change of its
+        // flags on X11): showing, hiding and exposing it look again.
+        Publish(window);
     }
     return false;
 }
 
-void CWindowPublisher::Publish(QWindow* window, bool visible)
+void CWindowPublisher::Publish(QWindow* window)
 {
     if (!window->handle())
         return;
@@ -63,9 +66,8 @@ void CWindowPublisher::Publish(QWindow* window, bool visible)
     if (found == published_.end()) {
         found = published_.emplace(window, Published {}).first;
         connect(window, &QWindow::windowTitleChanged, this, [this, window] {
-            const auto entry = published_.find(window);
-            if (entry != published_.end())
-                Publish(window, entry->second.record.visible);
+            if (published_.count(window) != 0)
+                Publish(window);
         });
         connect(window, &QObject::destroyed, this, [this, window] { Withdraw(window, true); });
     }
@@ -74,8 +76,12 @@ void CWindowPublisher::Publish(QWindow* window, bool visible)
     record.startTime = HostStartTime(record.pid).value_or(0);
     record.localId = static_cast<uint32_t>(window->winId());
     record.threadId = g_guiThread;
-    record.visible = visible;
+    record.visible = window->isVisible();
     record.title = window->title().toStdWString();
+    const WindowRecord& known = found->second.record;
+    if (!found->second.path.empty() && known.localId == record.localId && known.visible == record.visible &&
+        known.title == record.title)
+        return;
     const std::string path = PublishWindow(record);
     if (path != found->second.path)
         WithdrawWindow(found->second.path);

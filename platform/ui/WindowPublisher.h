@@ -37,7 +37,7 @@ private:
         std::string path; // "" while the record could not be written
     };
 
-    void Publish(QWindow* window, bool visible);
+    void Publish(QWindow* window);
     // The record goes with the native window; forget: the window itself goes.
     void Withdraw(QWindow* window, bool forget);
     void OpenPort();

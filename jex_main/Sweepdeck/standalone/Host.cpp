@@ -139,8 +139,10 @@ HANDLE HostQuitEvent() { return quitEvent; }
 
 HANDLE HostCreateQuitEvent(bool onlyCopy)
 {
-    if (!quitEvent)
-        quitEvent = HostCreateNamedObject(kQuitName, true);
+    // Made afresh on each call: the event of the machine the process uses now.
+    if (quitEvent)
+        CloseHandle(quitEvent);
+    quitEvent = HostCreateNamedObject(kQuitName, true);
     if (quitEvent && onlyCopy)
         ResetEvent(quitEvent);
     return quitEvent;

@@ -2,9 +2,8 @@
 
 #include "KitFont.h"
 #include "ProgressBar.h"
+#include "ResPicture.h"
 #include "Widget.h"
-
-#include "platform/Machine.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -23,6 +22,18 @@ QLabel* HeaderLabel(QWidget* parent)
     palette.setColor(QPalette::WindowText, kHeaderText);
     label->setPalette(palette);
     return label;
+}
+
+// The gap under the title row that the header always keeps.
+constexpr int kUpperBottomMargin = 32;
+
+// A slim header keeps its height: the icon shrinks to the title row instead.
+QPixmap FittedIcon(const QPixmap& icon, const PageTitleInfo& info)
+{
+    const int room = info.height - info.margins.top() - info.margins.bottom() - kUpperBottomMargin;
+    if (icon.isNull() || room <= 0 || icon.height() <= room)
+        return icon;
+    return icon.scaledToHeight(room, Qt::SmoothTransformation);
 }
 
 } // namespace
@@ -72,7 +83,7 @@ CPageTitle::CPageTitle(PageTitleInfo* info, QWidget* parent) : QWidget(parent)
     navRow_->setContentsMargins(8, 0, 0, 0);
 
     auto* upper = new QVBoxLayout;
-    upper->setContentsMargins(0, 0, 0, 32);
+    upper->setContentsMargins(0, 0, 0, kUpperBottomMargin);
     upper->addStretch();
     upper->addLayout(navRow_);
     upper->addWidget(mainRow);
@@ -98,7 +109,7 @@ void CPageTitle::SetTitleInfo(PageTitleInfo* info)
     if (info_.iconPath.isEmpty()) {
         icon_->hide();
     } else {
-        icon_->setPixmap(QPixmap(QString::fromStdString(platform::HostPath(info_.iconPath.toStdWString()))));
+        icon_->setPixmap(FittedIcon(LoadPicture(info_.iconPath), info_));
         icon_->show();
     }
 

@@ -7,7 +7,7 @@
 #include "diskopt/DiskOptPage.h"
 #include "junk/SelectScanPage.h"
 #include "kit/FrameTitle.h"
-#include "kit/ResPath.h"
+#include "kit/ResPicture.h"
 #include "largefile/LFCleanPage.h"
 #include "largefile/LFDiskSelScanPage.h"
 #include "wizard/PageWizard.h"
@@ -26,7 +26,7 @@ constexpr int kOpenPage = 1;
 constexpr int kLastPage = 5;
 const QColor kBackground("#1c202a");
 
-QIcon ProgramIcon() { return QIcon(GetResHostPath(QStringLiteral("48_48_8.ico"), QStringLiteral("res"))); }
+QIcon ProgramIcon() { return ResIcon(QStringLiteral("48_48_8.ico")); }
 
 } // namespace
 

@@ -27,6 +27,11 @@ TEST_F(JunkPage, AnalysisShowsTheCategoriesTheirSizesCountsAndStates)
     ASSERT_NE(chrome, nullptr);
     EXPECT_TRUE(chrome->isDisabled()) << "browser programs are shown, not ticked";
     EXPECT_EQ(Row("Windows"), nullptr) << "system groups show no program rows";
+    for (const char* name : {"System junk", "Prefetch files"}) {
+        const bindData row = junk_rows::RowData(Row(name));
+        ASSERT_NE(row.object, nullptr) << name;
+        EXPECT_EQ(Row(name)->checkState(0), static_cast<Qt::CheckState>(row.object->GetCheckState())) << name;
+    }
 
     QSignalSpy work(page.get(), &CPage::WorkStart);
     page->StartScan();
@@ -58,6 +63,7 @@ TEST_F(JunkPage, CleanUpRemovesExactlyTheTickedJunkAndReportsItOnce)
     page->StartScan();
     emit page->Tree()->checkToggled(Row("Other applications"));
     EXPECT_TRUE(HeaderText().contains(QString("Selected: %1").arg(CUIPublic::FormatSize(kJunkSize - kNpmSize))));
+    EXPECT_EQ(Row("Other applications")->checkState(0), Qt::Unchecked) << "the row follows its category";
 
     page->OnFuncBtn(Page::BtnCleanUp);
     for (const Planted& junk : kJunk)

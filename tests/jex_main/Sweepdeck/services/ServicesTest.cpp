@@ -13,6 +13,7 @@
 #include "kit/MsgBox.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QImage>
 #include <QLabel>
 #include <QTimer>
@@ -138,6 +139,11 @@ TEST_F(ServicesTest, FileIconsAreCachedPerExtensionOfTheFileNameItself)
     // The services object answers through its own cache.
     EXPECT_EQ(CUIPublic::Instance()->GetFileIcon(QStringLiteral("a.txt")).isNull(),
               MakeFileTypeIcon(QStringLiteral(".txt")).isNull());
+
+    // The type's description is asked of a sample file that is gone afterwards.
+    EXPECT_FALSE(MakeFileTypeName(QStringLiteral(".txt")).isEmpty());
+    const QStringList samples = QDir::temp().entryList({QCoreApplication::applicationName() + QStringLiteral("_*")});
+    EXPECT_TRUE(samples.isEmpty()) << samples.join(QLatin1Char(' ')).toStdString();
 }
 
 TEST_F(ServicesTest, TheAutostartEntryNamesTheProgramBesideThisOneWhateverTheCurrentFolder)

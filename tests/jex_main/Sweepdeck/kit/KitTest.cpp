@@ -207,7 +207,7 @@ TEST(SweepdeckPageTitle, ASlimHeaderShrinksItsIconInsteadOfGrowing)
     const struct {
         int height;
         int iconHeight;
-    } headers[] = {{120, 16}, {40, 8}};  // the title row is what the 32-pixel gap below it leaves
+    } headers[] = {{120, 16}, {40, 16}, {20, 16}, {12, 12}};  // the gap below the title row gives way first
     for (const auto& header : headers) {
         info.height = header.height;
         CPageTitle title(&info);

@@ -1,7 +1,7 @@
 #include "DiskOptData.h"
 
 #include "jex_main/volume_list/IDrivelist.h"
-#include "kit/ResPath.h"
+#include "kit/ResPicture.h"
 #include "largefile/ListRoles.h"
 
 #include "platform/Text.h"
@@ -44,7 +44,7 @@ QPixmap DriveIcon(int letterIndex)
             icon = QFileIconProvider().icon(QFileIconProvider::Drive).pixmap(kIconSize, kIconSize);
     }
     if (icon.isNull())
-        icon.load(GetResHostPath(QStringLiteral("icon_disk_small.png"), QStringLiteral("res")));
+        icon = ResPicture(QStringLiteral("icon_disk_small.png"));
     return icon;
 }
 

@@ -4,7 +4,7 @@
 #include "kit/FuncBtn.h"
 #include "kit/KitFont.h"
 #include "kit/NavigateBtn.h"
-#include "kit/ResPath.h"
+#include "kit/ResPicture.h"
 #include "services/UIPublic.h"
 
 #include "platform/win/Time.h"
@@ -104,7 +104,7 @@ QVector<CFuncBtn*> CDiskOptPage::CreateFuncBtns(Qt::Alignment*)
 
 QVector<CNavigateBtn*> CDiskOptPage::CreateNavBtns()
 {
-    const QIcon home(GetResHostPath(QStringLiteral("icon_home.png"), QStringLiteral("res")));
+    const QIcon home = ResIcon(QStringLiteral("icon_home.png"));
     return {new CNavigateBtn(NAVBTN_HOME, home, tr("Home"))};
 }
 

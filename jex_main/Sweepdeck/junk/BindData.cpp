@@ -4,7 +4,11 @@
 
 namespace junk_rows {
 
-void RegisterBindData() { qRegisterMetaType<bindData>("bindData"); }
+void RegisterBindData()
+{
+    qRegisterMetaType<bindData>("bindData");
+    qRegisterMetaType<QTreeWidgetItem*>("QTreeWidgetItem*");
+}
 
 bindData RowData(const QTreeWidgetItem* item)
 {

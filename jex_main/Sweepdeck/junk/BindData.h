@@ -3,10 +3,10 @@
 #pragma once
 
 #include <QMetaType>
+#include <QTreeWidgetItem>
 #include <QtGlobal>
 
 class IDregsweepCatagory;
-class QTreeWidgetItem;
 
 struct bindData {
     IDregsweepCatagory* object = nullptr;  // not owned: the gatherer keeps its tree until Uninit
@@ -16,6 +16,8 @@ struct bindData {
     int count = 0;                         // junk items found or cleaned under the row
 };
 Q_DECLARE_METATYPE(bindData)
+// The junk page hands rows across threads in queued signals.
+Q_DECLARE_METATYPE(QTreeWidgetItem*)
 
 namespace junk_rows {
 

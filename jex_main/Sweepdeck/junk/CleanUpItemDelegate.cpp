@@ -2,13 +2,14 @@
 
 #include "BindData.h"
 #include "CleanupTreeList.h"
-#include "JunkPixmap.h"
 #include "RichText.h"
 #include "IDregsweep.h"
+#include "kit/ResPicture.h"
 #include "services/UIPublic.h"
 
 #include "platform/IniFile.h"
 #include "platform/Machine.h"
+#include "platform/win/IconPixmap.h"
 #include "platform/Windows.h"
 
 #include <QHeaderView>
@@ -63,8 +64,7 @@ CCleanUpItemDelegate::CCleanUpItemDelegate(QObject* parent) : QStyledItemDelegat
     junk_rows::RegisterBindData();
     timer_.setInterval(80);
     connect(&timer_, &QTimer::timeout, this, &CCleanUpItemDelegate::onTimeOut);
-    for (const QString& frame : CUIPublic::Instance()->GetLoadingImages())
-        loadingFrames_ << QString::fromStdString(platform::HostPath(frame.toStdWString()));
+    loadingFrames_ = CUIPublic::Instance()->GetLoadingImages();
 
     const platform::IniFile ini(ProgramFolderFileHostPath(L"UIConfigAdd.ini").toStdString());
     fileCountWidth_ = ColumnWidth(ini, L"colFileCntW", fileCountWidth_);
@@ -156,7 +156,7 @@ void CCleanUpItemDelegate::PaintBackground(QPainter* painter, QStyleOptionViewIt
         if (row.record.level == 2 && row.record.kind == 1)
             return;
         if (column == 0 && (row.record.level == 3 || (row.record.level == 2 && row.record.kind == 3)))
-            textStart_ = option.rect.left() + JunkPixmap(QStringLiteral("appIcon/icon_Chrome.png")).width() + 12;
+            textStart_ = option.rect.left() + ResPicture(QStringLiteral("appIcon/icon_Chrome.png")).width() + 12;
     }
     QRect area = option.rect;
     if (column == 0)
@@ -173,7 +173,7 @@ void CCleanUpItemDelegate::PaintCheckAndIcon(QPainter* painter, QStyleOptionView
     if (row.index.column() != 0 || !row.record.object)
         return;
     const QRect cell = option.rect;
-    const QPixmap box = JunkPixmap(row.checkState == Qt::Checked ? QStringLiteral("checkbox_sel.png")
+    const QPixmap box = ResPicture(row.checkState == Qt::Checked ? QStringLiteral("checkbox_sel.png")
                                    : row.checkState == Qt::PartiallyChecked ? QStringLiteral("checkbox_halfsel.png")
                                                                              : QStringLiteral("checkbox.png"));
     if (row.record.kind == 1 && !row.topLevel)
@@ -181,7 +181,7 @@ void CCleanUpItemDelegate::PaintCheckAndIcon(QPainter* painter, QStyleOptionView
     const QPoint boxAt(textStart_, cell.top() + (cell.height() - box.height()) / 2);
     int iconLeft = boxAt.x() + box.width() + 10;
     if (row.record.level == 2 && row.record.kind == 1) {
-        const int appWidth = JunkPixmap(QStringLiteral("appIcon/icon_app.png")).width();
+        const int appWidth = ResPicture(QStringLiteral("appIcon/icon_app.png")).width();
         textStart_ += appWidth + 10;
         iconLeft += appWidth - box.width();
     } else {
@@ -196,9 +196,12 @@ void CCleanUpItemDelegate::PaintCheckAndIcon(QPainter* painter, QStyleOptionView
     const GarbageCatagoryInfo* info = row.record.level <= 2 ? row.record.object->GetName() : nullptr;
     if (row.record.level == 1 && info && !info->icon.empty()) {
         const QString name = QString::fromStdWString(info->icon);
-        icon = JunkPixmap(QStringLiteral("appIcon/") + (row.hover ? QStringLiteral("hover_") + name : name));
-    } else if (row.record.level == 2 && info && !info->icon.empty()) {
-        icon = JunkPixmap(QStringLiteral("appIcon/") + QString::fromStdWString(info->icon));
+        icon = ResPicture(QStringLiteral("appIcon/") + (row.hover ? QStringLiteral("hover_") + name : name));
+    } else if (row.record.level == 2) {
+        if (HICON handle = row.record.object->GetIcon())
+            icon = qt_pixmapFromWinHICON(handle).scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        if (icon.isNull() && info && !info->icon.empty())
+            icon = ResPicture(QStringLiteral("appIcon/") + QString::fromStdWString(info->icon));
     }
     if (icon.isNull())
         return;
@@ -208,13 +211,9 @@ void CCleanUpItemDelegate::PaintCheckAndIcon(QPainter* painter, QStyleOptionView
     textStart_ = iconLeft + icon.width() + 10;
 }
 
-QString CCleanUpItemDelegate::StatusText(const RowContext& row) const
+QString CCleanUpItemDelegate::StatusText(IDregsweepCatagory* object, int kind, int workMode)
 {
-    if (!row.topLevel)
-        return {};
-    IDregsweepCatagory* object = row.record.object;
     const int state = object ? object->GetState() : Analysed;
-    const int workMode = tree_ ? tree_->GetWorkMode() : CCleanupTreeList::Idle;
     const auto found = [&] {
         if (!object)
             return tr("Analysis completed.");
@@ -225,7 +224,7 @@ QString CCleanUpItemDelegate::StatusText(const RowContext& row) const
     case NotAnalysed:
         if (workMode == CCleanupTreeList::Analysing)
             return tr("Wait");
-        switch (row.record.kind) {
+        switch (kind) {
         case 0: return tr("clean junk files on the system");
         case 1: return tr("clean junk files generated when browsing the web");
         case 2: return tr("clean junk files produced by Windows built-in applications");
@@ -245,13 +244,13 @@ QString CCleanUpItemDelegate::StatusText(const RowContext& row) const
     }
 }
 
-QString CCleanUpItemDelegate::ColumnText(const RowContext& row) const
+QString CCleanUpItemDelegate::ColumnText(IDregsweepCatagory* object, int column, int workMode)
 {
-    const quint64 count = row.record.object->GetFileCount();
-    switch (row.index.column()) {
+    const quint64 count = object->GetFileCount();
+    switch (column) {
     case 1: return count ? tr("%1 file(s)").arg(count) : tr("Not found");
-    case 2: return count ? CUIPublic::FormatSize(row.record.object->GetTotalSize()) : QString();
-    case 3: return tree_->GetWorkMode() == CCleanupTreeList::Idle && count >= 1 ? tr("Details") : QString();
+    case 2: return count ? CUIPublic::FormatSize(object->GetTotalSize()) : QString();
+    case 3: return workMode == CCleanupTreeList::Idle && count >= 1 ? tr("Details") : QString();
     default: return {};
     }
 }
@@ -259,17 +258,24 @@ QString CCleanUpItemDelegate::ColumnText(const RowContext& row) const
 void CCleanUpItemDelegate::PaintGroupIcon(QPainter* painter, const QStyleOptionViewItem& option, const RowContext& row) const
 {
     const int state = row.record.object ? row.record.object->GetState() : -1;
-    QPixmap icon = JunkPixmap(row.hover ? QStringLiteral("ico_unfold_hover.png") : QStringLiteral("ico_unfold_nomal.png"));
+    QPixmap icon = ResPicture(row.hover ? QStringLiteral("ico_unfold_hover.png") : QStringLiteral("ico_unfold_nomal.png"));
     if ((state == Analysing || state == Cleaning) && !loadingFrames_.isEmpty()) {
-        icon = CachedPixmap(loadingFrames_.value(frame_));
+        icon = LoadPicture(loadingFrames_.value(frame_));
     } else if (tree_->GetWorkMode() == CCleanupTreeList::Idle) {
         if (row.item && row.item->isExpanded())
-            icon = JunkPixmap(row.hover ? QStringLiteral("ico_packup_hover.png") : QStringLiteral("ico_packup_nomal.png"));
+            icon = ResPicture(row.hover ? QStringLiteral("ico_packup_hover.png") : QStringLiteral("ico_packup_nomal.png"));
     } else if (state == Analysed || state == Cleaned) {
-        icon = JunkPixmap(QStringLiteral("icon_check.png"));
+        icon = ResPicture(QStringLiteral("icon_check.png"));
     }
     const QRect cell = option.rect;
     painter->drawPixmap(cell.right() - 15 - icon.width(), cell.top() + (cell.height() - icon.height()) / 2, icon);
+}
+
+void CCleanUpItemDelegate::ForgetLink(const RowContext& row) const
+{
+    // A link that is not drawn must not be clicked: the rectangle of an earlier paint goes.
+    if (row.index.column() == 3 && row.item && row.item->data(3, junk_rows::kHitRectRole).toRect().isValid())
+        row.item->setData(3, junk_rows::kHitRectRole, QVariant());
 }
 
 void CCleanUpItemDelegate::PaintText(QPainter* painter, QStyleOptionViewItem option, const RowContext& row) const
@@ -281,16 +287,20 @@ void CCleanUpItemDelegate::PaintText(QPainter* painter, QStyleOptionViewItem opt
         PaintGroupIcon(painter, option, row);
         return;
     }
-    if (column >= 1 && row.checkState != Qt::Checked)
+    if (column >= 1 && row.checkState != Qt::Checked) {
+        ForgetLink(row);
         return;
+    }
     const bool enabled = row.item ? !row.item->isDisabled() : true;
     const bool emphasised = row.topLevel || !enabled;
     QString text = row.index.data(Qt::DisplayRole).toString();
     bool link = false;
     if (column >= 1 && !row.topLevel && enabled && tree_->IsAnalysed() && row.record.object) {
-        text = ColumnText(row);
+        text = ColumnText(row.record.object, column, tree_->GetWorkMode());
         link = column == 3 && !text.isEmpty();
     }
+    if (!link)
+        ForgetLink(row);
 
     const QString family = tr("segoe UI");
     QFont font = LineFont(option.font, family, 14, emphasised ? 63 : 50);
@@ -316,7 +326,7 @@ void CCleanUpItemDelegate::PaintText(QPainter* painter, QStyleOptionViewItem opt
     if (emphasised && column >= 1)
         return;
 
-    const QString status = StatusText(row);
+    const QString status = row.topLevel ? StatusText(row.record.object, row.record.kind, tree_->GetWorkMode()) : QString();
     if (!status.isEmpty()) {
         const QFont small = LineFont(option.font, family, 12, 50);
         painter->setFont(small);

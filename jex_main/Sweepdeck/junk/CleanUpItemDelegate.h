@@ -13,6 +13,7 @@
 #include <QTimer>
 
 class CCleanupTreeList;
+class IDregsweepCatagory;
 struct bindData;
 
 class CCleanUpItemDelegate : public QStyledItemDelegate, public CAsyncObj {
@@ -26,6 +27,12 @@ public:
 
     int Wait(CEvtLoop* loop) override;
     int Quit(CEvtLoop* loop) override;
+
+    // The second line of a top-level row of the kind, by its category's state; a null category
+    // reads as analysed.
+    static QString StatusText(IDregsweepCatagory* object, int kind, int workMode);
+    // Column 1, 2 or 3 of an enabled child row once an analysis has started.
+    static QString ColumnText(IDregsweepCatagory* object, int column, int workMode);
 
     int AnimationFrame() const { return frame_; }
     bool IsAnimating() const { return timer_.isActive(); }
@@ -43,9 +50,8 @@ private:
     void PaintBackground(QPainter* painter, QStyleOptionViewItem option, const RowContext& row) const;
     void PaintCheckAndIcon(QPainter* painter, QStyleOptionViewItem option, const RowContext& row) const;
     void PaintText(QPainter* painter, QStyleOptionViewItem option, const RowContext& row) const;
+    void ForgetLink(const RowContext& row) const;
     void PaintGroupIcon(QPainter* painter, const QStyleOptionViewItem& option, const RowContext& row) const;
-    QString StatusText(const RowContext& row) const;
-    QString ColumnText(const RowContext& row) const;
 
     QColor normalColour_{"#20242f"};
     QColor hoverColour_{27, 225, 208, 20};

@@ -2,7 +2,6 @@
 
 #include "BindData.h"
 #include "CleanUpItemDelegate.h"
-#include "kit/DarkScrollBars.h"
 
 #include <QMouseEvent>
 
@@ -18,7 +17,11 @@ CCleanupTreeList::CCleanupTreeList(QWidget* parent)
     setItemDelegate(delegate_);
     setStyleSheet(QStringLiteral("QTreeView::branch{border-image:url(none.png);}"));
     setColumnCount(4);
-    UseDarkScrollBars(this, QColor("#20242f"));
+    // Qt fills the indentation left of a selected row with the highlight colour; the rows paint
+    // everything else themselves, so the page's colour stands there too.
+    QPalette look = palette();
+    look.setColor(QPalette::Highlight, QColor("#20242f"));
+    setPalette(look);
 }
 
 // The delegate has no parent so that the page can wait on it; the tree owns it.

@@ -1,7 +1,6 @@
 #include "DetailPage.h"
 
 #include "AsyncExecMember.h"
-#include "kit/DarkScrollBars.h"
 #include "DetailModel.h"
 #include "DetailTree.h"
 #include "ListHeader.h"
@@ -33,7 +32,6 @@ CDetailPage::CDetailPage(IDregsweepCatagory* category, bool direct, QWidget* par
     tree_->setMouseTracking(true);
     tree_->setRootIsDecorated(false);
     tree_->setUniformRowHeights(true);
-    UseDarkScrollBars(tree_, QColor("#272d3b"));
     header->resizeSection(0, 400);
     header->setStretchLastSection(true);
 

@@ -1,6 +1,6 @@
 #include "ListHeader.h"
 
-#include "JunkPixmap.h"
+#include "kit/ResPicture.h"
 
 #include <QPainter>
 
@@ -39,7 +39,7 @@ void CListHeader::paintSection(QPainter* painter, const QRect& rect, int logical
     if (arrowsShown_ && logicalIndex == sortIndicatorSection()) {
         const QString name = sortIndicatorOrder() == Qt::DescendingOrder ? QStringLiteral("arrowD.png")
                                                                          : QStringLiteral("arrowU.png");
-        const QPixmap arrow = JunkPixmap(name);
+        const QPixmap arrow = ResPicture(name);
         painter->drawPixmap(textRect.x() + textRect.width() / 2, textRect.y() + arrow.height(), arrow);
     }
 

@@ -6,7 +6,6 @@
 #include "CleanupTreeList.h"
 #include "DetailPage.h"
 #include "HtmlText.h"
-#include "JunkPixmap.h"
 #include "ProcessCloser.h"
 #include "RichText.h"
 #include "SpySetValueEx.h"
@@ -15,6 +14,7 @@
 #include "kit/MsgBox.h"
 #include "kit/NavigateBtn.h"
 #include "kit/ResPath.h"
+#include "kit/ResPicture.h"
 #include "services/UIPublic.h"
 
 #include "common/InfoAttribute.h"
@@ -26,6 +26,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QTimer>
+#include <QTreeWidgetItemIterator>
 
 namespace {
 
@@ -98,12 +99,7 @@ QVector<CFuncBtn*> CSelectScanPage::CreateFuncBtns(Qt::Alignment*)
 
 QVector<CNavigateBtn*> CSelectScanPage::CreateNavBtns()
 {
-    QIcon icon;
-    icon.addPixmap(JunkPixmap(QStringLiteral("ico_back_nomal.png")), QIcon::Normal);
-    icon.addPixmap(JunkPixmap(QStringLiteral("ico_back_hover.png")), QIcon::Active);
-    icon.addPixmap(JunkPixmap(QStringLiteral("ico_back_press.png")), QIcon::Selected);
-    icon.addPixmap(JunkPixmap(QStringLiteral("ico_back_disable.png")), QIcon::Disabled);
-    auto* back = new CNavigateBtn(NAVBTN_BACK, icon, tr("Back"));
+    auto* back = new CNavigateBtn(NAVBTN_BACK, ResStatesIcon(QStringLiteral("ico_back")), tr("Back"));
     connect(back, &QAbstractButton::clicked, this, &CSelectScanPage::BackClickSlot);
     return {back};
 }
@@ -129,7 +125,6 @@ void CSelectScanPage::Reset()
     {
         QMutexLocker lock(&rowsLock_);
         rows_.clear();
-        pendingDeltas_.clear();
     }
     tree_->SetAnalysed(false);
     ShowFuncBtn(BtnAnalyze, true);
@@ -155,6 +150,7 @@ void CSelectScanPage::BuildTree()
     for (IDregsweepCatagory* category = gatherer_->GetFirstCatagory(); category;) {
         if (const GarbageCatagoryInfo* info = category->GetName()) {
             QTreeWidgetItem* row = AddRow(nullptr, info->name);
+            row->setCheckState(0, static_cast<Qt::CheckState>(category->GetCheckState()));
             row->setData(0, Qt::UserRole, QVariant::fromValue(bindData{category, 1, info->kind}));
             BuildLevel2(category, row, info->kind);
             row->setExpanded(true);
@@ -187,6 +183,7 @@ void CSelectScanPage::BuildLevel3(IDregsweepCatagory* category, QTreeWidgetItem*
         const GarbageCatagoryInfo* info = child->GetName();
         if (info && ShowLevel(kind, 3)) {
             QTreeWidgetItem* row = AddRow(groupRow, info->name);
+            row->setCheckState(0, static_cast<Qt::CheckState>(child->GetCheckState()));
             row->setData(0, Qt::UserRole, QVariant::fromValue(bindData{child, 3, kind}));
             QMutexLocker lock(&rowsLock_);
             rows_.insert(child, row);
@@ -203,6 +200,9 @@ QTreeWidgetItem* CSelectScanPage::AddRow(QTreeWidgetItem* parent, const std::wst
     if (!parent)
         tree_->AddSpacer();
     row->setText(0, QCoreApplication::translate("CSelectScanPage", source.constData()));
+    // The tree turns clicks into toggles of the gatherer's categories; Qt's own toggling of the
+    // row's check state would go past them.
+    row->setFlags(row->flags() & ~Qt::ItemIsUserCheckable);
     row->setExpanded(false);
     return row;
 }
@@ -249,7 +249,7 @@ bool CSelectScanPage::Analyze()
     emit WorkStart(true);
 
     RunWorker(&CSelectScanPage::AnalyzeWorker);
-    onUpdateGarbage();
+    TakeFoundItems();
 
     emit WorkStart(false);
     busy_ = false;
@@ -324,7 +324,7 @@ bool CSelectScanPage::CleanUp()
     emit WorkStart(true);
 
     RunWorker(&CSelectScanPage::CleanWorker);
-    onUpdateGarbage();
+    TakeFoundItems();
 
     emit WorkStart(false);
     busy_ = false;
@@ -432,6 +432,7 @@ void CSelectScanPage::onToggleCheck(QTreeWidgetItem* row)
         return;
     if (record.level >= 1 && record.level <= 3)
         record.object->ToggleCheck();
+    MirrorCheckStates();
     // After a clean-up the header keeps its result: a tick changes what a next clean-up takes.
     if (tree_->IsAnalysed() && gatherer_ && !cleanedSinceEntry_) {
         checkedTotal_ = gatherer_->GetCheckedSize();
@@ -444,6 +445,16 @@ void CSelectScanPage::onToggleCheck(QTreeWidgetItem* row)
     }
     EnableFuncBtn(BtnAnalyze, anyChecked);
     tree_->viewport()->update();
+}
+
+void CSelectScanPage::MirrorCheckStates()
+{
+    // A toggle changes the categories above and below the row as well.
+    for (QTreeWidgetItemIterator it(tree_); *it; ++it) {
+        const bindData record = junk_rows::RowData(*it);
+        if (record.object && (record.level == 1 || record.level == 3))
+            (*it)->setCheckState(0, static_cast<Qt::CheckState>(record.object->GetCheckState()));
+    }
 }
 
 void CSelectScanPage::onShowDetail(QTreeWidgetItem* row)
@@ -468,17 +479,12 @@ bool CSelectScanPage::OnScanProgress(int percent, int)
 
 bool CSelectScanPage::ReportFound(uint64_t size, IDregsweepCatagory* category)
 {
-    QMutexLocker lock(&rowsLock_);
-    if (QTreeWidgetItem* row = rows_.value(category)) {
-        RowDelta& delta = pendingDeltas_[row];
-        delta.size += size;
-        ++delta.count;
+    QTreeWidgetItem* row = nullptr;
+    {
+        QMutexLocker lock(&rowsLock_);
+        row = rows_.value(category);
     }
-    // One batch waits at a time, so a fast gatherer never floods the GUI thread's queue.
-    if (!updateQueued_) {
-        updateQueued_ = true;
-        emit updateGarbage();
-    }
+    emit updateGarbage(size, row);
     return !cancelled_;
 }
 
@@ -492,25 +498,39 @@ bool CSelectScanPage::OnGarbageCleaned(std::wstring, uint64_t size, IDregsweepCa
     return ReportFound(size, category);
 }
 
-void CSelectScanPage::onUpdateGarbage()
+void CSelectScanPage::onUpdateGarbage(quint64 size, QTreeWidgetItem* row)
 {
-    QHash<QTreeWidgetItem*, RowDelta> deltas;
-    {
+    bool ours = false;
+    if (row) {
         QMutexLocker lock(&rowsLock_);
-        deltas.swap(pendingDeltas_);
-        updateQueued_ = false;
+        ours = rows_.key(row) != nullptr;
     }
-    for (auto it = deltas.cbegin(); it != deltas.cend(); ++it) {
-        bindData record = junk_rows::RowData(it.key());
-        if (!record.object)
-            continue;
-        record.size += it.value().size;
-        record.count += it.value().count;
-        it.key()->setData(0, Qt::UserRole, QVariant::fromValue(record));
+    bindData record = ours ? junk_rows::RowData(row) : bindData{};
+    if (record.object) {
+        record.size += size;
+        ++record.count;
+        row->setData(0, Qt::UserRole, QVariant::fromValue(record));
     }
+    // A gatherer reports many items in one turn of the event loop: header and list are redrawn
+    // once for all of them.
+    if (!refreshQueued_) {
+        refreshQueued_ = true;
+        QTimer::singleShot(0, this, &CSelectScanPage::RefreshProgress);
+    }
+}
+
+void CSelectScanPage::RefreshProgress()
+{
+    refreshQueued_ = false;
     if (busy_)
         SetProgressHeader(qMin(percent_.load(), 100));
     tree_->viewport()->update();
+}
+
+void CSelectScanPage::TakeFoundItems()
+{
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    RefreshProgress();
 }
 
 bool CSelectScanPage::OnCloseProcess(std::wstring appName, const DWORD* processIds, int)

@@ -51,8 +51,8 @@ public:
 
 signals:
     void sigScanFinished(quint64 size);
-    // Sizes and counts found or cleaned under rows since the last batch.
-    void updateGarbage();
+    // One junk item found or cleaned; row is its leaf row, or null when it has none.
+    void updateGarbage(quint64 size, QTreeWidgetItem* row);
     // Blocks the worker until the user has answered on the GUI thread.
     void terminatePro(QString appName, QVector<quint64> processIds, bool& closed);
 
@@ -64,16 +64,11 @@ protected:
 private slots:
     void onToggleCheck(QTreeWidgetItem* row);
     void onShowDetail(QTreeWidgetItem* row);
-    void onUpdateGarbage();
+    void onUpdateGarbage(quint64 size, QTreeWidgetItem* row);
     void onTerminatePro(QString appName, QVector<quint64> processIds, bool& closed);
     void BackClickSlot();
 
 private:
-    struct RowDelta {
-        quint64 size = 0;
-        int count = 0;
-    };
-
     int AnalyzeWorker();
     int CleanWorker();
     bool Analyze();
@@ -89,6 +84,11 @@ private:
     bool Refused(const wchar_t* request) const;
     int RunWorker(int (CSelectScanPage::*worker)());
     bool ReportFound(uint64_t size, IDregsweepCatagory* category);
+    void RefreshProgress();
+    // The rows' check states follow their categories'.
+    void MirrorCheckStates();
+    // Takes in every item the ended worker reported, then redraws.
+    void TakeFoundItems();
     void Finish();
     void ShowHeader(const QString& title, const QString& description, int progress);
     void ShowStartHeader();
@@ -102,8 +102,7 @@ private:
     std::atomic<int> percent_{0};
     bool analysing_ = true;
     QMutex rowsLock_;
-    QHash<QTreeWidgetItem*, RowDelta> pendingDeltas_;  // under rowsLock_
-    bool updateQueued_ = false;                        // under rowsLock_
+    bool refreshQueued_ = false;
     std::atomic<bool> cancelled_{false};
     QString summary_;
     quint64 checkedTotal_ = 0;

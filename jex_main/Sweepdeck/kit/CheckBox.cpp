@@ -1,7 +1,7 @@
 #include "CheckBox.h"
 
 #include "KitFont.h"
-#include "ResPath.h"
+#include "ResPicture.h"
 
 #include <QPainter>
 #include <QPixmap>
@@ -28,7 +28,7 @@ CCheckBox::CCheckBox(const QString& text, QWidget* parent) : QCheckBox(text, par
 
 void CCheckBox::paintEvent(QPaintEvent*)
 {
-    const QPixmap image(GetResHostPath(ImageOf(checkState()), QStringLiteral("res")));
+    const QPixmap image = ResPicture(ImageOf(checkState()));
     QPainter painter(this);
     painter.drawPixmap(0, (height() - image.height()) / 2, image);
     painter.setFont(KitFont(font(), 12));

@@ -1,6 +1,6 @@
 #include "FrameTitle.h"
 
-#include "ResPath.h"
+#include "ResPicture.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -11,18 +11,13 @@
 
 namespace {
 
-QString ResUrl(const char* file)
-{
-    return QStringLiteral("url(\"%1\")").arg(GetResHostPath(QLatin1String(file), QStringLiteral("res")));
-}
-
 // The library's dark look for the bar; an application style sheet may refine it by object name.
 QString BarStyle()
 {
     return QStringLiteral("QLabel#CFrameTitle_textTitle { color: #c6d6f0; font-size: 14px; background: transparent; }"
                           "QPushButton#CFrameTitle_CloseBtn { border: none; background: transparent; image: %1; }"
                           "QPushButton#CFrameTitle_CloseBtn:hover { image: %2; }")
-        .arg(ResUrl("title_close.png"), ResUrl("title_close_hover.png"));
+        .arg(ResPictureUrl(QStringLiteral("title_close.png")), ResPictureUrl(QStringLiteral("title_close_hover.png")));
 }
 
 } // namespace
@@ -36,7 +31,7 @@ CFrameTitle::CFrameTitle(QWidget* window) : QFrame(window), window_(window)
     text_->setObjectName(QStringLiteral("CFrameTitle_textTitle"));
     icon_ = new QLabel(this);
     icon_->setObjectName(QStringLiteral("CFrameTitle_IconLabel"));
-    icon_->setPixmap(QPixmap(GetResHostPath(QStringLiteral("title_logo.png"), QStringLiteral("res"))));
+    icon_->setPixmap(ResPicture(QStringLiteral("title_logo.png")));
     closeBtn_ = new QPushButton(this);
     closeBtn_->setObjectName(QStringLiteral("CFrameTitle_CloseBtn"));
     closeBtn_->setFixedSize(32, 32);
@@ -64,6 +59,8 @@ void CFrameTitle::ShowIcon(bool show)
 {
     icon_->setVisible(show);
 }
+
+void CFrameTitle::CloseTitle() { close(); }
 
 void CFrameTitle::BtnClicked()
 {

@@ -17,6 +17,8 @@ public:
 
     void SetTitle(const QString& text);
     void ShowIcon(bool show);
+    // Closes the bar itself, not the window it heads.
+    virtual void CloseTitle();
 
 signals:
     // 1: the close button was clicked.

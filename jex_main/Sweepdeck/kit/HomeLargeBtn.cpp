@@ -1,18 +1,12 @@
 #include "HomeLargeBtn.h"
 
 #include "KitFont.h"
-
-#include "platform/Machine.h"
+#include "ResPicture.h"
 
 #include <QPainter>
 #include <QPixmap>
 
 namespace {
-
-QPixmap LoadImage(const QString& path)
-{
-    return QPixmap(QString::fromStdString(platform::HostPath(path.toStdWString())));
-}
 
 // The caption as drawn: one line per piece between runs of two blanks; the stored caption keeps them.
 QString DrawnCaption(const QString& caption)
@@ -26,7 +20,7 @@ QString DrawnCaption(const QString& caption)
 } // namespace
 
 CHomeLargeBtn::CHomeLargeBtn(const QString& caption, const QString& imagePath)
-    : CPushButton(QString(), nullptr), caption_(caption), image_(LoadImage(imagePath))
+    : CPushButton(QString(), nullptr), caption_(caption), image_(LoadPicture(imagePath))
 {
     setFixedSize(180, 180);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);

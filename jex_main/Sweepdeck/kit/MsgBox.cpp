@@ -3,7 +3,7 @@
 #include "CheckBox.h"
 #include "FrameTitle.h"
 #include "IndexBtn.h"
-#include "ResPath.h"
+#include "ResPicture.h"
 
 #include <QCloseEvent>
 #include <QGraphicsDropShadowEffect>
@@ -158,7 +158,7 @@ void CMsgBox::SetIcon(int kind)
         icon_->hide();
         return;
     }
-    icon_->setPixmap(QPixmap(GetResHostPath(image, QStringLiteral("res"))));
+    icon_->setPixmap(ResPicture(image));
     icon_->show();
 }
 

@@ -2,9 +2,8 @@
 
 #include "KitFont.h"
 #include "ProgressBar.h"
+#include "ResPicture.h"
 #include "Widget.h"
-
-#include "platform/Machine.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -23,6 +22,25 @@ QLabel* HeaderLabel(QWidget* parent)
     palette.setColor(QPalette::WindowText, kHeaderText);
     label->setPalette(palette);
     return label;
+}
+
+// The gap under the title row, and the row's least height: the kit's buttons are 32 high.
+constexpr int kUpperBottomMargin = 32;
+constexpr int kTitleRowHeight = 32;
+
+// The height the record leaves for the title row and the gap below it.
+int InnerHeight(const PageTitleInfo& info) { return info.height - info.margins.top() - info.margins.bottom(); }
+
+// A slim header keeps its height: the gap below the title row gives way to the row's buttons.
+int BottomGap(const PageTitleInfo& info) { return qBound(0, InnerHeight(info) - kTitleRowHeight, kUpperBottomMargin); }
+
+// ...and the icon shrinks to the row instead of growing the header.
+QPixmap FittedIcon(const QPixmap& icon, const PageTitleInfo& info)
+{
+    const int room = InnerHeight(info) - BottomGap(info);
+    if (icon.isNull() || room <= 0 || icon.height() <= room)
+        return icon;
+    return icon.scaledToHeight(room, Qt::SmoothTransformation);
 }
 
 } // namespace
@@ -71,16 +89,16 @@ CPageTitle::CPageTitle(PageTitleInfo* info, QWidget* parent) : QWidget(parent)
     navRow_->setSpacing(0);
     navRow_->setContentsMargins(8, 0, 0, 0);
 
-    auto* upper = new QVBoxLayout;
-    upper->setContentsMargins(0, 0, 0, 32);
-    upper->addStretch();
-    upper->addLayout(navRow_);
-    upper->addWidget(mainRow);
+    upper_ = new QVBoxLayout;
+    upper_->setContentsMargins(0, 0, 0, kUpperBottomMargin);
+    upper_->addStretch();
+    upper_->addLayout(navRow_);
+    upper_->addWidget(mainRow);
 
     auto* column = new QVBoxLayout(this);
     column->setSpacing(0);
     column->setContentsMargins(0, 0, 0, 0);
-    column->addLayout(upper);
+    column->addLayout(upper_);
     column->addWidget(progress_);
 
     PageTitleInfo defaults;
@@ -94,11 +112,12 @@ void CPageTitle::SetTitleInfo(PageTitleInfo* info)
     info_ = *info;
     setFixedHeight(info_.height);
     setContentsMargins(info_.margins);
+    upper_->setContentsMargins(0, 0, 0, BottomGap(info_));
 
     if (info_.iconPath.isEmpty()) {
         icon_->hide();
     } else {
-        icon_->setPixmap(QPixmap(QString::fromStdString(platform::HostPath(info_.iconPath.toStdWString()))));
+        icon_->setPixmap(FittedIcon(LoadPicture(info_.iconPath), info_));
         icon_->show();
     }
 

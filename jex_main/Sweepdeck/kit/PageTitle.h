@@ -8,6 +8,7 @@
 
 class CProgressBar;
 class QHBoxLayout;
+class QVBoxLayout;
 class QLabel;
 
 class CPageTitle : public QWidget {
@@ -30,6 +31,7 @@ protected:
 private:
     PageTitleInfo info_;
     CProgressBar* progress_ = nullptr;
+    QVBoxLayout* upper_ = nullptr;
     QHBoxLayout* navRow_ = nullptr;
     QHBoxLayout* funcRow_ = nullptr;
     QLabel* icon_ = nullptr;

@@ -18,7 +18,7 @@ struct PageTitleInfo {
     int progress = 0; // the header's progress bar shows only while this is above 0
     QColor thirdColor{126, 206, 142, 255};
     QColor fourthColor{229, 229, 229, 255};
-    QString iconPath;    // Windows or host path; empty: no icon
+    QString iconPath;    // Windows path of the machine, as GetResPath gives it; empty: no icon
     QString title;       // may be rich text
     QString description; // may be rich text; empty: hidden
     int titleFontPixelSize = HeaderFontPixelSize();

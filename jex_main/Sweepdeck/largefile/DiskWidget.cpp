@@ -3,7 +3,7 @@
 #include "ToolTipText.h"
 
 #include "kit/KitFont.h"
-#include "kit/ResPath.h"
+#include "kit/ResPicture.h"
 #include "services/UIPublic.h"
 
 #include <QHelpEvent>
@@ -22,13 +22,11 @@ constexpr int kHeight = 60;
 constexpr int kIconLimit = 48;
 constexpr int kRedFromPercent = 81;
 
-QPixmap ResPixmap(const QString& name) { return QPixmap(GetResHostPath(name, QStringLiteral("res"))); }
-
 // Loaded once and kept for the rest of the process.
 const QPixmap& CheckPixmap(bool selected)
 {
-    static const QPixmap* const unchecked = new QPixmap(ResPixmap(QStringLiteral("checkbox.png")));
-    static const QPixmap* const checked = new QPixmap(ResPixmap(QStringLiteral("checkbox_sel.png")));
+    static const QPixmap* const unchecked = new QPixmap(ResPicture(QStringLiteral("checkbox.png")));
+    static const QPixmap* const checked = new QPixmap(ResPicture(QStringLiteral("checkbox_sel.png")));
     return selected ? *checked : *unchecked;
 }
 
@@ -86,7 +84,7 @@ void CDiskWidget::UpdateInfo()
     if (icon.isNull()) {
         const QString iconName = IconName(type);
         if (!iconName.isEmpty())
-            icon = ResPixmap(iconName);
+            icon = ResPicture(iconName);
     }
     if (info->totalBytes != 0)
         usedPercent = UsedShare(info->usedBytes, info->totalBytes);

@@ -15,6 +15,7 @@
 #include "kit/MsgBox.h"
 #include "kit/NavigateBtn.h"
 #include "kit/ResPath.h"
+#include "kit/ResPicture.h"
 #include "services/UIPublic.h"
 
 #include <QHBoxLayout>
@@ -28,8 +29,6 @@ const char kTextColour[] = "#c6d6f0";
 const char kFigureColour[] = "#ff922d";
 
 QString Figure(const QString& text) { return HtmlText(text, kFigureColour, 16, 400); }
-
-QString ResPixmapPath(const char* name) { return GetResHostPath(QString::fromLatin1(name), QStringLiteral("res")); }
 
 // What the user reads when a scan could not run.
 QString ScanFailureReason(OpResult result)
@@ -81,12 +80,7 @@ QVector<CFuncBtn*> CLFCleanPage::CreateFuncBtns(Qt::Alignment*) { return {new CF
 
 QVector<CNavigateBtn*> CLFCleanPage::CreateNavBtns()
 {
-    QIcon icon;
-    icon.addFile(ResPixmapPath("ico_back_nomal.png"), QSize(), QIcon::Normal, QIcon::On);
-    icon.addFile(ResPixmapPath("ico_back_hover.png"), QSize(), QIcon::Active, QIcon::On);
-    icon.addFile(ResPixmapPath("ico_back_press.png"), QSize(), QIcon::Selected, QIcon::On);
-    icon.addFile(ResPixmapPath("ico_back_disable.png"), QSize(), QIcon::Disabled, QIcon::On);
-    auto* back = new CNavigateBtn(NAVBTN_BACK, icon, tr("Back"));
+    auto* back = new CNavigateBtn(NAVBTN_BACK, ResStatesIcon(QStringLiteral("ico_back")), tr("Back"));
     connect(back, &CNavigateBtn::clicked, this, &CLFCleanPage::BackBtnSlot);
     return {back};
 }

@@ -3,7 +3,6 @@
 #include "LFListData.h"
 #include "ListStyle.h"
 
-#include "kit/DarkScrollBars.h"
 #include "services/UIPublic.h"
 
 #include <QHeaderView>
@@ -12,7 +11,6 @@
 namespace {
 
 constexpr int kLocationColumn = 3;
-const QColor kListBackground("#20242f");
 
 } // namespace
 
@@ -22,7 +20,6 @@ CLFListView::CLFListView()
     setWindowFlags(Qt::FramelessWindowHint);
     ApplyCleanupListLook(this);
     setMouseTracking(true);
-    UseDarkScrollBars(this, kListBackground);
 }
 
 void CLFListView::SetListData(CLFListData* model)

@@ -4,7 +4,7 @@
 #include "ListRoles.h"
 
 #include "kit/KitFont.h"
-#include "kit/ResPath.h"
+#include "kit/ResPicture.h"
 
 #include <QPainter>
 #include <QStyleOptionViewItem>
@@ -18,14 +18,12 @@ const QColor kRowFill("#20242f");
 const QColor kRowLine("#272d3b");
 constexpr int kCellTextSize = 14;
 
-QPixmap ResPixmap(const char* name) { return QPixmap(GetResHostPath(QString::fromLatin1(name), QStringLiteral("res"))); }
-
 } // namespace
 
 CListStyle::CListStyle()
-    : uncheckedPixmap(ResPixmap("checkbox.png")),
-      checkedPixmap(ResPixmap("checkbox_sel.png")),
-      partialPixmap(ResPixmap("checkbox_halfsel.png"))
+    : uncheckedPixmap(ResPicture(QStringLiteral("checkbox.png"))),
+      checkedPixmap(ResPicture(QStringLiteral("checkbox_sel.png"))),
+      partialPixmap(ResPicture(QStringLiteral("checkbox_halfsel.png")))
 {
 }
 

@@ -24,17 +24,29 @@ bool IsRegisteredType(const QString& extension)
     return true;
 }
 
-} // namespace
-
-QIcon MakeFileTypeIcon(const QString& extension)
+// What the shell says of an empty file of the type, asked while the file exists; it is gone after.
+template <class Answer>
+auto AskAboutSample(const QString& extension, Answer answer) -> decltype(answer(QFileInfo()))
 {
     QTemporaryFile file(QDir::tempPath() + QDir::separator() + QCoreApplication::applicationName() +
                         QStringLiteral("_XXXXXX") + extension);
     if (!file.open())
-        return QIcon();
-    const QString name = file.fileName();
+        return {};
+    const QFileInfo sample(file.fileName());
     file.close();
-    return QFileIconProvider().icon(QFileInfo(name));
+    return answer(sample);
+}
+
+} // namespace
+
+QIcon MakeFileTypeIcon(const QString& extension)
+{
+    return AskAboutSample(extension, [](const QFileInfo& sample) { return QFileIconProvider().icon(sample); });
+}
+
+QString MakeFileTypeName(const QString& extension)
+{
+    return AskAboutSample(extension, [](const QFileInfo& sample) { return QFileIconProvider().type(sample); });
 }
 
 QString CFileIconCache::ExtensionOf(const QString& fileName)

@@ -9,6 +9,9 @@
 // The icon the shell shows for a file of this extension (".txt"), made from an empty temporary
 // file of that type; an empty icon when no such file can be made.
 QIcon MakeFileTypeIcon(const QString& extension);
+// The shell's description of the type ("Text document"), found the same way; empty when no such
+// file can be made.
+QString MakeFileTypeName(const QString& extension);
 
 class CFileIconCache {
 public:

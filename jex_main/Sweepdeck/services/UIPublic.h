@@ -100,6 +100,8 @@ public:
     static bool IsAutoRun();
 
     static QString GetAppDir();
+    // GetAppDir() + "/res/" + name.
+    static QString GetResFile(const QString& name);
     // The loading animation's eight frames, in order.
     static QStringList GetLoadingImages();
     // The junk category names the gatherer reports, translated.

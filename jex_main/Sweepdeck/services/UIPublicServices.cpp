@@ -277,6 +277,8 @@ bool CUIPublic::IsAutoRun()
 
 QString CUIPublic::GetAppDir() { return QCoreApplication::applicationDirPath(); }
 
+QString CUIPublic::GetResFile(const QString& name) { return GetAppDir() + QStringLiteral("/res/") + name; }
+
 QStringList CUIPublic::GetLoadingImages()
 {
     QStringList frames;

@@ -45,10 +45,9 @@ CHomePage::CHomePage() : CPage(PAGEID_HOME, nullptr)
 {
     InitPage();
     PageTitleInfo info;
-    info.iconPath = GetResHostPath(QStringLiteral("icon_clean.png"), QStringLiteral("res"));
+    info.iconPath = GetResPath(QStringLiteral("icon_clean.png"), QStringLiteral("res"));
     info.title = tr("Welcome to Cleanup and Optimization");
-    // A slim header: its title row, and under it the gap the kit's header always keeps.
-    info.height = 50 + 32;
+    info.height = 50;
     info.margins.setBottom(0);
     SetTitleInfo(info);
     const ULONGLONG handle = Tallyrun_BeginAction();
@@ -80,7 +79,7 @@ QWidget* CHomePage::CreateContent()
     const Slot entrySlots[] = {&CHomePage::onGarbage, &CHomePage::onLargeFile, &CHomePage::onDiskOptimization};
     for (int i = 0; i < 3; ++i) {
         auto* button = new CHomeLargeBtn(tr(kEntries[i].caption),
-                                         GetResHostPath(QString::fromLatin1(kEntries[i].image), QStringLiteral("res")));
+                                         GetResPath(QString::fromLatin1(kEntries[i].image), QStringLiteral("res")));
         button->setFixedSize(kButtonSize, kButtonSize);
         connect(button, &CHomeLargeBtn::clicked, this, entrySlots[i]);
         connect(button, &CHomeLargeBtn::sigEnterEvent, this, &CHomePage::onBtnEnter);

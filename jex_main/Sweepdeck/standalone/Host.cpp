@@ -4,6 +4,7 @@
 #include "MainWindow.h"
 
 #include "common/WriteLog.h"
+#include "kit/AppStyleSheet.h"
 #include "kit/ResPath.h"
 #include "services/Language.h"
 #include "services/UIPublic.h"
@@ -178,6 +179,7 @@ int HostMain(int argc, char** argv)
     QApplication app(argc, argv);
     // The window and the tray decide when the program ends, not the last window closed.
     app.setQuitOnLastWindowClosed(false);
+    app.setStyleSheet(ReadAppStyleSheet());
     Arguments start;
     for (int i = 1; i < argc; ++i)
         start.words << QString::fromLocal8Bit(argv[i]);

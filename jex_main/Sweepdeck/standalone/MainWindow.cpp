@@ -6,7 +6,7 @@
 #include "diskopt/DiskOptPage.h"
 #include "junk/SelectScanPage.h"
 #include "kit/FrameTitle.h"
-#include "kit/ResPath.h"
+#include "kit/ResPicture.h"
 #include "largefile/LFCleanPage.h"
 #include "largefile/LFDiskSelScanPage.h"
 #include "wizard/PageWizard.h"
@@ -30,7 +30,7 @@ constexpr int kLastPage = 5;
 constexpr int kLongestMinutes = std::numeric_limits<int>::max() / 60;
 const QColor kBackground("#1c202a");
 
-QIcon ProgramIcon() { return QIcon(GetResHostPath(QStringLiteral("48_48_8.ico"), QStringLiteral("res"))); }
+QIcon ProgramIcon() { return ResIcon(QStringLiteral("48_48_8.ico")); }
 
 } // namespace
 

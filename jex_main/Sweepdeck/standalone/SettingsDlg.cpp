@@ -3,7 +3,7 @@
 #include "common/TallyrunBinding.h"
 #include "kit/CheckBox.h"
 #include "kit/IndexBtn.h"
-#include "kit/ResPath.h"
+#include "kit/ResPicture.h"
 #include "services/UIPublic.h"
 
 #include <QCloseEvent>
@@ -24,7 +24,7 @@ CSettingsDlg::CSettingsDlg(const QString& title, QWidget* parent)
       buttonRow(new QHBoxLayout)
 {
     setWindowTitle(title);
-    setWindowIcon(QIcon(GetResHostPath(QStringLiteral("48_48_8.ico"), QStringLiteral("res"))));
+    setWindowIcon(ResIcon(QStringLiteral("48_48_8.ico")));
     setFixedWidth(400);
     setMinimumHeight(150);
     checkRow->setContentsMargins(0, 0, 0, 0);

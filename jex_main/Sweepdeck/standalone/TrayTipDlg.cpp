@@ -3,7 +3,7 @@
 #include "kit/CheckBox.h"
 #include "kit/KitFont.h"
 #include "kit/PushButton.h"
-#include "kit/ResPath.h"
+#include "kit/ResPicture.h"
 #include "largefile/DiskWidget.h"
 #include "services/UIPublic.h"
 
@@ -66,7 +66,7 @@ CTrayTipDlg::CTrayTipDlg(bool junk, IBigFileCatagory* catagory) : QDialog(nullpt
 {
     setWindowFlags(Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint);
     setWindowTitle(tr("Orvane Zelmar"));
-    setWindowIcon(QIcon(GetResHostPath(QStringLiteral("48_48_8.ico"), QStringLiteral("res"))));
+    setWindowIcon(ResIcon(QStringLiteral("48_48_8.ico")));
     const QFont font = KitFont(this->font(), 14);
 
     auto* heading = new QLabel(junk ? tr("<b>Some junk files found on your system.</b>")

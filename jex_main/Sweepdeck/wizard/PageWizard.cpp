@@ -4,6 +4,7 @@
 
 #include <QKeyEvent>
 #include <QPointer>
+#include <QPropertyAnimation>
 #include <QTabBar>
 
 CPageWizard::CPageWizard(QWidget* parent) : QTabWidget(parent)
@@ -67,6 +68,18 @@ CPage* CPageWizard::GetStartPage()
         if (page->IsStartPage())
             return page;
     return nullptr;
+}
+
+void CPageWizard::AnimateShow(QWidget* widget)
+{
+    if (!widget)
+        return;
+    auto* animation = new QPropertyAnimation(widget, "geometry", widget);
+    animation->setDuration(100);
+    animation->setEasingCurve(QEasingCurve::Linear);
+    animation->setStartValue(QRect(0, 0, 0, 0));
+    animation->setEndValue(widget->rect());
+    animation->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
 void CPageWizard::CancelAll()

@@ -24,6 +24,9 @@ public:
     // knows the wizard only as a widget.
     Q_INVOKABLE void CancelAll();
 
+    // Grows the widget from an empty rectangle at its corner to its own rectangle in 100 ms.
+    static void AnimateShow(QWidget* widget);
+
 public slots:
     void onNavigate(int pageId);
 

@@ -24,6 +24,7 @@
 #include "platform/win/Com.h"
 #include "platform/win/Msi.h"
 #include "platform/win/ShellDrives.h"
+#include "platform/win/Icons.h"
 #include "platform/win/ToolHelp.h"
 #include "platform/win/Impersonation.h"
 #include "platform/win/ShellFileOperation.h"

@@ -49,6 +49,7 @@ typedef HANDLE* PHANDLE;
 typedef HANDLE HMODULE;
 typedef HANDLE HINSTANCE;
 typedef HANDLE HWND;
+typedef HANDLE HICON;
 typedef HANDLE HLOCAL;
 typedef struct HKEY__* HKEY;
 typedef HKEY* PHKEY;

@@ -5,8 +5,10 @@
 #include "junk/CleanUpItemDelegate.h"
 #include "junk/CleanupTreeList.h"
 #include "junk/RichText.h"
+#include "services/UIPublic.h"
 
 #include "platform/Machine.h"
+#include "platform/Windows.h"
 #include "support/TempMachine.h"
 
 #include <QHeaderView>
@@ -124,22 +126,139 @@ TEST_F(CategoryTree, ClicksToggleChecksOpenDetailsAndOpenGroupsOnlyWhileIdle)
     }
 }
 
-TEST_F(CategoryTree, DetailsOnlyForFullyCheckedRowsAfterAnAnalysis)
+TEST_F(CategoryTree, DetailsOpenOnlyWhereTheLinkIsDrawn)
 {
     EXPECT_FALSE(Hit(leafRow, 3).isValid()) << "no column texts before an analysis";
     tree.SetAnalysed(true);
     Paint();
-    EXPECT_TRUE(Hit(leafRow, 3).isValid());
+    const QRect link = Hit(leafRow, 3);
+    ASSERT_TRUE(link.isValid());
     EXPECT_FALSE(Hit(partRow, 3).isValid()) << "a partly checked row shows no count, size or link";
 
-    leaf->count = 0;
-    leafRow->setData(3, kHitRectRole, QRect());
-    Paint();
-    EXPECT_FALSE(Hit(leafRow, 3).isValid()) << "nothing found: no details";
     int details = 0;
     QObject::connect(&tree, &CCleanupTreeList::detail, [&] { ++details; });
-    Click(tree.visualItemRect(leafRow).adjusted(0, 0, -20, 0).topRight() + QPoint(0, 10));
-    EXPECT_EQ(details, 0);
+    const struct {
+        const char* row;
+        int check;
+        uint64_t count;
+    } hidden[] = {{"an unticked row", 0, 3}, {"a row whose junk is all cleaned", 2, 0}};
+    for (const auto& row : hidden) {
+        leaf->check = row.check;
+        leaf->count = row.count;
+        Paint();
+        EXPECT_FALSE(Hit(leafRow, 3).isValid()) << row.row;
+        Click(link.center());
+        EXPECT_EQ(details, 0) << row.row;
+    }
+    leaf->check = 2;
+    leaf->count = 3;
+    Paint();
+    Click(link.center());
+    EXPECT_EQ(details, 1) << "drawn again, the link opens again";
+}
+
+TEST_F(CategoryTree, StatusAndColumnTextsFollowTheState)
+{
+    using Rows = CCleanUpItemDelegate;
+    leaf->count = 3;
+    leaf->size = 3000;
+    const QString found = QStringLiteral("Found: 3 files (%1)").arg(CUIPublic::FormatSize(3000));
+    const QString left = QStringLiteral("Uncleaned:3(%1)").arg(CUIPublic::FormatSize(3000));
+    const struct {
+        int state;
+        int kind;
+        int workMode;
+        QString text;
+    } statuses[] = {
+        {0, 0, CCleanupTreeList::Analysing, QStringLiteral("Wait")},
+        {0, 0, CCleanupTreeList::Idle, QStringLiteral("clean junk files on the system")},
+        {0, 1, CCleanupTreeList::Cleaning, QStringLiteral("clean junk files generated when browsing the web")},
+        {0, 2, CCleanupTreeList::Idle, QStringLiteral("clean junk files produced by Windows built-in applications")},
+        {0, 3, CCleanupTreeList::Idle, QStringLiteral("clean application junk files")},
+        {1, 0, CCleanupTreeList::Analysing, QStringLiteral("Analyzing...")},
+        {2, 0, CCleanupTreeList::Idle, found},
+        {3, 0, CCleanupTreeList::Idle, left},
+        {3, 0, CCleanupTreeList::Cleaning, QStringLiteral("Wait")},
+        {4, 0, CCleanupTreeList::Cleaning, QStringLiteral("Cleaning...")},
+        {5, 0, CCleanupTreeList::Idle, QStringLiteral("Cleaning completed.")},
+    };
+    for (const auto& row : statuses) {
+        leaf->state = row.state;
+        EXPECT_EQ(Rows::StatusText(leaf, row.kind, row.workMode), row.text) << row.state << " " << row.workMode;
+    }
+    EXPECT_EQ(Rows::StatusText(nullptr, 0, CCleanupTreeList::Idle), QStringLiteral("Analysis completed."));
+
+    const struct {
+        uint64_t count;
+        int column;
+        int workMode;
+        QString text;
+    } columns[] = {
+        {3, 1, CCleanupTreeList::Idle, QStringLiteral("3 file(s)")},
+        {0, 1, CCleanupTreeList::Idle, QStringLiteral("Not found")},
+        {3, 2, CCleanupTreeList::Idle, CUIPublic::FormatSize(3000)},
+        {0, 2, CCleanupTreeList::Idle, QString()},
+        {3, 3, CCleanupTreeList::Idle, QStringLiteral("Details")},
+        {3, 3, CCleanupTreeList::Analysing, QString()},
+        {0, 3, CCleanupTreeList::Idle, QString()},
+    };
+    for (const auto& cell : columns) {
+        leaf->count = cell.count;
+        EXPECT_EQ(Rows::ColumnText(leaf, cell.column, cell.workMode), cell.text) << cell.column << " " << cell.count;
+    }
+}
+
+// The bounding box of the pixels of the colour in the tree's picture, within the rectangle.
+QRect PixelsOf(const QImage& image, const QRect& within, const QColor& colour)
+{
+    QRect box;
+    for (int y = within.top(); y <= within.bottom(); ++y)
+        for (int x = within.left(); x <= within.right(); ++x)
+            if (image.pixelColor(x, y) == colour)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+TEST_F(CategoryTree, AProgramRowShowsItsIconHandleAt16PixelsElseItsIconFile)
+{
+    CFakeCatagory apps{L"Applications", 3, L"icon_otherapp.png"};
+    CFakeCatagory* program = apps.AddChild(L"Some program");
+    program->info.icon = L"icon_app.png";
+    constexpr int kSide = 32;
+    const std::vector<BYTE> mask(kSide * kSide / 8, 0);
+    std::vector<BYTE> pixels;
+    for (int i = 0; i < kSide * kSide; ++i)
+        pixels.insert(pixels.end(), {0xFF, 0x00, 0xFF, 0xFF});  // opaque magenta, as blue, green, red, alpha
+    program->icon = CreateIcon(nullptr, kSide, kSide, 1, 32, mask.data(), pixels.data());
+    ASSERT_NE(program->icon, nullptr);
+    QTreeWidgetItem* appsRow = AddGroup(&apps);
+    QTreeWidgetItem* programRow = AddChild(appsRow, program, 2);
+    appsRow->setExpanded(true);
+    tree.scrollToItem(programRow);
+
+    const QColor magenta(255, 0, 255);
+    const auto iconBox = [&] {
+        return PixelsOf(tree.viewport()->grab().toImage(), tree.visualItemRect(programRow), magenta);
+    };
+    EXPECT_EQ(iconBox().size(), QSize(16, 16));
+
+    ASSERT_TRUE(DestroyIcon(program->icon));
+    EXPECT_TRUE(iconBox().isEmpty()) << "a handle that is gone draws nothing of it";
+    program->icon = nullptr;
+    const QImage withFile = tree.viewport()->grab().toImage().copy(tree.visualItemRect(programRow));
+    program->info.icon = L"no_such_icon.png";
+    const QImage withoutFile = tree.viewport()->grab().toImage().copy(tree.visualItemRect(programRow));
+    EXPECT_NE(withFile, withoutFile) << "without a handle the icon file is drawn";
+}
+
+TEST_F(CategoryTree, ASelectedRowKeepsThePagesLookLeftOfIt)
+{
+    tree.setCurrentItem(systemRow);
+    systemRow->setSelected(true);
+    const QImage image = tree.viewport()->grab().toImage();
+    const QRect row = tree.visualItemRect(systemRow);
+    for (int x = 0; x < tree.indentation(); x += 4)
+        EXPECT_EQ(image.pixelColor(x, row.center().y()), QColor("#20242f")) << x;
 }
 
 TEST_F(CategoryTree, RowHeightsAndColumnWidths)

@@ -25,7 +25,7 @@ public:
     IDregsweepCatagory* GetFirstChild() override { return Handed(0); }
     IDregsweepCatagory* GetNextChild(IDregsweepCatagory* previous) override;
     const GarbageCatagoryInfo* GetName() override { return &info; }
-    HICON GetIcon() override { return nullptr; }
+    HICON GetIcon() override { return icon; }
     int IsShown() override { return 1; }
 
     GarbageCatagoryInfo info;
@@ -33,6 +33,7 @@ public:
     uint64_t size = 0;
     uint64_t count = 0;
     int state = 0;
+    HICON icon = nullptr;  // not owned
     CFakeCatagory* parent = nullptr;
     // Raw pointers: every child lives until the test's root is destroyed (never through Release).
     std::vector<std::unique_ptr<CFakeCatagory>> children;

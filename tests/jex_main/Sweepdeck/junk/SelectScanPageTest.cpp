@@ -30,6 +30,11 @@ TEST_F(JunkPage, AnalysisShowsTheCategoriesTheirSizesCountsAndStates)
     ASSERT_NE(chrome, nullptr);
     EXPECT_TRUE(chrome->isDisabled()) << "browser programs are shown, not ticked";
     EXPECT_EQ(Row("Windows"), nullptr) << "system groups show no program rows";
+    for (const char* name : {"System junk", "Prefetch files"}) {
+        const bindData row = junk_rows::RowData(Row(name));
+        ASSERT_NE(row.object, nullptr) << name;
+        EXPECT_EQ(Row(name)->checkState(0), static_cast<Qt::CheckState>(row.object->GetCheckState())) << name;
+    }
 
     QSignalSpy work(page.get(), &CPage::WorkStart);
     page->StartScan();
@@ -64,6 +69,7 @@ TEST_F(JunkPage, CleanUpRemovesExactlyTheTickedJunkAndReportsItOnce)
         << "the analysis is counted (0x11008)";
     emit page->Tree()->checkToggled(Row("Other applications"));
     EXPECT_TRUE(HeaderText().contains(QString("Selected: %1").arg(CUIPublic::FormatSize(kJunkSize - kNpmSize))));
+    EXPECT_EQ(Row("Other applications")->checkState(0), Qt::Unchecked) << "the row follows its category";
 
     page->OnFuncBtn(Page::BtnCleanUp);
     // The clean-up is counted (0x1100A) and its time in milliseconds kept (0x11006).

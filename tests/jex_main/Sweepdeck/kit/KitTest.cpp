@@ -7,6 +7,8 @@
 #include "kit/PageTitle.h"
 #include "kit/ProgressBar.h"
 #include "kit/PushButton.h"
+#include "kit/ResPath.h"
+#include "kit/ResPicture.h"
 #include "kit/ScrollBar.h"
 
 #include <QApplication>
@@ -17,6 +19,8 @@
 #include <QStandardItemModel>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include "platform/Windows.h"
 
 namespace {
 
@@ -194,6 +198,46 @@ TEST(SweepdeckPageTitle, TextsIconAndHeightFollowTheRecord)
     EXPECT_EQ(title.GetTitleInfo().description, "12 MB found");
     CPageTitle defaults(nullptr);
     EXPECT_EQ(defaults.height(), 120);
+}
+
+TEST(SweepdeckPageTitle, ASlimHeaderShrinksItsIconInsteadOfGrowing)
+{
+    PageTitleInfo info;
+    info.iconPath = GetResPath(QStringLiteral("checkbox.png"), QStringLiteral("res"));
+    const struct {
+        int height;
+        int iconHeight;
+    } headers[] = {{120, 16}, {40, 16}, {20, 16}, {12, 12}};  // the gap below the title row gives way first
+    for (const auto& header : headers) {
+        info.height = header.height;
+        CPageTitle title(&info);
+        EXPECT_EQ(title.height(), header.height);
+        int iconHeight = -1;
+        for (QLabel* label : title.findChildren<QLabel*>())
+            if (!label->pixmap(Qt::ReturnByValue).isNull())
+                iconHeight = label->pixmap(Qt::ReturnByValue).height();
+        EXPECT_EQ(iconHeight, header.iconHeight) << header.height;
+    }
+}
+
+TEST(SweepdeckResPath, NamesThePictureBesideTheProgramWhateverTheCurrentFolder)
+{
+    wchar_t program[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH);
+    const QString path = QString::fromWCharArray(program, static_cast<int>(length));
+    const QString folder = path.left(path.lastIndexOf(QLatin1Char('\\')));
+    ASSERT_FALSE(folder.isEmpty());
+    wchar_t before[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, before);
+    CreateDirectoryW(L"C:\\Elsewhere", nullptr);
+    for (const wchar_t* current : {L"C:\\", L"C:\\Elsewhere"}) {
+        ASSERT_TRUE(SetCurrentDirectoryW(current));
+        EXPECT_EQ(GetResPath(QStringLiteral("iconInfo.png"), QStringLiteral("res")),
+                  folder + QStringLiteral("\\res\\Jex\\iconInfo.png"));
+        EXPECT_EQ(GetResPath(QString(), QStringLiteral("res")), folder + QStringLiteral("\\res\\Jex\\"));
+        EXPECT_EQ(ResPicture(QStringLiteral("checkbox.png")).toImage().pixelColor(0, 0), kit_test::kUncheckedColor);
+    }
+    SetCurrentDirectoryW(before);
 }
 
 TEST(SweepdeckPageTitle, TitleFontSizeComesFromTheCleanupConfiguration)

@@ -13,6 +13,7 @@
 #include "kit/MsgBox.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QImage>
 #include <QLabel>
 #include <QTimer>
@@ -144,6 +145,11 @@ TEST_F(ServicesTest, FileIconsAreCachedPerExtensionOfTheFileNameItself)
     const QIcon unknown = services->GetFileIcon(QStringLiteral("x.zzz"));
     EXPECT_NE(unknown.cacheKey(), text.cacheKey());
     EXPECT_EQ(services->GetFileIcon(QStringLiteral("y.qqq")).cacheKey(), unknown.cacheKey());
+
+    // The type's description is asked of a sample file that is gone afterwards.
+    EXPECT_FALSE(MakeFileTypeName(QStringLiteral(".txt")).isEmpty());
+    const QStringList samples = QDir::temp().entryList({QCoreApplication::applicationName() + QStringLiteral("_*")});
+    EXPECT_TRUE(samples.isEmpty()) << samples.join(QLatin1Char(' ')).toStdString();
 }
 
 TEST_F(ServicesTest, TheAutostartEntryNamesTheProgramBesideThisOneWhateverTheCurrentFolder)

@@ -3,9 +3,13 @@
 #include "StandaloneFixture.h"
 
 #include "diskopt/DiskOptPage.h"
+#include "export/IExportWidget.h"
 #include "kit/CheckBox.h"
 #include "kit/HomeLargeBtn.h"
 #include "kit/IndexBtn.h"
+#include "kit/PageTitle.h"
+#include "kit/ResPath.h"
+#include "kit/ResPicture.h"
 #include "services/UIPublic.h"
 #include "standalone/HomePage.h"
 #include "standalone/Host.h"
@@ -17,6 +21,7 @@
 #include "platform/win/Sync.h"
 #include "platform/win/WindowManager.h"
 #include "support/UsageEvents.h"
+#include "support/QuarnelLog.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -62,6 +67,49 @@ TEST_F(WindowTest, HoldsTheFivePagesAndShowsOnlyValidPageNumbers)
     auto* disk = qobject_cast<CDiskOptPage*>(window.Wizard()->GetPage(5));
     ASSERT_NE(disk, nullptr);
     EXPECT_EQ(disk->Data()->rowCount(), 2) << "the volume lister reached the disk page";
+}
+
+bool NamesAnUnreadablePicture(const std::wstring& message)
+{
+    return message.find(L"picture cannot be loaded") != std::wstring::npos;
+}
+
+TEST_F(WindowTest, EveryPageOfTheWindowAndOfBothExportsFindsItsPictures)
+{
+    // The log names a picture that cannot be read: the check below would see one.
+    EXPECT_TRUE(LoadPicture(GetResPath(QStringLiteral("no_such_picture.png"), QStringLiteral("res"))).isNull());
+    const auto unreadable = [] {
+        std::vector<std::wstring> found;
+        for (const std::wstring& message : testing_support::QuarnelLogMessages())
+            if (NamesAnUnreadablePicture(message))
+                found.push_back(message);
+        return found;
+    };
+    ASSERT_EQ(unreadable().size(), 1u);
+
+    CMainWindow window;
+    window.ShowAll();
+    for (int id = 1; id <= 5; ++id) {
+        window.ShowPage(id);
+        window.Wizard()->GetPage(id)->grab();
+    }
+    auto* home = window.Wizard()->GetPage(1);
+    ASSERT_NE(home->findChild<CPageTitle*>(), nullptr);
+    EXPECT_EQ(home->findChild<CPageTitle*>()->height(), 50);
+    CSettingsDlg settings(QStringLiteral("Settings"), &window);
+    settings.grab();
+
+    QWidget host;
+    host.resize(800, 520);
+    for (IExportWidget* exported : {BuildSysCleanExportWgt(&host), BuildLargeFileExportWgt(&host)}) {
+        ASSERT_NE(exported, nullptr);
+        for (int id : {2, 3, 4})
+            if (QWidget* page = exported->GetPage(id))
+                page->grab();
+    }
+    for (const std::wstring& line : unreadable())
+        if (line.find(L"no_such_picture.png") == std::wstring::npos)
+            ADD_FAILURE() << QString::fromStdWString(line).toStdString();
 }
 
 TEST_F(WindowTest, ClosingHidesAfterATrayOpenAndEndsAfterANormalStart)

@@ -1,0 +1,9 @@
+// The product's application style sheet, "res\StyleSheet.css" in the program folder, which the
+// main program applies too: the stand-alone window takes the same look for the Qt widgets that the
+// kit does not paint itself (scroll bars among them).
+#pragma once
+
+#include <QString>
+
+// The sheet's text; empty when the file is missing or unreadable.
+QString ReadAppStyleSheet();

@@ -5,6 +5,8 @@
 #include "MailTask.h"
 #include "RegistWidget.h"
 
+#include "ProcessObjects.h"
+
 #include "Paneforge/Util.h"
 #include "common/InfoAttribute.h"
 
@@ -185,6 +187,7 @@ void CLoginWidget::slotLoginThreadFinished()
         break;
     case kLoggedIn:
         RememberLogin();
+        g_loginText = loginInfo_->strEmail;
         if (parentWidget())
             parentWidget()->close();
         emit sigLogin(kLoggedInSignal);
@@ -249,6 +252,7 @@ void CLoginWidget::slotClearLogin(int state)
 {
     if (state != kLoggedOut)
         return;
+    g_loginText.clear();
     HideTips();
     if (email_)
         email_->clear();

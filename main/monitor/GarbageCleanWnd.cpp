@@ -28,7 +28,7 @@ CGarbageCleanWnd::CGarbageCleanWnd(std::shared_ptr<IMonitorSources> sources)
     sizeLabel_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     QLabel* found = RichLabel(tr("junk found"), "#7e93b1", 14, 400, QRect(92, 70, 120, 51), 130);
     found->setAlignment(Qt::AlignBottom | Qt::AlignLeft);
-    QPushButton* clean = AccentButton(tr("Clean up"), QRect(226, 82, 90, 28), 14);
+    QPushButton* clean = AccentButton(tr("Clean up"), QRect(226, 82, 90, 28));
     slide_ = new QPropertyAnimation(this, "pos", this);
 
     connect(close, &QPushButton::clicked, this, &CGarbageCleanWnd::OnCloseClicked);

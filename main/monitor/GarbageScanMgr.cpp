@@ -256,6 +256,7 @@ void CGarbageScanMgr::StartMonitor(bool bAutoStart, bool bAutoScan)
         sysClean->SetCallback(&CGarbageScanMgr::ScanResultCallback, this);
     if (bAutoScan) {
         emit sigAutoScan();
+        assistantShown_ = false;
         StartScanTimer();
     } else if (bAutoStart) {
         UpdateRes(false);

@@ -36,7 +36,8 @@ public:
 
     // Called once with the program's start-up words ("autostart": started at log-in; "autoscan":
     // started to analyse): registers the scan-result callback with the system-clean export
-    // object; with "autoscan" asks for an analysis in the main window, with "autostart" updates the
+    // object; with "autoscan" asks for an analysis in the main window and may offer the assistant
+    // again, with "autostart" updates the
     // resource pack (whose end offers the assistant), else only arms the scan timer; removes a
     // leftover shutdown marker and starts the shutdown check.
     void StartMonitor(bool bAutoStart, bool bAutoScan);

@@ -1,5 +1,7 @@
 #include "MonitorPopup.h"
 
+#include "ProcessObjects.h"
+
 #include "Paneforge/Util.h"
 #include "common/InfoAttribute.h"
 #include "common/SendInfo.h"
@@ -111,14 +113,11 @@ QPushButton* CMonitorPopup::CloseButton(const QRect& place)
     return button;
 }
 
-QPushButton* CMonitorPopup::AccentButton(const QString& text, const QRect& place, int radius)
+QPushButton* CMonitorPopup::AccentButton(const QString& text, const QRect& place)
 {
     auto* button = new QPushButton(text, this);
     button->setGeometry(place);
     button->setCursor(Qt::PointingHandCursor);
-    button->setStyleSheet(QStringLiteral("QPushButton{\tborder-radius: %1px;\tbackground-color: #1be1d0;}"
-                                         "QPushButton:hover{background-color: #1bffeb;}"
-                                         "QPushButton:pressed{background-color: #1db1a4;}")
-                              .arg(radius));
+    button->setStyleSheet(g_popButtonStyleSheet);
     return button;
 }

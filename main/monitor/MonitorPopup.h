@@ -47,8 +47,8 @@ protected:
     QLabel* RichLabel(const QString& text, const char* color, int pixelSize, int weight, const QRect& place,
                       int room = 0);
     QPushButton* CloseButton(const QRect& place);
-    // The suite's accent button with the corner radius.
-    QPushButton* AccentButton(const QString& text, const QRect& place, int radius);
+    // The suite's accent button, in the program's pop-up button look.
+    QPushButton* AccentButton(const QString& text, const QRect& place);
 
     const char* window_;
     QTimer* autoHideTimer_;

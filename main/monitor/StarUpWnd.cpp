@@ -1,5 +1,7 @@
 #include "StarUpWnd.h"
 
+#include "ProcessObjects.h"
+
 #include "common/SendInfo.h"
 
 #include <QLabel>
@@ -33,10 +35,9 @@ CStarUpWnd::CStarUpWnd(std::shared_ptr<IMonitorSources> sources)
     textLabel_->setTextFormat(Qt::PlainText);
     textLabel_->setWordWrap(true);
     textLabel_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    textLabel_->setStyleSheet(
-        QStringLiteral("font-family: Segoe UI;font-size: 16px;font-weight: 600;color: #ffffff;"));
+    textLabel_->setStyleSheet(g_popTitleStyle);
     closeButton_ = CloseButton(QRect(318, 8, 24, 24));
-    QPushButton* clean = AccentButton(tr("Clean up"), QRect(100, 334, 150, 32), 16);
+    QPushButton* clean = AccentButton(tr("Clean up"), QRect(100, 334, 150, 32));
 
     connect(closeButton_, &QPushButton::clicked, this, &CStarUpWnd::OnCloseClicked);
     connect(autoHideTimer_, &QTimer::timeout, this, &CStarUpWnd::OnCloseClicked);

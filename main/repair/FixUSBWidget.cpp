@@ -8,6 +8,7 @@
 #include "CleanupExports.h"
 #include "FixPageId.h"
 #include "FixPageTop.h"
+#include "ProcessObjects.h"
 #include "MessageBox.h"
 #include "WaitButtonEx.h"
 
@@ -110,7 +111,7 @@ QString CFixUSBWidget::ChkDskLogPath()
 {
     wchar_t folder[1024] = {};
     const DWORD length = GetTempPathW(1024, folder);
-    const std::wstring path = std::wstring(folder, length < 1024 ? length : 0) + L"orvanedraviel.txt";
+    const std::wstring path = std::wstring(folder, length < 1024 ? length : 0) + g_fileShowingTextName.toStdWString();
     return QString::fromStdString(platform::HostPath(path));
 }
 

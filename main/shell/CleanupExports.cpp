@@ -2,7 +2,6 @@
 
 #include "FixPageId.h"
 
-#include "common/WriteLog.h"
 #include "platform/Text.h"
 #include "platform/Windows.h"
 
@@ -18,14 +17,7 @@ IExportWidget* g_largeFileExport = nullptr;
 void* LoadProcFromLibrary(const wchar_t* library, const char* procedure)
 {
     const HMODULE module = LoadLibraryW(library);
-    if (!module) {
-        WriteLog(L"%ls not loaded, error %u", library, static_cast<unsigned>(GetLastError()));
-        return nullptr;
-    }
-    const FARPROC address = GetProcAddress(module, procedure);
-    if (!address)
-        WriteLog(L"%ls has no %s, error %u", library, procedure, static_cast<unsigned>(GetLastError()));
-    return reinterpret_cast<void*>(address);
+    return module ? reinterpret_cast<void*>(GetProcAddress(module, procedure)) : nullptr;
 }
 
 IExportWidget* GetSysCleanExport()

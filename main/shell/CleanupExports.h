@@ -6,8 +6,8 @@
 
 class QWidget;
 
-// The address of the procedure in the library loaded by name; null (with a log line naming what
-// was missing) when the library or the procedure is not there.
+// The address of the procedure in the library loaded by name; null, silently, when the library or
+// the procedure is not there (the caller leaves its feature off).
 void* LoadProcFromLibrary(const wchar_t* library, const char* procedure);
 
 // The export objects, null until made.

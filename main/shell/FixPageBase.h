@@ -14,6 +14,11 @@ public:
 
     int GetPageType() const { return pageType_; }
 
+signals:
+    // Page-to-frame requests of the page family; the frames of this program wire neither.
+    void NextSignal(int icurPageId, int iNextPageId, void* pData);
+    void ShowContrlSignal(int icmd);
+
 private:
     int pageType_;
 };

@@ -29,16 +29,6 @@ namespace {
 const wchar_t kInstanceMutex[] = L"Global\\ORVANE Draviels 1.0";
 const char kBuiltinStyle[] = "*{font-size:14px;font-family:\"Segoe UI\";}\r\n";
 
-void InstallTranslation(QApplication& app)
-{
-    const QString file = Util::getDravielsResFullPath(QStringLiteral("draviels_en.qm"));
-    if (!QFile::exists(file))
-        return;
-    auto* translator = new QTranslator(&app);
-    translator->load(file, QString(), QString(), QString());
-    app.installTranslator(translator);
-}
-
 int RefuseWithoutRights()
 {
     CMessageBox box(MSGBOX_LOGO, nullptr, QString(), QString(), 3);
@@ -66,6 +56,16 @@ void CentreOnScreen(CFixFrameBase& frame)
 }
 
 } // namespace
+
+void InstallTranslation(QApplication& app)
+{
+    const QString file = Util::getDravielsResFullPath(QStringLiteral("draviels_en.qm"));
+    if (!QFile::exists(file))
+        return;
+    auto* translator = new QTranslator(&app);
+    translator->load(file, QString(), QString(), QString());
+    app.installTranslator(translator);
+}
 
 void ApplyProgramStyle(QApplication& app)
 {

@@ -7,6 +7,10 @@ int QuarnelMain(int argc, char** argv);
 
 class QApplication;
 
+// Installs the translation "draviels_en.qm" of the resource folder when that file exists; the
+// translator stays with the application.
+void InstallTranslation(QApplication& app);
+
 // The program's look: the built-in font rule followed by "StyleSheet.css" of the resource folder
 // (the rule alone when that file does not open).
 void ApplyProgramStyle(QApplication& app);

@@ -16,7 +16,7 @@ extern QString g_popButtonStyleSheet;
 extern QString g_popTitleStyle;
 // The name of the File Showing page's text file.
 extern QString g_fileShowingTextName;
-// The narrow text the log-in page keeps.
+// The account the log-in page last logged in with (local 8-bit text); empty after a log-out.
 extern std::string g_loginText;
 // Held by whichever thread reads or writes the message store "message.dat".
 extern QMutex g_messageStoreMutex;

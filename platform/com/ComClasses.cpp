@@ -2,6 +2,7 @@
 
 #include "ClassServer.h"
 #include "ComApartment.h"
+#include "shell/ShellLinkObject.h"
 
 #include "platform/RefCounted.h"
 
@@ -32,8 +33,18 @@ public:
     HRESULT QueryInterface(REFIID riid, void** object) override { return Answer(this, riid, object, false); }
 };
 
-class CStandInClassObject : public platform::RefCounted<IClassFactory> {
+HRESULT CreateStandInInstance(REFIID riid, void** object)
+{
+    return platform::HandOut(new (std::nothrow) CStandInInstance, riid, object);
+}
+
+using InstanceMaker = HRESULT (*)(REFIID riid, void** object);
+
+// The class object of one class: its instances come from the maker.
+class CClassObject : public platform::RefCounted<IClassFactory> {
 public:
+    explicit CClassObject(InstanceMaker make) : make_(make) {}
+
     HRESULT QueryInterface(REFIID riid, void** object) override
     {
         return Answer(this, riid, object, IsEqualIID(riid, IID_IClassFactory));
@@ -46,22 +57,23 @@ public:
         *object = nullptr;
         if (outer)
             return CLASS_E_NOAGGREGATION;
-        return Deliver(new (std::nothrow) CStandInInstance, riid, object);
+        return make_(riid, object);
     }
 
     HRESULT LockServer(BOOL) override { return S_OK; }
 
-    // Hands a new object out through the interface asked for; the caller's reference is the only one.
-    template <class Object>
-    static HRESULT Deliver(Object* made, REFIID riid, void** object)
-    {
-        if (!made)
-            return E_OUTOFMEMORY;
-        const HRESULT result = made->QueryInterface(riid, object);
-        made->Release();
-        return result;
-    }
+private:
+    const InstanceMaker make_;
 };
+
+// The classes the layer serves itself, in process, as the shell's own library serves them on
+// Windows; no registration is looked at for them.
+InstanceMaker BuiltInClass(REFCLSID classId, DWORD classContext)
+{
+    if ((classContext & CLSCTX_INPROC_SERVER) && IsEqualIID(classId, CLSID_ShellLink))
+        return platform::CreateShellLinkObject;
+    return nullptr;
+}
 
 bool HexDigits(const wchar_t* text, size_t count, uint64_t& value)
 {
@@ -119,10 +131,14 @@ HRESULT CoGetClassObject(REFCLSID classId, DWORD classContext, LPVOID, REFIID ri
     *object = nullptr;
     if (!platform::InApartment())
         return CO_E_NOTINITIALIZED;
-    const HRESULT found = platform::FindClassServer(classId, classContext);
-    if (FAILED(found))
-        return found;
-    return CStandInClassObject::Deliver(new (std::nothrow) CStandInClassObject, riid, object);
+    InstanceMaker make = BuiltInClass(classId, classContext);
+    if (!make) {
+        const HRESULT found = platform::FindClassServer(classId, classContext);
+        if (FAILED(found))
+            return found;
+        make = CreateStandInInstance;
+    }
+    return platform::HandOut(new (std::nothrow) CClassObject(make), riid, object);
 }
 
 HRESULT CoCreateInstance(REFCLSID classId, IUnknown* outer, DWORD classContext, REFIID riid, LPVOID* object)

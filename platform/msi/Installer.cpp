@@ -1,6 +1,7 @@
 #include "platform/win/Msi.h"
 
-#include "platform/Machine.h"
+#include "shell/ShellLinkFile.h"
+
 #include "platform/Text.h"
 #include "platform/win/Com.h"
 #include "platform/win/Errors.h"
@@ -8,65 +9,39 @@
 #include "platform/win/Registry.h"
 
 #include <cstring>
-#include <fstream>
 #include <string>
 
 namespace {
 
-constexpr size_t kHeaderSize = 0x4C;
-constexpr DWORD kHasIdList = 0x1;
-constexpr DWORD kHasLinkInfo = 0x2;
-constexpr DWORD kIsUnicode = 0x80;
 constexpr DWORD kDarwinSignature = 0xA0000006;
 constexpr size_t kDarwinBlockSize = 0x314;
-constexpr size_t kDarwinAnsiBytes = 260;
+// The block's wide text follows its size, its signature and its ANSI text.
+constexpr size_t kDarwinWideAt = 8 + 260;
 constexpr size_t kDarwinWideChars = 260;
 constexpr size_t kCodeChars = 38;
-constexpr std::streamsize kMostShortcutBytes = 1 << 20; // far beyond any shortcut
 const wchar_t kComponents[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18\\Components\\";
 
-uint32_t Little(const std::string& bytes, size_t at, size_t width)
-{
-    uint32_t value = 0;
-    for (size_t i = 0; i < width; ++i)
-        value |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
-    return value;
-}
-
-// The wide text of the shortcut's Darwin data block; empty when the file has none.
+// The wide text of the shortcut's Darwin data block; empty when the file is no shell link or has
+// no such block.
 std::wstring DarwinText(LPCWSTR shortcutPath)
 {
-    std::ifstream file(platform::HostPath(std::wstring(shortcutPath)), std::ios::binary);
-    std::string bytes(static_cast<size_t>(kMostShortcutBytes), '\0');
-    file.read(bytes.data(), kMostShortcutBytes);
-    bytes.resize(static_cast<size_t>(file.gcount()));
-    if (bytes.size() < kHeaderSize || Little(bytes, 0, 4) != kHeaderSize)
+    platform::CShellLinkFile link;
+    if (link.Load(shortcutPath) != ERROR_SUCCESS)
         return {};
-    const DWORD flags = Little(bytes, 20, 4);
-    size_t at = kHeaderSize;
-    if ((flags & kHasIdList) && at + 2 <= bytes.size())
-        at += 2 + Little(bytes, at, 2);
-    if ((flags & kHasLinkInfo) && at + 4 <= bytes.size())
-        at += Little(bytes, at, 4);
-    const size_t charBytes = (flags & kIsUnicode) ? 2 : 1;
-    for (DWORD text = 0x4; text <= 0x40; text <<= 1)   // name, relative path, folder, arguments, icon
-        if ((flags & text) && at + 2 <= bytes.size())
-            at += 2 + Little(bytes, at, 2) * charBytes;
-    while (at + 8 <= bytes.size()) {
-        const size_t size = Little(bytes, at, 4);
-        if (size < 8 || at + size > bytes.size())
+    const std::string block = link.ExtraBlock(kDarwinSignature);
+    if (block.size() < kDarwinBlockSize)
+        return {};
+    std::u16string text;
+    for (size_t i = 0; i < kDarwinWideChars; ++i) {
+        const size_t at = kDarwinWideAt + 2 * i;
+        const char16_t unit = static_cast<char16_t>(static_cast<unsigned char>(block[at]) |
+                                                    static_cast<unsigned char>(block[at + 1]) << 8);
+        if (!unit)
             break;
-        if (Little(bytes, at + 4, 4) == kDarwinSignature && size >= kDarwinBlockSize) {
-            const size_t wide = at + 8 + kDarwinAnsiBytes;
-            std::u16string text;
-            for (size_t i = 0; i < kDarwinWideChars && Little(bytes, wide + 2 * i, 2); ++i)
-                text += static_cast<char16_t>(Little(bytes, wide + 2 * i, 2));
-            return platform::FromUtf16(text);
-        }
-        at += size;
+        text += unit;
     }
-    return {};
+    return platform::FromUtf16(text);
 }
 
 bool IsCode(const std::wstring& text)

@@ -1,17 +1,18 @@
 #include "winlib/ShortcutInventory.h"
 
 #include "winlib/FolderQueries.h"
-#include "winlib/ShellLinkFile.h"
 #include "winlib/SpecialFolders.h"
 #include "winlib/SystemQueries.h"
 #include "common/Wow64FsRedirGuard.h"
 
 #include <new>
+#include <vector>
 
 namespace {
 
 // The path buffers of the shortcut records.
 constexpr size_t kPathChars = 520;
+constexpr size_t kDescriptionChars = 1024;
 
 // The shortcut folders in scan order, each with whether its subfolders are scanned too.
 const std::pair<int, bool> kShortcutFolders[] = {
@@ -93,6 +94,48 @@ private:
     const bool joined_;
 };
 
+// The shell's link object with its ".lnk" file loaded; both interfaces are released at the end.
+class CLoadedLink {
+public:
+    CLoadedLink(const std::wstring& linkPath, DWORD mode)
+    {
+        if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                    reinterpret_cast<void**>(&link_))))
+            return;
+        if (FAILED(link_->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file_))))
+            return;
+        loaded_ = SUCCEEDED(file_->Load(linkPath.c_str(), mode));
+    }
+    ~CLoadedLink()
+    {
+        if (file_)
+            file_->Release();
+        if (link_)
+            link_->Release();
+    }
+    CLoadedLink(const CLoadedLink&) = delete;
+    CLoadedLink& operator=(const CLoadedLink&) = delete;
+
+    bool Loaded() const { return loaded_; }
+    IShellLinkW* operator->() const { return link_; }
+    IPersistFile* File() const { return file_; }
+
+private:
+    IShellLinkW* link_ = nullptr;
+    IPersistFile* file_ = nullptr;
+    bool loaded_ = false;
+};
+
+// A text the link gives into a buffer of the given size; empty when it gives none.
+template <class Getter>
+std::wstring LinkText(size_t chars, Getter get)
+{
+    std::vector<wchar_t> buffer(chars, L'\0');
+    if (FAILED(get(buffer.data(), static_cast<int>(chars))))
+        return std::wstring();
+    return std::wstring(buffer.data());
+}
+
 } // namespace
 
 bool CShortcutInventory::LessIgnoringCase::operator()(const std::wstring& a, const std::wstring& b) const
@@ -150,11 +193,17 @@ bool CShortcutInventory::ReadShortcut(const std::wstring& linkPath, S_SHORTCUT_I
 {
     const std::wstring advertised = AdvertisedTarget(linkPath);
     const CComApartment apartment;
-    CShellLinkFile link;
-    if (!link.Load(linkPath))
+    const CLoadedLink link(linkPath, STGM_READ);
+    if (!link.Loaded())
         return false;
     const CWow64FsRedirGuard guard;
-    const std::wstring target = advertised.empty() ? ExistingTarget(link.GetPath()) : advertised;
+    std::wstring target = advertised;
+    if (target.empty()) {
+        const std::wstring shortPath = LinkText(kPathChars, [&](wchar_t* buffer, int chars) {
+            return link->GetPath(buffer, chars, nullptr, SLGP_SHORTPATH);
+        });
+        target = ExistingTarget(shortPath);
+    }
     if (target.empty())
         return false;
     const size_t dot = linkPath.rfind(L'.');
@@ -164,12 +213,20 @@ bool CShortcutInventory::ReadShortcut(const std::wstring& linkPath, S_SHORTCUT_I
     record.target_ = target;
     record.folder_ = linkPath.substr(0, slash);
     record.title_ = linkPath.substr(slash + 1, dot - slash - 1);
-    record.description_ = link.GetDescription().substr(0, 1023);
-    record.arguments_ = link.GetArguments().substr(0, kPathChars - 1);
-    record.workingDir_ = LongName(link.GetWorkingDirectory());
-    record.iconPath_ = LongName(link.GetIconLocation(&record.iconIndex_));
-    record.hotKey_ = link.GetHotkey();
-    record.showCmd_ = link.GetShowCmd();
+    record.workingDir_ = LongName(LinkText(kPathChars, [&](wchar_t* buffer, int chars) {
+        return link->GetWorkingDirectory(buffer, chars);
+    }));
+    record.description_ = LinkText(kDescriptionChars, [&](wchar_t* buffer, int chars) {
+        return link->GetDescription(buffer, chars);
+    });
+    record.arguments_ = LinkText(kPathChars, [&](wchar_t* buffer, int chars) {
+        return link->GetArguments(buffer, chars);
+    });
+    link->GetHotkey(&record.hotKey_);
+    link->GetShowCmd(&record.showCmd_);
+    record.iconPath_ = LongName(LinkText(kPathChars, [&](wchar_t* buffer, int chars) {
+        return link->GetIconLocation(buffer, chars, &record.iconIndex_);
+    }));
     record.linkPath_ = linkPath;
     return true;
 }
@@ -195,11 +252,9 @@ bool CShortcutInventory::SetShortcutIcon(const S_SHORTCUT_INFO& record, const st
     if (record.linkPath_.empty() || iconPath.empty())
         return false;
     const CComApartment apartment;
-    CShellLinkFile link;
-    if (!link.Load(record.linkPath_))
-        return false;
-    link.SetIconLocation(iconPath, record.iconIndex_);
-    return link.Save(record.linkPath_);
+    const CLoadedLink link(record.linkPath_, STGM_READWRITE);
+    return link.Loaded() && SUCCEEDED(link->SetIconLocation(iconPath.c_str(), record.iconIndex_)) &&
+           SUCCEEDED(link.File()->Save(record.linkPath_.c_str(), TRUE));
 }
 
 void CShortcutInventory::FindByFileName(const std::wstring& fileName, std::vector<S_SHORTCUT_INFO*>& records) const

@@ -1,7 +1,8 @@
 // The reference count of the layer's COM objects; the object deletes itself at zero.
 #pragma once
 
-#include "platform/win/Types.h"
+#include "platform/win/Errors.h"
+#include "platform/win/Unknown.h"
 
 #include <atomic>
 
@@ -25,5 +26,17 @@ protected:
 private:
     std::atomic<ULONG> count_{1};
 };
+
+// Hands a new object (null: out of memory) out through the interface asked for; the caller's
+// reference is then the only one.
+template <class Object>
+HRESULT HandOut(Object* made, REFIID riid, void** object)
+{
+    if (!made)
+        return E_OUTOFMEMORY;
+    const HRESULT result = made->QueryInterface(riid, object);
+    made->Release();
+    return result;
+}
 
 } // namespace platform

@@ -22,6 +22,7 @@
 #include "platform/win/CommandLine.h"
 #include "platform/win/Unknown.h"
 #include "platform/win/Com.h"
+#include "platform/win/ShellLink.h"
 #include "platform/win/Msi.h"
 #include "platform/win/ShellDrives.h"
 #include "platform/win/Icons.h"

@@ -2,6 +2,7 @@
 #include "CommunityTestServer.h"
 #include "LoginWidget.h"
 #include "PageTestSupport.h"
+#include "ProcessObjects.h"
 #include "RegistWidget.h"
 #include "WebService.h"
 
@@ -115,6 +116,7 @@ TEST(AccountForm, EmailCheckTakesOnlyAWholeAddress)
 TEST_F(LoginPageTest, ALogInIsRememberedAndAnnounced)
 {
     QSignalSpy loggedIn(page_, &CLoginWidget::sigLogin);
+    g_loginText.clear();
     LogIn(QString::fromLatin1(kEmail), QString::fromLatin1(kPassword));
 
     ASSERT_EQ(1, loggedIn.size());
@@ -125,6 +127,7 @@ TEST_F(LoginPageTest, ALogInIsRememberedAndAnnounced)
     EXPECT_EQ(QString::fromLatin1(kEmail), page_test::LocalCfgValue(QStringLiteral("account")));
     EXPECT_EQ(QString(), page_test::LocalCfgValue(QStringLiteral("isquit")));
     EXPECT_EQ(QStringLiteral("1"), page_test::LocalCfgValue(QStringLiteral("login")));
+    EXPECT_EQ(kEmail, g_loginText) << "the account, for the whole program";
     // The fields stay filled for the next opening.
     EXPECT_EQ(QString::fromLatin1(kEmail), Email()->text());
 
@@ -155,6 +158,7 @@ TEST_F(LoginPageTest, TheServiceRefusalShowsInItsTip)
 
     // The record is reused: a later good attempt starts from a clean status.
     QSignalSpy loggedIn(page_, &CLoginWidget::sigLogin);
+    g_loginText.clear();
     LogIn(QString::fromLatin1(kEmail), QString::fromLatin1(kPassword));
     EXPECT_EQ(1, loggedIn.size());
     EXPECT_EQ(QStringLiteral("1"), page_test::LocalCfgValue(QStringLiteral("login")));
@@ -341,11 +345,14 @@ TEST_F(LoginPageTest, LoggingOutEmptiesTheForm)
 {
     LogIn(QString::fromLatin1(kEmail), QStringLiteral("wrong"));
     ASSERT_FALSE(Tips().isEmpty());
+    g_loginText = kEmail;
     page_->slotClearLogin(7);
     EXPECT_EQ(QString::fromLatin1(kEmail), Email()->text());
     EXPECT_FALSE(Tips().isEmpty());
+    EXPECT_EQ(kEmail, g_loginText);
 
     page_->slotClearLogin(8);
+    EXPECT_TRUE(g_loginText.empty());
     EXPECT_TRUE(Email()->text().isEmpty());
     EXPECT_TRUE(Password()->text().isEmpty());
     EXPECT_TRUE(Tips().isEmpty());

@@ -170,6 +170,24 @@ TEST_F(GarbageScanMgrTest, StartArmsTheScanAndClearsAnOldMarker)
     EXPECT_EQ(1, scan.count());
 }
 
+TEST_F(GarbageScanMgrTest, AnAnalysisStartOffersTheAssistantAgain)
+{
+    auto clock = std::make_shared<CFakeSources>();
+    clock->today = QDate(2026, 12, 5);
+    CGarbageScanMgr monitor(nullptr, clock);
+    WriteResource(monitor, "images/5.png", "picture");
+    WriteResource(monitor, "images/5.txt", "tip");
+    monitor.OnUpdateFinish(true);
+    ASSERT_TRUE(monitor.StarUpWnd()->isVisible());
+    monitor.StarUpWnd()->HideWnd();
+    monitor.OnUpdateFinish(true);
+    EXPECT_FALSE(monitor.StarUpWnd()->isVisible()) << "one offer a run";
+
+    monitor.StartMonitor(false, true);
+    monitor.OnUpdateFinish(true);
+    EXPECT_TRUE(monitor.StarUpWnd()->isVisible());
+}
+
 TEST_F(GarbageScanMgrTest, MarkerOfAnEndedSessionStartsANewRunOnceTheIntervalPassed)
 {
     auto clock = std::make_shared<CFakeSources>();

@@ -5,7 +5,8 @@
 // server file is present gives a stand-in class object that answers IUnknown and IClassFactory,
 // and whose instances answer IUnknown only. So a caller learns what Windows would tell it about
 // registration and server files; an interface the real server would add is answered with
-// E_NOINTERFACE.
+// E_NOINTERFACE. The shell's link class (CLSID_ShellLink, ShellLink.h) is the layer's own: it is
+// served in process without a look at the registry.
 #pragma once
 
 #include "platform/win/Errors.h"

@@ -5,6 +5,7 @@
 
 #include "standalone/ElevatedRestart.h"
 #include "standalone/Host.h"
+#include "kit/ResPath.h"
 #include "services/UIPublic.h"
 
 #include "platform/Machine.h"
@@ -13,6 +14,7 @@
 #include "platform/win/WindowManager.h"
 
 #include <QProcess>
+#include <QTranslator>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -33,6 +35,17 @@ TEST(HostArgsTest, TheBackgroundModeTakesWholeMinutesAndMegabytesThatAreNotNegat
                                    QStringList{"10", "lots"}, QStringList{"1.5", "300"}, QStringList{"10", "inf"},
                                    QStringList{"10"}})
         EXPECT_FALSE(HostParseCheckArgs(bad, minutes, threshold)) << bad.join(' ').toStdString();
+}
+
+TEST(HostTranslationTest, TheProductLanguagesFileLoadsFromTheProgramFolderAndInstalls)
+{
+    testing_support::TempMachine machine;
+    junk_test::UseBuildProgramFolder();
+    QTranslator translator;
+    ASSERT_TRUE(translator.load(GetResHostPath(HostLoadTranslation(), QStringLiteral("res"))));
+    EXPECT_TRUE(QCoreApplication::installTranslator(&translator)) << "a translation with texts";
+    EXPECT_EQ(QStringLiteral("System Cleanup"), QCoreApplication::translate("CMainWindow", "System Cleanup"));
+    QCoreApplication::removeTranslator(&translator);
 }
 
 class RestartTest : public StandaloneTest {};

@@ -1,9 +1,9 @@
 #include "FuncThread.h"
 
 #include "winlib/MVNRegKey.h"
-#include "winlib/ShellLinkFile.h"
 #include "winlib/SpecialFolders.h"
 
+#include "support/ShellLinks.h"
 #include "support/TempMachine.h"
 
 #include "platform/Machine.h"
@@ -35,10 +35,7 @@ protected:
         const std::wstring desktop = SpecialFolders().Path(CSIDL_DESKTOPDIRECTORY);
         fs::create_directories(platform::HostPath(desktop));
         link_ = desktop + L"\\Update.lnk";
-        CShellLinkFile link;
-        link.SetPath(bin_ + L"\\Renewer.exe");
-        link.SetIconLocation(L"C:\\old.ico", 3);
-        ASSERT_TRUE(link.Save(link_));
+        ASSERT_TRUE(testing_support::WriteShellLink(link_, bin_ + L"\\Renewer.exe", L"", L"C:\\old.ico", 3));
     }
 
     void SetDisplayName(const std::wstring& name) const
@@ -60,9 +57,7 @@ protected:
 
     std::wstring LinkIcon(int* index) const
     {
-        CShellLinkFile link;
-        EXPECT_TRUE(link.Load(link_));
-        return link.GetIconLocation(index);
+        return testing_support::ShellLinkIcon(link_, index);
     }
 
     static void RunJob()

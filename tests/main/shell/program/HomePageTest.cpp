@@ -152,14 +152,14 @@ TEST_F(HomePageTest, CleanupPagesDriveTheirFramesTitleBar)
     EXPECT_EQ("LargeFileResult", GetCurWindowName());
 }
 
-TEST_F(HomePageTest, MissingCleanupLibraryLeavesTheToolsOffWithALogLine)
+TEST_F(HomePageTest, MissingCleanupLibraryLeavesTheToolsOffAndLogsWhenOneIsPressed)
 {
     CFixFrameBase frame(2, nullptr);
     auto* home = qobject_cast<CFixHomePage*>(frame.GetPage());
     EXPECT_EQ(nullptr, GetSysCleanExport());
     EXPECT_EQ(nullptr, home->GetToolFrame(10)->GetPage());
     EXPECT_EQ(nullptr, home->GetToolFrame(11)->GetPage());
-    EXPECT_NE(std::string::npos, ReadProgramLog().find("Sweepdeck.dll not loaded"));
+    EXPECT_EQ(std::string::npos, ReadProgramLog().find("Sweepdeck")) << "binding a library logs nothing";
     // Pressed, an off tool returns at once: no frame and no message box runs.
     EXPECT_EQ(0, home->ShowCustmsPage(10));
     EXPECT_EQ(0, home->ShowCustmsPage(11));

@@ -1,9 +1,9 @@
 #include "winlib/ShortcutInventory.h"
 
-#include "winlib/ShellLinkFile.h"
 #include "winlib/SpecialFolders.h"
 
 #include "support/AdvertisedShortcut.h"
+#include "support/ShellLinks.h"
 #include "support/TempMachine.h"
 
 #include "platform/Machine.h"
@@ -45,12 +45,8 @@ protected:
                                  int iconIndex = 0)
     {
         fs::create_directories(platform::HostPath(folder));
-        CShellLinkFile link;
-        link.SetPath(target);
-        link.SetDescription(L"about " + name);
-        link.SetIconLocation(L"C:\\old.ico", iconIndex);
         const std::wstring path = folder + L"\\" + name;
-        EXPECT_TRUE(link.Save(path));
+        EXPECT_TRUE(testing_support::WriteShellLink(path, target, L"about " + name, L"C:\\old.ico", iconIndex));
         return path;
     }
 

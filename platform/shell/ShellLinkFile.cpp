@@ -1,6 +1,11 @@
-#include "winlib/ShellLinkFile.h"
+#include "ShellLinkFile.h"
 
 #include "platform/Text.h"
+#include "platform/win/Environment.h"
+#include "platform/win/Errors.h"
+#include "platform/win/Files.h"
+#include "platform/win/Handles.h"
+#include "platform/win/Volumes.h"
 
 #include <cstring>
 #include <vector>
@@ -155,23 +160,33 @@ std::wstring Expanded(const std::wstring& text)
     return length == 0 || length > buffer.size() ? text : std::wstring(buffer.data());
 }
 
-bool ReadFileBytes(const std::wstring& path, std::string& bytes)
+// ERROR_SUCCESS, the error of the failed call, or ERROR_BAD_FORMAT for a size no link has.
+DWORD ReadFileBytes(const std::wstring& path, std::string& bytes)
 {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return false;
+        return GetLastError();
     LARGE_INTEGER size {};
     DWORD read = 0;
-    bool ok = GetFileSizeEx(file, &size) && size.QuadPart >= kHeaderSize && size.QuadPart <= kMaxLinkBytes;
-    if (ok) {
+    DWORD result = ERROR_SUCCESS;
+    if (!GetFileSizeEx(file, &size)) {
+        result = GetLastError();
+    } else if (size.QuadPart < kHeaderSize || size.QuadPart > kMaxLinkBytes) {
+        result = ERROR_BAD_FORMAT;
+    } else {
         bytes.resize(static_cast<size_t>(size.QuadPart));
-        ok = ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) && read == bytes.size();
+        if (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
+            result = GetLastError();
+        else if (read != bytes.size())
+            result = ERROR_BAD_FORMAT;
     }
     CloseHandle(file);
-    return ok;
+    return result;
 }
 
 } // namespace
+
+namespace platform {
 
 CShellLinkFile::CShellLinkFile() : header_(kHeaderSize, '\0')
 {
@@ -180,16 +195,19 @@ CShellLinkFile::CShellLinkFile() : header_(kHeaderSize, '\0')
     PutNumber(header_, kShowCommandAt, 4, kShowNormal);
 }
 
-bool CShellLinkFile::Load(const std::wstring& path)
+DWORD CShellLinkFile::Load(const std::wstring& path)
 {
     *this = CShellLinkFile();
     std::string bytes;
-    if (!ReadFileBytes(path, bytes) || !Parse(bytes)) {
+    DWORD result = ReadFileBytes(path, bytes);
+    if (result == ERROR_SUCCESS && !Parse(bytes))
+        result = ERROR_BAD_FORMAT;
+    if (result != ERROR_SUCCESS) {
         *this = CShellLinkFile();
-        return false;
+        return result;
     }
     linkPath_ = path;
-    return true;
+    return ERROR_SUCCESS;
 }
 
 bool CShellLinkFile::Parse(const std::string& bytes)
@@ -285,10 +303,8 @@ std::wstring CShellLinkFile::GetPath() const
     if (!localPath_.empty())
         return localPath_;
     if (Flags() & HAS_EXP_STRING) {
-        for (size_t at = 0; at + kEnvironmentBlockSize <= extra_.size(); at += ReadNumber(extra_, at, 4)) {
-            const std::string block = extra_.substr(at, ReadNumber(extra_, at, 4));
-            if (ReadNumber(block, 4, 4) != kEnvironmentBlock || block.size() < kEnvironmentBlockSize)
-                continue;
+        const std::string block = ExtraBlock(kEnvironmentBlock);
+        if (block.size() >= kEnvironmentBlockSize) {
             std::wstring target = TextAt(block, 8 + 260, true);
             if (target.empty())
                 target = TextAt(block, 8, false);
@@ -346,6 +362,15 @@ void CShellLinkFile::SetShowCmd(int showCommand)
     PutNumber(header_, kShowCommandAt, 4, static_cast<DWORD>(showCommand));
 }
 
+std::string CShellLinkFile::ExtraBlock(DWORD signature) const
+{
+    for (size_t at = 0; at + 8 <= extra_.size(); at += ReadNumber(extra_, at, 4)) {
+        if (ReadNumber(extra_, at + 4, 4) == signature)
+            return extra_.substr(at, ReadNumber(extra_, at, 4));
+    }
+    return std::string();
+}
+
 DWORD CShellLinkFile::Flags() const
 {
     return ReadNumber(header_, kFlagsAt, 4);
@@ -366,3 +391,5 @@ void CShellLinkFile::DropExtraBlock(DWORD signature)
             at += size;
     }
 }
+
+} // namespace platform

@@ -1,20 +1,23 @@
-// A shell link (".lnk") file read and written in the documented binary shell-link format, in
-// place of the shell's link object: the header, the target's item list (kept as it is), the link
+// A shell link (".lnk") file read and written in the documented binary shell-link format, the one
+// reader and writer behind the shell's link object and the installer's shortcut queries: the header, the target's item list (kept as it is), the link
 // information with the target's local path, the string data (description, relative path, working
 // folder, arguments, icon location) and the extra data blocks. Whatever the class does not
 // interpret is written back unchanged.
 #pragma once
 
-#include "platform/Windows.h"
+#include "platform/win/Types.h"
 
 #include <string>
+
+namespace platform {
 
 class CShellLinkFile {
 public:
     CShellLinkFile();
 
-    // False, leaving an empty link, when the file cannot be read or is not a whole shell link.
-    bool Load(const std::wstring& path);
+    // ERROR_SUCCESS; the Windows error of opening or reading the file; or ERROR_BAD_FORMAT when it
+    // is not a whole shell link. A failed load leaves an empty link.
+    DWORD Load(const std::wstring& path);
     // Writes a new file beside the path and then puts it in place of the old one.
     bool Save(const std::wstring& path) const;
 
@@ -28,6 +31,9 @@ public:
     const std::wstring& GetIconLocation(int* index) const;
     WORD GetHotkey() const;
     int GetShowCmd() const;
+    // The whole extra data block with this signature (size and signature included); empty when
+    // the link has none.
+    std::string ExtraBlock(DWORD signature) const;
 
     // The target as a local path; the item list and the environment block that named the old one
     // go.
@@ -59,3 +65,5 @@ private:
     std::wstring iconLocation_;
     std::string extra_; // the extra data blocks without the terminal block
 };
+
+} // namespace platform

@@ -48,18 +48,22 @@ protected:
         std::ofstream(path) << content;
     }
 
-    // The test clean-up library, whose export object records what it is asked.
+    // The test clean-up library, whose export object records what it is asked. As in the program,
+    // the object is made once and kept for the rest of the process, its wizard under a parent that
+    // lives as long; what it recorded in earlier cases stays.
     IExportWidget* UseRecordingCleanupLibrary()
     {
+        if (IExportWidget* made = GetSysCleanExport())
+            return made;
         fs::copy_file(FAKE_SWEEPDECK_PATH, folder_ + "/Sweepdeck.so");
-        return MakeCleanupExport(PAGE_SYSTEM_CLEANUP, &cleanupParent_);
+        static QWidget* const parent = new QWidget;
+        return MakeCleanupExport(PAGE_SYSTEM_CLEANUP, parent);
     }
     static QStringList Calls() { return GetSysCleanExport()->GetSysCleanWidget()->property("calls").toStringList(); }
     static int Scans() { return Calls().count(QStringLiteral("ScanLater(true)")); }
 
     testing_support::TempMachine machine_;
     std::string folder_;
-    QWidget cleanupParent_;
 };
 
 TEST(GarbageSizeText, ThreeSignificantDigitsAtMost)
@@ -298,10 +302,11 @@ TEST_F(GarbageScanMgrTest, AnAnalysisThatNeverReportsLeavesTheNextTurnArmed)
     WriteSettings("ScanInterval=1\n");
     ASSERT_NE(nullptr, UseRecordingCleanupLibrary());
     CGarbageScanMgr monitor(nullptr, std::make_shared<CFakeSources>());
+    const int before = Scans();
     monitor.StartMonitor(false, false);
-    ASSERT_TRUE(QTest::qWaitFor([] { return Scans() == 1; }, 60000));
+    ASSERT_TRUE(QTest::qWaitFor([before] { return Scans() == before + 1; }, 60000));
     EXPECT_TRUE(monitor.IsScanTimerActive());
-    EXPECT_TRUE(QTest::qWaitFor([] { return Scans() == 2; }, 60000)) << "no second turn without a result";
+    EXPECT_TRUE(QTest::qWaitFor([before] { return Scans() == before + 2; }, 60000)) << "no second turn without a result";
 }
 
 TEST_F(GarbageScanMgrTest, TheJunkPopupNeedsTheLevelsSizeAboveFourGibibytesToo)

@@ -3,7 +3,8 @@
 // on a machine of its own in a temporary folder. The two are started in turn, after one start of
 // each that is not counted, so that a machine loaded by others weighs on both alike.
 //
-//   StartupBench [rounds]   (default 10)
+//   StartupBench [rounds [program]]   (defaults: 10, the build's Quarnel; another program, a copy
+//                                      beside it for one, compares builds)
 
 #include <xcb/xcb.h>
 
@@ -234,7 +235,7 @@ int main(int argc, char** argv)
                                             "XDG_RUNTIME_DIR=" + std::string(folder), "TMPDIR=" + std::string(folder)};
     if (const char* path = std::getenv("PATH"))
         environment.push_back(std::string("PATH=") + path);
-    const std::vector<std::string> program = {QUARNEL_PATH};
+    const std::vector<std::string> program = {argc > 2 ? argv[2] : QUARNEL_PATH};
 
     // One start of each first, not counted: the machine is made, the files come into the page
     // cache, and the empty window takes the size of the program's.

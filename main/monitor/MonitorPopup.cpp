@@ -36,11 +36,20 @@ CMonitorPopup::CMonitorPopup(const char* window, QSize size, const QString& mask
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_TranslucentBackground);
     setFixedSize(size);
-    // Without its picture the card keeps its rectangle rather than vanishing.
-    const QBitmap shape = QPixmap(Util::getDravielsResFullPath(mask)).mask();
+    maskPicture_ = mask;
+    autoHideTimer_->setSingleShot(true);
+}
+
+void CMonitorPopup::ShapeOnce()
+{
+    if (maskPicture_.isEmpty())
+        return;
+    // Shaped at the first showing rather than at start-up, where the picture would hold up the main
+    // window. Without its picture the card keeps its rectangle rather than vanishing.
+    const QBitmap shape = QPixmap(Util::getDravielsResFullPath(maskPicture_)).mask();
+    maskPicture_.clear();
     if (!shape.isNull())
         setMask(shape);
-    autoHideTimer_->setSingleShot(true);
 }
 
 void CMonitorPopup::SetDuration(int seconds)
@@ -61,6 +70,7 @@ QPoint CMonitorPopup::SlideEnd() const
 
 void CMonitorPopup::StartShowing()
 {
+    ShapeOnce();
     showTick_ = sources_->TickCount();
     autoHideTimer_->start(duration_ * 1000);
 }

@@ -35,7 +35,8 @@ protected:
     // the bottom of the primary screen's available area.
     QPoint SlideStart() const;
     QPoint SlideEnd() const;
-    // Notes the time and starts the auto-hide timer; the caller shows and animates.
+    // Shapes the card (at the first time), notes the time and starts the auto-hide timer; the caller
+    // shows and animates.
     void StartShowing();
 
     // The members of the "Result_Popup" attribute after "PopupResult" and "Time".
@@ -54,7 +55,10 @@ protected:
     QTimer* autoHideTimer_;
 
 private:
+    void ShapeOnce();
+
     std::shared_ptr<IMonitorSources> sources_;
+    QString maskPicture_; // empty once the card is shaped
     int duration_ = 30;
     uint32_t showTick_ = 0;
 };

@@ -154,8 +154,15 @@ void DosAttributeStore::Forget(FileId id) { unlink(BesidePath(id).c_str()); }
 
 void DosAttributeStore::ForgetOpened(int fd, FileId id)
 {
+    // The device last seen keeping attributes itself, so that removing many files of one file
+    // system asks it once.
+    static std::atomic<dev_t> keepsAttributes{0};
+    if (!g_besideOnly && id.device != 0 && keepsAttributes.load(std::memory_order_relaxed) == id.device)
+        return;
     if (g_besideOnly || (fgetxattr(fd, kAttributeName, nullptr, 0) < 0 && errno != ENODATA))
         Forget(id);
+    else
+        keepsAttributes.store(id.device, std::memory_order_relaxed);
 }
 
 void DosAttributeStore::UseStoreBesideFiles(bool only) { g_besideOnly = only; }

@@ -65,7 +65,7 @@ bool StatusOfHandle(HANDLE handle, FileStatus& status, FileObject** object = nul
         return false;
     if (object)
         *object = file;
-    if (!StatusOfDescriptor(file->Descriptor(), status)) {
+    if (!file->Status(status)) {
         platform::SetLastErrorFromErrno();
         return false;
     }

@@ -58,7 +58,7 @@ bool FileObject::DeleteNow()
     if (RefuseWhenWriteProtected(place_))
         return false;
     FileStatus status;
-    if (!StatusOfDescriptor(fd_, status)) {
+    if (!Status(status, true)) {
         platform::SetLastErrorFromErrno();
         return false;
     }
@@ -84,6 +84,17 @@ bool FileObject::RemoveOpenedName(const FileStatus& status)
     deleteOnClose_ = false;
     if (status.links <= 1 || status.directory)
         DosAttributeStore::ForgetOpened(fd_, status.Id());
+    return true;
+}
+
+bool FileObject::Status(FileStatus& status, bool reuse)
+{
+    std::lock_guard<std::mutex> lock(statusLock_);
+    if (!StatusOfDescriptor(fd_, status, reuse ? status_.get() : nullptr))
+        return false;
+    if (!status_)
+        status_ = std::make_unique<FileStatus>();
+    *status_ = status;
     return true;
 }
 

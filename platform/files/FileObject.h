@@ -51,6 +51,9 @@ public:
     // in a folder takes the folder's.
     DWORD VolumeSerial();
     void TakeVolumeSerial(DWORD serial) { serial_ = serial; }
+    // The file's status now, kept for the next time; with reuse, read in full only where the
+    // inode changed since the status kept (a deletion right after its check reads it once).
+    bool Status(FileStatus& status, bool reuse = false);
     // The opened folder as a folder that names are opened in, shared with what is opened there.
     std::shared_ptr<files::Descriptor> AsFolder();
     // The opened folder's entries, read on from where the last call left them (from the first
@@ -83,6 +86,8 @@ private:
     std::shared_ptr<files::Descriptor> folder_;
     DIR* entries_ = nullptr;
     std::atomic<int64_t> serial_{-1};
+    std::mutex statusLock_;
+    std::unique_ptr<FileStatus> status_;
 };
 
 } // namespace platform::files

@@ -49,6 +49,7 @@ void Fill(const struct statx& sx, int fd, const char* name, int watch, bool moun
 {
     status.device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
     status.born = Born(sx);
+    status.changed = timespec{static_cast<time_t>(sx.stx_ctime.tv_sec), static_cast<long>(sx.stx_ctime.tv_nsec)};
     status.inode = sx.stx_ino;
     status.links = sx.stx_nlink;
     status.lastAccess = FileTimeOf(sx.stx_atime);
@@ -139,11 +140,18 @@ bool StatusOfEntry(int folderFd, dev_t folderDevice, const std::string& folderHo
     return StatusAt(folderFd, folderDevice, [&] { return folderHostPath + "/" + name; }, name, watch, nullptr, status);
 }
 
-bool StatusOfDescriptor(int fd, FileStatus& status)
+bool StatusOfDescriptor(int fd, FileStatus& status, const FileStatus* earlier)
 {
     struct statx sx {};
     if (statx(fd, "", AT_EMPTY_PATH, kStatxMask, &sx) != 0)
         return false;
+    // Nothing of the inode changed since the earlier status: its kept attributes neither.
+    if (earlier && earlier->inode == sx.stx_ino && earlier->changed.tv_sec == sx.stx_ctime.tv_sec &&
+        earlier->changed.tv_nsec == sx.stx_ctime.tv_nsec && earlier->links == sx.stx_nlink) {
+        status = *earlier;
+        status.lastAccess = FileTimeOf(sx.stx_atime);
+        return true;
+    }
     Fill(sx, fd, nullptr, -1, false, false, status);
     return true;
 }

@@ -25,6 +25,7 @@ struct FileStatus {
     uint32_t links = 0;
     bool directory = false;   // a folder itself, not a link to one
     timespec born {};         // when the file came to be: its birth time, else its last change
+    timespec changed {};      // the last change of the inode (data, mode, links or kept attributes)
 
     DosAttributeStore::FileId Id() const { return {device, inode, born}; }
 };
@@ -36,8 +37,9 @@ bool StatusOfPlace(const Place& place, FileStatus& status);
 // the folder's (-1: none).
 bool StatusOfEntry(int folderFd, dev_t folderDevice, const std::string& folderHostPath, const char* name, int watch,
                    FileStatus& status);
-// The status of an open file.
-bool StatusOfDescriptor(int fd, FileStatus& status);
+// The status of an open file; earlier, a status of the same open file read before, spares
+// reading its kept attributes again while the inode has not changed since.
+bool StatusOfDescriptor(int fd, FileStatus& status, const FileStatus* earlier = nullptr);
 
 // The bits SetFileAttributesW changes.
 constexpr DWORD kSettableAttributes = 0x00000001u | 0x00000002u | 0x00000004u | 0x00000020u | 0x00000100u |

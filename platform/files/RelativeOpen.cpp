@@ -44,8 +44,9 @@ bool SingleName(const UNICODE_STRING* name, std::string& host)
     return AppendHostName(name->Buffer, length, host);
 }
 
-// Opens the name in the folder as the access and options ask; -1 with errno set.
-int OpenName(int folderFd, const std::string& name, ACCESS_MASK access, ULONG options)
+// Opens the name in the folder as the access and options ask; -1 with errno set. openFlags: the
+// flags the descriptor was opened with.
+int OpenName(int folderFd, const std::string& name, ACCESS_MASK access, ULONG options, int& openFlags)
 {
     const bool reads = access & kReadRights;
     const bool writes = access & kWriteRights;
@@ -54,11 +55,14 @@ int OpenName(int folderFd, const std::string& name, ACCESS_MASK access, ULONG op
         flags |= O_DIRECTORY | O_RDONLY;
     else
         flags |= reads && writes ? O_RDWR : writes ? O_WRONLY : O_RDONLY;
+    openFlags = flags;
     int fd = openat(folderFd, name.c_str(), flags);
     // A descriptor that can read carries the share's locks itself; a file the host lets no one
     // read is opened for what it is, where nothing but its deletion or attributes is asked for.
-    if (fd < 0 && errno == EACCES && !reads && !writes)
-        fd = openat(folderFd, name.c_str(), O_PATH | O_CLOEXEC | O_NOFOLLOW | (flags & O_DIRECTORY));
+    if (fd < 0 && errno == EACCES && !reads && !writes) {
+        openFlags = O_PATH | O_CLOEXEC | O_NOFOLLOW | (flags & O_DIRECTORY);
+        fd = openat(folderFd, name.c_str(), openFlags);
+    }
     if (fd >= 0 || errno != ELOOP)
         return fd;
     if (options & FILE_OPEN_REPARSE_POINT) {
@@ -66,9 +70,11 @@ int OpenName(int folderFd, const std::string& name, ACCESS_MASK access, ULONG op
             errno = EACCES;
             return -1;
         }
-        return openat(folderFd, name.c_str(), O_PATH | O_CLOEXEC | O_NOFOLLOW);
+        openFlags = O_PATH | O_CLOEXEC | O_NOFOLLOW;
+        return openat(folderFd, name.c_str(), openFlags);
     }
-    return OpenInFolder(folderFd, name, flags & ~O_NOFOLLOW);
+    openFlags = flags & ~O_NOFOLLOW;
+    return OpenInFolder(folderFd, name, openFlags);
 }
 
 NTSTATUS Open(HANDLE& handle, ACCESS_MASK access, const OBJECT_ATTRIBUTES& attributes, ULONG share, ULONG options)
@@ -90,13 +96,14 @@ NTSTATUS Open(HANDLE& handle, ACCESS_MASK access, const OBJECT_ATTRIBUTES& attri
     place.statusRead = false;
     if ((access & (kWriteRights | kDeleteRights | FILE_WRITE_ATTRIBUTES)) && place.writeProtected)
         return STATUS_MEDIA_WRITE_PROTECTED;
-    int fd = OpenName(folder->Fd(), name, access, options);
+    int openFlags = 0;
+    int fd = OpenName(folder->Fd(), name, access, options, openFlags);
     if (fd < 0 && errno == ENOENT && (attributes.Attributes & OBJ_CASE_INSENSITIVE)) {
         const std::string found = EntryIgnoringCase(folder->Fd(), -1, name);
         if (!found.empty()) {
             place.host.resize(place.host.size() - name.size());
             place.host += name = found;
-            fd = OpenName(folder->Fd(), name, access, options);
+            fd = OpenName(folder->Fd(), name, access, options, openFlags);
         }
     }
     if (fd < 0)
@@ -107,10 +114,9 @@ NTSTATUS Open(HANDLE& handle, ACCESS_MASK access, const OBJECT_ATTRIBUTES& attri
         close(fd);
         return S_ISDIR(st.st_mode) ? STATUS_FILE_IS_A_DIRECTORY : STATUS_UNSUCCESSFUL;
     }
-    const int mode = fcntl(fd, F_GETFL);
     auto* file = new FileObject(fd, std::move(place), access, share);
     file->TakeVolumeSerial(root->VolumeSerial());
-    if (!file->JoinOpenFiles(!(mode & O_PATH) && (mode & O_ACCMODE) != O_WRONLY)) {
+    if (!file->JoinOpenFiles(!(openFlags & O_PATH) && (openFlags & O_ACCMODE) != O_WRONLY)) {
         delete file;
         return STATUS_SHARING_VIOLATION;
     }

@@ -29,16 +29,26 @@ CMonitorPopup::CMonitorPopup(const char* window, QSize size, const QString& mask
     : QWidget(nullptr),
       window_(window),
       autoHideTimer_(new QTimer(this)),
-      sources_(sources ? std::move(sources) : MachineSources())
+      sources_(sources ? std::move(sources) : MachineSources()),
+      shapePicture_(mask)
 {
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_TranslucentBackground);
     setFixedSize(size);
+    autoHideTimer_->setSingleShot(true);
+}
+
+// The shape is read when the card is first shown: most starts never show one, and the program's
+// first window should not wait for the picture.
+void CMonitorPopup::TakeShape()
+{
+    if (shapePicture_.isEmpty())
+        return;
     // Without its picture the card keeps its rectangle rather than vanishing.
-    const QBitmap shape = QPixmap(Util::getDravielsResFullPath(mask)).mask();
+    const QBitmap shape = QPixmap(Util::getDravielsResFullPath(shapePicture_)).mask();
+    shapePicture_.clear();
     if (!shape.isNull())
         setMask(shape);
-    autoHideTimer_->setSingleShot(true);
 }
 
 void CMonitorPopup::SetDuration(int seconds)
@@ -59,6 +69,7 @@ QPoint CMonitorPopup::SlideEnd() const
 
 void CMonitorPopup::StartShowing()
 {
+    TakeShape();
     showTick_ = sources_->TickCount();
     autoHideTimer_->start(duration_ * 1000);
 }

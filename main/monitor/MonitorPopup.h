@@ -35,7 +35,8 @@ protected:
     // the bottom of the primary screen's available area.
     QPoint SlideStart() const;
     QPoint SlideEnd() const;
-    // Notes the time and starts the auto-hide timer; the caller shows and animates.
+    // Takes the card's shape, notes the time and starts the auto-hide timer; the caller shows and
+    // animates.
     void StartShowing();
 
     // The members of the "Result_Popup" attribute after "PopupResult" and "Time".
@@ -54,7 +55,11 @@ protected:
     QTimer* autoHideTimer_;
 
 private:
+    void TakeShape();
+
     std::shared_ptr<IMonitorSources> sources_;
+    // The shape's picture until the card takes it.
+    QString shapePicture_;
     int duration_ = 30;
     uint32_t showTick_ = 0;
 };

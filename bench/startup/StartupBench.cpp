@@ -3,7 +3,9 @@
 // on a machine of its own in a temporary folder. The two are started in turn, after one start of
 // each that is not counted, so that a machine loaded by others weighs on both alike.
 //
-//   StartupBench [rounds]   (default 10)
+//   StartupBench [rounds [program]]   (default 10, this build's program)
+//
+// Another build's program (a copy of its bin folder) can be named to compare two builds in turn.
 
 #include <xcb/xcb.h>
 
@@ -234,7 +236,7 @@ int main(int argc, char** argv)
                                             "XDG_RUNTIME_DIR=" + std::string(folder), "TMPDIR=" + std::string(folder)};
     if (const char* path = std::getenv("PATH"))
         environment.push_back(std::string("PATH=") + path);
-    const std::vector<std::string> program = {QUARNEL_PATH};
+    const std::vector<std::string> program = {argc > 2 ? argv[2] : QUARNEL_PATH};
 
     // One start of each first, not counted: the machine is made, the files come into the page
     // cache, and the empty window takes the size of the program's.

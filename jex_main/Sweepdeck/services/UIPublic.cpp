@@ -5,16 +5,25 @@
 #include "common/ModuleDir.h"
 
 #include <QCoreApplication>
+#include <QVariant>
 
 namespace {
 
 CUIPublic* g_instance = nullptr;
 
+// A value that already holds is not written again: every start passes here twice, and each write
+// rewrites and flushes the whole file.
+void ResetUserSetting(const QString& key, const QVariant& value)
+{
+    if (CUIPublic::GetUserSetting(key).toString() != value.toString())
+        CUIPublic::SetUserSetting(key, value);
+}
+
 // Every clean-up entry starts asking before programs are closed and with the confirmation shown.
 void ResetCleanupChoices()
 {
-    CUIPublic::SetUserSetting(QStringLiteral("terminatePro"), 2);
-    CUIPublic::SetUserSetting(QStringLiteral("execcleanup"), false);
+    ResetUserSetting(QStringLiteral("terminatePro"), 2);
+    ResetUserSetting(QStringLiteral("execcleanup"), false);
 }
 
 // Makes the engine when its holder is empty and hands the new object to init; whether the holder

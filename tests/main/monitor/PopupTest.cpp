@@ -8,6 +8,7 @@
 
 #include "support/TempMachine.h"
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QImage>
 #include <QJsonDocument>
@@ -20,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -30,7 +32,7 @@ class PopupTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        machine_.UseProgramFolder();
+        programFolder_ = machine_.UseProgramFolder();
         page_test::UsePreludex();
     }
 
@@ -45,6 +47,7 @@ protected:
     static QString Attribute(const QJsonObject& event) { return event.value("Attribute").toString(); }
 
     testing_support::TempMachine machine_;
+    std::string programFolder_;
     std::shared_ptr<CFakeSources> clock_ = std::make_shared<CFakeSources>();
 };
 
@@ -77,6 +80,28 @@ TEST_F(PopupTest, JunkPopupSlidesInAndCleanUpReportsClickAndResult)
 
     popup.HideWnd();
     EXPECT_EQ(2u, Events().size()) << "a hidden pop-up reports nothing";
+}
+
+TEST_F(PopupTest, JunkPopupTakesItsShapeWhenFirstShown)
+{
+    // The card's picture: opaque but for a clear top-left corner.
+    QImage shape(340, 160, QImage::Format_ARGB32);
+    shape.fill(Qt::white);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x)
+            shape.setPixelColor(x, y, Qt::transparent);
+    QDir(QString::fromStdString(programFolder_)).mkpath(QStringLiteral("res"));
+    ASSERT_TRUE(shape.save(QString::fromStdString(programFolder_ + "/res/pic_zhezhao_jiankong.png")));
+
+    CGarbageCleanWnd popup(clock_);
+    EXPECT_TRUE(popup.mask().isEmpty()) << "a card never shown reads no picture";
+    popup.ShowWnd();
+    const QRegion taken = popup.mask();
+    EXPECT_FALSE(taken.contains(QPoint(2, 2)));
+    EXPECT_TRUE(taken.contains(QPoint(100, 100)));
+    popup.HideWnd();
+    popup.ShowWnd();
+    EXPECT_EQ(taken, popup.mask()) << "shown again, the card keeps its shape";
 }
 
 TEST_F(PopupTest, JunkPopupHidesItselfAfterItsDurationAndTheCloseButtonSuppresses)

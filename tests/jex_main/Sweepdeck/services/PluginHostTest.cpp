@@ -17,6 +17,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/stat.h>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -140,6 +142,17 @@ TEST_F(PluginHostTest, TheLargeFileEntryLoadsTheGathererAndResetsTheCleanupChoic
         EXPECT_EQ(CUIPublic::GetUserSetting(QStringLiteral("terminatePro")).toInt(), 2);
         EXPECT_EQ(CUIPublic::GetUserSetting(QStringLiteral("execcleanup")).toBool(), false);
     }
+    std::string settings;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(machine_.Root()))
+        if (entry.path().filename() == "userconfig")
+            settings = entry.path().string();
+    ASSERT_FALSE(settings.empty());
+    struct stat before {};
+    ASSERT_EQ(0, stat(settings.c_str(), &before));
+    EXPECT_TRUE(CUIPublic::Instance()->InitLargeFile());
+    struct stat after {};
+    ASSERT_EQ(0, stat(settings.c_str(), &after));
+    EXPECT_EQ(before.st_ino, after.st_ino) << "choices that already hold leave the file as it is";
 }
 
 // Stands for a window holding the disk page, whose destructor stops the page's work.

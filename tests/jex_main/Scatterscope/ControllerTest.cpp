@@ -8,6 +8,7 @@
 #include "platform/Machine.h"
 #include "platform/Text.h"
 #include "platform/Windows.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -312,8 +313,7 @@ TEST_F(ControllerTest, AVolumeStartedAgainWhileRunningRunsAgainOnlyAfterwards)
     Sleep(500);
     EXPECT_EQ(log.States(c), (std::vector<int32_t>{1, 2, 1}));
     Block(L'C', false);
-    for (int i = 0; i < 300 && log.Count(c, DEFRAG_STATE_ANALYSED) < 2; ++i)
-        Sleep(20);
+    testing_support::WaitUntil([&] { return log.Count(c, DEFRAG_STATE_ANALYSED) >= 2; });
     EXPECT_EQ(log.States(c), (std::vector<int32_t>{1, 2, 1, 3, 2, 3}));
 }
 

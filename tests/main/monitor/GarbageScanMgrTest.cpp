@@ -11,6 +11,7 @@
 #include "platform/Machine.h"
 #include "platform/Windows.h"
 #include "support/TempMachine.h"
+#include "support/WaitUntil.h"
 
 #include <QPointer>
 #include <QPushButton>
@@ -183,7 +184,7 @@ TEST_F(GarbageScanMgrTest, MarkerOfAnEndedSessionStartsANewRunOnceTheIntervalPas
     clock->tick += 301;
     monitor.OnShutDownTimer();
     EXPECT_FALSE(fs::exists(marker));
-    ASSERT_TRUE(update.wait(10000)) << "a new run updates the resource pack";
+    ASSERT_TRUE(update.wait(testing_support::kPatience.count())) << "a new run updates the resource pack";
 
     monitor.MarkShutDown();
     clock->tick = 5;  // the tick count wrapped

@@ -4,6 +4,7 @@
 #include "junk/CleanupTreeList.h"
 #include "kit/MsgBox.h"
 #include "services/UIPublic.h"
+#include "support/WaitUntil.h"
 
 #include <QJsonDocument>
 #include <QSignalSpy>
@@ -118,7 +119,7 @@ TEST_F(JunkPage, ABackgroundAnalysisReportsOnlyThroughItsSignal)
 {
     QSignalSpy finished(page.get(), &Page::sigScanFinished);
     page->ScanLater(true);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, testing_support::kPatience.count()));
     EXPECT_EQ(finished.at(0).at(0).toULongLong(), kJunkSize);
 
     page->StartScan();  // a manual one: its event is the first and only "Click_Analyze"
@@ -169,6 +170,8 @@ TEST(JunkPageWithoutGatherer, ShowsItsStartHeaderWithAnalyzeOffAndStartsNothing)
 {
     testing_support::TempMachine machine;
     machine.UseProgramFolder();
+    // An earlier case of the process may have loaded the gatherer, which stays loaded.
+    CUIPublic::ReleaseInstance();
     EXPECT_FALSE(CUIPublic::Instance()->InitSysClean());
     CSelectScanPage page;
     page.OnEnter(nullptr);

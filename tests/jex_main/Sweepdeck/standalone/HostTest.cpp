@@ -9,6 +9,7 @@
 #include "services/UIPublic.h"
 
 #include "platform/Machine.h"
+#include "support/WaitUntil.h"
 
 #include <QProcess>
 #include <gtest/gtest.h>
@@ -81,7 +82,7 @@ protected:
         first.setProcessChannelMode(QProcess::ForwardedChannels);
         first.start(Program(), {"restart", "5"});
         ASSERT_TRUE(first.waitForStarted());
-        ASSERT_TRUE(WaitUntil([] { return CCopyChannelClient().Connect(); }, 20000));
+        ASSERT_TRUE(WaitUntil([] { return CCopyChannelClient().Connect(); }, testing_support::kPatience.count()));
     }
 
     QProcess first;
@@ -104,7 +105,7 @@ TEST_F(ProgramTest, ASecondCopyHandsItsRequestToTheRunningOneAndEnds)
     EXPECT_EQ(Run({"launch"}), 0);
     EXPECT_EQ(first.state(), QProcess::Running) << "launch only shows the running copy";
     EXPECT_EQ(Run({"Uninstall"}), 0);
-    EXPECT_TRUE(first.waitForFinished(10000));
+    EXPECT_TRUE(first.waitForFinished(testing_support::kPatience.count()));
     EXPECT_EQ(first.exitCode(), 0);
 }
 
@@ -113,7 +114,7 @@ TEST_F(ProgramTest, TheQuitEventEndsACopyWithoutAChannel)
     StartFirst();
     // The quit event alone: the copy is asked as an uninstaller does when no window answers.
     EXPECT_TRUE(HostSignalQuit());
-    EXPECT_TRUE(first.waitForFinished(10000));
+    EXPECT_TRUE(first.waitForFinished(testing_support::kPatience.count()));
     EXPECT_EQ(first.exitCode(), 0);
 }
 

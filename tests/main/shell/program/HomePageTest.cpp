@@ -13,6 +13,7 @@
 #include "platform/Text.h"
 #include "platform/Windows.h"
 #include "support/TempMachine.h"
+#include "support/WaitUntil.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -266,17 +267,17 @@ TEST_F(HomePageTest, UsbSticksPluggedInAndPulledOutComeAndGoInTheWriteProtection
     CFixFrameBase frame(2, nullptr);
     QComboBox* box = WriteProtectionBox(frame);
     ASSERT_NE(nullptr, box);
-    ASSERT_TRUE(QTest::qWaitFor([box] { return box->count() == 1; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([box] { return box->count() == 1; }, testing_support::kPatience.count()));
 
     // Another program adds the second stick's drive section, as plugging it in does.
     machine_.WriteMachineIni(machine + "[Drive F]\nFolder=drive_f\nType=2\nBus=7\nDisk=2\nLabel=SECOND\n"
                                        "[Disk 2]\nBus=7\n");
-    ASSERT_TRUE(QTest::qWaitFor([box] { return box->count() == 2; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([box] { return box->count() == 2; }, testing_support::kPatience.count()));
     EXPECT_TRUE(box->itemText(1).contains(QStringLiteral("F:"))) << box->itemText(1).toStdString();
     EXPECT_NE(std::string::npos, ReadProgramLog().find("DBT_DEVICEARRIVAL"));
 
     machine_.WriteMachineIni(machine); // the second stick pulled out again
-    ASSERT_TRUE(QTest::qWaitFor([box] { return box->count() == 1; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([box] { return box->count() == 1; }, testing_support::kPatience.count()));
     EXPECT_TRUE(box->itemText(0).contains(QStringLiteral("E:"))) << box->itemText(0).toStdString();
 }
 

@@ -1,8 +1,10 @@
 #include "support/MachinePerTest.h"
 
 #include "platform/Machine.h"
+#include "platform/Windows.h"
 
 #include <cstdlib>
+#include <unistd.h>
 
 extern char** environ;
 
@@ -22,12 +24,22 @@ std::map<std::string, std::string> Environment()
     return variables;
 }
 
+std::wstring CurrentFolder()
+{
+    wchar_t folder[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, folder);
+    return folder;
+}
+
 } // namespace
 
 void MachinePerTest::OnTestStart(const testing::TestInfo&)
 {
     environment_ = Environment();
     programFolder_ = platform::ProgramFolder();
+    currentFolder_ = CurrentFolder();
+    char host[4096];
+    hostFolder_ = getcwd(host, sizeof(host)) ? host : "";
     machine_ = std::make_unique<TempMachine>();
 }
 
@@ -43,6 +55,11 @@ void MachinePerTest::OnTestEnd(const testing::TestInfo&)
             setenv(name.c_str(), value.c_str(), 1);
     platform::SetProgramFolder(programFolder_);
     platform::ReloadMachine();
+    // The machine's current folder is the process's: a case that changed it hands it back.
+    if (CurrentFolder() != currentFolder_)
+        SetCurrentDirectoryW(currentFolder_.c_str());
+    if (!hostFolder_.empty() && chdir(hostFolder_.c_str()) != 0)
+        ADD_FAILURE() << "cannot return to " << hostFolder_;
 }
 
 void MachinePerTest::Install()

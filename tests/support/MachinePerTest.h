@@ -1,7 +1,7 @@
 // Gives every test case a machine root of its own and hands the next case the process environment
 // as it found it, so that the cases of one program run whole in one process as they run alone: no
 // case sees the files, reports or variables an earlier one left behind, and each finds the program
-// folder the one before it found.
+// folder and the current folder the one before it found.
 #pragma once
 
 #include "support/TempMachine.h"
@@ -25,6 +25,8 @@ public:
 private:
     std::map<std::string, std::string> environment_;
     std::string programFolder_;
+    std::wstring currentFolder_;
+    std::string hostFolder_;
     std::unique_ptr<TempMachine> machine_;
 };
 

@@ -8,12 +8,12 @@
 
 #include <cstdlib>
 
-#define RUN_IN_FRESH_PROCESS(statements)                                                                    \
+#define RUN_IN_FRESH_PROCESS(...)                                                                            \
     do {                                                                                                    \
         GTEST_FLAG_SET(death_test_style, "threadsafe");                                                     \
         EXPECT_EXIT(                                                                                        \
             {                                                                                               \
-                statements;                                                                                 \
+                __VA_ARGS__;                                                                                \
                 std::_Exit(::testing::Test::HasFailure() ? 1 : 0);                                          \
             },                                                                                              \
             ::testing::ExitedWithCode(0), "");                                                              \

@@ -5,6 +5,7 @@
 #include "platform/Text.h"
 #include "platform/Windows.h"
 #include "support/TempMachine.h"
+#include "support/WaitUntil.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -30,20 +31,21 @@ std::string EventsFile()
     return platform::HostPath(L"C:\\ProgramData\\Orvane\\Preludex\\events.jsonl");
 }
 
-// The recorded events once there are at least `count` of them, waiting up to ten seconds.
-std::vector<QJsonObject> WaitForEvents(size_t count)
+// The recorded events.
+std::vector<QJsonObject> Events()
 {
     std::vector<QJsonObject> events;
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        events.clear();
-        std::istringstream lines(testing_support::ReadFile(EventsFile()));
-        for (std::string line; std::getline(lines, line);)
-            events.push_back(QJsonDocument::fromJson(QByteArray::fromStdString(line)).object());
-        if (events.size() >= count)
-            break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    std::istringstream lines(testing_support::ReadFile(EventsFile()));
+    for (std::string line; std::getline(lines, line);)
+        events.push_back(QJsonDocument::fromJson(QByteArray::fromStdString(line)).object());
     return events;
+}
+
+// The recorded events once there are at least `count` of them.
+std::vector<QJsonObject> WaitForEvents(size_t count)
+{
+    testing_support::WaitUntil([count] { return Events().size() >= count; });
+    return Events();
 }
 
 std::string Field(const QJsonObject& event, const char* name)
@@ -146,9 +148,7 @@ TEST_F(SendInfoTest, AnEventWithoutTextsStartsNothing)
     EXPECT_FALSE(fs::exists(marker));
 
     SendInfoEvent(nullptr, nullptr, nullptr, "Launch_Click_Icon");
-    for (int attempt = 0; attempt < 200 && !fs::exists(marker); ++attempt)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_TRUE(fs::exists(marker));
+    EXPECT_TRUE(testing_support::WaitUntil([&] { return fs::exists(marker); }));
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "support/DesktopOpener.h"
+#include "support/WaitUntil.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -35,8 +36,7 @@ void DesktopOpener::Remove() const { setenv("QUARNEL_OPEN_COMMAND", missing_.c_s
 
 std::vector<std::string> DesktopOpener::Opened(size_t count) const
 {
-    for (int wait = 0; wait < 200 && Lines(record_).size() < count; ++wait)
-        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    WaitUntil([&] { return Lines(record_).size() >= count; });
     return Lines(record_);
 }
 

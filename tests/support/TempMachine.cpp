@@ -15,7 +15,10 @@ namespace testing_support {
 
 TempMachine::TempMachine()
 {
-    std::string pattern = (fs::temp_directory_path() / "quarnel-test-XXXXXX").string();
+    // Beside each other in the host's temporary folder, never one inside another's: the paths of
+    // local sockets in a machine's temporary folder must stay short.
+    static const fs::path hostTemp = fs::temp_directory_path();
+    std::string pattern = (hostTemp / "quarnel-test-XXXXXX").string();
     if (!mkdtemp(pattern.data()))
         throw std::runtime_error("cannot make a temporary machine root");
     root_ = pattern;

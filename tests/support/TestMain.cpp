@@ -1,3 +1,4 @@
+#include "support/MachinePerTest.h"
 #include "support/TempMachine.h"
 
 #include <gtest/gtest.h>
@@ -8,5 +9,6 @@ int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
     testing_support::TempMachine machine;
+    testing_support::MachinePerTest::Install();
     return RUN_ALL_TESTS();
 }

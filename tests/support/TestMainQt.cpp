@@ -1,3 +1,4 @@
+#include "support/MachinePerTest.h"
 #include "support/TempMachine.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@ int main(int argc, char** argv)
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     testing::InitGoogleTest(&argc, argv);
     testing_support::TempMachine machine;
+    testing_support::MachinePerTest::Install();
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -3,6 +3,7 @@
 #include "TempMachine.h"
 
 #include "platform/Machine.h"
+#include "support/WaitUntil.h"
 
 #include <QJsonDocument>
 
@@ -24,8 +25,7 @@ std::vector<QJsonObject> RecordedUsageEvents()
 
 std::vector<QJsonObject> UsageEvents(size_t count)
 {
-    for (int attempt = 0; attempt < 1200 && RecordedUsageEvents().size() < count; ++attempt)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    WaitUntil([count] { return RecordedUsageEvents().size() >= count; });
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     return RecordedUsageEvents();
 }

@@ -11,8 +11,7 @@ namespace testing_support {
 // The events recorded so far.
 std::vector<QJsonObject> RecordedUsageEvents();
 
-// All recorded events once there are at least `count` (waiting up to a minute, which only a
-// failing test uses up), read a little later again so that events that should not be there have
+// All recorded events once there are at least `count` (only a failing test waits long), read a little later again so that events that should not be there have
 // had time to come.
 std::vector<QJsonObject> UsageEvents(size_t count);
 

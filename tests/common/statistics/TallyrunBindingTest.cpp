@@ -3,6 +3,7 @@
 #include "common/TallyrunBinding.h"
 #include "common/TallyrunLoader.h"
 #include "support/TempMachine.h"
+#include "support/FreshProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -23,15 +24,17 @@ protected:
 
 TEST_F(TallyrunBindingTest, WithoutTheLibraryEveryBindingGivesItsFallback)
 {
-    EXPECT_EQ(Tallyrun_SetActionData(1, 2, 3, 4, 5, 6), 0);
-    EXPECT_EQ(Tallyrun_BeginAction(), ~0ULL);
-    EXPECT_EQ(Tallyrun_AddHandle(L"Task", 1, 2, L"Task"), 0);
-    EXPECT_EQ(Tallyrun_GetSmartSpy(), nullptr);
-    EXPECT_EQ(Tallyrun_SetInfoData(L"Event", 0, 0, 0, false, L"Category"), 0);
-    EXPECT_EQ(Tallyrun_SetInfoDataEx(L"Event", 0, 1, 0, false, L"Category", 1), 0);
-    EXPECT_EQ(Tallyrun_SpySetValueEx(7, 5, 1), 1);
-    EXPECT_EQ(TallyrunGetProc("_SetInfoData"), nullptr);
-    EXPECT_TRUE(Calls().empty());
+    RUN_IN_FRESH_PROCESS({
+        EXPECT_EQ(Tallyrun_SetActionData(1, 2, 3, 4, 5, 6), 0);
+        EXPECT_EQ(Tallyrun_BeginAction(), ~0ULL);
+        EXPECT_EQ(Tallyrun_AddHandle(L"Task", 1, 2, L"Task"), 0);
+        EXPECT_EQ(Tallyrun_GetSmartSpy(), nullptr);
+        EXPECT_EQ(Tallyrun_SetInfoData(L"Event", 0, 0, 0, false, L"Category"), 0);
+        EXPECT_EQ(Tallyrun_SetInfoDataEx(L"Event", 0, 1, 0, false, L"Category", 1), 0);
+        EXPECT_EQ(Tallyrun_SpySetValueEx(7, 5, 1), 1);
+        EXPECT_EQ(TallyrunGetProc("_SetInfoData"), nullptr);
+        EXPECT_TRUE(Calls().empty());
+    });
 }
 
 TEST_F(TallyrunBindingTest, WithTheLibraryEveryCallArrivesWithItsArgumentsUnchanged)

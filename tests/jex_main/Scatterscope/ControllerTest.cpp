@@ -8,6 +8,8 @@
 #include "platform/Machine.h"
 #include "platform/Text.h"
 #include "platform/Windows.h"
+#include "support/WaitUntil.h"
+#include "support/FreshProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -224,33 +226,35 @@ TEST_F(ControllerTest, Windows7WithoutTheEnglishMessagesRunsACopyBesideTheKeptMe
 
 TEST_F(ControllerTest, RequestsAreCheckedInOrderAndRefusalsReportNothing)
 {
-    scatterscope_test::PrepareMachine(machine, "6.1.7601");
-    analysis = AnalysisControllerImp();
-    defrag = DefragmControllerImp();
-    const std::wstring c = VolumeOf(L'C');
-    EXPECT_EQ(analysis->Start(c.c_str()), 0x6A0006u);
-    EXPECT_EQ(defrag->Start(c.c_str()), 0x6B0006u);
-    EXPECT_EQ(analysis->Stop(c.c_str(), false), 0x950006u);
-    EXPECT_EQ(analysis->SetCallback(&StatusLog::Callback, &log), 0x550006u);
-    EXPECT_EQ(analysis->Uninit(), 0u);
-    ASSERT_EQ(analysis->Init(), 0u);
-    ASSERT_EQ(defrag->Init(), 0u);
-    EXPECT_EQ(analysis->Init(), 0x1D0001u);
-    EXPECT_EQ(defrag->Init(), 0x1E0001u);
-    EXPECT_EQ(analysis->Start(c.c_str()), 0x710008u);
-    EXPECT_EQ(analysis->Stop(c.c_str(), true), 0x9C0008u);
-    analysis->SetCallback(&StatusLog::Callback, &log);
-    defrag->SetCallback(&StatusLog::Callback, &log);
-    EXPECT_EQ(analysis->Start(nullptr), 0x780002u);
-    EXPECT_EQ(analysis->Stop(nullptr, false), 0xA30002u);
-    const std::wstring tooLong(DEFRAG_VOLUME_CHARS, L'x');
-    EXPECT_EQ(analysis->Start(tooLong.c_str()), 0x7A0002u);
-    EXPECT_EQ(defrag->Start(tooLong.c_str()), 0x7B0002u);
-    EXPECT_EQ(analysis->Stop(tooLong.c_str(), true), 0xA50002u);
-    EXPECT_EQ(analysis->Stop(L"\\\\?\\Volume{unknown}\\", true), 0u);
-    EXPECT_TRUE(log.Entries().empty());
-    const std::string logged = testing_support::ReadFile(machine.Root() + "/program/Defrag.log");
-    EXPECT_NE(platform::FromUtf16LEBytes(logged.data(), logged.size()).find(L" nRet=0x1d0001\r\n"), std::wstring::npos);
+    RUN_IN_FRESH_PROCESS({
+        scatterscope_test::PrepareMachine(machine, "6.1.7601");
+        analysis = AnalysisControllerImp();
+        defrag = DefragmControllerImp();
+        const std::wstring c = VolumeOf(L'C');
+        EXPECT_EQ(analysis->Start(c.c_str()), 0x6A0006u);
+        EXPECT_EQ(defrag->Start(c.c_str()), 0x6B0006u);
+        EXPECT_EQ(analysis->Stop(c.c_str(), false), 0x950006u);
+        EXPECT_EQ(analysis->SetCallback(&StatusLog::Callback, &log), 0x550006u);
+        EXPECT_EQ(analysis->Uninit(), 0u);
+        ASSERT_EQ(analysis->Init(), 0u);
+        ASSERT_EQ(defrag->Init(), 0u);
+        EXPECT_EQ(analysis->Init(), 0x1D0001u);
+        EXPECT_EQ(defrag->Init(), 0x1E0001u);
+        EXPECT_EQ(analysis->Start(c.c_str()), 0x710008u);
+        EXPECT_EQ(analysis->Stop(c.c_str(), true), 0x9C0008u);
+        analysis->SetCallback(&StatusLog::Callback, &log);
+        defrag->SetCallback(&StatusLog::Callback, &log);
+        EXPECT_EQ(analysis->Start(nullptr), 0x780002u);
+        EXPECT_EQ(analysis->Stop(nullptr, false), 0xA30002u);
+        const std::wstring tooLong(DEFRAG_VOLUME_CHARS, L'x');
+        EXPECT_EQ(analysis->Start(tooLong.c_str()), 0x7A0002u);
+        EXPECT_EQ(defrag->Start(tooLong.c_str()), 0x7B0002u);
+        EXPECT_EQ(analysis->Stop(tooLong.c_str(), true), 0xA50002u);
+        EXPECT_EQ(analysis->Stop(L"\\\\?\\Volume{unknown}\\", true), 0u);
+        EXPECT_TRUE(log.Entries().empty());
+        const std::string logged = testing_support::ReadFile(machine.Root() + "/program/Defrag.log");
+        EXPECT_NE(platform::FromUtf16LEBytes(logged.data(), logged.size()).find(L" nRet=0x1d0001\r\n"), std::wstring::npos);
+    });
 }
 
 TEST_F(ControllerTest, AVolumeStartedTwiceWhileQueuedRunsOnce)
@@ -312,8 +316,7 @@ TEST_F(ControllerTest, AVolumeStartedAgainWhileRunningRunsAgainOnlyAfterwards)
     Sleep(500);
     EXPECT_EQ(log.States(c), (std::vector<int32_t>{1, 2, 1}));
     Block(L'C', false);
-    for (int i = 0; i < 300 && log.Count(c, DEFRAG_STATE_ANALYSED) < 2; ++i)
-        Sleep(20);
+    testing_support::WaitUntil([&] { return log.Count(c, DEFRAG_STATE_ANALYSED) >= 2; });
     EXPECT_EQ(log.States(c), (std::vector<int32_t>{1, 2, 1, 3, 2, 3}));
 }
 

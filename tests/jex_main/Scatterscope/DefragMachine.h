@@ -4,6 +4,7 @@
 
 #include "jex_main/Scatterscope/IDefragController.h"
 #include "support/TempMachine.h"
+#include "support/WaitUntil.h"
 
 #include <condition_variable>
 #include <functional>
@@ -43,7 +44,7 @@ public:
     std::vector<Entry> Entries() const;
     size_t Count(const std::wstring& volume, int32_t state) const;
     // The first report of the volume in this state; waits up to the limit for it.
-    bool WaitFor(const std::wstring& volume, int32_t state, Entry* entry = nullptr, DWORD timeoutMs = 30000) const;
+    bool WaitFor(const std::wstring& volume, int32_t state, Entry* entry = nullptr, DWORD timeoutMs = testing_support::kPatience.count()) const;
     // The states reported for the volume, in order.
     std::vector<int32_t> States(const std::wstring& volume) const;
 

@@ -2,6 +2,8 @@
 // Preludex recorded, the local settings, and what a page shows.
 #pragma once
 
+#include "support/WaitUntil.h"
+
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
@@ -14,7 +16,7 @@
 namespace page_test {
 
 // Processes events until the condition holds or the time is up; the condition's last value.
-bool WaitUntil(const std::function<bool()>& condition, int milliseconds = 60000);
+bool WaitUntil(const std::function<bool()>& condition, int milliseconds = testing_support::kPatience.count());
 
 // Puts the build's Preludex into the current program folder, so that events get recorded.
 void UsePreludex();

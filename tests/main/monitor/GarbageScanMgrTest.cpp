@@ -11,6 +11,8 @@
 #include "platform/Machine.h"
 #include "platform/Windows.h"
 #include "support/TempMachine.h"
+#include "support/WaitUntil.h"
+#include "support/FreshProcess.h"
 
 #include <QPointer>
 #include <QPushButton>
@@ -207,7 +209,7 @@ TEST_F(GarbageScanMgrTest, MarkerOfAnEndedSessionStartsANewRunOnceTheIntervalPas
     clock->tick += 301;
     monitor.OnShutDownTimer();
     EXPECT_FALSE(fs::exists(marker));
-    ASSERT_TRUE(update.wait(10000)) << "a new run updates the resource pack";
+    ASSERT_TRUE(update.wait(testing_support::kPatience.count())) << "a new run updates the resource pack";
 
     monitor.MarkShutDown();
     clock->tick = 5;  // the tick count wrapped
@@ -230,70 +232,72 @@ TEST_F(GarbageScanMgrTest, ProcessorLoadFromTheMachinesTimes)
 
 TEST_F(GarbageScanMgrTest, TheGateBlocksOnEachConditionAndPassesWhenAllHold)
 {
-    WriteSettings("CPULimit=50\n");
-    auto source = std::make_shared<CFakeSources>();
-    ASSERT_NE(nullptr, UseRecordingCleanupLibrary());
-    QWidget mainWindow;
-    SetHomeFrame(&mainWindow);
-    CGarbageScanMgr monitor(nullptr, source);
-    monitor.StartMonitor(false, false);
-    EXPECT_TRUE(Calls().contains(QStringLiteral("SetCallback")));
+    RUN_IN_FRESH_PROCESS({
+        WriteSettings("CPULimit=50\n");
+        auto source = std::make_shared<CFakeSources>();
+        ASSERT_NE(nullptr, UseRecordingCleanupLibrary());
+        QWidget mainWindow;
+        SetHomeFrame(&mainWindow);
+        CGarbageScanMgr monitor(nullptr, source);
+        monitor.StartMonitor(false, false);
+        EXPECT_TRUE(Calls().contains(QStringLiteral("SetCallback")));
 
-    const auto blocked = [&](const char* why) {
+        const auto blocked = [&](const char* why) {
+            const int before = Scans();
+            monitor.OnScanTimer();
+            EXPECT_EQ(before, Scans()) << why;
+            EXPECT_TRUE(monitor.IsScanTimerActive()) << why;
+        };
+        const auto passes = [&] {
+            const int before = Scans();
+            monitor.OnScanTimer();
+            EXPECT_EQ(before + 1, Scans());
+        };
+
+        source->Run(50);
+        monitor.SampleCpuUsage();
+        blocked("the processor load equals the limit");
+        source->Run(49);
+        monitor.SampleCpuUsage();
+        passes();
+
+        monitor.SetFullScreen(true);
+        blocked("a full-screen application runs");
+        monitor.SetFullScreen(false);
+
+        mainWindow.show();
+        blocked("the main window is visible");
+        mainWindow.hide();
+
+        monitor.StarUpWnd()->ShowWnd();
+        blocked("the start-up assistant is visible");
+        monitor.StarUpWnd()->HideWnd();
+
+        monitor.JunkWnd()->ShowWnd();
+        blocked("the junk pop-up is visible");
+        monitor.JunkWnd()->HideWnd();
+
+        monitor.SetShowClean(false);
+        blocked("junk reminders are off");
+        monitor.SetShowClean(true);
+        passes();
+
+        monitor.JunkWnd()->ShowWnd();
+        monitor.JunkWnd()->findChild<QPushButton*>(QStringLiteral("Quarnel_CloseBtn"))->click();
+        blocked("the user closed a junk pop-up in this run");
+        monitor.MarkShutDown();
+        source->tick += 60000;
+        monitor.OnShutDownTimer();
+        passes();
+
+        WriteResource(monitor, "TrayPop.ini", "[update]\nenablescan=0\n");
+        CGarbageScanMgr switchedOff(nullptr, source);
+        source->Run(0);
+        switchedOff.SampleCpuUsage();
         const int before = Scans();
-        monitor.OnScanTimer();
-        EXPECT_EQ(before, Scans()) << why;
-        EXPECT_TRUE(monitor.IsScanTimerActive()) << why;
-    };
-    const auto passes = [&] {
-        const int before = Scans();
-        monitor.OnScanTimer();
-        EXPECT_EQ(before + 1, Scans());
-    };
-
-    source->Run(50);
-    monitor.SampleCpuUsage();
-    blocked("the processor load equals the limit");
-    source->Run(49);
-    monitor.SampleCpuUsage();
-    passes();
-
-    monitor.SetFullScreen(true);
-    blocked("a full-screen application runs");
-    monitor.SetFullScreen(false);
-
-    mainWindow.show();
-    blocked("the main window is visible");
-    mainWindow.hide();
-
-    monitor.StarUpWnd()->ShowWnd();
-    blocked("the start-up assistant is visible");
-    monitor.StarUpWnd()->HideWnd();
-
-    monitor.JunkWnd()->ShowWnd();
-    blocked("the junk pop-up is visible");
-    monitor.JunkWnd()->HideWnd();
-
-    monitor.SetShowClean(false);
-    blocked("junk reminders are off");
-    monitor.SetShowClean(true);
-    passes();
-
-    monitor.JunkWnd()->ShowWnd();
-    monitor.JunkWnd()->findChild<QPushButton*>(QStringLiteral("Quarnel_CloseBtn"))->click();
-    blocked("the user closed a junk pop-up in this run");
-    monitor.MarkShutDown();
-    source->tick += 60000;
-    monitor.OnShutDownTimer();
-    passes();
-
-    WriteResource(monitor, "TrayPop.ini", "[update]\nenablescan=0\n");
-    CGarbageScanMgr switchedOff(nullptr, source);
-    source->Run(0);
-    switchedOff.SampleCpuUsage();
-    const int before = Scans();
-    switchedOff.OnScanTimer();
-    EXPECT_EQ(before, Scans()) << "background scans are switched off";
+        switchedOff.OnScanTimer();
+        EXPECT_EQ(before, Scans()) << "background scans are switched off";
+    });
 }
 
 TEST_F(GarbageScanMgrTest, AnAnalysisThatNeverReportsLeavesTheNextTurnArmed)
@@ -311,22 +315,24 @@ TEST_F(GarbageScanMgrTest, AnAnalysisThatNeverReportsLeavesTheNextTurnArmed)
 
 TEST_F(GarbageScanMgrTest, TheJunkPopupNeedsTheLevelsSizeAboveFourGibibytesToo)
 {
-    WriteSettings("CleanLv=5\nlv5=8192\n");
-    ASSERT_NE(nullptr, UseRecordingCleanupLibrary());
-    CGarbageScanMgr monitor(nullptr, std::make_shared<CFakeSources>());
-    const quint64 level = 8192ull * 1048576;
-    CGarbageScanMgr::ScanResultCallback(static_cast<unsigned>(level - 1), static_cast<unsigned>((level - 1) >> 32), &monitor);
-    EXPECT_FALSE(monitor.JunkWnd()->isVisible()) << "one byte below the level";
-    EXPECT_EQ(QStringLiteral("8.00 GB"), monitor.JunkWnd()->SizeText());
-    EXPECT_TRUE(monitor.IsScanTimerActive());
+    RUN_IN_FRESH_PROCESS({
+        WriteSettings("CleanLv=5\nlv5=8192\n");
+        ASSERT_NE(nullptr, UseRecordingCleanupLibrary());
+        CGarbageScanMgr monitor(nullptr, std::make_shared<CFakeSources>());
+        const quint64 level = 8192ull * 1048576;
+        CGarbageScanMgr::ScanResultCallback(static_cast<unsigned>(level - 1), static_cast<unsigned>((level - 1) >> 32), &monitor);
+        EXPECT_FALSE(monitor.JunkWnd()->isVisible()) << "one byte below the level";
+        EXPECT_EQ(QStringLiteral("8.00 GB"), monitor.JunkWnd()->SizeText());
+        EXPECT_TRUE(monitor.IsScanTimerActive());
 
-    CGarbageScanMgr::ScanResultCallback(static_cast<unsigned>(level), static_cast<unsigned>(level >> 32), &monitor);
-    EXPECT_TRUE(monitor.JunkWnd()->isVisible());
+        CGarbageScanMgr::ScanResultCallback(static_cast<unsigned>(level), static_cast<unsigned>(level >> 32), &monitor);
+        EXPECT_TRUE(monitor.JunkWnd()->isVisible());
 
-    monitor.HidePopWnds();
-    monitor.SetFullScreen(true);
-    monitor.OnScanResult(static_cast<qint64>(level));
-    EXPECT_FALSE(monitor.JunkWnd()->isVisible()) << "held back while a full-screen application runs";
+        monitor.HidePopWnds();
+        monitor.SetFullScreen(true);
+        monitor.OnScanResult(static_cast<qint64>(level));
+        EXPECT_FALSE(monitor.JunkWnd()->isVisible()) << "held back while a full-screen application runs";
+    });
 }
 
 TEST_F(GarbageScanMgrTest, TheJunkPopupIsHeldBackWhileAWindowOfOursShowsOrRemindersAreOff)
@@ -367,15 +373,17 @@ TEST_F(GarbageScanMgrTest, HidingTheAssistantForTheMainWindowKeepsTheBackgroundS
 
 TEST_F(GarbageScanMgrTest, PopupsGoWithTheMonitorAndTheCallbackIsUnregistered)
 {
-    ASSERT_NE(nullptr, UseRecordingCleanupLibrary());
-    auto monitor = std::make_unique<CGarbageScanMgr>(nullptr);
-    monitor->StartMonitor(false, false);
-    QPointer<QWidget> junk = monitor->JunkWnd();
-    QPointer<QWidget> assistant = monitor->StarUpWnd();
-    monitor.reset();
-    EXPECT_TRUE(junk.isNull());
-    EXPECT_TRUE(assistant.isNull());
-    EXPECT_EQ(QStringLiteral("SetCallback(null)"), Calls().last());
+    RUN_IN_FRESH_PROCESS({
+        ASSERT_NE(nullptr, UseRecordingCleanupLibrary());
+        auto monitor = std::make_unique<CGarbageScanMgr>(nullptr);
+        monitor->StartMonitor(false, false);
+        QPointer<QWidget> junk = monitor->JunkWnd();
+        QPointer<QWidget> assistant = monitor->StarUpWnd();
+        monitor.reset();
+        EXPECT_TRUE(junk.isNull());
+        EXPECT_TRUE(assistant.isNull());
+        EXPECT_EQ(QStringLiteral("SetCallback(null)"), Calls().last());
+    });
 }
 
 TEST(GarbageScanMgr, WithoutTheLocalApplicationDataVariableTheShellsFolderIsUsed)

@@ -8,6 +8,7 @@
 
 #include "platform/Machine.h"
 #include "support/TempMachine.h"
+#include "support/WaitUntil.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -52,7 +53,7 @@ TEST_F(MonitorProgramTest, BackgroundAnalysisLeadsToThePopupWhoseCleanUpCleansAt
     monitor->StartMonitor(false, false);
 
     monitor->OnScanTimer();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return monitor->JunkWnd()->isVisible(); }, 60000))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return monitor->JunkWnd()->isVisible(); }, testing_support::kPatience.count()))
         << "no pop-up for " << monitor->JunkWnd()->SizeText().toStdString();
     EXPECT_EQ(QStringLiteral("4.00 GB"), monitor->JunkWnd()->SizeText());
     EXPECT_TRUE(Planted("Windows/Prefetch/BIG.pf")) << "a background analysis cleans nothing";

@@ -7,6 +7,7 @@
 #include "PageTestSupport.h"
 
 #include "support/TempMachine.h"
+#include "support/WaitUntil.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -111,7 +112,7 @@ TEST_F(PopupTest, JunkPopupHidesItselfAfterItsDurationAndTheCloseButtonSuppresse
     popup.SetDuration(1);
     popup.ShowWnd();
     clock_->tick += 30000;
-    ASSERT_TRUE(page_test::WaitUntil([&] { return !popup.isVisible(); }, 5000));
+    ASSERT_TRUE(page_test::WaitUntil([&] { return !popup.isVisible(); }, testing_support::kPatience.count()));
     EXPECT_EQ(0, close.count());
     auto events = Events(1);
     ASSERT_EQ(1u, EventsOf(events, "JunkFileRemind", "Result_Popup").size());
@@ -162,7 +163,7 @@ TEST_F(PopupTest, AssistantShowsThePictureScaledAndItsButtonsReport)
 
     popup.SetDuration(1);
     popup.ShowWnd();
-    ASSERT_TRUE(page_test::WaitUntil([&] { return hide.count() == 2; }, 5000)) << "a timeout hides it too";
+    ASSERT_TRUE(page_test::WaitUntil([&] { return hide.count() == 2; }, testing_support::kPatience.count())) << "a timeout hides it too";
 
     const auto events = Events(5);
     EXPECT_EQ(1u, EventsOf(events, "StartupAssistant", "Click_Cleanup").size());

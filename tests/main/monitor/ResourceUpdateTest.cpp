@@ -10,6 +10,7 @@
 
 #include "platform/Machine.h"
 #include "support/TempMachine.h"
+#include "support/WaitUntil.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -85,7 +86,7 @@ protected:
     {
         QSignalSpy finished(&monitor, &CGarbageScanMgr::sigUpdateFinish);
         monitor.UpdateRes(false);
-        EXPECT_TRUE(finished.wait(20000));
+        EXPECT_TRUE(finished.wait(testing_support::kPatience.count()));
         QTest::qWait(50);  // the queued end reaches the monitor too
         return !finished.isEmpty() && finished.first().first().toBool();
     }
@@ -180,7 +181,7 @@ TEST_F(ResourceUpdateTest, AFailedDownloadKeepsTheDescriptionAndIsRetriedOncePer
 
     QElapsedTimer clock;
     clock.start();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return RequestsFor("traypop.ini") == 2; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return RequestsFor("traypop.ini") == 2; }, testing_support::kPatience.count()));
     EXPECT_GE(clock.elapsed(), 800);
     QTest::qWait(400);
     EXPECT_EQ(2, RequestsFor("traypop.ini")) << "one retry an interval";

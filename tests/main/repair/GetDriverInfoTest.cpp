@@ -6,6 +6,7 @@
 #include "platform/Machine.h"
 #include "support/TempMachine.h"
 #include "support/UsageEvents.h"
+#include "support/FreshProcess.h"
 
 #include <QJsonObject>
 
@@ -40,57 +41,63 @@ protected:
 
 TEST_F(GetDriverInfoTest, ListsInternalAndUsbDrivesAndReportsEachUsbDiskOnce)
 {
-    machine.WriteMachineIni(std::string(INTERNAL_DRIVES) + OTHER_DRIVES);
-    const QList<S_DRIVE_INFO> list = CGetDriverInfo::GetInstance()->GetDriverList(false);
-    ASSERT_EQ(Drivers(list), (QStringList {"C:", "D:", "E:", "F:"}));
-    EXPECT_TRUE(list[0].bSystem);
-    EXPECT_TRUE(list[0].bInternal);
-    EXPECT_EQ(list[1].strVolumeName, QStringLiteral("Data"));
-    EXPECT_FALSE(list[1].bSystem);
-    EXPECT_EQ(list[1].iDiskNo, 0);
-    EXPECT_FALSE(list[2].bInternal);
-    EXPECT_EQ(list[2].iDiskNo, 2);
-    EXPECT_EQ(list[3].strVolumeName, QStringLiteral("BACKUP"));
-    EXPECT_TRUE(list[3].strExtra.isEmpty());
+    RUN_IN_FRESH_PROCESS({
+        machine.WriteMachineIni(std::string(INTERNAL_DRIVES) + OTHER_DRIVES);
+        const QList<S_DRIVE_INFO> list = CGetDriverInfo::GetInstance()->GetDriverList(false);
+        ASSERT_EQ(Drivers(list), (QStringList {"C:", "D:", "E:", "F:"}));
+        EXPECT_TRUE(list[0].bSystem);
+        EXPECT_TRUE(list[0].bInternal);
+        EXPECT_EQ(list[1].strVolumeName, QStringLiteral("Data"));
+        EXPECT_FALSE(list[1].bSystem);
+        EXPECT_EQ(list[1].iDiskNo, 0);
+        EXPECT_FALSE(list[2].bInternal);
+        EXPECT_EQ(list[2].iDiskNo, 2);
+        EXPECT_EQ(list[3].strVolumeName, QStringLiteral("BACKUP"));
+        EXPECT_TRUE(list[3].strExtra.isEmpty());
 
-    const std::vector<QJsonObject> first = testing_support::UsageEvents(1);
-    ASSERT_EQ(first.size(), 1u);
-    EXPECT_EQ(first[0].value("Window").toString(), QStringLiteral("WriteProtection"));
-    EXPECT_EQ(first[0].value("Activity").toString(), QStringLiteral("Info_USBinfo"));
-    EXPECT_EQ(first[0].value("Attribute").toString(),
-              QStringLiteral("{\"USBinfo\": {\"USB2\": [\"KingstoneDataTraveler1.0\", \"14.45 GB\"]}}"));
+        const std::vector<QJsonObject> first = testing_support::UsageEvents(1);
+        ASSERT_EQ(first.size(), 1u);
+        EXPECT_EQ(first[0].value("Window").toString(), QStringLiteral("WriteProtection"));
+        EXPECT_EQ(first[0].value("Activity").toString(), QStringLiteral("Info_USBinfo"));
+        EXPECT_EQ(first[0].value("Attribute").toString(),
+                  QStringLiteral("{\"USBinfo\": {\"USB2\": [\"KingstoneDataTraveler1.0\", \"14.45 GB\"]}}"));
 
-    EXPECT_EQ(Drivers(CGetDriverInfo::GetInstance()->GetDriverList(false)).size(), 4);
-    EXPECT_EQ(testing_support::UsageEvents(1).size(), 1u) << "a stored list is not reported again";
-    EXPECT_EQ(Drivers(CGetDriverInfo::GetInstance()->GetDriverList(true)).size(), 4);
-    EXPECT_EQ(testing_support::UsageEvents(2).size(), 2u) << "a refresh that finds a USB disk reports it again";
+        EXPECT_EQ(Drivers(CGetDriverInfo::GetInstance()->GetDriverList(false)).size(), 4);
+        EXPECT_EQ(testing_support::UsageEvents(1).size(), 1u) << "a stored list is not reported again";
+        EXPECT_EQ(Drivers(CGetDriverInfo::GetInstance()->GetDriverList(true)).size(), 4);
+        EXPECT_EQ(testing_support::UsageEvents(2).size(), 2u) << "a refresh that finds a USB disk reports it again";
+    });
 }
 
 TEST_F(GetDriverInfoTest, KeepsTheListUntilARefreshFindsTheArrivedStick)
 {
-    machine.WriteMachineIni(INTERNAL_DRIVES);
-    EXPECT_EQ(Drivers(CGetDriverInfo::GetInstance()->GetDriverList(false)), (QStringList {"C:", "D:"}));
+    RUN_IN_FRESH_PROCESS({
+        machine.WriteMachineIni(INTERNAL_DRIVES);
+        EXPECT_EQ(Drivers(CGetDriverInfo::GetInstance()->GetDriverList(false)), (QStringList {"C:", "D:"}));
 
-    machine.WriteMachineIni(std::string(INTERNAL_DRIVES) + OTHER_DRIVES);
-    EXPECT_EQ(Drivers(CGetDriverInfo::GetInstance()->GetDriverList(false)), (QStringList {"C:", "D:"}));
-    EXPECT_EQ(Drivers(CGetDriverInfo::GetInstance()->GetDriverList(true)), (QStringList {"C:", "D:", "E:", "F:"}));
-    EXPECT_EQ(testing_support::UsageEvents(1).size(), 1u) << "only the fill that found the stick reports";
+        machine.WriteMachineIni(std::string(INTERNAL_DRIVES) + OTHER_DRIVES);
+        EXPECT_EQ(Drivers(CGetDriverInfo::GetInstance()->GetDriverList(false)), (QStringList {"C:", "D:"}));
+        EXPECT_EQ(Drivers(CGetDriverInfo::GetInstance()->GetDriverList(true)), (QStringList {"C:", "D:", "E:", "F:"}));
+        EXPECT_EQ(testing_support::UsageEvents(1).size(), 1u) << "only the fill that found the stick reports";
+    });
 }
 
 TEST_F(GetDriverInfoTest, RefreshesOnSeveralThreadsNeverShowAHalfFilledList)
 {
-    machine.WriteMachineIni(std::string(INTERNAL_DRIVES) + OTHER_DRIVES);
-    std::vector<std::thread> callers;
-    std::atomic<int> incomplete {0};
-    for (int thread = 0; thread < 4; ++thread)
-        callers.emplace_back([&incomplete, thread] {
-            for (int round = 0; round < 5; ++round)
-                if (CGetDriverInfo::GetInstance()->GetDriverList(thread % 2 == 0).size() != 4)
-                    ++incomplete;
-        });
-    for (auto& caller : callers)
-        caller.join();
-    EXPECT_EQ(incomplete.load(), 0);
+    RUN_IN_FRESH_PROCESS({
+        machine.WriteMachineIni(std::string(INTERNAL_DRIVES) + OTHER_DRIVES);
+        std::vector<std::thread> callers;
+        std::atomic<int> incomplete {0};
+        for (int thread = 0; thread < 4; ++thread)
+            callers.emplace_back([&incomplete, thread] {
+                for (int round = 0; round < 5; ++round)
+                    if (CGetDriverInfo::GetInstance()->GetDriverList(thread % 2 == 0).size() != 4)
+                        ++incomplete;
+            });
+        for (auto& caller : callers)
+            caller.join();
+        EXPECT_EQ(incomplete.load(), 0);
+    });
 }
 
 } // namespace

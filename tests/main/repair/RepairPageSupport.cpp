@@ -10,6 +10,7 @@
 #include "platform/Text.h"
 #include "platform/Windows.h"
 #include "support/UsageEvents.h"
+#include "support/WaitUntil.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -58,7 +59,7 @@ void RepairPageTest::WaitForDriveBox(QWidget* page)
     auto* combo = page->findChild<QComboBox*>();
     QElapsedTimer timer;
     timer.start();
-    while (combo && combo->count() == 0 && timer.elapsed() < 60000) {
+    while (combo && combo->count() == 0 && timer.elapsed() < testing_support::kPatience.count()) {
         QApplication::processEvents();
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }

@@ -38,6 +38,10 @@ protected:
                         L"\"DisplayName\"=\"Windows Update Medic Service\"\r\n\"Start\"=dword:00000002\r\n")
                         .ok);
     }
+    // The waits are the process's: a case that shortened them gives the next the usual ones.
+    void TearDown() override { SetRunCmdWaitMs(waitMs_); }
+
+    const int waitMs_ = RunCmdWaitMs();
 
     static void FailOnRequest(const wchar_t* program, const wchar_t* mode)
     {
@@ -153,11 +157,13 @@ TEST_F(RunCmdTest, OutputAfterALongSilenceIsKeptUntilTheEnd)
 
 TEST_F(RunCmdTest, AProgramSilentBeyondBothWaitsIsCutOff)
 {
-    SetRunCmdWaitMs(300);
+    // Long enough for the first line to come from a helper started on a loaded machine, and far
+    // below the helper's silence.
+    SetRunCmdWaitMs(3000);
     RunCmdOutcome_ outcome;
     const auto start = std::chrono::steady_clock::now();
-    const QString output = RunCmd(Helper("say:first pause:60000 say:never").c_str(), nullptr, nullptr, outcome);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    const QString output = RunCmd(Helper("say:first pause:120000 say:never").c_str(), nullptr, nullptr, outcome);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
     EXPECT_EQ(output, QStringLiteral("first\r\n"));
     EXPECT_TRUE(outcome.bStarted);
     EXPECT_FALSE(outcome.bExited);

@@ -9,6 +9,7 @@
 
 #include "platform/Machine.h"
 #include "platform/Windows.h"
+#include "support/WaitUntil.h"
 
 #include <QComboBox>
 
@@ -76,8 +77,7 @@ TEST_F(WriteProtectionPageTest, SettingThenClearingChangesTheDiskAttribute)
     std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
     setenv("QUARNEL_OPEN_COMMAND", opener.c_str(), 1);
     emit ResultBoxes()[1]->sigClicked();
-    for (int wait = 0; wait < 100 && testing_support::ReadFile(opened).empty(); ++wait)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    testing_support::WaitUntil([&] { return !testing_support::ReadFile(opened).empty(); });
     unsetenv("QUARNEL_OPEN_COMMAND");
     EXPECT_EQ(testing_support::ReadFile(opened), platform::HostPath(L"E:\\") + "\n");
 

@@ -22,13 +22,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Installed once per test process (each test runs in a process of its own).
-const std::wstring& Preludex()
-{
-    static const std::wstring program = testing_support::InstallFromBuild(PRELUDEX_PATH);
-    return program;
-}
-
 std::string EventsFile()
 {
     return platform::HostPath(L"C:\\ProgramData\\Orvane\\Preludex\\events.jsonl");
@@ -53,7 +46,11 @@ QJsonObject Parse(const std::string& line)
 
 class PreludexTest : public testing::Test {
 protected:
+    const std::wstring& Preludex() const { return program_; }
+
     testing_support::TempMachine machine_;
+    // In this test's own machine: one an earlier test installed has gone with its machine.
+    const std::wstring program_ = testing_support::InstallFromBuild(PRELUDEX_PATH);
 };
 
 TEST_F(PreludexTest, RecordsTheGivenPartsAndTheLocalTime)

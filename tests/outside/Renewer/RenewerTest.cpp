@@ -11,6 +11,7 @@
 #include "platform/Text.h"
 #include "platform/Windows.h"
 #include "support/TempMachine.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -52,8 +53,7 @@ fs::path PackagePath()
 
 std::string WaitForFile(const std::string& path)
 {
-    for (int attempt = 0; attempt < 200 && !fs::exists(path); ++attempt)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    testing_support::WaitUntil([&] { return fs::exists(path); });
     return testing_support::ReadFile(path);
 }
 

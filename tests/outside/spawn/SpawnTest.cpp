@@ -45,9 +45,10 @@ protected:
         ASSERT_TRUE(platform::InstallSystemPrograms(testing_support::BuildProgramFolder()));
     }
 
-    static std::wstring Command(const std::wstring& inner, unsigned long long handle)
+    // The launcher, installed into this test's own machine.
+    std::wstring Command(const std::wstring& inner, unsigned long long handle) const
     {
-        static const std::wstring spawn = testing_support::InstallFromBuild(testing_support::BuildProgramFolder() + "/spawn");
+        const std::wstring spawn = testing_support::InstallFromBuild(testing_support::BuildProgramFolder() + "/spawn");
         return L"\"" + spawn + L".exe\" \"" + inner + L"\" " + std::to_wstring(handle) + L" en_US";
     }
 

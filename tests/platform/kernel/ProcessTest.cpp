@@ -4,6 +4,7 @@
 
 #include "platform/Machine.h"
 #include "platform/Text.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -78,12 +79,8 @@ TEST(KernelProcess, ChildrenWhoseHandlesAreClosedLeaveNoZombie)
     child.started = false;
     EXPECT_EQ("", child.ReadToEnd()); // the child has ended once its output ends
     CloseHandle(child.output);
-    bool gone = false;
-    for (int i = 0; i < 500 && !gone; ++i) {
-        gone = !std::ifstream(stat).good();
-        Sleep(10);
-    }
-    EXPECT_TRUE(gone) << "the ended child is still in the process table";
+    EXPECT_TRUE(testing_support::WaitUntil([&] { return !std::ifstream(stat).good(); }))
+        << "the ended child is still in the process table";
 }
 
 TEST(KernelProcess, ACommandLineFromElsewhereIsNotBelieved)

@@ -3,6 +3,7 @@
 #include "support/TempMachine.h"
 
 #include "platform/Machine.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -96,8 +97,7 @@ TEST_F(KernelShellExecute, FoldersAndDocumentsGoToTheOpener)
     std::filesystem::remove(record_);
     EXPECT_GT(reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "Open", "C:\\NOTES.txt", nullptr, nullptr, SW_SHOWNORMAL)),
               32);
-    for (int i = 0; i < 200 && testing_support::ReadFile(record_).empty(); ++i)
-        Sleep(20);
+    testing_support::WaitUntil([this] { return !testing_support::ReadFile(record_).empty(); });
     EXPECT_EQ(document + "\n", testing_support::ReadFile(record_));
 }
 

@@ -1,5 +1,6 @@
 #include "platform/Machine.h"
 #include "platform/Windows.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -146,13 +147,17 @@ TEST(KernelEvent, AutoResetWakesOneWaiter)
 {
     HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     std::atomic<int> woken {0};
-    std::thread a([&] { woken += WaitForSingleObject(event, 500) == WAIT_OBJECT_0; });
-    std::thread b([&] { woken += WaitForSingleObject(event, 500) == WAIT_OBJECT_0; });
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::thread a([&] { woken += WaitForSingleObject(event, INFINITE) == WAIT_OBJECT_0; });
+    std::thread b([&] { woken += WaitForSingleObject(event, INFINITE) == WAIT_OBJECT_0; });
+    SetEvent(event);
+    ASSERT_TRUE(testing_support::WaitUntil([&] { return woken.load() > 0; }));
+    // The one woken took the signal with it: the other waits on, and the next set releases it.
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(event, 0));
+    EXPECT_EQ(1, woken.load());
     SetEvent(event);
     a.join();
     b.join();
-    EXPECT_EQ(1, woken.load());
+    EXPECT_EQ(2, woken.load());
     EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(event, 0));
     CloseHandle(event);
 }

@@ -1,3 +1,5 @@
+#include "SessionEndWatcher.h"
+
 #include "platform/Desktop.h"
 #include "platform/Machine.h"
 #include "platform/Windows.h"
@@ -184,6 +186,8 @@ TEST(AppBar, FullScreenApplicationsAreAnnouncedOncePerChange)
     EXPECT_TRUE(SHAppBarMessage(ABM_REMOVE, &bar));
     platform::AnnounceFullScreen(true);
     EXPECT_EQ(2u, window.heard.size());
+    // The desktop's state is the process's: the next bar starts from no full-screen application.
+    platform::AnnounceFullScreen(false);
 }
 
 // An application-wide filter that hears every Windows message first and takes the end message.
@@ -207,6 +211,13 @@ TEST(SessionEnd, TerminationAsksEveryWindowThenEndsTheProgram)
     second.Handle();
     CSessionFilter filter;
     qApp->installNativeEventFilter(&filter);
+    // The program's own watcher is spent once a session has ended in this process: a later run of
+    // this case brings one of its own.
+    std::unique_ptr<platform::CSessionEndWatcher> fresh;
+    struct sigaction current {};
+    sigaction(SIGTERM, nullptr, &current);
+    if (current.sa_handler == SIG_DFL)
+        fresh = std::make_unique<platform::CSessionEndWatcher>(qApp);
     QTimer::singleShot(0, [] { std::raise(SIGTERM); });
     // Keeps a program that did not end from holding the test.
     QTimer::singleShot(kWaitMs, [] { QCoreApplication::exit(1); });

@@ -1,6 +1,7 @@
 // A page's member function runs on a worker thread while the calling GUI thread keeps processing
 // its events; the caller gets the function's result as from a plain call.
 #include "jex_main/Sweepdeck/async/AsynExecT0.h"
+#include "support/WaitUntil.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -13,7 +14,7 @@
 
 namespace {
 
-constexpr int kPatienceMs = 5000;
+constexpr int kPatienceMs = testing_support::kPatience.count();
 
 // Waits on the worker until the condition holds; false when it never does.
 template <class Condition>

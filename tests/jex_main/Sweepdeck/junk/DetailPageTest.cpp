@@ -6,6 +6,7 @@
 #include "junk/DetailPage.h"
 #include "junk/DetailTree.h"
 #include "services/UIPublic.h"
+#include "support/WaitUntil.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -86,7 +87,7 @@ TEST(DetailPage, ACategoryWithoutFilesShowsAnEmptyListWithItsHeaders)
     CFakeCatagory empty(L"Empty", 0);
     CDetailPage dialog(&empty, true, nullptr);
     dialog.show();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog.IsGathering(); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog.IsGathering(); }, testing_support::kPatience.count()));
     QTest::qWait(150);
     EXPECT_EQ(dialog.Tree()->model()->rowCount(), 0);
     EXPECT_EQ(dialog.Tree()->header()->height(), 32);

@@ -2,6 +2,8 @@
 // pictures, the gatherer and its rule files are found, and waiting on the event loop.
 #pragma once
 
+#include "support/WaitUntil.h"
+
 #include <QTest>
 
 #include <functional>
@@ -12,7 +14,7 @@ namespace junk_test {
 void UseBuildProgramFolder();
 
 // Processes events until the condition holds; false when it did not within the time.
-inline bool WaitUntil(const std::function<bool()>& condition, int milliseconds = 60000)
+inline bool WaitUntil(const std::function<bool()>& condition, int milliseconds = testing_support::kPatience.count())
 {
     return QTest::qWaitFor(condition, milliseconds);
 }

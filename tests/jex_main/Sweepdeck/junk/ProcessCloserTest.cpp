@@ -3,6 +3,7 @@
 #include "junk/ProcessCloser.h"
 #include "kit/MsgBox.h"
 #include "services/UIPublic.h"
+#include "support/WaitUntil.h"
 
 #include <QApplication>
 #include <QSignalSpy>
@@ -46,7 +47,7 @@ bool AskFromWorker(CSelectScanPage& page, const DWORD* ids)
         closed = page.OnCloseProcess(L"Web <b>Browser</b>", ids, 0);
         done = true;
     });
-    EXPECT_TRUE(QTest::qWaitFor([&] { return done.load(); }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return done.load(); }, testing_support::kPatience.count()));
     worker.join();
     return closed;
 }

@@ -5,6 +5,7 @@
 #include "kit/MsgBox.h"
 #include "services/UIPublic.h"
 #include "support/UsageEvents.h"
+#include "support/WaitUntil.h"
 
 #include "common/RunningProcesses.h"
 
@@ -137,7 +138,7 @@ TEST_F(JunkPage, ABackgroundAnalysisReportsOnlyThroughItsSignal)
 {
     QSignalSpy finished(page.get(), &Page::sigScanFinished);
     page->ScanLater(true);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, testing_support::kPatience.count()));
     EXPECT_EQ(finished.at(0).at(0).toULongLong(), kJunkSize);
 
     page->StartScan();  // a manual one: its event is the first and only "Click_Analyze"
@@ -216,6 +217,8 @@ TEST(JunkPageWithoutGatherer, ShowsItsStartHeaderWithAnalyzeOffAndStartsNothing)
 {
     testing_support::TempMachine machine;
     machine.UseProgramFolder();
+    // An earlier case of the process may have loaded the gatherer, which stays loaded.
+    CUIPublic::ReleaseInstance();
     EXPECT_FALSE(CUIPublic::Instance()->InitSysClean());
     CSelectScanPage page;
     page.OnEnter(nullptr);

@@ -12,7 +12,9 @@ namespace kit_test {
 
 QString ProgramFolder()
 {
-    return QString::fromLocal8Bit(std::getenv("QUARNEL_MACHINE")) + QStringLiteral("/program");
+    // The process's own machine, not the one a test case runs on: the library keeps its folder.
+    static const QString folder = QString::fromLocal8Bit(std::getenv("QUARNEL_MACHINE")) + QStringLiteral("/program");
+    return folder;
 }
 
 namespace {

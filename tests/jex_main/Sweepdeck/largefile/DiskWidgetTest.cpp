@@ -1,4 +1,5 @@
 #include "largefile/DiskWidget.h"
+#include "support/WaitUntil.h"
 
 #include <QHelpEvent>
 #include <QImage>
@@ -131,5 +132,5 @@ TEST(DiskWidgetTest, ClickingTicksACheckableTileOnlyAndTheNameShowsItsTooltip)
     EXPECT_TRUE(QToolTip::text().contains("&lt;i&gt;Films&lt;/i&gt; (E:)"));
     QHelpEvent elsewhere(QEvent::ToolTip, QPoint(3, 3), checkable.widget.mapToGlobal(QPoint(3, 3)));
     QCoreApplication::sendEvent(&checkable.widget, &elsewhere);
-    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, testing_support::kPatience.count()));
 }

@@ -3,6 +3,7 @@
 #include "largefile/LFListData.h"
 #include "largefile/LFListView.h"
 #include "services/UIPublic.h"
+#include "support/WaitUntil.h"
 
 #include <QHeaderView>
 #include <QImage>
@@ -95,8 +96,7 @@ TEST_F(LFListViewTest, TheLocationColumnOpensTheFilesFolderUnderAHandAndTheListI
     EXPECT_EQ(view.cursor().shape(), Qt::PointingHandCursor);
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, CellCentre(0, 3));
     EXPECT_EQ(model->FileAt(0)->GetCheckState(), 0);
-    for (int wait = 0; wait < 200 && testing_support::ReadFile(record).empty(); ++wait)
-        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    testing_support::WaitUntil([&] { return !testing_support::ReadFile(record).empty(); });
     unsetenv("QUARNEL_OPEN_COMMAND");
     EXPECT_EQ(testing_support::ReadFile(record), machine.Root() + "/data\n");
     QTest::mouseMove(view.viewport(), CellCentre(0, 0));

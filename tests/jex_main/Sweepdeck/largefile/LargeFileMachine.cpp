@@ -3,6 +3,8 @@
 #include "services/UIPublic.h"
 
 #include "platform/Machine.h"
+#include "support/UsageEvents.h"
+#include "support/WaitUntil.h"
 
 #include <QJsonDocument>
 
@@ -95,18 +97,8 @@ void LargeFileTest::Scan(uint64_t minimumSize)
 
 std::vector<QJsonObject> WaitForEvents(size_t count)
 {
-    std::vector<QJsonObject> events;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        events.clear();
-        std::istringstream lines(
-            testing_support::ReadFile(platform::HostPath(L"C:\\ProgramData\\Orvane\\Preludex\\events.jsonl")));
-        for (std::string line; std::getline(lines, line);)
-            events.push_back(QJsonDocument::fromJson(QByteArray::fromStdString(line)).object());
-        if (events.size() >= count)
-            break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return events;
+    testing_support::WaitUntil([count] { return testing_support::RecordedUsageEvents().size() >= count; });
+    return testing_support::RecordedUsageEvents();
 }
 
 std::vector<QJsonObject> EventsOf(const std::vector<QJsonObject>& events, const char* window, const char* activity)

@@ -12,6 +12,7 @@
 #include "platform/win/Process.h"
 #include "platform/win/Sync.h"
 #include "platform/win/WindowManager.h"
+#include "support/WaitUntil.h"
 
 #include <QProcess>
 #include <QTranslator>
@@ -104,7 +105,7 @@ protected:
     {
         QProcess copy;
         copy.start(Program(), args);
-        if (!copy.waitForFinished(20000)) {
+        if (!copy.waitForFinished(testing_support::kPatience.count())) {
             copy.kill();
             copy.waitForFinished();
             return -1;
@@ -117,7 +118,7 @@ protected:
         first.setProcessChannelMode(QProcess::ForwardedChannels);
         first.start(Program(), args);
         ASSERT_TRUE(first.waitForStarted());
-        ASSERT_TRUE(WaitUntil([&] { return CopyWindow() && (IsWindowVisible(CopyWindow()) != FALSE) == visible; }, 20000));
+        ASSERT_TRUE(WaitUntil([&] { return CopyWindow() && (IsWindowVisible(CopyWindow()) != FALSE) == visible; }, testing_support::kPatience.count()));
         EXPECT_EQ(WindowProcess(CopyWindow()), static_cast<DWORD>(first.processId()));
     }
 
@@ -165,7 +166,7 @@ TEST_F(ProgramTest, ASecondCopyHandsItsRequestToTheRunningOneAndEnds)
     EXPECT_EQ(Run({"launch"}), 0);
     EXPECT_EQ(first.state(), QProcess::Running) << "launch only shows a shown copy";
     EXPECT_EQ(Run({"Uninstall"}), 0);
-    EXPECT_TRUE(first.waitForFinished(10000));
+    EXPECT_TRUE(first.waitForFinished(testing_support::kPatience.count()));
     EXPECT_EQ(first.exitCode(), 0);
 }
 
@@ -173,9 +174,9 @@ TEST_F(ProgramTest, APaintMessageWakesAHiddenCopy)
 {
     StartFirst({"600", "300"}, false);
     EXPECT_TRUE(PostMessageW(CopyWindow(), WM_PAINT, 0, 0));
-    EXPECT_TRUE(WaitUntil([] { return IsWindowVisible(CopyWindow()) != FALSE; }, 20000));
+    EXPECT_TRUE(WaitUntil([] { return IsWindowVisible(CopyWindow()) != FALSE; }, testing_support::kPatience.count()));
     EXPECT_EQ(Run({"Uninstall"}), 0);
-    EXPECT_TRUE(first.waitForFinished(10000));
+    EXPECT_TRUE(first.waitForFinished(testing_support::kPatience.count()));
     EXPECT_EQ(first.exitCode(), 0);
 }
 
@@ -188,12 +189,12 @@ TEST_F(ProgramTest, LaunchTakesOverFromAHiddenCopy)
     PROCESS_INFORMATION hidden {};
     ASSERT_TRUE(CreateProcessW(platform::WindowsPath(Program().toStdString()).c_str(), commandLine.data(), nullptr,
                                nullptr, FALSE, 0, nullptr, nullptr, &startup, &hidden));
-    ASSERT_TRUE(WaitUntil([] { return CopyWindow() && !IsWindowVisible(CopyWindow()); }, 20000));
+    ASSERT_TRUE(WaitUntil([] { return CopyWindow() && !IsWindowVisible(CopyWindow()); }, testing_support::kPatience.count()));
     EXPECT_EQ(WindowProcess(CopyWindow()), hidden.dwProcessId);
 
     second.setProcessChannelMode(QProcess::ForwardedChannels);
     second.start(Program(), {"launch"});
-    EXPECT_EQ(WaitForSingleObject(hidden.hProcess, 20000), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_EQ(WaitForSingleObject(hidden.hProcess, static_cast<DWORD>(testing_support::kPatience.count())), static_cast<DWORD>(WAIT_OBJECT_0));
     DWORD code = STILL_ACTIVE;
     EXPECT_TRUE(GetExitCodeProcess(hidden.hProcess, &code));
     EXPECT_EQ(code, 0u);
@@ -201,9 +202,9 @@ TEST_F(ProgramTest, LaunchTakesOverFromAHiddenCopy)
     CloseHandle(hidden.hThread);
     ASSERT_TRUE(WaitUntil([&] {
         return CopyWindow() && IsWindowVisible(CopyWindow()) && WindowProcess(CopyWindow()) == static_cast<DWORD>(second.processId());
-    }, 20000));
+    }, testing_support::kPatience.count()));
     EXPECT_EQ(Run({"Uninstall"}), 0);
-    EXPECT_TRUE(second.waitForFinished(10000));
+    EXPECT_TRUE(second.waitForFinished(testing_support::kPatience.count()));
     EXPECT_EQ(second.exitCode(), 0);
 }
 
@@ -211,7 +212,7 @@ TEST_F(ProgramTest, TheQuitEventEndsACopyAsWell)
 {
     StartFirst({"restart", "5"}, true);
     EXPECT_TRUE(HostSignalQuit());
-    EXPECT_TRUE(first.waitForFinished(10000));
+    EXPECT_TRUE(first.waitForFinished(testing_support::kPatience.count()));
     EXPECT_EQ(first.exitCode(), 0);
 }
 

@@ -8,6 +8,7 @@
 
 #include "platform/Machine.h"
 #include "platform/Windows.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -64,7 +65,7 @@ protected:
     {
         CFuncThread job(nullptr);
         job.start();
-        ASSERT_TRUE(job.wait(10000));
+        ASSERT_TRUE(job.wait(testing_support::kPatience.count()));
     }
 
     testing_support::TempMachine machine_;

@@ -7,6 +7,7 @@
 #include "support/TempMachine.h"
 
 #include "platform/Windows.h"
+#include "support/WaitUntil.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -117,7 +118,7 @@ TEST_F(ShowThreadTest, AnElevatedCopysEventMayBeSignalledByACopyWithoutRights)
     CloseHandle(event);
     CloseHandle(ownDefault);
     frame.slotQuitRequest();
-    EXPECT_TRUE(thread.wait(2000));
+    EXPECT_TRUE(thread.wait(testing_support::kPatience.count()));
 }
 
 TEST_F(ShowThreadTest, TheStopFlagEndsTheThreadWithinAStep)
@@ -130,7 +131,7 @@ TEST_F(ShowThreadTest, TheStopFlagEndsTheThreadWithinAStep)
     frame.slotQuitRequest();
     QElapsedTimer clock;
     clock.start();
-    EXPECT_TRUE(thread.wait(2000));
+    EXPECT_TRUE(thread.wait(testing_support::kPatience.count()));
     EXPECT_LT(clock.elapsed(), 1000);
 }
 

@@ -12,6 +12,7 @@
 #include "platform/Machine.h"
 #include "platform/Windows.h"
 #include "support/TempMachine.h"
+#include "support/WaitUntil.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -180,21 +181,21 @@ TEST_F(UpdateCheckTest, AnOfferedUpdateIsDownloadedAndInstalledAndTheNextStartRu
                                     "{\"UpdateResult\": \"Success\"}"));
     // The installation runs on after the dialog; it is done when the package is used up.
     const std::string downloaded = Util::getDravielsTempFullPath(QStringLiteral("Draviels.zip")).toStdString();
-    ASSERT_TRUE(page_test::WaitUntil([&] { return !fs::exists(downloaded); }, 30000));
+    ASSERT_TRUE(page_test::WaitUntil([&] { return !fs::exists(downloaded); }, testing_support::kPatience.count()));
     EXPECT_EQ(newProgram, testing_support::ReadFile(programFolder_ + "/Quarnel.TMP"));
     EXPECT_NE(std::string::npos, RenewerRequests().find("executeupdate"));
 
     // The next start moves the new files in...
     QProcess next;
     StartAtLogIn(next, programFolder_);
-    EXPECT_TRUE(page_test::WaitUntil([&] { return !fs::exists(programFolder_ + "/Quarnel.TMP"); }, 30000));
+    EXPECT_TRUE(page_test::WaitUntil([&] { return !fs::exists(programFolder_ + "/Quarnel.TMP"); }, testing_support::kPatience.count()));
     next.kill();
     next.waitForFinished();
     EXPECT_EQ(newDescription, testing_support::ReadFile(programFolder_ + "/kyphtupdate.ini"));
     // ...and the start after it runs the new version.
     QProcess after;
     StartAtLogIn(after, programFolder_);
-    EXPECT_TRUE(after.waitForFinished(30000));
+    EXPECT_TRUE(after.waitForFinished(testing_support::kPatience.count()));
     EXPECT_EQ("autostart\n", testing_support::ReadFile(marker));
 }
 

@@ -1,5 +1,6 @@
 #include "winlib/LockGuard.h"
 #include "winlib/Mutex.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -54,9 +55,7 @@ TEST(Mutex, GuardsNestAndRelease)
         const CLockGuard inner(&mutex);
     }
     Contender other(mutex);
-    for (int i = 0; i < 200 && !other.Acquired(); ++i)
-        std::this_thread::sleep_for(10ms);
-    EXPECT_TRUE(other.Acquired());
+    EXPECT_TRUE(testing_support::WaitUntil([&] { return other.Acquired(); }));
 }
 
 } // namespace

@@ -44,7 +44,7 @@ struct Place {
 const Place kPlaces[] = {
     {"Users/Owner/AppData/Local/Temp", "bench", 80000, true},
     {"Users/Owner/AppData/Local/Google/Chrome/User Data/Default/Cache", "Cache_Data", 50000, false},
-    {"Users/Mia/AppData/Local/Google/Chrome/User Data/Default/Code Cache", "js", 20000, false},
+    {"Users/Owner/AppData/Local/Google/Chrome/User Data/Default/Code Cache", "js", 20000, false},
     {"Windows/SoftwareDistribution/Download", "b81e", 30000, false},
     {"$Recycle.Bin/S-1-5-21-3623811015-1001", "$RBENCH", 20000, false},
 };

@@ -52,6 +52,7 @@ void Fill(const struct statx& sx, int fd, const char* name, int watch, bool moun
     status.changed = timespec{static_cast<time_t>(sx.stx_ctime.tv_sec), static_cast<long>(sx.stx_ctime.tv_nsec)};
     status.inode = sx.stx_ino;
     status.links = sx.stx_nlink;
+    status.mode = sx.stx_mode;
     status.lastAccess = FileTimeOf(sx.stx_atime);
     status.lastWrite = FileTimeOf(sx.stx_mtime);
     status.creation = (sx.stx_mask & STATX_BTIME) ? FileTimeOf(sx.stx_btime) : status.lastWrite;
@@ -145,9 +146,11 @@ bool StatusOfDescriptor(int fd, FileStatus& status, const FileStatus* earlier)
     struct statx sx {};
     if (statx(fd, "", AT_EMPTY_PATH, kStatxMask, &sx) != 0)
         return false;
-    // Nothing of the inode changed since the earlier status: its kept attributes neither.
+    // Nothing of the inode changed since the earlier status: its kept attributes neither. The change
+    // time ticks coarsely, so a mode changed within the same tick (read-only set) is looked for too.
     if (earlier && earlier->inode == sx.stx_ino && earlier->changed.tv_sec == sx.stx_ctime.tv_sec &&
-        earlier->changed.tv_nsec == sx.stx_ctime.tv_nsec && earlier->links == sx.stx_nlink) {
+        earlier->changed.tv_nsec == sx.stx_ctime.tv_nsec && earlier->links == sx.stx_nlink &&
+        earlier->mode == sx.stx_mode) {
         status = *earlier;
         status.lastAccess = FileTimeOf(sx.stx_atime);
         return true;

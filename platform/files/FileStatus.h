@@ -23,6 +23,7 @@ struct FileStatus {
     dev_t device = 0;
     ino_t inode = 0;
     uint32_t links = 0;
+    mode_t mode = 0;          // the host's type and permission bits, read-only among them
     bool directory = false;   // a folder itself, not a link to one
     timespec born {};         // when the file came to be: its birth time, else its last change
     timespec changed {};      // the last change of the inode (data, mode, links or kept attributes)
@@ -38,7 +39,7 @@ bool StatusOfPlace(const Place& place, FileStatus& status);
 bool StatusOfEntry(int folderFd, dev_t folderDevice, const std::string& folderHostPath, const char* name, int watch,
                    FileStatus& status);
 // The status of an open file; earlier, a status of the same open file read before, spares
-// reading its kept attributes again while the inode has not changed since.
+// reading its kept attributes again while the inode and its mode have not changed since.
 bool StatusOfDescriptor(int fd, FileStatus& status, const FileStatus* earlier = nullptr);
 
 // The bits SetFileAttributesW changes.

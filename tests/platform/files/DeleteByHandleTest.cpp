@@ -194,6 +194,16 @@ TEST(DeleteByHandle, BadRequestsGetClearErrorsAndDeleteNothing)
     HandleGuard held(CreateFileW(L"C:\\f\\a.tmp", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held.valid());
     EXPECT_EQ(STATUS_SHARING_VIOLATION, OpenIn(folder.get(), L"a.tmp", entry, FILE_NON_DIRECTORY_FILE));
+    // A file made read-only right after its check, within the change time's tick, is refused.
+    ASSERT_TRUE(WriteText(L"C:\\f\\ro.tmp", "kept"));
+    HandleGuard readOnly(OpenForDelete(L"C:\\f\\ro.tmp"));
+    ASSERT_TRUE(readOnly.valid());
+    EXPECT_FALSE(InfoOf(readOnly.get()).dwFileAttributes & FILE_ATTRIBUTE_READONLY);
+    fs::permissions(c + "/f/ro.tmp", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    EXPECT_FALSE(Dispose(readOnly.get()));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+    EXPECT_TRUE(fs::exists(c + "/f/ro.tmp"));
     FILE_DISPOSITION_INFO disposition{TRUE};
     EXPECT_FALSE(SetFileInformationByHandle(folder.get(), FileDispositionInfo, &disposition, 0));
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());

@@ -188,10 +188,14 @@ TEST_F(UpdateCheckTest, AnOfferedUpdateIsDownloadedAndInstalledAndTheNextStartRu
     // The next start moves the new files in...
     QProcess next;
     StartAtLogIn(next, programFolder_);
-    EXPECT_TRUE(page_test::WaitUntil([&] { return !fs::exists(programFolder_ + "/Quarnel.TMP"); }, testing_support::kPatience.count()));
+    // It moves them one after the other: the start is done with them once the last one is in place.
+    EXPECT_TRUE(page_test::WaitUntil([&] {
+        return !fs::exists(programFolder_ + "/Quarnel.TMP")
+            && testing_support::ReadFile(programFolder_ + "/kyphtupdate.ini") == newDescription;
+    }, testing_support::kPatience.count()));
     next.kill();
     next.waitForFinished();
-    EXPECT_EQ(newDescription, testing_support::ReadFile(programFolder_ + "/kyphtupdate.ini"));
+    EXPECT_FALSE(fs::exists(programFolder_ + "/kyphtupdate.ini.TMP"));
     // ...and the start after it runs the new version.
     QProcess after;
     StartAtLogIn(after, programFolder_);

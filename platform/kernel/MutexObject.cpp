@@ -96,9 +96,10 @@ bool MutexObject::LetGo(SyncCell& cell)
     }
     cell.depth = 0;
     cell.ownerThread = 0;
+    // Waiters are not told through the machine's pulse: this may run as the process ends, after the
+    // pulse's statics are gone, and a waiter sees an abandoned mutex as it sees one whose owner died.
     while (pthread_mutex_unlock(&cell.mutex) == 0) {
     }
-    NotifyWaiters();
     return true;
 }
 

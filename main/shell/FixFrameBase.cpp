@@ -110,10 +110,14 @@ CFixFrameBase::~CFixFrameBase()
 {
     stop_->store(true);
     // The main window goes only at the end of the run: its threads end first (the show-request
-    // thread within a step), so that none runs on while the process ends.
-    for (QThread* thread : {static_cast<QThread*>(showThread_), static_cast<QThread*>(funcThread_)})
-        if (thread)
+    // thread within a step), so that none runs on while the process ends; they have no parent, so
+    // the window deletes them.
+    for (QThread* thread : {static_cast<QThread*>(showThread_), static_cast<QThread*>(funcThread_)}) {
+        if (thread) {
             thread->wait();
+            delete thread;
+        }
+    }
 }
 
 void CFixFrameBase::BuildMainParts()

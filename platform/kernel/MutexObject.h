@@ -15,9 +15,16 @@ public:
     void GiveBack() override;
     bool Release();
 
+    // Called as the last handle of this process to the mutex closes: abandons it when the closing
+    // thread, or a thread that ended, owns it. False when a live thread of this process owns it, so
+    // that its block must stay mapped.
+    static bool LetGo(SyncCell& cell);
+
 private:
-    // The outcome of a lock attempt; ownership counts as a use of the block.
+    // The outcome of a lock attempt, kept in the cell's owner and depth.
     Take Taken(int rc);
+    // Undoes one take by the calling thread; false when it does not own the mutex.
+    bool Untake();
 };
 
 } // namespace platform

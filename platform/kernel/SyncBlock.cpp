@@ -1,5 +1,6 @@
 #include "SyncBlock.h"
 
+#include "MutexObject.h"
 #include "RunFolder.h"
 
 #include "platform/Text.h"
@@ -135,7 +136,7 @@ SyncBlock* SyncBlock::Create(LPCWSTR name, const SyncSetup& setup, bool& existed
     SyncBlock* block = Unnamed(fd, &setup);
     if (block) {
         std::lock_guard<std::mutex> lock(g_table);
-        block->uses_ = setup.initialOwner ? 2 : 1;
+        block->uses_ = 1;
     }
     return block;
 }
@@ -221,7 +222,7 @@ SyncBlock* SyncBlock::Attach(LPCWSTR name, SyncKind kind, DWORD access, const Sy
         SetLastError(ERROR_ACCESS_DENIED);
         return nullptr;
     }
-    block->uses_ += !existed && setup->initialOwner ? 2 : 1;
+    ++block->uses_;
     return block;
 }
 
@@ -281,8 +282,14 @@ void SyncBlock::SetUp(const SyncSetup& setup)
     cell.sequence.store(0);
     cell.manualReset = setup.manualReset ? 1 : 0;
     cell.security = setup.security;
-    if (setup.kind == SyncKind::Mutex && setup.initialOwner)
+    cell.depth = 0;
+    cell.ownerThread = 0;
+    cell.abandoned = 0;
+    if (setup.kind == SyncKind::Mutex && setup.initialOwner) {
         pthread_mutex_lock(&cell.mutex);
+        cell.depth = 1;
+        cell.ownerThread = gettid();
+    }
 }
 
 void SyncBlock::AddUse()
@@ -294,7 +301,7 @@ void SyncBlock::AddUse()
 void SyncBlock::DropUse()
 {
     std::lock_guard<std::mutex> lock(g_table);
-    if (--uses_ == 0)
+    if (--uses_ == 0 && (cell_->kind != static_cast<uint32_t>(SyncKind::Mutex) || MutexObject::LetGo(*cell_)))
         Free();
 }
 

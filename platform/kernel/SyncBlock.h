@@ -17,6 +17,9 @@ enum class SyncKind : uint32_t { Mutex = 1, Event = 2 };
 struct SyncCell {
     uint32_t kind;
     pthread_mutex_t mutex;            // a mutex: robust and recursive, held while owned
+    uint32_t depth;                   // a mutex's: how often its owner took it (written by the owner)
+    int32_t ownerThread;              // a mutex's owner thread, 0 when free (written by the owner)
+    uint32_t abandoned;               // a mutex's: its owner let go of it without releasing it
     std::atomic<uint32_t> signaled;   // an event's state
     std::atomic<uint32_t> sequence;   // changes with every SetEvent; event waiters sleep on it
     uint32_t manualReset;
@@ -58,9 +61,11 @@ public:
 
     SyncCell& Cell() const { return *cell_; }
 
-    // Uses are handles and ownerships of the mutex in this process (a new mutex's initial ownership
-    // is one). When the last ends, the block goes: its memory, and for a named one its descriptor
-    // and mapping, and its file when no other process uses the name.
+    // Uses are the handles to the block in this process. When the last closes, a mutex owned by the
+    // closing thread or by a thread that ended is abandoned, and the block goes: its memory, and for
+    // a named one its descriptor and mapping, and its file when no other process uses the name.
+    // A mutex that another live thread of this process owns stays mapped, since that thread's
+    // robust list still leads into it.
     void AddUse();
     void DropUse();
 

@@ -147,9 +147,11 @@ TEST_F(RunCmdTest, ProgramsThatCannotStartOrFailAreToldApart)
 
 TEST_F(RunCmdTest, OutputAfterALongSilenceIsKeptUntilTheEnd)
 {
-    SetRunCmdWaitMs(600);
+    // A silence longer than one wait and shorter than two, with seconds to spare either way for a
+    // loaded machine or a slow build.
+    SetRunCmdWaitMs(5000);
     RunCmdOutcome_ outcome;
-    const QString output = RunCmd(Helper("say:first pause:900 say:late exit:7").c_str(), nullptr, nullptr, outcome);
+    const QString output = RunCmd(Helper("say:first pause:7000 say:late exit:7").c_str(), nullptr, nullptr, outcome);
     EXPECT_EQ(output, QStringLiteral("first\r\nlate\r\n"));
     EXPECT_TRUE(outcome.bExited);
     EXPECT_EQ(outcome.dwExitCode, 7u);

@@ -74,6 +74,35 @@ TEST(KernelMutex, AnOwnerThreadThatEndsAbandonsIt)
     CloseHandle(mutex);
 }
 
+size_t OpenDescriptors()
+{
+    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                                             std::filesystem::directory_iterator()));
+}
+
+// Closing the last handle ends the mutex even while it is owned, by the closing thread or by a thread
+// that ended: nothing of it stays, and a name is free again.
+TEST(KernelMutex, AnOwnedMutexGoesWithItsLastHandle)
+{
+    const std::vector<const wchar_t*> names = {nullptr, L"Global\KernelTest Owned Close"};
+    for (const wchar_t* name : names) {
+        const size_t before = OpenDescriptors();
+        CloseHandle(CreateMutexW(nullptr, TRUE, name));
+        HANDLE twice = CreateMutexW(nullptr, FALSE, name);
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(twice, 0));
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(twice, 0));
+        CloseHandle(twice);
+        HANDLE dead = CreateMutexW(nullptr, FALSE, name);
+        std::thread([&] { EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(dead, INFINITE)); }).join();
+        CloseHandle(dead);
+        EXPECT_EQ(before, OpenDescriptors());
+        if (name) {
+            EXPECT_EQ(nullptr, OpenMutexW(SYNCHRONIZE, FALSE, name));
+            EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+        }
+    }
+}
+
 TEST(KernelMutex, NamedMutexesExistWhileAHandleIsOpen)
 {
     SetLastError(ERROR_INVALID_DATA);

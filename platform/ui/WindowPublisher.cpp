@@ -71,9 +71,11 @@ void CWindowPublisher::Publish(QWindow* window)
         });
         connect(window, &QObject::destroyed, this, [this, window] { Withdraw(window, true); });
     }
+    // The process's start time never changes: read once, not at every expose.
+    static const auto startTime = HostStartTime(getpid()).value_or(0);
     WindowRecord record;
     record.pid = getpid();
-    record.startTime = HostStartTime(record.pid).value_or(0);
+    record.startTime = startTime;
     record.localId = static_cast<uint32_t>(window->winId());
     record.threadId = g_guiThread;
     record.visible = window->isVisible();

@@ -343,15 +343,16 @@ TEST_F(GathererTest, OptionsMustBeTheGatherersOwnAndTheSinkMayBeMissing)
               (std::vector<std::wstring>{L"[Bulkseek] CollecttGarbage fail 0x1a60002,0",
                                          L"[Bulkseek] CollecttGarbage fail 0x1a60002,0"}));
 
-    // The defaults: 300 MiB and no dates; SetOption(null) changes nothing.
+    // The defaults: 300 MiB and no dates; SetOption(null) changes nothing. The record is packed, so
+    // its size is read into a value of its own before a check takes it by reference.
     IBulkseekOption* option = gatherer->CreateOption();
     const _BigFile_GatherOption_* record = option->GetOption();
-    EXPECT_EQ(record->minimumSize, 300 * kMiB);
+    EXPECT_EQ(uint64_t{record->minimumSize}, 300 * kMiB);
     EXPECT_EQ(record->findSameFiles, 0);
     EXPECT_NE(record->lastWriteLimit.GetStatus(), COleDateTime::valid);
     EXPECT_NE(record->creationLimit.GetStatus(), COleDateTime::valid);
     EXPECT_TRUE(option->SetOption(nullptr));
-    EXPECT_EQ(option->GetOption()->minimumSize, 300 * kMiB);
+    EXPECT_EQ(uint64_t{option->GetOption()->minimumSize}, 300 * kMiB);
     option->GetOption()->minimumSize = kMiB;
     EXPECT_EQ(gatherer->CollecttGarbage(nullptr, option), RESULT_OK);
     option->Release();

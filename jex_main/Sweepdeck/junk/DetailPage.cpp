@@ -60,7 +60,14 @@ CDetailPage::CDetailPage(IDregsweepCatagory* category, bool direct, QWidget* par
     startTimer_.start();
 }
 
-CDetailPage::~CDetailPage() { startTimer_.stop(); }
+CDetailPage::~CDetailPage()
+{
+    startTimer_.stop();
+    // The list and its model read this page's rows: they go while the page is still whole, not when
+    // the dialog's own destructor hides a dialog still shown and the list lays itself out once more.
+    delete tree_;
+    delete model_;
+}
 
 void CDetailPage::OnGarbageFile(std::wstring path, uint64_t size, int)
 {

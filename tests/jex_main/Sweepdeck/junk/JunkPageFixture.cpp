@@ -97,10 +97,10 @@ int JunkPage::Count(const std::vector<QJsonObject>& events, const QString& windo
     return count;
 }
 
-void AnswerBox(const std::function<void(CMsgBox*)>& act)
+void JunkPage::AnswerBox(const std::function<void(CMsgBox*)>& act)
 {
-    auto* poll = new QTimer;
-    auto* watchdog = new QTimer;
+    QTimer* poll = answerTimers.emplace_back(std::make_unique<QTimer>()).get();
+    QTimer* watchdog = answerTimers.emplace_back(std::make_unique<QTimer>()).get();
     QObject::connect(poll, &QTimer::timeout, [=] {
         if (auto* box = qobject_cast<CMsgBox*>(QApplication::activeModalWidget())) {
             poll->stop();
@@ -112,8 +112,7 @@ void AnswerBox(const std::function<void(CMsgBox*)>& act)
             ADD_FAILURE() << "the message box was left open";
             box->done(CMsgBox::kClosed);
         }
-        poll->deleteLater();
-        watchdog->deleteLater();
+        poll->stop();
     });
     poll->start(10);
     watchdog->setSingleShot(true);

@@ -6,6 +6,7 @@
 #include "support/TempMachine.h"
 
 #include <QJsonObject>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -40,14 +41,16 @@ protected:
     // The events Preludex recorded so far, once at least count are there (or after a time-out).
     std::vector<QJsonObject> Events(size_t count = 0) const;
     static int Count(const std::vector<QJsonObject>& events, const QString& window, const QString& activity);
+    // Calls act with the message box once it shows while show() runs; a box left open is closed so
+    // that a failing case reports instead of hanging.
+    void AnswerBox(const std::function<void(CMsgBox*)>& act);
 
     testing_support::TempMachine machine;
     std::unique_ptr<CSelectScanPage> page;
+    // The timers of AnswerBox: they end with the case, so none acts on a later case's box.
+    std::vector<std::unique_ptr<QTimer>> answerTimers;
 };
 
-// Calls act with the message box once it shows while show() runs; a box left open is closed so
-// that a failing case reports instead of hanging.
-void AnswerBox(const std::function<void(CMsgBox*)>& act);
 // Presses the box's button with that index, ticking its check box first when asked.
 void Press(CMsgBox* box, int button, bool tick);
 

@@ -93,7 +93,7 @@ protected:
         EXPECT_NE(nullptr, library);
         const auto build = reinterpret_cast<BuildExportWgtFunc>(GetProcAddress(library, exportName));
         EXPECT_NE(nullptr, build) << exportName;
-        return build ? build(parent) : nullptr;
+        return build ? junk_test::KeptForTheRun(build(parent)) : nullptr;
     }
 
     IExportWidget* SysClean() { return Build("BuildSysCleanExportWgt", parent_.get()); }

@@ -1,5 +1,6 @@
 // What the clean-up page tests share: the build's program folder as the program's, so that
-// pictures, the gatherer and its rule files are found, and waiting on the event loop.
+// pictures, the gatherer and its rule files are found, waiting on the event loop, and keeping the
+// library's export objects as the main program keeps them.
 #pragma once
 
 #include "support/WaitUntil.h"
@@ -7,6 +8,8 @@
 #include <QTest>
 
 #include <functional>
+
+class IExportWidget;
 
 namespace junk_test {
 
@@ -18,5 +21,9 @@ inline bool WaitUntil(const std::function<bool()>& condition, int milliseconds =
 {
     return QTest::qWaitFor(condition, milliseconds);
 }
+
+// Keeps an export object for the rest of the run and gives it back: the library never deletes
+// one and its interface has no release, so its host holds it to the end as the main program does.
+IExportWidget* KeptForTheRun(IExportWidget* exported);
 
 } // namespace junk_test

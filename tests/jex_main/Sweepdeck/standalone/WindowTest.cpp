@@ -101,7 +101,8 @@ TEST_F(WindowTest, EveryPageOfTheWindowAndOfBothExportsFindsItsPictures)
 
     QWidget host;
     host.resize(800, 520);
-    for (IExportWidget* exported : {BuildSysCleanExportWgt(&host), BuildLargeFileExportWgt(&host)}) {
+    for (IExportWidget* exported : {junk_test::KeptForTheRun(BuildSysCleanExportWgt(&host)),
+                                    junk_test::KeptForTheRun(BuildLargeFileExportWgt(&host))}) {
         ASSERT_NE(exported, nullptr);
         for (int id : {2, 3, 4})
             if (QWidget* page = exported->GetPage(id))

@@ -129,7 +129,8 @@ private:
     QTimer* shutDownTimer_;
     QTimer* cpuTimer_;
     QTimer* scanTimer_;
-    // Kept for the life of the process (the library is never unloaded); null without it.
+    // Null without the Update library, which is never unloaded. The update object is kept for the
+    // life of the process; the archive object is released with the monitor.
     IUpdateFixt* updateObj_ = nullptr;
     IUnzipFile* unzipObj_ = nullptr;
     int retryIntervalMs_ = 0;

@@ -26,9 +26,10 @@ Interface* Make(const char* name)
 
 } // namespace
 
-IUpdateFixt* BuildUpdateFetcher()
+IUpdateFixt* UpdateFetcher()
 {
-    return Make<IUpdateFixt>("BuildUpdateObj");
+    static IUpdateFixt* const fetcher = Make<IUpdateFixt>("BuildUpdateObj");
+    return fetcher;
 }
 
 IUnzipFile* CreateExtractor()

@@ -9,8 +9,10 @@
 class IUnzipFile;
 class IUpdateFixt;
 
-// A new update fetcher, or null when the library or its export is missing.
-IUpdateFixt* BuildUpdateFetcher();
+// The process's one update fetcher, built on first use and kept for the life of the process, as
+// the library asks of whoever builds one (it has no release); null when the library or its export
+// is missing.
+IUpdateFixt* UpdateFetcher();
 // A new extractor the caller releases, or null when the library or its export is missing.
 IUnzipFile* CreateExtractor();
 

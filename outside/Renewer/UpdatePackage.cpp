@@ -22,7 +22,7 @@ std::wstring DownloadedPackagePath()
 
 void CheckForUpdate()
 {
-    if (IUpdateFixt* fetcher = BuildUpdateFetcher()) {
+    if (IUpdateFixt* fetcher = UpdateFetcher()) {
         _Update_Info_ offer = {};
         fetcher->CheckUpdate(&offer);
     }
@@ -37,7 +37,7 @@ std::string DownloadUpdatePackage()
         GetLastError() != ERROR_PATH_NOT_FOUND)
         return "the earlier package cannot be removed (error " + std::to_string(GetLastError()) + ")";
 
-    IUpdateFixt* fetcher = BuildUpdateFetcher();
+    IUpdateFixt* fetcher = UpdateFetcher();
     if (!fetcher)
         return "the Update library cannot be loaded";
     _Update_Info_ offer = {};

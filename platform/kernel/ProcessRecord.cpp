@@ -4,11 +4,11 @@
 
 #include "platform/Text.h"
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
-#include <fstream>
 #include <sstream>
 #include <unistd.h>
 
@@ -35,14 +35,38 @@ struct RecordHeader {
 
 std::string RecordFolder() { return RunFolder() + "/processes"; }
 
+// The host's status line of the process; empty when there is none. A process that is reaped
+// between the open and the read fails the read (ESRCH), which counts as no process: a stream
+// would throw out of every Windows call that looks at processes.
+std::string StatLine(pid_t pid)
+{
+    const int fd = open(("/proc/" + std::to_string(pid) + "/stat").c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::string();
+    std::string text;
+    char buffer[512];
+    for (;;) {
+        const ssize_t got = read(fd, buffer, sizeof(buffer));
+        if (got > 0) {
+            text.append(buffer, static_cast<size_t>(got));
+        } else if (got == 0) {
+            break;
+        } else if (errno != EINTR) {
+            text.clear();
+            break;
+        }
+    }
+    close(fd);
+    return text;
+}
+
 } // namespace
 
 std::optional<uint64_t> HostStartTime(pid_t pid, bool evenEnded)
 {
     if (pid <= 0)
         return std::nullopt;
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string text = StatLine(pid);
     // the name in parentheses may hold blanks and parentheses itself: the fields follow the last ')'
     const auto close = text.rfind(')');
     if (close == std::string::npos)

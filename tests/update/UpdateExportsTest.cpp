@@ -6,7 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
+
+// Update fetchers have no release: their maker keeps them for the life of the process, in a list
+// that is never destroyed.
+std::vector<IUpdateFixt*>* const keptFetchers = new std::vector<IUpdateFixt*>;
 
 template <class Function>
 Function Bind(HMODULE module, const char* name)
@@ -26,6 +32,7 @@ TEST(UpdateExportsTest, EachCallOfAFactoryMakesANewObject)
 
     IUpdateFixt* first = buildUpdateObj();
     IUpdateFixt* second = buildUpdateObj();
+    keptFetchers->insert(keptFetchers->end(), {first, second});
     ASSERT_NE(nullptr, first);
     EXPECT_NE(first, second);
     EXPECT_EQ(RESULT_OK, first->ValidateArgs(nullptr, nullptr));

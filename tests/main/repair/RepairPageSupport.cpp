@@ -92,11 +92,15 @@ QString RepairPageTest::BoxText(CMessageBox* box)
 
 std::vector<QJsonObject> RepairPageTest::Events(const QString& window, const QString& activity, size_t count)
 {
-    std::vector<QJsonObject> matching;
-    for (const QJsonObject& event : testing_support::UsageEvents(count))
-        if (event.value("Window").toString() == window && event.value("Activity").toString() == activity)
-            matching.push_back(event);
-    return matching;
+    const auto matching = [&] {
+        std::vector<QJsonObject> events;
+        for (const QJsonObject& event : testing_support::RecordedUsageEvents())
+            if (event.value("Window").toString() == window && event.value("Activity").toString() == activity)
+                events.push_back(event);
+        return events;
+    };
+    testing_support::WaitUntil([&] { return matching().size() >= count; });
+    return matching();
 }
 
 } // namespace repair_test

@@ -38,8 +38,9 @@ protected:
     const std::vector<QPointer<CMessageBox>>& ResultBoxes() const { return boxes_; }
     static QString BoxText(CMessageBox* box);
 
-    // The recorded usage events of the window and activity, once there are at least `count`
-    // events in all (waiting up to ten seconds).
+    // The recorded usage events of the window and activity, once there are at least `count` of
+    // them. Other events are not counted: the drive list reports the USB disks only at the first
+    // fill in the process, so how many events a case sees in all depends on the cases before it.
     static std::vector<QJsonObject> Events(const QString& window, const QString& activity, size_t count);
     // The attributes of those events.
     static QStringList Attributes(const QString& window, const QString& activity, size_t count);

@@ -79,8 +79,8 @@ TEST_F(WindowsUpdatePageTest, DisablingThenEnablingWritesAndRestoresEveryValue)
     EXPECT_TRUE(BoxText(ResultBoxes()[1]).contains(QStringLiteral("Automatic Updates have been enabled.")));
     EXPECT_EQ(ActionButtonText(&page), QStringLiteral("Disable"));
 
-    EXPECT_EQ(Attributes("WindowsUpdate", "Result_Disable", 4), QStringList {QStringLiteral("{\"Disableresult\": \"Success\"}")});
-    EXPECT_EQ(Attributes("WindowsUpdate", "Result_Enable", 4), QStringList {QStringLiteral("{\"Enableresult\": \"Success\"}")});
+    EXPECT_EQ(Attributes("WindowsUpdate", "Result_Disable", 1), QStringList {QStringLiteral("{\"Disableresult\": \"Success\"}")});
+    EXPECT_EQ(Attributes("WindowsUpdate", "Result_Enable", 1), QStringList {QStringLiteral("{\"Enableresult\": \"Success\"}")});
 }
 
 TEST_F(WindowsUpdatePageTest, ExistingPolicyKeysKeepTheirOtherValues)
@@ -105,7 +105,7 @@ TEST_F(WindowsUpdatePageTest, AFailingServiceManagerIsNoSuccessAndKeepsTheLabel)
     EXPECT_TRUE(BoxText(ResultBoxes()[0]).contains(QStringLiteral("Automatic Updates could not be disabled.")));
     EXPECT_FALSE(BoxText(ResultBoxes()[0]).contains(QStringLiteral("have been disabled")));
     EXPECT_EQ(ActionButtonText(&page), QStringLiteral("Disable"));
-    EXPECT_EQ(Attributes("WindowsUpdate", "Result_Disable", 2), QStringList {QStringLiteral("{\"Disableresult\": \"Null\"}")});
+    EXPECT_EQ(Attributes("WindowsUpdate", "Result_Disable", 1), QStringList {QStringLiteral("{\"Disableresult\": \"Null\"}")});
 }
 
 } // namespace

@@ -81,8 +81,8 @@ TEST_F(WriteProtectionPageTest, SettingThenClearingChangesTheDiskAttribute)
     unsetenv("QUARNEL_OPEN_COMMAND");
     EXPECT_EQ(testing_support::ReadFile(opened), platform::HostPath(L"E:\\") + "\n");
 
-    EXPECT_EQ(Attributes("WriteProtection", "Result_Enable", 5), QStringList {QStringLiteral("{\"Enableresult\": \"Success\"}")});
-    EXPECT_EQ(Attributes("WriteProtection", "Result_Disable", 5), QStringList {QStringLiteral("{\"Disableresult\": \"Success\"}")});
+    EXPECT_EQ(Attributes("WriteProtection", "Result_Enable", 1), QStringList {QStringLiteral("{\"Enableresult\": \"Success\"}")});
+    EXPECT_EQ(Attributes("WriteProtection", "Result_Disable", 1), QStringList {QStringLiteral("{\"Disableresult\": \"Success\"}")});
 }
 
 TEST_F(WriteProtectionPageTest, AProtectedStickOffersDisableAndAFailingDiskpartIsNoSuccess)
@@ -100,7 +100,7 @@ TEST_F(WriteProtectionPageTest, AProtectedStickOffersDisableAndAFailingDiskpartI
     EXPECT_TRUE(BoxText(ResultBoxes()[0]).contains(QStringLiteral("Operation Failed")));
     EXPECT_FALSE(BoxText(ResultBoxes()[0]).contains(QStringLiteral("Operation Completed")));
     EXPECT_EQ(ActionButtonText(&page), QStringLiteral("Disable")) << "the label follows the disk, not the press";
-    EXPECT_EQ(Attributes("WriteProtection", "Result_Disable", 2), QStringList {QStringLiteral("{\"Disableresult\": \"Fail\"}")});
+    EXPECT_EQ(Attributes("WriteProtection", "Result_Disable", 1), QStringList {QStringLiteral("{\"Disableresult\": \"Fail\"}")});
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "KernelTestSupport.h"
+#include "ProcessRecord.h"
 
 #include "support/TempMachine.h"
 
@@ -6,11 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
 #include <optional>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -177,4 +180,36 @@ TEST(KernelProcessList, HostProcessesOutsideTheMachineAreOutOfReach)
     machine.WriteMachineIni("[Machine]\nShellRunning=0\n");
     EXPECT_EQ(nullptr, OpenProcess(PROCESS_ALL_ACCESS, FALSE, shellId));
     EXPECT_FALSE(Listed(shellId));
+}
+
+// Every look at a process (listing, opening, finding a window's owner) reads when the host started
+// it. Processes end and are reaped while that is read: one reaped between the open of its status
+// and the read is a process that ended, never an error thrown out of the call.
+TEST(KernelProcessList, AProcessReapedWhileItsStartIsReadHasEnded)
+{
+    constexpr int kChildren = 500;
+    std::atomic<pid_t> latest {0};
+    std::atomic<bool> done {false};
+    std::thread reaper([&] {
+        for (int made = 0; made < kChildren; ++made) {
+            const pid_t child = fork();
+            if (child == 0)
+                _exit(0);
+            latest = child;
+            waitpid(child, nullptr, 0);
+        }
+        done = true;
+    });
+    size_t thrown = 0;
+    size_t read = 0;
+    while (!done) {
+        try {
+            read += platform::HostStartTime(latest.load(), true).has_value();
+        } catch (const std::exception&) {
+            ++thrown;
+        }
+    }
+    reaper.join();
+    EXPECT_EQ(thrown, 0u);
+    EXPECT_GT(read, 0u) << "some children were read while they were there";
 }

@@ -133,9 +133,11 @@ TEST(DeleteByHandle, TheOpenedFileGoesAndNothingThatTookItsNameOrPathSince)
     EXPECT_FALSE(fs::exists(fs::symlink_status(c + "/junk/link.tmp")));
     EXPECT_EQ("document", ReadText(L"C:\\docs\\a.tmp"));
 
-    // Another file renamed onto the opened name: the delete refuses, and takes neither.
+    // Another file renamed onto the opened name after its check by the handle: the delete refuses,
+    // and takes neither.
     HandleGuard opened(OpenForDelete(L"C:\\junk\\a.tmp"));
     ASSERT_TRUE(opened.valid());
+    EXPECT_EQ(1u, InfoOf(opened.get()).nNumberOfLinks);
     fs::rename(c + "/junk/a.tmp", c + "/moved.tmp");
     fs::copy_file(c + "/docs/a.tmp", c + "/junk/a.tmp");
     EXPECT_FALSE(Dispose(opened.get()));

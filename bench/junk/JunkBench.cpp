@@ -101,8 +101,8 @@ size_t MakeTree(const std::string& driveC)
     return made;
 }
 
-// Runs a host program with its output thrown away; its time in seconds, or -1 when it failed.
-double RunTool(const std::vector<std::string>& arguments)
+// Starts a host program with one of its streams thrown away; its process id, or 0 when it failed.
+pid_t Spawn(const std::vector<std::string>& arguments, int quietStream)
 {
     std::vector<char*> argv;
     for (const std::string& argument : arguments)
@@ -110,13 +110,20 @@ double RunTool(const std::vector<std::string>& arguments)
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    const auto start = std::chrono::steady_clock::now();
+    posix_spawn_file_actions_addopen(&actions, quietStream, "/dev/null", O_WRONLY, 0);
     pid_t pid = 0;
     const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
+    return spawned == 0 ? pid : 0;
+}
+
+// Runs a host program with its output thrown away; its time in seconds, or -1 when it failed.
+double RunTool(const std::vector<std::string>& arguments)
+{
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = Spawn(arguments, STDOUT_FILENO);
     int status = 0;
-    if (spawned != 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    if (pid == 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return -1;
     return Seconds(start);
 }
@@ -125,18 +132,8 @@ double RunTool(const std::vector<std::string>& arguments)
 // has attached; 0 when it cannot be had.
 pid_t StartTracer(const std::string& output)
 {
-    const std::vector<std::string> arguments{"strace", "-f", "-c", "-o", output, "-p", std::to_string(getpid())};
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
+    const pid_t pid = Spawn({"strace", "-f", "-c", "-o", output, "-p", std::to_string(getpid())}, STDERR_FILENO);
+    if (pid == 0)
         return 0;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     for (;;) {
@@ -179,26 +176,16 @@ std::map<std::string, uint64_t> StopTracer(pid_t pid, const std::string& output)
 const char* CallerOf(const std::string& call)
 {
     static const std::map<std::string, const char*> callers{
-        {"openat", "NtOpenFile: the junk file opened in its held folder, link not followed; CreateFileW: each held folder"},
-        {"close", "CloseHandle of each file and held folder"},
-        {"statx", "GetFileInformationByHandle: the file's identity, size and times by its handle"},
-        {"newfstatat", "the delete by handle: the name still leads to the opened inode (fstatat in the held folder)"},
-        {"fstat", "NtOpenFile: what was opened is no folder"},
+        {"openat", "NtOpenFile: the file opened in its held folder, link not followed (and CreateFileW per folder)"},
+        {"newfstatat", "NtOpenFile: what was opened is no folder"},
+        {"fcntl", "NtOpenFile: the share modes announced (one lock) and checked (one question) across processes"},
+        {"statx", "GetFileInformationByHandle: the check by handle; the delete: its one look at the name, which "
+                  "must still lead to the checked file unchanged"},
+        {"fgetxattr", "GetFileInformationByHandle: the DOS attributes kept beside the file"},
         {"unlinkat", "the delete by handle: the name unlinked in the held folder"},
-        {"fgetxattr", "the DOS attributes kept beside the file"},
-        {"getxattr", "the DOS attributes kept beside the file (by its /proc name)"},
-        {"lgetxattr", "the DOS attributes kept beside the file"},
-        {"flock", "the share modes announced to other processes"},
-        {"fcntl", "the share modes announced to other processes"},
+        {"close", "CloseHandle of each file (and held folder)"},
         {"futex", "lock waits between the removal threads"},
-        {"getdents64", "the folders listed (emptied folders removed at the end)"},
-        {"readlink", "a handle's /proc name"},
-        {"mmap", "memory (thread stacks, buffers)"},
-        {"munmap", "memory (thread stacks, buffers)"},
-        {"mprotect", "memory (thread stacks)"},
-        {"brk", "memory"},
         {"clone3", "the removal threads started"},
-        {"clone", "the removal threads started"},
     };
     const auto found = callers.find(call);
     return found == callers.end() ? "" : found->second;

@@ -114,7 +114,9 @@ void CJunkRemoval::RemoveTurn(const JunkFindings& findings, const Turn& turn)
         const auto isTheFile = [&](HANDLE, const BY_HANDLE_FILE_INFORMATION& information) {
             return IsAsListed(information, held.Volume(), file.fileIndex, &file);
         };
-        switch (held.DeleteEntry(file.name, FILE_NON_DIRECTORY_FILE, 0, isTheFile)) {
+        // Whatever kind of file the name leads to now is opened: the check by its handle refuses
+        // all but the file listed.
+        switch (held.DeleteEntry(file.name, 0, 0, isTheFile)) {
         case CHeldFolder::Deletion::Deleted: verdicts_[index] = Verdict::Removed; break;
         case CHeldFolder::Deletion::Gone: verdicts_[index] = Verdict::Vanished; break;
         default: verdicts_[index] = Verdict::Skipped; break;

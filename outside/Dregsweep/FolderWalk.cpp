@@ -1,6 +1,6 @@
 #include "FolderWalk.h"
 
-#include "HeldFolder.h"
+#include "outside/HeldFolder/HeldFolder.h"
 
 #include <chrono>
 #include <new>
@@ -12,7 +12,6 @@ namespace {
 constexpr uint64_t kEntriesBetweenQuestions = 2048;
 constexpr auto kLongestSilence = std::chrono::milliseconds(50);
 constexpr unsigned kHelpers = 3;
-constexpr size_t kListingBytes = 64 * 1024;
 
 FILETIME FileTimeOf(const LARGE_INTEGER& time)
 {
@@ -39,37 +38,28 @@ bool CFolderWalk::List(const FoundFolder& folder, uint32_t index, Listing& listi
         return true;  // vanished, denied or swapped since it was listed: nothing to take from it
     listing.volume = held.Volume();
     listing.fileIndex = held.FileIndex();
-    std::vector<uint64_t> buffer(kListingBytes / sizeof(uint64_t));
     uint64_t sinceAsked = 0;
-    bool goOn = true;
-    while (goOn && GetFileInformationByHandleEx(held.Handle(), FileIdBothDirectoryInfo, buffer.data(), kListingBytes)) {
-        const auto* bytes = reinterpret_cast<const unsigned char*>(buffer.data());
-        for (size_t offset = 0;;) {
-            const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(bytes + offset);
-            if (mayAsk && ++sinceAsked == kEntriesBetweenQuestions) {
-                sinceAsked = 0;
-                goOn = goOn && keepGoing_();
-            }
-            std::wstring name(entry->FileName, entry->FileNameLength / sizeof(WCHAR));
-            const uint64_t fileIndex = static_cast<uint64_t>(entry->FileId.QuadPart);
-            const FILETIME lastWrite = FileTimeOf(entry->LastWriteTime);
-            if (entry->FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-                // neither entered nor taken
-            } else if (entry->FileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                if (rule_.recurse)
-                    listing.folders.emplace_back(std::move(name), fileIndex);
-            } else if ((folder.whole || rule_.files.Matches(name)) && IsOldEnough(lastWrite)) {
-                const auto size = static_cast<uint64_t>(entry->EndOfFile.QuadPart);
-                listing.files.push_back(
-                    {index, std::move(name), size, FileTimeOf(entry->CreationTime), lastWrite, fileIndex});
-                listing.size += size;
-            }
-            if (!entry->NextEntryOffset)
-                break;
-            offset += entry->NextEntryOffset;
+    return held.ForEachEntry([&](const FILE_ID_BOTH_DIR_INFO& entry) {
+        if (mayAsk && ++sinceAsked == kEntriesBetweenQuestions) {
+            sinceAsked = 0;
+            if (!keepGoing_())
+                return false;
         }
-    }
-    return goOn;
+        std::wstring name(entry.FileName, entry.FileNameLength / sizeof(WCHAR));
+        const uint64_t fileIndex = static_cast<uint64_t>(entry.FileId.QuadPart);
+        const FILETIME lastWrite = FileTimeOf(entry.LastWriteTime);
+        if (entry.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            // neither entered nor taken
+        } else if (entry.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (rule_.recurse)
+                listing.folders.emplace_back(std::move(name), fileIndex);
+        } else if ((folder.whole || rule_.files.Matches(name)) && IsOldEnough(lastWrite)) {
+            const auto size = static_cast<uint64_t>(entry.EndOfFile.QuadPart);
+            listing.files.push_back({index, std::move(name), size, FileTimeOf(entry.CreationTime), lastWrite, fileIndex});
+            listing.size += size;
+        }
+        return true;
+    });
 }
 
 void CFolderWalk::Merge(uint32_t index, Listing& listing)

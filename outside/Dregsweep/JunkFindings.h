@@ -36,11 +36,6 @@ struct JunkFindings {
     std::wstring PathOf(const FoundFile& file) const { return folders[file.folder].path + L"\\" + file.name; }
 };
 
-inline uint64_t FileIndexOf(const BY_HANDLE_FILE_INFORMATION& information)
-{
-    return (static_cast<uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
-}
-
 inline uint64_t TicksOf(const FILETIME& time)
 {
     return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;

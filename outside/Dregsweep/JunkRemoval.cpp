@@ -1,6 +1,6 @@
 #include "JunkRemoval.h"
 
-#include "HeldFolder.h"
+#include "outside/HeldFolder/HeldFolder.h"
 
 #include <system_error>
 #include <thread>
@@ -10,6 +10,23 @@ namespace {
 constexpr size_t kFilesPerTurn = 256;
 constexpr size_t kFilesBetweenQuestions = 2048;
 constexpr unsigned kHelpers = 3;
+
+bool SameTime(const FILETIME& a, const FILETIME& b) { return TicksOf(a) == TicksOf(b); }
+
+// Whether the entry's handle shows what the analysis listed: of the folder's volume, with that file
+// index, neither link nor mount point, and where a file was listed that file with its size and times.
+bool IsAsListed(const BY_HANDLE_FILE_INFORMATION& information, DWORD volume, uint64_t fileIndex, const FoundFile* file)
+{
+    const DWORD attributes = information.dwFileAttributes;
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !file != ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) ||
+        information.dwVolumeSerialNumber != volume || FileIndexOf(information) != fileIndex)
+        return false;
+    if (!file)
+        return true;
+    const uint64_t size = (static_cast<uint64_t>(information.nFileSizeHigh) << 32) | information.nFileSizeLow;
+    return size == file->size && SameTime(information.ftLastWriteTime, file->lastWrite) &&
+           SameTime(information.ftCreationTime, file->creation);
+}
 
 } // namespace
 
@@ -94,7 +111,12 @@ void CJunkRemoval::RemoveTurn(const JunkFindings& findings, const Turn& turn)
             continue;
         }
         const FoundFile& file = findings.files[index];
-        switch (held.DeleteEntry(file.name, false, file.fileIndex, &file)) {
+        const auto isTheFile = [&](HANDLE, const BY_HANDLE_FILE_INFORMATION& information) {
+            return IsAsListed(information, held.Volume(), file.fileIndex, &file);
+        };
+        // Whatever kind of file the name leads to now is opened: the check by its handle refuses
+        // all but the file listed.
+        switch (held.DeleteEntry(file.name, 0, 0, isTheFile)) {
         case CHeldFolder::Deletion::Deleted: verdicts_[index] = Verdict::Removed; break;
         case CHeldFolder::Deletion::Gone: verdicts_[index] = Verdict::Vanished; break;
         default: verdicts_[index] = Verdict::Skipped; break;
@@ -114,8 +136,11 @@ void CJunkRemoval::RemoveEmptiedFolders(const JunkFindings& findings)
         const FoundFolder& parent = findings.folders[folder.parent];
         const CHeldFolder held(parent.path, parent.volume, parent.fileIndex);
         const std::wstring name = folder.path.substr(folder.path.find_last_of(L'\\') + 1);
+        const auto isTheFolder = [&](HANDLE, const BY_HANDLE_FILE_INFORMATION& information) {
+            return IsAsListed(information, held.Volume(), folder.fileIndex, nullptr);
+        };
         if (held.GetState() == CHeldFolder::State::Held &&
-            held.DeleteEntry(name, true, folder.fileIndex, nullptr) == CHeldFolder::Deletion::Deleted)
+            held.DeleteEntry(name, FILE_DIRECTORY_FILE, 0, isTheFolder) == CHeldFolder::Deletion::Deleted)
             emptied_[folder.parent] = true;
     }
 }

@@ -4,6 +4,7 @@
 #include "UpdateLibrary.h"
 
 #include "common/ParentFolders.h"
+#include "outside/HeldFolder/HeldFolder.h"
 #include "platform/Machine.h"
 #include "platform/Text.h"
 #include "platform/Windows.h"
@@ -59,19 +60,45 @@ void RemoveFile(const std::wstring& path)
     DeleteFileW(path.c_str());
 }
 
-// The folder and everything in it; links are removed, never followed.
-void RemoveTree(const std::wstring& folder)
+// A read-only entry cannot be deleted: its attribute goes first, by the handle that deletes it.
+void ClearReadOnly(HANDLE entry, const BY_HANDLE_FILE_INFORMATION& information)
 {
-    ForEachEntry(folder, [&folder](const std::wstring& name, const WIN32_FIND_DATAW& found) {
-        const std::wstring path = folder + L"\\" + name;
-        if (IsFolderEntry(found))
-            RemoveTree(path);
-        else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            RemoveDirectoryW(path.c_str());
-        else
-            RemoveFile(path);
+    if (!(information.dwFileAttributes & FILE_ATTRIBUTE_READONLY))
+        return;
+    FILE_BASIC_INFO basic {};
+    const DWORD rest = information.dwFileAttributes & ~(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY);
+    basic.FileAttributes = rest ? rest : FILE_ATTRIBUTE_NORMAL;
+    SetFileInformationByHandle(entry, FileBasicInfo, &basic, sizeof(basic));
+}
+
+// Removes the entry of the held folder, a real folder with everything in it, each entry by its own
+// handle: a folder is listed only through its handle once that handle has shown a real folder, so
+// a link, even one swapped in since the listing, is removed itself and never followed.
+CHeldFolder::Deletion RemoveEntry(const CHeldFolder& folder, const std::wstring& name)
+{
+    return folder.DeleteEntry(name, 0, FILE_WRITE_ATTRIBUTES,
+                              [&](HANDLE entry, const BY_HANDLE_FILE_INFORMATION& information) {
+        if (IsRealFolder(information.dwFileAttributes)) {
+            const CHeldFolder held(folder, name, information.dwVolumeSerialNumber, FileIndexOf(information));
+            std::vector<std::wstring> names;
+            held.ForEachEntry([&names](const FILE_ID_BOTH_DIR_INFO& found) {
+                names.emplace_back(found.FileName, found.FileNameLength / sizeof(WCHAR));
+                return true;
+            });
+            for (const std::wstring& inner : names)
+                RemoveEntry(held, inner);
+        }
+        ClearReadOnly(entry, information);
+        return true;
     });
-    RemoveDirectoryW(folder.c_str());
+}
+
+// The staging folder of the program folder and everything in it; true when it is gone.
+bool RemoveStaging(const std::wstring& programFolder)
+{
+    const CHeldFolder program(programFolder.substr(0, programFolder.find_last_not_of(L'\\') + 1), 0, 0);
+    const CHeldFolder::Deletion removed = RemoveEntry(program, kStagingFolder);
+    return removed == CHeldFolder::Deletion::Deleted || removed == CHeldFolder::Deletion::Gone;
 }
 
 // The files below the folder, as names relative to it ("res\a.png").
@@ -208,14 +235,16 @@ std::string InstallWhileBlocked(const std::wstring& package, const std::wstring&
     if (!block.IsSet())
         return "the start-up block cannot be set (" + ErrorText(GetLastError()) + ")";
     const std::wstring staging = programFolder + kStagingFolder;
-    // Left by an install that was cut short.
-    RemoveTree(staging);
+    // Left by an install that was cut short; a link in its place that stayed would lead the
+    // package out of the program folder.
+    if (!RemoveStaging(programFolder))
+        return "the staging folder of an earlier install cannot be removed (" + ErrorText(GetLastError()) + ")";
     std::string failure = Unpack(package, staging);
     if (failure.empty() && NamesTheStagingFolder(staging))
         failure = "the package would write into the staging folder";
     if (failure.empty())
         failure = PlaceFiles(staging, programFolder);
-    RemoveTree(staging);
+    RemoveStaging(programFolder);
     return failure;
 }
 

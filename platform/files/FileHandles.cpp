@@ -98,6 +98,12 @@ bool Grow(const FileObject& file, int64_t oldSize, int64_t size)
     return Fail(err == ENOSPC || err == EFBIG || err == EDQUOT ? ERROR_DISK_FULL : ErrorFromErrno(err));
 }
 
+FILETIME FileTime(const LARGE_INTEGER& time)
+{
+    const auto ticks = static_cast<uint64_t>(time.QuadPart);
+    return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+}
+
 LARGE_INTEGER Large(const FILETIME& time)
 {
     LARGE_INTEGER value{};
@@ -167,6 +173,41 @@ bool ListEntries(FileObject& folder, bool restart, void* buffer, DWORD bufferSiz
     return Fail(full ? ERROR_MORE_DATA : ERROR_NO_MORE_FILES);
 }
 
+// A null time, or one with all bits set, leaves that time as it is.
+bool SetTimes(const FileObject& file, const FILETIME* lastAccessTime, const FILETIME* lastWriteTime)
+{
+    const auto toTimespec = [](const FILETIME* time) {
+        if (!time || (time->dwLowDateTime == 0xFFFFFFFFu && time->dwHighDateTime == 0xFFFFFFFFu))
+            return timespec{0, UTIME_OMIT};
+        return FromFileTime(*time);
+    };
+    const timespec times[2] = {toTimespec(lastAccessTime), toTimespec(lastWriteTime)};
+    if (futimens(file.Descriptor(), times) != 0) {
+        platform::SetLastErrorFromErrno();
+        return false;
+    }
+    return true;
+}
+
+bool SetBasicInformation(FileObject& file, const FILE_BASIC_INFO& basic)
+{
+    if (!(file.Access() & (kWriteRights | FILE_WRITE_ATTRIBUTES)))
+        return Fail(ERROR_ACCESS_DENIED);
+    if (RefuseWhenWriteProtected(file.Where()))
+        return false;
+    const FILETIME lastAccess = FileTime(basic.LastAccessTime);
+    const FILETIME lastWrite = FileTime(basic.LastWriteTime);
+    if ((basic.LastAccessTime.QuadPart || basic.LastWriteTime.QuadPart) &&
+        !SetTimes(file, basic.LastAccessTime.QuadPart ? &lastAccess : nullptr,
+                  basic.LastWriteTime.QuadPart ? &lastWrite : nullptr))
+        return false;
+    if (basic.FileAttributes && !ApplyAttributes(file.Descriptor(), basic.FileAttributes)) {
+        platform::SetLastErrorFromErrno();
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 } // namespace platform::files
@@ -192,6 +233,8 @@ BOOL SetFileInformationByHandle(HANDLE handle, FILE_INFO_BY_HANDLE_CLASS informa
     FileObject* file = FileObject::FromHandle(handle);
     if (!file)
         return FALSE;
+    if (informationClass == FileBasicInfo && information && bufferSize >= sizeof(FILE_BASIC_INFO))
+        return SetBasicInformation(*file, *static_cast<const FILE_BASIC_INFO*>(information));
     if (informationClass != FileDispositionInfo || !information || bufferSize < sizeof(FILE_DISPOSITION_INFO))
         return Fail(ERROR_INVALID_PARAMETER);
     if (!static_cast<const FILE_DISPOSITION_INFO*>(information)->DeleteFile) {
@@ -295,18 +338,7 @@ BOOL SetFileTime(HANDLE handle, const FILETIME*, const FILETIME* lastAccessTime,
         return FALSE;
     if (!(file->Access() & (kWriteRights | FILE_WRITE_ATTRIBUTES)))
         return Fail(ERROR_ACCESS_DENIED);
-    // A null time, or all bits set, leaves that time as it is.
-    const auto toTimespec = [](const FILETIME* time) {
-        if (!time || (time->dwLowDateTime == 0xFFFFFFFFu && time->dwHighDateTime == 0xFFFFFFFFu))
-            return timespec{0, UTIME_OMIT};
-        return FromFileTime(*time);
-    };
-    const timespec times[2] = {toTimespec(lastAccessTime), toTimespec(lastWriteTime)};
-    if (futimens(file->Descriptor(), times) != 0) {
-        platform::SetLastErrorFromErrno();
-        return FALSE;
-    }
-    return TRUE;
+    return SetTimes(*file, lastAccessTime, lastWriteTime);
 }
 
 BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information)

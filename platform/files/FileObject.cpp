@@ -57,15 +57,23 @@ bool FileObject::DeleteNow()
         return Fail(ERROR_ACCESS_DENIED);
     if (RefuseWhenWriteProtected(place_))
         return false;
+    // Where the handle's status was read before (its check by the caller) and the name still leads
+    // to that file unchanged, one look at the name serves both; otherwise the file is read by its
+    // handle and the name checked after.
     FileStatus status;
-    if (!Status(status, true)) {
+    bool nameChecked = false;
+    {
+        std::lock_guard<std::mutex> lock(statusLock_);
+        nameChecked = status_ && UnchangedStatusOfName(place_.parent->Fd(), place_.name.c_str(), *status_, status);
+    }
+    if (!nameChecked && !Status(status, true)) {
         platform::SetLastErrorFromErrno();
         return false;
     }
     if (((status.attributes & FILE_ATTRIBUTE_READONLY) && !status.reparseTag) ||
         (status.directory && IsDriveFolder(place_.host)))
         return Fail(ERROR_ACCESS_DENIED);
-    return RemoveOpenedName(status);
+    return nameChecked ? UnlinkOpenedName(status) : RemoveOpenedName(status);
 }
 
 bool FileObject::RemoveOpenedName(const FileStatus& status)
@@ -79,6 +87,11 @@ bool FileObject::RemoveOpenedName(const FileStatus& status)
         return FailFromErrno(place_);
     if (entry.st_dev != status.device || entry.st_ino != status.inode)
         return Fail(ERROR_FILE_NOT_FOUND);
+    return UnlinkOpenedName(status);
+}
+
+bool FileObject::UnlinkOpenedName(const FileStatus& status)
+{
     if (unlinkat(place_.parent->Fd(), place_.name.c_str(), status.directory ? AT_REMOVEDIR : 0) != 0)
         return FailFromErrno(place_);
     deleteOnClose_ = false;

@@ -69,7 +69,10 @@ public:
     static bool HeldAgainstDelete(dev_t device, ino_t inode);
 
 private:
+    // Checks that the name the file was opened through still leads to it, then unlinks it.
     bool RemoveOpenedName(const FileStatus& status);
+    // Unlinks the name, known to lead to the opened file.
+    bool UnlinkOpenedName(const FileStatus& status);
 
     int fd_;
     int lockFd_ = -1;  // where the share is announced to other processes: fd_, or a descriptor of its own

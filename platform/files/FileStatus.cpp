@@ -141,22 +141,37 @@ bool StatusOfEntry(int folderFd, dev_t folderDevice, const std::string& folderHo
     return StatusAt(folderFd, folderDevice, [&] { return folderHostPath + "/" + name; }, name, watch, nullptr, status);
 }
 
+namespace {
+
+// Nothing of the inode changed since the earlier status: its kept attributes neither. The change
+// time ticks coarsely, so a mode changed within the same tick (read-only set) is looked for too.
+bool ReuseUnchanged(const struct statx& sx, const FileStatus& earlier, FileStatus& status)
+{
+    if (earlier.inode != sx.stx_ino || earlier.device != makedev(sx.stx_dev_major, sx.stx_dev_minor) ||
+        earlier.changed.tv_sec != sx.stx_ctime.tv_sec || earlier.changed.tv_nsec != sx.stx_ctime.tv_nsec ||
+        earlier.links != sx.stx_nlink || earlier.mode != sx.stx_mode)
+        return false;
+    status = earlier;
+    status.lastAccess = FileTimeOf(sx.stx_atime);
+    return true;
+}
+
+} // namespace
+
 bool StatusOfDescriptor(int fd, FileStatus& status, const FileStatus* earlier)
 {
     struct statx sx {};
     if (statx(fd, "", AT_EMPTY_PATH, kStatxMask, &sx) != 0)
         return false;
-    // Nothing of the inode changed since the earlier status: its kept attributes neither. The change
-    // time ticks coarsely, so a mode changed within the same tick (read-only set) is looked for too.
-    if (earlier && earlier->inode == sx.stx_ino && earlier->changed.tv_sec == sx.stx_ctime.tv_sec &&
-        earlier->changed.tv_nsec == sx.stx_ctime.tv_nsec && earlier->links == sx.stx_nlink &&
-        earlier->mode == sx.stx_mode) {
-        status = *earlier;
-        status.lastAccess = FileTimeOf(sx.stx_atime);
-        return true;
-    }
-    Fill(sx, fd, nullptr, -1, false, false, status);
+    if (!earlier || !ReuseUnchanged(sx, *earlier, status))
+        Fill(sx, fd, nullptr, -1, false, false, status);
     return true;
+}
+
+bool UnchangedStatusOfName(int folderFd, const char* name, const FileStatus& earlier, FileStatus& status)
+{
+    struct statx sx {};
+    return statx(folderFd, name, AT_SYMLINK_NOFOLLOW, kStatxMask, &sx) == 0 && ReuseUnchanged(sx, earlier, status);
 }
 
 bool ApplyAttributes(int fd, DWORD attributes, bool fresh)

@@ -41,6 +41,10 @@ bool StatusOfEntry(int folderFd, dev_t folderDevice, const std::string& folderHo
 // The status of an open file; earlier, a status of the same open file read before, spares
 // reading its kept attributes again while the inode and its mode have not changed since.
 bool StatusOfDescriptor(int fd, FileStatus& status, const FileStatus* earlier = nullptr);
+// The status of the name in the folder where it still names the file of the earlier status, with
+// nothing of it changed since: one look that tells both what the name leads to and the file's
+// status now. False when the name is missing or leads elsewhere, or the file changed.
+bool UnchangedStatusOfName(int folderFd, const char* name, const FileStatus& earlier, FileStatus& status);
 
 // The bits SetFileAttributesW changes.
 constexpr DWORD kSettableAttributes = 0x00000001u | 0x00000002u | 0x00000004u | 0x00000020u | 0x00000100u |

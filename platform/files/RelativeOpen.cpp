@@ -109,8 +109,10 @@ NTSTATUS Open(HANDLE& handle, ACCESS_MASK access, const OBJECT_ATTRIBUTES& attri
     if (fd < 0)
         return StatusOfErrno(errno);
     place.name = name;
+    // Only a caller that refuses folders has the opened file looked at here: a look less per file
+    // for one that checks the handle itself.
     struct stat st {};
-    if (fstat(fd, &st) != 0 || ((options & FILE_NON_DIRECTORY_FILE) && S_ISDIR(st.st_mode))) {
+    if ((options & FILE_NON_DIRECTORY_FILE) && (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))) {
         close(fd);
         return S_ISDIR(st.st_mode) ? STATUS_FILE_IS_A_DIRECTORY : STATUS_UNSUCCESSFUL;
     }

@@ -263,6 +263,35 @@ TEST_F(RenewerTest, ADamagedOrHostilePackageChangesNothing)
     EXPECT_EQ(before, Contents(programFolder_));
 }
 
+TEST_F(RenewerTest, ALinkWhereTheStagingFolderIsRemovedItselfAndNeverFollowed)
+{
+    const fs::path documents = fs::path(machine_.Root()) / "drive_c/Users/Owner/Documents";
+    machine_.WriteFile("drive_c/Users/Owner/Documents/letter.doc", "letter");
+    machine_.WriteFile("drive_c/Users/Owner/Documents/old/notes.txt", "notes");
+    const std::map<std::string, std::string> kept = Contents(documents);
+    const fs::path staging = fs::path(programFolder_) / "Renewer.staging";
+    // Left by an install cut short: the staging folder itself a link to the documents, or a real
+    // one holding a read-only file and, deep down, such a link.
+    for (const bool stagingIsLink : {true, false}) {
+        SCOPED_TRACE(stagingIsLink ? "the staging folder is a link" : "a link inside the staging folder");
+        fs::remove_all(programFolder_ + "/fresh.dll");
+        if (stagingIsLink) {
+            fs::create_directory_symlink(documents, staging);
+        } else {
+            machine_.WriteFile("program/Renewer.staging/res/old.png", "left");
+            fs::permissions(staging / "res/old.png", fs::perms::owner_write | fs::perms::group_write |
+                            fs::perms::others_write, fs::perm_options::remove);
+            fs::create_directories(staging / "deep/er");
+            fs::create_directory_symlink(documents, staging / "deep/er/res");
+        }
+        PlaceDownloadedPackage(BuildZip({{"fresh.dll", "fresh"}}));
+        ASSERT_EQ(0, Run(L" executeupdate"));
+        EXPECT_EQ(kept, Contents(documents));
+        EXPECT_FALSE(fs::exists(fs::symlink_status(staging)));
+        EXPECT_EQ("fresh", testing_support::ReadFile(programFolder_ + "/fresh.dll"));
+    }
+}
+
 // A main program of the machine's process list, as the user would start it.
 PROCESS_INFORMATION StartMainProgram(const std::string& programFolder)
 {

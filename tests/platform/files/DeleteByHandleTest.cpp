@@ -133,9 +133,11 @@ TEST(DeleteByHandle, TheOpenedFileGoesAndNothingThatTookItsNameOrPathSince)
     EXPECT_FALSE(fs::exists(fs::symlink_status(c + "/junk/link.tmp")));
     EXPECT_EQ("document", ReadText(L"C:\\docs\\a.tmp"));
 
-    // Another file renamed onto the opened name: the delete refuses, and takes neither.
+    // Another file renamed onto the opened name after its check by the handle: the delete refuses,
+    // and takes neither.
     HandleGuard opened(OpenForDelete(L"C:\\junk\\a.tmp"));
     ASSERT_TRUE(opened.valid());
+    EXPECT_EQ(1u, InfoOf(opened.get()).nNumberOfLinks);
     fs::rename(c + "/junk/a.tmp", c + "/moved.tmp");
     fs::copy_file(c + "/docs/a.tmp", c + "/junk/a.tmp");
     EXPECT_FALSE(Dispose(opened.get()));
@@ -204,6 +206,22 @@ TEST(DeleteByHandle, BadRequestsGetClearErrorsAndDeleteNothing)
     EXPECT_FALSE(Dispose(readOnly.get()));
     EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
     EXPECT_TRUE(fs::exists(c + "/f/ro.tmp"));
+    // Its attribute is cleared through a handle with leave to write attributes, times of zero left
+    // as they are; then it goes.
+    FILE_BASIC_INFO basic{};
+    basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    EXPECT_FALSE(SetFileInformationByHandle(readOnly.get(), FileBasicInfo, &basic, sizeof(basic)));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+    HandleGuard writable(CreateFileW(L"C:\\f\\ro.tmp", DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, kShareAll,
+                                     nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    ASSERT_TRUE(writable.valid());
+    const BY_HANDLE_FILE_INFORMATION before = InfoOf(writable.get());
+    EXPECT_TRUE(SetFileInformationByHandle(writable.get(), FileBasicInfo, &basic, sizeof(basic)));
+    const BY_HANDLE_FILE_INFORMATION after = InfoOf(writable.get());
+    EXPECT_FALSE(after.dwFileAttributes & FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(before.ftLastWriteTime.dwLowDateTime, after.ftLastWriteTime.dwLowDateTime);
+    EXPECT_EQ(before.ftLastWriteTime.dwHighDateTime, after.ftLastWriteTime.dwHighDateTime);
+    EXPECT_TRUE(Dispose(writable.get()));
     FILE_DISPOSITION_INFO disposition{TRUE};
     EXPECT_FALSE(SetFileInformationByHandle(folder.get(), FileDispositionInfo, &disposition, 0));
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());

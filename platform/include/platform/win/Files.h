@@ -121,10 +121,20 @@ typedef struct _BY_HANDLE_FILE_INFORMATION {
 // What GetFileInformationByHandleEx reads and SetFileInformationByHandle changes; only the classes
 // the system uses are given.
 typedef enum _FILE_INFO_BY_HANDLE_CLASS {
+    FileBasicInfo = 0,
     FileDispositionInfo = 4,
     FileIdBothDirectoryInfo = 10,
     FileIdBothDirectoryRestartInfo = 11,
 } FILE_INFO_BY_HANDLE_CLASS;
+
+// Times of zero and attributes of zero are left as they are.
+typedef struct _FILE_BASIC_INFO {
+    LARGE_INTEGER CreationTime;
+    LARGE_INTEGER LastAccessTime;
+    LARGE_INTEGER LastWriteTime;
+    LARGE_INTEGER ChangeTime;
+    DWORD FileAttributes;
+} FILE_BASIC_INFO, *PFILE_BASIC_INFO;
 
 typedef struct _FILE_DISPOSITION_INFO {
     BOOLEAN DeleteFile;
@@ -185,7 +195,9 @@ BOOL GetFileInformationByHandleEx(HANDLE file, FILE_INFO_BY_HANDLE_CLASS informa
 // FileDispositionInfo deletes exactly the opened file (a handle with DELETE access), or empty folder,
 // at once: the name it was opened through must still name it in the folder the open went through,
 // and is removed from that folder without a second path lookup; a link is removed, never followed.
-// Deleting FALSE takes back a FILE_FLAG_DELETE_ON_CLOSE of the handle.
+// Deleting FALSE takes back a FILE_FLAG_DELETE_ON_CLOSE of the handle. FileBasicInfo sets the
+// attributes and the last access and write times (a handle with FILE_WRITE_ATTRIBUTES access); the
+// creation and change times are the host's to keep.
 BOOL SetFileInformationByHandle(HANDLE file, FILE_INFO_BY_HANDLE_CLASS informationClass, LPVOID information,
                                 DWORD bufferSize);
 

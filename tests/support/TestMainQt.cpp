@@ -1,3 +1,4 @@
+#include "support/ApplicationRunPerTest.h"
 #include "support/MachinePerTest.h"
 #include "support/TempMachine.h"
 
@@ -14,5 +15,6 @@ int main(int argc, char** argv)
     testing_support::TempMachine machine;
     testing_support::MachinePerTest::Install();
     QApplication app(argc, argv);
+    testing_support::ApplicationRunPerTest::Install();
     return RUN_ALL_TESTS();
 }

@@ -7,6 +7,7 @@
 #include "SetWidget.h"
 
 #include "platform/Machine.h"
+#include "support/FreshProcess.h"
 #include "support/TempMachine.h"
 #include "support/WaitUntil.h"
 
@@ -41,44 +42,48 @@ protected:
     std::string folder_;
 };
 
+// The clean-up library's system-clean object is made once a run: the run is this case's own.
 TEST_F(MonitorProgramTest, BackgroundAnalysisLeadsToThePopupWhoseCleanUpCleansAtOnce)
 {
-    // Level 5 is 4 GiB: the junk, 4 GiB and 2 bytes, passes it only by its high half.
-    machine_.WriteFile("program/GarbageClean.ini", "[Clean]\nCPULimit=1000\nCleanLv=5\nlv5=4096\n");
-    Plant("Windows/Prefetch/BIG.pf", 0x100000000ull);
-    Plant("Windows/Prefetch/SMALL.pf", 2);
-    CFixFrameBase frame(2, nullptr);
-    CGarbageScanMgr* monitor = frame.GetScanMgr();
-    ASSERT_NE(nullptr, monitor);
-    monitor->StartMonitor(false, false);
+    RUN_IN_FRESH_PROCESS({
+        // Level 5 is 4 GiB: the junk, 4 GiB and 2 bytes, passes it only by its high half.
+        machine_.WriteFile("program/GarbageClean.ini", "[Clean]\nCPULimit=1000\nCleanLv=5\nlv5=4096\n");
+        Plant("Windows/Prefetch/BIG.pf", 0x100000000ull);
+        Plant("Windows/Prefetch/SMALL.pf", 2);
+        CFixFrameBase frame(2, nullptr);
+        CGarbageScanMgr* monitor = frame.GetScanMgr();
+        ASSERT_NE(nullptr, monitor);
+        monitor->StartMonitor(false, false);
 
-    monitor->OnScanTimer();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return monitor->JunkWnd()->isVisible(); }, testing_support::kPatience.count()))
-        << "no pop-up for " << monitor->JunkWnd()->SizeText().toStdString();
-    EXPECT_EQ(QStringLiteral("4.00 GB"), monitor->JunkWnd()->SizeText());
-    EXPECT_TRUE(Planted("Windows/Prefetch/BIG.pf")) << "a background analysis cleans nothing";
+        monitor->OnScanTimer();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return monitor->JunkWnd()->isVisible(); },
+                                    testing_support::kPatience.count()))
+            << "no pop-up for " << monitor->JunkWnd()->SizeText().toStdString();
+        EXPECT_EQ(QStringLiteral("4.00 GB"), monitor->JunkWnd()->SizeText());
+        EXPECT_TRUE(Planted("Windows/Prefetch/BIG.pf")) << "a background analysis cleans nothing";
 
-    bool mainShown = false;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || Planted("Windows/Prefetch/BIG.pf"))
-            return;
-        mainShown = frame.isVisible();
-        watch.stop();
-        modal->close();
-    });
-    watch.start(50);
-    QTimer::singleShot(60000, [] {
-        if (QWidget* modal = QApplication::activeModalWidget())
+        bool mainShown = false;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal || Planted("Windows/Prefetch/BIG.pf"))
+                return;
+            mainShown = frame.isVisible();
+            watch.stop();
             modal->close();
+        });
+        watch.start(50);
+        QTimer::singleShot(60000, [] {
+            if (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+        });
+        for (QPushButton* button : monitor->JunkWnd()->findChildren<QPushButton*>())
+            if (button->text() == QStringLiteral("Clean up"))
+                button->click();
+        EXPECT_FALSE(monitor->JunkWnd()->isVisible());
+        EXPECT_TRUE(mainShown);
+        EXPECT_FALSE(Planted("Windows/Prefetch/BIG.pf")) << "cleaned without a question";
     });
-    for (QPushButton* button : monitor->JunkWnd()->findChildren<QPushButton*>())
-        if (button->text() == QStringLiteral("Clean up"))
-            button->click();
-    EXPECT_FALSE(monitor->JunkWnd()->isVisible());
-    EXPECT_TRUE(mainShown);
-    EXPECT_FALSE(Planted("Windows/Prefetch/BIG.pf")) << "cleaned without a question";
 }
 
 TEST_F(MonitorProgramTest, SettingsDialogWritesTheLevelAndKeepsTheOtherKeys)

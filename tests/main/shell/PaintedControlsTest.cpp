@@ -4,6 +4,7 @@
 
 #include "platform/Machine.h"
 #include "support/TempMachine.h"
+#include "support/WaitUntil.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -127,8 +128,8 @@ TEST_F(ShellToolTile, HoverRaisesTheTileAndShowsTheHoverIcon)
 
     Send(QEvent::Enter);
     EXPECT_EQ(group_->state(), QAbstractAnimation::Running);
-    QTest::qWait(500);
-    EXPECT_EQ(group_->state(), QAbstractAnimation::Stopped);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return group_->state() == QAbstractAnimation::Stopped; },
+                                testing_support::kPatience.count()));
     EXPECT_EQ(tile_->geometry(), QRect(0, 0, 126, 140));
     EXPECT_EQ(IconCentre(), QColor(Qt::green));
 
@@ -140,7 +141,7 @@ TEST_F(ShellToolTile, HoverRaisesTheTileAndShowsTheHoverIcon)
 TEST_F(ShellToolTile, LeavingMidAnimationStopsAtOnce)
 {
     Send(QEvent::Enter);
-    QTest::qWait(60);
+    group_->setCurrentTime(60);
     Send(QEvent::Leave);
     EXPECT_EQ(group_->state(), QAbstractAnimation::Stopped);
     EXPECT_EQ(tile_->geometry(), QRect(0, 4, 126, 140));
@@ -150,8 +151,9 @@ TEST_F(ShellToolTile, LeavingMidAnimationStopsAtOnce)
 
 TEST_F(ShellToolTile, EnteringAgainWhileRunningDoesNotRestart)
 {
+    // Halfway, however slowly the animation's own clock would get there.
     Send(QEvent::Enter);
-    QTest::qWait(150);
+    group_->setCurrentTime(150);
     const int reached = group_->currentTime();
     ASSERT_GT(reached, 0);
     Send(QEvent::Enter);

@@ -3,6 +3,7 @@
 #include "UpdateBox.h"
 
 #include "PageTestSupport.h"
+#include "support/FreshProcess.h"
 #include "support/TempMachine.h"
 
 #include "Paneforge/Util.h"
@@ -39,23 +40,26 @@ TEST_F(HomeFrameThreadsTest, AnotherProcessBringsTheHiddenMainWindowForward)
     EXPECT_TRUE(page_test::WaitUntil([&] { return home.isVisible(); }));
 }
 
+// The offer is once a run: the run is this case's own.
 TEST_F(HomeFrameThreadsTest, APendingUpdateOpensTheOfferOnceTheWindowShows)
 {
-    Util::setDravielsCfgInfo(QStringLiteral("localcfg.ini"), QStringLiteral("cache"), QStringLiteral("update"), 2);
-    CFixFrameBase home(2, nullptr);
-    home.ShowMain(false);
-    EXPECT_EQ(nullptr, QApplication::activeModalWidget());
-    // The offer runs modally from the event loop: a timer answers it.
-    bool offered = false;
-    QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout, [&] {
-        if (auto* offer = qobject_cast<CUpdateBox*>(QApplication::activeModalWidget())) {
-            offered = true;
-            offer->close();
-        }
+    RUN_IN_FRESH_PROCESS({
+        Util::setDravielsCfgInfo(QStringLiteral("localcfg.ini"), QStringLiteral("cache"), QStringLiteral("update"), 2);
+        CFixFrameBase home(2, nullptr);
+        home.ShowMain(false);
+        EXPECT_EQ(nullptr, QApplication::activeModalWidget());
+        // The offer runs modally from the event loop: a timer answers it.
+        bool offered = false;
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            if (auto* offer = qobject_cast<CUpdateBox*>(QApplication::activeModalWidget())) {
+                offered = true;
+                offer->close();
+            }
+        });
+        answer.start(50);
+        EXPECT_TRUE(page_test::WaitUntil([&] { return offered; }));
     });
-    answer.start(50);
-    EXPECT_TRUE(page_test::WaitUntil([&] { return offered; }));
 }
 
 } // namespace

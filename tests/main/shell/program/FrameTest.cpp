@@ -11,8 +11,10 @@
 #include "platform/Machine.h"
 #include "platform/Text.h"
 #include "platform/Windows.h"
+#include "support/FreshProcess.h"
 #include "support/TempMachine.h"
 #include "support/UsageEvents.h"
+#include "support/WaitUntil.h"
 
 #include "Paneforge/BPMenu.h"
 
@@ -87,12 +89,13 @@ protected:
 
     std::string RenewerCalls(int expected)
     {
-        for (int waited = 0; waited < 5000; waited += 50) {
-            const std::string calls = testing_support::ReadFile(folder_ + "/renewer-calls");
-            if (std::count(calls.begin(), calls.end(), '\n') >= expected)
-                return calls;
-            QTest::qWait(50);
-        }
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                const std::string calls = testing_support::ReadFile(folder_ + "/renewer-calls");
+                return std::count(calls.begin(), calls.end(), '\n') >= expected;
+            },
+            testing_support::kPatience.count()))
+            << "the updater was not started " << expected << " times";
         return testing_support::ReadFile(folder_ + "/renewer-calls");
     }
 
@@ -164,16 +167,19 @@ TEST_F(FrameTest, StartAtLogInStaysInTheTray)
     EXPECT_NE(nullptr, home.GetTrayIcon());
 }
 
+// The notice is once a run: the run is this case's own.
 TEST_F(FrameTest, PendingUpdateIsAnnouncedAtTheFirstShowOnly)
 {
-    Util::setDravielsCfgInfo(QStringLiteral("localcfg.ini"), QStringLiteral("cache"), QStringLiteral("update"), 2);
-    CFixFrameBase home(2, nullptr);
-    QSignalSpy notice(&home, &CFixFrameBase::emitNotifyUpdate);
-    home.ShowMain(false);
-    home.slotShowAction();
-    home.slotShowAction();
-    ASSERT_EQ(1, notice.count());
-    EXPECT_FALSE(notice.at(0).at(0).toBool());
+    RUN_IN_FRESH_PROCESS({
+        Util::setDravielsCfgInfo(QStringLiteral("localcfg.ini"), QStringLiteral("cache"), QStringLiteral("update"), 2);
+        CFixFrameBase home(2, nullptr);
+        QSignalSpy notice(&home, &CFixFrameBase::emitNotifyUpdate);
+        home.ShowMain(false);
+        home.slotShowAction();
+        home.slotShowAction();
+        ASSERT_EQ(1, notice.count());
+        EXPECT_FALSE(notice.at(0).at(0).toBool());
+    });
 }
 
 TEST_F(FrameTest, ExitStopsTheRun)
@@ -240,21 +246,24 @@ TEST_F(FrameTest, TrayAndMainMenuEntriesAreReported)
     }
 }
 
+// The updater is asked once a run: the run is this case's own.
 TEST_F(FrameTest, WithoutRightsTheUpdaterIsAskedOnceAndTheWindowStaysHidden)
 {
-    machine_.WriteMachineIni("[Machine]\nAdministrator=0\n");
-    InstallRenewer();
-    CFixFrameBase home(2, nullptr);
-    home.ShowMain(true);
-    home.slotShowAction();
-    home.slotShowAction();
-    home.ScanGarbage();
-    home.CleanGarbage();
-    EXPECT_FALSE(home.isVisible());
-    const std::string calls = RenewerCalls(2);
-    EXPECT_EQ(2, std::count(calls.begin(), calls.end(), '\n'));
-    EXPECT_NE(std::string::npos, calls.find("call \n"));
-    EXPECT_NE(std::string::npos, calls.find("call autoscan\n"));
+    RUN_IN_FRESH_PROCESS({
+        machine_.WriteMachineIni("[Machine]\nAdministrator=0\n");
+        InstallRenewer();
+        CFixFrameBase home(2, nullptr);
+        home.ShowMain(true);
+        home.slotShowAction();
+        home.slotShowAction();
+        home.ScanGarbage();
+        home.CleanGarbage();
+        EXPECT_FALSE(home.isVisible());
+        const std::string calls = RenewerCalls(2);
+        EXPECT_EQ(2, std::count(calls.begin(), calls.end(), '\n'));
+        EXPECT_NE(std::string::npos, calls.find("call \n"));
+        EXPECT_NE(std::string::npos, calls.find("call autoscan\n"));
+    });
 }
 
 TEST_F(FrameTest, DevicesAndFullScreenApplicationsAreHeard)

@@ -5,9 +5,9 @@
 //                                         the clean-up out)
 //
 // The analysis and find take turns three times on the tree in the page cache (each one's best
-// counts); the clean-up and rm -rf each remove a fresh tree of their own, twice. Where strace is
-// installed, one more clean-up runs with strace counting its system calls, which are printed per
-// removed file with what in the layer makes them.
+// counts); the clean-up and rm -rf each remove a fresh tree of their own, written out to its disk,
+// twice. Where strace is installed, one more clean-up runs with strace counting its system calls,
+// which are printed per removed file with what in the layer makes them.
 #include "jex_main/Sweepdeck/IDregsweep.h"
 #include "platform/Machine.h"
 #include "platform/Windows.h"
@@ -77,6 +77,18 @@ double ProcessorSeconds(int who = RUSAGE_SELF)
 double Seconds(std::chrono::steady_clock::time_point since)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+// Writes the file system of the folder out to its disk. Removing files never written out is far
+// cheaper on a disk file system than removing written ones (a tenth of the time on ext4), and the
+// gatherer's tree is older than rm's copy: both go out before either is removed.
+void WriteOut(const fs::path& folder)
+{
+    const int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        return;
+    syncfs(descriptor);
+    close(descriptor);
 }
 
 // Writes the junk below drive C: of a machine (or of a copy); the number of files.
@@ -271,7 +283,7 @@ int main(int argc, char** argv)
                 kAnalysisRounds, analysis, processor, static_cast<unsigned long long>(gatherer->GetFileCount()),
                 gatherer->GetTotalSize() / 1048576.0);
     std::printf("find -type f -printf '%%s\\n': %.3f s (%.3f s of processor time)   ratio analysis / find: %.2f "
-                "(goal at most 1.5)\n",
+                "(goal at most 1)\n",
                 find, findProcessor, analysis / find);
 
     if (argc > 2 && std::string(argv[2]) == "analysis") {
@@ -291,6 +303,7 @@ int main(int argc, char** argv)
             gatherer->CollectGarbage(&sink);
         }
         MakeTree(copyC);
+        WriteOut(work);
         const double processorBefore = ProcessorSeconds();
         start = std::chrono::steady_clock::now();
         gatherer->EmptyGarbage(&sink);

@@ -11,6 +11,7 @@
 #include "update/IUnzipFile.h"
 #include "update/IUpdateFixt.h"
 
+#include "common/KeptForProcess.h"
 #include "common/WriteLog.h"
 #include "platform/Machine.h"
 #include "platform/Windows.h"
@@ -25,7 +26,6 @@
 #include <climits>
 #include <cmath>
 #include <cwctype>
-#include <vector>
 
 namespace {
 
@@ -36,17 +36,6 @@ const char kMarkerText[] = "shutdown";
 constexpr int kSettingsPathChars = 1024;
 constexpr int kShutDownCheckMs = 60000;
 constexpr int kCpuSampleMs = 1000;
-
-// The Update library gives no way to release an update object: whoever builds one keeps it for the
-// life of the process, so it outlives the monitor that built it. The list is never destroyed, so
-// nothing of it goes before the process ends. Monitors are built on the GUI thread only.
-IUpdateFixt* KeepForProcess(IUpdateFixt* updateObj)
-{
-    static auto* const kept = new std::vector<IUpdateFixt*>;
-    if (updateObj)
-        kept->push_back(updateObj);
-    return updateObj;
-}
 
 // The settings beside the program, as the profile functions take it: a Windows path.
 QString SettingsPath()
@@ -165,7 +154,7 @@ void CGarbageScanMgr::LoadUpdateLibrary()
     using BuildUpdateObjFunc = IUpdateFixt* (*)();
     using CreateUnzipFileFunc = IUnzipFile* (*)();
     if (const auto build = reinterpret_cast<BuildUpdateObjFunc>(LoadProcFromLibrary(L"Update.dll", "BuildUpdateObj")))
-        updateObj_ = KeepForProcess(build());
+        updateObj_ = KeptForProcess(build());
     if (const auto create = reinterpret_cast<CreateUnzipFileFunc>(LoadProcFromLibrary(L"Update.dll", "CreateUnzipFile")))
         unzipObj_ = create();
 }

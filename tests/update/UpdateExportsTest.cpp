@@ -1,4 +1,5 @@
 // The Update library as the main program binds it: by name, through its two factories.
+#include "common/KeptForProcess.h"
 #include "platform/Machine.h"
 #include "support/TempMachine.h"
 #include "update/IUnzipFile.h"
@@ -6,13 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
 namespace {
-
-// Update fetchers have no release: their maker keeps them for the life of the process, in a list
-// that is never destroyed.
-std::vector<IUpdateFixt*>* const keptFetchers = new std::vector<IUpdateFixt*>;
 
 template <class Function>
 Function Bind(HMODULE module, const char* name)
@@ -32,7 +27,9 @@ TEST(UpdateExportsTest, EachCallOfAFactoryMakesANewObject)
 
     IUpdateFixt* first = buildUpdateObj();
     IUpdateFixt* second = buildUpdateObj();
-    keptFetchers->insert(keptFetchers->end(), {first, second});
+    // Update fetchers have no release: their maker keeps them.
+    KeptForProcess(first);
+    KeptForProcess(second);
     ASSERT_NE(nullptr, first);
     EXPECT_NE(first, second);
     EXPECT_EQ(RESULT_OK, first->ValidateArgs(nullptr, nullptr));

@@ -1,20 +1,13 @@
 #include "JunkTestSupport.h"
 
+#include "common/KeptForProcess.h"
 #include "platform/Machine.h"
 #include "support/TempMachine.h"
-
-#include <vector>
 
 namespace junk_test {
 
 void UseBuildProgramFolder() { platform::SetProgramFolder(testing_support::BuildProgramFolder()); }
 
-IExportWidget* KeptForTheRun(IExportWidget* exported)
-{
-    // Never destroyed, so the objects are still held when the process ends.
-    static auto* const kept = new std::vector<IExportWidget*>;
-    kept->push_back(exported);
-    return exported;
-}
+IExportWidget* KeptForTheRun(IExportWidget* exported) { return KeptForProcess(exported); }
 
 } // namespace junk_test

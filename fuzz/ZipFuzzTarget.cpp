@@ -1,6 +1,7 @@
 // Fuzz target of the ZIP extractor: any bytes, opened from memory, described and extracted. An
 // entry that lands outside the output folder, or anything the sanitizers see, is a finding.
-#include "platform/Machine.h"
+#include "FuzzMachine.h"
+
 #include "update/UnzipFile.h"
 
 #include <cstdio>
@@ -53,17 +54,7 @@ void Exercise(const uint8_t* data, size_t size)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    char pattern[] = "/tmp/quarnel-fuzz-XXXXXX";
-    if (!mkdtemp(pattern))
-        abort();
-    g_root = pattern;
-    setenv("QUARNEL_MACHINE", pattern, 1);
-    setenv("TMPDIR", pattern, 1);
-    platform::ReloadMachine();
-    std::atexit([] {
-        std::error_code error;
-        fs::remove_all(g_root, error);
-    });
+    g_root = MakeFuzzMachine();
     return 0;
 }
 

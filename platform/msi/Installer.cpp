@@ -1,5 +1,6 @@
 #include "platform/win/Msi.h"
 
+#include "DarwinDescriptor.h"
 #include "shell/ShellLinkFile.h"
 
 #include "platform/Text.h"
@@ -18,7 +19,6 @@ constexpr size_t kDarwinBlockSize = 0x314;
 // The block's wide text follows its size, its signature and its ANSI text.
 constexpr size_t kDarwinWideAt = 8 + 260;
 constexpr size_t kDarwinWideChars = 260;
-constexpr size_t kCodeChars = 38;
 const wchar_t kComponents[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\S-1-5-18\\Components\\";
 
@@ -42,12 +42,6 @@ std::wstring DarwinText(LPCWSTR shortcutPath)
         text += unit;
     }
     return platform::FromUtf16(text);
-}
-
-bool IsCode(const std::wstring& text)
-{
-    CLSID code{};
-    return text.size() == kCodeChars && SUCCEEDED(CLSIDFromString(text.c_str(), &code));
 }
 
 void CopyOut(const std::wstring& text, LPWSTR out)
@@ -80,24 +74,18 @@ UINT MsiGetShortcutTargetW(LPCWSTR shortcutPath, LPWSTR productCode, LPWSTR feat
 {
     if (!shortcutPath || !*shortcutPath)
         return ERROR_INVALID_PARAMETER;
-    const std::wstring text = DarwinText(shortcutPath);
-    const size_t mark = text.rfind(L'>');
-    if (mark == std::wstring::npos || mark < kCodeChars)
+    platform::msi::DarwinDescriptor_ descriptor;
+    if (!platform::msi::ParseDarwinDescriptor(DarwinText(shortcutPath), descriptor))
         return ERROR_FUNCTION_FAILED;
-    const std::wstring product = text.substr(0, kCodeChars);
-    const std::wstring feature = text.substr(kCodeChars, mark - kCodeChars);
-    const std::wstring component = text.substr(mark + 1);
-    if (!IsCode(product) || !IsCode(component) || feature.size() > MAX_FEATURE_CHARS)
-        return ERROR_FUNCTION_FAILED;
-    CopyOut(product, productCode);
-    CopyOut(feature, featureId);
-    CopyOut(component, componentCode);
+    CopyOut(descriptor.product_, productCode);
+    CopyOut(descriptor.feature_, featureId);
+    CopyOut(descriptor.component_, componentCode);
     return ERROR_SUCCESS;
 }
 
 INSTALLSTATE MsiGetComponentPathW(LPCWSTR product, LPCWSTR component, LPWSTR path, LPDWORD pathChars)
 {
-    if (!product || !component || !IsCode(product) || !IsCode(component) || (path && !pathChars))
+    if (!product || !component || !platform::msi::IsInstallerCode(product) || !platform::msi::IsInstallerCode(component) || (path && !pathChars))
         return INSTALLSTATE_INVALIDARG;
     const std::wstring key = kComponents + Packed(component);
     wchar_t value[MAX_PATH * 2] = {};

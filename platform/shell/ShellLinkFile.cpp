@@ -1,5 +1,10 @@
 #include "ShellLinkFile.h"
 
+#include "AnsiText.h"
+#include "ItemListPath.h"
+#include "LinkBytes.h"
+#include "LinkInfoPath.h"
+
 #include "platform/Text.h"
 #include "platform/win/Environment.h"
 #include "platform/win/Errors.h"
@@ -11,6 +16,11 @@
 #include <vector>
 
 namespace {
+
+using platform::shell::Little;
+using platform::shell::LittleAt;
+using platform::shell::PutLittle;
+using platform::shell::ReadLittle;
 
 constexpr DWORD kHeaderSize = 0x4C;
 const unsigned char kLinkClsid[16] = {0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
@@ -34,11 +44,18 @@ enum LinkFlag : DWORD {
     HAS_EXP_STRING = 0x200,
     HAS_EXP_ICON = 0x4000,
 };
+// The flag of each string, in the order the format stores them.
+constexpr DWORD kStringFlags[] = {HAS_NAME, HAS_RELATIVE_PATH, HAS_WORKING_DIR, HAS_ARGUMENTS, HAS_ICON_LOCATION};
+constexpr DWORD kAllStringFlags = HAS_NAME | HAS_RELATIVE_PATH | HAS_WORKING_DIR | HAS_ARGUMENTS | HAS_ICON_LOCATION;
+constexpr DWORD kMostChars = 0xFFFF;
 
 constexpr DWORD kEnvironmentBlock = 0xA0000001;
 constexpr DWORD kIconEnvironmentBlock = 0xA0000007;
 // Both environment blocks: size, signature, 260 ANSI bytes, 260 UTF-16 units.
 constexpr size_t kEnvironmentBlockSize = 8 + 260 + 520;
+// An extra data block: size and signature at least. A size below 4 ends them.
+constexpr DWORD kSmallestBlock = 8;
+constexpr DWORD kTerminalBelow = 4;
 
 constexpr DWORD kLocalPathFlag = 0x1;
 constexpr DWORD kLinkInfoHeaderWithUnicode = 0x24;
@@ -46,98 +63,11 @@ constexpr DWORD kLinkInfoHeaderWithUnicode = 0x24;
 constexpr LONGLONG kMaxLinkBytes = 1 << 20;
 constexpr int kShowNormal = 1;
 
-// Little-endian reading within bounds.
-class CReader {
-public:
-    CReader(const std::string& bytes, size_t begin, size_t end) : bytes_(bytes), at_(begin), end_(end) {}
-
-    bool Take(size_t count, std::string* out = nullptr)
-    {
-        if (count > end_ - at_)
-            return false;
-        if (out)
-            out->assign(bytes_, at_, count);
-        at_ += count;
-        return true;
-    }
-
-    bool Number(size_t width, DWORD& value)
-    {
-        std::string raw;
-        if (!Take(width, &raw))
-            return false;
-        value = 0;
-        for (size_t i = width; i-- > 0;)
-            value = (value << 8) | static_cast<unsigned char>(raw[i]);
-        return true;
-    }
-
-    size_t At() const { return at_; }
-
-private:
-    const std::string& bytes_;
-    size_t at_;
-    size_t end_;
-};
-
-DWORD ReadNumber(const std::string& bytes, size_t at, size_t width)
-{
-    DWORD value = 0;
-    CReader(bytes, at, bytes.size()).Number(width, value);
-    return value;
-}
-
-void PutNumber(std::string& bytes, size_t at, size_t width, DWORD value)
-{
-    for (size_t i = 0; i < width; ++i, value >>= 8)
-        bytes[at + i] = static_cast<char>(value & 0xFF);
-}
-
-std::string Number(size_t width, DWORD value)
-{
-    std::string bytes(width, '\0');
-    PutNumber(bytes, 0, width, value);
-    return bytes;
-}
-
-// A zero-terminated text at the offset of a structure of the given size: ANSI (UTF-8 here) or
-// UTF-16; empty when it runs past the structure.
-std::wstring TextAt(const std::string& block, size_t offset, bool wide)
-{
-    if (offset == 0 || offset >= block.size())
-        return std::wstring();
-    if (!wide) {
-        const size_t end = block.find('\0', offset);
-        return end == std::string::npos ? std::wstring() : platform::FromUtf8(block.substr(offset, end - offset));
-    }
-    for (size_t end = offset; end + 1 < block.size(); end += 2) {
-        if (block[end] == '\0' && block[end + 1] == '\0')
-            return platform::FromUtf16LEBytes(block.data() + offset, end - offset);
-    }
-    return std::wstring();
-}
-
-// The local path of a link information structure, empty when it names none.
-std::wstring LocalPathOf(const std::string& info)
-{
-    const DWORD headerSize = ReadNumber(info, 4, 4);
-    if (!(ReadNumber(info, 8, 4) & kLocalPathFlag))
-        return std::wstring();
-    const bool wide = headerSize >= kLinkInfoHeaderWithUnicode;
-    std::wstring base = wide ? TextAt(info, ReadNumber(info, 28, 4), true) : std::wstring();
-    if (base.empty())
-        base = TextAt(info, ReadNumber(info, 16, 4), false);
-    std::wstring suffix = wide ? TextAt(info, ReadNumber(info, 32, 4), true) : std::wstring();
-    if (suffix.empty())
-        suffix = TextAt(info, ReadNumber(info, 24, 4), false);
-    return base.empty() ? std::wstring() : base + suffix;
-}
-
 // A link information structure with a local path: header, an empty volume id, the path as ANSI
 // and as UTF-16 text.
 std::string MakeLinkInfo(const std::wstring& path)
 {
-    const std::string volume = Number(4, 0x11) + Number(4, DRIVE_FIXED) + Number(4, 0) + Number(4, 0x10) + '\0';
+    const std::string volume = Little(4, 0x11) + Little(4, DRIVE_FIXED) + Little(4, 0) + Little(4, 0x10) + '\0';
     const std::string ansiPath = platform::ToUtf8(path) + '\0';
     const std::string ansiSuffix(1, '\0');
     const std::string widePath = platform::ToUtf16LEBytes(path) + std::string(2, '\0');
@@ -148,8 +78,8 @@ std::string MakeLinkInfo(const std::wstring& path)
     const DWORD widePathAt = suffixAt + static_cast<DWORD>(ansiSuffix.size());
     const DWORD wideSuffixAt = widePathAt + static_cast<DWORD>(widePath.size());
     const DWORD size = wideSuffixAt + static_cast<DWORD>(wideSuffix.size());
-    return Number(4, size) + Number(4, kLinkInfoHeaderWithUnicode) + Number(4, kLocalPathFlag) + Number(4, volumeAt) +
-           Number(4, pathAt) + Number(4, 0) + Number(4, suffixAt) + Number(4, widePathAt) + Number(4, wideSuffixAt) +
+    return Little(4, size) + Little(4, kLinkInfoHeaderWithUnicode) + Little(4, kLocalPathFlag) + Little(4, volumeAt) +
+           Little(4, pathAt) + Little(4, 0) + Little(4, suffixAt) + Little(4, widePathAt) + Little(4, wideSuffixAt) +
            volume + ansiPath + ansiSuffix + widePath + wideSuffix;
 }
 
@@ -161,7 +91,7 @@ std::wstring Expanded(const std::wstring& text)
 }
 
 // ERROR_SUCCESS, the error of the failed call, or ERROR_BAD_FORMAT for a size no link has.
-DWORD ReadFileBytes(const std::wstring& path, std::string& bytes)
+DWORD ReadFileBytes(const std::wstring& path, std::string& bytes, platform::shell::LoadedFile_& identity)
 {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
@@ -180,26 +110,56 @@ DWORD ReadFileBytes(const std::wstring& path, std::string& bytes)
         else if (read != bytes.size())
             result = ERROR_BAD_FORMAT;
     }
+    identity = platform::shell::IdentityOf(file);
     CloseHandle(file);
     return result;
+}
+
+// Takes count bytes at the offset and moves past them; false when they run past the end.
+bool Take(const std::string& bytes, size_t& at, size_t count, std::string& out)
+{
+    if (at > bytes.size() || count > bytes.size() - at)
+        return false;
+    out.assign(bytes, at, count);
+    at += count;
+    return true;
+}
+
+// Takes a structure that begins with its own 4-byte size.
+bool TakeSized(const std::string& bytes, size_t& at, std::string& out)
+{
+    DWORD size = 0;
+    return ReadLittle(bytes, at, 4, size) && size >= 4 && Take(bytes, at, size, out);
+}
+
+// Takes what follows a 2-byte count of units of the given width, without the count.
+bool TakeCounted(const std::string& bytes, size_t& at, size_t unitWidth, std::string& out)
+{
+    DWORD count = 0;
+    if (!ReadLittle(bytes, at, 2, count))
+        return false;
+    at += 2;
+    return Take(bytes, at, count * unitWidth, out);
 }
 
 } // namespace
 
 namespace platform {
 
-CShellLinkFile::CShellLinkFile() : header_(kHeaderSize, '\0')
+CShellLinkFile::CShellLinkFile() : header_(kHeaderSize, '\0'), tail_(Little(4, 0))
 {
-    PutNumber(header_, 0, 4, kHeaderSize);
+    PutLittle(header_, 0, 4, kHeaderSize);
     std::memcpy(header_.data() + 4, kLinkClsid, sizeof(kLinkClsid));
-    PutNumber(header_, kShowCommandAt, 4, kShowNormal);
+    PutLittle(header_, kFlagsAt, 4, IS_UNICODE);
+    PutLittle(header_, kShowCommandAt, 4, kShowNormal);
 }
 
 DWORD CShellLinkFile::Load(const std::wstring& path)
 {
     *this = CShellLinkFile();
     std::string bytes;
-    DWORD result = ReadFileBytes(path, bytes);
+    shell::LoadedFile_ identity;
+    DWORD result = ReadFileBytes(path, bytes, identity);
     if (result == ERROR_SUCCESS && !Parse(bytes))
         result = ERROR_BAD_FORMAT;
     if (result != ERROR_SUCCESS) {
@@ -207,189 +167,232 @@ DWORD CShellLinkFile::Load(const std::wstring& path)
         return result;
     }
     linkPath_ = path;
+    loaded_ = identity;
     return ERROR_SUCCESS;
 }
 
 bool CShellLinkFile::Parse(const std::string& bytes)
 {
-    if (ReadNumber(bytes, 0, 4) != kHeaderSize || std::memcmp(bytes.data() + 4, kLinkClsid, sizeof(kLinkClsid)) != 0)
+    if (bytes.size() < kHeaderSize || LittleAt(bytes, 0, 4) != kHeaderSize ||
+        std::memcmp(bytes.data() + 4, kLinkClsid, sizeof(kLinkClsid)) != 0)
         return false;
     header_ = bytes.substr(0, kHeaderSize);
     const DWORD flags = Flags();
-    CReader reader(bytes, kHeaderSize, bytes.size());
-    DWORD size = 0;
-    if (flags & HAS_ID_LIST) {
-        if (!reader.Number(2, size) || !reader.Take(size, &idList_))
+    size_t at = kHeaderSize;
+    if ((flags & HAS_ID_LIST) && !TakeCounted(bytes, at, 1, idList_))
+        return false;
+    const std::wstring itemListPath = shell::ItemListPath(idList_);
+    // With ForceNoLinkInfo the structure is there but not to be read: it is kept as it is.
+    if (flags & HAS_LINK_INFO) {
+        if (!TakeSized(bytes, at, linkInfo_))
             return false;
+        if (!(flags & FORCE_NO_LINK_INFO)) {
+            if (!shell::IsWholeLinkInfo(linkInfo_))
+                return false;
+            target_ = shell::LinkInfoPath(linkInfo_, itemListPath);
+        }
     }
-    if ((flags & HAS_LINK_INFO) && !(flags & FORCE_NO_LINK_INFO)) {
-        const size_t at = reader.At();
-        if (!reader.Number(4, size) || size < 8 || !CReader(bytes, at, bytes.size()).Take(size, &linkInfo_) ||
-            !reader.Take(size - 4))
-            return false;
-        localPath_ = LocalPathOf(linkInfo_);
-    }
-    const std::pair<DWORD, std::wstring*> strings[] = {
-        {HAS_NAME, &description_},       {HAS_RELATIVE_PATH, &relativePath_}, {HAS_WORKING_DIR, &workingDir_},
-        {HAS_ARGUMENTS, &arguments_},    {HAS_ICON_LOCATION, &iconLocation_},
-    };
-    const bool wide = flags & IS_UNICODE;
-    for (const auto& [flag, text] : strings) {
-        if (!(flags & flag))
+    if (target_.empty())
+        target_ = itemListPath;
+    if (!ParseStrings(bytes, at))
+        return false;
+    ParseExtraData(bytes, at);
+    return true;
+}
+
+bool CShellLinkFile::ParseStrings(const std::string& bytes, size_t& at)
+{
+    const bool unicode = Flags() & IS_UNICODE;
+    for (int i = 0; i < kStringCount; ++i) {
+        LinkString_& string = strings_[i];
+        if (!(Flags() & kStringFlags[i]))
             continue;
-        std::string raw;
-        if (!reader.Number(2, size) || !reader.Take(wide ? size * 2 : size, &raw))
+        if (!TakeCounted(bytes, at, unicode ? 2 : 1, string.raw_))
             return false;
-        *text = wide ? platform::FromUtf16LEBytes(raw.data(), raw.size()) : platform::FromUtf8(raw);
+        string.present_ = true;
+        string.text_ = unicode ? FromUtf16LEBytes(string.raw_.data(), string.raw_.size()) : shell::DecodeAnsi(string.raw_);
     }
-    // Extra data blocks up to the terminal block (a size below 4); a file that ends early keeps the
-    // blocks that are whole.
-    while (true) {
-        const size_t at = reader.At();
-        if (!reader.Number(4, size) || size < 4 || !CReader(bytes, at, bytes.size()).Take(size) ||
-            !reader.Take(size - 4))
-            break;
+    return true;
+}
+
+void CShellLinkFile::ParseExtraData(const std::string& bytes, size_t at)
+{
+    // The blocks up to the terminal block. A file that ends early, or in a block that is not whole,
+    // keeps the blocks that are; what follows them is kept behind a terminal block.
+    DWORD size = 0;
+    while (ReadLittle(bytes, at, 4, size) && size >= kSmallestBlock && size <= bytes.size() - at) {
         extra_.append(bytes, at, size);
+        at += size;
+    }
+    const bool terminated = ReadLittle(bytes, at, 4, size) && size < kTerminalBelow;
+    tail_ = (terminated ? std::string() : Little(4, 0)) + bytes.substr(at);
+}
+
+bool CShellLinkFile::WritesUnicode() const
+{
+    if (Flags() & IS_UNICODE)
+        return true;
+    // ASCII is the same in every code page. Another text turns the strings to Unicode, where the
+    // strings not set convert exactly: those in the layer's own ANSI. Strings in another PC's code
+    // page keep their bytes, and the new text goes in the layer's ANSI.
+    bool wider = false;
+    for (const LinkString_& string : strings_) {
+        if (string.set_ && !shell::IsAscii(string.text_))
+            wider = true;
+        else if (string.present_ && !string.set_ && !shell::IsUtf8(string.raw_))
+            return false;
+    }
+    return wider;
+}
+
+bool CShellLinkFile::StringData(bool unicode, std::string& out) const
+{
+    const bool readUnicode = Flags() & IS_UNICODE;
+    for (const LinkString_& string : strings_) {
+        if (!string.present_)
+            continue;
+        std::string encoded;
+        if (!string.set_ && unicode == readUnicode)
+            encoded = string.raw_;
+        else
+            encoded = unicode ? ToUtf16LEBytes(string.text_) : ToUtf8(string.text_);
+        const size_t count = unicode ? encoded.size() / 2 : encoded.size();
+        if (count > kMostChars)
+            return false;
+        out += Little(2, static_cast<DWORD>(count)) + encoded;
     }
     return true;
 }
 
 bool CShellLinkFile::Save(const std::wstring& path) const
 {
-    DWORD flags = Flags() & ~(HAS_ID_LIST | HAS_LINK_INFO | HAS_NAME | HAS_RELATIVE_PATH | HAS_WORKING_DIR |
-                              HAS_ARGUMENTS | HAS_ICON_LOCATION);
-    flags |= IS_UNICODE;
+    const bool unicode = WritesUnicode();
+    DWORD flags = (Flags() & ~(kAllStringFlags | IS_UNICODE)) | (unicode ? DWORD {IS_UNICODE} : 0);
+    for (int i = 0; i < kStringCount; ++i)
+        flags |= strings_[i].present_ ? kStringFlags[i] : 0;
     std::string bytes = header_;
-    if (!idList_.empty()) {
-        flags |= HAS_ID_LIST;
-        bytes += Number(2, static_cast<DWORD>(idList_.size())) + idList_;
-    }
-    if (!linkInfo_.empty()) {
-        flags |= HAS_LINK_INFO;
-        bytes += linkInfo_;
-    }
-    const std::pair<DWORD, const std::wstring*> strings[] = {
-        {HAS_NAME, &description_},    {HAS_RELATIVE_PATH, &relativePath_}, {HAS_WORKING_DIR, &workingDir_},
-        {HAS_ARGUMENTS, &arguments_}, {HAS_ICON_LOCATION, &iconLocation_},
-    };
-    for (const auto& [flag, text] : strings) {
-        if (text->empty())
-            continue;
-        const std::string utf16 = platform::ToUtf16LEBytes(*text);
-        if (utf16.size() / 2 > 0xFFFF)
+    PutLittle(bytes, kFlagsAt, 4, flags);
+    if (flags & HAS_ID_LIST) {
+        if (idList_.size() > kMostChars)
             return false;
-        flags |= flag;
-        bytes += Number(2, static_cast<DWORD>(utf16.size() / 2)) + utf16;
+        bytes += Little(2, static_cast<DWORD>(idList_.size())) + idList_;
     }
-    bytes += extra_ + Number(4, 0);
-    PutNumber(bytes, kFlagsAt, 4, flags);
-
-    const std::wstring partial = path + L".saving";
-    HANDLE file = CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    if (flags & HAS_LINK_INFO)
+        bytes += linkInfo_;
+    if (!StringData(unicode, bytes)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
         return false;
-    DWORD written = 0;
-    const bool whole =
-        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
-    CloseHandle(file);
-    if (whole && MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING))
-        return true;
-    DeleteFileW(partial.c_str());
-    return false;
+    }
+    bytes += extra_ + tail_;
+    return shell::ReplaceLinkFile(path, bytes, path == linkPath_ ? loaded_ : shell::LoadedFile_());
 }
 
 std::wstring CShellLinkFile::GetPath() const
 {
-    if (!localPath_.empty())
-        return localPath_;
+    if (!target_.empty())
+        return target_;
     if (Flags() & HAS_EXP_STRING) {
         const std::string block = ExtraBlock(kEnvironmentBlock);
         if (block.size() >= kEnvironmentBlockSize) {
-            std::wstring target = TextAt(block, 8 + 260, true);
-            if (target.empty())
-                target = TextAt(block, 8, false);
+            std::wstring target;
+            std::string ansi;
+            if ((!shell::WideAt(block, 8 + 260, target) || target.empty()) && shell::AnsiAt(block, 8, ansi))
+                target = shell::DecodeAnsi(ansi);
             if (!target.empty())
                 return Expanded(target);
         }
     }
-    if (relativePath_.empty() || linkPath_.empty())
+    const std::wstring& relative = strings_[kRelativePath].text_;
+    if (relative.empty() || linkPath_.empty())
         return std::wstring();
     const size_t slash = linkPath_.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? relativePath_ : linkPath_.substr(0, slash + 1) + relativePath_;
+    return slash == std::wstring::npos ? relative : linkPath_.substr(0, slash + 1) + relative;
 }
 
 const std::wstring& CShellLinkFile::GetIconLocation(int* index) const
 {
     if (index)
-        *index = static_cast<int>(ReadNumber(header_, kIconIndexAt, 4));
-    return iconLocation_;
+        *index = static_cast<int>(LittleAt(header_, kIconIndexAt, 4));
+    return strings_[kIconLocation].text_;
 }
 
 WORD CShellLinkFile::GetHotkey() const
 {
-    return static_cast<WORD>(ReadNumber(header_, kHotKeyAt, 2));
+    return static_cast<WORD>(LittleAt(header_, kHotKeyAt, 2));
 }
 
 int CShellLinkFile::GetShowCmd() const
 {
-    return static_cast<int>(ReadNumber(header_, kShowCommandAt, 4));
+    return static_cast<int>(LittleAt(header_, kShowCommandAt, 4));
 }
 
 void CShellLinkFile::SetPath(const std::wstring& target)
 {
     idList_.clear();
     linkInfo_ = MakeLinkInfo(target);
-    localPath_ = target;
-    SetFlags(Flags() & ~(HAS_EXP_STRING | FORCE_NO_LINK_INFO));
+    target_ = target;
+    SetFlags((Flags() & ~(HAS_ID_LIST | HAS_EXP_STRING | FORCE_NO_LINK_INFO)) | HAS_LINK_INFO);
     DropExtraBlock(kEnvironmentBlock);
+}
+
+void CShellLinkFile::SetString(StringIndex index, const std::wstring& text)
+{
+    LinkString_& string = strings_[index];
+    string.text_ = text;
+    string.present_ = !text.empty();
+    string.set_ = true;
 }
 
 void CShellLinkFile::SetIconLocation(const std::wstring& path, int index)
 {
-    iconLocation_ = path;
-    PutNumber(header_, kIconIndexAt, 4, static_cast<DWORD>(index));
+    SetString(kIconLocation, path);
+    PutLittle(header_, kIconIndexAt, 4, static_cast<DWORD>(index));
     SetFlags(Flags() & ~HAS_EXP_ICON);
     DropExtraBlock(kIconEnvironmentBlock);
 }
 
 void CShellLinkFile::SetHotkey(WORD hotKey)
 {
-    PutNumber(header_, kHotKeyAt, 2, hotKey);
+    PutLittle(header_, kHotKeyAt, 2, hotKey);
 }
 
 void CShellLinkFile::SetShowCmd(int showCommand)
 {
-    PutNumber(header_, kShowCommandAt, 4, static_cast<DWORD>(showCommand));
+    PutLittle(header_, kShowCommandAt, 4, static_cast<DWORD>(showCommand));
 }
 
 std::string CShellLinkFile::ExtraBlock(DWORD signature) const
 {
-    for (size_t at = 0; at + 8 <= extra_.size(); at += ReadNumber(extra_, at, 4)) {
-        if (ReadNumber(extra_, at + 4, 4) == signature)
-            return extra_.substr(at, ReadNumber(extra_, at, 4));
+    for (size_t at = 0; at + kSmallestBlock <= extra_.size(); at += LittleAt(extra_, at, 4)) {
+        if (LittleAt(extra_, at + 4, 4) == signature)
+            return extra_.substr(at, LittleAt(extra_, at, 4));
     }
     return std::string();
 }
 
 DWORD CShellLinkFile::Flags() const
 {
-    return ReadNumber(header_, kFlagsAt, 4);
+    return LittleAt(header_, kFlagsAt, 4);
 }
 
 void CShellLinkFile::SetFlags(DWORD flags)
 {
-    PutNumber(header_, kFlagsAt, 4, flags);
+    PutLittle(header_, kFlagsAt, 4, flags);
 }
 
 void CShellLinkFile::DropExtraBlock(DWORD signature)
 {
-    for (size_t at = 0; at + 8 <= extra_.size();) {
-        const DWORD size = ReadNumber(extra_, at, 4);
-        if (ReadNumber(extra_, at + 4, 4) == signature)
-            extra_.erase(at, size);
-        else
-            at += size;
+    // One pass that keeps the other blocks: erasing each block in place would move the rest of
+    // the data once per block.
+    std::string kept;
+    kept.reserve(extra_.size());
+    for (size_t at = 0; at + kSmallestBlock <= extra_.size();) {
+        const DWORD size = LittleAt(extra_, at, 4);
+        if (LittleAt(extra_, at + 4, 4) != signature)
+            kept.append(extra_, at, size);
+        at += size;
     }
+    extra_.swap(kept);
 }
 
 } // namespace platform

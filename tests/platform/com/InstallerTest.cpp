@@ -2,6 +2,7 @@
 // the machine's registry has the component installed.
 #include "platform/Machine.h"
 #include "platform/RegistrySeed.h"
+#include "platform/Text.h"
 #include "platform/Windows.h"
 
 #include "support/AdvertisedShortcut.h"
@@ -42,6 +43,42 @@ TEST_F(InstallerTest, AnAdvertisedShortcutGivesItsCodesAndOtherFilesGiveNone)
                                  L"C:\\Links\\missing.lnk", L"/etc/passwd"})
         EXPECT_EQ(MsiGetShortcutTargetW(other, product, feature, component), static_cast<UINT>(ERROR_FUNCTION_FAILED))
             << other;
+}
+
+// The descriptors as Windows Installer writes them: each code packed into 20 characters.
+TEST_F(InstallerTest, CompressedDescriptorsGiveTheirCodesAndFeature)
+{
+    // kProduct and kComponent packed; and a descriptor of a word processor's real installation,
+    // whose product code is published.
+    const std::wstring product = L"9`Cq(O~O`p9`ObNOoAKv";
+    const std::wstring component = L"jB!r'Z@CuIK*)(c8o^Kv";
+    const struct {
+        std::wstring text;
+        UINT result;
+        std::wstring product;
+        std::wstring feature;
+        std::wstring component;
+    } cases[] = {
+        {product + L"Complete>" + component, ERROR_SUCCESS, kProduct, L"Complete", kComponent},
+        {L"']gAVn-}f(ZXfeAR6.jiWORDFiles>P`os,1@SW=P7v6GPl]Xh", ERROR_SUCCESS,
+         L"{90110409-6000-11D3-8CFE-0150048383C9}", L"WORDFiles", L"{1EBDE4BC-9A51-4630-B541-2561FA45CCC5}"},
+        {product + L">" + component, ERROR_SUCCESS, kProduct, L"", kComponent},
+        {product + L"Complete<", ERROR_SUCCESS, kProduct, L"Complete", L""},
+        {kProduct + L"Complete>" + kComponent, ERROR_SUCCESS, kProduct, L"Complete", kComponent},
+        {L"\"" + product.substr(1) + L"Complete>" + component, ERROR_FUNCTION_FAILED, L"", L"", L""},
+        {L"~~~~~" + product.substr(5) + L"Complete>" + component, ERROR_FUNCTION_FAILED, L"", L"", L""},
+        {product + L"Complete>" + component.substr(1), ERROR_FUNCTION_FAILED, L"", L"", L""},
+        {product + L"Complete", ERROR_FUNCTION_FAILED, L"", L"", L""},
+    };
+    for (const auto& c : cases) {
+        machine_.WriteFile("drive_c/Links/app.lnk", testing_support::AdvertisedShortcut(c.text));
+        wchar_t productOut[39] = {}, featureOut[MAX_FEATURE_CHARS + 1] = {}, componentOut[39] = {};
+        EXPECT_EQ(c.result, MsiGetShortcutTargetW(L"C:\\Links\\app.lnk", productOut, featureOut, componentOut))
+            << platform::ToUtf8(c.text);
+        EXPECT_EQ(c.product, productOut) << platform::ToUtf8(c.text);
+        EXPECT_EQ(c.feature, featureOut) << platform::ToUtf8(c.text);
+        EXPECT_EQ(c.component, componentOut) << platform::ToUtf8(c.text);
+    }
 }
 
 TEST_F(InstallerTest, AComponentsPathComesFromTheRegistryAndItsFileDecidesTheState)

@@ -164,10 +164,17 @@ TEST_F(ShortcutInventoryTest, A32BitWindowsDoesNotLookElsewhere)
     EXPECT_FALSE(CShortcutInventory().ReadShortcut(link, record));
 }
 
-TEST_F(ShortcutInventoryTest, LinksWithoutAFolderOrExtensionAndJunctionsAreLeftOut)
+TEST_F(ShortcutInventoryTest, LinksWithoutAFolderOrExtensionDamagedLinksAndJunctionsAreLeftOut)
 {
     UseMachine(false);
     Touch(L"C:\\Apps\\tool.exe");
+    // A header whose link information is 12 bytes long, its local-path flag set: 88 bytes.
+    std::string damaged("\x4C\0\0\0\x01\x14\x02\0\0\0\0\0\xC0\0\0\0\0\0\0\x46\x02\0\0\0", 24);
+    damaged.resize(0x4C, '\0');
+    damaged += std::string("\x0C\0\0\0\x24\0\0\0\x01\0\0\0", 12);
+    const fs::path desktop = platform::HostPath(Folder(CSIDL_DESKTOPDIRECTORY));
+    fs::create_directories(desktop);
+    std::ofstream(desktop / "damaged.lnk", std::ios::binary) << damaged;
     const std::wstring noExtension = MakeLink(L"C:\\links", L"noextension", L"C:\\Apps\\tool.exe");
     S_SHORTCUT_INFO record;
     EXPECT_FALSE(CShortcutInventory().ReadShortcut(noExtension, record));

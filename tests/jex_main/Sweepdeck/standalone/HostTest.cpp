@@ -10,6 +10,7 @@
 
 #include "platform/Machine.h"
 #include "platform/win/Process.h"
+#include "platform/win/Registry.h"
 #include "platform/win/Sync.h"
 #include "platform/win/WindowManager.h"
 #include "support/WaitUntil.h"
@@ -41,11 +42,28 @@ TEST(HostArgsTest, TheBackgroundModeTakesWholeMinutesAndMegabytesThatAreNotNegat
 TEST(HostTranslationTest, TheProductLanguagesFileLoadsFromTheProgramFolderAndInstalls)
 {
     testing_support::TempMachine machine;
-    junk_test::UseBuildProgramFolder();
+    const std::string program = machine.UseProgramFolder();
+    std::filesystem::create_directories(program + "/res/Jex/ts");
+    std::filesystem::copy_file(testing_support::BuildProgramFolder() + "/res/Jex/ts/sweepdeck_en.qm",
+                               program + "/res/Jex/ts/sweepdeck_en.qm");
+    std::filesystem::copy_file(testing_support::BuildProgramFolder() + "/../tests/translations/other_de.qm",
+                               program + "/res/Jex/ts/sweepdeck_de.qm");
+    QTranslator english;
+    ASSERT_TRUE(english.load(GetResHostPath(HostLoadTranslation(), QStringLiteral("res"))));
+    EXPECT_EQ(QStringLiteral("System Cleanup"), english.translate("CMainWindow", "System Cleanup"))
+        << "without a product language the English file, which holds the text";
+
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\ORVANE\\ZLR", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    const wchar_t german[] = L"German";
+    RegSetValueExW(key, L"Language", 0, REG_SZ, reinterpret_cast<const BYTE*>(german), sizeof(german));
+    RegCloseKey(key);
     QTranslator translator;
     ASSERT_TRUE(translator.load(GetResHostPath(HostLoadTranslation(), QStringLiteral("res"))));
     EXPECT_TRUE(QCoreApplication::installTranslator(&translator)) << "a translation with texts";
-    EXPECT_EQ(QStringLiteral("System Cleanup"), QCoreApplication::translate("CMainWindow", "System Cleanup"));
+    EXPECT_EQ(QStringLiteral("Systembereinigung"), QCoreApplication::translate("CMainWindow", "System Cleanup"));
     QCoreApplication::removeTranslator(&translator);
 }
 

@@ -2,8 +2,8 @@
 # Refreshes the translation sources from the code: new texts are added, texts the code no longer
 # has are dropped. The English files translate each text as itself, so the programs install a
 # translation that changes nothing; a translator adds a language by copying an English file to
-# the language's code (for example "sweepdeck_de.ts"), translating it and adding it to
-# resources/translations/CMakeLists.txt.
+# the language's code (for example "sweepdeck_de.ts") and translating it; the build finds it by
+# its name.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"

@@ -1,7 +1,9 @@
 // How long the main program takes from its start until its first window is mapped, against an empty
 // Qt window of the same size started the same way, under an X server (Xvfb) of the bench's own and
-// on a machine of its own in a temporary folder. The two are started in turn, after one start of
-// each that is not counted, so that a machine loaded by others weighs on both alike.
+// on a machine of its own in a temporary folder. The empty window runs twice: in Qt's default
+// configuration, the yardstick, and with Qt's OpenGL integration off (as the program runs it), the
+// floor of the machine. They are started in turn, after one start of each that is not counted, so
+// that a machine loaded by others weighs on all alike.
 //
 //   StartupBench [rounds [program]]   (defaults: 10, the build's Quarnel; another program, a copy
 //                                      beside it for one, compares builds)
@@ -250,12 +252,18 @@ int main(int argc, char** argv)
                                             std::to_string(first.height)};
     TimeToWindow(watch, empty, environment, first.width, first.height);
 
+    std::vector<std::string> withoutGl = environment;
+    withoutGl.push_back("QT_XCB_GL_INTEGRATION=none");
+    TimeToWindow(watch, empty, withoutGl, first.width, first.height);
+
     std::vector<double> programTimes;
     std::vector<double> emptyTimes;
+    std::vector<double> floorTimes;
     for (int round = 0; round < rounds; ++round) {
         const Start programStart = TimeToWindow(watch, program, environment, first.width, first.height);
         const Start emptyStart = TimeToWindow(watch, empty, environment, first.width, first.height);
-        if (programStart.ms < 0 || emptyStart.ms < 0) {
+        const Start floorStart = TimeToWindow(watch, empty, withoutGl, first.width, first.height);
+        if (programStart.ms < 0 || emptyStart.ms < 0 || floorStart.ms < 0) {
             std::fprintf(stderr, "StartupBench: a window did not come within %lld s\n",
                          static_cast<long long>(kDeadline.count()));
             fs::remove_all(folder);
@@ -263,15 +271,21 @@ int main(int argc, char** argv)
         }
         programTimes.push_back(programStart.ms);
         emptyTimes.push_back(emptyStart.ms);
-        std::printf("round %2d: program %7.1f ms  empty window %7.1f ms\n", round + 1, programStart.ms, emptyStart.ms);
+        floorTimes.push_back(floorStart.ms);
+        std::printf("round %2d: program %7.1f ms  empty window %7.1f ms  empty window without GL %7.1f ms\n",
+                    round + 1, programStart.ms, emptyStart.ms, floorStart.ms);
     }
     const double programMedian = Median(programTimes);
     const double emptyMedian = Median(emptyTimes);
-    std::printf("median of %d: program %.1f ms, empty %dx%d window %.1f ms, ratio %.2f\n", rounds, programMedian,
-                first.width, first.height, emptyMedian, programMedian / emptyMedian);
-    std::printf("fastest: program %.1f ms, empty window %.1f ms\n",
+    const double floorMedian = Median(floorTimes);
+    std::printf("median of %d: program %.1f ms, empty %dx%d window %.1f ms (ratio %.2f), without GL %.1f ms "
+                "(ratio %.2f)\n",
+                rounds, programMedian, first.width, first.height, emptyMedian, programMedian / emptyMedian,
+                floorMedian, programMedian / floorMedian);
+    std::printf("fastest: program %.1f ms, empty window %.1f ms, without GL %.1f ms\n",
                 *std::min_element(programTimes.begin(), programTimes.end()),
-                *std::min_element(emptyTimes.begin(), emptyTimes.end()));
+                *std::min_element(emptyTimes.begin(), emptyTimes.end()),
+                *std::min_element(floorTimes.begin(), floorTimes.end()));
     fs::remove_all(folder);
     return 0;
 }

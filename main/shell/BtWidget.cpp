@@ -1,5 +1,7 @@
 #include "BtWidget.h"
 
+#include "SharedPicture.h"
+
 #include <QBitmap>
 #include <QMouseEvent>
 #include <QPainter>
@@ -79,10 +81,10 @@ void _CBtWidget::SetImages(const QStringList& images)
 {
     if (images.size() < 4)
         return;
-    setMask(QPixmap(images.at(0)).mask());
-    highlight_.load(images.at(1));
-    normal_.load(images.at(2));
-    hover_.load(images.at(3));
+    setMask(SharedMask(images.at(0)));
+    highlight_ = SharedPicture(images.at(1));
+    normal_ = SharedPicture(images.at(2));
+    hover_ = SharedPicture(images.at(3));
     update();
 }
 

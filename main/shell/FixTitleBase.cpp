@@ -6,12 +6,14 @@
 #include "MessageBox.h"
 #include "MsgCenter.h"
 #include "ProcessObjects.h"
+#include "SharedPicture.h"
 #include "UpdateCheck.h"
 
 #include "Paneforge/BPMenu.h"
 #include "Paneforge/RoundedRectBase.h"
 #include "Paneforge/Util.h"
 #include "common/SendInfo.h"
+#include "common/VisibleOnChange.h"
 #include "common/WriteLog.h"
 #include "platform/Machine.h"
 #include "platform/Windows.h"
@@ -99,7 +101,7 @@ void CFixTitleBase::InitUI()
         msgCenter_->SetButton(msgButton_);
     titleLabel_ = new QLabel(FormatTitle(tr("Orvane Quarnel Beta"), 16), this);
     logoLabel_ = new QLabel(this);
-    logoLabel_->setPixmap(QPixmap(Util::getDravielsResFullPath(QStringLiteral("pic_logo_title.png"))));
+    logoLabel_->setPixmap(SharedPicture(Util::getDravielsResFullPath(QStringLiteral("pic_logo_title.png"))));
 
     BuildMenu();
 
@@ -182,7 +184,7 @@ void CFixTitleBase::slotSetShowFlags(int iCmd)
     };
     for (const auto& [element, bits] : elements)
         if (element)
-            element->setVisible((iCmd & bits) == bits);
+            SetVisibleOnChange(element, (iCmd & bits) == bits);
 }
 
 void CFixTitleBase::slotCloseDisable(bool bDisable)

@@ -1,16 +1,15 @@
 #include "AppStyleSheet.h"
 
-#include "common/ModuleDir.h"
 #include "platform/Machine.h"
 
 #include <QFile>
 
-QString ReadAppStyleSheet()
+QString ReadAppStyleSheet(const QString& programFolder)
 {
-    const std::wstring folder = GetModuleDir();
-    if (folder.empty())
+    if (programFolder.isEmpty())
         return {};
-    QFile sheet(QString::fromStdString(platform::HostPath(folder + L"res\\StyleSheet.css")));
+    const std::wstring path = programFolder.toStdWString() + L"\\res\\StyleSheet.css";
+    QFile sheet(QString::fromStdString(platform::HostPath(path)));
     if (!sheet.open(QIODevice::ReadOnly | QIODevice::Text))
         return {};
     return QString::fromUtf8(sheet.readAll());

@@ -5,5 +5,6 @@
 
 #include <QString>
 
-// The sheet's text; empty when the file is missing or unreadable.
-QString ReadAppStyleSheet();
+// The sheet's text from the program folder (a Windows path); empty when the folder is unknown or
+// the file is missing or unreadable.
+QString ReadAppStyleSheet(const QString& programFolder);

@@ -5,6 +5,8 @@
 #include "ResPicture.h"
 #include "Widget.h"
 
+#include "common/VisibleOnChange.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -114,23 +116,20 @@ void CPageTitle::SetTitleInfo(PageTitleInfo* info)
     setContentsMargins(info_.margins);
     upper_->setContentsMargins(0, 0, 0, BottomGap(info_));
 
-    if (info_.iconPath.isEmpty()) {
-        icon_->hide();
-    } else {
+    if (!info_.iconPath.isEmpty())
         icon_->setPixmap(FittedIcon(LoadPicture(info_.iconPath), info_));
-        icon_->show();
-    }
+    SetVisibleOnChange(icon_, !info_.iconPath.isEmpty());
 
     progress_->SetProgress(info_.progress);
     const bool busy = progress_->GetProgress() > 0;
     progress_->setFixedHeight(busy ? 4 : 0);
-    progress_->setVisible(busy);
+    SetVisibleOnChange(progress_, busy);
 
     for (QLabel* label : {title_, description_})
         label->setFont(KitFont(label->font(), info_.titleFontPixelSize));
     title_->setText(info_.title);
     description_->setText(info_.description);
-    description_->setVisible(!info_.description.isEmpty());
+    SetVisibleOnChange(description_, !info_.description.isEmpty());
 
     update();
     progress_->update();

@@ -4,6 +4,8 @@
 #include "FlowLayout.h"
 #include "ScanPrompt.h"
 
+#include "common/VisibleOnChange.h"
+
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
@@ -74,13 +76,13 @@ void CLFDiskSelScan::AddDisk(CDiskWidget* disk) { disks.append(disk); }
 void CLFDiskSelScan::ShowDisks(bool show)
 {
     if (diskPanel)
-        diskPanel->setVisible(show);
+        SetVisibleOnChange(diskPanel, show);
 }
 
 void CLFDiskSelScan::ShowScanPrompt(bool show)
 {
     if (prompt)
-        prompt->setVisible(show);
+        SetVisibleOnChange(prompt, show);
 }
 
 bool CLFDiskSelScan::HasChecked() const

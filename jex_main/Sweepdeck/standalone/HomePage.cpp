@@ -2,6 +2,7 @@
 
 #include "SettingsDlg.h"
 
+#include "common/ModuleDir.h"
 #include "common/TallyrunBinding.h"
 #include "kit/FuncBtn.h"
 #include "kit/HomeLargeBtn.h"
@@ -40,6 +41,12 @@ constexpr int kButtonSize = 180;
 const wchar_t kCategory[] = L"Task_CleanOperation";
 
 } // namespace
+
+QString GetAppDirPath()
+{
+    const std::wstring folder = GetModuleDir();
+    return QString::fromStdWString(folder.empty() ? folder : folder.substr(0, folder.size() - 1));
+}
 
 CHomePage::CHomePage() : CPage(PAGEID_HOME, nullptr)
 {

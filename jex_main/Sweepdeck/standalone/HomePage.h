@@ -4,8 +4,14 @@
 
 #include "wizard/Page.h"
 
+#include <QString>
+
 class CHomeLargeBtn;
 class QLabel;
+
+// The Windows folder of the running program (its module file name up to the last backslash, that
+// backslash left out); empty when the module name cannot be read.
+QString GetAppDirPath();
 
 class CHomePage : public CPage {
     Q_OBJECT

@@ -1,8 +1,10 @@
 #include "Host.h"
 
 #include "ElevatedRestart.h"
+#include "HomePage.h"
 #include "MainWindow.h"
 
+#include "common/OpenGlIntegration.h"
 #include "common/WriteLog.h"
 #include "kit/AppStyleSheet.h"
 #include "kit/ResPath.h"
@@ -174,12 +176,18 @@ bool HostParseCheckArgs(const QStringList& args, int& minutes, double& threshold
     return true;
 }
 
+int HostWinMain(int argc, char** argv)
+{
+    TurnOffUnusedOpenGlIntegration();
+    return HostMain(argc, argv);
+}
+
 int HostMain(int argc, char** argv)
 {
     QApplication app(argc, argv);
     // The window and the tray decide when the program ends, not the last window closed.
     app.setQuitOnLastWindowClosed(false);
-    app.setStyleSheet(ReadAppStyleSheet());
+    app.setStyleSheet(ReadAppStyleSheet(GetAppDirPath()));
     Arguments start;
     for (int i = 1; i < argc; ++i)
         start.words << QString::fromLocal8Bit(argv[i]);

@@ -13,6 +13,9 @@
 // running copy's window.
 enum CopyRequest : BYTE { CopyShow = 0, CopyQuit = 1, CopyOpen = 2 };
 
+// The program's entry routine: prepares the process (before any application exists) and runs the
+// main routine with the runtime's arguments.
+int HostWinMain(int argc, char** argv);
 // The program's main routine: the program's arguments in, its exit code out.
 int HostMain(int argc, char** argv);
 

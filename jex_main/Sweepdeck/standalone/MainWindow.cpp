@@ -88,9 +88,8 @@ void CMainWindow::ShowAll()
     for (int id = 1; id <= kLastPage; ++id)
         if (auto* page = qobject_cast<CPage*>(wizard->GetPage(id)))
             page->SetShown(true);
-    setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    showNormal();
-    setWindowFlag(Qt::WindowStaysOnTopHint, false);
+    // Brought to the top without a change of flags: on X11 a change of flags gives the window a
+    // new native window, and a copy that just found the old one would send its request nowhere.
     showNormal();
     raise();
     activateWindow();

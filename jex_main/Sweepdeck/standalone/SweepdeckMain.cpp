@@ -2,4 +2,4 @@
 
 #include "standalone/Host.h"
 
-int main(int argc, char** argv) { return HostMain(argc, argv); }
+int main(int argc, char** argv) { return HostWinMain(argc, argv); }

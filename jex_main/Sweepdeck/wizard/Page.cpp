@@ -4,6 +4,8 @@
 #include "kit/NavigateBtn.h"
 #include "kit/PageTitle.h"
 
+#include "common/VisibleOnChange.h"
+
 #include <QVBoxLayout>
 
 CPage::CPage(int pageId, QWidget* parent) : QWidget(parent), pageId_(pageId)
@@ -70,7 +72,7 @@ void SetEnabled(QWidget* button, bool enable)
 void SetVisible(QWidget* button, bool show)
 {
     if (button)
-        button->setVisible(show);
+        SetVisibleOnChange(button, show);
 }
 
 bool Enabled(const QWidget* button)

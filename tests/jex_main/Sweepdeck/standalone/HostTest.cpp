@@ -10,15 +10,21 @@
 
 #include "platform/Machine.h"
 #include "platform/win/Process.h"
+#include "platform/win/Registry.h"
 #include "platform/win/Sync.h"
+#include "platform/win/ToolHelp.h"
 #include "platform/win/WindowManager.h"
 #include "support/WaitUntil.h"
 
 #include <QProcess>
+#include <QWidget>
 #include <QTranslator>
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
 
 namespace standalone_test {
 namespace {
@@ -41,11 +47,28 @@ TEST(HostArgsTest, TheBackgroundModeTakesWholeMinutesAndMegabytesThatAreNotNegat
 TEST(HostTranslationTest, TheProductLanguagesFileLoadsFromTheProgramFolderAndInstalls)
 {
     testing_support::TempMachine machine;
-    junk_test::UseBuildProgramFolder();
+    const std::string program = machine.UseProgramFolder();
+    std::filesystem::create_directories(program + "/res/Jex/ts");
+    std::filesystem::copy_file(testing_support::BuildProgramFolder() + "/res/Jex/ts/sweepdeck_en.qm",
+                               program + "/res/Jex/ts/sweepdeck_en.qm");
+    std::filesystem::copy_file(testing_support::BuildProgramFolder() + "/../tests/translations/other_de.qm",
+                               program + "/res/Jex/ts/sweepdeck_de.qm");
+    QTranslator english;
+    ASSERT_TRUE(english.load(GetResHostPath(HostLoadTranslation(), QStringLiteral("res"))));
+    EXPECT_EQ(QStringLiteral("System Cleanup"), english.translate("CMainWindow", "System Cleanup"))
+        << "without a product language the English file, which holds the text";
+
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\ORVANE\\ZLR", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    const wchar_t german[] = L"German";
+    RegSetValueExW(key, L"Language", 0, REG_SZ, reinterpret_cast<const BYTE*>(german), sizeof(german));
+    RegCloseKey(key);
     QTranslator translator;
     ASSERT_TRUE(translator.load(GetResHostPath(HostLoadTranslation(), QStringLiteral("res"))));
     EXPECT_TRUE(QCoreApplication::installTranslator(&translator)) << "a translation with texts";
-    EXPECT_EQ(QStringLiteral("System Cleanup"), QCoreApplication::translate("CMainWindow", "System Cleanup"));
+    EXPECT_EQ(QStringLiteral("Systembereinigung"), QCoreApplication::translate("CMainWindow", "System Cleanup"));
     QCoreApplication::removeTranslator(&translator);
 }
 
@@ -81,6 +104,64 @@ DWORD WindowProcess(HWND window)
     return processId;
 }
 
+// The image name under which the machine lists a process that a process of the machine started;
+// empty when the machine does not list it.
+std::wstring MachineImage(DWORD processId)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    std::wstring image;
+    PROCESSENTRY32W entry {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        if (entry.th32ProcessID == processId)
+            image = entry.szExeFile;
+    CloseHandle(snapshot);
+    return image;
+}
+
+// The arguments a process of this host runs with, its program's name left out.
+std::vector<std::string> HostArguments(DWORD processId)
+{
+    std::ifstream file("/proc/" + std::to_string(processId) + "/cmdline", std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::vector<std::string> arguments;
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = text.find('\0', start);
+        arguments.push_back(text.substr(start, end - start));
+        start = end == std::string::npos ? text.size() : end + 1;
+    }
+    if (!arguments.empty())
+        arguments.erase(arguments.begin());
+    return arguments;
+}
+
+// A window titled as the program's in this process, which holds the instance mutex too: the
+// running copy as a second copy meets it. It keeps the data byte of each request it is handed.
+class CRunningCopy : public QWidget {
+public:
+    CRunningCopy()
+    {
+        setWindowTitle(QString::fromWCharArray(kTitle));
+        resize(200, 100);
+        show();
+    }
+    std::vector<int> requests;
+
+protected:
+    bool nativeEvent(const QByteArray& eventType, void* message, long* result) override
+    {
+        const auto* msg = static_cast<const MSG*>(message);
+        if (eventType != "windows_generic_MSG" || !msg || msg->message != WM_COPYDATA)
+            return QWidget::nativeEvent(eventType, message, result);
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(msg->lParam);
+        requests.push_back(data && data->dwData == 0 && data->cbData == 1 && data->lpData
+                               ? *static_cast<const BYTE*>(data->lpData)
+                               : -1);
+        *result = TRUE;
+        return true;
+    }
+};
+
 class ProgramTest : public StandaloneTest {
 protected:
     void SetUp() override
@@ -106,6 +187,20 @@ protected:
         QProcess copy;
         copy.start(Program(), args);
         if (!copy.waitForFinished(testing_support::kPatience.count())) {
+            copy.kill();
+            copy.waitForFinished();
+            return -1;
+        }
+        return copy.exitStatus() == QProcess::NormalExit ? copy.exitCode() : -1;
+    }
+    // Runs a copy to its end while this process answers the messages sent to its windows; the
+    // copy's exit code, -1 when it did not end in time.
+    static int RunAnswering(const QStringList& args)
+    {
+        QProcess copy;
+        copy.setProcessChannelMode(QProcess::ForwardedChannels);
+        copy.start(Program(), args);
+        if (!copy.waitForStarted() || !WaitUntil([&] { return copy.state() == QProcess::NotRunning; })) {
             copy.kill();
             copy.waitForFinished();
             return -1;
@@ -160,14 +255,58 @@ TEST_F(ProgramTest, AnUninstallerWithoutRightsEndsACopyWithoutAWindowThroughItsQ
     CloseHandle(quit);
 }
 
-TEST_F(ProgramTest, ASecondCopyHandsItsRequestToTheRunningOneAndEnds)
+TEST_F(ProgramTest, ASecondCopyHandsItsStartsRequestToTheRunningCopysWindowAndEnds)
+{
+    HANDLE instance = HostCreateNamedObject(kInstanceName, false);
+    ASSERT_NE(instance, nullptr);
+    CRunningCopy running;
+    ASSERT_TRUE(WaitUntil([] { return CopyWindow() != nullptr && IsWindowVisible(CopyWindow()); }));
+    const struct {
+        QStringList args;
+        int request;
+    } starts[] = {{{"launch"}, CopyShow}, {{}, CopyOpen}, {{"Uninstall"}, CopyQuit}, {{"whatever"}, CopyOpen}};
+    for (const auto& start : starts) {
+        running.requests.clear();
+        EXPECT_EQ(RunAnswering(start.args), 0) << start.args.join(' ').toStdString();
+        EXPECT_EQ(running.requests, std::vector<int>{start.request}) << start.args.join(' ').toStdString();
+    }
+    CloseHandle(instance);
+}
+
+TEST_F(ProgramTest, LaunchShowsAShownCopyThatKeepsItsWindow)
 {
     StartFirst({"restart", "5"}, true);
+    const HWND window = CopyWindow();
     EXPECT_EQ(Run({"launch"}), 0);
     EXPECT_EQ(first.state(), QProcess::Running) << "launch only shows a shown copy";
+    EXPECT_EQ(CopyWindow(), window) << "the copy keeps the window another copy found";
+    EXPECT_TRUE(IsWindowVisible(window));
     EXPECT_EQ(Run({"Uninstall"}), 0);
     EXPECT_TRUE(first.waitForFinished(testing_support::kPatience.count()));
     EXPECT_EQ(first.exitCode(), 0);
+}
+
+TEST_F(ProgramTest, APlainSecondStartHasTheShownCopyRestartOnTheHomePageAndEnd)
+{
+    StartFirst({"restart", "5"}, true);
+    EXPECT_EQ(Run({}), 0);
+    EXPECT_TRUE(first.waitForFinished(testing_support::kPatience.count())) << "the running copy ends";
+    EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(first.exitCode(), 0);
+    // Its successor was started through the machine, which lists it, to show the home page.
+    DWORD successor = 0;
+    ASSERT_TRUE(WaitUntil([&] {
+        successor = CopyWindow() ? WindowProcess(CopyWindow()) : 0;
+        return successor != 0 && IsWindowVisible(CopyWindow());
+    }, testing_support::kPatience.count()));
+    EXPECT_NE(successor, static_cast<DWORD>(first.processId()));
+    EXPECT_EQ(MachineImage(successor), L"Sweepdeck.exe");
+    EXPECT_EQ(HostArguments(successor), (std::vector<std::string>{"restart", "1"}));
+    EXPECT_EQ(Run({"Uninstall"}), 0);
+    HANDLE ended = OpenProcess(SYNCHRONIZE, FALSE, successor);
+    ASSERT_NE(ended, nullptr);
+    EXPECT_EQ(WaitForSingleObject(ended, static_cast<DWORD>(testing_support::kPatience.count())), static_cast<DWORD>(WAIT_OBJECT_0));
+    CloseHandle(ended);
 }
 
 TEST_F(ProgramTest, APaintMessageWakesAHiddenCopy)

@@ -4,6 +4,7 @@
 
 #include "diskopt/DiskOptPage.h"
 #include "export/IExportWidget.h"
+#include "kit/AppStyleSheet.h"
 #include "kit/CheckBox.h"
 #include "kit/HomeLargeBtn.h"
 #include "kit/IndexBtn.h"
@@ -18,6 +19,7 @@
 #include "standalone/TrayTipDlg.h"
 #include "wizard/PageWizard.h"
 
+#include "platform/ui/WindowRecords.h"
 #include "platform/win/Sync.h"
 #include "platform/win/WindowManager.h"
 #include "support/UsageEvents.h"
@@ -25,12 +27,17 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QImage>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+#include <cmath>
 #include <limits>
+
+#include <unistd.h>
 
 namespace standalone_test {
 namespace {
@@ -72,6 +79,94 @@ TEST_F(WindowTest, HoldsTheFivePagesAndShowsOnlyValidPageNumbers)
 bool NamesAnUnreadablePicture(const std::wstring& message)
 {
     return message.find(L"picture cannot be loaded") != std::wstring::npos;
+}
+
+// Counts the times a widget is hidden.
+class CHides : public QObject {
+public:
+    explicit CHides(QWidget* widget) { widget->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Hide)
+            ++count;
+        return false;
+    }
+};
+
+TEST_F(WindowTest, ShowingKeepsTheWindowsPublishedHandleAndNeverHidesAShownWindow)
+{
+    CMainWindow window;
+    window.ShowAll();
+    const Qt::WindowFlags flags = window.windowFlags();
+    const HWND handle = FindWindowW(nullptr, L"System Cleanup");
+    ASSERT_NE(handle, nullptr);
+    CHides hides(&window);
+    for (int round = 0; round < 4; ++round) {
+        window.ShowAll();
+        window.hide();
+        window.ShowAll();
+        EXPECT_EQ(FindWindowW(nullptr, L"System Cleanup"), handle) << "round " << round;
+    }
+    EXPECT_EQ(hides.count, 4) << "a shown window is brought to the top, never hidden and shown again";
+    EXPECT_EQ(window.windowFlags(), flags);
+    int records = 0;
+    for (const platform::WindowRecord& record : platform::PublishedWindows())
+        if (record.pid == getpid() && record.title == L"System Cleanup")
+            ++records;
+    EXPECT_EQ(records, 1) << "one record for the window's whole life";
+}
+
+// Contrast of two colours as the web's accessibility rules measure it: 1 (none) to 21.
+double Contrast(const QColor& a, const QColor& b)
+{
+    const auto luminance = [](const QColor& colour) {
+        const auto linear = [](double channel) {
+            return channel <= 0.03928 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) + 0.0722 * linear(colour.blueF());
+    };
+    const double lighter = std::max(luminance(a), luminance(b));
+    const double darker = std::min(luminance(a), luminance(b));
+    return (lighter + 0.05) / (darker + 0.05);
+}
+
+// The darkest pixel of the check box's text, right of its picture, on the dialog as it draws
+// itself.
+QColor CheckBoxInk(QWidget* dialog, const CCheckBox* box)
+{
+    const QImage image = dialog->grab().toImage();
+    const int textLeft = ResPicture(QStringLiteral("checkbox.png")).width() + 5;
+    const QRect text(box->mapTo(dialog, QPoint(textLeft, 0)), QSize(box->width() - textLeft, box->height()));
+    QColor ink = Qt::white;
+    for (int y = text.top(); y <= text.bottom(); ++y)
+        for (int x = text.left(); x <= text.right(); ++x)
+            if (image.pixelColor(x, y).lightness() < ink.lightness())
+                ink = image.pixelColor(x, y);
+    return ink;
+}
+
+TEST_F(WindowTest, CheckBoxTextsAreDarkOnTheWhiteSettingsDialogAndTrayTip)
+{
+    // The program's look, read from the program folder as the program reads it.
+    EXPECT_EQ(GetAppDirPath() + QStringLiteral("\\res\\Jex\\checkbox.png"),
+              GetResPath(QStringLiteral("checkbox.png"), QStringLiteral("res")));
+    const QString sheet = ReadAppStyleSheet(GetAppDirPath());
+    ASSERT_FALSE(sheet.isEmpty());
+    qApp->setStyleSheet(sheet);
+    CSettingsDlg settings(QStringLiteral("Settings"), nullptr);
+    CTrayTipDlg junkTip(static_cast<quint64>(400) << 20);
+    for (QDialog* dialog : {static_cast<QDialog*>(&settings), static_cast<QDialog*>(&junkTip)}) {
+        dialog->show();
+        auto* box = dialog->findChild<CCheckBox*>();
+        ASSERT_NE(box, nullptr);
+        const QColor ink = CheckBoxInk(dialog, box);
+        EXPECT_GE(Contrast(ink, Qt::white), 7.0) << dialog->metaObject()->className() << ": " << ink.name().toStdString();
+        dialog->hide();
+    }
+    qApp->setStyleSheet(QString());
 }
 
 TEST_F(WindowTest, EveryPageOfTheWindowAndOfBothExportsFindsItsPictures)
@@ -158,13 +253,13 @@ TEST_F(WindowTest, AnotherCopysRequestsAndAPaintWhileHiddenReachTheWindow)
     window.showMinimized();
     window.hide();
     window.StartCheck(600, 300);
-    // Found afresh each time: showing the window may give it a new native window.
-    const auto handle = [] { return FindWindowW(nullptr, L"System Cleanup"); };
-    ASSERT_NE(handle(), nullptr);
-    EXPECT_FALSE(IsWindowVisible(handle()));
+    // The handle found once serves for the window's whole life, shown or hidden.
+    const HWND handle = FindWindowW(nullptr, L"System Cleanup");
+    ASSERT_NE(handle, nullptr);
+    EXPECT_FALSE(IsWindowVisible(handle));
 
     // A paint message wakes the hidden window: the tray goes and its check stops.
-    SendMessageW(handle(), WM_PAINT, 0, 0);
+    SendMessageW(handle, WM_PAINT, 0, 0);
     EXPECT_TRUE(window.isVisible());
     EXPECT_FALSE(window.Tray().isVisible());
     EXPECT_TRUE(window.Tray().IsStopped());
@@ -172,11 +267,11 @@ TEST_F(WindowTest, AnotherCopysRequestsAndAPaintWhileHiddenReachTheWindow)
     EXPECT_FALSE(window.HidesOnClose());
 
     window.hide();
-    EXPECT_EQ(HostSendCopyRequest(handle(), CopyShow), TRUE);
+    EXPECT_EQ(HostSendCopyRequest(handle, CopyShow), TRUE);
     EXPECT_TRUE(window.isVisible());
-    EXPECT_EQ(HostSendCopyRequest(handle(), CopyOpen), TRUE);
+    EXPECT_EQ(HostSendCopyRequest(handle, CopyOpen), TRUE);
     EXPECT_EQ(restarts, std::vector<int>{1});
-    QTimer::singleShot(0, [&] { HostSendCopyRequest(handle(), CopyQuit); });
+    QTimer::singleShot(0, [handle] { HostSendCopyRequest(handle, CopyQuit); });
     QTimer::singleShot(10000, [] { QCoreApplication::exit(7); });
     EXPECT_EQ(QCoreApplication::exec(), 0);
 }

@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextEdit>
 
@@ -169,6 +170,40 @@ TEST_F(DarkThemeTest, MessagePopUpListsItsCardsOnItsPanelUnderALightTitle)
     EXPECT_GT(InkOf(&popup, title, kPanel).lightness(), kPanel.lightness() + 80);
     EXPECT_TRUE(Near(InkOf(&popup, mark, kPanel), kAccent));
     EXPECT_GT(InkOf(&popup, date, QColor(QStringLiteral("#222833"))).lightness(), kPanel.lightness() + 40);
+}
+
+// The bar's strip below its handle, where only the bar's own background is drawn.
+QColor BarStripOf(QWidget* window, QScrollBar* bar)
+{
+    return PixelOf(window, bar, QPoint(bar->width() / 2, bar->height() - 3));
+}
+
+TEST_F(DarkThemeTest, ScrollBarsAreDarkStripsExceptTheMessagePopUpsThinBarOnItsPanel)
+{
+    CMsgPopWindow popup(QStringLiteral("Message"), nullptr);
+    popup.setFixedSize(360, 390);
+    QList<CMsgItemInfo> messages;
+    for (int id = 1; id <= 12; ++id)
+        messages << CMsgItemInfo(id, QStringLiteral("Welcome %1").arg(id), QStringLiteral("Hello"), QDate::currentDate(), 0);
+    popup.SetMsgList(messages);
+    ShowPage(&popup);
+    auto* area = Child<QScrollArea>(&popup);
+    ASSERT_TRUE(area);
+    QScrollBar* thin = area->verticalScrollBar();
+    ASSERT_TRUE(thin->isVisible()) << "twelve cards overflow the list";
+    EXPECT_EQ(thin->width(), 6);
+    EXPECT_TRUE(Near(BarStripOf(&popup, thin), kPanel));
+
+    QScrollArea page;
+    page.resize(300, 200);
+    auto* tall = new QWidget;
+    tall->setFixedSize(280, 1000);
+    page.setWidget(tall);
+    ShowPage(&page);
+    QScrollBar* dark = page.verticalScrollBar();
+    ASSERT_TRUE(dark->isVisible());
+    EXPECT_EQ(dark->width(), 10);
+    EXPECT_TRUE(Near(BarStripOf(&page, dark), kField));
 }
 
 TEST_F(DarkThemeTest, LogInAndSignUpButtonsAreAccentsAndTheirLinksAreText)

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QTranslator>
 
 #include <gtest/gtest.h>
 
@@ -43,7 +44,15 @@ TEST(ProgramTranslation, TheEnglishFileOfTheResourceFolderIsInstalled)
     fs::copy_file(testing_support::BuildProgramFolder() + "/res/draviels_en.qm", folder + "/res/draviels_en.qm");
     InstallTranslation(*qApp);
     EXPECT_EQ(1, changes.count);
-    EXPECT_EQ(QStringLiteral("Log in"), QCoreApplication::translate("CFixTitleBase", "Log in"));
+    const QList<QTranslator*> installed = qApp->findChildren<QTranslator*>();
+    ASSERT_EQ(installed.size(), 1);
+    EXPECT_EQ(QStringLiteral("Log in"), installed[0]->translate("CFixTitleBase", "Log in")) << "the build's file holds the text";
+
+    // The texts come from the file of that name: one whose texts differ changes what the program shows.
+    fs::copy_file(testing_support::BuildProgramFolder() + "/../tests/translations/other_de.qm",
+                  folder + "/res/draviels_en.qm", fs::copy_options::overwrite_existing);
+    InstallTranslation(*qApp);
+    EXPECT_EQ(QStringLiteral("Anmelden"), QCoreApplication::translate("CFixTitleBase", "Log in"));
 }
 
 } // namespace

@@ -78,7 +78,8 @@ public:
     ~CConnection() override
     {
         g_bytesHeld -= granted_;
-        close(fd_);
+        if (fd_ >= 0)
+            close(fd_);
     }
 
     bool Delivering() const { return delivering_; }
@@ -90,6 +91,9 @@ public:
         finished_ = true;
         notifier_.setEnabled(false);
         deadline_.stop();
+        // The descriptor is free at once: a port out of descriptors takes the next sender on it.
+        close(fd_);
+        fd_ = -1;
         g_bytesHeld -= granted_;
         granted_ = 0;
         port_->Forget(this);
@@ -164,7 +168,7 @@ private:
     }
 
     CMessagePort* const port_;
-    const int fd_;
+    int fd_;
     QSocketNotifier notifier_;
     QTimer deadline_;
     std::string buffer_;

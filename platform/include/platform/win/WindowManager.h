@@ -50,7 +50,9 @@ typedef struct tagCOPYDATASTRUCT {
 // handle that process's Qt gives it. Window classes are not kept: a class name finds no window.
 
 // The first window with this title (case ignored), this process's own before others'; null when
-// none has it.
+// none has it. A window counts only while its process itself listens at its message port (for an
+// elevated caller, a process of root's or the caller's own), whatever run/ says of it; the same
+// holds for the calls below.
 HWND FindWindowW(LPCWSTR className, LPCWSTR windowName);
 // The id of the window's process, and of the thread that handles its messages; 0 with
 // ERROR_INVALID_WINDOW_HANDLE for a handle that names no window.

@@ -7,14 +7,14 @@
 #include "../kernel/ProcessRecord.h"
 
 #include <QSocketNotifier>
-#include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <map>
 #include <string>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,20 +23,82 @@ namespace {
 
 // A sender that stalls before its request is whole is dropped after this long.
 constexpr int kRequestWaitMs = 10000;
+// A port that cannot take a connection now (no descriptor left) listens again after this long,
+// or as soon as one of its connections goes.
+constexpr int kPauseMs = 200;
 constexpr size_t kChunk = 64 * 1024;
 
+// The bytes that requests not yet whole hold, of all connections of the process: each request's
+// data is granted when its header comes, on the GUI thread.
+size_t g_bytesHeld = 0;
+size_t g_mostBytesHeld = 0;
+
+bool TakeBytes(size_t bytes)
+{
+    if (bytes > CMessagePort::kBytesBudget - g_bytesHeld)
+        return false;
+    g_bytesHeld += bytes;
+    g_mostBytesHeld = std::max(g_mostBytesHeld, g_bytesHeld);
+    return true;
+}
+
+// Every process of the machine may connect, as any program finds another's window on Windows;
+// who is heard is decided at accept. Only the node this port just made is changed: looked at
+// without following a link, a socket of this user's with no other name.
+bool MakeConnectable(int folder, const std::string& name)
+{
+    const int node = openat(folder, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    struct stat st {};
+    bool connectable = node >= 0 && fstat(node, &st) == 0 && S_ISSOCK(st.st_mode) && st.st_uid == geteuid() &&
+                       st.st_nlink == 1;
+    if (connectable) {
+        char path[64];
+        std::snprintf(path, sizeof(path), "/proc/self/fd/%d", node);
+        connectable = chmod(path, 0666) == 0;
+    }
+    if (node >= 0)
+        close(node);
+    return connectable;
+}
+
+} // namespace
+
 // One sender's request: read as it comes, delivered once whole, answered, closed. Whatever does
-// not make a whole, sound request is dropped unheard.
-class CPortConnection : public QObject {
+// not make a whole, sound request within the budget is dropped unheard.
+class CMessagePort::CConnection : public QObject {
 public:
-    CPortConnection(int fd, QObject* parent) : QObject(parent), fd_(fd), notifier_(fd, QSocketNotifier::Read, this)
+    CConnection(int fd, CMessagePort* port)
+        : QObject(port), port_(port), fd_(fd), notifier_(fd, QSocketNotifier::Read, this)
     {
         connect(&notifier_, &QSocketNotifier::activated, this, [this] { Read(); });
         connect(&deadline_, &QTimer::timeout, this, [this] { Finish(); });
         deadline_.setSingleShot(true);
         deadline_.start(kRequestWaitMs);
     }
-    ~CPortConnection() override { close(fd_); }
+    ~CConnection() override
+    {
+        g_bytesHeld -= granted_;
+        if (fd_ >= 0)
+            close(fd_);
+    }
+
+    bool Delivering() const { return delivering_; }
+
+    void Finish()
+    {
+        if (finished_)
+            return;
+        finished_ = true;
+        notifier_.setEnabled(false);
+        deadline_.stop();
+        // The descriptor is free at once: a port out of descriptors takes the next sender on it.
+        close(fd_);
+        fd_ = -1;
+        g_bytesHeld -= granted_;
+        granted_ = 0;
+        port_->Forget(this);
+        deleteLater();
+    }
 
 private:
     size_t Missing() const
@@ -47,13 +109,18 @@ private:
     }
 
     // The header as soon as it is whole: only the messages that cross processes, with data only
-    // where the message carries it.
-    bool SoundHeader()
+    // where the message carries it, and room for the data in the budget.
+    bool TakeHeader()
     {
         std::memcpy(&request_, buffer_.data(), sizeof(request_));
-        return request_.magic == kMessageMagic &&
-               ((request_.message == WM_COPYDATA && request_.cbData <= kLongestCopy) ||
-                (request_.message == WM_PAINT && request_.cbData == 0));
+        if (request_.magic != kMessageMagic ||
+            !((request_.message == WM_COPYDATA && request_.cbData <= kLongestCopy) ||
+              (request_.message == WM_PAINT && request_.cbData == 0)) ||
+            !TakeBytes(request_.cbData))
+            return false;
+        granted_ = request_.cbData;
+        buffer_.reserve(sizeof(MessageRequest) + request_.cbData);
+        return true;
     }
 
     void Read()
@@ -71,7 +138,7 @@ private:
             }
             const bool headerBefore = buffer_.size() >= sizeof(MessageRequest);
             buffer_.append(chunk, static_cast<size_t>(got));
-            if (!headerBefore && buffer_.size() >= sizeof(MessageRequest) && !SoundHeader()) {
+            if (!headerBefore && buffer_.size() >= sizeof(MessageRequest) && !TakeHeader()) {
                 Finish();
                 return;
             }
@@ -85,6 +152,7 @@ private:
         // run an event loop of its own.
         notifier_.setEnabled(false);
         deadline_.stop();
+        delivering_ = true;
         COPYDATASTRUCT copy {static_cast<ULONG_PTR>(request_.dwData), request_.cbData,
                              request_.cbData ? buffer_.data() + sizeof(MessageRequest) : nullptr};
         const LPARAM lParam = request_.message == WM_COPYDATA ? reinterpret_cast<LPARAM>(&copy) : 0;
@@ -99,21 +167,16 @@ private:
         Finish();
     }
 
-    void Finish()
-    {
-        notifier_.setEnabled(false);
-        deadline_.stop();
-        deleteLater();
-    }
-
-    const int fd_;
+    CMessagePort* const port_;
+    int fd_;
     QSocketNotifier notifier_;
     QTimer deadline_;
     std::string buffer_;
     MessageRequest request_ {};
+    size_t granted_ = 0;
+    bool delivering_ = false;
+    bool finished_ = false;
 };
-
-} // namespace
 
 CMessagePort::CMessagePort(QObject* parent) : QObject(parent), pid_(getpid())
 {
@@ -127,23 +190,24 @@ CMessagePort::CMessagePort(QObject* parent) : QObject(parent), pid_(getpid())
     // A port of this very process left in another run of the same machine root is this one's.
     unlinkat(folder_, name.c_str(), 0);
     if (listener_ < 0 || bind(listener_, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
-        listen(listener_, SOMAXCONN) != 0) {
+        !MakeConnectable(folder_, name) || listen(listener_, SOMAXCONN) != 0) {
         if (listener_ >= 0)
             close(listener_);
         listener_ = -1;
         return;
     }
-    // An elevated process gives its port to the folder's owner, so that the user's processes
-    // reach its windows too.
-    struct stat folder {};
-    if (geteuid() == 0 && fstat(folder_, &folder) == 0)
-        (void)!fchownat(folder_, name.c_str(), folder.st_uid, folder.st_gid, AT_SYMLINK_NOFOLLOW);
     notifier_ = new QSocketNotifier(listener_, QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, &CMessagePort::Accept);
+    resume_.setSingleShot(true);
+    connect(&resume_, &QTimer::timeout, this, &CMessagePort::Resume);
 }
 
 CMessagePort::~CMessagePort()
 {
+    while (!connections_.empty()) {
+        delete connections_.front().connection;
+        connections_.pop_front();
+    }
     if (listener_ >= 0) {
         delete notifier_;
         close(listener_);
@@ -153,17 +217,88 @@ CMessagePort::~CMessagePort()
         close(folder_);
 }
 
+size_t CMessagePort::MostBytesHeld() { return g_mostBytesHeld; }
+
 void CMessagePort::Accept()
 {
     for (;;) {
         const int fd = accept4(listener_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0) {
-            if (errno == EINTR)
-                continue;
-            return;
+        if (fd >= 0) {
+            Admit(fd);
+            continue;
         }
-        new CPortConnection(fd, this);
+        if (errno == EINTR || errno == ECONNABORTED)
+            continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+            return;
+        // Out of descriptors: the oldest sender still talking makes room. With none, or another
+        // lasting failure, the port would be woken again at once for the same connection.
+        if ((errno == EMFILE || errno == ENFILE) && DropOldest(std::nullopt))
+            continue;
+        Pause();
+        return;
     }
+}
+
+void CMessagePort::Admit(int fd)
+{
+    const std::optional<ucred> sender = PeerCredentials(fd);
+    if (!sender || !IsHeard(sender->uid, geteuid())) {
+        close(fd);
+        return;
+    }
+    const auto own = static_cast<size_t>(
+        std::count_if(connections_.begin(), connections_.end(), [&](const Sender& s) { return s.uid == sender->uid; }));
+    // A new sender never waits for stalled ones: the oldest of the same user, or of the user with
+    // the most, gives way.
+    if ((own >= kMostPerSender && !DropOldest(sender->uid)) ||
+        (connections_.size() >= kMostConnections && !DropOldest(BusiestSender()))) {
+        close(fd);
+        return;
+    }
+    connections_.push_back({new CConnection(fd, this), sender->uid});
+}
+
+bool CMessagePort::DropOldest(std::optional<uid_t> uid)
+{
+    const auto oldest = std::find_if(connections_.begin(), connections_.end(), [&](const Sender& s) {
+        return (!uid || s.uid == *uid) && !s.connection->Delivering();
+    });
+    if (oldest == connections_.end())
+        return false;
+    oldest->connection->Finish();
+    return true;
+}
+
+std::optional<uid_t> CMessagePort::BusiestSender() const
+{
+    std::map<uid_t, size_t> counts;
+    for (const Sender& s : connections_)
+        ++counts[s.uid];
+    const auto busiest = std::max_element(counts.begin(), counts.end(),
+                                          [](const auto& a, const auto& b) { return a.second < b.second; });
+    if (busiest == counts.end())
+        return std::nullopt;
+    return busiest->first;
+}
+
+void CMessagePort::Forget(const CConnection* connection)
+{
+    connections_.remove_if([&](const Sender& s) { return s.connection == connection; });
+    if (resume_.isActive())
+        Resume();
+}
+
+void CMessagePort::Pause()
+{
+    notifier_->setEnabled(false);
+    resume_.start(kPauseMs);
+}
+
+void CMessagePort::Resume()
+{
+    resume_.stop();
+    notifier_->setEnabled(true);
 }
 
 } // namespace platform

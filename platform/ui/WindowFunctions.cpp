@@ -1,6 +1,7 @@
 // The window functions of Windows over the machine's published windows: this process's own are
 // reached directly, another process's through its message port.
 #include "MessageDelivery.h"
+#include "MessageSender.h"
 #include "MessageWire.h"
 #include "WindowPublisher.h"
 #include "WindowRecords.h"
@@ -12,21 +13,16 @@
 #include <QThread>
 #include <QWindow>
 
-#include <cerrno>
+#include <chrono>
 #include <condition_variable>
-#include <cstring>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <sys/socket.h>
-#include <sys/time.h>
 #include <unistd.h>
 
 namespace {
 
 using platform::WindowRecord;
-
-constexpr int kAnswerWaitSeconds = 20;
 
 // A handle names a window of this process by its native id alone, another process's by the
 // process id above the window's id in that process.
@@ -63,6 +59,15 @@ bool OnGuiThread()
     return app && QThread::currentThread() == app->thread();
 }
 
+// The record of another process's window, when that process answers at its port for it.
+std::optional<WindowRecord> VerifiedWindow(pid_t pid, uint32_t localId)
+{
+    std::optional<WindowRecord> record = platform::PublishedWindow(pid, localId);
+    if (record && !platform::AnswersForWindow(*record))
+        record.reset();
+    return record;
+}
+
 // What is known of a window: its record, or for this process's windows on the GUI thread the
 // window itself (also one never shown).
 std::optional<WindowRecord> Describe(HWND window)
@@ -82,11 +87,11 @@ std::optional<WindowRecord> Describe(HWND window)
         }
         return std::nullopt;
     }
-    return platform::PublishedWindow(address->pid, address->localId);
+    return VerifiedWindow(address->pid, address->localId);
 }
 
 // Runs the delivery on the GUI thread; from another thread it waits for it there, up to the
-// answer wait. The answer, or nothing with the last error set.
+// message wait. The answer, or nothing with the last error set.
 std::optional<LRESULT> DeliverOwn(uint32_t localId, UINT message, WPARAM wParam, LPARAM lParam)
 {
     QCoreApplication* app = QCoreApplication::instance();
@@ -120,7 +125,7 @@ std::optional<LRESULT> DeliverOwn(uint32_t localId, UINT message, WPARAM wParam,
         answer->done.notify_all();
     });
     std::unique_lock<std::mutex> lock(answer->mutex);
-    if (!answer->done.wait_for(lock, std::chrono::seconds(kAnswerWaitSeconds), [&] { return answer->finished; })) {
+    if (!answer->done.wait_for(lock, std::chrono::milliseconds(platform::MessageWaitMs()), [&] { return answer->finished; })) {
         answer->abandoned = true;
         SetLastError(ERROR_TIMEOUT);
         return std::nullopt;
@@ -128,74 +133,6 @@ std::optional<LRESULT> DeliverOwn(uint32_t localId, UINT message, WPARAM wParam,
     if (!answer->result)
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return answer->result;
-}
-
-bool SendAll(int fd, const void* data, size_t size)
-{
-    const char* at = static_cast<const char*>(data);
-    while (size) {
-        const ssize_t sent = send(fd, at, size, MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR)
-            continue;
-        if (sent <= 0)
-            return false;
-        at += sent;
-        size -= static_cast<size_t>(sent);
-    }
-    return true;
-}
-
-bool ReceiveAll(int fd, void* data, size_t size)
-{
-    char* at = static_cast<char*>(data);
-    while (size) {
-        const ssize_t got = recv(fd, at, size, 0);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        at += got;
-        size -= static_cast<size_t>(got);
-    }
-    return true;
-}
-
-// ERROR_SUCCESS with the answer (when waited for), or the error.
-DWORD SendToPort(const WindowRecord& target, UINT message, WPARAM wParam, const COPYDATASTRUCT* copy, bool wait,
-                 LRESULT& result)
-{
-    const int folder = platform::OpenWindowsFolder();
-    if (folder < 0)
-        return ERROR_INVALID_WINDOW_HANDLE;
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const sockaddr_un address = platform::PortAddress(folder, target.pid, target.startTime);
-    const timeval limit {kAnswerWaitSeconds, 0};
-    DWORD error = ERROR_SUCCESS;
-    if (fd < 0 || setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof(limit)) != 0 ||
-        setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof(limit)) != 0 ||
-        connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
-        error = errno == EAGAIN ? ERROR_TIMEOUT : ERROR_INVALID_WINDOW_HANDLE;
-    } else {
-        platform::MessageRequest request {};
-        request.magic = platform::kMessageMagic;
-        request.flags = wait ? platform::kWantsReply : 0;
-        request.localId = target.localId;
-        request.message = message;
-        request.wParam = wParam;
-        request.dwData = copy ? copy->dwData : 0;
-        request.cbData = copy ? copy->cbData : 0;
-        platform::MessageReply reply {};
-        if (!SendAll(fd, &request, sizeof(request)) || (request.cbData && !SendAll(fd, copy->lpData, request.cbData)) ||
-            (wait && !ReceiveAll(fd, &reply, sizeof(reply))))
-            error = errno == EAGAIN || errno == EWOULDBLOCK ? ERROR_TIMEOUT : ERROR_INVALID_WINDOW_HANDLE;
-        else if (wait && !reply.delivered)
-            error = ERROR_INVALID_WINDOW_HANDLE;
-        result = static_cast<LRESULT>(reply.result);
-    }
-    if (fd >= 0)
-        close(fd);
-    close(folder);
-    return error;
 }
 
 // Only what can be copied crosses processes: the data of WM_COPYDATA, and WM_PAINT.
@@ -250,9 +187,9 @@ std::optional<LRESULT> Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM
         return std::nullopt;
     }
     LRESULT result = 0;
-    const DWORD error = SendToPort(*target, message, wParam,
-                                   message == WM_COPYDATA ? reinterpret_cast<const COPYDATASTRUCT*>(lParam) : nullptr,
-                                   wait, result);
+    const DWORD error = platform::SendToWindowPort(
+        *target, message, wParam, message == WM_COPYDATA ? reinterpret_cast<const COPYDATASTRUCT*>(lParam) : nullptr,
+        wait, result);
     if (error != ERROR_SUCCESS) {
         SetLastError(error);
         return std::nullopt;
@@ -269,7 +206,7 @@ HWND FindWindowW(LPCWSTR className, LPCWSTR windowName)
     const std::wstring wanted = platform::UpperCase(windowName);
     HWND found = nullptr;
     for (const WindowRecord& record : platform::PublishedWindows()) {
-        if (platform::UpperCase(record.title) != wanted)
+        if (platform::UpperCase(record.title) != wanted || !platform::AnswersForWindow(record))
             continue;
         if (record.pid == getpid())
             return HandleOf(record);

@@ -1,20 +1,17 @@
 // Windows of one machine reach each other: found by title from any process, their process named,
 // and WM_COPYDATA (the data copied) and WM_PAINT handed to their native event handling.
 
+#include "HelperWindowProcess.h"
+
 #include "platform/Machine.h"
-#include "platform/Windows.h"
-#include "support/TempMachine.h"
 
 #include <QApplication>
-#include <QProcess>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstring>
-#include <dirent.h>
-#include <functional>
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -24,26 +21,9 @@
 
 namespace {
 
-constexpr int kWaitMs = 20000;
-const wchar_t kTitle[] = L"Helper Window";
-
-bool WaitUntil(const std::function<bool()>& condition)
-{
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > until)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
-
-LRESULT SendCopy(HWND window, const std::string& data, ULONG_PTR dwData = 0)
-{
-    COPYDATASTRUCT copy {dwData, static_cast<DWORD>(data.size()), const_cast<char*>(data.data())};
-    return SendMessageW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy));
-}
+using testing_support::kHelperTitle;
+using testing_support::SendCopy;
+using testing_support::WaitWithEvents;
 
 // A window of this process that keeps what it hears.
 class CListeningWindow : public QWidget {
@@ -65,49 +45,22 @@ protected:
 
 class WindowCalls : public testing::Test {
 protected:
-    void TearDown() override
-    {
-        if (helper.state() != QProcess::NotRunning) {
-            helper.kill();
-            helper.waitForFinished();
-        }
-    }
-
-    // Starts the helper program with a window of the title; its window's handle, found by title.
-    HWND StartHelper()
-    {
-        const std::string program = testing_support::BuildProgramFolder() + "/../tests/bin/window_test_helper";
-        helper.start(QString::fromStdString(program),
-                     {QString::fromWCharArray(kTitle), QString::fromStdString(LogPath())});
-        HWND found = nullptr;
-        EXPECT_TRUE(WaitUntil([&] { return (found = FindWindowW(nullptr, kTitle)) != nullptr; }));
-        return found;
-    }
-    std::string LogPath() const { return machine.Root() + "/heard.txt"; }
-    std::string Heard() const { return testing_support::ReadFile(LogPath()); }
+    HWND StartHelper() { return helper.Start(); }
+    std::string Heard() const { return helper.Heard(); }
 
     // The helper's message port, as a sender that does not follow the rules would reach it.
     int ConnectToPort() const
     {
-        const std::string folder = machine.Root() + "/run/windows";
-        const std::string prefix = std::to_string(helper.processId()) + "-";
-        std::string port;
-        if (DIR* dir = opendir(folder.c_str())) {
-            while (const dirent* entry = readdir(dir))
-                if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0 && std::strstr(entry->d_name, ".port"))
-                    port = folder + "/" + entry->d_name;
-            closedir(dir);
-        }
         sockaddr_un address {};
         address.sun_family = AF_UNIX;
-        std::snprintf(address.sun_path, sizeof(address.sun_path), "%s", port.c_str());
+        std::snprintf(address.sun_path, sizeof(address.sun_path), "%s", helper.PortPath().c_str());
         const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        EXPECT_EQ(connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0) << port;
+        EXPECT_EQ(connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0) << address.sun_path;
         return fd;
     }
 
     testing_support::TempMachine machine;
-    QProcess helper;
+    testing_support::CHelperWindowProcess helper {machine};
 };
 
 TEST_F(WindowCalls, AnotherProcesssWindowIsFoundByTitleAndHearsCopiesAndPaints)
@@ -115,18 +68,18 @@ TEST_F(WindowCalls, AnotherProcesssWindowIsFoundByTitleAndHearsCopiesAndPaints)
     HWND window = StartHelper();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(FindWindowW(nullptr, L"HELPER WINDOW"), window) << "titles compare as Windows compares them";
-    EXPECT_EQ(FindWindowW(L"QWidget", kTitle), nullptr) << "no class is kept";
+    EXPECT_EQ(FindWindowW(L"QWidget", kHelperTitle), nullptr) << "no class is kept";
     EXPECT_EQ(FindWindowW(nullptr, L"Helper"), nullptr);
     DWORD processId = 0;
     EXPECT_NE(GetWindowThreadProcessId(window, &processId), 0u);
-    EXPECT_EQ(processId, static_cast<DWORD>(helper.processId()));
+    EXPECT_EQ(processId, static_cast<DWORD>(helper.process.processId()));
     EXPECT_TRUE(IsWindowVisible(window));
 
     EXPECT_EQ(SendCopy(window, "abc", 42), 103);
     EXPECT_EQ(Heard(), "copy 42 abc shown\n");
     EXPECT_EQ(SendCopy(window, ""), 100);
     EXPECT_TRUE(PostMessageW(window, WM_PAINT, 0, 0));
-    EXPECT_TRUE(WaitUntil([&] { return Heard() == "copy 42 abc shown\ncopy 0  shown\npaint\n"; })) << Heard();
+    EXPECT_TRUE(WaitWithEvents([&] { return Heard() == "copy 42 abc shown\ncopy 0  shown\npaint\n"; })) << Heard();
     const std::string large(3 * 1024 * 1024, 'x');
     EXPECT_EQ(SendCopy(window, large), 100 + static_cast<LRESULT>(large.size()));
 
@@ -139,12 +92,12 @@ TEST_F(WindowCalls, AnotherProcesssWindowIsFoundByTitleAndHearsCopiesAndPaints)
 
     // A hidden window is still found, and says it is hidden.
     EXPECT_EQ(SendCopy(window, "hide"), 104);
-    EXPECT_EQ(FindWindowW(nullptr, kTitle), window);
+    EXPECT_EQ(FindWindowW(nullptr, kHelperTitle), window);
     EXPECT_FALSE(IsWindowVisible(window));
 
     EXPECT_EQ(SendCopy(window, "quit"), 104);
-    ASSERT_TRUE(helper.waitForFinished(kWaitMs));
-    EXPECT_EQ(FindWindowW(nullptr, kTitle), nullptr);
+    ASSERT_TRUE(helper.process.waitForFinished(testing_support::kHelperWaitMs));
+    EXPECT_EQ(FindWindowW(nullptr, kHelperTitle), nullptr);
     SetLastError(0);
     EXPECT_EQ(SendCopy(window, "late"), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
@@ -173,9 +126,9 @@ TEST_F(WindowCalls, GarbageOnThePortAndAKilledProcessLeaveNothingBehind)
     close(silent);
     EXPECT_EQ(Heard(), "copy 0 still shown\n");
 
-    helper.kill();
-    ASSERT_TRUE(helper.waitForFinished(kWaitMs));
-    EXPECT_EQ(FindWindowW(nullptr, kTitle), nullptr) << "a dead process's window is gone";
+    helper.process.kill();
+    ASSERT_TRUE(helper.process.waitForFinished(testing_support::kHelperWaitMs));
+    EXPECT_EQ(FindWindowW(nullptr, kHelperTitle), nullptr) << "a dead process's window is gone";
     EXPECT_EQ(SendCopy(window, "gone"), 0);
 }
 
@@ -203,12 +156,12 @@ TEST_F(WindowCalls, ThisProcesssWindowsHearSentMessagesAtOnceAndPostedOnesFromTh
     });
     poster.join();
     EXPECT_EQ(own->heard.size(), 1u);
-    ASSERT_TRUE(WaitUntil([&] { return own->heard.size() == 2; }));
+    ASSERT_TRUE(WaitWithEvents([&] { return own->heard.size() == 2; }));
     EXPECT_EQ(own->heard[1], "posted");
     // Sent from another thread, handled on this one.
     LRESULT answer = 0;
     std::thread sender([&] { answer = SendCopy(handle, "waited"); });
-    ASSERT_TRUE(WaitUntil([&] { return own->heard.size() == 3; }));
+    ASSERT_TRUE(WaitWithEvents([&] { return own->heard.size() == 3; }));
     sender.join();
     EXPECT_EQ(answer, 7);
 

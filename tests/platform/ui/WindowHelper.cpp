@@ -1,7 +1,10 @@
 // A program with one window of the title it is given, for the tests of windows that other
 // processes reach: it writes what its window hears into a file, one line a message, answers a
-// copy with 100 + its size, and hides or ends when a copy says so. (It calls the layer's window
+// copy with 100 + its size, and hides or ends when a copy says so; a copy "most held" is answered
+// with the most bytes its message port has held at once. (It calls the layer's window
 // functions itself, so that the layer's window library is loaded as in the system's programs.)
+
+#include "MessagePort.h"
 
 #include "platform/Windows.h"
 
@@ -31,6 +34,10 @@ protected:
             return false;
         const auto* copy = reinterpret_cast<const COPYDATASTRUCT*>(msg->lParam);
         const std::string data(static_cast<const char*>(copy->lpData), copy->cbData);
+        if (data == "most held") {
+            *result = static_cast<long>(platform::CMessagePort::MostBytesHeld());
+            return true;
+        }
         // Also what the window says of itself, as the layer sees it.
         const bool visible = IsWindowVisible(reinterpret_cast<HWND>(winId())) != FALSE;
         Write("copy " + std::to_string(copy->dwData) + " " + data + (visible ? " shown\n" : " hidden\n"));

@@ -50,7 +50,9 @@ typedef struct tagCOPYDATASTRUCT {
 // handle that process's Qt gives it. Window classes are not kept: a class name finds no window.
 
 // The first window with this title (case ignored), this process's own before others'; null when
-// none has it.
+// none has it. A window counts only while its process itself listens at its message port (for an
+// elevated caller, a process of root's or the caller's own), whatever run/ says of it; the same
+// holds for the calls below.
 HWND FindWindowW(LPCWSTR className, LPCWSTR windowName);
 // The id of the window's process, and of the thread that handles its messages; 0 with
 // ERROR_INVALID_WINDOW_HANDLE for a handle that names no window.
@@ -59,8 +61,9 @@ BOOL IsWindowVisible(HWND window);
 // Hands the message to the window's native event handling and returns its answer. Another
 // process's window hears WM_COPYDATA (with a copy of the data, up to 16 MiB) and WM_PAINT; other
 // messages reach only this process's windows (ERROR_INVALID_PARAMETER). 0 with
-// ERROR_INVALID_WINDOW_HANDLE for a window that is gone, ERROR_TIMEOUT when the other process
-// does not answer within 20 s.
+// ERROR_INVALID_WINDOW_HANDLE for a window that is gone, ERROR_ACCESS_DENIED for a window of a
+// process with more rights (root's, to another user's sender), which hears nothing of it, and
+// ERROR_TIMEOUT when the whole exchange with the other process takes more than 20 s.
 LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // The same without waiting: the message (its data copied now) is handled from the window's
 // event loop. FALSE with the errors of SendMessageW.

@@ -1,5 +1,9 @@
 #include "update/EntryName.h"
 
+#include "update/Cp437.h"
+
+#include "platform/Windows.h"
+
 namespace {
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
@@ -18,7 +22,30 @@ bool IsParentLike(const std::wstring& part)
     return dots >= 2;
 }
 
+// The text of UTF-8 bytes; empty when they are not UTF-8 and strict is set.
+std::wstring FromUtf8(const std::string& bytes, bool strict)
+{
+    const int length = static_cast<int>(bytes.size());
+    const DWORD flags = strict ? MB_ERR_INVALID_CHARS : 0;
+    const int needed = MultiByteToWideChar(CP_UTF8, flags, bytes.data(), length, nullptr, 0);
+    if (needed <= 0)
+        return std::wstring();
+    std::wstring wide(static_cast<size_t>(needed), L'\0');
+    return MultiByteToWideChar(CP_UTF8, flags, bytes.data(), length, wide.data(), needed) == needed ? wide
+                                                                                                   : std::wstring();
+}
+
 } // namespace
+
+std::wstring DecodeEntryName(const std::string& bytes, bool utf8Flag)
+{
+    if (bytes.empty())
+        return std::wstring();
+    if (utf8Flag)
+        return FromUtf8(bytes, false);
+    std::wstring wide = FromUtf8(bytes, true);
+    return wide.empty() ? Cp437ToWide(bytes) : wide;
+}
 
 std::wstring SanitiseEntryName(const std::wstring& name)
 {

@@ -42,8 +42,12 @@ public:
     virtual OpResult ExtractEntry(int index, const wchar_t* destPath) = 0;
     // Extracts every file entry below the folder, each through a ".TMP" file that replaces the
     // final one only when the entry came out whole. Entry names that would leave the folder are
-    // refused; an archive over the size, count or ratio limits is refused before anything is
-    // written. 0 only when every file entry was extracted.
+    // refused, and so is an entry that would land on a file an earlier entry wrote (names are
+    // compared as the file system compares them, ignoring case); an archive over the limits on
+    // size, ratio or number of files is refused before anything is written. 0 only when every
+    // file entry was extracted; otherwise the first failure, whose high half tells why:
+    // ERROR_INVALID_NAME, ERROR_FILE_EXISTS, ERROR_INVALID_DATA (limits), or the error of the call
+    // that failed.
     virtual OpResult ExtractAll(const wchar_t* destFolder) = 0;
     // Opens an archive held in memory; the block is copied, so the caller may free it at once.
     virtual OpResult OpenMemory(const void* data, DWORD size) = 0;

@@ -4,20 +4,41 @@
 #include "update/FileEntry.h"
 #include "update/UpdateResults.h"
 
+#include "platform/Text.h"
+
 #include <new>
+#include <set>
 
 namespace {
 
-// What a failed extraction of the archive layer means to a caller.
+const wchar_t kTemporarySuffix[] = L".TMP";
+
+// What a failed extraction of the archive layer means to a caller: the extraction failed, and the
+// high half tells an archive refused for its limits from a damaged or unwritable entry.
 OpResult ExtractionFailure(uint32_t layerResult)
 {
     switch (layerResult) {
-    case ZIP_TOO_MANY_ENTRIES: return UpdateFailure(SITE_EXTRACT_TOO_MANY_ENTRIES);
-    case ZIP_TOO_LARGE: return UpdateFailure(SITE_EXTRACT_TOO_LARGE);
-    case ZIP_RATIO: return UpdateFailure(SITE_EXTRACT_RATIO);
+    case ZIP_TOO_MANY_ENTRIES:
+    case ZIP_TOO_LARGE:
+    case ZIP_RATIO: return UpdateFailure(SITE_EXTRACT_FAILED, ERROR_INVALID_DATA);
     case ZIP_BAD_HEADER: return UpdateFailure(SITE_ENTRY_UNREADABLE);
     default: return UpdateFailure(SITE_EXTRACT_FAILED);
     }
+}
+
+// The full paths of the files one extraction wrote, compared as the machine's file system
+// compares names: ignoring case.
+struct IgnoringCase {
+    bool operator()(const std::wstring& a, const std::wstring& b) const { return platform::CompareIgnoringCase(a, b) < 0; }
+};
+
+std::wstring FullPath(const std::wstring& path)
+{
+    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    std::wstring full(needed, L'\0');
+    const DWORD length = needed ? GetFullPathNameW(path.c_str(), needed, full.data(), nullptr) : 0;
+    full.resize(length < needed ? length : 0);
+    return full.empty() ? path : full;
 }
 
 bool EndsInSeparator(const std::wstring& path) { return !path.empty() && (path.back() == L'\\' || path.back() == L'/'); }
@@ -99,10 +120,12 @@ OpResult CUnzipFile::ExtractAll(const wchar_t* destFolder)
     return ExtractAllFiles(folder);
 }
 
-// Every file entry is tried; the first failure is the result.
+// Every file entry is tried; the first failure is the result. Two entries never land on one file:
+// a later one whose file (or whose ".TMP" file) an earlier one wrote is refused, not merged.
 OpResult CUnzipFile::ExtractAllFiles(const std::wstring& destFolder)
 {
     OpResult result = RESULT_OK;
+    std::set<std::wstring, IgnoringCase> written;
     const uint64_t count = archive_->EntryCount();
     for (uint64_t index = 0; index < count; ++index) {
         _Zip_Entry_Info_ info;
@@ -111,10 +134,14 @@ OpResult CUnzipFile::ExtractAllFiles(const std::wstring& destFolder)
         if (info.attributes & FILE_ATTRIBUTE_DIRECTORY)
             continue;
         OpResult entry = RESULT_OK;
+        const std::wstring path = destFolder + info.name;
+        const std::wstring full = FullPath(path);
         if (!IsContainedEntryName(info.name))
-            entry = UpdateFailure(SITE_EXTRACT_ALL_UNSAFE_NAME);
-        else
-            entry = ExtractToFinalName(static_cast<int>(index), destFolder + info.name);
+            entry = UpdateFailure(SITE_EXTRACT_FAILED, ERROR_INVALID_NAME);
+        else if (written.count(full) || written.count(full + kTemporarySuffix))
+            entry = UpdateFailure(SITE_EXTRACT_FAILED, ERROR_FILE_EXISTS);
+        else if ((entry = ExtractToFinalName(static_cast<int>(index), path)) == RESULT_OK)
+            written.insert(full);
         if (result == RESULT_OK)
             result = entry;
     }
@@ -124,7 +151,7 @@ OpResult CUnzipFile::ExtractAllFiles(const std::wstring& destFolder)
 // Only a whole entry reaches its final name: it is written to "<path>.TMP" first.
 OpResult CUnzipFile::ExtractToFinalName(int index, const std::wstring& path)
 {
-    const std::wstring temporary = path + L".TMP";
+    const std::wstring temporary = path + kTemporarySuffix;
     if (const OpResult extracted = ExtractEntry(index, temporary.c_str()))
         return extracted;
     if (MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING))
@@ -132,5 +159,5 @@ OpResult CUnzipFile::ExtractToFinalName(int index, const std::wstring& path)
     const DWORD error = GetLastError();
     SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileW(temporary.c_str());
-    return UpdateFailure(SITE_EXTRACT_ALL_RENAME, error);
+    return UpdateFailure(SITE_EXTRACT_FAILED, error);
 }

@@ -19,11 +19,6 @@ enum UpdateSite : uint16_t {
     SITE_EXTRACT_FAILED = 0x93,
     SITE_EXTRACT_ALL_NO_FOLDER = 0xA5,
     SITE_EXTRACT_ALL_NOT_OPEN = 0xAB,
-    SITE_EXTRACT_ALL_UNSAFE_NAME = 0xB0,    // an entry name would leave the destination folder
-    SITE_EXTRACT_TOO_MANY_ENTRIES = 0xB1,   // the archive holds more entries than allowed
-    SITE_EXTRACT_TOO_LARGE = 0xB2,          // the entries would expand beyond the size allowed
-    SITE_EXTRACT_RATIO = 0xB3,              // an entry or the archive expands beyond the ratio allowed
-    SITE_EXTRACT_ALL_RENAME = 0xB4,         // the extracted ".TMP" file could not take its name
     SITE_OPEN_MEMORY_EMPTY = 0xB5,          // OpenMemory without data
     SITE_ENTRY_NO_PLACE = 0xB6,             // GetEntry without a place for the entry
 

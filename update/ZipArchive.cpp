@@ -40,12 +40,17 @@ std::wstring CurrentFolder()
     return folder;
 }
 
-std::wstring WideName(const char* utf8)
+// General purpose bit 11: the name (and comment) are UTF-8.
+constexpr uLong kUtf8Flag = 0x800;
+// A name's length field has 16 bits; one more byte holds its end.
+constexpr size_t kNameBufferBytes = 0x10000 + 1;
+
+// Separators are ASCII in every encoding a name may have.
+bool EndsInSeparator(const std::string& name) { return !name.empty() && (name.back() == '/' || name.back() == '\\'); }
+
+DWORD AttributesOf(const unz_file_info64& raw, const std::string& name)
 {
-    wchar_t wide[MAX_PATH] = {};
-    if (MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, MAX_PATH) == 0)
-        return std::wstring();
-    return wide;
+    return EntryAttributes(raw.external_fa, static_cast<uint16_t>(raw.version), EndsInSeparator(name));
 }
 
 uint32_t LimitResult(uint64_t compressed, uint64_t uncompressed)
@@ -136,9 +141,8 @@ uint32_t CZipArchive::Describe(int index, _Zip_Entry_Info_& info)
         return ZIP_BAD_HEADER;
 
     unz_file_info64 raw = {};
-    char name[MAX_PATH + 1] = {};
-    if (unzGetCurrentFileInfo64(zip_, &raw, name, MAX_PATH, nullptr, 0, nullptr, 0) != UNZ_OK ||
-        unzOpenCurrentFile(zip_) != UNZ_OK)
+    std::string name;
+    if (!ReadCurrentInfo(raw, name) || unzOpenCurrentFile(zip_) != UNZ_OK)
         return ZIP_BAD_HEADER;
     entryOpen_ = true;
     const int extraSize = unzGetLocalExtrafield(zip_, nullptr, 0);
@@ -150,11 +154,9 @@ uint32_t CZipArchive::Describe(int index, _Zip_Entry_Info_& info)
 
     info = _Zip_Entry_Info_{};
     info.index = index;
-    const std::wstring wide = WideName(name);
-    const std::wstring clean = SanitiseEntryName(wide);
+    const std::wstring clean = SanitiseEntryName(DecodeEntryName(name, (raw.flag & kUtf8Flag) != 0));
     lstrcpynW(info.name, clean.c_str(), MAX_PATH);
-    info.attributes = EntryAttributes(raw.external_fa, static_cast<uint16_t>(raw.version),
-                                      !wide.empty() && IsSeparator(wide.back()));
+    info.attributes = AttributesOf(raw, name);
     const FILETIME dosTime = DosTimeToFileTime(static_cast<uint32_t>(raw.dosDate));
     EntryTimes times = {dosTime, dosTime, dosTime};
     ApplyExtendedTimes(extra.data(), extra.size(), times);
@@ -174,6 +176,18 @@ uint32_t CZipArchive::Describe(int index, _Zip_Entry_Info_& info)
     return ZIP_OK;
 }
 
+bool CZipArchive::ReadCurrentInfo(unz_file_info64& raw, std::string& name)
+{
+    if (nameBuffer_.empty())
+        nameBuffer_.resize(kNameBufferBytes);
+    if (unzGetCurrentFileInfo64(zip_, &raw, nameBuffer_.data(), static_cast<uLong>(nameBuffer_.size()), nullptr, 0,
+                                nullptr, 0) != UNZ_OK)
+        return false;
+    // A name ends at its first NUL, as the C string it is used as.
+    name.assign(nameBuffer_.data());
+    return true;
+}
+
 uint32_t CZipArchive::CheckLimits()
 {
     if (entryCount_ > kZipMaxEntries)
@@ -181,14 +195,17 @@ uint32_t CZipArchive::CheckLimits()
     EndEntry();
     uint64_t compressed = 0;
     uint64_t uncompressed = 0;
+    uint64_t files = 0;
+    std::string name;
     for (uint64_t index = 0; index < entryCount_; ++index) {
-        if (MoveTo(static_cast<int>(index)) != ZIP_OK)
-            return ZIP_BAD_HEADER;
         unz_file_info64 raw = {};
-        if (unzGetCurrentFileInfo64(zip_, &raw, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+        if (MoveTo(static_cast<int>(index)) != ZIP_OK || !ReadCurrentInfo(raw, name))
             return ZIP_BAD_HEADER;
         if (const uint32_t entry = LimitResult(raw.compressed_size, raw.uncompressed_size))
             return entry;
+        // Folders are made only as the parents of files: what costs is the files.
+        if (!(AttributesOf(raw, name) & FILE_ATTRIBUTE_DIRECTORY) && ++files > kZipMaxFileEntries)
+            return ZIP_TOO_MANY_ENTRIES;
         compressed += raw.compressed_size;
         uncompressed += raw.uncompressed_size;
     }

@@ -48,14 +48,16 @@ public:
     // A directory entry makes its folder; a file entry is written whole or removed again.
     uint32_t Extract(int index, const wchar_t* destPath);
 
-    // Whether the whole archive stays within the entry count, total size and ratio limits, from
-    // its central directory alone (nothing is inflated).
+    // Whether the whole archive stays within the limits on entries, file entries, total size and
+    // ratio, from its central directory alone (nothing is inflated).
     uint32_t CheckLimits();
 
 private:
     CZipArchive() = default;
     static std::unique_ptr<CZipArchive> Finish(std::unique_ptr<CZipArchive> archive);
     uint32_t MoveTo(int index);
+    // The current entry's directory record and its whole name (raw bytes); false when unreadable.
+    bool ReadCurrentInfo(unz_file_info64& raw, std::string& name);
     void EndEntry();
     uint32_t WriteEntry(HANDLE file, uint64_t expectedSize);
     uint32_t InflateLargeEntry(HANDLE file);
@@ -77,6 +79,7 @@ private:
     uint64_t cachedUncompressed_ = 0;
     uint32_t cachedCrc_ = 0;
     uLong cachedMethod_ = 0;
+    std::vector<char> nameBuffer_;     // made at the first entry read, kept until closed
     std::vector<uint8_t> copyBuffer_;  // made at the first extraction, kept until closed
     std::unique_ptr<CEntryInflater> inflater_;  // made at the first large entry, kept until closed
     std::wstring readyFolder_;         // the folder the last file went to, known to exist

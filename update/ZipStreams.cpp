@@ -14,6 +14,18 @@ namespace {
 // Large enough to hold many entries' records of the central directory, or many small entries.
 constexpr size_t kWindowBytes = 64 * 1024;
 
+// The records at an archive's end: the end record, before it the ZIP64 locator, and before that
+// the ZIP64 end record (their sizes without comment or extensible data).
+constexpr uint32_t kEndSignature = 0x06054b50;
+constexpr uint32_t kLocatorSignature = 0x07064b50;
+constexpr uint32_t kZip64EndSignature = 0x06064b50;
+constexpr size_t kEndRecordBytes = 22;
+constexpr size_t kLocatorBytes = 20;
+constexpr size_t kZip64EndBytes = 56;
+
+uint32_t Le32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24); }
+uint64_t Le64(const uint8_t* p) { return Le32(p) | (static_cast<uint64_t>(Le32(p + 4)) << 32); }
+
 size_t CopyFromBlock(const std::vector<uint8_t>& block, uint64_t offset, void* buffer, size_t size)
 {
     if (offset >= block.size())
@@ -70,6 +82,7 @@ struct ZipStreamAccess {
         }
         source->file_ = file;
         source->size_ = static_cast<uint64_t>(st.st_size);
+        source->SkipShiftedStart();
         return stream;
     }
 
@@ -77,7 +90,9 @@ struct ZipStreamAccess {
     {
         if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ)
             return nullptr;
-        return new (std::nothrow) Stream {static_cast<ZipSource*>(opaque)};
+        auto* source = static_cast<ZipSource*>(opaque);
+        source->SkipShiftedStart();
+        return new (std::nothrow) Stream {source};
     }
 
     static int Close(voidpf, voidpf opaque)
@@ -136,8 +151,11 @@ int ZCALLBACK Error(voidpf, voidpf opaque) { return static_cast<Stream*>(opaque)
 
 } // namespace
 
-size_t ZipSource::ReadAt(uint64_t offset, void* buffer, size_t size) const
+size_t ZipSource::ReadAt(uint64_t viewOffset, void* buffer, size_t size) const
 {
+    if (viewOffset > Size())
+        return 0;
+    const uint64_t offset = start_ + viewOffset;
     if (block_)
         return CopyFromBlock(*block_, offset, buffer, size);
     if (!file_)
@@ -173,6 +191,40 @@ size_t ZipSource::ReadAt(uint64_t offset, void* buffer, size_t size) const
         done += count;
     }
     return done;
+}
+
+void ZipSource::SkipShiftedStart()
+{
+    start_ = 0;
+    // The end record with the longest comment, and the ZIP64 locator before it.
+    const size_t tailSize = static_cast<size_t>(std::min<uint64_t>(size_, kEndRecordBytes + 0xFFFF + kLocatorBytes));
+    std::vector<uint8_t> tail(tailSize);
+    if (tailSize < kEndRecordBytes + kLocatorBytes || ReadAt(size_ - tailSize, tail.data(), tailSize) != tailSize)
+        return;
+    size_t end = tailSize - kEndRecordBytes + 1;
+    while (end-- > kLocatorBytes && Le32(&tail[end]) != kEndSignature) {
+    }
+    if (end < kLocatorBytes || Le32(&tail[end - kLocatorBytes]) != kLocatorSignature)
+        return;
+    const uint64_t locator = size_ - tailSize + end - kLocatorBytes;
+    const uint64_t recorded = Le64(&tail[end - kLocatorBytes + 8]);
+    uint8_t signature[4] = {};
+    if (recorded < locator && ReadAt(recorded, signature, 4) == 4 && Le32(signature) == kZip64EndSignature)
+        return;
+    // The ZIP64 end record lies right before its locator; it is that long and its extensible
+    // data rarely more than a few bytes.
+    const uint64_t searched = std::min<uint64_t>(locator, kZip64EndBytes + 0xFFFF);
+    std::vector<uint8_t> before(static_cast<size_t>(searched));
+    if (searched < kZip64EndBytes || ReadAt(locator - searched, before.data(), before.size()) != before.size())
+        return;
+    for (size_t at = before.size() - kZip64EndBytes + 1; at-- > 0;) {
+        const uint64_t record = locator - searched + at;
+        if (Le32(&before[at]) == kZip64EndSignature && Le64(&before[at + 4]) + 12 == locator - record) {
+            if (record > recorded)
+                start_ = record - recorded;
+            return;
+        }
+    }
 }
 
 unzFile OpenZipFile(const wchar_t* path, ZipSource& source)

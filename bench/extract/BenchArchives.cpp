@@ -10,6 +10,8 @@ namespace {
 
 constexpr int kSmallFolders = 50;
 constexpr int kSmallFilesPerFolder = 100;
+constexpr int kTinyFolders = 500;
+constexpr int kTinyFilesPerFolder = 200;
 constexpr int kLargeFiles = 4;
 constexpr size_t kLargeFileBytes = 64u << 20;
 constexpr uint32_t kArchiveAttribute = 0x20;
@@ -58,19 +60,42 @@ private:
     zipFile zip_;
 };
 
+// Folders of text files whose sizes spread evenly from a smallest size on.
+struct Tree {
+    int folders;
+    int filesPerFolder;
+    const char* folderPrefix;  // "res/set": folders res/set0, res/set1, ...
+    const char* filePrefix;
+    const char* extension;
+    size_t smallest;
+    size_t spread;
+};
+
+void WriteTree(const std::string& zipPath, const Tree& tree)
+{
+    ZipWriter zip(zipPath);
+    uint32_t seed = 1;
+    for (int folder = 0; folder < tree.folders; ++folder) {
+        for (int file = 0; file < tree.filesPerFolder; ++file) {
+            const size_t size = tree.smallest + (seed * 2654435761u) % tree.spread;
+            zip.Add(tree.folderPrefix + std::to_string(folder) + "/" + tree.filePrefix + std::to_string(file) +
+                        tree.extension,
+                    Text(size, seed));
+            ++seed;
+        }
+    }
+}
+
 } // namespace
 
 void WriteManySmallFiles(const std::string& zipPath)
 {
-    ZipWriter zip(zipPath);
-    uint32_t seed = 1;
-    for (int folder = 0; folder < kSmallFolders; ++folder) {
-        for (int file = 0; file < kSmallFilesPerFolder; ++file) {
-            const size_t size = 512 + (seed * 2654435761u) % 7680;
-            zip.Add("res/set" + std::to_string(folder) + "/item" + std::to_string(file) + ".txt", Text(size, seed));
-            ++seed;
-        }
-    }
+    WriteTree(zipPath, {kSmallFolders, kSmallFilesPerFolder, "res/set", "item", ".txt", 512, 7680});
+}
+
+void WriteManyTinyFiles(const std::string& zipPath)
+{
+    WriteTree(zipPath, {kTinyFolders, kTinyFilesPerFolder, "lib/pkg", "Item", ".class", 64, 448});
 }
 
 void WriteFewLargeFiles(const std::string& zipPath)

@@ -118,9 +118,12 @@ int main(int argc, char** argv)
     const std::string drive = platform::Machine().Drive(L'C')->folder;
     const std::string small = drive + "/small.zip";
     const std::string large = drive + "/large.zip";
+    const std::string tiny = drive + "/tiny.zip";
     WriteManySmallFiles(small);
+    WriteManyTinyFiles(tiny);
     WriteFewLargeFiles(large);
     Compare("Many small files (5000 text files in 50 folders)", small, drive + "/out", tools);
+    Compare("Very many tiny files (100,000 files in 500 folders, ZIP64)", tiny, drive + "/out", tools);
     Compare("Few large files (4 x 64 MiB)", large, drive + "/out", tools);
     fs::remove_all(root);
     return 0;

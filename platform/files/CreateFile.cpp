@@ -39,7 +39,9 @@ struct Request {
     {
         const bool reads = access & kReadRights;
         const bool writes = (access & kWriteRights) || Truncates();
-        int openFlags = O_CLOEXEC;
+        // A name swapped for a FIFO or a terminal after it was checked must not block the open or
+        // become the process's terminal.
+        int openFlags = O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
         if (reads && writes)
             openFlags |= O_RDWR;
         else if (writes)
@@ -57,6 +59,11 @@ HANDLE InvalidFromErrno(const Place& place)
     FailFromErrno(place);
     return INVALID_HANDLE_VALUE;
 }
+
+// Windows' file namespace holds files and folders only. A FIFO, socket or device node of the host
+// is nothing a Windows program could have made or could open: opening one may block, or reach a
+// device. It is refused as a name the caller may not open, which it also may not replace.
+bool IsFileOrFolder(unsigned mode) { return S_ISREG(mode) || S_ISDIR(mode); }
 
 bool Readable(int openFlags) { return !(openFlags & O_PATH) && (openFlags & O_ACCMODE) != O_WRONLY; }
 
@@ -93,6 +100,8 @@ HANDLE OpenExisting(const Request& request, int probe, const struct stat& st)
 {
     if (request.disposition == CREATE_NEW)
         return InvalidHandle(ERROR_FILE_EXISTS);
+    if (!IsFileOrFolder(st.st_mode))
+        return InvalidHandle(ERROR_ACCESS_DENIED);
     const bool folder = S_ISDIR(st.st_mode);
     if (folder && (!(request.flags & FILE_FLAG_BACKUP_SEMANTICS) || request.Truncates()))
         return InvalidHandle(ERROR_ACCESS_DENIED);
@@ -119,6 +128,10 @@ HANDLE OpenExisting(const Request& request, int probe, const struct stat& st)
     if (!StatusOfDescriptor(fd, status)) {
         close(fd);
         return InvalidFromErrno(request.place);
+    }
+    if (!IsFileOrFolder(status.mode)) {
+        close(fd);
+        return InvalidHandle(ERROR_ACCESS_DENIED);
     }
     const DWORD wantedHidden = request.flags & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     const DWORD hidden = status.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);

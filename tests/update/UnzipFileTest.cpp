@@ -4,6 +4,7 @@
 #include "support/TempMachine.h"
 
 #include <filesystem>
+#include <map>
 
 using namespace update_test;
 using testing_support::ReadFile;
@@ -196,8 +197,8 @@ TEST_F(UnzipFileTest, AFinalNameThatCannotBeTakenIsAFailure)
     const std::string out = Folder("out");
     std::filesystem::create_directories(out + "/taken/inside");
     const OpResult result = unzip_->ExtractAll(Wide(out).c_str());
-    EXPECT_EQ(0xB40001u, Low(result));
-    EXPECT_NE(0u, static_cast<uint32_t>(result >> 32));
+    EXPECT_EQ(0x930001u, Low(result));
+    EXPECT_NE(0u, High(result));
     EXPECT_EQ((std::set<std::string>{"free.txt", "taken", "taken/inside"}), Listing(out));
 }
 
@@ -256,6 +257,85 @@ TEST_F(UnzipFileTest, ManySmallEntriesAcrossTheReadersWindowsArriveWhole)
     ASSERT_EQ(RESULT_OK, unzip_->ExtractAll(Wide(out).c_str()));
     for (const ZipEntrySpec& entry : entries)
         ASSERT_TRUE(ReadFile(out + "/" + entry.name) == entry.content) << entry.name;
+}
+
+ZipEntrySpec Named(std::string name, std::string content, uint16_t flags = 0)
+{
+    ZipEntrySpec entry{std::move(name), std::move(content)};
+    entry.flags = flags;
+    return entry;
+}
+
+// Every file below a folder with its content, by relative host name.
+std::map<std::string, std::string> FilesBelow(const std::string& folder)
+{
+    std::map<std::string, std::string> files;
+    for (const std::string& name : Listing(folder))
+        if (std::filesystem::is_regular_file(folder + "/" + name))
+            files[name] = ReadFile(folder + "/" + name);
+    return files;
+}
+
+TEST_F(UnzipFileTest, ArchivesFromOtherWritersExtractEachFileUnderItsOwnName)
+{
+    constexpr uint16_t kUtf8Flag = 0x800;
+    struct Case {
+        const char* label;
+        std::vector<ZipEntrySpec> entries;
+        bool zip64;
+        std::string prefix;  // put in front, the offsets left as they were
+        DWORD error;         // the high half of ExtractAll's failure; 0 for success
+        std::map<std::string, std::string> files;
+    };
+    std::vector<Case> cases = {
+        {"code page 437 without the flag", {Named("filename_with_\x91o\x86.txt", "cp437")}, false, "", 0,
+         {{"filename_with_\u00e6o\u00e5.txt", "cp437"}}},
+        {"code page 437 names that UTF-8 would merge", {Named("\x84.txt", "a"), Named("\x94.txt", "o")}, false, "", 0,
+         {{"\u00e4.txt", "a"}, {"\u00f6.txt", "o"}}},
+        {"UTF-8 without the flag stays UTF-8", {Named("na\u00efve/caf\u00e9.txt", "utf8")}, false, "", 0,
+         {{"na\u00efve/caf\u00e9.txt", "utf8"}}},
+        {"UTF-8 with the flag", {Named("\u65e5\u672c.txt", "flagged", kUtf8Flag)}, false, "", 0,
+         {{"\u65e5\u672c.txt", "flagged"}}},
+        {"ZIP64 behind a program", {Named("a.txt", "small"), Named("big.txt", Compressible(2 << 20))}, true,
+         std::string(5000, 'S'), 0, {{"a.txt", "small"}, {"big.txt", Compressible(2 << 20)}}},
+        {"ZIP64 without anything in front", {Named("z.txt", "z")}, true, "", 0, {{"z.txt", "z"}}},
+        // A later entry never takes the file an earlier one wrote; the others still arrive.
+        {"one name twice", {Named("a.txt", "first"), Named("a.txt", "second"), Named("b.txt", "b")}, false, "",
+         ERROR_FILE_EXISTS, {{"a.txt", "first"}, {"b.txt", "b"}}},
+        {"names that differ in case", {Named("Doc.txt", "first"), Named("DOC.TXT", "second")}, false, "",
+         ERROR_FILE_EXISTS, {{"Doc.txt", "first"}}},
+        {"names that differ in separators", {Named("img/1.txt", "first"), Named("img\\1.txt", "second")}, false, "",
+         ERROR_FILE_EXISTS, {{"img/1.txt", "first"}}},
+        {"a name that an earlier entry's temporary file would take", {Named("x.TMP", "first"), Named("x", "second")},
+         false, "", ERROR_FILE_EXISTS, {{"x.TMP", "first"}}},
+        {"flagged names that are not UTF-8", {Named("\x84.txt", "a", kUtf8Flag), Named("\x94.txt", "o", kUtf8Flag)},
+         false, "", ERROR_FILE_EXISTS, {{"\ufffd.txt", "a"}}},
+    };
+    Case many{"20,000 small files in 100 folders", {}, false, "", 0, {}};
+    for (int i = 0; i < 20000; ++i) {
+        const std::string name = "set" + std::to_string(i % 100) + "/" + std::to_string(i) + ".txt";
+        many.entries.push_back(Named(name, std::to_string(i * 7)));
+        many.entries.back().deflate = false;
+        many.files[name] = std::to_string(i * 7);
+    }
+    cases.push_back(std::move(many));
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const std::string archive = c.prefix + BuildZip(c.entries, {std::nullopt, c.zip64});
+        ASSERT_EQ(RESULT_OK, unzip_->Open(Wide(WriteArchive("case.zip", archive)).c_str()));
+        const std::string out = Folder("out");
+        const OpResult result = unzip_->ExtractAll(Wide(out).c_str());
+        EXPECT_EQ(c.error ? 0x930001u : 0u, Low(result));
+        EXPECT_EQ(c.error, High(result));
+        // Twenty thousand names are no message to print.
+        const std::map<std::string, std::string> files = FilesBelow(out);
+        if (c.files.size() < 10)
+            EXPECT_EQ(c.files, files);
+        else
+            EXPECT_TRUE(files == c.files);
+        std::filesystem::remove_all(out);
+    }
 }
 
 TEST_F(UnzipFileTest, OpeningAgainReplacesTheOpenArchive)

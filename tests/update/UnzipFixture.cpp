@@ -31,7 +31,7 @@ std::set<std::string> Listing(const std::string& folder)
     std::error_code error;
     for (auto it = fs::recursive_directory_iterator(folder, error); it != fs::recursive_directory_iterator();
          it.increment(error))
-        names.insert(fs::relative(it->path(), folder).generic_string());
+        names.insert(it->path().lexically_relative(folder).generic_string());
     return names;
 }
 

@@ -23,6 +23,8 @@ typedef std::unique_ptr<IFileEntry, ReleaseEntry> EntryPtr;
 
 // The low half of a result: the failure site and its kind.
 inline uint32_t Low(OpResult result) { return static_cast<uint32_t>(result); }
+// The high half: the Windows error that tells why.
+inline uint32_t High(OpResult result) { return static_cast<uint32_t>(result >> 32); }
 
 class UnzipFixture : public testing::Test {
 protected:

@@ -20,6 +20,12 @@ void Put32(std::string& out, uint32_t value)
     Put16(out, value >> 16);
 }
 
+void Put64(std::string& out, uint64_t value)
+{
+    Put32(out, static_cast<uint32_t>(value));
+    Put32(out, static_cast<uint32_t>(value >> 32));
+}
+
 struct Written {
     uint32_t offset;
     uint32_t crc;
@@ -47,7 +53,7 @@ std::string Deflate(const std::string& data)
     return out;
 }
 
-std::string BuildZip(const std::vector<ZipEntrySpec>& entries, std::optional<uint16_t> declaredCount)
+std::string BuildZip(const std::vector<ZipEntrySpec>& entries, const ZipEnd& end)
 {
     std::string archive;
     std::vector<Written> written;
@@ -100,14 +106,32 @@ std::string BuildZip(const std::vector<ZipEntrySpec>& entries, std::optional<uin
         archive += entry.name;
     }
     const uint32_t directorySize = static_cast<uint32_t>(archive.size()) - directoryStart;
-    const uint16_t count = declaredCount.value_or(static_cast<uint16_t>(entries.size()));
+    const uint64_t count = end.declaredCount.value_or(entries.size());
+    if (end.zip64) {
+        const uint32_t recordStart = static_cast<uint32_t>(archive.size());
+        Put32(archive, 0x06064b50);
+        Put64(archive, 44);  // the record's size after this field
+        Put16(archive, 45);
+        Put16(archive, 45);
+        Put32(archive, 0);
+        Put32(archive, 0);
+        Put64(archive, count);
+        Put64(archive, count);
+        Put64(archive, directorySize);
+        Put64(archive, directoryStart);
+        Put32(archive, 0x07064b50);
+        Put32(archive, 0);
+        Put64(archive, recordStart);
+        Put32(archive, 1);
+    }
+    const uint32_t count16 = end.zip64 ? 0xFFFF : static_cast<uint16_t>(count);
     Put32(archive, 0x06054b50);
     Put16(archive, 0);
     Put16(archive, 0);
-    Put16(archive, count);
-    Put16(archive, count);
-    Put32(archive, directorySize);
-    Put32(archive, directoryStart);
+    Put16(archive, count16);
+    Put16(archive, count16);
+    Put32(archive, end.zip64 ? 0xFFFFFFFF : directorySize);
+    Put32(archive, end.zip64 ? 0xFFFFFFFF : directoryStart);
     Put16(archive, 0);
     return archive;
 }

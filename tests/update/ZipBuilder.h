@@ -27,8 +27,16 @@ struct ZipEntrySpec {
     std::optional<size_t> sharesDataOf;   // an earlier entry whose header and data this one reuses
 };
 
-// A whole archive. declaredCount replaces the entry count of the end record.
-std::string BuildZip(const std::vector<ZipEntrySpec>& entries, std::optional<uint16_t> declaredCount = {});
+// How the archive ends.
+struct ZipEnd {
+    std::optional<uint64_t> declaredCount;  // replaces the entry count of the end records
+    // A ZIP64 end record and its locator before the end record, whose counts and offsets then
+    // say only that the ZIP64 record holds them, as writers do for archives beyond its fields.
+    bool zip64 = false;
+};
+
+// A whole archive.
+std::string BuildZip(const std::vector<ZipEntrySpec>& entries, const ZipEnd& end = {});
 
 std::string Deflate(const std::string& data);
 

@@ -29,7 +29,9 @@ std::wstring FailureText(int code)
 
 } // namespace
 
-CBigFileGarbageInfo::CBigFileGarbageInfo(IBulkseek* gatherer, const std::wstring& filePath, const WIN32_FIND_DATAW& data)
+CBigFileGarbageInfo::CBigFileGarbageInfo(IBulkseek* gatherer, const std::wstring& filePath, const WIN32_FIND_DATAW& data,
+                                         FilePlace place)
+    : place_(std::move(place))
 {
     displayName = filePath.substr(filePath.find_last_of(L'\\') + 1);
     path = filePath;
@@ -50,7 +52,8 @@ bool CBigFileGarbageInfo::IsAsScanned(HANDLE file) const
 {
     BY_HANDLE_FILE_INFORMATION now{};
     if (!GetFileInformationByHandle(file, &now) ||
-        (now.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+        (now.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
+        now.dwVolumeSerialNumber != place_.volume || folder_chain::FileIndexOf(now) != place_.fileIndex)
         return false;
     const uint64_t sizeNow = (static_cast<uint64_t>(now.nFileSizeHigh) << 32) | now.nFileSizeLow;
     return sizeNow == size && now.ftLastWriteTime.dwLowDateTime == scannedWriteTime_.dwLowDateTime &&
@@ -67,16 +70,14 @@ bool CBigFileGarbageInfo::Delete()
 {
     if (!GetCheckState())
         return false;
-    // The file that is checked is the one deleted: one handle, opened without following a link,
-    // serves both, so that nothing can take its place in between.
-    const HANDLE file = CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
+    // The file that is checked is the one deleted: one handle, opened without following a link in
+    // the folders the scan recorded, serves both, so that nothing can take its place in between.
+    DWORD error = ERROR_SUCCESS;
+    const HANDLE file = OpenPlaceForDeletion(place_, error);
+    if (!file) {
         if (IsGone(error))
             return true;
-        Failed(FailureText(static_cast<int>(error)));
+        Failed(error == ERROR_DIRECTORY ? std::wstring(kChangedSinceScan) : FailureText(static_cast<int>(error)));
         return false;
     }
     bool deleted = false;

@@ -75,7 +75,9 @@ bool CGarbageScan::OnFile(CBigFileCatagory& catagory, const CWalkAhead::File& me
     const double fraction =
         catagory.usedBytes ? static_cast<double>(bytesMet) / static_cast<double>(catagory.usedBytes) : 1.0;
 
-    auto* file = Keeps(met.data) ? new (std::nothrow) CBigFileGarbageInfo(gatherer_, met.path, met.data) : nullptr;
+    auto* file = Keeps(met.data) ? new (std::nothrow)
+                                       CBigFileGarbageInfo(gatherer_, met.path, met.data, places_.Record(met.path, met.data))
+                                 : nullptr;
     if (!file)
         return !sink_ || sink_->OnScanFile(nullptr, met.path, kFileMarker, fraction);
 

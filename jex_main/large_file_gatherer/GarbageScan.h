@@ -8,6 +8,7 @@
 #include "BigFileCatagory.h"
 #include "BulkseekOption.h"
 #include "ContentPrefetch.h"
+#include "FilePlace.h"
 #include "FoundFiles.h"
 #include "WalkAhead.h"
 
@@ -39,4 +40,5 @@ private:
     CBulkseekOption& options_;
     HANDLE userToken_;
     std::unique_ptr<CContentPrefetch> sums_;  // only when equal files are searched for
+    CFilePlaces places_;
 };

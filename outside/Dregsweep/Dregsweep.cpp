@@ -199,7 +199,7 @@ void CDregsweep::Analyse(CJunkCatagory& catagory, IDregsweepSink& sink, CPace& p
             return;
         JunkFindings findings;
         CFolderWalk walk(item->Rule(), now, [&pace] { return pace.KeepGoing(); });
-        for (const std::wstring& folder : rule_folders::Resolve(item->Rule().folder))
+        for (const FolderChain& folder : rule_folders::Resolve(item->Rule().folder))
             if (!walk.Walk(folder, findings))
                 break;
         item->Publish(std::move(findings));

@@ -1,7 +1,5 @@
 #include "FolderWalk.h"
 
-#include "outside/HeldFolder/HeldFolder.h"
-
 #include <chrono>
 #include <new>
 #include <system_error>
@@ -31,15 +29,15 @@ bool CFolderWalk::IsOldEnough(const FILETIME& lastWrite) const
     return rule_.minimumAge == 0 || TicksOf(lastWrite) <= newestTaken_;
 }
 
-bool CFolderWalk::List(const FoundFolder& folder, uint32_t index, Listing& listing, bool mayAsk) const
+bool CFolderWalk::List(HeldPtr held, const FoundFolder& folder, uint32_t index, Listing& listing, bool mayAsk) const
 {
-    const CHeldFolder held(folder.path, folder.volume, folder.fileIndex);
-    if (held.GetState() != CHeldFolder::State::Held)
+    if (held->GetState() != CHeldFolder::State::Held)
         return true;  // vanished, denied or swapped since it was listed: nothing to take from it
-    listing.volume = held.Volume();
-    listing.fileIndex = held.FileIndex();
+    listing.volume = held->Volume();
+    listing.fileIndex = held->FileIndex();
+    listing.held = held;
     uint64_t sinceAsked = 0;
-    return held.ForEachEntry([&](const FILE_ID_BOTH_DIR_INFO& entry) {
+    return held->ForEachEntry([&](const FILE_ID_BOTH_DIR_INFO& entry) {
         if (mayAsk && ++sinceAsked == kEntriesBetweenQuestions) {
             sinceAsked = 0;
             if (!keepGoing_())
@@ -69,10 +67,12 @@ void CFolderWalk::Merge(uint32_t index, Listing& listing)
     findings.folders[index].volume = listing.volume;
     findings.folders[index].fileIndex = listing.fileIndex;
     for (auto& [name, fileIndex] : listing.folders) {
-        queued_.push_back(static_cast<uint32_t>(findings.folders.size()));
+        queued_.push_back({static_cast<uint32_t>(findings.folders.size()), listing.held});
         const bool matches = whole || rule_.files.Matches(name);
-        findings.folders.push_back({findings.folders[index].path + L"\\" + name, index, matches, listing.volume, fileIndex});
+        findings.folders.push_back(
+            {findings.folders[index].path + L"\\" + name, index, matches, listing.volume, 0, fileIndex});
     }
+    listing.held.reset();
     entries_ += listing.folders.size() + listing.files.size();
     findings.size += listing.size;
     if (findings.files.empty())
@@ -108,15 +108,21 @@ void CFolderWalk::Work(bool caller)
             }
             continue;
         }
-        const uint32_t index = queued_.back();
+        Queued next = std::move(queued_.back());
         queued_.pop_back();
+        const uint32_t index = next.index;
         ++listing_;
         const FoundFolder folder = findings_->folders[index];
         lock.unlock();
         Listing listing;
         bool goOn = true;
         try {
-            goOn = List(folder, index, listing, caller);
+            // Opened in the folder that listed it, never by its path, and only where it is the folder
+            // listed; the parent is let go of once its last folder is open.
+            const std::wstring name = folder.path.substr(folder.path.rfind(L'\\') + 1);
+            auto held = std::make_shared<const CHeldFolder>(*next.parent, name, folder.volume, folder.fileIndex);
+            next.parent.reset();
+            goOn = List(std::move(held), folder, index, listing, caller);
             lock.lock();
             Merge(index, listing);
         } catch (const std::bad_alloc&) {
@@ -135,16 +141,19 @@ void CFolderWalk::Work(bool caller)
     changed_.notify_all();
 }
 
-bool CFolderWalk::Walk(const std::wstring& folder, JunkFindings& findings)
+bool CFolderWalk::Walk(const FolderChain& folder, JunkFindings& findings)
 {
     findings_ = &findings;
     queued_.clear();
     listing_ = 0;
     const auto first = static_cast<uint32_t>(findings.folders.size());
-    findings.folders.push_back({folder, FoundFolder::kNoParent, false});
+    FoundFolder own{folder_chain::PathOf(folder), FoundFolder::kNoParent, false};
+    own.chain = static_cast<uint32_t>(findings.chains.size());
+    findings.chains.push_back(folder);
+    findings.folders.push_back(std::move(own));
     // The first folder tells whether there is anything to share.
     Listing listing;
-    stopped_ = !List(findings.folders[first], first, listing, true);
+    stopped_ = !List(std::make_shared<const CHeldFolder>(folder), findings.folders[first], first, listing, true);
     Merge(first, listing);
     std::vector<std::thread> helpers;
     try {
@@ -156,6 +165,7 @@ bool CFolderWalk::Walk(const std::wstring& folder, JunkFindings& findings)
     Work(true);
     for (std::thread& helper : helpers)
         helper.join();
+    queued_.clear();  // what an ended walk left holds folders open
     if (outOfMemory_)
         throw std::bad_alloc();
     return !stopped_;

@@ -3,6 +3,7 @@
 // its removal can tell by a handle that it is still the very same one.
 #pragma once
 
+#include "common/FolderChain.h"
 #include "platform/Windows.h"
 
 #include <cstdint>
@@ -16,6 +17,7 @@ struct FoundFolder {
     uint32_t parent = kNoParent;    // kNoParent for the rule's own folders, which are never removed
     bool whole = false;             // the folder matched the rule's patterns: all of it is junk
     DWORD volume = 0;               // the volume serial of the folder and the files in it
+    uint32_t chain = 0;             // for the rule's own folders: their way down, in the chains
     uint64_t fileIndex = 0;
 };
 
@@ -28,7 +30,10 @@ struct FoundFile {
     uint64_t fileIndex = 0;
 };
 
+// Each folder below a rule's own is reached through the folder above it, held by handle; the rule's
+// own folders from their drives' folders down, each folder on the way as it was recorded.
 struct JunkFindings {
+    std::vector<FolderChain> chains;
     std::vector<FoundFolder> folders;
     std::vector<FoundFile> files;
     uint64_t size = 0;

@@ -40,6 +40,7 @@ CJunkRemoval::Outcome CJunkRemoval::Remove(JunkFindings& findings)
             turns_.push_back({index, index});
         turns_.back().end = index + 1;
     }
+    folders_ = std::make_unique<CFoundFolders>(findings);
     emptied_.assign(findings.folders.size(), false);
     verdicts_.assign(findings.files.size(), Verdict::NotReached);
     std::vector<std::thread> helpers;
@@ -85,11 +86,12 @@ CJunkRemoval::Outcome CJunkRemoval::Remove(JunkFindings& findings)
 void CJunkRemoval::Work(const JunkFindings& findings, bool caller)
 {
     size_t sinceAsked = 0;
+    CFoundFolders::NodePtr held;
     while (!ended_) {
         const size_t turn = next_.fetch_add(1);
         if (turn >= turns_.size())
             return;
-        RemoveTurn(findings, turns_[turn]);
+        RemoveTurn(findings, turns_[turn], held);
         sinceAsked += turns_[turn].end - turns_[turn].first;
         if (caller && sinceAsked >= kFilesBetweenQuestions) {
             sinceAsked = 0;
@@ -99,10 +101,10 @@ void CJunkRemoval::Work(const JunkFindings& findings, bool caller)
     }
 }
 
-void CJunkRemoval::RemoveTurn(const JunkFindings& findings, const Turn& turn)
+void CJunkRemoval::RemoveTurn(const JunkFindings& findings, const Turn& turn, CFoundFolders::NodePtr& last)
 {
-    const FoundFolder& folder = findings.folders[findings.files[turn.first].folder];
-    const CHeldFolder held(folder.path, folder.volume, folder.fileIndex);
+    last = folders_->Reach(findings.files[turn.first].folder);
+    const CHeldFolder& held = last->folder;
     for (size_t index = turn.first; index < turn.end; ++index) {
         // A folder that cannot be held now, even one that seems gone (a name being swapped can look
         // missing for a moment), keeps its files: only what was deleted leaves the findings.
@@ -129,12 +131,13 @@ void CJunkRemoval::RemoveEmptiedFolders(const JunkFindings& findings)
     // Folders are listed after the folder holding them, so going backwards empties the deepest
     // first. Only a folder this removal took something from goes, and only when nothing is left in
     // it: a folder that was empty already was never shown as junk.
+    CFoundFolders::NodePtr last;
     for (size_t index = findings.folders.size(); index-- > 0;) {
         const FoundFolder& folder = findings.folders[index];
         if (folder.parent == FoundFolder::kNoParent || !emptied_[index])
             continue;
-        const FoundFolder& parent = findings.folders[folder.parent];
-        const CHeldFolder held(parent.path, parent.volume, parent.fileIndex);
+        last = folders_->Reach(folder.parent);
+        const CHeldFolder& held = last->folder;
         const std::wstring name = folder.path.substr(folder.path.find_last_of(L'\\') + 1);
         const auto isTheFolder = [&](HANDLE, const BY_HANDLE_FILE_INFORMATION& information) {
             return IsAsListed(information, held.Volume(), folder.fileIndex, nullptr);

@@ -2,7 +2,7 @@
 
 #include "FileNamePattern.h"
 
-#include "platform/Windows.h"
+#include "outside/HeldFolder/HeldFolder.h"
 
 #include <algorithm>
 #include <cwctype>
@@ -48,47 +48,44 @@ bool IsDrive(const std::wstring& part)
     return part.size() == 2 && part[1] == L':' && std::iswalpha(static_cast<wint_t>(part[0]));
 }
 
-// The names of the plain folders in a folder that match the pattern, in name order so that every
-// analysis walks them alike.
-std::vector<std::wstring> MatchingSubfolders(const std::wstring& folder, const CFileNamePattern& pattern)
+// A folder reached on the way down, held while the next component is looked for in it.
+struct Reached {
+    FolderChain chain;
+    folder_chain::Held held;
+};
+
+// The real folders in a held folder that match the pattern, each with the identity its listing
+// gives, in name order so that every analysis walks them alike.
+std::vector<FolderLink> MatchingSubfolders(const FolderChain& chain, const CFileNamePattern& pattern)
 {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &data, FindExSearchLimitToDirectories,
-                                   nullptr, 0);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        const std::wstring name = data.cFileName;
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
-            name != L"." && name != L".." && pattern.Matches(name))
-            names.push_back(name);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
+    std::vector<FolderLink> found;
+    const CHeldFolder folder(chain);
+    folder.ForEachEntry([&](const FILE_ID_BOTH_DIR_INFO& entry) {
+        std::wstring name(entry.FileName, entry.FileNameLength / sizeof(WCHAR));
+        if (IsRealFolder(entry.FileAttributes) && pattern.Matches(name))
+            found.push_back({std::move(name), folder.Volume(), static_cast<uint64_t>(entry.FileId.QuadPart)});
+        return true;
+    });
+    std::sort(found.begin(), found.end(), [](const FolderLink& a, const FolderLink& b) { return a.name < b.name; });
+    return found;
+}
+
+// The folder of the link in a reached one joins the next ones, held and recorded, unless it is
+// missing or no real folder (or not the folder listed, where the link names one).
+void Descend(const Reached& at, FolderLink link, std::vector<Reached>& next)
+{
+    DWORD error = ERROR_SUCCESS;
+    folder_chain::Held held = folder_chain::Open(at.held.get(), link, error);
+    if (!held)
+        return;
+    FolderChain chain = at.chain;
+    chain.push_back(std::move(link));
+    next.push_back({std::move(chain), std::move(held)});
 }
 
 } // namespace
 
-bool IsPlainFolderEntry(const std::wstring& path)
-{
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-           !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
-bool IsPlainFolder(const std::wstring& path)
-{
-    if (path.size() < 3 || !IsDrive(path.substr(0, 2)) || path[2] != L'\\')
-        return false;
-    for (size_t slash = path.find(L'\\', 3); slash != std::wstring::npos; slash = path.find(L'\\', slash + 1))
-        if (!IsPlainFolderEntry(path.substr(0, slash)))
-            return false;
-    return IsPlainFolderEntry(path);
-}
-
-std::vector<std::wstring> Resolve(const std::wstring& folder)
+std::vector<FolderChain> Resolve(const std::wstring& folder)
 {
     const std::wstring expanded = Expanded(folder);
     if (expanded.empty() || expanded.find(L'%') != std::wstring::npos)
@@ -96,26 +93,29 @@ std::vector<std::wstring> Resolve(const std::wstring& folder)
     const std::vector<std::wstring> parts = Components(expanded);
     if (parts.size() < 2 || !IsDrive(parts.front()))
         return {};
-    std::vector<std::wstring> reached{parts.front()};
+    std::vector<Reached> reached(1);
+    DWORD error = ERROR_SUCCESS;
+    reached.front().held = folder_chain::Record(parts.front() + L"\\", reached.front().chain, error);
+    if (!reached.front().held)
+        return {};
     for (size_t i = 1; i < parts.size() && !reached.empty(); ++i) {
         const std::wstring& part = parts[i];
         if (part.empty() || part == L"." || part == L"..")
             return {};
-        std::vector<std::wstring> next;
-        for (const std::wstring& at : reached) {
+        std::vector<Reached> next;
+        for (const Reached& at : reached) {
             if (part.find_first_of(L"*?") == std::wstring::npos) {
-                next.push_back(at + L"\\" + part);
+                Descend(at, FolderLink{part}, next);
                 continue;
             }
-            for (const std::wstring& name : MatchingSubfolders(at, CFileNamePattern({part})))
-                next.push_back(at + L"\\" + name);
+            for (FolderLink& link : MatchingSubfolders(at.chain, CFileNamePattern({part})))
+                Descend(at, std::move(link), next);
         }
         reached = std::move(next);
     }
-    std::vector<std::wstring> folders;
-    for (const std::wstring& path : reached)
-        if (IsPlainFolder(path))
-            folders.push_back(path);
+    std::vector<FolderChain> folders;
+    for (Reached& at : reached)
+        folders.push_back(std::move(at.chain));
     return folders;
 }
 

@@ -29,6 +29,16 @@ CHeldFolder::CHeldFolder(const CHeldFolder& parent, const std::wstring& name, DW
         Hold(handle, volume, fileIndex);
 }
 
+CHeldFolder::CHeldFolder(const FolderChain& chain)
+{
+    DWORD error = ERROR_SUCCESS;
+    folder_chain::Held held = folder_chain::Reach(chain, error);
+    if (!held)
+        state_ = IsGone(error) ? State::Gone : error == ERROR_DIRECTORY ? State::Changed : State::Denied;
+    else
+        Hold(held.release(), chain.back().volume, chain.back().fileIndex);
+}
+
 CHeldFolder::~CHeldFolder()
 {
     if (handle_ != INVALID_HANDLE_VALUE)
@@ -58,22 +68,11 @@ bool CHeldFolder::ListNext(void* buffer) const
 
 HANDLE CHeldFolder::OpenEntry(const std::wstring& name, DWORD access, ULONG options, DWORD& error) const
 {
-    if (state_ != State::Held || name.empty() || name.size() * sizeof(WCHAR) > 0xFFFF) {
+    if (state_ != State::Held) {
         error = ERROR_INVALID_PARAMETER;
         return nullptr;
     }
-    UNICODE_STRING text{static_cast<USHORT>(name.size() * sizeof(WCHAR)), static_cast<USHORT>(name.size() * sizeof(WCHAR)),
-                        const_cast<WCHAR*>(name.data())};
-    OBJECT_ATTRIBUTES attributes{sizeof(OBJECT_ATTRIBUTES), handle_, &text, 0, nullptr, nullptr};
-    IO_STATUS_BLOCK io{};
-    HANDLE entry = nullptr;
-    const NTSTATUS status = NtOpenFile(&entry, access, &attributes, &io, kShareAll,
-                                       options | FILE_OPEN_REPARSE_POINT | FILE_OPEN_FOR_BACKUP_INTENT);
-    if (!NT_SUCCESS(status)) {
-        error = RtlNtStatusToDosError(status);
-        return nullptr;
-    }
-    return entry;
+    return folder_chain::OpenEntry(handle_, name, access, options, 0, error);
 }
 
 HANDLE CHeldFolder::OpenForDeletion(const std::wstring& name, ULONG options, DWORD access,

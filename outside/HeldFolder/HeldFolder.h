@@ -5,6 +5,7 @@
 // link since. What makes an entry the one to delete is the caller's to judge, by the entry's handle.
 #pragma once
 
+#include "common/FolderChain.h"
 #include "platform/Windows.h"
 
 #include <cstdint>
@@ -21,6 +22,9 @@ public:
     CHeldFolder(const std::wstring& path, DWORD volume, uint64_t fileIndex);
     // The folder of that name in a held folder, the same way.
     CHeldFolder(const CHeldFolder& parent, const std::wstring& name, DWORD volume, uint64_t fileIndex);
+    // The chain's last folder, reached again from its drive's folder down with every folder on the
+    // way the one recorded; Changed when one is not.
+    explicit CHeldFolder(const FolderChain& chain);
     ~CHeldFolder();
     CHeldFolder(const CHeldFolder&) = delete;
     CHeldFolder& operator=(const CHeldFolder&) = delete;
@@ -84,10 +88,7 @@ private:
     uint64_t fileIndex_ = 0;
 };
 
-inline uint64_t FileIndexOf(const BY_HANDLE_FILE_INFORMATION& information)
-{
-    return (static_cast<uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
-}
+using folder_chain::FileIndexOf;
 
 // A folder, neither link nor mount point.
 inline bool IsRealFolder(DWORD attributes)

@@ -105,6 +105,10 @@ bool FileObject::Status(FileStatus& status, bool reuse)
     std::lock_guard<std::mutex> lock(statusLock_);
     if (!StatusOfDescriptor(fd_, status, reuse ? status_.get() : nullptr))
         return false;
+    if (mountPoint_) {
+        status.attributes = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+        status.reparseTag = IO_REPARSE_TAG_MOUNT_POINT;
+    }
     if (!status_)
         status_ = std::make_unique<FileStatus>();
     *status_ = status;

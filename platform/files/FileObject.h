@@ -51,6 +51,8 @@ public:
     // in a folder takes the folder's.
     DWORD VolumeSerial();
     void TakeVolumeSerial(DWORD serial) { serial_ = serial; }
+    // The handle was opened on a mount point as itself: its status says so.
+    void ShowAsMountPoint() { mountPoint_ = true; }
     // The file's status now, kept for the next time; with reuse, read in full only where the
     // inode changed since the status kept (a deletion right after its check reads it once).
     bool Status(FileStatus& status, bool reuse = false);
@@ -85,6 +87,7 @@ private:
     ino_t inode_ = 0;
     bool listed_ = false;
     bool deleteOnClose_ = false;
+    bool mountPoint_ = false;
     std::once_flag folderOnce_;
     std::shared_ptr<files::Descriptor> folder_;
     DIR* entries_ = nullptr;

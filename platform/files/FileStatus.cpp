@@ -168,6 +168,12 @@ bool StatusOfDescriptor(int fd, FileStatus& status, const FileStatus* earlier)
     return true;
 }
 
+bool IsMountPointIn(int folderFd, int fd, const std::string& hostPath)
+{
+    struct statx sx {};
+    return statx(fd, "", AT_EMPTY_PATH, STATX_TYPE, &sx) == 0 && IsMountPoint(sx, folderFd, 0, [&] { return hostPath; });
+}
+
 bool UnchangedStatusOfName(int folderFd, const char* name, const FileStatus& earlier, FileStatus& status)
 {
     struct statx sx {};

@@ -46,6 +46,10 @@ bool StatusOfDescriptor(int fd, FileStatus& status, const FileStatus* earlier = 
 // status now. False when the name is missing or leads elsewhere, or the file changed.
 bool UnchangedStatusOfName(int folderFd, const char* name, const FileStatus& earlier, FileStatus& status);
 
+// Whether the open folder fd, opened in the open folder folderFd, is a mount point: a folder of
+// another device than the folder holding it that is no drive's folder (hostPath is its host path).
+bool IsMountPointIn(int folderFd, int fd, const std::string& hostPath);
+
 // The bits SetFileAttributesW changes.
 constexpr DWORD kSettableAttributes = 0x00000001u | 0x00000002u | 0x00000004u | 0x00000020u | 0x00000100u |
                                       0x00001000u | 0x00002000u;

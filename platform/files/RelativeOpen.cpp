@@ -1,5 +1,6 @@
 // NtOpenFile: a name opened in a folder held open, never through a path walked again.
 #include "FileObject.h"
+#include "FileStatus.h"
 #include "FolderCache.h"
 #include "HostNames.h"
 
@@ -116,8 +117,14 @@ NTSTATUS Open(HANDLE& handle, ACCESS_MASK access, const OBJECT_ATTRIBUTES& attri
         close(fd);
         return S_ISDIR(st.st_mode) ? STATUS_FILE_IS_A_DIRECTORY : STATUS_UNSUCCESSFUL;
     }
+    // A mount point opened as itself shows what it is, as a link does: a walk that refuses reparse
+    // points never crosses into another file system through a name it did not list.
+    const bool mountPoint = (options & FILE_OPEN_REPARSE_POINT) && (openFlags & O_DIRECTORY) &&
+                            IsMountPointIn(folder->Fd(), fd, place.host);
     auto* file = new FileObject(fd, std::move(place), access, share);
     file->TakeVolumeSerial(root->VolumeSerial());
+    if (mountPoint)
+        file->ShowAsMountPoint();
     if (!file->JoinOpenFiles(!(openFlags & O_PATH) && (openFlags & O_ACCMODE) != O_WRONLY)) {
         delete file;
         return STATUS_SHARING_VIOLATION;

@@ -1,6 +1,7 @@
 #include "ElevatedRestart.h"
 
 #include "common/ModuleDir.h"
+#include "common/WriteLog.h"
 #include "platform/Machine.h"
 #include "platform/win/Process.h"
 
@@ -14,11 +15,19 @@ namespace {
 // The record size Windows' 32-bit shell checks.
 constexpr DWORD kRecordSize = 60;
 
+// The configured program's file name; empty when the name is no plain name of the program folder's:
+// the file may be the user's to write, and what it names is started with administrator rights.
 std::wstring ProgramName(const std::wstring& folder)
 {
     const QSettings config(QString::fromStdString(platform::HostPath(folder + L"UIConfigAdd.ini")),
                            QSettings::IniFormat);
     const QString name = config.value(QStringLiteral("Cleanup/Name"), QStringLiteral("Sweepdeck.exe")).toString();
+    if (name.isEmpty() || name.contains(QLatin1Char('\\')) || name.contains(QLatin1Char('/')) ||
+        name.contains(QLatin1String(".."))) {
+        WriteLogText((L"[Sweepdeck] restart refused, the program name leaves the program folder: " +
+                      name.toStdWString()).c_str());
+        return std::wstring();
+    }
     return name.toStdWString();
 }
 
@@ -27,7 +36,10 @@ std::wstring ProgramName(const std::wstring& folder)
 bool RestartElevated(int page)
 {
     const std::wstring folder = GetModuleDir();
-    const std::wstring file = folder + ProgramName(folder);
+    const std::wstring name = ProgramName(folder);
+    if (name.empty())
+        return false;
+    const std::wstring file = folder + name;
     const std::wstring parameters = L"restart " + std::to_wstring(page);
     SHELLEXECUTEINFOW info{};
     info.cbSize = kRecordSize;

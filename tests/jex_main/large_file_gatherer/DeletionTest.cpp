@@ -1,9 +1,12 @@
 #include "GathererTest.h"
 
 #include "platform/Machine.h"
+#include "support/OtherUser.h"
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <unistd.h>
 
 using namespace bulkseek_test;
 
@@ -160,4 +163,38 @@ TEST_F(DeletionTest, AFileChangedSinceTheScanIsKeptAndReportedAsFailed)
     EXPECT_TRUE(sink.emptied[3].deleted);
     EXPECT_EQ(FoundPaths(), (std::vector<std::wstring>{files[3], files[2]}));
     EXPECT_EQ(testing_support::ReadFile(platform::HostPath(files[3])), "grown since the scan");
+}
+
+// The gatherer runs as root; another user, owning the machine folder, swaps a folder on the found
+// file's path for a link to a root-owned folder holding a file alike in name, size and time.
+TEST_F(DeletionTest, AFolderOnTheWaySwappedForALinkSinceTheScanLeadsNowhere)
+{
+    if (const std::string why = testing_support::WhyNoOtherUser(); !why.empty())
+        GTEST_SKIP() << why;
+    const std::wstring found = MakeFile("data/videos/film.iso", std::string(9, 'v'));
+    const std::string secret = machine.Root() + "/drive_c/secret";
+    machine.WriteFile("drive_c/secret/film.iso", std::string(9, 's'));
+    std::filesystem::last_write_time(secret + "/film.iso",
+                                     std::filesystem::last_write_time(platform::HostPath(found)));
+    gatherer->ClearGarbage();
+    CRecordingSink scan;
+    ASSERT_EQ(Scan(9, false, scan), RESULT_OK);
+    ASSERT_NE(Found(found), nullptr);
+    CheckFile(found);
+    testing_support::GiveToOtherUser(machine.Root());
+    testing_support::GiveToRoot(secret);
+    const std::string videos = machine.Root() + "/data/videos";
+    const std::string aside = videos + ".moved";
+    ASSERT_TRUE(testing_support::AsOtherUser([&] {
+        return rename(videos.c_str(), aside.c_str()) == 0 && symlink(secret.c_str(), videos.c_str()) == 0;
+    }));
+
+    CRecordingSink sink;
+    ASSERT_EQ(gatherer->EmptyGarbage(&sink), RESULT_OK);
+    ASSERT_EQ(sink.emptied.size(), 1u);
+    EXPECT_FALSE(sink.emptied[0].deleted);
+    EXPECT_EQ(sink.emptied[0].failInfo, L"The file has changed since the scan and was not deleted.");
+    EXPECT_EQ(testing_support::ReadFile(secret + "/film.iso"), std::string(9, 's'));
+    EXPECT_TRUE(std::filesystem::exists(aside + "/film.iso"));
+    EXPECT_EQ(FoundPaths(), std::vector<std::wstring>{found});
 }

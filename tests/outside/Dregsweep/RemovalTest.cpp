@@ -5,6 +5,7 @@
 
 #include "outside/Dregsweep/FolderWalk.h"
 #include "outside/Dregsweep/JunkRemoval.h"
+#include "outside/Dregsweep/RuleFolders.h"
 
 #include "platform/Windows.h"
 
@@ -27,7 +28,10 @@ protected:
         rule.folder = kFolder;
         rule.recurse = true;
         JunkFindings findings;
-        EXPECT_TRUE(CFolderWalk(rule, 0, [] { return true; }).Walk(kFolder, findings));
+        const std::vector<FolderChain> folders = rule_folders::Resolve(kFolder);
+        EXPECT_EQ(1u, folders.size());
+        for (const FolderChain& folder : folders)
+            EXPECT_TRUE(CFolderWalk(rule, 0, [] { return true; }).Walk(folder, findings));
         return findings;
     }
 

@@ -3,11 +3,11 @@
 #include "RunFolder.h"
 
 #include "platform/Text.h"
+#include "platform/win/Errors.h"
 
 #include <cerrno>
 #include <cstddef>
 #include <cstdlib>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sstream>
 #include <unistd.h>
@@ -33,7 +33,7 @@ struct RecordHeader {
     uint32_t imageBytes;
 };
 
-std::string RecordFolder() { return RunFolder() + "/processes"; }
+constexpr const char* kRecordFolder = "processes";
 
 // The host's status line of the process; empty when there is none. A process that is reaped
 // between the open and the read fails the read (ESRCH), which counts as no process: a stream
@@ -87,12 +87,12 @@ std::shared_ptr<ProcessRecord> ProcessRecord::Register(pid_t pid, const std::wst
 {
     const std::optional<uint64_t> startTime = HostStartTime(pid, true);
     std::string imageBytes = ToUtf8(image).substr(0, kLongestImage);
-    const std::string folder = RunSubfolder("processes");
-    if (!startTime || folder.empty())
+    const CRunFolder folder = OpenRunSubfolder(kRecordFolder);
+    if (!startTime || !folder.IsOpen())
         return nullptr;
-    const std::string path = folder + "/" + std::to_string(pid);
-    const std::string draft = path + ".new";
-    const int fd = OpenRunFile(draft);
+    const std::string name = std::to_string(pid);
+    std::string draft;
+    const int fd = folder.CreateDraft(".new-", draft);
     if (fd < 0)
         return nullptr;
     RecordHeader header {};
@@ -102,18 +102,22 @@ std::shared_ptr<ProcessRecord> ProcessRecord::Register(pid_t pid, const std::wst
     header.parent = static_cast<uint32_t>(getpid());
     header.imageBytes = static_cast<uint32_t>(imageBytes.size());
     const std::string bytes = std::string(reinterpret_cast<const char*>(&header), sizeof(header)) + imageBytes;
-    if (ftruncate(fd, 0) != 0 || pwrite(fd, bytes.data(), bytes.size(), 0) != static_cast<ssize_t>(bytes.size()) ||
-        rename(draft.c_str(), path.c_str()) != 0) {
-        unlink(draft.c_str());
+    if (pwrite(fd, bytes.data(), bytes.size(), 0) != static_cast<ssize_t>(bytes.size()) || !folder.Replace(draft, name)) {
+        folder.Remove(draft);
         close(fd);
         return nullptr;
     }
-    return std::shared_ptr<ProcessRecord>(new ProcessRecord(fd, path, pid, getpid(), *startTime, image));
+    return std::shared_ptr<ProcessRecord>(
+        new ProcessRecord(fd, folder.Path() + "/" + name, pid, getpid(), *startTime, image));
 }
 
-std::shared_ptr<ProcessRecord> ProcessRecord::Read(const std::string& path)
+std::shared_ptr<ProcessRecord> ProcessRecord::Read(const CRunFolder& folder, const std::string& name)
 {
-    const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+    // Only what root or this process's user wrote names a process to reach; a process that may
+    // not write a record (one of root's, read by the user) still reads it.
+    int fd = folder.OpenFile(name, true, RunWriters::OwnRights);
+    if (fd < 0 && GetLastError() == ERROR_ACCESS_DENIED)
+        fd = folder.OpenFile(name, false, RunWriters::OwnRights);
     if (fd < 0)
         return nullptr;
     RecordHeader header {};
@@ -128,7 +132,8 @@ std::shared_ptr<ProcessRecord> ProcessRecord::Read(const std::string& path)
         close(fd);
         return nullptr;
     }
-    return std::shared_ptr<ProcessRecord>(new ProcessRecord(fd, path, static_cast<pid_t>(header.pid),
+    return std::shared_ptr<ProcessRecord>(new ProcessRecord(fd, folder.Path() + "/" + name,
+                                                            static_cast<pid_t>(header.pid),
                                                             static_cast<pid_t>(header.parent), header.startTime,
                                                             FromUtf8(image)));
 }
@@ -137,7 +142,7 @@ std::shared_ptr<ProcessRecord> ProcessRecord::Find(pid_t pid)
 {
     if (pid <= 0)
         return nullptr;
-    auto record = Read(RecordFolder() + "/" + std::to_string(pid));
+    auto record = Read(OpenRunSubfolder(kRecordFolder), std::to_string(pid));
     if (!record || record->pid_ != pid || record->ExitCode() || HostStartTime(pid) != record->startTime_)
         return nullptr;
     return record;
@@ -146,23 +151,18 @@ std::shared_ptr<ProcessRecord> ProcessRecord::Find(pid_t pid)
 std::vector<std::shared_ptr<ProcessRecord>> ProcessRecord::Running()
 {
     std::vector<std::shared_ptr<ProcessRecord>> running;
-    const std::string folder = RecordFolder();
-    DIR* dir = opendir(folder.c_str());
-    if (!dir)
-        return running;
-    while (const dirent* entry = readdir(dir)) {
-        const std::string name = entry->d_name;
+    const CRunFolder folder = OpenRunSubfolder(kRecordFolder);
+    for (const std::string& name : folder.Names()) {
         if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos)
             continue;
-        auto record = Read(folder + "/" + name);
+        auto record = Read(folder, name);
         if (record && record->pid_ == std::atoi(name.c_str()) && !record->ExitCode() &&
             HostStartTime(record->pid_) == record->startTime_) {
             running.push_back(std::move(record));
-        } else if (record && IsFileAt(record->fd_, record->path_)) {
-            unlink(record->path_.c_str()); // its process ended without its starter
+        } else if (record) {
+            folder.RemoveIfFileAt(record->fd_, name); // its process ended without its starter
         }
     }
-    closedir(dir);
     return running;
 }
 
@@ -187,8 +187,8 @@ std::optional<DWORD> ProcessRecord::Flagged(size_t flagOffset, size_t valueOffse
 void ProcessRecord::Finish(DWORD exitCode)
 {
     Flag(offsetof(RecordHeader, ended), offsetof(RecordHeader, exitCode), exitCode);
-    if (IsFileAt(fd_, path_))
-        unlink(path_.c_str());
+    std::string name;
+    OpenRunFolderOf(path_, name).RemoveIfFileAt(fd_, name);
 }
 
 std::optional<DWORD> ProcessRecord::ExitCode() const

@@ -1,8 +1,10 @@
 // The processes of the machine: every process started through the layer, by any process of the
 // machine, has a record in run/processes, named by its host id. A record counts only while a host
 // process with that id and the recorded start time runs, so a reused id is never mistaken for the
-// process that had it. The starter writes the exit code into the record when the process ends;
-// a process that ends another one asks for its exit code there first.
+// process that had it. Only records that root or the reading process's user wrote count, so that
+// an elevated process never reaches a process on a less-privileged user's word. The starter
+// writes the exit code into the record when the process ends; a process that ends another one
+// asks for its exit code there first.
 #pragma once
 
 #include "platform/win/Types.h"
@@ -15,6 +17,8 @@
 #include <vector>
 
 namespace platform {
+
+class CRunFolder;
 
 // When the host started the process (clock ticks since boot), or nothing when no such process
 // runs (one that ended but is not reaped yet counts only when asked for).
@@ -52,7 +56,7 @@ private:
         : fd_(fd), path_(std::move(path)), pid_(pid), parent_(parent), startTime_(startTime), image_(std::move(image))
     {
     }
-    static std::shared_ptr<ProcessRecord> Read(const std::string& path);
+    static std::shared_ptr<ProcessRecord> Read(const CRunFolder& folder, const std::string& name);
     std::optional<DWORD> Flagged(size_t flagOffset, size_t valueOffset) const;
     void Flag(size_t flagOffset, size_t valueOffset, DWORD value);
 

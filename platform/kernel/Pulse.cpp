@@ -13,6 +13,8 @@ namespace platform {
 
 namespace {
 
+constexpr const char* kPulseName = ".pulse";
+
 // Threads that reap children may still notify while the program exits: never destroyed.
 struct Pulses {
     std::mutex mutex;
@@ -30,11 +32,12 @@ Pulses& ThePulses()
 std::atomic<uint32_t>& MachinePulse()
 {
     Pulses& pulses = ThePulses();
-    const std::string path = RunFolder() + "/.pulse";
+    const std::string path = RunFolder() + "/" + kPulseName;
     std::lock_guard<std::mutex> lock(pulses.mutex);
     auto& pulse = pulses.byPath[path];
     if (!pulse) {
-        const int fd = OpenRunFile(path);
+        bool created = false;
+        const int fd = OpenRunFolder().OpenSharedFile(kPulseName, created);
         void* memory = fd < 0 ? nullptr : MapRunFile(fd, sizeof(std::atomic<uint32_t>));
         if (fd >= 0)
             close(fd);

@@ -228,12 +228,18 @@ SyncBlock* SyncBlock::Attach(LPCWSTR name, SyncKind kind, DWORD access, const Sy
 
 SyncBlock* SyncBlock::Join(const std::string& path, const SyncSetup* setup, bool& existed)
 {
+    std::string name;
+    const CRunFolder folder = OpenRunFolderOf(path, name);
+    if (!folder.IsOpen())
+        return nullptr;
     for (;;) {
-        const int fd = OpenRunFile(path);
+        bool created = false;
+        // only who sets a name up makes its file
+        const int fd = setup ? folder.OpenSharedFile(name, created) : folder.OpenFile(name, true, RunWriters::Shared);
         if (fd < 0)
             return nullptr;
         GateLock gate(fd);
-        if (!IsFileAt(fd, path)) {
+        if (!folder.IsFileAt(fd, name)) {
             // its last user removed it since it was opened: the name starts afresh
             gate.Release();
             close(fd);
@@ -241,7 +247,7 @@ SyncBlock* SyncBlock::Join(const std::string& path, const SyncSetup* setup, bool
         }
         existed = InUseElsewhere(fd);
         if (!existed && !setup) {
-            unlink(path.c_str());
+            folder.Remove(name);
             gate.Release();
             close(fd);
             SetLastError(ERROR_FILE_NOT_FOUND);
@@ -255,7 +261,7 @@ SyncBlock* SyncBlock::Join(const std::string& path, const SyncSetup* setup, bool
         }
         if (!memory) {
             if (!existed)
-                unlink(path.c_str());
+                folder.Remove(name);
             gate.Release();
             close(fd);
             return nullptr;
@@ -315,8 +321,9 @@ void SyncBlock::Free()
         {
             GateLock gate(fd_);
             LockByteOf(fd_, kInUse, F_UNLCK, false);
-            if (!InUseElsewhere(fd_) && IsFileAt(fd_, path_))
-                unlink(path_.c_str());
+            std::string name;
+            if (!InUseElsewhere(fd_))
+                OpenRunFolderOf(path_, name).RemoveIfFileAt(fd_, name);
         }
         munmap(cell_, sizeof(SyncCell));
         close(fd_);

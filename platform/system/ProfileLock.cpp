@@ -1,13 +1,12 @@
 #include "ProfileLock.h"
 
-#include "platform/Machine.h"
+#include "kernel/RunFolder.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -43,9 +42,11 @@ uint64_t Fingerprint(const std::string& text)
 CProfileLock::CProfileLock(const std::string& iniHostPath)
 {
     char name[32];
-    std::snprintf(name, sizeof(name), "/%016llx.lock",
+    std::snprintf(name, sizeof(name), "%016llx.lock",
                   static_cast<unsigned long long>(Fingerprint(CanonicalPath(iniHostPath))));
-    fd_ = open((MachinePath("run/profile") + name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    // shared, as every process of the machine that writes the file takes the lock
+    bool created = false;
+    fd_ = OpenRunSubfolder("profile").OpenSharedFile(name, created);
     // Without a lock file (a read-only machine root) the write goes ahead unguarded.
     if (fd_ < 0)
         return;

@@ -7,11 +7,8 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <dirent.h>
 #include <fcntl.h>
-#include <memory>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -24,7 +21,7 @@ std::string RecordName(pid_t pid, uint64_t startTime, uint32_t localId)
     return std::to_string(pid) + "-" + std::to_string(startTime) + "-" + std::to_string(localId);
 }
 
-std::string Folder() { return RunFolder() + "/windows"; }
+constexpr const char* kWindowsFolder = "windows";
 
 // "pid-start-id" (a record) or "pid-start.port" (a port): decimal numbers and nothing else.
 bool ParseName(const std::string& name, WindowRecord& record, bool& port)
@@ -51,9 +48,11 @@ bool ParseName(const std::string& name, WindowRecord& record, bool& port)
 }
 
 // The record's text: visible flag, thread id, title, one a line (the title last, whatever it holds).
-bool ReadRecord(const std::string& path, WindowRecord& record)
+// Only what root or this process's user wrote is taken: an elevated process never takes a
+// less-privileged user's word for a window.
+bool ReadRecord(const CRunFolder& folder, const std::string& name, WindowRecord& record)
 {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    const int fd = folder.OpenFile(name, false, RunWriters::OwnRights);
     if (fd < 0)
         return false;
     std::string text(kLongestRecord, '\0');
@@ -78,52 +77,48 @@ bool Running(const WindowRecord& record) { return HostStartTime(record.pid) == r
 
 std::string PublishWindow(const WindowRecord& record)
 {
-    const std::string folder = RunSubfolder("windows");
-    if (folder.empty())
+    const CRunFolder folder = OpenRunSubfolder(kWindowsFolder);
+    if (!folder.IsOpen())
         return {};
     const std::string name = RecordName(record.pid, record.startTime, record.localId);
-    const std::string draft = folder + "/." + name;
-    const int fd = OpenRunFile(draft);
+    std::string draft;
+    const int fd = folder.CreateDraft(".", draft);
     if (fd < 0)
         return {};
     const std::string text = std::string(record.visible ? "1" : "0") + "\n" + std::to_string(record.threadId) +
                              "\n" + ToUtf8(record.title).substr(0, kLongestRecord / 2);
-    const bool written = ftruncate(fd, 0) == 0 && write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    const bool written = write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
     close(fd);
     // Readers see the old record or the new one, never a part of either.
-    const std::string path = folder + "/" + name;
-    if (!written || std::rename(draft.c_str(), path.c_str()) != 0) {
-        unlink(draft.c_str());
+    if (!written || !folder.Replace(draft, name)) {
+        folder.Remove(draft);
         return {};
     }
-    return path;
+    return folder.Path() + "/" + name;
 }
 
 void WithdrawWindow(const std::string& path)
 {
+    std::string name;
     if (!path.empty())
-        unlink(path.c_str());
+        OpenRunFolderOf(path, name).Remove(name);
 }
 
 std::vector<WindowRecord> PublishedWindows()
 {
     std::vector<WindowRecord> records;
-    const std::string folder = Folder();
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
-    if (!dir)
-        return records;
-    while (const dirent* entry = readdir(dir.get())) {
+    const CRunFolder folder = OpenRunSubfolder(kWindowsFolder);
+    for (const std::string& name : folder.Names()) {
         WindowRecord record;
         bool port = false;
-        if (!ParseName(entry->d_name, record, port))
+        if (!ParseName(name, record, port))
             continue;
-        const std::string path = folder + "/" + entry->d_name;
         if (!Running(record)) {
             // The name holds the start time: no running process can own it again.
-            unlink(path.c_str());
+            folder.Remove(name);
             continue;
         }
-        if (!port && ReadRecord(path, record))
+        if (!port && ReadRecord(folder, name, record))
             records.push_back(record);
     }
     return records;
@@ -138,15 +133,15 @@ std::optional<WindowRecord> PublishedWindow(pid_t pid, uint32_t localId)
     if (!startTime)
         return std::nullopt;
     record.startTime = *startTime;
-    if (!ReadRecord(Folder() + "/" + RecordName(pid, *startTime, localId), record))
+    if (!ReadRecord(OpenRunSubfolder(kWindowsFolder), RecordName(pid, *startTime, localId), record))
         return std::nullopt;
     return record;
 }
 
 int OpenWindowsFolder()
 {
-    const std::string folder = RunSubfolder("windows");
-    return folder.empty() ? -1 : open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const CRunFolder folder = OpenRunSubfolder(kWindowsFolder);
+    return folder.IsOpen() ? fcntl(folder.Descriptor(), F_DUPFD_CLOEXEC, 0) : -1;
 }
 
 std::string PortName(pid_t pid, uint64_t startTime)

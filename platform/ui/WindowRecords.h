@@ -25,7 +25,7 @@ struct WindowRecord {
 };
 
 // Writes (or rewrites) the record; its path, "" when run/windows cannot take it. Withdrawing
-// removes that file.
+// removes that file. Readers take only records that root or their own user wrote.
 std::string PublishWindow(const WindowRecord& record);
 void WithdrawWindow(const std::string& path);
 // The records of windows whose processes run now; the records of ended processes are removed.
@@ -33,9 +33,10 @@ std::vector<WindowRecord> PublishedWindows();
 // The record of one window of a running process.
 std::optional<WindowRecord> PublishedWindow(pid_t pid, uint32_t localId);
 
-// The folder of the records and ports, opened as a path (-1 when it cannot be made), and the
-// address of a port in it: a socket address holds only 108 bytes, so it names the port through
-// the opened folder, whatever the length of the machine root's path.
+// The folder of the records and ports, opened as run/'s folders are, never through a link (-1
+// when it cannot be made or is refused), and the address of a port in it: a socket address holds
+// only 108 bytes, so it names the port through the opened folder, whatever the length of the
+// machine root's path.
 int OpenWindowsFolder();
 sockaddr_un PortAddress(int folder, pid_t pid, uint64_t startTime);
 std::string PortName(pid_t pid, uint64_t startTime);

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <grp.h>
-#include <sys/stat.h>
+#include <pwd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,47 +11,57 @@ namespace fs = std::filesystem;
 
 namespace testing_support {
 
+HostUser OtherUser()
+{
+    const passwd* nobody = getpwnam("nobody");
+    return nobody ? HostUser {nobody->pw_uid, nobody->pw_gid} : HostUser {65534, 65534};
+}
+
+std::string WhyNotAsOtherUser()
+{
+    return geteuid() == 0 ? std::string() : "acting as another user with real rights needs root, as CI runs the tests";
+}
+
 namespace {
 
-void GiveTree(const std::string& hostFolder, uid_t user, gid_t group, bool rootOnly)
+// Links themselves change owner, never what they lead to.
+void GiveTree(const std::string& folder, uid_t uid, gid_t gid, bool rootOnly)
 {
     const auto give = [&](const fs::path& path) {
-        if (lchown(path.c_str(), user, group) != 0)
+        if (lchown(path.c_str(), uid, gid) != 0)
             throw fs::filesystem_error("cannot change the owner", path, std::error_code(errno, std::generic_category()));
         if (rootOnly && !fs::is_symlink(fs::symlink_status(path)))
             fs::permissions(path, fs::is_directory(path) ? fs::perms(0755) : fs::perms(0644));
     };
-    give(hostFolder);
-    for (const auto& entry : fs::recursive_directory_iterator(hostFolder))
+    give(folder);
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
         give(entry.path());
 }
 
 } // namespace
 
-std::string WhyNoOtherUser()
+void GiveToOtherUser(const std::string& folder)
 {
-    return geteuid() == 0 ? std::string() : "another user's doings are tried only where the tests run as root";
+    const HostUser user = OtherUser();
+    GiveTree(folder, user.uid, user.gid, false);
 }
 
-void GiveToOtherUser(const std::string& hostFolder) { GiveTree(hostFolder, kOtherUserId, kOtherGroupId, false); }
+void GiveToRoot(const std::string& folder) { GiveTree(folder, 0, 0, true); }
 
-void GiveToRoot(const std::string& hostFolder) { GiveTree(hostFolder, 0, 0, true); }
-
-bool AsOtherUser(const std::function<bool()>& step)
+bool AsOtherUser(const std::function<bool()>& action)
 {
+    const HostUser user = OtherUser();
     const pid_t child = fork();
     if (child < 0)
         return false;
     if (child == 0) {
-        const bool became = setgroups(0, nullptr) == 0 &&
-                            setresgid(kOtherGroupId, kOtherGroupId, kOtherGroupId) == 0 &&
-                            setresuid(kOtherUserId, kOtherUserId, kOtherUserId) == 0 && geteuid() == kOtherUserId;
-        _exit(became && step() ? 0 : 1);
+        const bool dropped = setgroups(0, nullptr) == 0 && setresgid(user.gid, user.gid, user.gid) == 0 &&
+                             setresuid(user.uid, user.uid, user.uid) == 0;
+        _exit(dropped && action() ? 0 : 1);
     }
     int status = 0;
-    while (waitpid(child, &status, 0) < 0)
-        if (errno != EINTR)
-            return false;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 

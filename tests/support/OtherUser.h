@@ -1,6 +1,6 @@
-// Another user of the host, as the kernel knows users: a forked child that drops to an
-// unprivileged uid and gid before it acts, so that what it may do is what the kernel lets such a
-// user do. The machine folder is given to that user, as a user's data folder is theirs.
+// Another user of the host, with real rights: what a less-privileged user who owns the machine
+// folder could do to an elevated process is done by a forked child of the test that drops to an
+// unprivileged uid and gid, so that the kernel says who acts.
 #pragma once
 
 #include <functional>
@@ -9,20 +9,27 @@
 
 namespace testing_support {
 
-constexpr uid_t kOtherUserId = 47011;
-constexpr gid_t kOtherGroupId = 47011;
+struct HostUser {
+    uid_t uid;
+    gid_t gid;
+};
 
-// Why another user cannot act here (the tests do not run as root); empty when one can.
-std::string WhyNoOtherUser();
+// The unprivileged user the tests act as ("nobody").
+HostUser OtherUser();
 
-// Gives the host folder and everything in it to the other user.
-void GiveToOtherUser(const std::string& hostFolder);
-// Gives the host folder and everything in it back to root, readable by all and writable by root only.
-void GiveToRoot(const std::string& hostFolder);
+// Why tests with real rights cannot run in this process ("" when they can: it runs as root).
+std::string WhyNotAsOtherUser();
 
-// Runs the step in a forked child once it has become the other user (no supplementary groups,
-// setresgid, then setresuid); true when it became that user and the step answered true. The step
-// runs in a child of a process with threads: it makes plain host calls only.
-bool AsOtherUser(const std::function<bool()>& step);
+// Gives the folder and everything in it (links themselves, never what they lead to) to the other
+// user, as a user's own data folder is theirs.
+void GiveToOtherUser(const std::string& folder);
+// Gives the folder and everything in it back to root, readable by all and writable by root only:
+// what another user of the host keeps out of the machine's user's reach.
+void GiveToRoot(const std::string& folder);
+
+// Runs the action in a forked child dropped to the other user; whether the child got there and
+// the action returned true. The child of a process with threads may only make plain system calls:
+// prepare every path before.
+bool AsOtherUser(const std::function<bool()>& action);
 
 } // namespace testing_support

@@ -169,7 +169,7 @@ TEST_F(DeletionTest, AFileChangedSinceTheScanIsKeptAndReportedAsFailed)
 // file's path for a link to a root-owned folder holding a file alike in name, size and time.
 TEST_F(DeletionTest, AFolderOnTheWaySwappedForALinkSinceTheScanLeadsNowhere)
 {
-    if (const std::string why = testing_support::WhyNoOtherUser(); !why.empty())
+    if (const std::string why = testing_support::WhyNotAsOtherUser(); !why.empty())
         GTEST_SKIP() << why;
     const std::wstring found = MakeFile("data/videos/film.iso", std::string(9, 'v'));
     const std::string secret = machine.Root() + "/drive_c/secret";

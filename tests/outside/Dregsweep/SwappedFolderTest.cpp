@@ -50,7 +50,7 @@ class SwappedFolderTest : public JunkMachine, public testing::WithParamInterface
 protected:
     void SetUp() override
     {
-        if (const std::string why = testing_support::WhyNoOtherUser(); !why.empty())
+        if (const std::string why = testing_support::WhyNotAsOtherUser(); !why.empty())
             GTEST_SKIP() << why;
         JunkMachine::SetUp();
         WriteRules(CacheRulesOnly());

@@ -1,5 +1,6 @@
 // The shell's link object: ".lnk" files written and read through IShellLinkW and IPersistFile, in
 // the documented format, as the shell writes them too.
+#include "support/OtherUser.h"
 #include "support/ShellLinks.h"
 #include "support/TempMachine.h"
 
@@ -502,22 +503,7 @@ TEST_F(ShellLinkTest, LinkInformationShorterThanItsHeaderIsADamagedFile)
     EXPECT_EQ(L"", link.Path());
 }
 
-// The other user of the machine: nobody's uid and gid, a user the kernel knows from root.
-constexpr uid_t kOtherUser = 65534;
-constexpr gid_t kOtherGroup = 65534;
-
-// Runs the plant in a child dropped to the other user; true when it did it.
-bool AsOtherUser(const std::function<bool()>& plant)
-{
-    const pid_t child = fork();
-    if (child == 0) {
-        const bool done = setgroups(0, nullptr) == 0 && setresgid(kOtherGroup, kOtherGroup, kOtherGroup) == 0 &&
-                          setresuid(kOtherUser, kOtherUser, kOtherUser) == 0 && plant();
-        _exit(done ? 0 : 1);
-    }
-    int status = 0;
-    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
+using testing_support::AsOtherUser;
 
 // Gives the machine folder to the other user, as a user owns their data folder, all but the
 // program folder; the test's folders above it let the user pass.
@@ -527,13 +513,14 @@ void GiveMachineToOtherUser(const fs::path& root, const fs::path& programFolder)
                                                above.filename() == "host-tmp";
          above = above.parent_path())
         fs::permissions(above, fs::perms::others_exec, fs::perm_options::add);
-    ASSERT_EQ(0, lchown(root.c_str(), kOtherUser, kOtherGroup));
+    const testing_support::HostUser other = testing_support::OtherUser();
+    ASSERT_EQ(0, lchown(root.c_str(), other.uid, other.gid));
     for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
         if (it->path() == programFolder) {
             it.disable_recursion_pending();
             continue;
         }
-        ASSERT_EQ(0, lchown(it->path().c_str(), kOtherUser, kOtherGroup)) << it->path();
+        ASSERT_EQ(0, lchown(it->path().c_str(), other.uid, other.gid)) << it->path();
     }
 }
 
@@ -541,8 +528,8 @@ void GiveMachineToOtherUser(const fs::path& root, const fs::path& programFolder)
 // file of root's in the program folder.
 TEST_F(ShellLinkTest, AnElevatedSaveNeverWritesThroughALinkAnotherUserPlanted)
 {
-    if (geteuid() != 0)
-        GTEST_SKIP() << "needs root, to drop a child to another user";
+    if (const std::string why = testing_support::WhyNotAsOtherUser(); !why.empty())
+        GTEST_SKIP() << why;
     const fs::path programFolder = machine_.UseProgramFolder();
     const std::string settings = "[Cleanup]\nName=Cleaner.exe\n";
     const fs::path rootsFile = machine_.WriteFile("program/UIConfigAdd.ini", settings);

@@ -11,6 +11,7 @@
 #include "WindowRecords.h"
 
 #include "../kernel/ProcessRecord.h"
+#include "support/OtherUser.h"
 #include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
@@ -41,8 +42,8 @@ using testing_support::kHelperTitle;
 using testing_support::SendCopy;
 using testing_support::WaitWithEvents;
 
-constexpr uid_t kUserId = 47113;
-constexpr gid_t kUserGroup = 47113;
+const uid_t kUserId = testing_support::OtherUser().uid;
+const gid_t kUserGroup = testing_support::OtherUser().gid;
 
 // A forked child of the test that runs the work and reports its result (0 for success), then
 // stays until the end of this object, so that what it listens on stays its own. The child is

@@ -5,7 +5,10 @@
 #include "update/ZipArchive.h"
 
 #include <memory>
+#include <vector>
 #include <string>
+
+class CHeldFolder;
 
 class CUnzipFile : public IUnzipFile {
 public:
@@ -18,11 +21,14 @@ public:
     OpResult ExtractEntry(int index, const wchar_t* destPath) override;
     OpResult ExtractAll(const wchar_t* destFolder) override;
     OpResult OpenMemory(const void* data, DWORD size) override;
+    OpResult ExtractAllInto(HANDLE destFolder) override;
 
 private:
     OpResult Opened(std::unique_ptr<CZipArchive> archive);
-    OpResult ExtractAllFiles(const std::wstring& destFolder);
-    OpResult ExtractToFinalName(int index, const std::wstring& path);
+    // Whether an archive is open and within its limits, for an extraction of all of it.
+    OpResult ReadyForAll();
+    OpResult ExtractAllFiles(const CHeldFolder& destFolder);
+    OpResult ExtractToFinalName(int index, const CHeldFolder& folder, const std::wstring& name);
 
     bool opened_ = false;
     std::unique_ptr<CZipArchive> archive_;

@@ -13,9 +13,15 @@
 // cannot finish half an update.
 #pragma once
 
+#include <functional>
 #include <string>
 
 // Installs the package (a Windows path) into the program folder (a Windows path with its trailing
 // backslash); once it is installed and the block is off again, the package is removed. Empty on
 // success, otherwise why nothing changed.
 std::string InstallUpdatePackage(const std::wstring& package, const std::wstring& programFolder);
+
+// Test seam: where an install stands, between the removal of an earlier staging folder and the
+// making of its own, and once its own is made and held, before the package is unpacked into it.
+enum class InstallStep { StagingRemoved, StagingMade };
+void SetInstallStepHook(std::function<void(InstallStep)> hook);

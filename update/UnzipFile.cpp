@@ -54,22 +54,25 @@ std::vector<std::wstring> PartsOf(const std::wstring& name)
 }
 
 // The folders of one extraction, each held by handle from the extraction's folder down and made
-// where missing. The last one is kept: the entries of one folder follow each other.
+// where missing; the extraction's folder itself is asked for when the first file needs it. The
+// last one is kept: the entries of one folder follow each other.
 class CEntryFolders {
 public:
-    explicit CEntryFolders(const CHeldFolder& root) : root_(root) {}
+    explicit CEntryFolders(const CUnzipFile::DestinationFolder& destination) : destination_(destination) {}
 
     // The held folder of all parts but the last, the file's name; null with error set.
     const CHeldFolder* FolderOf(const std::vector<std::wstring>& parts, DWORD& error)
     {
+        if (!root_ && !(root_ = destination_(error)))
+            return nullptr;
         const std::vector<std::wstring> folders(parts.begin(), parts.end() - 1);
         if (folders.empty())
-            return &root_;
+            return root_;
         if (last_ && folders.size() == lastParts_.size() &&
             std::equal(folders.begin(), folders.end(), lastParts_.begin(),
                        [](const std::wstring& a, const std::wstring& b) { return platform::EqualsIgnoringCase(a, b); }))
             return last_.get();
-        last_ = HoldFoldersBelow(root_, folders, error);
+        last_ = HoldFoldersBelow(*root_, folders, error);
         if (!last_)
             return nullptr;
         lastParts_ = folders;
@@ -77,10 +80,17 @@ public:
     }
 
 private:
-    const CHeldFolder& root_;
+    const CUnzipFile::DestinationFolder& destination_;
+    const CHeldFolder* root_ = nullptr;
     std::unique_ptr<CHeldFolder> last_;
     std::vector<std::wstring> lastParts_;
 };
+
+// A folder that cannot be extracted into: Windows' error for it.
+DWORD FolderError(const CHeldFolder& folder)
+{
+    return folder.GetState() == CHeldFolder::State::Gone ? ERROR_PATH_NOT_FOUND : ERROR_DIRECTORY;
+}
 
 // Deletes a file the extraction made, by its handle, and closes the handle.
 void Discard(HANDLE file)
@@ -174,16 +184,19 @@ OpResult CUnzipFile::ExtractAll(const wchar_t* destFolder)
     std::wstring folder = archive_->Destination(destFolder);
     while (folder.size() > 1 && IsSeparator(folder.back()) && folder[folder.size() - 2] != L':')
         folder.pop_back();
-    if (!EnsureFolder(folder))
-        return UpdateFailure(SITE_EXTRACT_FAILED, GetLastError());
-    const HANDLE held = CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (held == INVALID_HANDLE_VALUE)
-        return UpdateFailure(SITE_EXTRACT_FAILED, GetLastError());
-    const OpResult result = ExtractAllFiles(CHeldFolder(held));
-    CloseHandle(held);
-    return result;
+    // Made only when a file goes into it, and held as the folder it is, never through a link.
+    std::unique_ptr<CHeldFolder> held;
+    return ExtractAllFiles([&](DWORD& error) -> const CHeldFolder* {
+        if (!EnsureFolder(folder)) {
+            error = GetLastError();
+            return nullptr;
+        }
+        held = std::make_unique<CHeldFolder>(folder, 0, 0);
+        if (held->GetState() == CHeldFolder::State::Held)
+            return held.get();
+        error = FolderError(*held);
+        return nullptr;
+    });
 }
 
 OpResult CUnzipFile::ExtractAllInto(HANDLE destFolder)
@@ -192,15 +205,17 @@ OpResult CUnzipFile::ExtractAllInto(HANDLE destFolder)
         return UpdateFailure(SITE_EXTRACT_ALL_NO_FOLDER);
     if (const OpResult ready = ReadyForAll())
         return ready;
-    return ExtractAllFiles(CHeldFolder(destFolder));
+    const CHeldFolder held(destFolder);
+    return ExtractAllFiles([&](DWORD& error) -> const CHeldFolder* {
+        error = FolderError(held);
+        return held.GetState() == CHeldFolder::State::Held ? &held : nullptr;
+    });
 }
 
 // Every file entry is tried; the first failure is the result. Two entries never land on one file:
 // a later one whose file (or whose ".TMP" file) an earlier one wrote is refused, not merged.
-OpResult CUnzipFile::ExtractAllFiles(const CHeldFolder& destFolder)
+OpResult CUnzipFile::ExtractAllFiles(const DestinationFolder& destFolder)
 {
-    if (destFolder.GetState() != CHeldFolder::State::Held)
-        return UpdateFailure(SITE_EXTRACT_FAILED, ERROR_DIRECTORY);
     OpResult result = RESULT_OK;
     std::set<std::wstring, IgnoringCase> written;
     CEntryFolders folders(destFolder);

@@ -4,6 +4,7 @@
 #include "update/IUnzipFile.h"
 #include "update/ZipArchive.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 #include <string>
@@ -12,6 +13,10 @@ class CHeldFolder;
 
 class CUnzipFile : public IUnzipFile {
 public:
+    // The held folder an extraction goes into, had when the first file needs it; null with the
+    // Windows error in its argument.
+    using DestinationFolder = std::function<const CHeldFolder*(DWORD&)>;
+
     ~CUnzipFile() override;
 
     OpResult Open(const wchar_t* zipPath) override;
@@ -27,7 +32,7 @@ private:
     OpResult Opened(std::unique_ptr<CZipArchive> archive);
     // Whether an archive is open and within its limits, for an extraction of all of it.
     OpResult ReadyForAll();
-    OpResult ExtractAllFiles(const CHeldFolder& destFolder);
+    OpResult ExtractAllFiles(const DestinationFolder& destFolder);
     OpResult ExtractToFinalName(int index, const CHeldFolder& folder, const std::wstring& name);
 
     bool opened_ = false;

@@ -4,18 +4,15 @@
 #include "UpdateLibrary.h"
 
 #include "outside/HeldFolder/HeldFolder.h"
-#include "platform/Machine.h"
+#include "platform/HostMode.h"
 #include "platform/Text.h"
 #include "platform/Windows.h"
 #include "update/IUnzipFile.h"
 
-#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
 #include <vector>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -137,16 +134,6 @@ private:
     bool whole_ = true;
 };
 
-// Windows knows a program by its name; here a program file needs its mode, so a file that replaces
-// another takes the other's mode.
-void TakeModeOf(const std::wstring& original, const std::wstring& replacement)
-{
-    std::error_code error;
-    const fs::perms mode = fs::status(platform::HostPath(original), error).permissions();
-    if (!error)
-        fs::permissions(platform::HostPath(replacement), mode, error);
-}
-
 std::string Unpack(const std::wstring& package, const CHeldFolder& staging)
 {
     IUnzipFile* extractor = CreateExtractor();
@@ -164,13 +151,6 @@ std::string Unpack(const std::wstring& package, const CHeldFolder& staging)
     return failure;
 }
 
-// Where a file goes: a folder of the program folder held by handle, and the name in it.
-struct Target {
-    const CHeldFolder* folder;
-    std::wstring name;
-    std::wstring path;  // its Windows path, for its mode
-};
-
 struct IgnoringCaseLess {
     bool operator()(const std::wstring& a, const std::wstring& b) const { return platform::CompareIgnoringCase(a, b) < 0; }
 };
@@ -187,10 +167,7 @@ struct Placement {
 
 class CPlacements {
 public:
-    CPlacements(const CHeldFolder& program, const std::wstring& programFolder)
-        : program_(program), programFolder_(programFolder)
-    {
-    }
+    explicit CPlacements(const CHeldFolder& program) : program_(program) {}
 
     ~CPlacements()
     {
@@ -219,7 +196,8 @@ public:
         return known->second.get();
     }
 
-    bool Place(const CStagedFiles::File& staged, const Target& target)
+    // Places the staged file in the folder, under its own name.
+    bool Place(const CStagedFiles::File& staged, const CHeldFolder& folder)
     {
         DWORD error = ERROR_SUCCESS;
         const HANDLE file = staged.folder->OpenEntry(staged.name, DELETE | FILE_READ_ATTRIBUTES, FILE_NON_DIRECTORY_FILE, error);
@@ -232,7 +210,7 @@ public:
             SetLastError(file ? ERROR_ACCESS_DENIED : error);
             return false;
         }
-        const bool placed = Place(file, staged, target);
+        const bool placed = Place(file, staged, folder);
         error = GetLastError();
         CloseHandle(file);
         SetLastError(error);
@@ -242,10 +220,10 @@ public:
     void Commit() { committed_ = true; }
 
 private:
-    bool Place(HANDLE file, const CStagedFiles::File& staged, const Target& target)
+    bool Place(HANDLE file, const CStagedFiles::File& staged, const CHeldFolder& folder)
     {
         DWORD error = ERROR_SUCCESS;
-        const HANDLE existing = target.folder->OpenEntry(target.name, DELETE | FILE_READ_ATTRIBUTES, 0, error);
+        const HANDLE existing = folder.OpenEntry(staged.name, DELETE | FILE_READ_ATTRIBUTES, 0, error);
         BY_HANDLE_FILE_INFORMATION information {};
         if (existing && !GetFileInformationByHandle(existing, &information)) {
             error = GetLastError();
@@ -260,33 +238,33 @@ private:
             return false;
         }
         const bool programFolderFile = staged.place.empty();
-        Placement step {target.folder, target.name, target.name, nullptr, std::wstring()};
+        Placement step {&folder, staged.name, staged.name, nullptr, std::wstring()};
         bool placed = false;
         if (existing && programFolderFile) {
-            step.placed = target.name + kStagedSuffix;
-            placed = target.folder->MoveHere(file, step.placed, true);
-            if (placed)
-                TakeModeOf(target.path, target.path + kStagedSuffix);
+            step.placed = staged.name + kStagedSuffix;
+            placed = folder.MoveHere(file, step.placed, true);
         } else if (existing) {
             step.keptFolder = staged.folder;
             step.kept = staged.name + kKeptSuffix;
-            placed = staged.folder->MoveHere(existing, step.kept, false) && PutBack(file, step, existing);
-            if (placed)
-                TakeModeOf(programFolder_ + kStagingFolder + L"\\" + staged.relative + kKeptSuffix, target.path);
+            placed = staged.folder->MoveHere(existing, step.kept, false) && TakePlace(file, step, existing);
         } else {
-            placed = target.folder->MoveHere(file, target.name, false);
+            placed = folder.MoveHere(file, staged.name, false);
+        }
+        if (placed) {
+            done_.push_back(step);
+            // Windows knows a program by its name; here a program file needs its mode, so a file
+            // that replaces another takes the other's.
+            placed = !existing || platform::TakeHostMode(file, existing);
         }
         error = GetLastError();
         if (existing)
             CloseHandle(existing);
-        if (placed)
-            done_.push_back(step);
         SetLastError(error);
         return placed;
     }
 
-    // Moves the staged file to the target, the kept file back where that fails.
-    bool PutBack(HANDLE file, const Placement& step, HANDLE kept)
+    // Moves the staged file to the target's name, and the kept file back where that fails.
+    bool TakePlace(HANDLE file, const Placement& step, HANDLE kept)
     {
         if (!step.folder->MoveHere(file, step.target, false)) {
             const DWORD error = GetLastError();
@@ -316,20 +294,20 @@ private:
     }
 
     const CHeldFolder& program_;
-    const std::wstring& programFolder_;
     std::map<std::wstring, std::unique_ptr<CHeldFolder>, IgnoringCaseLess> folders_;
     std::vector<Placement> done_;
     bool committed_ = false;
 };
-std::string PlaceFiles(const CHeldFolder& staging, const CHeldFolder& program, const std::wstring& programFolder)
+
+std::string PlaceFiles(const CHeldFolder& staging, const CHeldFolder& program)
 {
     const CStagedFiles staged(staging);
     if (!staged.Whole())
         return "the staging folder has changed";
-    CPlacements placements(program, programFolder);
+    CPlacements placements(program);
     for (const CStagedFiles::File& file : staged.Files()) {
         const CHeldFolder* folder = placements.FolderOf(file.place);
-        if (!folder || !placements.Place(file, {folder, file.name, programFolder + file.relative}))
+        if (!folder || !placements.Place(file, *folder))
             return platform::ToUtf8(file.relative) + " cannot be placed (" + ErrorText(GetLastError()) + ")";
     }
     placements.Commit();
@@ -365,7 +343,7 @@ std::string InstallWhileBlocked(const std::wstring& package, const std::wstring&
     if (failure.empty() && NamesTheStagingFolder(staging))
         failure = "the package would write into the staging folder";
     if (failure.empty())
-        failure = PlaceFiles(staging, program, programFolder);
+        failure = PlaceFiles(staging, program);
     RemoveStaging(program);
     return failure;
 }

@@ -2,6 +2,9 @@
 //
 // The package is first unpacked whole, with the Update library's extractor, into a staging folder
 // of the program folder, so that a damaged or hostile package is refused before anything changes.
+// The staging folder is made anew and held by its handle, and everything is unpacked and placed
+// relative to folders held by handle, never through a link: whatever takes a name on the way
+// meanwhile, the files go only from the folder made to the program folder held.
 // Then each file goes to its place:
 // - a file of the program folder itself that exists already is staged beside it as "<name>.TMP",
 //   which the main program moves in at its next start: the files of a running program are never

@@ -6,6 +6,7 @@
 #include "FolderCache.h"
 #include "HostNames.h"
 
+#include "platform/HostMode.h"
 #include "platform/win/Errors.h"
 #include "platform/win/Files.h"
 
@@ -390,4 +391,20 @@ BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION inform
     information->nNumberOfLinks = status.links;
     Split(status.inode, information->nFileIndexLow, information->nFileIndexHigh);
     return TRUE;
+}
+
+bool platform::TakeHostMode(HANDLE handle, HANDLE from)
+{
+    FileObject* file = FileObject::FromHandle(handle);
+    FileObject* original = file ? FileObject::FromHandle(from) : nullptr;
+    if (!original)
+        return false;
+    struct stat st {};
+    // The descriptor's own name in /proc reaches the opened file itself, a descriptor that only
+    // names its file included.
+    if (fstat(original->Descriptor(), &st) != 0 || chmod(PathOf(file->Descriptor()).c_str(), st.st_mode & 0777) != 0) {
+        platform::SetLastErrorFromErrno();
+        return false;
+    }
+    return true;
 }

@@ -3,6 +3,7 @@
 // open, and a delete by handle that removes exactly the opened file whatever was swapped on its path.
 #include "FileTestSupport.h"
 
+#include "platform/HostMode.h"
 #include "platform/Windows.h"
 #include "support/TempMachine.h"
 
@@ -341,6 +342,11 @@ TEST(DeleteByHandle, NamesAreMadeAndMovedInAHeldFolderNeverThroughALink)
     EXPECT_TRUE(MoveTo(file.get(), folder.get(), L"link.txt", true));
     EXPECT_EQ(fs::file_type::regular, fs::symlink_status(c + "/f/link.txt").type());
     EXPECT_EQ("document", ReadText(L"C:\\docs\\doc.txt"));
+    // It takes another file's permission bits by their handles, never a set-id bit.
+    fs::permissions(c + "/f/new.txt", fs::perms::owner_all | fs::perms::group_read | fs::perms::set_uid);
+    HandleGuard model(OpenForDelete(L"C:\\f\\new.txt"));
+    EXPECT_TRUE(platform::TakeHostMode(file.get(), model.get()));
+    EXPECT_EQ(fs::perms::owner_all | fs::perms::group_read, fs::status(c + "/f/link.txt").permissions());
 
     // The held folder's path swapped for a link to the documents: the move still lands in the held
     // folder. A handle whose name now names another file moves nothing.

@@ -59,6 +59,20 @@ void ClearReadOnly(HANDLE entry, const BY_HANDLE_FILE_INFORMATION& information)
     SetFileInformationByHandle(entry, FileBasicInfo, &basic, sizeof(basic));
 }
 
+CHeldFolder::Deletion RemoveEntry(const CHeldFolder& folder, const std::wstring& name);
+
+// Removes everything in the held folder.
+void Empty(const CHeldFolder& folder)
+{
+    std::vector<std::wstring> names;
+    folder.ForEachEntry([&names](const FILE_ID_BOTH_DIR_INFO& found) {
+        names.push_back(NameOf(found));
+        return true;
+    });
+    for (const std::wstring& name : names)
+        RemoveEntry(folder, name);
+}
+
 // Removes the entry of the held folder, a real folder with everything in it, each entry by its own
 // handle: a folder is listed only through its handle once that handle has shown a real folder, so
 // a link, even one swapped in since the listing, is removed itself and never followed.
@@ -66,16 +80,8 @@ CHeldFolder::Deletion RemoveEntry(const CHeldFolder& folder, const std::wstring&
 {
     return folder.DeleteEntry(name, 0, FILE_WRITE_ATTRIBUTES,
                               [&](HANDLE entry, const BY_HANDLE_FILE_INFORMATION& information) {
-        if (IsRealFolder(information.dwFileAttributes)) {
-            const CHeldFolder held(folder, name, information.dwVolumeSerialNumber, FileIndexOf(information));
-            std::vector<std::wstring> names;
-            held.ForEachEntry([&names](const FILE_ID_BOTH_DIR_INFO& found) {
-                names.push_back(NameOf(found));
-                return true;
-            });
-            for (const std::wstring& inner : names)
-                RemoveEntry(held, inner);
-        }
+        if (IsRealFolder(information.dwFileAttributes))
+            Empty(CHeldFolder(folder, name, information.dwVolumeSerialNumber, FileIndexOf(information)));
         ClearReadOnly(entry, information);
         return true;
     });
@@ -344,6 +350,8 @@ std::string InstallWhileBlocked(const std::wstring& package, const std::wstring&
         failure = "the package would write into the staging folder";
     if (failure.empty())
         failure = PlaceFiles(staging, program);
+    // Through its handle, wherever its name has gone since; then whatever has its name now.
+    Empty(staging);
     RemoveStaging(program);
     return failure;
 }

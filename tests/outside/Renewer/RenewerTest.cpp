@@ -343,6 +343,7 @@ TEST_F(RenewerTest, AnotherUsersLinkAtTheStagingFolderNeverLeadsTheInstall)
         if (one.installs) {
             EXPECT_EQ("new a", testing_support::ReadFile(programFolder_ + "/a.dll.TMP"));
             EXPECT_EQ("picture", testing_support::ReadFile(programFolder_ + "/res/pic.png"));
+            EXPECT_TRUE(fs::is_empty(staging + ".away"));
         } else {
             EXPECT_NE(std::string::npos, failure.find("the staging folder cannot be made")) << failure;
             EXPECT_FALSE(fs::exists(programFolder_ + "/a.dll.TMP"));

@@ -51,6 +51,11 @@ public:
     virtual OpResult ExtractAll(const wchar_t* destFolder) = 0;
     // Opens an archive held in memory; the block is copied, so the caller may free it at once.
     virtual OpResult OpenMemory(const void* data, DWORD size) = 0;
+    // ExtractAll into a folder held by its handle (one that lists, from CreateFileW or NtCreateFile):
+    // every sub-folder and file is made relative to folders held by handle from it down, and never
+    // through a link, so that no name swapped for a link while the extraction runs leads a file
+    // elsewhere. ExtractAll of a path extracts into the folder at the path this way.
+    virtual OpResult ExtractAllInto(HANDLE destFolder) = 0;
 };
 
 extern "C" IUnzipFile* CreateUnzipFile();

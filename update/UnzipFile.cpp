@@ -4,8 +4,12 @@
 #include "update/FileEntry.h"
 #include "update/UpdateResults.h"
 
+#include "common/ParentFolders.h"
+#include "outside/HeldFolder/HeldFolder.h"
 #include "platform/Text.h"
 
+#include <algorithm>
+#include <memory>
 #include <new>
 #include <set>
 
@@ -26,22 +30,78 @@ OpResult ExtractionFailure(uint32_t layerResult)
     }
 }
 
-// The full paths of the files one extraction wrote, compared as the machine's file system
-// compares names: ignoring case.
+// The names of the files one extraction wrote, relative to its folder, compared as the machine's
+// file system compares names: ignoring case.
 struct IgnoringCase {
     bool operator()(const std::wstring& a, const std::wstring& b) const { return platform::CompareIgnoringCase(a, b) < 0; }
 };
 
-std::wstring FullPath(const std::wstring& path)
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// The parts of a contained entry name between separators, "." parts left out.
+std::vector<std::wstring> PartsOf(const std::wstring& name)
 {
-    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    std::wstring full(needed, L'\0');
-    const DWORD length = needed ? GetFullPathNameW(path.c_str(), needed, full.data(), nullptr) : 0;
-    full.resize(length < needed ? length : 0);
-    return full.empty() ? path : full;
+    std::vector<std::wstring> parts;
+    for (size_t start = 0; start <= name.size();) {
+        size_t end = start;
+        while (end < name.size() && !IsSeparator(name[end]))
+            ++end;
+        if (end > start && name.compare(start, end - start, L".") != 0)
+            parts.push_back(name.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
 }
 
-bool EndsInSeparator(const std::wstring& path) { return !path.empty() && (path.back() == L'\\' || path.back() == L'/'); }
+// The folders of one extraction, each held by handle from the extraction's folder down and made
+// where missing; the extraction's folder itself is asked for when the first file needs it. The
+// last one is kept: the entries of one folder follow each other.
+class CEntryFolders {
+public:
+    explicit CEntryFolders(const CUnzipFile::DestinationFolder& destination) : destination_(destination) {}
+
+    // The held folder of all parts but the last, the file's name; null with error set.
+    const CHeldFolder* FolderOf(const std::vector<std::wstring>& parts, DWORD& error)
+    {
+        if (!root_ && !(root_ = destination_(error)))
+            return nullptr;
+        const std::vector<std::wstring> folders(parts.begin(), parts.end() - 1);
+        if (folders.empty())
+            return root_;
+        if (last_ && folders.size() == lastParts_.size() &&
+            std::equal(folders.begin(), folders.end(), lastParts_.begin(),
+                       [](const std::wstring& a, const std::wstring& b) { return platform::EqualsIgnoringCase(a, b); }))
+            return last_.get();
+        last_ = HoldFoldersBelow(*root_, folders, error);
+        if (!last_)
+            return nullptr;
+        lastParts_ = folders;
+        return last_.get();
+    }
+
+private:
+    const CUnzipFile::DestinationFolder& destination_;
+    const CHeldFolder* root_ = nullptr;
+    std::unique_ptr<CHeldFolder> last_;
+    std::vector<std::wstring> lastParts_;
+};
+
+// A folder that cannot be extracted into: Windows' error for it.
+DWORD FolderError(const CHeldFolder& folder)
+{
+    return folder.GetState() == CHeldFolder::State::Gone ? ERROR_PATH_NOT_FOUND : ERROR_DIRECTORY;
+}
+
+// Deletes a file the extraction made, by its handle, and closes the handle.
+void Discard(HANDLE file)
+{
+    FILE_BASIC_INFO basic {};
+    basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof(basic));
+    FILE_DISPOSITION_INFO disposition {TRUE};
+    SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof(disposition));
+    CloseHandle(file);
+}
 
 } // namespace
 
@@ -106,26 +166,59 @@ OpResult CUnzipFile::ExtractEntry(int index, const wchar_t* destPath)
     return result == ZIP_OK ? RESULT_OK : ExtractionFailure(result);
 }
 
-OpResult CUnzipFile::ExtractAll(const wchar_t* destFolder)
+OpResult CUnzipFile::ReadyForAll()
 {
-    if (!destFolder)
-        return UpdateFailure(SITE_EXTRACT_ALL_NO_FOLDER);
     if (!opened_)
         return UpdateFailure(SITE_EXTRACT_ALL_NOT_OPEN);
     if (const uint32_t limits = archive_->CheckLimits())
         return ExtractionFailure(limits);
-    std::wstring folder = destFolder;
-    if (!EndsInSeparator(folder))
-        folder += L'\\';
-    return ExtractAllFiles(folder);
+    return RESULT_OK;
+}
+
+OpResult CUnzipFile::ExtractAll(const wchar_t* destFolder)
+{
+    if (!destFolder)
+        return UpdateFailure(SITE_EXTRACT_ALL_NO_FOLDER);
+    if (const OpResult ready = ReadyForAll())
+        return ready;
+    std::wstring folder = archive_->Destination(destFolder);
+    while (folder.size() > 1 && IsSeparator(folder.back()) && folder[folder.size() - 2] != L':')
+        folder.pop_back();
+    // Made only when a file goes into it, and held as the folder it is, never through a link.
+    std::unique_ptr<CHeldFolder> held;
+    return ExtractAllFiles([&](DWORD& error) -> const CHeldFolder* {
+        if (!EnsureFolder(folder)) {
+            error = GetLastError();
+            return nullptr;
+        }
+        held = std::make_unique<CHeldFolder>(folder, 0, 0);
+        if (held->GetState() == CHeldFolder::State::Held)
+            return held.get();
+        error = FolderError(*held);
+        return nullptr;
+    });
+}
+
+OpResult CUnzipFile::ExtractAllInto(HANDLE destFolder)
+{
+    if (!destFolder || destFolder == INVALID_HANDLE_VALUE)
+        return UpdateFailure(SITE_EXTRACT_ALL_NO_FOLDER);
+    if (const OpResult ready = ReadyForAll())
+        return ready;
+    const CHeldFolder held(destFolder);
+    return ExtractAllFiles([&](DWORD& error) -> const CHeldFolder* {
+        error = FolderError(held);
+        return held.GetState() == CHeldFolder::State::Held ? &held : nullptr;
+    });
 }
 
 // Every file entry is tried; the first failure is the result. Two entries never land on one file:
 // a later one whose file (or whose ".TMP" file) an earlier one wrote is refused, not merged.
-OpResult CUnzipFile::ExtractAllFiles(const std::wstring& destFolder)
+OpResult CUnzipFile::ExtractAllFiles(const DestinationFolder& destFolder)
 {
     OpResult result = RESULT_OK;
     std::set<std::wstring, IgnoringCase> written;
+    CEntryFolders folders(destFolder);
     const uint64_t count = archive_->EntryCount();
     for (uint64_t index = 0; index < count; ++index) {
         _Zip_Entry_Info_ info;
@@ -134,30 +227,38 @@ OpResult CUnzipFile::ExtractAllFiles(const std::wstring& destFolder)
         if (info.attributes & FILE_ATTRIBUTE_DIRECTORY)
             continue;
         OpResult entry = RESULT_OK;
-        const std::wstring path = destFolder + info.name;
-        const std::wstring full = FullPath(path);
-        if (!IsContainedEntryName(info.name))
+        const std::vector<std::wstring> parts = PartsOf(info.name);
+        std::wstring key;
+        for (const std::wstring& part : parts)
+            key += (key.empty() ? L"" : L"\\") + part;
+        DWORD error = ERROR_SUCCESS;
+        const CHeldFolder* folder = nullptr;
+        if (!IsContainedEntryName(info.name) || parts.empty())
             entry = UpdateFailure(SITE_EXTRACT_FAILED, ERROR_INVALID_NAME);
-        else if (written.count(full) || written.count(full + kTemporarySuffix))
+        else if (written.count(key) || written.count(key + kTemporarySuffix))
             entry = UpdateFailure(SITE_EXTRACT_FAILED, ERROR_FILE_EXISTS);
-        else if ((entry = ExtractToFinalName(static_cast<int>(index), path)) == RESULT_OK)
-            written.insert(full);
+        else if (!(folder = folders.FolderOf(parts, error)))
+            entry = UpdateFailure(SITE_EXTRACT_FAILED, error);
+        else if ((entry = ExtractToFinalName(static_cast<int>(index), *folder, parts.back())) == RESULT_OK)
+            written.insert(key);
         if (result == RESULT_OK)
             result = entry;
     }
     return result;
 }
 
-// Only a whole entry reaches its final name: it is written to "<path>.TMP" first.
-OpResult CUnzipFile::ExtractToFinalName(int index, const std::wstring& path)
+// Only a whole entry reaches its final name: it is written to "<name>.TMP" first.
+OpResult CUnzipFile::ExtractToFinalName(int index, const CHeldFolder& folder, const std::wstring& name)
 {
-    const std::wstring temporary = path + kTemporarySuffix;
-    if (const OpResult extracted = ExtractEntry(index, temporary.c_str()))
-        return extracted;
-    if (MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING))
-        return RESULT_OK;
-    const DWORD error = GetLastError();
-    SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(temporary.c_str());
-    return UpdateFailure(SITE_EXTRACT_FAILED, error);
+    DWORD error = ERROR_SUCCESS;
+    const HANDLE file = folder.CreateEntry(name + kTemporarySuffix, GENERIC_WRITE | DELETE, FILE_OVERWRITE_IF,
+                                           FILE_NON_DIRECTORY_FILE, FILE_ATTRIBUTE_NORMAL, error);
+    if (!file)
+        return UpdateFailure(SITE_EXTRACT_FAILED, error);
+    const uint32_t extracted = archive_->ExtractInto(index, file);
+    if (extracted == ZIP_OK && folder.MoveHere(file, name, true))
+        return CloseHandle(file) ? RESULT_OK : ExtractionFailure(ZIP_WRITE_ERROR);
+    const OpResult failure = extracted != ZIP_OK ? ExtractionFailure(extracted) : UpdateFailure(SITE_EXTRACT_FAILED, GetLastError());
+    Discard(file);
+    return failure;
 }

@@ -53,6 +53,12 @@ DWORD AttributesOf(const unz_file_info64& raw, const std::string& name)
     return EntryAttributes(raw.external_fa, static_cast<uint16_t>(raw.version), EndsInSeparator(name));
 }
 
+// The attributes a file entry keeps when extracted.
+DWORD KeptAttributes(DWORD attributes)
+{
+    return attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
+}
+
 uint32_t LimitResult(uint64_t compressed, uint64_t uncompressed)
 {
     if (uncompressed > kZipMaxTotalBytes)
@@ -212,22 +218,30 @@ uint32_t CZipArchive::CheckLimits()
     return LimitResult(compressed, uncompressed);
 }
 
-uint32_t CZipArchive::Extract(int index, const wchar_t* destPath)
+uint32_t CZipArchive::Ready(int index, _Zip_Entry_Info_& info)
 {
     if (index < 0 || static_cast<uint64_t>(index) >= entryCount_)
         return ZIP_BAD_INDEX;
-    _Zip_Entry_Info_ info;
     if (const uint32_t described = Describe(index, info))
         return described;
     if (const uint32_t limited = LimitResult(cachedCompressed_, cachedUncompressed_))
         return limited;
-    std::wstring path = destPath;
-    if (!IsAbsolute(path))
-        path = baseFolder_ + path;
+    return !(info.attributes & FILE_ATTRIBUTE_DIRECTORY) && cachedEncrypted_ ? ZIP_PASSWORD : ZIP_OK;
+}
+
+std::wstring CZipArchive::Destination(const std::wstring& path) const
+{
+    return IsAbsolute(path) ? path : baseFolder_ + path;
+}
+
+uint32_t CZipArchive::Extract(int index, const wchar_t* destPath)
+{
+    _Zip_Entry_Info_ info;
+    if (const uint32_t ready = Ready(index, info))
+        return ready;
+    const std::wstring path = Destination(destPath);
     if (info.attributes & FILE_ATTRIBUTE_DIRECTORY)
         return EnsureFolder(path) ? ZIP_OK : ZIP_CANNOT_CREATE;
-    if (cachedEncrypted_)
-        return ZIP_PASSWORD;
     // Entries of one folder follow each other; its existence is checked once for all of them.
     const std::wstring folder = FolderOf(path);
     if (folder != readyFolder_) {
@@ -238,16 +252,25 @@ uint32_t CZipArchive::Extract(int index, const wchar_t* destPath)
     return ExtractFile(path);
 }
 
+uint32_t CZipArchive::ExtractInto(int index, HANDLE file)
+{
+    _Zip_Entry_Info_ info;
+    if (const uint32_t ready = Ready(index, info))
+        return ready;
+    if (info.attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return ZIP_BAD_INDEX;
+    if (const uint32_t written = WriteOut(file))
+        return written;
+    FILE_BASIC_INFO basic {};
+    basic.FileAttributes = KeptAttributes(cached_.attributes);
+    return !basic.FileAttributes || SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof(basic))
+               ? ZIP_OK
+               : ZIP_WRITE_ERROR;
+}
+
 uint32_t CZipArchive::ExtractFile(const std::wstring& path)
 {
-    // Describing the entry may have opened it already, and nothing has read from it since.
-    if (!entryOpen_) {
-        if (MoveTo(cachedIndex_) != ZIP_OK || unzOpenCurrentFile(zip_) != UNZ_OK)
-            return ZIP_BAD_HEADER;
-        entryOpen_ = true;
-    }
-    const DWORD attributes =
-        cached_.attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
+    const DWORD attributes = KeptAttributes(cached_.attributes);
     const auto create = [&] {
         return CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr);
     };
@@ -260,11 +283,7 @@ uint32_t CZipArchive::ExtractFile(const std::wstring& path)
         readyFolder_.clear();
         return ZIP_CANNOT_CREATE;
     }
-    uint32_t result = cachedMethod_ == Z_DEFLATED && cachedUncompressed_ >= kLargeEntryBytes
-                          ? InflateLargeEntry(file)
-                          : WriteEntry(file, cachedUncompressed_);
-    if (result == ZIP_OK)
-        SetFileTime(file, &cached_.creationTime, &cached_.accessTime, &cached_.writeTime);
+    uint32_t result = WriteOut(file);
     if (!CloseHandle(file) && result == ZIP_OK)
         result = ZIP_WRITE_ERROR;
     if (result != ZIP_OK) {
@@ -272,6 +291,22 @@ uint32_t CZipArchive::ExtractFile(const std::wstring& path)
             SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileW(path.c_str());
     }
+    return result;
+}
+
+uint32_t CZipArchive::WriteOut(HANDLE file)
+{
+    // Describing the entry may have opened it already, and nothing has read from it since.
+    if (!entryOpen_) {
+        if (MoveTo(cachedIndex_) != ZIP_OK || unzOpenCurrentFile(zip_) != UNZ_OK)
+            return ZIP_BAD_HEADER;
+        entryOpen_ = true;
+    }
+    const uint32_t result = cachedMethod_ == Z_DEFLATED && cachedUncompressed_ >= kLargeEntryBytes
+                                ? InflateLargeEntry(file)
+                                : WriteEntry(file, cachedUncompressed_);
+    if (result == ZIP_OK)
+        SetFileTime(file, &cached_.creationTime, &cached_.accessTime, &cached_.writeTime);
     return result;
 }
 

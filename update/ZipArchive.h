@@ -47,6 +47,11 @@ public:
     // A relative destination lies under the folder that was current when the archive was opened.
     // A directory entry makes its folder; a file entry is written whole or removed again.
     uint32_t Extract(int index, const wchar_t* destPath);
+    // Writes file entry index into a file the caller opened for writing, with its times and
+    // attributes; what to do with the file on failure is the caller's.
+    uint32_t ExtractInto(int index, HANDLE file);
+    // Where a destination lies: a relative one under the folder current when the archive was opened.
+    std::wstring Destination(const std::wstring& path) const;
 
     // Whether the whole archive stays within the limits on entries, file entries, total size and
     // ratio, from its central directory alone (nothing is inflated).
@@ -62,6 +67,10 @@ private:
     uint32_t WriteEntry(HANDLE file, uint64_t expectedSize);
     uint32_t InflateLargeEntry(HANDLE file);
     uint32_t ExtractFile(const std::wstring& path);
+    // Describes entry index for its extraction and checks that it may be extracted.
+    uint32_t Ready(int index, _Zip_Entry_Info_& info);
+    // Writes the described file entry into the file, with its times.
+    uint32_t WriteOut(HANDLE file);
 
     std::vector<uint8_t> block_;  // the bytes of an archive opened from memory
     ZipSource source_;

@@ -1,5 +1,8 @@
 #include "HeldFolder.h"
 
+#include <algorithm>
+#include <cstddef>
+
 namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -39,9 +42,19 @@ CHeldFolder::CHeldFolder(const FolderChain& chain)
         Hold(held.release(), chain.back().volume, chain.back().fileIndex);
 }
 
+CHeldFolder::CHeldFolder(const CHeldFolder& parent, const std::wstring& name, Making making)
+{
+    const HANDLE handle = parent.CreateEntry(name, kHoldAccess, making == Making::New ? FILE_CREATE : FILE_OPEN_IF,
+                                             FILE_DIRECTORY_FILE, 0, error_);
+    if (handle)
+        Hold(handle, 0, 0);
+}
+
+CHeldFolder::CHeldFolder(HANDLE borrowed) : owned_(false) { Hold(borrowed, 0, 0); }
+
 CHeldFolder::~CHeldFolder()
 {
-    if (handle_ != INVALID_HANDLE_VALUE)
+    if (owned_ && handle_ != INVALID_HANDLE_VALUE)
         CloseHandle(handle_);
 }
 
@@ -61,9 +74,11 @@ void CHeldFolder::Hold(HANDLE handle, DWORD volume, uint64_t fileIndex)
     }
 }
 
-bool CHeldFolder::ListNext(void* buffer) const
+bool CHeldFolder::ListNext(void* buffer, bool first) const
 {
-    return state_ == State::Held && GetFileInformationByHandleEx(handle_, FileIdBothDirectoryInfo, buffer, kListingBytes);
+    return state_ == State::Held &&
+           GetFileInformationByHandleEx(handle_, first ? FileIdBothDirectoryRestartInfo : FileIdBothDirectoryInfo, buffer,
+                                        kListingBytes);
 }
 
 HANDLE CHeldFolder::OpenEntry(const std::wstring& name, DWORD access, ULONG options, DWORD& error) const
@@ -73,6 +88,50 @@ HANDLE CHeldFolder::OpenEntry(const std::wstring& name, DWORD access, ULONG opti
         return nullptr;
     }
     return folder_chain::OpenEntry(handle_, name, access, options, 0, error);
+}
+
+HANDLE CHeldFolder::CreateEntry(const std::wstring& name, DWORD access, ULONG disposition, ULONG options,
+                                DWORD attributes, DWORD& error) const
+{
+    return Native(name, access, disposition, options | FILE_OPEN_FOR_BACKUP_INTENT, attributes, OBJ_CASE_INSENSITIVE,
+                  error);
+}
+
+HANDLE CHeldFolder::Native(const std::wstring& name, DWORD access, ULONG disposition, ULONG options, DWORD attributes,
+                           ULONG objectAttributes, DWORD& error) const
+{
+    if (state_ != State::Held || name.empty() || name.size() * sizeof(WCHAR) > 0xFFFF) {
+        error = ERROR_INVALID_PARAMETER;
+        return nullptr;
+    }
+    UNICODE_STRING text{static_cast<USHORT>(name.size() * sizeof(WCHAR)), static_cast<USHORT>(name.size() * sizeof(WCHAR)),
+                        const_cast<WCHAR*>(name.data())};
+    OBJECT_ATTRIBUTES object{sizeof(OBJECT_ATTRIBUTES), handle_, &text, objectAttributes, nullptr, nullptr};
+    IO_STATUS_BLOCK io{};
+    HANDLE entry = nullptr;
+    const NTSTATUS status =
+        NtCreateFile(&entry, access, &object, &io, nullptr, attributes, kShareAll, disposition, options, nullptr, 0);
+    if (!NT_SUCCESS(status)) {
+        error = RtlNtStatusToDosError(status);
+        return nullptr;
+    }
+    return entry;
+}
+
+bool CHeldFolder::MoveHere(HANDLE entry, const std::wstring& name, bool replace) const
+{
+    if (state_ != State::Held) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return false;
+    }
+    std::vector<unsigned char> buffer(
+        std::max(sizeof(FILE_RENAME_INFO), offsetof(FILE_RENAME_INFO, FileName) + name.size() * sizeof(WCHAR)));
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = replace;
+    rename->RootDirectory = handle_;
+    rename->FileNameLength = static_cast<DWORD>(name.size() * sizeof(WCHAR));
+    std::copy(name.begin(), name.end(), rename->FileName);
+    return SetFileInformationByHandle(entry, FileRenameInfo, rename, static_cast<DWORD>(buffer.size()));
 }
 
 HANDLE CHeldFolder::OpenForDeletion(const std::wstring& name, ULONG options, DWORD access,
@@ -103,4 +162,21 @@ CHeldFolder::Deletion CHeldFolder::DeleteAndClose(HANDLE entry, bool wanted)
     }
     CloseHandle(entry);
     return result;
+}
+
+std::unique_ptr<CHeldFolder> HoldFoldersBelow(const CHeldFolder& root, const std::vector<std::wstring>& names,
+                                              DWORD& error)
+{
+    std::unique_ptr<CHeldFolder> folder;
+    for (const std::wstring& name : names) {
+        auto next = std::make_unique<CHeldFolder>(folder ? *folder : root, name, CHeldFolder::Making::IfMissing);
+        if (next->GetState() != CHeldFolder::State::Held) {
+            error = next->Error() != ERROR_SUCCESS ? next->Error() : ERROR_DIRECTORY;
+            return nullptr;
+        }
+        folder = std::move(next);
+    }
+    if (!folder)
+        error = ERROR_INVALID_PARAMETER;
+    return folder;
 }

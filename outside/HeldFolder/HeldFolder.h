@@ -9,6 +9,7 @@
 #include "platform/Windows.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,9 @@ class CHeldFolder {
 public:
     enum class State : unsigned char { Held, Gone, Changed, Denied };
     enum class Deletion : unsigned char { Deleted, Gone, Changed, Denied };
+    // How a folder is made: only anew (failing where the name exists, a link included), or where
+    // it is missing.
+    enum class Making : unsigned char { New, IfMissing };
 
     // The folder at a path. With a file index, it must be that folder of that volume; without one
     // (0), any real folder is taken, and its volume and file index can be read from the holder.
@@ -25,6 +29,11 @@ public:
     // The chain's last folder, reached again from its drive's folder down with every folder on the
     // way the one recorded; Changed when one is not.
     explicit CHeldFolder(const FolderChain& chain);
+    // The folder of that name in a held folder, made as making says, never through a link; a
+    // folder that cannot be had leaves the holder Denied with the Windows error in Error().
+    CHeldFolder(const CHeldFolder& parent, const std::wstring& name, Making making);
+    // A folder handle of the caller's, held while the holder lives and left open for the caller.
+    explicit CHeldFolder(HANDLE borrowed);
     ~CHeldFolder();
     CHeldFolder(const CHeldFolder&) = delete;
     CHeldFolder& operator=(const CHeldFolder&) = delete;
@@ -36,14 +45,23 @@ public:
 
     // Opens one name of the folder, never following a link; null with the Windows error in error.
     HANDLE OpenEntry(const std::wstring& name, DWORD access, ULONG options, DWORD& error) const;
+    // Makes or opens one name of the folder as NtCreateFile's disposition says (its name taking the
+    // case of a name the folder holds), never through a link; null with the Windows error in error.
+    HANDLE CreateEntry(const std::wstring& name, DWORD access, ULONG disposition, ULONG options, DWORD attributes,
+                       DWORD& error) const;
+    // Moves an opened entry (a handle with DELETE access) to the name in this folder, over an
+    // existing file where replace is set; false with the Windows error set.
+    bool MoveHere(HANDLE entry, const std::wstring& name, bool replace) const;
+    // Why the folder could not be had, where it was to be made.
+    DWORD Error() const { return error_; }
 
-    // Calls visit(const FILE_ID_BOTH_DIR_INFO&) for each entry the folder's handle lists, until
-    // visit returns false; false when visit ended the listing.
+    // Calls visit(const FILE_ID_BOTH_DIR_INFO&) for each entry the folder's handle lists, from the
+    // first, until visit returns false; false when visit ended the listing.
     template <typename Visit>
     bool ForEachEntry(Visit visit) const
     {
         std::vector<uint64_t> buffer(kListingBytes / sizeof(uint64_t));
-        while (ListNext(buffer.data())) {
+        for (bool first = true; ListNext(buffer.data(), first); first = false) {
             const auto* bytes = reinterpret_cast<const unsigned char*>(buffer.data());
             for (size_t offset = 0;;) {
                 const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(bytes + offset);
@@ -75,8 +93,11 @@ private:
     static constexpr size_t kListingBytes = 64 * 1024;
 
     void Hold(HANDLE handle, DWORD volume, uint64_t fileIndex);
-    // The folder's next entries into a buffer of kListingBytes; false when none is left.
-    bool ListNext(void* buffer) const;
+    HANDLE Native(const std::wstring& name, DWORD access, ULONG disposition, ULONG options, DWORD attributes,
+                  ULONG objectAttributes, DWORD& error) const;
+    // The folder's next entries into a buffer of kListingBytes, from its first where first is set;
+    // false when none is left.
+    bool ListNext(void* buffer, bool first) const;
     HANDLE OpenForDeletion(const std::wstring& name, ULONG options, DWORD access,
                            BY_HANDLE_FILE_INFORMATION& information, Deletion& failure) const;
     // Deletes the entry by its handle when wanted, and closes the handle.
@@ -86,9 +107,16 @@ private:
     State state_ = State::Denied;
     DWORD volume_ = 0;
     uint64_t fileIndex_ = 0;
+    DWORD error_ = ERROR_SUCCESS;
+    bool owned_ = true;
 };
 
 using folder_chain::FileIndexOf;
+
+// The folder that the names lead to below the held root, each held in turn and made where missing,
+// never through a link; null with the Windows error in error.
+std::unique_ptr<CHeldFolder> HoldFoldersBelow(const CHeldFolder& root, const std::vector<std::wstring>& names,
+                                              DWORD& error);
 
 // A folder, neither link nor mount point.
 inline bool IsRealFolder(DWORD attributes)

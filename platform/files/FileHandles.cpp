@@ -6,6 +6,7 @@
 #include "FolderCache.h"
 #include "HostNames.h"
 
+#include "platform/HostMode.h"
 #include "platform/win/Errors.h"
 #include "platform/win/Files.h"
 
@@ -208,6 +209,36 @@ bool SetBasicInformation(FileObject& file, const FILE_BASIC_INFO& basic)
     return true;
 }
 
+// The rename's target: a single name in the root folder given, or in the file's own folder.
+bool Rename(FileObject& file, const FILE_RENAME_INFO& rename, DWORD bufferSize)
+{
+    constexpr size_t kNameOffset = offsetof(FILE_RENAME_INFO, FileName);
+    std::string name;
+    if (rename.FileNameLength % sizeof(WCHAR) != 0 || rename.FileNameLength > bufferSize - kNameOffset)
+        return Fail(ERROR_INVALID_PARAMETER);
+    if (!SingleHostName(rename.FileName, rename.FileNameLength / sizeof(WCHAR), name))
+        return Fail(ERROR_INVALID_NAME);
+    Place target;
+    if (rename.RootDirectory) {
+        FileObject* root = FileObject::FromHandle(rename.RootDirectory);
+        if (!root)
+            return false;
+        target = root->Where();
+        target.parent = root->AsFolder();
+        if (!target.parent)
+            return Fail(ERROR_INVALID_HANDLE);
+        target.host += "/" + name;
+    } else {
+        target = file.Where();
+        target.host = ParentFolder(target.host) + "/" + name;
+    }
+    target.name = name;
+    target.exists = false;
+    target.statusRead = false;
+    target.watch = -1;
+    return file.RenameNow(std::move(target), rename.ReplaceIfExists);
+}
+
 } // namespace
 
 } // namespace platform::files
@@ -235,6 +266,8 @@ BOOL SetFileInformationByHandle(HANDLE handle, FILE_INFO_BY_HANDLE_CLASS informa
         return FALSE;
     if (informationClass == FileBasicInfo && information && bufferSize >= sizeof(FILE_BASIC_INFO))
         return SetBasicInformation(*file, *static_cast<const FILE_BASIC_INFO*>(information));
+    if (informationClass == FileRenameInfo && information && bufferSize >= offsetof(FILE_RENAME_INFO, FileName))
+        return Rename(*file, *static_cast<const FILE_RENAME_INFO*>(information), bufferSize);
     if (informationClass != FileDispositionInfo || !information || bufferSize < sizeof(FILE_DISPOSITION_INFO))
         return Fail(ERROR_INVALID_PARAMETER);
     if (!static_cast<const FILE_DISPOSITION_INFO*>(information)->DeleteFile) {
@@ -358,4 +391,20 @@ BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION inform
     information->nNumberOfLinks = status.links;
     Split(status.inode, information->nFileIndexLow, information->nFileIndexHigh);
     return TRUE;
+}
+
+bool platform::TakeHostMode(HANDLE handle, HANDLE from)
+{
+    FileObject* file = FileObject::FromHandle(handle);
+    FileObject* original = file ? FileObject::FromHandle(from) : nullptr;
+    if (!original)
+        return false;
+    struct stat st {};
+    // The descriptor's own name in /proc reaches the opened file itself, a descriptor that only
+    // names its file included.
+    if (fstat(original->Descriptor(), &st) != 0 || chmod(PathOf(file->Descriptor()).c_str(), st.st_mode & 0777) != 0) {
+        platform::SetLastErrorFromErrno();
+        return false;
+    }
+    return true;
 }

@@ -21,6 +21,24 @@
 
 using namespace platform::files;
 
+bool platform::files::PutInPlace(int fromFolder, const char* from, const Place& target, bool replace)
+{
+    const int toFolder = target.parent->Fd();
+    const char* to = target.name.c_str();
+    if (replace)
+        return renameat(fromFolder, from, toFolder, to) == 0;
+    if (renameat2(fromFolder, from, toFolder, to, RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    struct stat st {};
+    if (fstatat(toFolder, to, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return renameat(fromFolder, from, toFolder, to) == 0;
+}
+
 namespace {
 
 constexpr size_t kCopyChunk = 256 * 1024;
@@ -58,26 +76,6 @@ bool CopyData(int from, int to)
         if (!WriteAll(to, buffer.data(), static_cast<size_t>(n)))
             return false;
     }
-}
-
-// Puts the name of a folder (fromFolder: AT_FDCWD for a host path) in place of target: over it
-// when replace is set, else only when target is still free.
-bool PutInPlace(int fromFolder, const char* from, const Place& target, bool replace)
-{
-    const int toFolder = target.parent->Fd();
-    const char* to = target.name.c_str();
-    if (replace)
-        return renameat(fromFolder, from, toFolder, to) == 0;
-    if (renameat2(fromFolder, from, toFolder, to, RENAME_NOREPLACE) == 0)
-        return true;
-    if (errno != EINVAL && errno != ENOSYS)
-        return false;
-    struct stat st {};
-    if (fstatat(toFolder, to, &st, AT_SYMLINK_NOFOLLOW) == 0) {
-        errno = EEXIST;
-        return false;
-    }
-    return renameat(fromFolder, from, toFolder, to) == 0;
 }
 
 // Copies the file's data, times, mode and Windows attributes into a new file beside the target

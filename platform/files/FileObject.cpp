@@ -90,6 +90,36 @@ bool FileObject::RemoveOpenedName(const FileStatus& status)
     return UnlinkOpenedName(status);
 }
 
+bool FileObject::RenameNow(Place target, bool replace)
+{
+    if (!(access_ & kDeleteRights) || !place_.parent || place_.name == "." || !target.parent)
+        return Fail(ERROR_ACCESS_DENIED);
+    if (RefuseWhenWriteProtected(place_) || RefuseWhenWriteProtected(target))
+        return false;
+    FileStatus status;
+    if (!Status(status)) {
+        platform::SetLastErrorFromErrno();
+        return false;
+    }
+    struct stat entry {};
+    if (fstatat(place_.parent->Fd(), place_.name.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0)
+        return FailFromErrno(place_);
+    if (entry.st_dev != status.device || entry.st_ino != status.inode)
+        return Fail(ERROR_FILE_NOT_FOUND);
+    struct stat existing {};
+    if (replace && fstatat(target.parent->Fd(), target.name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISDIR(existing.st_mode))
+        return Fail(ERROR_ACCESS_DENIED);
+    if (!PutInPlace(place_.parent->Fd(), place_.name.c_str(), target, replace)) {
+        const int err = errno;
+        return Fail(err == EEXIST || err == ENOTEMPTY ? ERROR_ALREADY_EXISTS
+                    : err == EXDEV                    ? ERROR_NOT_SAME_DEVICE
+                                                      : platform::ErrorFromErrno(err));
+    }
+    place_ = std::move(target);
+    return true;
+}
+
 bool FileObject::UnlinkOpenedName(const FileStatus& status)
 {
     if (unlinkat(place_.parent->Fd(), place_.name.c_str(), status.directory ? AT_REMOVEDIR : 0) != 0)

@@ -39,6 +39,10 @@ public:
     // Removes the opened file (or empty folder) from the folder the open went through, where the
     // name it was opened through still names it; false with the last error set.
     bool DeleteNow();
+    // Moves the opened file (or folder) to target, in its place where replace is set (a folder is
+    // never replaced), where the name it was opened through still names it; the handle then names it
+    // there. False with the last error set.
+    bool RenameNow(Place target, bool replace);
 
     bool Read(void* buffer, DWORD size, DWORD& done) override;
     bool Write(const void* buffer, DWORD size, DWORD& done) override;

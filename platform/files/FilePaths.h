@@ -34,6 +34,10 @@ bool FailFromErrno(const Place& place);
 // The same for a host path of the layer's own making (a temporary file beside a target).
 bool FailFromErrno(const std::string& hostPath);
 
+// Puts the name of a folder (fromFolder: AT_FDCWD for a host path) in place of target: over it
+// when replace is set, else only when target is still free; false with errno set (EEXIST).
+bool PutInPlace(int fromFolder, const char* from, const Place& target, bool replace);
+
 // Sets ERROR_WRITE_PROTECT and returns true when the place lies on a write-protected drive.
 bool RefuseWhenWriteProtected(const Place& place);
 

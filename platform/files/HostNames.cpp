@@ -104,4 +104,14 @@ bool AppendHostName(const wchar_t* name, size_t length, std::string& hostName)
     return true;
 }
 
+bool SingleHostName(const wchar_t* name, size_t length, std::string& hostName)
+{
+    if (!name || length == 0)
+        return false;
+    const std::wstring text(name, length);
+    if (text == L"." || text == L".." || text.find_first_of(L"\\/") != std::wstring::npos)
+        return false;
+    return AppendHostName(name, length, hostName);
+}
+
 } // namespace platform::files

@@ -15,5 +15,8 @@ std::wstring WindowsName(const std::string& hostName);
 bool HostName(const std::wstring& windowsName, std::string& hostName);
 // The same for the length characters at name, appended to hostName.
 bool AppendHostName(const wchar_t* name, size_t length, std::string& hostName);
+// The host name of the length characters at name where they are one name of a folder, the way the
+// native calls take a name relative to a folder handle: not empty, no path, neither "." nor "..".
+bool SingleHostName(const wchar_t* name, size_t length, std::string& hostName);
 
 } // namespace platform::files

@@ -3,6 +3,7 @@
 #include "LocalHttpServer.h"
 #include "ZipBuilder.h"
 
+#include "outside/Renewer/PackageInstall.h"
 #include "outside/Renewer/StartupBlock.h"
 
 #include "common/ProductFolder.h"
@@ -10,6 +11,7 @@
 #include "platform/Machine.h"
 #include "platform/Text.h"
 #include "platform/Windows.h"
+#include "support/OtherUser.h"
 #include "support/TempMachine.h"
 #include "support/WaitUntil.h"
 
@@ -24,6 +26,7 @@
 #include <thread>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -289,6 +292,65 @@ TEST_F(RenewerTest, ALinkWhereTheStagingFolderIsRemovedItselfAndNeverFollowed)
         EXPECT_EQ(kept, Contents(documents));
         EXPECT_FALSE(fs::exists(fs::symlink_status(staging)));
         EXPECT_EQ("fresh", testing_support::ReadFile(programFolder_ + "/fresh.dll"));
+    }
+}
+
+// The other user owns the machine folder and the program folder, as a user owns their data folder,
+// and swaps the staging folder for a link to a folder of root's in the machine: before the install
+// makes it, or once it is made. The elevated install never writes into root's folder: it refuses
+// a name it did not make, and unpacks and places from the folder it made and holds.
+TEST_F(RenewerTest, AnotherUsersLinkAtTheStagingFolderNeverLeadsTheInstall)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root, to drop a child to another user";
+    machine_.WriteFile("program/a.dll", "old a");
+    const fs::path roots = fs::path(machine_.Root()) / "drive_c/Windows/System32/config";
+    machine_.WriteFile("drive_c/Windows/System32/config/SYSTEM", "root's");
+    testing_support::GiveToOtherUser(machine_.Root());
+    for (const fs::path& path : {roots.parent_path(), roots, roots / "SYSTEM"})
+        ASSERT_EQ(0, lchown(path.c_str(), 0, 0));
+    const std::map<std::string, std::string> kept = Contents(roots);
+    const std::string staging = programFolder_ + "/Renewer.staging";
+    const struct {
+        const char* what;
+        InstallStep step;
+        bool installs;
+    } cases[] = {
+        {"a link planted before the staging folder is made", InstallStep::StagingRemoved, false},
+        {"the staging folder swapped for a link once made", InstallStep::StagingMade, true},
+    };
+    for (const auto& one : cases) {
+        SCOPED_TRACE(one.what);
+        PlaceDownloadedPackage(BuildZip({{"a.dll", "new a"}, {"res/pic.png", "picture"}}));
+        bool planted = false;
+        SetInstallStepHook([&](InstallStep step) {
+            if (step == one.step)
+                planted = testing_support::AsOtherUser([&] {
+                    std::error_code error;
+                    if (step == InstallStep::StagingMade)
+                        fs::rename(staging, staging + ".away", error);
+                    if (!error)
+                        fs::create_directory_symlink(roots, staging, error);
+                    return !error;
+                });
+        });
+        const std::string failure =
+            InstallUpdatePackage(platform::WindowsPath(PackagePath().string()), platform::WindowsPath(programFolder_) + L"\\");
+        SetInstallStepHook(nullptr);
+        EXPECT_TRUE(planted);
+        EXPECT_EQ(kept, Contents(roots));
+        EXPECT_EQ(one.installs, failure.empty()) << failure;
+        if (one.installs) {
+            EXPECT_EQ("new a", testing_support::ReadFile(programFolder_ + "/a.dll.TMP"));
+            EXPECT_EQ("picture", testing_support::ReadFile(programFolder_ + "/res/pic.png"));
+            EXPECT_TRUE(fs::is_empty(staging + ".away"));
+        } else {
+            EXPECT_NE(std::string::npos, failure.find("the staging folder cannot be made")) << failure;
+            EXPECT_FALSE(fs::exists(programFolder_ + "/a.dll.TMP"));
+        }
+        EXPECT_EQ("old a", testing_support::ReadFile(programFolder_ + "/a.dll"));
+        for (const std::string& left : {staging, staging + ".away", programFolder_ + "/a.dll.TMP", programFolder_ + "/res"})
+            fs::remove_all(left);
     }
 }
 

@@ -1,15 +1,20 @@
 // Deleting what a listing found by one handle: links opened themselves, folders listed through
-// their handles with each entry's file index, names opened relative to a folder held open, and a
-// delete by handle that removes exactly the opened file whatever was swapped on its path.
+// their handles with each entry's file index, names opened, made and moved relative to a folder held
+// open, and a delete by handle that removes exactly the opened file whatever was swapped on its path.
 #include "FileTestSupport.h"
 
+#include "platform/HostMode.h"
 #include "platform/Windows.h"
 #include "support/TempMachine.h"
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cwchar>
 #include <filesystem>
 #include <map>
+#include <sys/stat.h>
+#include <vector>
 
 using files_test::HandleGuard;
 using files_test::ReadText;
@@ -227,4 +232,132 @@ TEST(DeleteByHandle, BadRequestsGetClearErrorsAndDeleteNothing)
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
     EXPECT_TRUE(fs::exists(c + "/f/a.tmp"));
     EXPECT_TRUE(fs::exists(c + "/f/sub/b.tmp"));
+}
+
+namespace {
+
+NTSTATUS CreateIn(HANDLE folder, const std::wstring& name, HANDLE& made, ULONG disposition, ULONG options,
+                  ULONG_PTR& information)
+{
+    UNICODE_STRING text{static_cast<USHORT>(name.size() * sizeof(WCHAR)), static_cast<USHORT>(name.size() * sizeof(WCHAR)),
+                        const_cast<WCHAR*>(name.data())};
+    OBJECT_ATTRIBUTES attributes{sizeof(OBJECT_ATTRIBUTES), folder, &text, OBJ_CASE_INSENSITIVE, nullptr, nullptr};
+    IO_STATUS_BLOCK io{};
+    const NTSTATUS status = NtCreateFile(&made, GENERIC_WRITE | DELETE | FILE_READ_ATTRIBUTES, &attributes, &io, nullptr,
+                                         FILE_ATTRIBUTE_NORMAL, kShareAll, disposition, options, nullptr, 0);
+    information = io.Information;
+    return status;
+}
+
+BOOL MoveTo(HANDLE file, HANDLE folder, const std::wstring& name, bool replace)
+{
+    std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(WCHAR));
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = replace;
+    rename->RootDirectory = folder;
+    rename->FileNameLength = static_cast<DWORD>(name.size() * sizeof(WCHAR));
+    std::copy(name.begin(), name.end(), rename->FileName);
+    return SetFileInformationByHandle(file, FileRenameInfo, rename, static_cast<DWORD>(buffer.size()));
+}
+
+} // namespace
+
+TEST(DeleteByHandle, NamesAreMadeAndMovedInAHeldFolderNeverThroughALink)
+{
+    testing_support::TempMachine machine;
+    namespace fs = std::filesystem;
+    const std::string c = machine.Root() + "/drive_c";
+    fs::create_directories(c + "/f/sub");
+    fs::create_directories(c + "/docs");
+    ASSERT_TRUE(WriteText(L"C:\\docs\\doc.txt", "document"));
+    ASSERT_TRUE(WriteText(L"C:\\f\\a.txt", "old"));
+    fs::create_symlink(c + "/docs/doc.txt", c + "/f/link.txt");
+    fs::create_directory_symlink(c + "/docs", c + "/f/linkdir");
+    ASSERT_EQ(0, mkfifo((c + "/f/fifo").c_str(), 0600));
+    HandleGuard folder(OpenFolder(L"C:\\f"));
+    ASSERT_TRUE(folder.valid());
+
+    struct Case {
+        const wchar_t* name;
+        ULONG disposition;
+        ULONG options;
+        NTSTATUS status;
+        ULONG_PTR information;
+    };
+    const Case cases[] = {
+        {L"new.txt", FILE_CREATE, FILE_NON_DIRECTORY_FILE, STATUS_SUCCESS, FILE_CREATED},
+        {L"A.TXT", FILE_CREATE, FILE_NON_DIRECTORY_FILE, STATUS_OBJECT_NAME_COLLISION, 0},
+        {L"link.txt", FILE_CREATE, FILE_NON_DIRECTORY_FILE, STATUS_OBJECT_NAME_COLLISION, 0},
+        {L"a.txt", FILE_OVERWRITE_IF, FILE_NON_DIRECTORY_FILE, STATUS_SUCCESS, FILE_OVERWRITTEN},
+        {L"fresh.txt", FILE_OVERWRITE_IF, FILE_NON_DIRECTORY_FILE, STATUS_SUCCESS, FILE_CREATED},
+        {L"link.txt", FILE_OVERWRITE_IF, FILE_NON_DIRECTORY_FILE, STATUS_ACCESS_DENIED, 0},
+        {L"fifo", FILE_OVERWRITE_IF, FILE_NON_DIRECTORY_FILE, STATUS_ACCESS_DENIED, 0},
+        {L"sub", FILE_OVERWRITE_IF, FILE_NON_DIRECTORY_FILE, STATUS_FILE_IS_A_DIRECTORY, 0},
+        {L"made", FILE_CREATE, FILE_DIRECTORY_FILE, STATUS_SUCCESS, FILE_CREATED},
+        {L"sub", FILE_CREATE, FILE_DIRECTORY_FILE, STATUS_OBJECT_NAME_COLLISION, 0},
+        {L"SUB", FILE_OPEN_IF, FILE_DIRECTORY_FILE, STATUS_SUCCESS, FILE_OPENED},
+        {L"more", FILE_OPEN_IF, FILE_DIRECTORY_FILE, STATUS_SUCCESS, FILE_CREATED},
+        {L"linkdir", FILE_CREATE, FILE_DIRECTORY_FILE, STATUS_OBJECT_NAME_COLLISION, 0},
+        {L"linkdir", FILE_OPEN_IF, FILE_DIRECTORY_FILE, STATUS_ACCESS_DENIED, 0},
+        {L"a.txt", FILE_OPEN_IF, FILE_DIRECTORY_FILE, STATUS_NOT_A_DIRECTORY, 0},
+        {L"sub\\x.txt", FILE_CREATE, FILE_NON_DIRECTORY_FILE, STATUS_OBJECT_NAME_INVALID, 0},
+        {L"x.txt", 7, FILE_NON_DIRECTORY_FILE, STATUS_INVALID_PARAMETER, 0},
+    };
+    for (const Case& one : cases) {
+        SCOPED_TRACE(testing::Message() << std::string(one.name, one.name + wcslen(one.name)) << " " << one.disposition);
+        HANDLE made = nullptr;
+        ULONG_PTR information = 99;
+        EXPECT_EQ(one.status, CreateIn(folder.get(), one.name, made, one.disposition, one.options, information));
+        HandleGuard guard(made ? made : INVALID_HANDLE_VALUE);
+        if (one.status == STATUS_SUCCESS) {
+            EXPECT_EQ(one.information, information);
+            EXPECT_EQ((one.options & FILE_DIRECTORY_FILE) != 0,
+                      (InfoOf(made).dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+        }
+    }
+    EXPECT_EQ(static_cast<ULONG>(ERROR_ALREADY_EXISTS), RtlNtStatusToDosError(STATUS_OBJECT_NAME_COLLISION));
+    EXPECT_EQ("", ReadText(L"C:\\f\\a.txt"));
+    EXPECT_EQ("document", ReadText(L"C:\\docs\\doc.txt"));
+    EXPECT_FALSE(fs::exists(c + "/f/SUB"));
+    EXPECT_EQ(fs::file_type::fifo, fs::symlink_status(c + "/f/fifo").type());
+
+    // A file made in the held folder moves by its handle into another held folder, then within it;
+    // a name in the way is kept unless the move replaces it, and a link in the way is replaced itself.
+    HANDLE made = nullptr;
+    ULONG_PTR information = 0;
+    ASSERT_EQ(STATUS_SUCCESS, CreateIn(folder.get(), L"r.txt", made, FILE_CREATE, FILE_NON_DIRECTORY_FILE, information));
+    HandleGuard file(made);
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(file.get(), "r", 1, &written, nullptr));
+    HandleGuard sub(OpenFolder(L"C:\\f\\sub"));
+    EXPECT_TRUE(MoveTo(file.get(), sub.get(), L"moved.txt", false));
+    EXPECT_TRUE(MoveTo(file.get(), nullptr, L"again.txt", false));
+    EXPECT_EQ("r", testing_support::ReadFile(c + "/f/sub/again.txt"));
+    EXPECT_FALSE(MoveTo(file.get(), folder.get(), L"new.txt", false));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ALREADY_EXISTS), GetLastError());
+    EXPECT_FALSE(MoveTo(file.get(), folder.get(), L"made", true));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+    EXPECT_FALSE(MoveTo(file.get(), folder.get(), L"sub\\x.txt", true));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_NAME), GetLastError());
+    EXPECT_TRUE(MoveTo(file.get(), folder.get(), L"link.txt", true));
+    EXPECT_EQ(fs::file_type::regular, fs::symlink_status(c + "/f/link.txt").type());
+    EXPECT_EQ("document", ReadText(L"C:\\docs\\doc.txt"));
+    // It takes another file's permission bits by their handles, never a set-id bit.
+    fs::permissions(c + "/f/new.txt", fs::perms::owner_all | fs::perms::group_read | fs::perms::set_uid);
+    HandleGuard model(OpenForDelete(L"C:\\f\\new.txt"));
+    EXPECT_TRUE(platform::TakeHostMode(file.get(), model.get()));
+    EXPECT_EQ(fs::perms::owner_all | fs::perms::group_read, fs::status(c + "/f/link.txt").permissions());
+
+    // The held folder's path swapped for a link to the documents: the move still lands in the held
+    // folder. A handle whose name now names another file moves nothing.
+    fs::rename(c + "/f", c + "/f-away");
+    fs::create_directory_symlink(c + "/docs", c + "/f");
+    EXPECT_TRUE(MoveTo(file.get(), folder.get(), L"doc.txt", true));
+    EXPECT_EQ("r", testing_support::ReadFile(c + "/f-away/doc.txt"));
+    EXPECT_EQ("document", testing_support::ReadFile(c + "/docs/doc.txt"));
+    fs::rename(c + "/f-away/doc.txt", c + "/f-away/elsewhere.txt");
+    fs::copy_file(c + "/docs/doc.txt", c + "/f-away/doc.txt");
+    EXPECT_FALSE(MoveTo(file.get(), folder.get(), L"last.txt", false));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+    EXPECT_FALSE(fs::exists(c + "/f-away/last.txt"));
 }

@@ -122,6 +122,7 @@ typedef struct _BY_HANDLE_FILE_INFORMATION {
 // the system uses are given.
 typedef enum _FILE_INFO_BY_HANDLE_CLASS {
     FileBasicInfo = 0,
+    FileRenameInfo = 3,
     FileDispositionInfo = 4,
     FileIdBothDirectoryInfo = 10,
     FileIdBothDirectoryRestartInfo = 11,
@@ -135,6 +136,17 @@ typedef struct _FILE_BASIC_INFO {
     LARGE_INTEGER ChangeTime;
     DWORD FileAttributes;
 } FILE_BASIC_INFO, *PFILE_BASIC_INFO;
+
+// FileNameLength counts bytes (of host wide characters); the name is not terminated.
+typedef struct _FILE_RENAME_INFO {
+    union {
+        BOOLEAN ReplaceIfExists;
+        DWORD Flags;
+    };
+    HANDLE RootDirectory;
+    DWORD FileNameLength;
+    WCHAR FileName[1];
+} FILE_RENAME_INFO, *PFILE_RENAME_INFO;
 
 typedef struct _FILE_DISPOSITION_INFO {
     BOOLEAN DeleteFile;
@@ -195,6 +207,10 @@ BOOL GetFileInformationByHandleEx(HANDLE file, FILE_INFO_BY_HANDLE_CLASS informa
 // FileDispositionInfo deletes exactly the opened file (a handle with DELETE access), or empty folder,
 // at once: the name it was opened through must still name it in the folder the open went through,
 // and is removed from that folder without a second path lookup; a link is removed, never followed.
+// FileRenameInfo moves exactly the opened file or folder (a handle with DELETE access) the same way,
+// to a single name in the folder RootDirectory (a folder handle), or in its own folder without one;
+// neither name is followed where it is a link. Without ReplaceIfExists an existing name fails with
+// ERROR_ALREADY_EXISTS; a folder is never replaced. The handle names the file at its new place.
 // Deleting FALSE takes back a FILE_FLAG_DELETE_ON_CLOSE of the handle. FileBasicInfo sets the
 // attributes and the last access and write times (a handle with FILE_WRITE_ATTRIBUTES access); the
 // creation and change times are the host's to keep.

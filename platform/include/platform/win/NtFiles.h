@@ -14,6 +14,7 @@ typedef LONG NTSTATUS;
 #define STATUS_ACCESS_DENIED static_cast<NTSTATUS>(0xC0000022L)
 #define STATUS_OBJECT_NAME_INVALID static_cast<NTSTATUS>(0xC0000033L)
 #define STATUS_OBJECT_NAME_NOT_FOUND static_cast<NTSTATUS>(0xC0000034L)
+#define STATUS_OBJECT_NAME_COLLISION static_cast<NTSTATUS>(0xC0000035L)
 #define STATUS_OBJECT_PATH_NOT_FOUND static_cast<NTSTATUS>(0xC000003AL)
 #define STATUS_SHARING_VIOLATION static_cast<NTSTATUS>(0xC0000043L)
 #define STATUS_MEDIA_WRITE_PROTECTED static_cast<NTSTATUS>(0xC00000A2L)
@@ -27,6 +28,15 @@ typedef LONG NTSTATUS;
 #define FILE_NON_DIRECTORY_FILE 0x00000040u
 #define FILE_OPEN_FOR_BACKUP_INTENT 0x00004000u
 #define FILE_OPEN_REPARSE_POINT 0x00200000u
+
+// CreateDisposition, and what IO_STATUS_BLOCK.Information tells of it.
+#define FILE_OPEN 0x00000001u
+#define FILE_CREATE 0x00000002u
+#define FILE_OPEN_IF 0x00000003u
+#define FILE_OVERWRITE_IF 0x00000005u
+#define FILE_OPENED 0x00000001u
+#define FILE_CREATED 0x00000002u
+#define FILE_OVERWRITTEN 0x00000003u
 
 #define OBJ_CASE_INSENSITIVE 0x00000040u
 
@@ -61,4 +71,13 @@ typedef struct _IO_STATUS_BLOCK {
 // CreateFileW keeps them.
 NTSTATUS NtOpenFile(PHANDLE fileHandle, ACCESS_MASK desiredAccess, POBJECT_ATTRIBUTES objectAttributes,
                     PIO_STATUS_BLOCK ioStatusBlock, ULONG shareAccess, ULONG openOptions);
+// Opens or makes one name of the folder RootDirectory, the way NtOpenFile opens it, but never
+// through a link: FILE_CREATE makes a new file (or, with FILE_DIRECTORY_FILE, folder) and fails with
+// STATUS_OBJECT_NAME_COLLISION where the name exists, a link included; FILE_OPEN_IF opens a folder
+// or makes it; FILE_OVERWRITE_IF makes a file or empties the existing one; FILE_OPEN is NtOpenFile.
+// A link at the name is refused with STATUS_ACCESS_DENIED, and so is anything but a file or folder.
+// FileAttributes go to a file made or emptied; AllocationSize and the EA buffer are not taken.
+NTSTATUS NtCreateFile(PHANDLE fileHandle, ACCESS_MASK desiredAccess, POBJECT_ATTRIBUTES objectAttributes,
+                      PIO_STATUS_BLOCK ioStatusBlock, PLARGE_INTEGER allocationSize, ULONG fileAttributes,
+                      ULONG shareAccess, ULONG createDisposition, ULONG createOptions, PVOID eaBuffer, ULONG eaLength);
 ULONG RtlNtStatusToDosError(NTSTATUS status);

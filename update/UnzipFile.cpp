@@ -5,7 +5,7 @@
 #include "update/UpdateResults.h"
 
 #include "common/ParentFolders.h"
-#include "outside/HeldFolder/HeldFolder.h"
+#include "common/HeldFolder.h"
 #include "platform/Text.h"
 
 #include <algorithm>

@@ -10,7 +10,7 @@
 #include "JunkFindings.h"
 #include "JunkRule.h"
 
-#include "outside/HeldFolder/HeldFolder.h"
+#include "common/HeldFolder.h"
 
 #include <condition_variable>
 #include <functional>

@@ -7,7 +7,7 @@
 
 #include "JunkFindings.h"
 
-#include "outside/HeldFolder/HeldFolder.h"
+#include "common/HeldFolder.h"
 
 #include <memory>
 #include <mutex>

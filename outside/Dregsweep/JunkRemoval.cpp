@@ -1,6 +1,6 @@
 #include "JunkRemoval.h"
 
-#include "outside/HeldFolder/HeldFolder.h"
+#include "common/HeldFolder.h"
 
 #include <system_error>
 #include <thread>

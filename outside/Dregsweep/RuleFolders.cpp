@@ -2,7 +2,7 @@
 
 #include "FileNamePattern.h"
 
-#include "outside/HeldFolder/HeldFolder.h"
+#include "common/HeldFolder.h"
 
 #include <algorithm>
 #include <cwctype>

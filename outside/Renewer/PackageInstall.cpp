@@ -3,7 +3,7 @@
 #include "StartupBlock.h"
 #include "UpdateLibrary.h"
 
-#include "outside/HeldFolder/HeldFolder.h"
+#include "common/HeldFolder.h"
 #include "platform/HostMode.h"
 #include "platform/Text.h"
 #include "platform/Windows.h"

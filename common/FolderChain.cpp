@@ -16,7 +16,8 @@ DWORD Refusal(DWORD error) { return IsGone(error) ? ERROR_PATH_NOT_FOUND : error
 
 } // namespace
 
-HANDLE OpenEntry(HANDLE folder, const std::wstring& name, DWORD access, ULONG options, ULONG attributes, DWORD& error)
+HANDLE CreateEntry(HANDLE folder, const std::wstring& name, DWORD access, ULONG disposition, ULONG options,
+                   DWORD fileAttributes, ULONG attributes, DWORD& error)
 {
     if (!folder || name.empty() || name.size() * sizeof(WCHAR) > 0xFFFF) {
         error = ERROR_INVALID_PARAMETER;
@@ -27,13 +28,18 @@ HANDLE OpenEntry(HANDLE folder, const std::wstring& name, DWORD access, ULONG op
     OBJECT_ATTRIBUTES object{sizeof(OBJECT_ATTRIBUTES), folder, &text, attributes, nullptr, nullptr};
     IO_STATUS_BLOCK io{};
     HANDLE entry = nullptr;
-    const NTSTATUS status = NtOpenFile(&entry, access, &object, &io, kShareAll,
-                                       options | FILE_OPEN_REPARSE_POINT | FILE_OPEN_FOR_BACKUP_INTENT);
+    const NTSTATUS status = NtCreateFile(&entry, access, &object, &io, nullptr, fileAttributes, kShareAll, disposition,
+                                         options | FILE_OPEN_FOR_BACKUP_INTENT, nullptr, 0);
     if (!NT_SUCCESS(status)) {
         error = RtlNtStatusToDosError(status);
         return nullptr;
     }
     return entry;
+}
+
+HANDLE OpenEntry(HANDLE folder, const std::wstring& name, DWORD access, ULONG options, ULONG attributes, DWORD& error)
+{
+    return CreateEntry(folder, name, access, FILE_OPEN, options | FILE_OPEN_REPARSE_POINT, 0, attributes, error);
 }
 
 Held Open(HANDLE parent, FolderLink& link, DWORD& error)

@@ -31,6 +31,11 @@ using Held = std::unique_ptr<void, HandleClose>;
 // point opens as itself); options and attributes as NtOpenFile takes them. Null with the Windows
 // error in error.
 HANDLE OpenEntry(HANDLE folder, const std::wstring& name, DWORD access, ULONG options, ULONG attributes, DWORD& error);
+// Makes or opens one name of an open folder relative to its handle as NtCreateFile's disposition
+// says, never through a link; options, file attributes and object attributes as NtCreateFile takes
+// them. Null with the Windows error in error.
+HANDLE CreateEntry(HANDLE folder, const std::wstring& name, DWORD access, ULONG disposition, ULONG options,
+                   DWORD fileAttributes, ULONG attributes, DWORD& error);
 
 // Holds the drive's folder (parent null, link.name "C:\") or the folder of that name in a held one
 // (its case ignored where no name of that case exists), once its handle shows a real folder, and,

@@ -93,29 +93,11 @@ HANDLE CHeldFolder::OpenEntry(const std::wstring& name, DWORD access, ULONG opti
 HANDLE CHeldFolder::CreateEntry(const std::wstring& name, DWORD access, ULONG disposition, ULONG options,
                                 DWORD attributes, DWORD& error) const
 {
-    return Native(name, access, disposition, options | FILE_OPEN_FOR_BACKUP_INTENT, attributes, OBJ_CASE_INSENSITIVE,
-                  error);
-}
-
-HANDLE CHeldFolder::Native(const std::wstring& name, DWORD access, ULONG disposition, ULONG options, DWORD attributes,
-                           ULONG objectAttributes, DWORD& error) const
-{
-    if (state_ != State::Held || name.empty() || name.size() * sizeof(WCHAR) > 0xFFFF) {
+    if (state_ != State::Held) {
         error = ERROR_INVALID_PARAMETER;
         return nullptr;
     }
-    UNICODE_STRING text{static_cast<USHORT>(name.size() * sizeof(WCHAR)), static_cast<USHORT>(name.size() * sizeof(WCHAR)),
-                        const_cast<WCHAR*>(name.data())};
-    OBJECT_ATTRIBUTES object{sizeof(OBJECT_ATTRIBUTES), handle_, &text, objectAttributes, nullptr, nullptr};
-    IO_STATUS_BLOCK io{};
-    HANDLE entry = nullptr;
-    const NTSTATUS status =
-        NtCreateFile(&entry, access, &object, &io, nullptr, attributes, kShareAll, disposition, options, nullptr, 0);
-    if (!NT_SUCCESS(status)) {
-        error = RtlNtStatusToDosError(status);
-        return nullptr;
-    }
-    return entry;
+    return folder_chain::CreateEntry(handle_, name, access, disposition, options, attributes, OBJ_CASE_INSENSITIVE, error);
 }
 
 bool CHeldFolder::MoveHere(HANDLE entry, const std::wstring& name, bool replace) const

@@ -93,8 +93,6 @@ private:
     static constexpr size_t kListingBytes = 64 * 1024;
 
     void Hold(HANDLE handle, DWORD volume, uint64_t fileIndex);
-    HANDLE Native(const std::wstring& name, DWORD access, ULONG disposition, ULONG options, DWORD attributes,
-                  ULONG objectAttributes, DWORD& error) const;
     // The folder's next entries into a buffer of kListingBytes, from its first where first is set;
     // false when none is left.
     bool ListNext(void* buffer, bool first) const;

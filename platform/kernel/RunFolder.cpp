@@ -1,5 +1,7 @@
 #include "RunFolder.h"
 
+#include "../core/UnguessableName.h"
+
 #include "platform/Machine.h"
 #include "platform/win/Errors.h"
 
@@ -10,7 +12,6 @@
 #include <memory>
 #include <mutex>
 #include <sys/mman.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -160,16 +161,9 @@ int CRunFolder::CreateFile(const std::string& name, bool shared) const
 int CRunFolder::CreateDraft(const std::string& prefix, std::string& name) const
 {
     for (int tries = 0; tries < kOpenTries; ++tries) {
-        unsigned char random[12];
-        if (getrandom(random, sizeof(random), 0) != static_cast<ssize_t>(sizeof(random))) {
+        if (!UnguessableName(prefix, "", name)) {
             SetLastErrorFromErrno();
             return -1;
-        }
-        name = prefix;
-        for (const unsigned char byte : random) {
-            char hex[3];
-            std::snprintf(hex, sizeof(hex), "%02x", byte);
-            name += hex;
         }
         const int fd = Create(name, false);
         if (fd >= 0)

@@ -1,5 +1,7 @@
 #include "ReplaceLinkFile.h"
 
+#include "../core/UnguessableName.h"
+
 #include "files/FileObject.h"
 #include "files/FilePaths.h"
 #include "files/FileStatus.h"
@@ -9,7 +11,6 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -20,31 +21,14 @@ namespace {
 
 using files::Fail;
 
-constexpr size_t kDraftRandomBytes = 16;
 constexpr int kDraftAttempts = 4;
 constexpr mode_t kPermissions = 0777;
-
-// A draft name of the folder that no other process can foresee: 128 random bits.
-bool DraftName(std::string& name)
-{
-    unsigned char random[kDraftRandomBytes];
-    if (getrandom(random, sizeof(random), 0) != static_cast<ssize_t>(sizeof(random)))
-        return false;
-    static const char kHex[] = "0123456789abcdef";
-    name = ".lnk-";
-    for (const unsigned char byte : random) {
-        name += kHex[byte >> 4];
-        name += kHex[byte & 0xF];
-    }
-    name += ".saving";
-    return true;
-}
 
 // A new draft in the folder, opened for writing; -1 with errno set.
 int MakeDraft(int folder, std::string& name)
 {
     for (int attempt = 0; attempt < kDraftAttempts; ++attempt) {
-        if (!DraftName(name))
+        if (!UnguessableName(".lnk-", ".saving", name))
             return -1;
         const int fd = openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)

@@ -7,11 +7,6 @@ namespace folder_chain {
 
 namespace {
 
-constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-constexpr DWORD kHoldAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES;
-
-bool IsGone(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
-
 DWORD Refusal(DWORD error) { return IsGone(error) ? ERROR_PATH_NOT_FOUND : error; }
 
 } // namespace

@@ -21,6 +21,13 @@ using FolderChain = std::vector<FolderLink>;
 
 namespace folder_chain {
 
+// How a held folder is opened: for listing and asking, shared with every other opener.
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+constexpr DWORD kHoldAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES;
+
+// Whether an open failed because the name is not there (any more).
+inline bool IsGone(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
 struct HandleClose {
     void operator()(void* handle) const { CloseHandle(handle); }
 };

@@ -8,7 +8,7 @@ namespace {
 
 constexpr wchar_t kChangedSinceScan[] = L"The file has changed since the scan and was not deleted.";
 
-bool IsGone(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+using folder_chain::IsGone;
 
 std::wstring FailureText(int code)
 {

@@ -2,7 +2,7 @@
 
 namespace {
 
-bool IsGone(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+using folder_chain::IsGone;
 
 bool SameWriteTime(const FILETIME& a, const FILETIME& b)
 {

@@ -74,7 +74,48 @@ int FailWithErrno(int err)
     return -1;
 }
 
+// Opens the path as CreateFileW does and gives the host descriptor of the file opened; -1 with
+// errno set.
+int OpenDescriptor(const wchar_t* fileName, DWORD access, DWORD disposition, DWORD attributes)
+{
+    const HANDLE handle =
+        CreateFileW(fileName, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition, attributes, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return FailWithErrno(ErrnoFromError(GetLastError()));
+    // A device name opens no file a descriptor could read.
+    const FileObject* file = FileObject::FromHandle(handle);
+    const int fd = file ? fcntl(file->Descriptor(), F_DUPFD_CLOEXEC, 0) : -1;
+    const int err = file ? errno : EINVAL;
+    CloseHandle(handle);
+    return fd >= 0 ? fd : FailWithErrno(err);
+}
+
 } // namespace
+
+int _wopen(const wchar_t* fileName, int openFlag, int permissionMode)
+{
+    const int known = _O_RDONLY | _O_WRONLY | _O_RDWR | _O_APPEND | _O_NOINHERIT | _O_CREAT | _O_TRUNC | _O_EXCL | _O_BINARY;
+    const int accessMode = openFlag & (_O_WRONLY | _O_RDWR);
+    if (!fileName || (openFlag & ~known) || accessMode == (_O_WRONLY | _O_RDWR))
+        return FailWithErrno(EINVAL);
+    const DWORD access = accessMode == _O_RDWR ? GENERIC_READ | GENERIC_WRITE
+                         : accessMode == _O_WRONLY ? GENERIC_WRITE
+                                                   : GENERIC_READ;
+    const bool create = openFlag & _O_CREAT, truncate = openFlag & _O_TRUNC;
+    const DWORD disposition = create && (openFlag & _O_EXCL) ? CREATE_NEW
+                              : create && truncate           ? CREATE_ALWAYS
+                              : create                       ? OPEN_ALWAYS
+                              : truncate                     ? TRUNCATE_EXISTING
+                                                             : OPEN_EXISTING;
+    const DWORD attributes = (permissionMode & _S_IWRITE) ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_READONLY;
+    const int fd = OpenDescriptor(fileName, access, disposition, attributes);
+    if (fd >= 0 && (openFlag & _O_APPEND) && fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_APPEND) != 0) {
+        const int err = errno;
+        close(fd);
+        return FailWithErrno(err);
+    }
+    return fd;
+}
 
 FILE* _wfopen(const wchar_t* fileName, const wchar_t* mode)
 {
@@ -83,17 +124,8 @@ FILE* _wfopen(const wchar_t* fileName, const wchar_t* mode)
         errno = EINVAL;
         return nullptr;
     }
-    const HANDLE handle = CreateFileW(fileName, parsed.access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      parsed.disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        errno = ErrnoFromError(GetLastError());
-        return nullptr;
-    }
-    // A device name opens no file a stream could read.
-    const FileObject* file = FileObject::FromHandle(handle);
-    const int fd = file ? fcntl(file->Descriptor(), F_DUPFD_CLOEXEC, 0) : -1;
-    const int err = file ? errno : EINVAL;
-    CloseHandle(handle);
+    const int fd = OpenDescriptor(fileName, parsed.access, parsed.disposition, FILE_ATTRIBUTE_NORMAL);
+    const int err = errno;
     FILE* stream = fd >= 0 ? fdopen(fd, parsed.hostMode.c_str()) : nullptr;
     if (!stream) {
         const int streamErr = fd >= 0 ? errno : err;

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cwchar>
+#include <unistd.h>
 
 using files_test::WriteText;
 
@@ -155,4 +156,30 @@ TEST(CRuntimeFiles, WideStreamsOpenThroughTheDriveMap)
     EXPECT_EQ(_wremove(L"C:\\renamed.txt"), 0);
     EXPECT_EQ(_wremove(L"C:\\renamed.txt"), -1);
     EXPECT_EQ(errno, ENOENT);
+}
+
+TEST(CRuntimeFiles, DescriptorsOpenAsTheRuntimeFlagsSay)
+{
+    const auto write = [](int fd, const std::string& text) {
+        EXPECT_EQ(::write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+        close(fd);
+    };
+    write(_wopen(L"C:\\d.txt", _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY), "one\n");
+    EXPECT_EQ(_wopen(L"C:\\d.txt", _O_WRONLY | _O_CREAT | _O_EXCL), -1);
+    EXPECT_EQ(errno, EEXIST);
+    // Appending writes at the end whatever the position.
+    write(_wopen(L"c:/D.TXT", _O_WRONLY | _O_APPEND), "two\n");
+    EXPECT_EQ(ReadStream(L"C:\\d.txt"), "one\ntwo\n");
+    write(_wopen(L"C:\\d.txt", _O_RDWR | _O_TRUNC), "three\n");
+    EXPECT_EQ(ReadStream(L"C:\\d.txt"), "three\n");
+
+    EXPECT_EQ(_wopen(L"C:\\missing.txt", _O_RDONLY), -1);
+    EXPECT_EQ(errno, ENOENT);
+    EXPECT_EQ(_wopen(L"C:\\d.txt", _O_WRONLY | _O_RDWR), -1);
+    EXPECT_EQ(errno, EINVAL);
+    // Without the write permission a new file is read-only.
+    const int readOnly = _wopen(L"C:\\ro.txt", _O_WRONLY | _O_CREAT, _S_IREAD);
+    ASSERT_GE(readOnly, 0);
+    close(readOnly);
+    EXPECT_TRUE(GetFileAttributesW(L"C:\\ro.txt") & FILE_ATTRIBUTE_READONLY);
 }

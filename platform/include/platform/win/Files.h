@@ -249,7 +249,21 @@ BOOL SetCurrentDirectoryW(LPCWSTR pathName);
 UINT GetTempFileNameW(LPCWSTR pathName, LPCWSTR prefixString, UINT unique, LPWSTR tempFileName);
 
 // The C runtime's wide file functions; they report through errno. "ccs=" modes are refused
-// (EINVAL).
+// (EINVAL). _wopen gives a descriptor of the C runtime (here the host's, for QFile::open(int)),
+// opened as CreateFileW opens the path; without _S_IWRITE in the permission a new file is
+// read-only.
+#define _O_RDONLY 0x0000
+#define _O_WRONLY 0x0001
+#define _O_RDWR 0x0002
+#define _O_APPEND 0x0008
+#define _O_NOINHERIT 0x0080
+#define _O_CREAT 0x0100
+#define _O_TRUNC 0x0200
+#define _O_EXCL 0x0400
+#define _O_BINARY 0x8000
+#define _S_IWRITE 0x0080
+#define _S_IREAD 0x0100
+int _wopen(const wchar_t* fileName, int openFlag, int permissionMode = _S_IREAD | _S_IWRITE);
 FILE* _wfopen(const wchar_t* fileName, const wchar_t* mode);
 errno_t _wfopen_s(FILE** file, const wchar_t* fileName, const wchar_t* mode);
 int _wremove(const wchar_t* fileName);

@@ -2,6 +2,8 @@
 
 #include "platform/Text.h"
 
+#include "files/PathResolver.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -412,6 +414,8 @@ void IniFile::RemoveSection(const std::wstring& section)
 
 bool IniFile::Save(const std::function<bool(const std::string&)>& prepare) const
 {
+    // An INI of the program folder is the process's own; every other is its user's.
+    const OwnRights rights(files::IsOwnHostPath(path_));
     std::wstring text;
     text.reserve(content_->text.size() + 2 * content_->lines.size());
     for (const auto& line : content_->lines) {

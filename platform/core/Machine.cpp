@@ -1,5 +1,7 @@
 #include "platform/Machine.h"
 
+#include "MachineRoot.h"
+
 #include "platform/ChangeWatch.h"
 #include "platform/IniFile.h"
 #include "platform/Text.h"
@@ -14,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
 #include <memory>
 #include <mutex>
 #include <sys/inotify.h>
@@ -100,6 +103,7 @@ FileStamp StampOf(const std::string& path)
 }
 std::string g_programFolder;
 
+// The machine root itself, named by this process's own environment, is made by its path.
 void MakeDirectories(const std::string& path)
 {
     std::string partial;
@@ -112,20 +116,44 @@ void MakeDirectories(const std::string& path)
     }
 }
 
-std::string DefaultRoot()
+
+// Makes the folders of a relative path below a held folder, one name at a time relative to the
+// folder above and never through a link, and gives the last one held (-1 when it could not be
+// had): a value of machine.ini, or a folder of the machine that its user swapped for a link,
+// cannot have a folder made outside the machine.
+int MakeFoldersBelow(int folder, const std::string& relative)
 {
-    if (const char* env = std::getenv("QUARNEL_MACHINE"); env && *env)
-        return env;
-    std::string data;
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg)
-        data = xdg;
-    else if (const char* home = std::getenv("HOME"); home && *home)
-        data = std::string(home) + "/.local/share";
-    else
-        data = "/tmp";
-    return data + "/orvane/machine";
+    int current = fcntl(folder, F_DUPFD_CLOEXEC, 0);
+    for (const std::string& name : HostPathNames(relative)) {
+        if (current < 0)
+            break;
+        mkdirat(current, name.c_str(), 0755);
+        const int next = openat(current, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        close(current);
+        current = next;
+    }
+    return current;
 }
 
+// The same below the machine root, for a folder path inside it.
+int MakeFoldersBelowRoot(const std::string& root, const std::string& path)
+{
+    if (path != root && path.compare(0, root.size() + 1, root + "/") != 0)
+        return -1;
+    const int held = open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (held < 0)
+        return -1;
+    const int folder = MakeFoldersBelow(held, path.substr(root.size()));
+    close(held);
+    return folder;
+}
+
+void MakeFolderBelowRoot(const std::string& root, const std::string& path)
+{
+    const int folder = MakeFoldersBelowRoot(root, path);
+    if (folder >= 0)
+        close(folder);
+}
 
 // A machine.ini value that names something of the machine root: relative to the root, or absolute
 // inside it. A value that would lead out of the machine is refused with a log line, and the
@@ -191,27 +219,28 @@ WindowsVersion ParseVersion(const std::wstring& text, const WindowsVersion& fall
 }
 
 // The folders a Windows system drive has, so that special folders and the temporary folder exist.
-void LayOutSystemDrive(const std::string& folder, const std::wstring& user)
+void LayOutSystemDrive(const std::string& root, const std::string& folder, const std::wstring& user)
 {
-    const std::string userDir = folder + "/Users/" + ToUtf8(user);
-    for (const std::string& sub : {folder + "/Windows/System32", folder + "/Windows/SysWOW64", folder + "/Windows/Temp",
-                                   folder + "/Program Files", folder + "/Program Files (x86)",
-                                   folder + "/Program Files/Common Files", folder + "/Program Files (x86)/Common Files",
-                                   folder + "/ProgramData", folder + "/Users/Public/Desktop",
-                                   userDir + "/AppData/Local/Temp", userDir + "/AppData/Roaming", userDir + "/Desktop",
-                                   userDir + "/Documents"})
-        MakeDirectories(sub);
+    const int drive = MakeFoldersBelowRoot(root, folder);
+    if (drive < 0)
+        return;
+    const std::string userDir = "Users/" + ToUtf8(user);
+    for (const std::string& sub : {std::string("Windows/System32"), std::string("Windows/SysWOW64"),
+                                   std::string("Windows/Temp"), std::string("Program Files/Common Files"),
+                                   std::string("Program Files (x86)/Common Files"), std::string("ProgramData"),
+                                   std::string("Users/Public/Desktop"), userDir + "/AppData/Local/Temp",
+                                   userDir + "/AppData/Roaming", userDir + "/Desktop", userDir + "/Documents"}) {
+        const int made = MakeFoldersBelow(drive, sub);
+        if (made >= 0)
+            close(made);
+    }
+    close(drive);
 }
 
 std::unique_ptr<MachineDescription> Load()
 {
     auto machine = std::make_unique<MachineDescription>();
-    std::string root = DefaultRoot();
-    if (root.front() != '/') {
-        char current[4096];
-        root = std::string(getcwd(current, sizeof(current)) ? current : "/") + "/" + root;
-    }
-    machine->root = FoldedHostPath(root);
+    machine->root = ConfiguredMachineRoot();
     MakeDirectories(machine->root);
     g_watching = WatchIni(machine->root);
     g_loadedStamp = StampOf(machine->root + "/machine.ini");
@@ -290,12 +319,30 @@ std::unique_ptr<MachineDescription> Load()
             machine->programFolder = valid;
     }
     for (const auto& drive : machine->drives)
-        MakeDirectories(drive.folder);
-    LayOutSystemDrive(machine->Drive(L'C')->folder, machine->userName);
+        MakeFolderBelowRoot(machine->root, drive.folder);
+    LayOutSystemDrive(machine->root, machine->Drive(L'C')->folder, machine->userName);
     return machine;
 }
 
 } // namespace
+
+std::string ConfiguredMachineRoot()
+{
+    std::string root;
+    if (const char* env = std::getenv("QUARNEL_MACHINE"); env && *env)
+        root = env;
+    else if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg)
+        root = std::string(xdg) + "/orvane/machine";
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        root = std::string(home) + "/.local/share/orvane/machine";
+    else
+        root = "/tmp/orvane/machine";
+    if (root.front() != '/') {
+        char current[4096];
+        root = std::string(getcwd(current, sizeof(current)) ? current : "/") + "/" + root;
+    }
+    return FoldedHostPath(root);
+}
 
 std::vector<std::string> HostPathNames(const std::string& path)
 {
@@ -387,8 +434,9 @@ void ReloadMachine()
 
 std::string MachinePath(const std::string& relative)
 {
-    const std::string path = Machine().root + "/" + relative;
-    MakeDirectories(path);
+    const std::string root = Machine().root;
+    const std::string path = FoldedHostPath(root + "/" + relative);
+    MakeFolderBelowRoot(root, path);
     return path;
 }
 

@@ -197,6 +197,7 @@ HANDLE CreateFileW(LPCWSTR fileName, DWORD desiredAccess, DWORD shareMode, LPSEC
     Request request{Place(), desiredAccess, shareMode, creationDisposition, flagsAndAttributes};
     if (!ResolvePath(fileName, request.place))
         return INVALID_HANDLE_VALUE;
+    const OwnRights rights(request.place.own);
     if (request.DeletesOnClose())
         request.access |= DELETE;
     if (!request.place.exists) {

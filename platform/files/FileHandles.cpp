@@ -264,6 +264,7 @@ BOOL SetFileInformationByHandle(HANDLE handle, FILE_INFO_BY_HANDLE_CLASS informa
     FileObject* file = FileObject::FromHandle(handle);
     if (!file)
         return FALSE;
+    const OwnRights rights(file->Where().own);
     if (informationClass == FileBasicInfo && information && bufferSize >= sizeof(FILE_BASIC_INFO))
         return SetBasicInformation(*file, *static_cast<const FILE_BASIC_INFO*>(information));
     if (informationClass == FileRenameInfo && information && bufferSize >= offsetof(FILE_RENAME_INFO, FileName))
@@ -371,6 +372,7 @@ BOOL SetFileTime(HANDLE handle, const FILETIME*, const FILETIME* lastAccessTime,
         return FALSE;
     if (!(file->Access() & (kWriteRights | FILE_WRITE_ATTRIBUTES)))
         return Fail(ERROR_ACCESS_DENIED);
+    const OwnRights rights(file->Where().own);
     return SetTimes(*file, lastAccessTime, lastWriteTime);
 }
 
@@ -399,6 +401,7 @@ bool platform::TakeHostMode(HANDLE handle, HANDLE from)
     FileObject* original = file ? FileObject::FromHandle(from) : nullptr;
     if (!original)
         return false;
+    const OwnRights rights(file->Where().own);
     struct stat st {};
     // The descriptor's own name in /proc reaches the opened file itself, a descriptor that only
     // names its file included.

@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -85,6 +86,8 @@ bool CopyContents(const Place& source, const Place& target, bool replace)
     const int from = source.Open(O_RDONLY);
     if (from < 0)
         return FailFromErrno(source);
+    // The source is read with its own place's rights, the copy made with the target's.
+    const OwnRights rights(target.own);
     struct stat st {};
     FileStatus status;
     std::string temporary = ParentFolder(target.At()) + "/.quarnel-copy-XXXXXX";
@@ -177,6 +180,9 @@ BOOL MoveFileExW(LPCWSTR existingFileName, LPCWSTR newFileName, DWORD flags)
         return Fail(ERROR_PATH_NOT_FOUND);
     if (HeldAgainstDelete(source, status))
         return Fail(ERROR_SHARING_VIOLATION);
+    // A rename changes both folders; it never follows a link at either name.
+    std::optional<OwnRights> rights;
+    rights.emplace(source.own || target.own);
     FileStatus existing;
     const bool replace = flags & MOVEFILE_REPLACE_EXISTING;
     const bool targetFound = target.exists && StatusOfPlace(target, existing);
@@ -194,9 +200,11 @@ BOOL MoveFileExW(LPCWSTR existingFileName, LPCWSTR newFileName, DWORD flags)
         return errno == EEXIST ? Fail(ERROR_ALREADY_EXISTS) : FailFromErrno(target);
     if (!(flags & MOVEFILE_COPY_ALLOWED) || (status.attributes & FILE_ATTRIBUTE_DIRECTORY))
         return Fail(ERROR_NOT_SAME_DEVICE);
+    rights.reset();
     if (!CopyContents(source, target, replace))
         return FALSE;
-    if (unlink(source.At().c_str()) != 0)
+    rights.emplace(source.own);
+    if (unlinkat(source.parent->Fd(), source.name.c_str(), 0) != 0)
         return FailFromErrno(source);
     DosAttributeStore::Forget(status.Id());
     return TRUE;

@@ -96,6 +96,7 @@ bool FileObject::RenameNow(Place target, bool replace)
         return Fail(ERROR_ACCESS_DENIED);
     if (RefuseWhenWriteProtected(place_) || RefuseWhenWriteProtected(target))
         return false;
+    const OwnRights rights(place_.own || target.own);
     FileStatus status;
     if (!Status(status)) {
         platform::SetLastErrorFromErrno();
@@ -122,6 +123,7 @@ bool FileObject::RenameNow(Place target, bool replace)
 
 bool FileObject::UnlinkOpenedName(const FileStatus& status)
 {
+    const OwnRights rights(place_.own);
     if (unlinkat(place_.parent->Fd(), place_.name.c_str(), status.directory ? AT_REMOVEDIR : 0) != 0)
         return FailFromErrno(place_);
     deleteOnClose_ = false;

@@ -44,6 +44,7 @@ BOOL DeleteFileW(LPCWSTR fileName)
     FileStatus status;
     if (!StatusOfArgument(fileName, place, status))
         return FALSE;
+    const OwnRights rights(place.own);
     if (status.attributes & FILE_ATTRIBUTE_DIRECTORY)
         return Fail(ERROR_ACCESS_DENIED);
     if (RefuseWhenWriteProtected(place))
@@ -60,6 +61,7 @@ BOOL CreateDirectoryW(LPCWSTR pathName, LPSECURITY_ATTRIBUTES)
     Place place;
     if (!ResolvePath(pathName, place))
         return FALSE;
+    const OwnRights rights(place.own);
     if (place.exists)
         return Fail(ERROR_ALREADY_EXISTS);
     if (!place.parent)
@@ -77,6 +79,7 @@ BOOL RemoveDirectoryW(LPCWSTR pathName)
     FileStatus status;
     if (!StatusOfArgument(pathName, place, status))
         return FALSE;
+    const OwnRights rights(place.own);
     if (!(status.attributes & FILE_ATTRIBUTE_DIRECTORY))
         return Fail(ERROR_DIRECTORY);
     if (IsDriveFolder(place.host))
@@ -103,6 +106,7 @@ BOOL SetFileAttributesW(LPCWSTR fileName, DWORD fileAttributes)
     FileStatus status;
     if (!StatusOfArgument(fileName, place, status) || RefuseWhenWriteProtected(place))
         return FALSE;
+    const OwnRights rights(place.own);
     const int fd = place.Open(O_PATH);
     if (fd < 0)
         return FailFromErrno(place);

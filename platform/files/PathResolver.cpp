@@ -36,6 +36,7 @@ struct Area {
     std::string folder;                 // as the machine names it
     std::string real;                   // with the links on the way to it resolved
     std::shared_ptr<Descriptor> fd;
+    bool own = false;                   // whether the process acts there with its own rights
 };
 
 using AreaPointer = std::shared_ptr<const Area>;
@@ -44,12 +45,15 @@ std::mutex g_areaMutex;
 AreaPointer g_machineArea;
 AreaPointer g_programArea;
 
-// The area of a folder, opened again only when the folder has changed.
-AreaPointer AreaOf(const std::string& folder, AreaPointer& cached)
+// The area of a folder, opened again only when the folder has changed. The program folder is a
+// place of the process's own where it acts for the machine's user and only root can write there.
+AreaPointer AreaOf(const std::string& folder, AreaPointer& cached, bool program)
 {
     std::lock_guard<std::mutex> lock(g_areaMutex);
     if (!cached || cached->folder != folder || !cached->fd) {
         auto area = std::make_shared<Area>();
+        area->own = program && ActsForMachineUser() && IsRootsAlone(folder);
+        const OwnRights rights(area->own);
         const int fd = open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         char real[PATH_MAX];
         area->folder = folder;
@@ -60,9 +64,17 @@ AreaPointer AreaOf(const std::string& folder, AreaPointer& cached)
     return cached;
 }
 
-AreaPointer MachineArea(const std::string& root) { return AreaOf(root, g_machineArea); }
+AreaPointer MachineArea(const std::string& root) { return AreaOf(root, g_machineArea, false); }
 AreaPointer MachineArea() { return MachineArea(Machine().root); }
-AreaPointer ProgramArea() { return AreaOf(ProgramFolder(), g_programArea); }
+AreaPointer ProgramArea() { return AreaOf(ProgramFolder(), g_programArea, true); }
+
+// The path the kernel knows an open folder by.
+std::string RealPathOf(int fd)
+{
+    char real[PATH_MAX];
+    const ssize_t length = readlink(PathOf(fd).c_str(), real, sizeof(real) - 1);
+    return length > 0 ? std::string(real, static_cast<size_t>(length)) : std::string();
+}
 
 std::string Join(const std::string& a, const std::string& b) { return a.empty() ? b : b.empty() ? a : a + "/" + b; }
 
@@ -323,7 +335,21 @@ int Place::Open(int flags, unsigned mode) const
         errno = ENOENT;
         return -1;
     }
+    if (own) {
+        const OwnRights rights;
+        return static_cast<int>(OpenAt(parent->Fd(), name == "." ? "" : name, flags | O_NOFOLLOW, mode,
+                                       RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS));
+    }
     return OpenBeneath(Area {PathOf(parent->Fd()), std::string(), parent}, name == "." ? "" : name, flags, mode, 0);
+}
+
+bool IsOwnHostPath(const std::string& hostPath)
+{
+    if (!ActsForMachineUser())
+        return false;
+    const AreaPointer area = ProgramArea();
+    std::string relative;
+    return area->own && (Below(area->real, hostPath, relative) || Below(area->folder, hostPath, relative));
 }
 
 int OpenInFolder(int folderFd, const std::string& name, int flags, unsigned mode)
@@ -353,6 +379,8 @@ bool Resolve(const std::wstring& fullPath, Place& place, unsigned& error)
         restStart = 2;
     }
     const Area& area = *areaPointer;
+    // The program folder is walked with the rights that will act there.
+    const OwnRights rights(area.own);
     // The host names, each after the one before, and where each starts.
     std::string given;
     given.reserve(base.size() + 4 * (fullPath.size() - std::min(restStart, fullPath.size())) + 1);
@@ -386,6 +414,7 @@ bool Resolve(const std::wstring& fullPath, Place& place, unsigned& error)
         place.exists = place.parent != nullptr;
         place.mode = place.exists ? S_IFDIR : 0;
         place.leavesMachine = !place.parent && errno == EXDEV;
+        place.own = area.own && place.parent && RealPathOf(place.parent->Fd()) == Join(area.real, base);
         return true;
     }
     // The folders are walked at once, and name by name only where a name is not of the case given;
@@ -427,6 +456,8 @@ bool Resolve(const std::wstring& fullPath, Place& place, unsigned& error)
         place.mode = place.status.stx_mode;
     }
     place.watch = place.parent ? watch : -1;
+    // A place of the process's own is one no link led to: where one did, the user's rights act.
+    place.own = area.own && place.parent && RealPathOf(place.parent->Fd()) == Join(area.real, relative);
     place.host.clear();
     place.host.reserve(area.folder.size() + relative.size() + place.name.size() + 2);
     place.host.append(area.folder).append(relative.empty() ? "" : "/").append(relative).append(place.name.empty() ? "" : "/").append(place.name);

@@ -4,11 +4,15 @@
 // (openat2 with RESOLVE_BENEATH), so that no name, ".." or link on it leads out of the machine.
 #pragma once
 
+#include "core/FileIdentity.h"
+
 #include <memory>
 #include <string>
 #include <sys/stat.h>
 
 namespace platform::files {
+
+using platform::OwnRights;
 
 // An open descriptor, closed when the last holder lets go.
 class Descriptor {
@@ -37,15 +41,24 @@ struct Place {
     struct statx status {};
     int watch = -1;                      // the folder's watch (platform/files/FolderCache.h); -1 for none
     bool writeProtected = false;         // whether the drive holding it, or the drive's disk, is read-only
+    // Whether it is a place of the process's own: in the program folder while that folder is root's
+    // alone and the process acts for the machine's user, reached without a link. The layer acts
+    // there with the process's own rights and follows no link.
+    bool own = false;
 
     // The name as the kernel reaches it through the folder held open ("/proc/self/fd/N/name"): a
     // host call given this string acts inside the machine whatever a link on the way does, and
     // follows a link that the name itself is only when it is given to such a call.
     std::string At() const;
-    // Opens the name, following it where it is a link only while the link stays inside the machine;
-    // -1 with errno set (EXDEV: a link leads out of the machine).
+    // Opens the name, following it where it is a link only while the link stays inside the machine
+    // (never in a place of the process's own); -1 with errno set (EXDEV: a link leads out of the
+    // machine).
     int Open(int flags, unsigned mode = 0) const;
 };
+
+// Whether a host path lies in the program folder while the process acts there with its own rights
+// (see Place::own), for the layer's calls that take host paths.
+bool IsOwnHostPath(const std::string& hostPath);
 
 // Opens a name of an open folder, following it where it is a link only while the link stays inside
 // the machine; -1 with errno set (EXDEV: the link leads out of the machine).

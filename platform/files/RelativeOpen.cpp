@@ -43,9 +43,9 @@ bool SingleName(const UNICODE_STRING* name, std::string& host)
            SingleHostName(name->Buffer, name->Length / sizeof(WCHAR), host);
 }
 
-// Opens the name in the folder as the access and options ask; -1 with errno set. openFlags: the
-// flags the descriptor was opened with.
-int OpenName(int folderFd, const std::string& name, ACCESS_MASK access, ULONG options, int& openFlags)
+// Opens the name in the folder as the access and options ask, following a link that the name is
+// only where follow is set; -1 with errno set. openFlags: the flags the descriptor was opened with.
+int OpenName(int folderFd, const std::string& name, ACCESS_MASK access, ULONG options, bool follow, int& openFlags)
 {
     const bool reads = access & kReadRights;
     const bool writes = access & kWriteRights;
@@ -71,6 +71,10 @@ int OpenName(int folderFd, const std::string& name, ACCESS_MASK access, ULONG op
         }
         openFlags = O_PATH | O_CLOEXEC | O_NOFOLLOW;
         return openat(folderFd, name.c_str(), openFlags);
+    }
+    if (!follow) {
+        errno = EACCES;
+        return -1;
     }
     openFlags = flags & ~O_NOFOLLOW;
     return OpenInFolder(folderFd, name, openFlags);
@@ -152,6 +156,8 @@ NTSTATUS Open(HANDLE& handle, const OBJECT_ATTRIBUTES& attributes, const Request
     place.watch = -1;
     place.statusRead = false;
     const bool opens = request.disposition == FILE_OPEN;
+    // In a place of the process's own no link is followed, and the own rights act.
+    const OwnRights rights(place.own);
     if ((!opens || (request.access & (kWriteRights | kDeleteRights | FILE_WRITE_ATTRIBUTES))) && place.writeProtected)
         return STATUS_MEDIA_WRITE_PROTECTED;
     const bool ignoresCase = attributes.Attributes & OBJ_CASE_INSENSITIVE;
@@ -165,7 +171,7 @@ NTSTATUS Open(HANDLE& handle, const OBJECT_ATTRIBUTES& attributes, const Request
     int openFlags = 0;
     bool created = false;
     const auto openOrCreate = [&] {
-        return opens ? OpenName(folder->Fd(), name, request.access, request.options, openFlags)
+        return opens ? OpenName(folder->Fd(), name, request.access, request.options, !place.own, openFlags)
                      : CreateName(folder->Fd(), name, request.access, request.disposition, request.options, openFlags,
                                   created);
     };

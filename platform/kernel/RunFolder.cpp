@@ -1,5 +1,6 @@
 #include "RunFolder.h"
 
+#include "../core/FileIdentity.h"
 #include "../core/UnguessableName.h"
 
 #include "platform/Machine.h"
@@ -110,6 +111,7 @@ void CRunFolder::GiveToOwner(int fd) const
 
 CRunFolder CRunFolder::Held(int parent, const std::string& parentPath, const std::string& name, uid_t owner, gid_t group)
 {
+    const OwnRights rights;
     const bool made = mkdirat(parent, name.c_str(), 0755) == 0;
     if (!made && errno != EEXIST) {
         SetLastErrorFromErrno();
@@ -144,6 +146,7 @@ CRunFolder CRunFolder::Subfolder(const std::string& name) const
 
 int CRunFolder::Create(const std::string& name, bool shared) const
 {
+    const OwnRights rights;
     const int fd = openat(fd_, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, shared ? 0600 : 0644);
     if (fd >= 0 && shared)
         GiveToOwner(fd);
@@ -179,6 +182,7 @@ int CRunFolder::CreateDraft(const std::string& prefix, std::string& name) const
 
 int CRunFolder::OpenFile(const std::string& name, bool write, RunWriters writers) const
 {
+    const OwnRights rights;
     // Only named first, so that nothing but a file is ever opened: a FIFO would block the open,
     // a device node would act on it.
     const int named = openat(fd_, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
@@ -218,12 +222,17 @@ int CRunFolder::OpenSharedFile(const std::string& name, bool& created) const
 
 bool CRunFolder::IsFileAt(int fd, const std::string& name) const
 {
+    const OwnRights rights;
     struct stat opened {}, named {};
     return fstat(fd, &opened) == 0 && fstatat(fd_, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
            opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
 }
 
-bool CRunFolder::Remove(const std::string& name) const { return unlinkat(fd_, name.c_str(), 0) == 0; }
+bool CRunFolder::Remove(const std::string& name) const
+{
+    const OwnRights rights;
+    return unlinkat(fd_, name.c_str(), 0) == 0;
+}
 
 void CRunFolder::RemoveIfFileAt(int fd, const std::string& name) const
 {
@@ -233,11 +242,13 @@ void CRunFolder::RemoveIfFileAt(int fd, const std::string& name) const
 
 bool CRunFolder::Replace(const std::string& from, const std::string& to) const
 {
+    const OwnRights rights;
     return renameat(fd_, from.c_str(), fd_, to.c_str()) == 0;
 }
 
 std::vector<std::string> CRunFolder::Names() const
 {
+    const OwnRights rights;
     std::vector<std::string> names;
     const int listing = IsOpen() ? openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
     std::unique_ptr<DIR, int (*)(DIR*)> dir(listing < 0 ? nullptr : fdopendir(listing), closedir);
@@ -258,6 +269,7 @@ CRunFolder OpenRunFolder() { return OpenRunFolder(Machine().root); }
 
 CRunFolder OpenRunFolder(const std::string& machineRoot)
 {
+    const OwnRights rights;
     // The machine root is where this process was told its machine is; below it nothing is
     // taken through a link.
     const int root = open(machineRoot.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

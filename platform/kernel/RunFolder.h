@@ -1,7 +1,8 @@
 // Files of the machine's run/ folder, where the named kernel objects of all processes of the
 // machine meet. The machine's user writes run/, and elevated processes work in it too: so
 // everything in it is reached relative to folders held by descriptor, never through a link, and
-// an elevated process hands the user only what it has just made itself.
+// an elevated process hands the user only what it has just made itself. An elevated process acts
+// here with its own rights, so that its records stay root's.
 #pragma once
 
 #include <cstddef>

@@ -10,6 +10,8 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <climits>
+#include <cstdlib>
 #include <fcntl.h>
 #include <mutex>
 #include <pthread.h>
@@ -30,6 +32,8 @@ LONG ErrorOf(int rc, int systemErrno)
     // connection of its own needs even to read)
     if (systemErrno == ENOSPC || systemErrno == EDQUOT || rc == SQLITE_IOERR_SHMSIZE)
         return ERROR_DISK_FULL;
+    if (rc == SQLITE_CANTOPEN_SYMLINK || systemErrno == EACCES || systemErrno == EPERM)
+        return ERROR_ACCESS_DENIED;
     switch (rc & 0xFF) {
     case SQLITE_NOMEM: return ERROR_NOT_ENOUGH_MEMORY;
     case SQLITE_FULL: return ERROR_DISK_FULL;
@@ -46,13 +50,18 @@ LONG ErrorOf(int rc, int systemErrno)
 
 std::string DatabasePath() { return Machine().root + "/registry.db"; }
 
-// A new connection to the machine's registry.db that waits for other writers.
+// A new connection to the machine's registry.db that waits for other writers. SQLite refuses a link
+// at the database's name or its journals', which the machine's user could plant there: the machine
+// root itself is named by its real path, as SQLite refuses a link anywhere on the way.
 sqlite3* Open(const std::string& path, int flags)
 {
+    const size_t slash = path.rfind('/');
+    char folder[PATH_MAX];
+    const std::string real = realpath(path.substr(0, slash).c_str(), folder) ? folder + path.substr(slash) : path;
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int rc = sqlite3_open_v2(real.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW, nullptr);
     if (rc != SQLITE_OK) {
-        const RegistryError failure {ErrorOf(rc, db ? sqlite3_system_errno(db) : 0)};
+        const RegistryError failure {ErrorOf(db ? sqlite3_extended_errcode(db) : rc, db ? sqlite3_system_errno(db) : 0)};
         sqlite3_close_v2(db);
         throw failure;
     }
@@ -302,9 +311,9 @@ void Transaction::Commit()
 bool SyncStore()
 {
     const std::string path = DatabasePath();
-    const std::string folder = path.substr(0, path.rfind('/'));
+    const std::string folder = path.substr(0, path.rfind('/')) + "/.";
     for (const std::string& file : {path + "-wal", path, folder}) {
-        const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+        const int fd = open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) {
             if (errno == ENOENT)
                 continue; // no log: everything is in the database

@@ -4,6 +4,7 @@
 #include "MessageWire.h"
 #include "WindowRecords.h"
 
+#include "../core/FileIdentity.h"
 #include "../kernel/ProcessRecord.h"
 
 #include <QSocketNotifier>
@@ -181,6 +182,9 @@ private:
 CMessagePort::CMessagePort(QObject* parent) : QObject(parent), pid_(getpid())
 {
     startTime_ = HostStartTime(pid_).value_or(0);
+    // The port is this process's record in run/: made with its own rights, so that its owner is who
+    // the process is.
+    const OwnRights rights;
     folder_ = OpenWindowsFolder();
     if (folder_ < 0)
         return;
@@ -211,6 +215,7 @@ CMessagePort::~CMessagePort()
     if (listener_ >= 0) {
         delete notifier_;
         close(listener_);
+        const OwnRights rights;
         unlinkat(folder_, PortName(pid_, startTime_).c_str(), 0);
     }
     if (folder_ >= 0)

@@ -2,6 +2,7 @@
 
 #include "MessageWire.h"
 
+#include "../core/FileIdentity.h"
 #include "../kernel/ProcessRecord.h"
 
 #include "platform/win/Errors.h"
@@ -92,6 +93,7 @@ bool ReceiveAll(int fd, void* data, size_t size, const CDeadline& deadline)
 int ConnectToPort(const WindowRecord& record, ucred& peer, DWORD& error)
 {
     error = ERROR_INVALID_WINDOW_HANDLE;
+    const OwnRights rights;
     const int folder = OpenWindowsFolder();
     if (folder < 0)
         return -1;

@@ -110,28 +110,45 @@ OwnRights::~OwnRights()
     errno = err;
 }
 
-bool IsRootsAlone(const std::string& folder)
+namespace {
+
+// Walks the real path of a folder from "/", each folder opened relative to the one above without
+// following a link and checked; the folder held, or -1.
+int WalkRootsFolder(const std::string& folder, bool stickyCountsForFolder)
 {
     const OwnRights rights;
     char real[PATH_MAX];
     if (!realpath(folder.c_str(), real))
-        return false;
-    int current = open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
+        return -1;
     const std::vector<std::string> names = HostPathNames(real);
-    bool alone = current >= 0;
-    for (size_t i = 0; alone && i <= names.size(); ++i) {
+    int current = open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    for (size_t i = 0; current >= 0; ++i) {
+        const bool last = i == names.size();
         struct stat st {};
-        alone = fstat(current, &st) == 0 && OnlyRootChangesNames(st, i < names.size());
-        if (!alone || i == names.size())
-            break;
+        if (fstat(current, &st) != 0 || !OnlyRootChangesNames(st, !last || stickyCountsForFolder)) {
+            close(current);
+            return -1;
+        }
+        if (last)
+            return current;
         const int next = openat(current, names[i].c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         close(current);
         current = next;
-        alone = current >= 0;
     }
-    if (current >= 0)
-        close(current);
-    return alone;
+    return -1;
 }
+
+} // namespace
+
+bool IsRootsAlone(const std::string& folder)
+{
+    const int held = WalkRootsFolder(folder, false);
+    if (held < 0)
+        return false;
+    close(held);
+    return true;
+}
+
+int HoldRootsFolder(const std::string& folder) { return WalkRootsFolder(folder, true); }
 
 } // namespace platform

@@ -30,8 +30,11 @@ private:
 };
 
 // Whether every folder from "/" down to the folder (links resolved) belongs to root and no one
-// else may change its names (not writable by group or others, or sticky as /tmp is): a place only
-// root can write. Looked at with the process's own rights, links not followed.
+// else may change its names (not writable by group or others, or, above the folder, sticky as /tmp
+// is): a place only root can write. Looked at with the process's own rights, links not followed.
 bool IsRootsAlone(const std::string& folder);
+
+// The same walk, where the folder itself may be sticky too; the folder held (O_PATH), or -1.
+int HoldRootsFolder(const std::string& folder);
 
 } // namespace platform

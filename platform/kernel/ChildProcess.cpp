@@ -1,5 +1,7 @@
 #include "ChildProcess.h"
 
+#include "RootsPrograms.h"
+
 #include "ExitChannel.h"
 #include "Inheritance.h"
 
@@ -126,6 +128,22 @@ std::vector<char*> Pointers(const std::vector<std::string>& texts)
     return pointers;
 }
 
+// The descriptor moved above every number the child's descriptors are given, so that none of them
+// takes its place before the child is started from it; -1 as it came.
+int AboveChildsDescriptors(int fd, const LaunchRequest& request)
+{
+    if (fd < 0)
+        return fd;
+    const int closesOnStart = fcntl(fd, F_GETFD) & FD_CLOEXEC;
+    const int moved = fcntl(fd, closesOnStart ? F_DUPFD_CLOEXEC : F_DUPFD,
+                            kFirstInheritedDescriptor + static_cast<int>(request.inherited.size()));
+    const int err = errno;
+    close(fd);
+    if (moved < 0)
+        SetLastError(ErrorFromErrno(err));
+    return moved;
+}
+
 } // namespace
 
 std::shared_ptr<ChildProcess> ChildProcess::Start(const LaunchRequest& request)
@@ -143,14 +161,29 @@ std::shared_ptr<ChildProcess> ChildProcess::Start(const LaunchRequest& request)
     std::vector<std::string> arguments = request.arguments;
     if (arguments.empty())
         arguments.push_back(request.program);
+    // Root starts the very file it checked, by its descriptor: nobody can swap the program, or a
+    // folder above it, between the check and the start.
+    const int checked = StartsOnlyRootsPrograms() ? AboveChildsDescriptors(OpenRootsProgram(request.program), request) : -1;
+    if (StartsOnlyRootsPrograms() && checked < 0) {
+        const DWORD error = GetLastError();
+        if (channel[0] >= 0) {
+            close(channel[0]);
+            close(channel[1]);
+        }
+        SetLastError(error);
+        return nullptr;
+    }
+    const std::string program = checked >= 0 ? "/proc/self/fd/" + std::to_string(checked) : request.program;
     pid_t pid = 0;
     int rc;
     {
         const SpawnActions actions(request, channel[1]);
         const SpawnAttributes attributes;
-        rc = posix_spawn(&pid, request.program.c_str(), actions.Get(), attributes.Get(), Pointers(arguments).data(),
+        rc = posix_spawn(&pid, program.c_str(), actions.Get(), attributes.Get(), Pointers(arguments).data(),
                          Pointers(environment).data());
     }
+    if (checked >= 0)
+        close(checked);
     if (channel[1] >= 0)
         close(channel[1]);
     if (rc != 0) {

@@ -140,15 +140,15 @@ bool IsKnownHostModule(void* handle)
     return handle == ProgramHandle() || g_loads.count(handle);
 }
 
-// The running program's path; in the program folder a test set, so that code finding its
-// companions beside the program finds them there.
+// The running program's path. A program outside the machine (a test's) is taken to lie in the
+// program folder, so that code finding its companions beside the program finds them there.
 std::string ProgramPath()
 {
     char buffer[PATH_MAX];
     const ssize_t n = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
     const std::string exe(buffer, n > 0 ? static_cast<size_t>(n) : 0);
     const std::string folder = platform::ProgramFolder();
-    if (exe.substr(0, exe.rfind('/')) == folder)
+    if (exe.substr(0, exe.rfind('/')) == folder || !platform::WindowsPath(exe).empty())
         return exe;
     return folder + exe.substr(exe.rfind('/'));
 }

@@ -1,13 +1,18 @@
 #include "ProgramLauncher.h"
 
 #include "ExitChannel.h"
+#include "RootsPrograms.h"
+
+#include "files/FilePaths.h"
 
 #include "platform/Machine.h"
 #include "platform/Text.h"
 #include "platform/win/CommandLine.h"
 #include "platform/win/Errors.h"
+#include "platform/win/ShellFolders.h"
 
 #include <cstdlib>
+#include <utility>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,6 +41,27 @@ bool EndsWithExe(const std::wstring& name)
 
 std::string NameOf(const std::string& entry) { return entry.substr(0, entry.find('=')); }
 
+// The host path of the first variant that is a file in the Windows folder, or "".
+std::string ResolveProgramIn(const std::wstring& folder, const std::wstring (&variants)[2])
+{
+    for (const auto& variant : variants) {
+        const std::string host = HostPath(folder.empty() ? variant : folder + L"\\" + variant);
+        if (IsRegularFile(host))
+            return host;
+    }
+    return {};
+}
+
+// Whether a Windows path names a program of the machine's system folders.
+bool InSystemFolder(const std::wstring& program)
+{
+    const std::wstring full = files::FullWindowsPath(program);
+    const std::wstring folder = full.substr(0, full.find_last_of(L'\\'));
+    WCHAR system[MAX_PATH] = {}, wow64[MAX_PATH] = {};
+    return (GetSystemDirectoryW(system, MAX_PATH) && EqualsIgnoringCase(folder, system)) ||
+           (GetSystemWow64DirectoryW(wow64, MAX_PATH) && EqualsIgnoringCase(folder, wow64));
+}
+
 } // namespace
 
 std::string ResolveProgram(const std::wstring& program)
@@ -43,19 +69,24 @@ std::string ResolveProgram(const std::wstring& program)
     const std::wstring variants[] = {
         program, EndsWithExe(program) ? program.substr(0, program.size() - 4) : program + L".exe"};
     const bool isPath = program.find_first_of(L"\\/:") != std::wstring::npos;
+    // Root runs no program of the machine's system folders, which the machine's user owns, but
+    // its own copy of the stand-in.
+    if (StartsOnlyRootsPrograms() && !program.empty() && (!isPath || InSystemFolder(program))) {
+        const std::string own = isPath ? std::string() : ResolveProgramIn(Machine().programFolder, variants);
+        const std::string system = own.empty() ? RootsSystemProgram(program) : own;
+        if (system.empty())
+            SetLastError(ERROR_FILE_NOT_FOUND);
+        return system;
+    }
     std::vector<std::wstring> folders;
     if (isPath)
         folders.emplace_back();
     else
         folders = {Machine().programFolder, L"C:\\Windows\\System32"};
     if (!program.empty()) {
-        for (const auto& folder : folders) {
-            for (const auto& variant : variants) {
-                const std::string host = HostPath(folder.empty() ? variant : folder + L"\\" + variant);
-                if (IsRegularFile(host))
-                    return host;
-            }
-        }
+        for (const auto& folder : folders)
+            if (std::string host = ResolveProgramIn(folder, variants); !host.empty())
+                return host;
     }
     const std::string host = isPath ? HostPath(program) : std::string();
     const bool folderMissing = isPath && (host.empty() || !IsFolder(host.substr(0, host.rfind('/') + 1)));
@@ -97,12 +128,16 @@ std::shared_ptr<ChildProcess> StartProgram(const ProgramStart& start)
         if (name != "QUARNEL_COMMAND_LINE" && name != kExitChannelVariable && name != kInheritedHandlesVariable)
             request.environment.push_back(entry);
     }
-    for (const char* name : {"QUARNEL_MACHINE", "QUARNEL_PROGRAM_FOLDER"}) {
-        const char* value = std::getenv(name);
+    // A program of the machine learns the program folder from its starter however it was started,
+    // so that a stand-in Windows program finds the scripts the program wrote there.
+    const std::pair<const char*, std::string> inherited[] = {
+        {"QUARNEL_MACHINE", std::getenv("QUARNEL_MACHINE") ? std::getenv("QUARNEL_MACHINE") : ""},
+        {"QUARNEL_PROGRAM_FOLDER", ProgramFolder()}};
+    for (const auto& [name, value] : inherited) {
         bool given = false;
         for (const auto& entry : request.environment)
             given = given || NameOf(entry) == name;
-        if (value && !given)
+        if (!value.empty() && !given)
             request.environment.push_back(std::string(name) + "=" + value);
     }
     request.environment.push_back("QUARNEL_COMMAND_LINE=" + ToUtf8(start.commandLine));
@@ -113,7 +148,8 @@ std::shared_ptr<ChildProcess> StartProgram(const ProgramStart& start)
     for (int i = 0; i < 3; ++i)
         request.standard[i] = start.standard[i];
     request.exitChannel = true;
-    request.image = WindowsPath(start.program);
+    const std::wstring systemImage = SystemProgramImage(start.program);
+    request.image = systemImage.empty() ? WindowsPath(start.program) : systemImage;
     return ChildProcess::Start(request);
 }
 

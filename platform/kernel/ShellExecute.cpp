@@ -53,8 +53,9 @@ std::shared_ptr<platform::ChildProcess> StartElevated(const platform::ProgramSta
 {
     platform::LaunchRequest request;
     request.program = kElevator;
-    request.arguments = {kElevator, kEnv, "QUARNEL_MACHINE=" + platform::Machine().root};
-    for (const char* name : {"QUARNEL_PROGRAM_FOLDER", "DISPLAY", "XAUTHORITY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"})
+    request.arguments = {kElevator, kEnv, "QUARNEL_MACHINE=" + platform::Machine().root,
+                         "QUARNEL_PROGRAM_FOLDER=" + platform::ProgramFolder()};
+    for (const char* name : {"DISPLAY", "XAUTHORITY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR"})
         if (const char* value = std::getenv(name))
             request.arguments.push_back(std::string(name) + "=" + value);
     request.arguments.push_back(start.program);

@@ -85,6 +85,27 @@ TEST_F(WriteProtectionPageTest, SettingThenClearingChangesTheDiskAttribute)
     EXPECT_EQ(Attributes("WriteProtection", "Result_Disable", 1), QStringList {QStringLiteral("{\"Disableresult\": \"Success\"}")});
 }
 
+// As the program starts on a user's PC: its folder lies apart from the machine's drives, it is the
+// current folder, and nothing but the running program knows where it is. diskpart still finds the
+// script there.
+TEST_F(WriteProtectionPageTest, DiskpartFindsItsScriptInAProgramFolderOutsideTheMachine)
+{
+    std::string folder = std::filesystem::path(machine.Root()).parent_path().string() + "/quarnel-program-XXXXXX";
+    ASSERT_NE(mkdtemp(folder.data()), nullptr);
+    unsetenv("QUARNEL_PROGRAM_FOLDER");
+    platform::SetProgramFolder(folder);
+    ASSERT_TRUE(SetCurrentDirectoryW(platform::WindowsPath(folder).c_str()));
+    CDelProtectWidget page(nullptr);
+    WaitForDriveBox(&page);
+
+    PressActionButton(&page);
+    EXPECT_TRUE(StickReadOnly());
+    ASSERT_EQ(ResultBoxes().size(), 1u);
+    EXPECT_TRUE(BoxText(ResultBoxes()[0]).contains(QStringLiteral("Operation Completed")));
+    EXPECT_TRUE(std::filesystem::is_empty(folder)) << "the script is gone again";
+    std::filesystem::remove_all(folder);
+}
+
 TEST_F(WriteProtectionPageTest, AProtectedStickOffersDisableAndAFailingDiskpartIsNoSuccess)
 {
     machine.WriteMachineIni(testing_support::ReadFile(platform::MachineIniPath()) + "ReadOnly=1\n");

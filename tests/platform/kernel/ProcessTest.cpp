@@ -1,5 +1,8 @@
 #include "KernelTestSupport.h"
 
+#include "support/OtherUser.h"
+#include "support/UsersMachine.h"
+
 #include "support/TempMachine.h"
 
 #include "platform/Machine.h"
@@ -245,22 +248,63 @@ protected:
     testing_support::TempMachine machine_;
 };
 
+// A user's programs come from the machine's system folder; root's never do, as the machine's user
+// owns that folder: root runs its own copies of the stand-ins, beside the layer.
 TEST_F(KernelProgramResolution, BareWindowsProgramsComeFromSystem32)
 {
     const std::string system32 = platform::HostPath(std::wstring(L"C:\\Windows\\System32"));
     kernel_test::InstallHelper(system32, "chkdsk");
     kernel_test::InstallHelper(system32, "Defrag.exe");
+    EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), RunToEnd(L"C:\\No\\Such\\tool.exe").error);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), RunToEnd(L"C:\\Windows\\tool.exe").error);
+    if (geteuid() == 0) {
+        const std::string own = testing_support::BuildProgramFolder() + "/system32/";
+        EXPECT_EQ(own + "chkdsk", platform::ProgramHostPath(L"CHKDSK.exe"));
+        EXPECT_EQ(own + "Defrag", platform::ProgramHostPath(L"C:\\Windows\\SysWOW64\\defrag.exe"));
+        EXPECT_EQ(own + "diskpart", platform::ProgramHostPath(L"diskpart"));
+        EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), RunToEnd(L"notepad.exe").error);
+        // the machine's copy, which would exit with the code asked, is not what runs
+        EXPECT_NE(5u, RunToEnd(L"chkdsk.exe exit 5").exitCode);
+        return;
+    }
     EXPECT_EQ(5u, RunToEnd(L"chkdsk.exe exit 5").exitCode);
     EXPECT_EQ(6u, RunToEnd(L"CHKDSK exit 6").exitCode);
     EXPECT_EQ(7u, RunToEnd(L"defrag exit 7").exitCode);
     EXPECT_EQ(8u, RunToEnd(L"\"C:\\Windows\\System32\\chkdsk.exe\" exit 8").exitCode);
     EXPECT_EQ(system32 + "/chkdsk", platform::ProgramHostPath(L"chkdsk.exe"));
-
     const Outcome missing = RunToEnd(L"diskpart /s script.txt");
     EXPECT_FALSE(missing.started);
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), missing.error);
-    EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), RunToEnd(L"C:\\No\\Such\\tool.exe").error);
-    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), RunToEnd(L"C:\\Windows\\tool.exe").error);
+}
+
+// Root starts a program only where it and every folder above it are root's alone: nothing the
+// machine's user made or can swap.
+TEST(ElevatedProgramStart, RootStartsOnlyRootsPrograms)
+{
+    if (const std::string why = testing_support::WhyNotAsOtherUser(); !why.empty())
+        GTEST_SKIP() << why;
+    const testing_support::CUsersMachine machine;
+    const std::string system32 = machine.Root() + "/drive_c/Windows/System32";
+    const std::string users = machine.Root() + "/drive_c/Users/Owner";
+    // the user's own programs, and one of root's in a folder of the user's
+    kernel_test::InstallHelper(system32, "sc");
+    kernel_test::InstallHelper(users, "tool.exe");
+    kernel_test::InstallHelper(users, "roots.exe");
+    testing_support::GiveToOtherUser(system32);
+    const testing_support::HostUser user = testing_support::OtherUser();
+    ASSERT_EQ(chown((users + "/tool.exe").c_str(), user.uid, user.gid), 0);
+    kernel_test::InstallHelper(machine.ProgramFolder(), "Renewer");
+
+    EXPECT_EQ(testing_support::BuildProgramFolder() + "/system32/sc", platform::ProgramHostPath(L"sc.exe"));
+    EXPECT_NE(5u, RunToEnd(L"sc exit 5").exitCode);
+    EXPECT_NE(5u, RunToEnd(L"C:\\Windows\\System32\\sc.exe exit 5").exitCode);
+    for (const wchar_t* users : {L"C:\\Users\\Owner\\tool.exe exit 5", L"C:\\Users\\Owner\\roots.exe exit 5"}) {
+        const Outcome refused = RunToEnd(users);
+        EXPECT_FALSE(refused.started);
+        EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), refused.error);
+    }
+    // the program folder is root's alone
+    EXPECT_EQ(9u, RunToEnd(L"Renewer.exe exit 9").exitCode);
 }
 
 TEST_F(KernelProgramResolution, MakerProgramsComeFromTheProgramFolderFirst)

@@ -58,12 +58,12 @@ bool Unpack(const std::wstring& text, size_t at, std::wstring& code)
 
 bool ParsePlain(const std::wstring& text, DarwinDescriptor_& descriptor)
 {
-    const size_t mark = text.rfind(L'>');
-    if (mark == std::wstring::npos || mark < kCodeChars)
+    const size_t mark = text.find(L'>', kCodeChars);
+    if (mark == std::wstring::npos)
         return false;
     descriptor.product_ = text.substr(0, kCodeChars);
     descriptor.feature_ = text.substr(kCodeChars, mark - kCodeChars);
-    descriptor.component_ = text.substr(mark + 1);
+    descriptor.component_ = text.substr(mark + 1, kCodeChars);
     return IsInstallerCode(descriptor.product_) && IsInstallerCode(descriptor.component_);
 }
 
@@ -76,9 +76,7 @@ bool ParseCompressed(const std::wstring& text, DarwinDescriptor_& descriptor)
         return false;
     descriptor.feature_ = text.substr(kPackedChars, mark - kPackedChars);
     descriptor.component_.clear();
-    if (text[mark] == L'<')
-        return mark + 1 == text.size();
-    return text.size() == mark + 1 + kPackedChars && Unpack(text, mark + 1, descriptor.component_);
+    return text[mark] == L'<' || Unpack(text, mark + 1, descriptor.component_);
 }
 
 } // namespace

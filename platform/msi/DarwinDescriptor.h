@@ -2,7 +2,9 @@
 // component code. The installer writes it compressed (each code packed into 20 characters of an
 // 85-character alphabet, four 32-bit words of five digits each, the lowest digit first), as
 // product, feature, ">" and component, or product, feature and "<" where the feature names no
-// component; the plain form holds both codes in braces ("{...}feature>{...}").
+// component; the plain form holds both codes in braces ("{...}feature>{...}"). Windows Installer
+// reads a descriptor only as far as its codes go: what follows the last code (or the "<") is no
+// part of it (a command's arguments, or a character the installer's own shortcuts carry there).
 #pragma once
 
 #include <string>

@@ -22,6 +22,11 @@ const char kComputerClsid[16] = {'\xE0', '\x4F', '\xD0', '\x20', '\xEA', '\x3A',
 // A file entry: size (2), class (1), unknown (1), file size (4), modification time (4),
 // attributes (2), then its short name.
 constexpr size_t kShortNameAt = 14;
+// An extension block: size (2), version (2), signature (4), its fields; every signature is
+// 0xBEEFxxxx, and the file entry's own block, with the long name, is 0xBEEF0004.
+constexpr size_t kBlockHeader = 8;
+constexpr DWORD kBlockSignatureMask = 0xFFFF0000;
+constexpr DWORD kBlockSignature = 0xBEEF0000;
 constexpr DWORD kLongNameBlock = 0xBEEF0004;
 
 // Where the long name begins in the extension block, by the block's version (its fields grew
@@ -37,36 +42,65 @@ size_t LongNameOffset(DWORD version)
     return version >= 3 ? 20 : 0;
 }
 
-// The long name of a file entry's extension block that begins at the offset; empty when there is
-// no such block there.
+// Where the entry's extension blocks begin, as the offset in its last two bytes gives it; 0 when
+// that offset leads to no block inside the entry (an entry of a Windows before them, or damaged).
+size_t FirstBlockAt(std::string_view item)
+{
+    if (item.size() < kShortNameAt + kBlockHeader + 2)
+        return 0;
+    const size_t at = LittleAt(item, item.size() - 2, 2);
+    if (at < kShortNameAt || at > item.size() - 2 - kBlockHeader || LittleAt(item, at, 2) < kBlockHeader ||
+        (LittleAt(item, at + 4, 4) & kBlockSignatureMask) != kBlockSignature)
+        return 0;
+    return at;
+}
+
+// The long name of the entry's file extension block, found among the chain of blocks that begins
+// at the offset; empty when there is none.
 std::wstring LongName(std::string_view item, size_t at)
 {
-    DWORD size = 0;
-    if (!ReadLittle(item, at, 2, size) || size > item.size() - at || LittleAt(item, at + 4, 4) != kLongNameBlock)
-        return std::wstring();
-    const std::string_view block = item.substr(at, size);
-    const size_t nameAt = LongNameOffset(LittleAt(block, 2, 2));
-    std::wstring name;
-    return nameAt && WideAt(block, nameAt, name) ? name : std::wstring();
+    for (DWORD size = 0; at && ReadLittle(item, at, 2, size) && size >= kBlockHeader && size <= item.size() - at;
+         at += size) {
+        if (LittleAt(item, at + 4, 4) != kLongNameBlock)
+            continue;
+        const std::string_view block = item.substr(at, size);
+        const size_t nameAt = LongNameOffset(LittleAt(block, 2, 2));
+        std::wstring name;
+        return nameAt && WideAt(block, nameAt, name) ? name : std::wstring();
+    }
+    return std::wstring();
+}
+
+// The short name, which ends at its terminator or, where the shell left none, where the extension
+// blocks begin; without blocks it needs its terminator inside the entry.
+bool ShortName(std::string_view item, size_t blocksAt, std::wstring& name)
+{
+    const bool wide = static_cast<unsigned char>(item[2]) & kUnicodeName;
+    std::string room(item.substr(0, blocksAt ? blocksAt : item.size()));
+    if (blocksAt) {
+        if (wide && (room.size() - kShortNameAt) % 2)
+            room.pop_back();
+        room.append(2, '\0');
+    }
+    if (room.size() <= kShortNameAt)
+        return false;
+    if (wide)
+        return WideAt(room, kShortNameAt, name);
+    std::string ansi;
+    if (!AnsiAt(room, kShortNameAt, ansi))
+        return false;
+    name = DecodeAnsi(ansi);
+    return true;
 }
 
 // A file entry's name: the long one where its extension block has it, else the short one.
 std::wstring FileName(std::string_view item)
 {
+    const size_t blocksAt = FirstBlockAt(item);
     std::wstring name;
-    size_t end = 0;
-    if (static_cast<unsigned char>(item[2]) & kUnicodeName) {
-        if (!WideAt(item, kShortNameAt, name))
-            return std::wstring();
-        end = kShortNameAt + 2 * (name.size() + 1);
-    } else {
-        std::string shortName;
-        if (!AnsiAt(item, kShortNameAt, shortName))
-            return std::wstring();
-        name = DecodeAnsi(shortName);
-        end = kShortNameAt + shortName.size() + 1;
-    }
-    const std::wstring longName = LongName(item, end + (end & 1));
+    if (!ShortName(item, blocksAt, name))
+        return std::wstring();
+    const std::wstring longName = LongName(item, blocksAt);
     return longName.empty() ? name : longName;
 }
 

@@ -40,6 +40,7 @@ void RestoreDefaultTermination()
 CSessionEndWatcher::CSessionEndWatcher(QGuiApplication* app) : QObject(app)
 {
     connect(app, &QGuiApplication::commitDataRequest, this, &CSessionEndWatcher::EndSession);
+    connect(app, &QCoreApplication::aboutToQuit, this, &CSessionEndWatcher::TellWindows);
     if (pipe2(signalPipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
         std::perror("session end: the termination signal ends the program without telling its windows");
         return;
@@ -64,15 +65,34 @@ CSessionEndWatcher::~CSessionEndWatcher()
 
 void CSessionEndWatcher::EndSession()
 {
+    if (requested_)
+        return;
+    requested_ = true;
     RestoreDefaultTermination();
     if (notifier_)
         notifier_->setEnabled(false);
+    EndLoops();
+}
+
+void CSessionEndWatcher::EndLoops()
+{
+    if (told_)
+        return;
+    QCoreApplication::exit(0);
+    // Kept in the queue until the main loop has ended: one that starts later finds it there.
+    QMetaObject::invokeMethod(this, &CSessionEndWatcher::EndLoops, Qt::QueuedConnection);
+}
+
+void CSessionEndWatcher::TellWindows()
+{
+    if (!requested_ || told_)
+        return;
+    told_ = true;
     const std::vector<HWND> windows = TopLevelWindows();
     for (HWND window : windows)
         DeliverWindowMessage(window, WM_QUERYENDSESSION, 0, 0);
     for (HWND window : windows)
         DeliverWindowMessage(window, WM_ENDSESSION, TRUE, 0);
-    QCoreApplication::exit(0);
 }
 
 } // namespace platform

@@ -2,11 +2,14 @@
 
 #include "ElevatedRestart.h"
 #include "HomePage.h"
+#include "JunkRulesCheck.h"
 #include "MainWindow.h"
 
+#include "common/ModuleDir.h"
 #include "common/OpenGlIntegration.h"
 #include "common/WriteLog.h"
 #include "kit/AppStyleSheet.h"
+#include "kit/MsgBox.h"
 #include "kit/ResPath.h"
 #include "services/Language.h"
 #include "services/UIPublic.h"
@@ -30,6 +33,8 @@ const wchar_t kInstanceName[] = L"Global\\__orvane_jex_cleanup__";
 const wchar_t kQuitName[] = L"Global\\__orvane_jex_quit__";
 constexpr DWORD kGenericAll = 0x10000000u;
 constexpr int kElevatedPage = 1;
+// The exit code of a start that found no engines to work with.
+constexpr int kNoGatherersExit = 2;
 
 HANDLE instanceMutex = nullptr;
 HANDLE quitEvent = nullptr;
@@ -64,6 +69,31 @@ bool HandOver(const Arguments& start)
     }
     HostSendCopyRequest(running, start.launch ? CopyShow : uninstall ? CopyQuit : CopyOpen);
     return false;
+}
+
+QString Translated(const char* text) { return QCoreApplication::translate("HostMain", text); }
+
+// Tells the user why the program cannot start without its gatherers, and the log too.
+int RefuseWithoutGatherers()
+{
+    QString title = Translated("System Cleanup cannot start.");
+    QString reason;
+    if (CUIPublic::Instance()->GetDregsweep()) {
+        reason = Translated("The large-file gatherer cannot be loaded.");
+    } else {
+        const std::wstring rules = GetModuleDir() + L"Config.xml";
+        const QString problem = JunkRulesProblem(rules);
+        if (!problem.isEmpty()) {
+            title = Translated("The junk rules cannot be read.");
+            reason = QString::fromStdWString(rules) + QLatin1Char('\n') + problem;
+        } else {
+            reason = Translated("The junk gatherer cannot be loaded, or its rules describe no junk.");
+        }
+    }
+    WriteLogText((L"Sweepdeck: " + QString(title + QLatin1Char(' ') + reason).replace(QLatin1Char('\n'), QLatin1Char(' ')).toStdWString()).c_str());
+    CMsgBox::ShowMsg(nullptr, CMsgBox::IconError, CMainWindow::tr("System Cleanup"), title, reason,
+                     {Translated("OK")});
+    return kNoGatherersExit;
 }
 
 } // namespace
@@ -218,10 +248,8 @@ int HostMain(int argc, char** argv)
     }
     if (!args.isEmpty() && !checkMode)
         return 0;
-    if (!HostLoadGatherers()) {
-        WriteLog(L"Sweepdeck: the junk or large-file gatherer cannot be loaded\n");
-        return 0;
-    }
+    if (!HostLoadGatherers())
+        return RefuseWithoutGatherers();
 
     CMainWindow window;
     window.SetApplication(&app);

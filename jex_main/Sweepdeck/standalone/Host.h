@@ -16,7 +16,8 @@ enum CopyRequest : BYTE { CopyShow = 0, CopyQuit = 1, CopyOpen = 2 };
 // The program's entry routine: prepares the process (before any application exists) and runs the
 // main routine with the runtime's arguments.
 int HostWinMain(int argc, char** argv);
-// The program's main routine: the program's arguments in, its exit code out.
+// The program's main routine: the program's arguments in, its exit code out (2 when the user was
+// told that the gatherers or the junk rules cannot be loaded).
 int HostMain(int argc, char** argv);
 
 // A named mutex (owned by the caller) or a manual-reset event (not signalled) that every user may

@@ -62,6 +62,10 @@ TEST_F(InstallerTest, CompressedDescriptorsGiveTheirCodesAndFeature)
         {product + L"Complete>" + component, ERROR_SUCCESS, kProduct, L"Complete", kComponent},
         {L"']gAVn-}f(ZXfeAR6.jiWORDFiles>P`os,1@SW=P7v6GPl]Xh", ERROR_SUCCESS,
          L"{90110409-6000-11D3-8CFE-0150048383C9}", L"WORDFiles", L"{1EBDE4BC-9A51-4630-B541-2561FA45CCC5}"},
+        // A spreadsheet's shortcut from a real installation: a character follows the component.
+        {L"w_1^VX!!!!!!!!!MKKSkEXCELFiles>tW{~$4Q]c@II=l2xaTO5Z", ERROR_SUCCESS,
+         L"{91120000-0030-0000-0000-0000000FF1CE}", L"EXCELFiles", L"{0638C49D-BB8B-4CD1-B191-052E8F325736}"},
+        {kProduct + L"Complete>" + kComponent + L" /e", ERROR_SUCCESS, kProduct, L"Complete", kComponent},
         {product + L">" + component, ERROR_SUCCESS, kProduct, L"", kComponent},
         {product + L"Complete<", ERROR_SUCCESS, kProduct, L"Complete", L""},
         {kProduct + L"Complete>" + kComponent, ERROR_SUCCESS, kProduct, L"Complete", kComponent},

@@ -71,14 +71,12 @@ std::string DriveItem(char letter)
     return Item(std::string("\x2F") + letter + ":\\" + std::string(19, '\0'));
 }
 
-// A folder's or file's entry: its short name, and its long name in an extension block of the
-// version (none where the long name is empty).
-std::string FileItem(const std::string& shortName, const std::wstring& longName, uint32_t version, bool folder = true)
+// An entry of the class with the name bytes as they stand, and the long name in an extension block
+// of the version (none where the long name is empty) that the entry's last two bytes point to.
+std::string EntryItem(char type, const std::string& name, const std::wstring& longName, uint32_t version)
 {
-    std::string data = std::string(1, folder ? '\x31' : '\x32') + '\0' + Le(0, 4) + Le(0x5A215A21, 4) +
-                       Le(folder ? 0x10 : 0x20, 2) + shortName + '\0';
-    if (data.size() % 2)
-        data += '\0';
+    const std::string data =
+        std::string(1, type) + '\0' + Le(0, 4) + Le(0x5A215A21, 4) + Le(type & 1 ? 0x10 : 0x20, 2) + name;
     if (longName.empty())
         return Item(data);
     const size_t nameAt = version >= 9 ? 46 : version == 8 ? 42 : version == 7 ? 38 : 20;
@@ -87,6 +85,16 @@ std::string FileItem(const std::string& shortName, const std::wstring& longName,
     block += U16(longName) + std::string(2, '\0') + Le(static_cast<uint32_t>(data.size() + 2), 2);
     block.replace(0, 2, Le(static_cast<uint32_t>(block.size()), 2));
     return Item(data + block);
+}
+
+// A folder's or file's entry: its short name, and its long name in an extension block of the
+// version (none where the long name is empty).
+std::string FileItem(const std::string& shortName, const std::wstring& longName, uint32_t version, bool folder = true)
+{
+    std::string name = shortName + '\0';
+    if (name.size() % 2)
+        name += '\0';
+    return EntryItem(folder ? '\x31' : '\x32', name, longName, version);
 }
 
 std::string ItemList(const std::vector<std::string>& items)
@@ -390,6 +398,14 @@ TEST_F(ShellLinkTest, TheTargetIsWhereTheShellFindsIt)
                        FileItem("TOOL.EXE", L"Tool.exe", 9, false)}) +
              kTerminal,
          L"D:\\Program Files\\ORVANE\\Ünïcode\\Tool.exe", L""},
+        // The shell cuts a long short name in UTF-16 where its extension block begins, with no
+        // terminator; and an older shell left bytes of its own between a name and the block.
+        {"extension blocks where the entry's last two bytes say they begin",
+         Header(kIdList) +
+             ItemList({ComputerItem(), DriveItem('D'), EntryItem('\x31', "DOWNLO~1" + std::string(4, '\0'), L"Downloads", 8),
+                       EntryItem('\x36', U16(L"播放器正在加载（拦截"), L"播放器正在加载（拦截请允许）.exe", 9)}) +
+             kTerminal,
+         L"D:\\Downloads\\播放器正在加载（拦截请允许）.exe", L""},
         {"link information that ForceNoLinkInfo ignores",
          Header(kIdList | kLinkInfo | kForceNoLinkInfo | kName) +
              ItemList({ComputerItem(), DriveItem('C'), FileItem("RIGHT.EXE", L"Right.exe", 9, false)}) +

@@ -22,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -229,6 +230,44 @@ TEST_F(ProgramTest, TheBackgroundModeEndsWithOneOnBadArgumentsOrWithTheTipsOff)
     ASSERT_TRUE(CUIPublic::SetUserSetting(QStringLiteral("notshowTip"), true));
     EXPECT_EQ(Run({"0", "300"}), 1);
     EXPECT_EQ(CopyWindow(), nullptr);
+}
+
+// Rules the gatherer cannot use leave the program nothing to do: the user is told why.
+TEST_F(ProgramTest, UnusableJunkRulesAreToldWithTheirReasonAndEndTheProgramWithTwo)
+{
+    const std::string program = machine.UseProgramFolder();
+    testing_support::InstallCleanupLibrary(program);
+    const std::string rules = testing_support::ReadFile(program + "/Config.xml");
+    ASSERT_GT(rules.size(), 100u);
+    const struct {
+        const char* name;
+        std::function<void(const std::string&)> spoil;
+        const char* reason;
+    } cases[] = {
+        {"empty", [](const std::string& path) { std::ofstream(path, std::ios::trunc); }, "The file is empty."},
+        {"cut", [&](const std::string& path) { std::ofstream(path, std::ios::trunc) << rules.substr(0, rules.size() / 2); },
+         "The file is cut short or damaged"},
+        {"a folder in its place",
+         [](const std::string& path) {
+             std::filesystem::remove(path);
+             std::filesystem::create_directory(path);
+         },
+         "Access is denied."},
+    };
+    for (const auto& c : cases) {
+        c.spoil(program + "/Config.xml");
+        QProcess copy;
+        copy.start(QStringLiteral(SWEEPDECK_CLOSING_DIALOGS_PATH), QStringList());
+        ASSERT_TRUE(copy.waitForStarted()) << c.name;
+        ASSERT_TRUE(WaitUntil([&] { return copy.state() == QProcess::NotRunning; }, testing_support::kPatience.count()))
+            << c.name;
+        const std::string told = copy.readAllStandardOutput().toStdString();
+        EXPECT_EQ(copy.exitStatus(), QProcess::NormalExit) << c.name;
+        EXPECT_EQ(copy.exitCode(), 2) << c.name;
+        EXPECT_NE(told.find("dialog: The junk rules cannot be read."), std::string::npos) << c.name << ": " << told;
+        EXPECT_NE(told.find("Config.xml"), std::string::npos) << c.name << ": " << told;
+        EXPECT_NE(told.find(c.reason), std::string::npos) << c.name << ": " << told;
+    }
 }
 
 TEST_F(ProgramTest, AnUninstallerWithoutRightsEndsACopyWithoutAWindowThroughItsQuitEvent)

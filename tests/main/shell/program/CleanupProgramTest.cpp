@@ -4,7 +4,9 @@
 #include "ProgramLog.h"
 
 #include "platform/Machine.h"
+#include "platform/Windows.h"
 #include "support/TempMachine.h"
+#include "support/WaitUntil.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -74,6 +76,32 @@ TEST_F(CleanupProgramTest, BackgroundScanReachesTheJunkMonitorThroughTheExportCa
     ASSERT_TRUE(quarnel_.waitForStarted(kWaitMs));
     EXPECT_TRUE(LogShows("background junk scan found 4294967298 bytes")) << ReadProgramLog();
     EXPECT_TRUE(fs::exists(machine_.Root() + "/drive_c/Windows/Prefetch/BIG.pf")) << "a background scan cleans nothing";
+}
+
+// The session ends while an analysing start's junk page, opened before the program's main loop
+// runs, waits for the user: the end is kept and ends the main loop once it starts, and the
+// session's end is marked once.
+TEST_F(CleanupProgramTest, SessionEndDuringAnAnalysingStartEndsTheProgram)
+{
+    quarnel_.setArguments({QStringLiteral("autoscan")});
+    quarnel_.start();
+    ASSERT_TRUE(quarnel_.waitForStarted(kWaitMs));
+    // The instance mutex is taken after the program hears the session's end, before the page opens.
+    ASSERT_TRUE(testing_support::WaitUntil([] {
+        HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, L"Global\\ORVANE Draviels 1.0");
+        return mutex && CloseHandle(mutex);
+    }));
+
+    quarnel_.terminate();
+    ASSERT_TRUE(quarnel_.waitForFinished(static_cast<int>(testing_support::kPatience.count())))
+        << "the session's end was lost";
+    EXPECT_EQ(QProcess::NormalExit, quarnel_.exitStatus());
+    EXPECT_EQ(0, quarnel_.exitCode());
+    EXPECT_EQ("shutdown", testing_support::ReadFile(ShutdownMarker()));
+    const std::string log = ReadProgramLog();
+    const std::string end(62, '*');
+    EXPECT_NE(std::string::npos, log.find(end)) << log;
+    EXPECT_EQ(log.find(end), log.rfind(end));
 }
 
 } // namespace

@@ -1,5 +1,15 @@
 #include "common/LogMutex.h"
 
+#include <atomic>
+
+namespace {
+
+std::atomic<DWORD> g_patience {LOG_MUTEX_PATIENCE_MS};
+// Set when a wait ran out, until a writer of this process gets a log's mutex again.
+std::atomic<bool> g_waitRanOut {false};
+
+} // namespace
+
 std::wstring MakeLogMutexName(bool inProgramFolder, const wchar_t* name)
 {
     std::wstring mutexName = inProgramFolder ? L"Global\\_log_1_" : L"Global\\_log_0_";
@@ -11,16 +21,27 @@ std::wstring MakeLogMutexName(bool inProgramFolder, const wchar_t* name)
     return mutexName;
 }
 
+void SetLogMutexPatience(DWORD milliseconds)
+{
+    g_patience = milliseconds;
+    g_waitRanOut = false;
+}
+
 void CLogMutex::Create(const std::wstring& name)
 {
     Close();
     handle_ = CreateMutexW(nullptr, FALSE, name.c_str());
 }
 
-void CLogMutex::Wait()
+bool CLogMutex::Wait()
 {
-    if (handle_)
-        WaitForSingleObject(handle_, INFINITE);
+    if (!handle_)
+        return false;
+    const DWORD result = WaitForSingleObject(handle_, g_waitRanOut ? 0 : g_patience.load());
+    const bool held = result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
+    if (held || result == WAIT_TIMEOUT)
+        g_waitRanOut = !held;
+    return held;
 }
 
 void CLogMutex::Release()

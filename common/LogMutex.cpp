@@ -1,12 +1,30 @@
 #include "common/LogMutex.h"
 
 #include <atomic>
+#include <mutex>
+#include <set>
 
 namespace {
 
 std::atomic<DWORD> g_patience {LOG_MUTEX_PATIENCE_MS};
-// Set when a wait ran out, until a writer of this process gets a log's mutex again.
-std::atomic<bool> g_waitRanOut {false};
+// The names of the mutexes whose last wait in this process ran out.
+std::mutex g_ranOutGuard;
+std::set<std::wstring> g_ranOut;
+
+bool RanOut(const std::wstring& name)
+{
+    std::lock_guard<std::mutex> lock(g_ranOutGuard);
+    return g_ranOut.count(name) != 0;
+}
+
+void NoteRanOut(const std::wstring& name, bool ranOut)
+{
+    std::lock_guard<std::mutex> lock(g_ranOutGuard);
+    if (ranOut)
+        g_ranOut.insert(name);
+    else
+        g_ranOut.erase(name);
+}
 
 } // namespace
 
@@ -24,23 +42,25 @@ std::wstring MakeLogMutexName(bool inProgramFolder, const wchar_t* name)
 void SetLogMutexPatience(DWORD milliseconds)
 {
     g_patience = milliseconds;
-    g_waitRanOut = false;
+    std::lock_guard<std::mutex> lock(g_ranOutGuard);
+    g_ranOut.clear();
 }
 
 void CLogMutex::Create(const std::wstring& name)
 {
     Close();
     handle_ = CreateMutexW(nullptr, FALSE, name.c_str());
+    name_ = name;
 }
 
 bool CLogMutex::Wait()
 {
     if (!handle_)
         return false;
-    const DWORD result = WaitForSingleObject(handle_, g_waitRanOut ? 0 : g_patience.load());
+    const DWORD result = WaitForSingleObject(handle_, RanOut(name_) ? 0 : g_patience.load());
     const bool held = result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
     if (held || result == WAIT_TIMEOUT)
-        g_waitRanOut = !held;
+        NoteRanOut(name_, !held);
     return held;
 }
 

@@ -11,8 +11,8 @@ std::wstring MakeLogMutexName(bool inProgramFolder, const wchar_t* name);
 
 // How long a writer waits for a log's mutex before it writes without it, unless changed: any
 // process of the machine, the machine's user's too, can hold the mutex for as long as it likes. Once
-// a wait has run out, the process's writers wait no longer until they get the mutex again, so that
-// a mutex held for good costs one wait, not one a line. Tests shorten it.
+// a wait for a mutex has run out, the process's writers wait no longer for that mutex until they get
+// it again, so that a mutex held for good costs one wait, not one a line. Tests shorten it.
 constexpr DWORD LOG_MUTEX_PATIENCE_MS = 3000;
 void SetLogMutexPatience(DWORD milliseconds);
 
@@ -34,6 +34,7 @@ private:
     // Null when the mutex could not be made; the log is then written without the lock rather
     // than lost.
     HANDLE handle_ = nullptr;
+    std::wstring name_;
 };
 
 class CLogMutexLock {

@@ -23,11 +23,10 @@ std::wstring LogFolder(bool inProgramFolder)
     return folder;
 }
 
-long FileSize(FILE* file)
+const std::string& LineEnd()
 {
-    if (std::fseek(file, 0, SEEK_END) != 0)
-        return -1;
-    return std::ftell(file);
+    static const std::string end = platform::ToUtf16LEBytes(L"\r\n");
+    return end;
 }
 
 } // namespace
@@ -43,17 +42,17 @@ CLogFile& CLogFile::Open(bool inProgramFolder, const wchar_t* name)
     const std::wstring path = folder + (name ? std::wstring(name) + L".log" : std::wstring(L"unknow.log"));
 
     CLogMutexLock lock(mutex_);
-    file_ = _wfopen(path.c_str(), L"ab");
-    if (file_ && FileSize(file_) > LOG_SIZE_CAP) {
-        std::fclose(file_);
-        file_ = _wfopen(path.c_str(), L"wb");
-    }
+    ULONGLONG size = 0;
+    // Emptied through the handle that was checked to be the log's own plain file, never by its
+    // name, which another process may have made a link since.
+    if (file_.Open(path) && file_.Size(size) && size > static_cast<ULONGLONG>(LOG_SIZE_CAP) && !file_.Empty())
+        file_.Close();
     return *this;
 }
 
 int CLogFile::Write(const wchar_t* text)
 {
-    if (!text || !*text || !file_)
+    if (!text || !*text || !file_.IsOpen())
         return 0;
 
     SYSTEMTIME now = {};
@@ -65,16 +64,12 @@ int CLogFile::Write(const wchar_t* text)
     const std::string bytes = platform::ToUtf16LEBytes(std::wstring(prefix) + text + L"\r\n");
 
     CLogMutexLock lock(mutex_);
-    std::fwrite(bytes.data(), 1, bytes.size(), file_);
-    std::fflush(file_);
+    file_.AppendLine(bytes, LineEnd(), sizeof(char16_t));
     return 0;
 }
 
 void CLogFile::Close()
 {
-    if (file_) {
-        std::fclose(file_);
-        file_ = nullptr;
-    }
+    file_.Close();
     mutex_.Close();
 }

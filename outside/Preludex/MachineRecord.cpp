@@ -1,12 +1,25 @@
 #include "MachineRecord.h"
 
-#include "platform/Machine.h"
+#include "common/LineFile.h"
+#include "common/LogMutex.h"
+#include "common/ParentFolders.h"
 #include "platform/Windows.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <fcntl.h>
-#include <filesystem>
-#include <unistd.h>
+
+namespace {
+
+// One mutex a record file, so that a write that falls short can be taken back before another
+// writer appends behind it.
+std::wstring RecordMutexName(const std::wstring& windowsPath)
+{
+    std::wstring path = windowsPath;
+    std::replace(path.begin(), path.end(), L'\\', L'/');
+    return L"Global\\_record_" + path;
+}
+
+} // namespace
 
 std::string LocalTimeText()
 {
@@ -20,29 +33,17 @@ std::string LocalTimeText()
 
 bool AppendMachineLine(const std::wstring& windowsPath, const std::string& line)
 {
-    const std::filesystem::path path = platform::HostPath(windowsPath);
-    if (path.empty()) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
-        return false;
+    EnsureFolder(FolderOf(windowsPath));
+    CLogMutex mutex;
+    mutex.Create(RecordMutexName(windowsPath));
+    bool appended = false;
+    DWORD error = ERROR_SUCCESS;
+    {
+        CLogMutexLock lock(mutex);
+        CLineFile file;
+        appended = file.Open(windowsPath) && file.AppendLine(line + "\n", "\n", 1);
+        error = GetLastError();
     }
-    std::error_code error;
-    std::filesystem::create_directories(path.parent_path(), error);
-    if (error) {
-        SetLastError(platform::ErrorFromErrno(error.value()));
-        return false;
-    }
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        platform::SetLastErrorFromErrno();
-        return false;
-    }
-    const std::string record = line + "\n";
-    const ssize_t written = ::write(fd, record.data(), record.size());
-    const bool whole = written == static_cast<ssize_t>(record.size());
-    if (written < 0)
-        platform::SetLastErrorFromErrno();
-    else if (!whole)
-        SetLastError(ERROR_DISK_FULL);
-    ::close(fd);
-    return whole;
+    SetLastError(appended ? ERROR_SUCCESS : error);
+    return appended;
 }

@@ -2,6 +2,11 @@
 // memory, so it writes what it was given into a crash report beside the log in the user's
 // temporary folder ("<program>.<process id>.crash.txt"), for the user and the maker to see.
 //
+// The report is written whole under a draft name and put in place by one move, both names taken in
+// the temporary folder held by its handle: a kill leaves the earlier report of that name or the new
+// one, and whatever another process put at either name (a link, another name of some file) is
+// replaced, never written through.
+//
 // Its starter names it as the program to run and passes its own command line, so that the whole
 // command line is what it is given:
 //
@@ -9,11 +14,10 @@
 
 #include "MachineRecord.h"
 
-#include "platform/Machine.h"
+#include "common/HeldFolder.h"
 #include "platform/Text.h"
 #include "platform/Windows.h"
 
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -44,6 +48,30 @@ std::wstring TempFolder()
     return length == 0 || length > MAX_PATH ? std::wstring() : std::wstring(folder, length);
 }
 
+// A draft of a writer that was killed is removed first, so that the draft written is always a new
+// file.
+bool WriteReport(const std::wstring& folder, const std::wstring& name, const std::string& text)
+{
+    const CHeldFolder held(folder, 0, 0);
+    if (held.GetState() != CHeldFolder::State::Held)
+        return false;
+    const std::wstring draft = name + L".draft";
+    held.DeleteEntry(draft, FILE_NON_DIRECTORY_FILE, 0, [](HANDLE, const BY_HANDLE_FILE_INFORMATION&) { return true; });
+    DWORD error = ERROR_SUCCESS;
+    const HANDLE file =
+        held.CreateEntry(draft, GENERIC_WRITE | DELETE, FILE_CREATE, FILE_NON_DIRECTORY_FILE, FILE_ATTRIBUTE_NORMAL, error);
+    if (!file)
+        return false;
+    DWORD written = 0;
+    if (WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) && written == text.size() &&
+        held.MoveHere(file, name, true))
+        return CloseHandle(file) != FALSE;
+    FILE_DISPOSITION_INFO disposition {TRUE};
+    SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof(disposition));
+    CloseHandle(file);
+    return false;
+}
+
 } // namespace
 
 int main()
@@ -57,14 +85,10 @@ int main()
     if (folder.empty())
         return EXIT_NOT_WRITTEN;
 
-    const std::wstring report = folder + ProgramName(program) + L"." + arguments[1] + L".crash.txt";
-    std::ofstream out(platform::HostPath(report), std::ios::binary | std::ios::trunc);
-    out << "Crash report\r\n"
-        << "Time: " << LocalTimeText() << "\r\n"
-        << "Program: " << platform::ToUtf8(program) << "\r\n"
-        << "Process id: " << platform::ToUtf8(arguments[1]) << "\r\n"
-        << "Thread id: " << platform::ToUtf8(arguments[2]) << "\r\n"
-        << "Exception pointers: " << platform::ToUtf8(arguments[3]) << "\r\n";
-    out.close();
-    return out ? EXIT_WRITTEN : EXIT_NOT_WRITTEN;
+    const std::wstring report = ProgramName(program) + L"." + arguments[1] + L".crash.txt";
+    const std::string text = "Crash report\r\nTime: " + LocalTimeText() + "\r\nProgram: " + platform::ToUtf8(program) +
+                             "\r\nProcess id: " + platform::ToUtf8(arguments[1]) +
+                             "\r\nThread id: " + platform::ToUtf8(arguments[2]) +
+                             "\r\nException pointers: " + platform::ToUtf8(arguments[3]) + "\r\n";
+    return WriteReport(folder, report, text) ? EXIT_WRITTEN : EXIT_NOT_WRITTEN;
 }

@@ -6,10 +6,15 @@
 #include "platform/Machine.h"
 #include "platform/Text.h"
 #include "platform/Windows.h"
+#include "support/OtherUser.h"
+#include "support/SmallDisk.h"
 #include "support/TempMachine.h"
+#include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -17,6 +22,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -66,10 +72,16 @@ std::wstring TimeStamp()
     return text;
 }
 
+// Earlier lines of that many bytes in all, ending as a line ends.
+std::string EarlierLines(size_t size)
+{
+    return std::string(size - 4, 'a') + std::string("\r\0\n\0", 4);
+}
+
 void MakeFileOfSize(const std::string& hostPath, size_t size)
 {
     fs::create_directories(fs::path(hostPath).parent_path());
-    std::ofstream(hostPath, std::ios::binary) << std::string(size, 'a');
+    std::ofstream(hostPath, std::ios::binary) << EarlierLines(size);
 }
 
 class LogFileTest : public testing::Test {
@@ -155,7 +167,7 @@ TEST_F(LogFileTest, AFileOfExactlyTheCapGrowsOn)
     WriteLogText(L"kept");
     const std::string bytes = testing_support::ReadFile(QuarnelLog());
     ASSERT_GT(bytes.size(), static_cast<size_t>(LOG_SIZE_CAP));
-    EXPECT_EQ(std::string(LOG_SIZE_CAP, 'a'), bytes.substr(0, LOG_SIZE_CAP));
+    EXPECT_EQ(EarlierLines(LOG_SIZE_CAP), bytes.substr(0, LOG_SIZE_CAP));
     const std::string tail = bytes.substr(LOG_SIZE_CAP);
     EXPECT_EQ(L"kept\r\n", Message(platform::FromUtf16LEBytes(tail.data(), tail.size())));
 }
@@ -215,6 +227,93 @@ TEST_F(LogFileTest, ProcessesLoggingAtOnceWriteWholeSeparateLines)
         EXPECT_EQ(nextLine[tag]++, number);
     }
     EXPECT_EQ(tags.size(), nextLine.size());
+}
+
+// The machine's user puts links at the log's names that lead to a file of the program folder, which
+// is root's: the elevated program's next lines, the first of which finds a "log" over the cap there,
+// neither write nor empty it.
+TEST_F(LogFileTest, ALogNameThatLeadsToAnotherFileIsNeitherWrittenNorEmptied)
+{
+    if (const std::string why = testing_support::WhyNotAsOtherUser(); !why.empty())
+        GTEST_SKIP() << why;
+    const std::string program = machine_.UseProgramFolder();
+    const std::string library = program + "/libQuarnelPlatform.so";
+    std::ofstream(library, std::ios::binary) << "\x7f" "ELF the program's own";
+    fs::resize_file(library, LOG_SIZE_CAP + 1);
+    const std::string log = QuarnelLog();
+    const std::string traceLog = TempLogPath(L"Trace.log");
+    testing_support::GiveToOtherUser(machine_.Root());
+    testing_support::GiveToRoot(program);
+    const std::string before = testing_support::ReadFile(library);
+    ASSERT_TRUE(testing_support::AsOtherUser([&] { return symlink(library.c_str(), log.c_str()) == 0; }));
+    // fs.protected_hardlinks keeps the user from linking a file of root's; on a host without it
+    // the user can, and such a second name is the same
+    ASSERT_EQ(0, link(library.c_str(), traceLog.c_str()));
+
+    WriteLogText(L"through the link");
+    CLogFile trace;
+    trace.Open(false, L"Trace").Write(L"through the second name");
+    trace.Close();
+
+    EXPECT_TRUE(before == testing_support::ReadFile(library)) << "the program folder's file changed";
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(log)));
+}
+
+// Any process of the machine, the machine's user's too, can take the log's mutex and keep it.
+TEST_F(LogFileTest, LinesGoOnWhileAnotherHoldsTheMutexForGood)
+{
+    SetLogMutexPatience(20);
+    std::atomic<bool> held {false}, letGo {false}, written {false};
+    std::thread holder([&] {
+        const HANDLE mutex = CreateMutexW(nullptr, TRUE, L"Global\\_log_0_Quarnel");
+        held = true;
+        while (!letGo)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ReleaseMutex(mutex);
+        CloseHandle(mutex);
+    });
+    ASSERT_TRUE(testing_support::WaitUntil([&] { return held.load(); }));
+    std::thread writer([&] {
+        WriteLogText(L"first");
+        WriteLogText(L"second");
+        written = true;
+    });
+    const bool wroteWhileHeld = testing_support::WaitUntil([&] { return written.load(); });
+    letGo = true;
+    holder.join();
+    writer.join();
+    SetLogMutexPatience(LOG_MUTEX_PATIENCE_MS);
+
+    EXPECT_TRUE(wroteWhileHeld);
+    const std::vector<std::wstring> lines = LogLines(QuarnelLog());
+    ASSERT_EQ(2u, lines.size());
+    EXPECT_EQ(L"first\r\n", Message(lines[0]));
+    EXPECT_EQ(L"second\r\n", Message(lines[1]));
+}
+
+// A line that the full disk cuts is taken back, and a line after one that a killed writer cut, half
+// a character included, starts on a line of its own.
+TEST_F(LogFileTest, LinesAreWholeOnAFullDiskAndAfterACutLine)
+{
+    // The layer must not have walked into the folder before the small disk covers it.
+    const std::string temp = machine_.Root() + "/drive_c/Users/Owner/AppData/Local/Temp";
+    const std::string log = temp + "/Quarnel.log";
+    fs::create_directories(temp);
+    testing_support::OnSmallDisk(temp, [&](const testing_support::DiskCheck& check) {
+        WriteLogText(L"before");
+        const std::string before = testing_support::ReadFile(log);
+        check(LogLines(log).size() == 1, "a line is written");
+        testing_support::FillDisk(temp);
+        WriteLogText(std::wstring(3000, L'x').c_str());
+        check(testing_support::ReadFile(log) == before, "the cut line is taken back");
+        fs::remove(temp + "/filler");
+
+        std::ofstream(log, std::ios::binary | std::ios::app) << std::string("[\0" "2\0" "0", 5);
+        WriteLogText(L"after");
+        const std::vector<std::wstring> lines = LogLines(log);
+        check(lines.size() == 3, "the cut line and the next stand on lines of their own");
+        check(!lines.empty() && Message(lines.back()) == L"after\r\n", "the next line is whole");
+    });
 }
 
 } // namespace

@@ -1,8 +1,12 @@
+#include "MachineRecord.h"
+
 #include "common/RunProcess.h"
 
 #include "platform/Machine.h"
 #include "platform/Text.h"
 #include "platform/Windows.h"
+#include "support/OtherUser.h"
+#include "support/SmallDisk.h"
 #include "support/TempMachine.h"
 
 #include <QJsonDocument>
@@ -11,11 +15,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -27,13 +35,23 @@ std::string EventsFile()
     return platform::HostPath(L"C:\\ProgramData\\Orvane\\Preludex\\events.jsonl");
 }
 
-std::vector<std::string> EventLines()
+const wchar_t* const kEventsPath = L"C:\\ProgramData\\Orvane\\Preludex\\events.jsonl";
+
+std::vector<std::string> EventLines(const std::string& hostPath = EventsFile())
 {
     std::vector<std::string> lines;
-    std::istringstream text(testing_support::ReadFile(EventsFile()));
+    std::istringstream text(testing_support::ReadFile(hostPath));
     for (std::string line; std::getline(text, line);)
         lines.push_back(line);
     return lines;
+}
+
+// Whether the line is an event of that window.
+bool IsEventOf(const std::string& line, const char* window)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(line), &error);
+    return error.error == QJsonParseError::NoError && document.object().value("Window").toString() == window;
 }
 
 QJsonObject Parse(const std::string& line)
@@ -106,6 +124,80 @@ TEST_F(PreludexTest, EventsSentAtOnceAreRecordedWholeOnSeparateLines)
     }
     EXPECT_EQ(static_cast<size_t>(senders), windows.size());
     EXPECT_EQ(static_cast<size_t>(senders), EventLines().size());
+}
+
+// The machine's user puts a link at the events' name: to a file of root's in the program folder, and,
+// swapped with a file of their own over and over while an elevated process records events, to a
+// file of root's alone outside the machine. Neither file is written.
+TEST_F(PreludexTest, AnEventNeverLandsThroughALinkAtTheName)
+{
+    if (const std::string why = testing_support::WhyNotAsOtherUser(); !why.empty())
+        GTEST_SKIP() << why;
+    const std::string folder = machine_.Root() + "/drive_c/ProgramData/Orvane/Preludex";
+    const std::string events = folder + "/events.jsonl";
+    const std::string program = platform::ProgramFolder();
+    const std::string own = program + "/Quarnel";
+    std::ofstream(own, std::ios::binary) << "root's program\n";
+    std::string outside = fs::path(machine_.Root()).parent_path().string() + "/quarnel-outside-XXXXXX";
+    ASSERT_TRUE(mkdtemp(outside.data()));
+    const std::string secret = outside + "/secret";
+    std::ofstream(secret, std::ios::binary) << "root's own\n";
+    fs::create_directories(folder);
+    testing_support::GiveToOtherUser(machine_.Root());
+    testing_support::GiveToRoot(program);
+
+    ASSERT_TRUE(testing_support::AsOtherUser([&] { return symlink(own.c_str(), events.c_str()) == 0; }));
+    EXPECT_FALSE(AppendMachineLine(kEventsPath, "{\"Window\":\"linked\"}"));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, GetLastError());
+    EXPECT_EQ("root's program\n", testing_support::ReadFile(own));
+
+    const std::string stop = machine_.Root() + "/stop";
+    std::thread swapper([&] {
+        const std::string link = events + ".link", file = events + ".file";
+        EXPECT_TRUE(testing_support::AsOtherUser([&] {
+            while (access(stop.c_str(), F_OK) != 0) {
+                const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+                if (fd < 0 || close(fd) != 0 || rename(file.c_str(), events.c_str()) != 0 ||
+                    symlink(secret.c_str(), link.c_str()) != 0 || rename(link.c_str(), events.c_str()) != 0)
+                    return false;
+            }
+            return true;
+        }));
+    });
+    for (int i = 0; i < 500; ++i)
+        AppendMachineLine(kEventsPath, "{\"Window\":\"swapped\"}");
+    std::ofstream(stop) << "";
+    swapper.join();
+
+    EXPECT_EQ("root's own\n", testing_support::ReadFile(secret));
+    EXPECT_EQ("root's program\n", testing_support::ReadFile(own));
+    fs::remove_all(outside);
+}
+
+// An event that the full disk cuts is taken back and reported as not recorded, and an event after a
+// line that a killed writer cut starts on a line of its own.
+TEST_F(PreludexTest, EventsAreWholeOnAFullDiskAndAfterACutLine)
+{
+    // The layer must not have walked into the folder before the small disk covers it.
+    const std::string folder = machine_.Root() + "/drive_c/ProgramData/Orvane/Preludex";
+    const std::string events = folder + "/events.jsonl";
+    fs::create_directories(folder);
+    testing_support::OnSmallDisk(folder, [&](const testing_support::DiskCheck& check) {
+        check(RunProcess(Preludex(), L" /SendInfo Window before", true) == 0, "an event is recorded");
+        const std::string before = testing_support::ReadFile(events);
+        testing_support::FillDisk(folder);
+        check(RunProcess(Preludex(), L" /SendInfo Window big Attribute " + std::wstring(6000, L'a'), true) != 0,
+              "an event the full disk cuts is not recorded");
+        check(testing_support::ReadFile(events) == before, "the cut event is taken back");
+        fs::remove(folder + "/filler");
+
+        std::ofstream(events, std::ios::binary | std::ios::app) << "{\"Window\":\"cu";
+        check(RunProcess(Preludex(), L" /SendInfo Window after", true) == 0, "the next event is recorded");
+        const std::vector<std::string> lines = EventLines(events);
+        check(lines.size() == 3, "the cut line and the next event stand on lines of their own");
+        check(lines.size() == 3 && IsEventOf(lines[0], "before") && IsEventOf(lines[2], "after"),
+              "the events are whole");
+    });
 }
 
 } // namespace

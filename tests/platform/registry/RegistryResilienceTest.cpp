@@ -1,104 +1,36 @@
 #include "RegistryTestSupport.h"
 
 #include "platform/Machine.h"
+#include "support/SmallDisk.h"
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sched.h>
 #include <string>
-#include <sys/mount.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 using namespace registry_test;
 
 namespace {
 
-constexpr int kCannotMount = 77;
-
 // Runs fn on a thread of its own, whose registry connection ends with it, so that the next call
 // opens the store afresh, as another process would.
 void OnFreshConnection(const std::function<void()>& fn) { std::thread(fn).join(); }
 
-bool WriteText(const std::string& path, const std::string& text)
-{
-    std::ofstream out(path);
-    out << text;
-    return static_cast<bool>(out.flush());
-}
+using Check = testing_support::DiskCheck;
 
-// Gives this (single-threaded, forked) process mounts of its own, nothing of which reaches the host.
-bool EnterOwnMounts()
-{
-    const uid_t uid = geteuid();
-    const gid_t gid = getegid();
-    if (uid != 0) {
-        if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 || !WriteText("/proc/self/setgroups", "deny") ||
-            !WriteText("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1") ||
-            !WriteText("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1"))
-            return false;
-    } else if (unshare(CLONE_NEWNS) != 0) {
-        return false;
-    }
-    return mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
-}
-
-using Check = std::function<void(bool ok, const char* what)>;
-
-// Runs body in a child process on a machine root that is a small file system of its own; the
-// child's failures come back as lines on a pipe. Skips when no such file system can be mounted.
+// Runs body in a child process on a machine root that is a small file system of its own.
 void OnSmallDisk(const std::function<void(const std::string& root, const Check& check)>& body)
 {
     const std::string root = platform::MachinePath("small-disk");
-    int report[2];
-    ASSERT_EQ(0, pipe(report));
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        close(report[0]);
-        if (!EnterOwnMounts() || mount("tmpfs", root.c_str(), "tmpfs", 0, "size=1m") != 0)
-            _exit(kCannotMount);
+    testing_support::OnSmallDisk(root, [&](const Check& check) {
         setenv("QUARNEL_MACHINE", root.c_str(), 1);
         platform::ReloadMachine();
-        body(root, [&](bool ok, const char* what) {
-            if (!ok)
-                (void)!write(report[1], (std::string(what) + "\n").c_str(), std::strlen(what) + 1);
-        });
-        _exit(0);
-    }
-    close(report[1]);
-    std::string failures;
-    char buffer[256];
-    for (ssize_t n; (n = read(report[0], buffer, sizeof(buffer))) > 0;)
-        failures.append(buffer, static_cast<size_t>(n));
-    close(report[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (WIFEXITED(status) && WEXITSTATUS(status) == kCannotMount)
-        GTEST_SKIP() << "no small file system can be mounted here (needs mount and user namespaces), so a full "
-                        "disk cannot be made";
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the child ended abnormally";
-    EXPECT_EQ("", failures);
-}
-
-// Fills the file system of folder to the last byte.
-void Fill(const std::string& folder)
-{
-    const int fd = open((folder + "/filler").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    static const char block[4096] = {};
-    while (write(fd, block, sizeof(block)) > 0) {
-    }
-    while (write(fd, block, 1) > 0) {
-    }
-    close(fd);
+        body(root, check);
+    });
 }
 
 LSTATUS ReadText(const wchar_t* path, const wchar_t* name, std::wstring& text)
@@ -124,7 +56,7 @@ TEST(RegistryResilience, ReadsWorkOnAFullDiskAndWritesFailWithoutLoss)
             check(Create(key, HKEY_LOCAL_MACHINE, L"SOFTWARE\\Orvane\\Stored") == ERROR_SUCCESS, "key made");
             check(SetString(key, L"Kept", L"kept") == ERROR_SUCCESS, "value written");
         });
-        Fill(root);
+        testing_support::FillDisk(root);
         OnFreshConnection([&] {
             std::wstring text;
             check(ReadText(L"SOFTWARE\\Orvane\\Stored", L"Kept", text) == ERROR_SUCCESS && text == L"kept",

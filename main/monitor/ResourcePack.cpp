@@ -290,6 +290,9 @@ bool CResourcePack::MakeReady(const CHeldFolder& resources, const std::wstring& 
     // Made anew and held: whatever takes its name from now on, the pack goes into this folder.
     const CHeldFolder draft(resources, kDraftPack, CHeldFolder::Making::New);
     const CHeldFolder pictures(draft, kPackFolder, CHeldFolder::Making::New);
+    if (pictures.GetState() != CHeldFolder::State::Held)
+        WriteLog(L"the resource pack was not unpacked: its folder cannot be made, error %u",
+                 static_cast<unsigned>(draft.GetState() == CHeldFolder::State::Held ? pictures.Error() : draft.Error()));
     bool ready = pictures.GetState() == CHeldFolder::State::Held && Unpack(pictures, zip);
     DeleteFileW(zip.c_str());
     if (ready) {

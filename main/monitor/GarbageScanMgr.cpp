@@ -2,6 +2,7 @@
 
 #include "GarbageCleanWnd.h"
 #include "ResUpdateThread.h"
+#include "ResourceFolder.h"
 #include "ResourcePack.h"
 #include "StarUpWnd.h"
 
@@ -17,9 +18,6 @@
 #include "platform/Windows.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QPixmap>
 #include <QTimer>
 
 #include <algorithm>
@@ -30,7 +28,7 @@
 namespace {
 
 const wchar_t kSection[] = L"Clean";
-const char kMarkerName[] = "shutdown.tmp";
+const wchar_t kMarkerName[] = L"shutdown.tmp";
 const char kMarkerText[] = "shutdown";
 // The profile writer is handed the settings path in a buffer of this many wide characters.
 constexpr int kSettingsPathChars = 1024;
@@ -266,7 +264,8 @@ void CGarbageScanMgr::StartMonitor(bool bAutoStart, bool bAutoScan)
     } else {
         StartScanTimer();
     }
-    QFile::remove(MarkerPath());
+    if (!resDir_.isEmpty())
+        DeleteFileW(MarkerPath().c_str());
     if (!shutDownTimer_->isActive())
         shutDownTimer_->start(kShutDownCheckMs);
 }
@@ -331,35 +330,41 @@ void CGarbageScanMgr::SetFullScreen(bool fullScreen)
     fullScreen_ = fullScreen;
 }
 
-QString CGarbageScanMgr::MarkerPath() const
+std::wstring CGarbageScanMgr::MarkerPath() const
 {
-    if (resDir_.isEmpty())
-        return QString();
-    return QString::fromStdString(platform::HostPath((resDir_ + QLatin1String(kMarkerName)).toStdWString()));
+    return resDir_.toStdWString() + kMarkerName;
 }
 
 void CGarbageScanMgr::MarkShutDown()
 {
-    const QString path = MarkerPath();
-    if (path.isEmpty()) {
+    if (resDir_.isEmpty()) {
         WriteLog(L"shutdown marker not written: the local application data folder is unknown");
         return;
     }
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile marker(path);
-    if (!marker.open(QIODevice::WriteOnly | QIODevice::Truncate) || marker.write(kMarkerText) != 8)
-        WriteLog(L"shutdown marker not written, error %d", static_cast<int>(marker.error()));
+    // Made in the held folder, never through a link planted at its name.
+    DWORD error = ERROR_SUCCESS;
+    const std::unique_ptr<CHeldFolder> folder = HoldResourceFolder(resDir_.toStdWString(), error);
+    const HANDLE marker = folder ? folder->CreateEntry(kMarkerName, GENERIC_WRITE, FILE_OVERWRITE_IF,
+                                                       FILE_NON_DIRECTORY_FILE, FILE_ATTRIBUTE_NORMAL, error)
+                                 : nullptr;
+    DWORD written = 0;
+    if (marker && !WriteFile(marker, kMarkerText, sizeof kMarkerText - 1, &written, nullptr))
+        error = GetLastError();
+    if (marker)
+        CloseHandle(marker);
+    if (written != sizeof kMarkerText - 1)
+        WriteLog(L"shutdown marker not written, error %u", static_cast<unsigned>(error));
 }
 
 void CGarbageScanMgr::OnShutDownTimer()
 {
-    const bool marker = !resDir_.isEmpty() && QFile::exists(MarkerPath());
+    const bool marker = !resDir_.isEmpty() && GetFileAttributesW(MarkerPath().c_str()) != INVALID_FILE_ATTRIBUTES;
     const uint32_t now = sources_->TickCount();
     if (marker && (now - lastTick_ > static_cast<uint32_t>(shutDownInterval_) || now < lastTick_)) {
         assistantShown_ = false;
         suppressed_ = false;
         fullScreen_ = false;
-        QFile::remove(MarkerPath());
+        DeleteFileW(MarkerPath().c_str());
         UpdateRes(false);
     }
     lastTick_ = now;
@@ -427,7 +432,7 @@ void CGarbageScanMgr::ShowStarUpWnd()
         if (day.picture.isEmpty()) {
             RestoreDefaultRes();
         } else if (!IsMainWindowVisible() && !fullScreen_) {
-            starUpWnd_->SetPixmap(QPixmap(day.picture));
+            starUpWnd_->SetPixmap(CResourcePack::ReadPicture(day.picture));
             starUpWnd_->SetText(CResourcePack::ReadText(day.text));
             starUpWnd_->ShowWnd();
             shown = true;

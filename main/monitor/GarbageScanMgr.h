@@ -18,6 +18,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 class CGarbageCleanWnd;
 class CResUpdateThread;
@@ -113,7 +114,8 @@ private:
     void OnUpdateFailed();
     void ShowStarUpWnd();
     void WriteSetting(const wchar_t* key, const QString& value) const;
-    QString MarkerPath() const;
+    // The shutdown marker's Windows path.
+    std::wstring MarkerPath() const;
     bool IsMainWindowVisible() const;
 
     std::shared_ptr<IMonitorSources> sources_;

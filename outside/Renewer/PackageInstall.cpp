@@ -4,6 +4,7 @@
 #include "UpdateLibrary.h"
 
 #include "common/HeldFolder.h"
+#include "common/HeldFolderRemoval.h"
 #include "platform/HostMode.h"
 #include "platform/Text.h"
 #include "platform/Windows.h"
@@ -48,50 +49,10 @@ std::wstring NameOf(const FILE_ID_BOTH_DIR_INFO& found)
     return std::wstring(found.FileName, found.FileNameLength / sizeof(WCHAR));
 }
 
-// A read-only entry cannot be deleted: its attribute goes first, by the handle that deletes it.
-void ClearReadOnly(HANDLE entry, const BY_HANDLE_FILE_INFORMATION& information)
-{
-    if (!(information.dwFileAttributes & FILE_ATTRIBUTE_READONLY))
-        return;
-    FILE_BASIC_INFO basic {};
-    const DWORD rest = information.dwFileAttributes & ~(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY);
-    basic.FileAttributes = rest ? rest : FILE_ATTRIBUTE_NORMAL;
-    SetFileInformationByHandle(entry, FileBasicInfo, &basic, sizeof(basic));
-}
-
-CHeldFolder::Deletion RemoveEntry(const CHeldFolder& folder, const std::wstring& name);
-
-// Removes everything in the held folder.
-void Empty(const CHeldFolder& folder)
-{
-    std::vector<std::wstring> names;
-    folder.ForEachEntry([&names](const FILE_ID_BOTH_DIR_INFO& found) {
-        names.push_back(NameOf(found));
-        return true;
-    });
-    for (const std::wstring& name : names)
-        RemoveEntry(folder, name);
-}
-
-// Removes the entry of the held folder, a real folder with everything in it, each entry by its own
-// handle: a folder is listed only through its handle once that handle has shown a real folder, so
-// a link, even one swapped in since the listing, is removed itself and never followed.
-CHeldFolder::Deletion RemoveEntry(const CHeldFolder& folder, const std::wstring& name)
-{
-    return folder.DeleteEntry(name, 0, FILE_WRITE_ATTRIBUTES,
-                              [&](HANDLE entry, const BY_HANDLE_FILE_INFORMATION& information) {
-        if (IsRealFolder(information.dwFileAttributes))
-            Empty(CHeldFolder(folder, name, information.dwVolumeSerialNumber, FileIndexOf(information)));
-        ClearReadOnly(entry, information);
-        return true;
-    });
-}
-
 // The staging folder of the program folder and everything in it; true when it is gone.
 bool RemoveStaging(const CHeldFolder& program)
 {
-    const CHeldFolder::Deletion removed = RemoveEntry(program, kStagingFolder);
-    return removed == CHeldFolder::Deletion::Deleted || removed == CHeldFolder::Deletion::Gone;
+    return IsRemoved(RemoveHeldEntry(program, kStagingFolder));
 }
 
 // The unpacked package as the held staging folder lists it: its folders held by handle from the
@@ -351,7 +312,7 @@ std::string InstallWhileBlocked(const std::wstring& package, const std::wstring&
     if (failure.empty())
         failure = PlaceFiles(staging, program);
     // Through its handle, wherever its name has gone since; then whatever has its name now.
-    Empty(staging);
+    EmptyHeldFolder(staging);
     RemoveStaging(program);
     return failure;
 }

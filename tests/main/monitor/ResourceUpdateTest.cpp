@@ -3,12 +3,14 @@
 #include "GarbageScanMgr.h"
 
 #include "FakeSources.h"
+#include "ResourcePack.h"
 #include "StarUpWnd.h"
 
 #include "CommunityTestServer.h"
 #include "ZipBuilder.h"
 
 #include "platform/Machine.h"
+#include "support/OtherUser.h"
 #include "support/TempMachine.h"
 #include "support/WaitUntil.h"
 
@@ -23,6 +25,10 @@
 #include <QElapsedTimer>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <set>
+#include <stdexcept>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using testing_support::ReadFile;
@@ -90,6 +96,76 @@ protected:
         QTest::qWait(50);  // the queued end reaches the monitor too
         return !finished.isEmpty() && finished.first().first().toBool();
     }
+
+    using Files = std::map<std::string, std::string>;
+    using Names = std::set<std::string>;
+
+    // Every file below the folder by its relative path, with its content; a link as "-> " and
+    // where it leads, never followed.
+    static Files FilesBelow(const fs::path& folder)
+    {
+        Files files;
+        for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+            const std::string name = fs::relative(entry.path(), folder).string();
+            if (entry.is_symlink())
+                files[name] = "-> " + fs::read_symlink(entry.path()).string();
+            else if (entry.is_regular_file())
+                files[name] = ReadFile(entry.path().string());
+        }
+        return files;
+    }
+    static Names NamesIn(const fs::path& folder)
+    {
+        Names names;
+        for (const auto& entry : fs::directory_iterator(folder))
+            names.insert(entry.path().filename().string());
+        return names;
+    }
+    // A picture and a text for each day of the month, as a pack in use has them.
+    Files WriteDays(const CGarbageScanMgr& monitor, const std::string& tag) const
+    {
+        Files files;
+        for (int day = 1; day <= 31; ++day) {
+            for (const char* extension : {".png", ".txt"}) {
+                const std::string name = std::to_string(day) + extension;
+                files[name] = tag + " " + name;
+                WriteResource(monitor, "images/" + name, files[name]);
+            }
+        }
+        return files;
+    }
+
+    // A folder of the host outside the machine, beside its root, removed again at the end.
+    class OutsideFolder {
+    public:
+        explicit OutsideFolder(const testing_support::TempMachine& machine)
+        {
+            std::string pattern = (fs::path(machine.Root()).parent_path() / "quarnel-outside-XXXXXX").string();
+            if (!mkdtemp(pattern.data()))
+                throw std::runtime_error("cannot make a folder outside the machine");
+            path_ = pattern;
+            std::ofstream(path_ / "keep.txt") << "kept";
+        }
+        ~OutsideFolder()
+        {
+            std::error_code ignored;
+            fs::remove_all(path_, ignored);
+        }
+        const fs::path& Path() const { return path_; }
+
+    private:
+        fs::path path_;
+    };
+
+    // The process's current folder while it lives.
+    class CurrentFolder {
+    public:
+        explicit CurrentFolder(const fs::path& folder) : previous_(fs::current_path()) { fs::current_path(folder); }
+        ~CurrentFolder() { fs::current_path(previous_); }
+
+    private:
+        fs::path previous_;
+    };
 
     testing_support::TempMachine machine_;
     community_test::CCommunityTestServer server_;
@@ -195,24 +271,138 @@ TEST_F(ResourceUpdateTest, AFailedDownloadKeepsTheDescriptionAndIsRetriedOncePer
     }
 }
 
-TEST_F(ResourceUpdateTest, APackThatDoesNotComeOutWholeIsAFailureAndFetchedAgain)
+TEST_F(ResourceUpdateTest, APackThatFailsLeavesThePicturesAndTheDescriptionInUseAndGoes)
 {
     machine_.WriteFile("program/GarbageClean.ini", "[Clean]\nRetryInterval=3600\n");
     CGarbageScanMgr monitor(nullptr, clock_);
-    WriteResource(monitor, "TrayPop.ini", Description(1));
-    Serve("traypop.ini", Description(2));
+    const std::string description = Description(1, "enableassit=1\n");
+    WriteResource(monitor, "TrayPop.ini", description);
+    const Files inUse = WriteDays(monitor, "old");
+    Serve("traypop.ini", Description(2, "enableassit=0\n"));
+
     update_test::ZipEntrySpec damaged("5.txt", "the text");
     damaged.crc = 1;
-    Serve("images.zip", update_test::BuildZip({{"5.png", Picture(Qt::blue)}, damaged}));
+    const std::pair<const char*, std::string> packs[] = {
+        {"a bomb", update_test::BuildZip({{"5.png", Picture(Qt::blue)}, {"zeros.bin", std::string(16 << 20, '\0')}})},
+        {"a damaged entry", update_test::BuildZip({{"5.png", Picture(Qt::blue)}, damaged})},
+        {"no archive", "<html>not an archive</html>"},
+    };
+    for (const auto& [what, pack] : packs) {
+        Serve("images.zip", pack);
+        EXPECT_FALSE(Update(monitor)) << what;
+        EXPECT_EQ(inUse, FilesBelow(Resource(monitor, "images"))) << what;
+        EXPECT_EQ((Names{"TrayPop.ini", "images"}), NamesIn(Resource(monitor, ""))) << what << ": the pack and its draft go";
+        const std::string kept = ReadFile(Resource(monitor, "TrayPop.ini"));
+        EXPECT_EQ(std::string::npos, kept.find("enableassit=0")) << what;
+        EXPECT_NE(std::string::npos, kept.find("resver=0")) << what << ": fetched again next time";
+        EXPECT_TRUE(monitor.GetEnableAssit()) << what;
+    }
+    ASSERT_TRUE(monitor.StarUpWnd()->isVisible());
+    EXPECT_EQ(QStringLiteral("old 5.txt"), monitor.StarUpWnd()->Text());
+    EXPECT_EQ(3, RequestsFor("images.zip"));
 
-    EXPECT_FALSE(Update(monitor));
-    EXPECT_TRUE(fs::exists(Resource(monitor, "images.zip")));
-    EXPECT_NE(std::string::npos, ReadFile(Resource(monitor, "TrayPop.ini")).find("resver=0"));
-    EXPECT_TRUE(monitor.IsRetryTimerActive());
+    Serve("images.zip", update_test::BuildZip({{"5.png", Picture(Qt::blue)}, {"5.txt", "new"}}));
+    EXPECT_TRUE(Update(monitor));
+    EXPECT_EQ((Files{{"5.png", Picture(Qt::blue)}, {"5.txt", "new"}}), FilesBelow(Resource(monitor, "images")));
+    EXPECT_EQ((Names{"TrayPop.ini", "images"}), NamesIn(Resource(monitor, "")));
+    EXPECT_NE(std::string::npos, ReadFile(Resource(monitor, "TrayPop.ini")).find("enableassit=0"));
+}
 
-    Serve("images.zip", "<html>not an archive</html>");
-    EXPECT_FALSE(Update(monitor));
-    EXPECT_EQ(2, RequestsFor("images.zip"));
+TEST_F(ResourceUpdateTest, AnUpdateCutShortAtAnyStepLeavesTheOldSetOrTheNewOne)
+{
+    struct Killed {};
+    using Step = CResourcePack::Step;
+    const std::pair<Step, bool> steps[] = {{Step::Unpacked, false},      {Step::Ready, true},
+                                           {Step::PicturesAside, true},  {Step::PicturesPlaced, true},
+                                           {Step::DescriptionPlaced, true}};
+    const Files newSet{{"5.png", Picture(Qt::blue)}, {"5.txt", "new"}, {"sub/6.txt", "new"}};
+    for (const auto& [killedAt, isNew] : steps) {
+        SCOPED_TRACE(static_cast<int>(killedAt));
+        CGarbageScanMgr monitor(nullptr, clock_);
+        fs::remove_all(Resource(monitor, ""));
+        WriteResource(monitor, "TrayPop.ini", Description(1, "note=old\n"));
+        const Files oldSet = WriteDays(monitor, "old");
+        Serve("traypop.ini", Description(2, "note=new\n"));
+        Serve("images.zip", update_test::BuildZip({{"5.png", Picture(Qt::blue)}, {"5.txt", "new"}, {"sub/6.txt", "new"}}));
+        CResourcePack::SetStepHook([killedAt = killedAt](Step step) {
+            if (step == killedAt)
+                throw Killed();
+        });
+        EXPECT_THROW(monitor.UpdateRes(true), Killed);
+        CResourcePack::SetStepHook(nullptr);
+
+        // The next start finishes or undoes it before anything else, even when its download fails.
+        Serve("traypop.ini", "gone", 404);
+        EXPECT_FALSE(Update(monitor));
+        EXPECT_EQ(isNew ? newSet : oldSet, FilesBelow(Resource(monitor, "images")));
+        EXPECT_NE(std::string::npos, ReadFile(Resource(monitor, "TrayPop.ini")).find(isNew ? "note=new" : "note=old"));
+        EXPECT_EQ((Names{"TrayPop.ini", "images"}), NamesIn(Resource(monitor, "")));
+    }
+}
+
+// Root acts in a machine folder that another user owns, who planted links where the monitor
+// writes: into a root-only folder outside the machine, and at a file of the program folder.
+TEST_F(ResourceUpdateTest, AnElevatedMonitorWritesNothingThroughLinksPlantedInTheResourceFolder)
+{
+    if (const std::string why = testing_support::WhyNotAsOtherUser(); !why.empty())
+        GTEST_SKIP() << why;
+    machine_.WriteFile("program/TrayPop.ini", "[update]\nresver=0\n");
+    machine_.WriteFile("program/res/TrayPop/5.png", Picture(Qt::darkBlue));
+    machine_.WriteFile("program/res/TrayPop/5.txt", "Default tip of the fifth");
+    const std::string settings = machine_.WriteFile("program/GarbageClean.ini", "[Clean]\nRetryInterval=3600\n");
+    CGarbageScanMgr monitor(nullptr, clock_);
+    const std::string folder = Resource(monitor, "");
+    fs::create_directories(folder);
+    const OutsideFolder outside(machine_);
+    const Files outsideBefore = FilesBelow(outside.Path());
+    // What the current folder holds: a name that led nowhere once stood for it.
+    const std::string current = machine_.WriteFile("current/keep.txt", "kept");
+    CurrentFolder inCurrent(fs::path(current).parent_path());
+    testing_support::GiveToOtherUser(machine_.Root());
+    testing_support::GiveToRoot(folder_);
+    testing_support::GiveToRoot(outside.Path());
+    const std::string settingsBefore = ReadFile(settings);
+    const std::string images = Resource(monitor, "images");
+    const std::string marker = Resource(monitor, "shutdown.tmp");
+    ASSERT_TRUE(testing_support::AsOtherUser([&] {
+        return symlink(outside.Path().c_str(), images.c_str()) == 0 && symlink(settings.c_str(), marker.c_str()) == 0;
+    }));
+
+    // The defaults of a first start.
+    EXPECT_TRUE(Update(monitor));
+    EXPECT_FALSE(CGarbageScanMgr::RestoreDefaultRes());
+    EXPECT_EQ(outsideBefore, FilesBelow(outside.Path()));
+
+    // A newer pack.
+    WriteResource(monitor, "TrayPop.ini", Description(1));
+    Serve("traypop.ini", Description(2));
+    Serve("images.zip", update_test::BuildZip({{"5.png", Picture(Qt::blue)}, {"5.txt", "new"}}));
+    EXPECT_TRUE(Update(monitor));
+    EXPECT_EQ(outsideBefore, FilesBelow(outside.Path()));
+    EXPECT_EQ((Files{{"keep.txt", "kept"}}), FilesBelow(fs::path(current).parent_path()));
+    EXPECT_EQ((Files{{"5.png", Picture(Qt::blue)}, {"5.txt", "new"}}), FilesBelow(images)) << "in place of the link";
+
+    // The marker of an ended session.
+    monitor.MarkShutDown();
+    EXPECT_EQ(settingsBefore, ReadFile(settings));
+}
+
+TEST_F(ResourceUpdateTest, AResourceFolderThatLeadsOutOfTheMachineIsAnError)
+{
+    machine_.WriteFile("program/TrayPop.ini", "[update]\nresver=0\n");
+    machine_.WriteFile("program/res/TrayPop/5.png", Picture(Qt::darkBlue));
+    machine_.WriteFile("program/res/TrayPop/5.txt", "Default tip of the fifth");
+    CGarbageScanMgr monitor(nullptr, clock_);
+    const fs::path product = fs::path(Resource(monitor, "")).parent_path().parent_path();
+    const OutsideFolder outside(machine_);
+    fs::create_directories(product.parent_path());
+    fs::create_directory_symlink(outside.Path(), product);
+
+    EXPECT_FALSE(CGarbageScanMgr::RestoreDefaultRes());
+    EXPECT_TRUE(Update(monitor));
+    monitor.MarkShutDown();
+    EXPECT_EQ((Files{{"keep.txt", "kept"}}), FilesBelow(outside.Path()));
+    EXPECT_FALSE(monitor.StarUpWnd()->isVisible());
 }
 
 } // namespace

@@ -111,9 +111,17 @@ bool RecordPendingRename(LPCWSTR existingFileName, LPCWSTR newFileName)
                               (newFileName && *newFileName ? FullWindowsPath(newFileName) : std::wstring()) + L"\n";
     const std::string text = platform::ToUtf8(line);
     const std::string path = platform::Machine().root + "/pending-renames.txt";
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    // the machine's user writes the machine root: a link, FIFO or device there is no record
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0644);
+    struct stat st {};
+    if (fd < 0 && (errno == ELOOP || errno == ENXIO))
+        return Fail(ERROR_ACCESS_DENIED);
     if (fd < 0)
         return FailFromErrno(path);
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return Fail(ERROR_ACCESS_DENIED);
+    }
     const bool written = platform::WriteWhole(fd, text.data(), text.size());
     close(fd);
     return written || FailFromErrno(path);

@@ -103,6 +103,19 @@ TEST(FileOperations, ARenameUntilRebootIsRecordedForTheMachine)
     EXPECT_EQ(ReadText(L"C:\\in-use.dll"), "x");
     EXPECT_EQ(testing_support::ReadFile(files_test::Root() + "/pending-renames.txt"),
               "C:\\in-use.dll\tC:\\new.dll\nC:\\in-use.dll\t\n");
+
+    // what the machine's user put in the record's place is neither written through nor waited on
+    const std::string record = files_test::Root() + "/pending-renames.txt";
+    const std::string elsewhere = files_test::Root() + "-elsewhere";
+    std::filesystem::remove(record);
+    std::filesystem::create_symlink(elsewhere, record);
+    EXPECT_EQ(ErrorOf(MoveFileExW(L"C:\\in-use.dll", nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)),
+              static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_FALSE(std::filesystem::exists(elsewhere));
+    std::filesystem::remove(record);
+    ASSERT_EQ(mkfifo(record.c_str(), 0644), 0);
+    EXPECT_EQ(ErrorOf(MoveFileExW(L"C:\\in-use.dll", nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)),
+              static_cast<DWORD>(ERROR_ACCESS_DENIED));
 }
 
 TEST(FileOperations, CopiesKeepTheTargetUnlessAskedAndRefuseProtectedTargets)

@@ -1,22 +1,37 @@
 #include "platform/IniFile.h"
 
+#include "DraftFile.h"
+
 #include "platform/Text.h"
+#include "shell/AnsiText.h"
 
 #include "files/PathResolver.h"
 
 #include <cerrno>
 #include <climits>
-#include <cstdio>
 #include <ctime>
 #include <fcntl.h>
+#include <map>
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <unordered_map>
+#include <utility>
 
 namespace platform {
 
-// A place in the content's text.
+struct IniFolder {
+    explicit IniFolder(int descriptor) : fd(descriptor) {}
+    ~IniFolder()
+    {
+        if (fd >= 0)
+            close(fd);
+    }
+    IniFolder(const IniFolder&) = delete;
+    IniFolder& operator=(const IniFolder&) = delete;
+    int fd;
+};
+
+// A place in the content's text or bytes.
 struct TextSpan {
     uint32_t start = 0;
     uint32_t length = 0;
@@ -26,17 +41,25 @@ struct IniLine {
     TextSpan text;  // the line as read (without its end)
     TextSpan name;  // a section header's name, or a key line's key
     TextSpan value; // a key line's value
+    TextSpan bytes; // the line's bytes in the file, its end included
     enum Kind : uint8_t { Other, Section, Key } kind = Other;
 };
 
-// The file's text once, each line as places in it: a line costs a few numbers, not strings of
-// its own. Lines set since the file was read are appended to the text.
+enum class IniEncoding : uint8_t { Utf8, Utf16, Ansi };
+
+// The file's bytes and text once, each line as places in them: a line costs a few numbers, not
+// strings of its own. Lines set since the file was read are appended to both.
 struct IniContent {
+    std::string raw;        // the file's bytes, then those of lines set since it was read
+    uint32_t bodyStart = 0; // the length of the byte-order mark
+    uint32_t fileSize = 0;  // how many bytes of raw the file held
     std::wstring text;
     std::vector<IniLine> lines;
-    bool utf16 = false;
+    IniEncoding encoding = IniEncoding::Utf8;
+    bool crlf = true;       // how a new line ends: as the file's first line does
 
     std::wstring_view View(TextSpan span) const { return std::wstring_view(text).substr(span.start, span.length); }
+    std::string_view Bytes(TextSpan span) const { return std::string_view(raw).substr(span.start, span.length); }
 
     TextSpan Append(const std::wstring& more)
     {
@@ -44,14 +67,53 @@ struct IniContent {
         text += more;
         return span;
     }
+
+    TextSpan AppendBytes(const std::string& more)
+    {
+        const TextSpan span{static_cast<uint32_t>(raw.size()), static_cast<uint32_t>(more.size())};
+        raw += more;
+        return span;
+    }
+
+    // How wide one character unit of the file is.
+    size_t Unit() const { return encoding == IniEncoding::Utf16 ? 2 : 1; }
+
+    // The ending of a line's bytes: "\r\n", "\n" or nothing, as units of the file.
+    size_t EndLength(TextSpan bytes) const
+    {
+        const std::string_view line = Bytes(bytes);
+        const size_t unit = Unit();
+        const auto endsWith = [&](size_t from, char c) {
+            return line.size() >= from && line[line.size() - from] == c && (unit == 1 || line[line.size() - from + 1] == '\0');
+        };
+        if (line.size() % unit != 0 || !endsWith(unit, '\n'))
+            return 0;
+        return endsWith(2 * unit, '\r') ? 2 * unit : unit;
+    }
+
+    std::string Encoded(const std::wstring& line) const
+    {
+        switch (encoding) {
+        case IniEncoding::Utf16: return ToUtf16LEBytes(line);
+        case IniEncoding::Ansi: {
+            // Bytes of the PC's ANSI code page where they hold the text and cannot be taken for
+            // UTF-8 when read back; UTF-8 otherwise, which every line of the file may be.
+            std::string bytes;
+            if (shell::EncodeAnsi1252(line, bytes) && (shell::IsAscii(line) || !shell::IsUtf8(bytes)))
+                return bytes;
+            return ToUtf8(line);
+        }
+        case IniEncoding::Utf8: break;
+        }
+        return ToUtf8(line);
+    }
+
+    std::string NewLineEnd() const { return Encoded(crlf ? L"\r\n" : L"\n"); }
 };
 
 namespace {
 
-// A span reaches this many characters: a file of more text is not read.
-constexpr size_t kMostCharacters = UINT32_MAX;
-// The parsed copies kept for later readings: of files up to this size, of this many files at most.
-constexpr off_t kLargestKept = 1 << 20;
+// The parsed copies kept for later readings: of this many files at most.
 constexpr size_t kFilesKept = 64;
 
 // A file changed within this time of its reading might change again without its times telling
@@ -106,27 +168,76 @@ IniLine ParseLine(const std::wstring& text, TextSpan span)
     return line;
 }
 
+bool StartsWith(const std::string& bytes, const char* prefix, size_t length) { return bytes.compare(0, length, prefix, length) == 0; }
+
+// Where the line starting at start ends in the file's bytes, its end included.
+size_t LineEnd(const IniContent& content, size_t start)
+{
+    const std::string& raw = content.raw;
+    if (content.encoding != IniEncoding::Utf16) {
+        const size_t newline = raw.find('\n', start);
+        return newline == std::string::npos ? raw.size() : newline + 1;
+    }
+    for (size_t at = start; at + 1 < raw.size(); at += 2)
+        if (raw[at] == '\n' && raw[at + 1] == '\0')
+            return at + 2;
+    return raw.size();
+}
+
+void AddLine(IniContent& content, TextSpan bytes, TextSpan text)
+{
+    IniLine line = ParseLine(content.text, text);
+    line.bytes = bytes;
+    content.lines.push_back(line);
+}
+
 std::shared_ptr<IniContent> Parse(std::string bytes)
 {
     auto content = std::make_shared<IniContent>();
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        content->utf16 = true;
-        content->text = FromUtf16LEBytes(bytes.data() + 2, bytes.size() - 2);
+    content->raw = std::move(bytes);
+    content->fileSize = static_cast<uint32_t>(content->raw.size());
+    const std::string& raw = content->raw;
+    std::wstring whole;
+    if (StartsWith(raw, "\xFF\xFE", 2)) {
+        content->encoding = IniEncoding::Utf16;
+        content->bodyStart = 2;
     } else {
-        if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
-            bytes.erase(0, 3);
-        content->text = FromUtf8(bytes);
+        content->bodyStart = StartsWith(raw, "\xEF\xBB\xBF", 3) ? 3 : 0;
+        const std::string body = raw.substr(content->bodyStart);
+        whole = FromUtf8(body);
+        content->encoding = ToUtf8(whole) == body ? IniEncoding::Utf8 : IniEncoding::Ansi;
     }
-    if (content->text.size() > kMostCharacters)
-        return nullptr;
-    const std::wstring& text = content->text;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find(L'\n', start);
-        if (end == std::wstring::npos)
-            end = text.size();
-        content->lines.push_back(ParseLine(text, {static_cast<uint32_t>(start), static_cast<uint32_t>(end - start)}));
-        start = end + 1;
+    if (content->encoding == IniEncoding::Utf8) {
+        // UTF-8 holds no newline byte inside a character: the text's lines are the bytes' lines
+        content->text = std::move(whole);
+        size_t character = 0;
+        for (size_t start = content->bodyStart; start < raw.size();) {
+            const size_t end = LineEnd(*content, start);
+            size_t textEnd = content->text.find(L'\n', character);
+            if (textEnd == std::wstring::npos)
+                textEnd = content->text.size();
+            AddLine(*content, {static_cast<uint32_t>(start), static_cast<uint32_t>(end - start)},
+                    {static_cast<uint32_t>(character), static_cast<uint32_t>(textEnd - character)});
+            start = end;
+            character = textEnd + 1;
+        }
+    } else {
+        // each line read on its own, so that a line of other bytes costs no other line its text
+        for (size_t start = content->bodyStart; start < raw.size();) {
+            const size_t end = LineEnd(*content, start);
+            const TextSpan lineBytes{static_cast<uint32_t>(start), static_cast<uint32_t>(end - start)};
+            const size_t length = end - start - content->EndLength(lineBytes);
+            const std::wstring line = content->encoding == IniEncoding::Utf16 ? FromUtf16LEBytes(raw.data() + start, length)
+                                                                              : shell::DecodeAnsi(raw.substr(start, length));
+            AddLine(*content, lineBytes, content->Append(line));
+            content->text += L'\n';
+            start = end;
+        }
+    }
+    if (!content->lines.empty()) {
+        const TextSpan first = content->lines.front().bytes;
+        const size_t end = content->EndLength(first);
+        content->crlf = end != content->Unit();
     }
     return content;
 }
@@ -163,18 +274,20 @@ struct KeptFile {
     std::shared_ptr<const IniContent> content;
 };
 
+using FileKey = std::pair<dev_t, ino_t>;
+
 std::mutex g_keptMutex;
 
-std::unordered_map<std::string, KeptFile>& KeptFiles()
+std::map<FileKey, KeptFile>& KeptFiles()
 {
-    static auto* kept = new std::unordered_map<std::string, KeptFile>; // outlives every static destructor
+    static auto* kept = new std::map<FileKey, KeptFile>; // outlives every static destructor
     return *kept;
 }
 
-std::shared_ptr<const IniContent> KeptContent(const std::string& path, const FileStamp& stamp)
+std::shared_ptr<const IniContent> KeptContent(const FileStamp& stamp)
 {
     const std::lock_guard<std::mutex> lock(g_keptMutex);
-    const auto found = KeptFiles().find(path);
+    const auto found = KeptFiles().find({stamp.device, stamp.inode});
     if (found == KeptFiles().end())
         return nullptr;
     if (found->second.stamp == stamp)
@@ -183,81 +296,112 @@ std::shared_ptr<const IniContent> KeptContent(const std::string& path, const Fil
     return nullptr;
 }
 
-void Keep(const std::string& path, const FileStamp& stamp, std::shared_ptr<const IniContent> content)
+void Keep(const FileStamp& stamp, std::shared_ptr<const IniContent> content)
 {
     const std::lock_guard<std::mutex> lock(g_keptMutex);
     if (KeptFiles().size() >= kFilesKept)
         KeptFiles().clear();
-    KeptFiles()[path] = {stamp, std::move(content)};
+    KeptFiles()[{stamp.device, stamp.inode}] = {stamp, std::move(content)};
 }
 
-// The file's bytes and what the file was when they were read; false when it cannot be read.
-bool ReadWhole(const std::string& path, std::string& bytes, FileStamp& stamp)
+// The bytes of the file that the descriptor names, up to one byte more than an INI file may hold;
+// errno when they cannot be read. Opened without blocking, as what was named was a plain file.
+int ReadAtMost(int named, std::string& bytes, FileStamp& stamp)
 {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = open(("/proc/self/fd/" + std::to_string(named)).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
-        return false;
+        return errno;
     struct stat st {};
-    bool read = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    if (read) {
+    int error = fstat(fd, &st) == 0 ? 0 : errno;
+    if (!error) {
         stamp = StampOf(st);
-        // one byte more than the file holds, so that a file that grew meanwhile is read to its end
-        bytes.assign(static_cast<size_t>(st.st_size) + 1, '\0');
+        bytes.resize(static_cast<size_t>(kLargestIniFile) + 1);
         size_t done = 0;
-        while (true) {
-            if (done == bytes.size())
-                bytes.resize(bytes.size() * 2);
-            const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        while (done < bytes.size()) {
+            const ssize_t n = read(fd, bytes.data() + done, bytes.size() - done);
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0) {
-                read = n == 0;
+                error = n == 0 ? 0 : errno;
                 break;
             }
             done += static_cast<size_t>(n);
         }
         bytes.resize(done);
+        if (!error && done > static_cast<size_t>(kLargestIniFile))
+            error = EFBIG;
     }
     close(fd);
-    return read;
+    return error;
 }
 
-// The parsed content of the file, shared while the file stays as it is; null when it cannot be
-// read.
-std::shared_ptr<const IniContent> Load(const std::string& path)
+// The draft that replaces a file takes the file's permissions, never a set-id bit, and, for the
+// superuser, its owner, where it may still give it.
+bool TakePermissions(int draft, const struct stat& old)
 {
-    struct stat st {};
-    if (stat(path.c_str(), &st) != 0)
-        return nullptr;
-    if (auto kept = KeptContent(path, StampOf(st)))
-        return kept;
-    std::string bytes;
-    FileStamp stamp;
-    if (!ReadWhole(path, bytes, stamp))
-        return nullptr;
-    std::shared_ptr<const IniContent> content = Parse(std::move(bytes));
-    if (content && stamp.size <= kLargestKept && IsQuiet(stamp))
-        Keep(path, stamp, content);
-    return content;
-}
-
-// The copy that replaces a file takes the file's permissions (and, for the superuser, its owner).
-bool KeepPermissions(int copy, const std::string& original)
-{
-    struct stat st {};
-    if (stat(original.c_str(), &st) != 0)
-        return true;
-    if (geteuid() == 0 && fchown(copy, st.st_uid, st.st_gid) != 0)
+    if (geteuid() == 0 && fchown(draft, old.st_uid, old.st_gid) != 0 && errno != EPERM)
         return false;
-    return fchmod(copy, st.st_mode & 07777) == 0;
+    return fchmod(draft, old.st_mode & 0777) == 0;
+}
+
+// The file's bytes as they are to be written.
+std::string Compose(const IniContent& content)
+{
+    std::string bytes = content.raw.substr(0, content.bodyStart);
+    bytes.reserve(content.fileSize + 64);
+    const std::string newLine = content.NewLineEnd();
+    for (size_t i = 0; i < content.lines.size(); ++i) {
+        const IniLine& line = content.lines[i];
+        bytes += content.Bytes(line.bytes);
+        // a last line without an end that others now follow gets one
+        if (i + 1 < content.lines.size() && content.EndLength(line.bytes) == 0)
+            bytes += newLine;
+    }
+    return bytes;
 }
 
 } // namespace
 
-IniFile::IniFile(std::string hostPath)
-    : path_(std::move(hostPath))
-    , content_(Load(path_))
+IniFile::IniFile(std::string hostPath) : path_(std::move(hostPath))
 {
+    Load(path_.empty() ? (errno = ENOENT, -1) : open(path_.c_str(), O_PATH | O_CLOEXEC));
+}
+
+IniFile::IniFile(int folderFd, std::string name) : name_(std::move(name))
+{
+    const int held = fcntl(folderFd, F_DUPFD_CLOEXEC, 0);
+    if (held >= 0)
+        folder_ = std::make_shared<IniFolder>(held);
+    Load(held < 0 ? -1 : openat(held, name_.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+}
+
+void IniFile::Load(int named)
+{
+    // Only named first, and looked at by the descriptor: a FIFO would block a read's open, a
+    // device would act on it, and a huge file would take all memory.
+    struct stat st {};
+    if (named < 0) {
+        error_ = errno;
+    } else if (fstat(named, &st) != 0) {
+        error_ = errno;
+    } else if (!S_ISREG(st.st_mode)) {
+        error_ = EACCES;
+    } else if (st.st_size > kLargestIniFile) {
+        error_ = EFBIG;
+    } else if (auto kept = KeptContent(StampOf(st))) {
+        content_ = std::move(kept);
+    } else {
+        std::string bytes;
+        FileStamp stamp;
+        error_ = ReadAtMost(named, bytes, stamp);
+        if (!error_) {
+            content_ = Parse(std::move(bytes));
+            if (IsQuiet(stamp))
+                Keep(stamp, content_);
+        }
+    }
+    if (named >= 0)
+        close(named);
     exists_ = content_ != nullptr;
     if (!exists_)
         content_ = std::make_shared<IniContent>();
@@ -359,26 +503,39 @@ void IniFile::Set(const std::wstring& section, const std::wstring& key, const st
 {
     const int header = FindSection(section);
     const int existing = header < 0 ? -1 : FindKey(header, key);
+    // a line that holds the value already stays as it is, spacing and all
+    if (existing >= 0 && content_->View(content_->lines[existing].value) == value)
+        return;
     IniContent& content = Writable();
-    // a key already there keeps the spelling the file gives it
+    // a key already there keeps the spelling the file gives it, and its line its end
     const std::wstring name = existing >= 0 ? std::wstring(content.View(content.lines[existing].name)) : Trim(key);
     IniLine line;
     line.kind = IniLine::Key;
     line.text = content.Append(name + L"=" + value);
     line.name = {line.text.start, static_cast<uint32_t>(name.size())};
     line.value = {line.text.start + line.name.length + 1, static_cast<uint32_t>(value.size())};
+    std::string bytes = content.Encoded(name + L"=" + value);
     if (existing >= 0) {
+        const TextSpan old = content.lines[existing].bytes;
+        const size_t end = content.EndLength(old);
+        bytes += content.Bytes({old.start + old.length - static_cast<uint32_t>(end), static_cast<uint32_t>(end)});
+        line.bytes = content.AppendBytes(bytes);
         content.lines[existing] = line;
         return;
     }
+    line.bytes = content.AppendBytes(bytes + content.NewLineEnd());
     if (header < 0) {
-        if (!content.lines.empty() && Trimmed(content.text, content.lines.back().text).length)
-            content.lines.push_back(IniLine{});
+        if (!content.lines.empty() && Trimmed(content.text, content.lines.back().text).length) {
+            IniLine blank;
+            blank.bytes = content.AppendBytes(content.NewLineEnd());
+            content.lines.push_back(blank);
+        }
         const std::wstring sectionName = Trim(section);
         IniLine head;
         head.kind = IniLine::Section;
         head.text = content.Append(L"[" + sectionName + L"]");
         head.name = {head.text.start + 1, static_cast<uint32_t>(sectionName.size())};
+        head.bytes = content.AppendBytes(content.Encoded(L"[" + sectionName + L"]") + content.NewLineEnd());
         content.lines.push_back(head);
         content.lines.push_back(line);
         return;
@@ -412,33 +569,40 @@ void IniFile::RemoveSection(const std::wstring& section)
     lines.erase(lines.begin() + header, lines.begin() + end);
 }
 
-bool IniFile::Save(const std::function<bool(const std::string&)>& prepare) const
+bool IniFile::Save(const std::function<bool(int)>& prepare) const
 {
     // An INI of the program folder is the process's own; every other is its user's.
     const OwnRights rights(files::IsOwnHostPath(path_));
-    std::wstring text;
-    text.reserve(content_->text.size() + 2 * content_->lines.size());
-    for (const auto& line : content_->lines) {
-        text += content_->View(line.text);
-        text += L"\r\n";
+    const std::string bytes = Compose(*content_);
+    if (exists_ && bytes.size() == content_->fileSize && content_->raw.compare(0, bytes.size(), bytes) == 0)
+        return true;
+    int folder = folder_ ? folder_->fd : -1;
+    std::string name = name_;
+    int ownFolder = -1;
+    if (!folder_) {
+        const auto slash = path_.rfind('/');
+        const std::string folderPath = slash == std::string::npos ? "." : slash == 0 ? "/" : path_.substr(0, slash);
+        name = slash == std::string::npos ? path_ : path_.substr(slash + 1);
+        folder = ownFolder = open(folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (folder < 0)
+            return false;
     }
-    std::string bytes = content_->utf16 ? std::string("\xFF\xFE", 2) + ToUtf16LEBytes(text) : ToUtf8(text);
-    const std::string temp = path_ + ".new" + std::to_string(getpid());
-    FILE* file = std::fopen(temp.c_str(), "wb");
-    if (!file)
-        return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0 &&
-                         KeepPermissions(fileno(file), path_) && fsync(fileno(file)) == 0;
-    int savedErrno = errno;
-    std::fclose(file);
-    const bool replaced = written && (!prepare || prepare(temp)) && std::rename(temp.c_str(), path_.c_str()) == 0;
-    if (!replaced) {
-        if (written)
-            savedErrno = errno;
-        std::remove(temp.c_str());
-        errno = savedErrno;
+    struct stat old {};
+    const bool replaces = fstatat(folder, name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(old.st_mode);
+    bool saved = false;
+    int error = 0;
+    {
+        CDraftFile draft(folder);
+        const int fd = draft.Descriptor();
+        // the permissions first, so that the text is never readable by more than the file's
+        saved = draft.IsOpen() && (!replaces || TakePermissions(fd, old)) && WriteWhole(fd, bytes) &&
+                (!prepare || prepare(fd)) && fsync(fd) == 0 && draft.PutInPlace(name, true);
+        error = errno;
     }
-    return replaced;
+    if (ownFolder >= 0)
+        close(ownFolder);
+    errno = error;
+    return saved;
 }
 
 } // namespace platform

@@ -40,6 +40,7 @@ DWORD ErrorFromErrno(int err)
     case ELOOP: return ERROR_CANTOPEN;
     case EXDEV: return ERROR_NOT_SUPPORTED;
     case ENOTSUP: return ERROR_NOT_SUPPORTED;
+    case EFBIG: return ERROR_FILE_TOO_LARGE;
     default: return ERROR_INVALID_FUNCTION;
     }
 }

@@ -7,6 +7,8 @@
 #include "HostNames.h"
 #include "ShareModes.h"
 
+#include "core/DraftFile.h"
+
 #include "platform/Machine.h"
 #include "platform/Text.h"
 #include "platform/win/Errors.h"
@@ -46,23 +48,6 @@ constexpr size_t kCopyChunk = 256 * 1024;
 
 bool SameFile(const FileStatus& a, const FileStatus& b) { return a.device == b.device && a.inode == b.inode; }
 
-bool WriteAll(int fd, const char* data, size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = ENOSPC;
-            return false;
-        }
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
 bool CopyData(int from, int to)
 {
     std::vector<char> buffer(kCopyChunk);
@@ -74,47 +59,43 @@ bool CopyData(int from, int to)
             return false;
         if (n == 0)
             return true;
-        if (!WriteAll(to, buffer.data(), static_cast<size_t>(n)))
+        if (!platform::WriteWhole(to, buffer.data(), static_cast<size_t>(n)))
             return false;
     }
 }
 
-// Copies the file's data, times, mode and Windows attributes into a new file beside the target
-// and then puts it in place, so that a failed copy leaves neither a partial target nor a lost one.
+// Copies the file's data, times, permissions and Windows attributes into a draft beside the target
+// and then puts it in place, so that a failed or killed copy leaves neither a partial target nor a
+// lost one. The copy is the caller's file: it takes read, write and run bits only, never the
+// source's set-id or sticky bits. Only a plain file is copied, opened without waiting.
 bool CopyContents(const Place& source, const Place& target, bool replace)
 {
-    const int from = source.Open(O_RDONLY);
+    const int from = source.Open(O_RDONLY | O_NONBLOCK | O_NOCTTY);
     if (from < 0)
         return FailFromErrno(source);
     // The source is read with its own place's rights, the copy made with the target's.
     const OwnRights rights(target.own);
     struct stat st {};
     FileStatus status;
-    std::string temporary = ParentFolder(target.At()) + "/.quarnel-copy-XXXXXX";
-    const int to = fstat(from, &st) == 0 && StatusOfDescriptor(from, status) ? mkostemp(temporary.data(), O_CLOEXEC) : -1;
-    if (to < 0) {
+    if (fstat(from, &st) != 0 || !S_ISREG(st.st_mode) || !StatusOfDescriptor(from, status)) {
+        close(from);
+        return Fail(ERROR_ACCESS_DENIED);
+    }
+    platform::CDraftFile draft(target.parent->Fd());
+    if (!draft.IsOpen()) {
         const int err = errno;
         close(from);
         errno = err;
         return FailFromErrno(target);
     }
+    const int to = draft.Descriptor();
     const timespec times[2] = {st.st_atim, st.st_mtim};
-    bool ok = CopyData(from, to) && fchmod(to, st.st_mode & 07777) == 0 && futimens(to, times) == 0 &&
-              ApplyAttributes(to, status.attributes);
-    int err = ok ? 0 : errno;
-    if (close(to) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
+    bool ok = fchmod(to, st.st_mode & 0777) == 0 && CopyData(from, to) && futimens(to, times) == 0 &&
+              ApplyAttributes(to, status.attributes) && draft.PutInPlace(target.name, replace);
+    const int err = ok ? 0 : errno;
     close(from);
-    if (ok && !PutInPlace(AT_FDCWD, temporary.c_str(), target, replace)) {
-        ok = false;
-        err = errno;
-    }
-    if (!ok) {
-        unlink(temporary.c_str());
+    if (!ok)
         return Fail(err == EEXIST ? ERROR_FILE_EXISTS : platform::ErrorFromErrno(err));
-    }
     return true;
 }
 
@@ -133,10 +114,18 @@ bool RecordPendingRename(LPCWSTR existingFileName, LPCWSTR newFileName)
                               (newFileName && *newFileName ? FullWindowsPath(newFileName) : std::wstring()) + L"\n";
     const std::string text = platform::ToUtf8(line);
     const std::string path = platform::Machine().root + "/pending-renames.txt";
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    // the machine's user writes the machine root: a link, FIFO or device there is no record
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0644);
+    struct stat st {};
+    if (fd < 0 && (errno == ELOOP || errno == ENXIO))
+        return Fail(ERROR_ACCESS_DENIED);
     if (fd < 0)
         return FailFromErrno(path);
-    const bool written = WriteAll(fd, text.data(), text.size());
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return Fail(ERROR_ACCESS_DENIED);
+    }
+    const bool written = platform::WriteWhole(fd, text.data(), text.size());
     close(fd);
     return written || FailFromErrno(path);
 }
@@ -228,7 +217,7 @@ BOOL CopyFileW(LPCWSTR existingFileName, LPCWSTR newFileName, BOOL failIfExists)
         close(probe);
     if (!known)
         return FailFromErrno(source);
-    if (S_ISDIR(st.st_mode))
+    if (!S_ISREG(st.st_mode))
         return Fail(ERROR_ACCESS_DENIED);
     Place target;
     if (!ResolvePath(newFileName, target))

@@ -41,4 +41,21 @@ std::wstring DecodeAnsi(const std::string& bytes)
     return text;
 }
 
+bool EncodeAnsi1252(const std::wstring& text, std::string& bytes)
+{
+    bytes.clear();
+    bytes.reserve(text.size());
+    for (const wchar_t c : text) {
+        if ((c >= 0 && c < 0x80) || (c >= 0xA0 && c <= 0xFF)) {
+            bytes += static_cast<char>(c);
+            continue;
+        }
+        const auto* found = std::find(std::begin(kWindows1252High), std::end(kWindows1252High), static_cast<char16_t>(c));
+        if (c > 0xFFFF || found == std::end(kWindows1252High))
+            return false;
+        bytes += static_cast<char>(0x80 + (found - std::begin(kWindows1252High)));
+    }
+    return true;
+}
+
 } // namespace platform::shell

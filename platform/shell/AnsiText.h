@@ -13,5 +13,8 @@ namespace platform::shell {
 bool IsUtf8(const std::string& bytes);
 bool IsAscii(const std::wstring& text);
 std::wstring DecodeAnsi(const std::string& bytes);
+// The text as code page 1252's bytes, as DecodeAnsi reads them back from bytes that are not UTF-8;
+// false when a character has no byte there.
+bool EncodeAnsi1252(const std::wstring& text, std::string& bytes);
 
 } // namespace platform::shell

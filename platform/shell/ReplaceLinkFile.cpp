@@ -1,6 +1,6 @@
 #include "ReplaceLinkFile.h"
 
-#include "../core/UnguessableName.h"
+#include "core/DraftFile.h"
 
 #include "files/FileObject.h"
 #include "files/FilePaths.h"
@@ -21,34 +21,7 @@ namespace {
 
 using files::Fail;
 
-constexpr int kDraftAttempts = 4;
 constexpr mode_t kPermissions = 0777;
-
-// A new draft in the folder, opened for writing; -1 with errno set.
-int MakeDraft(int folder, std::string& name)
-{
-    for (int attempt = 0; attempt < kDraftAttempts; ++attempt) {
-        if (!UnguessableName(".lnk-", ".saving", name))
-            return -1;
-        const int fd = openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    return -1;
-}
-
-bool WriteAll(int fd, const std::string& bytes)
-{
-    for (size_t done = 0; done < bytes.size();) {
-        const ssize_t written = write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        done += static_cast<size_t>(written);
-    }
-    return true;
-}
 
 // The old file as its folder holds it: false, with the last error set, where the name may not be
 // replaced. existing tells whether there is one.
@@ -119,19 +92,13 @@ bool ReplaceLinkFile(const std::wstring& path, const std::string& bytes, const L
     bool existing = false;
     if (!MayReplace(place, loaded, old, attributes, existing))
         return false;
-    const int folder = place.parent->Fd();
-    std::string draft;
-    const int fd = MakeDraft(folder, draft);
-    if (fd < 0)
+    CDraftFile draft(place.parent->Fd());
+    if (!draft.IsOpen())
         return files::FailFromErrno(place);
-    const bool whole = WriteAll(fd, bytes) && TakeOver(fd, existing ? &old : nullptr, attributes);
-    const int error = errno;
-    close(fd);
-    if (whole && renameat(folder, draft.c_str(), folder, place.name.c_str()) == 0)
+    // the old file's permissions first, so that the bytes are never readable by more than the file's
+    const int fd = draft.Descriptor();
+    if (TakeOver(fd, existing ? &old : nullptr, attributes) && WriteWhole(fd, bytes) && draft.PutInPlace(place.name, true))
         return true;
-    const int failure = whole ? errno : error;
-    unlinkat(folder, draft.c_str(), 0);
-    errno = failure;
     return files::FailFromErrno(place);
 }
 

@@ -1,7 +1,6 @@
 // How a shell link is saved where another user may write the folder (their desktop, their start
-// menu): the new bytes go into a draft made new under a name nobody can guess, in the link's own
-// folder held open, never through a link; the draft then takes the link's name in that same
-// folder. A name that is a link or a mount point, or that leads to another file than the one the
+// menu): the new bytes go into a draft (core/DraftFile.h) in the link's own folder held open,
+// never through a link; the draft then takes the link's name in that same folder. A name that is a link or a mount point, or that leads to another file than the one the
 // link was loaded from, is left alone, so nothing beyond the link's own name is ever written.
 #pragma once
 

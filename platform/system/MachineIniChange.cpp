@@ -2,6 +2,10 @@
 
 #include "ProfileLock.h"
 
+#include "platform/win/Errors.h"
+
+#include <cerrno>
+
 namespace platform {
 
 bool ChangeMachineIni(const std::function<void(IniFile&)>& change)
@@ -10,7 +14,16 @@ bool ChangeMachineIni(const std::function<void(IniFile&)>& change)
     bool saved = false;
     {
         const CProfileLock lock(path);
+        if (!lock.Held()) {
+            SetLastError(ERROR_TIMEOUT);
+            return false;
+        }
         IniFile ini(path);
+        // a file that is there but cannot be read is not replaced by one without its lines
+        if (!ini.Exists() && ini.Error() != ENOENT) {
+            SetLastError(ErrorFromErrno(ini.Error()));
+            return false;
+        }
         change(ini);
         saved = ini.Save();
     }

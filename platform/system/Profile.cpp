@@ -6,6 +6,10 @@
 
 #include "ProfileLock.h"
 
+#include "files/FilePaths.h"
+#include "files/FileStatus.h"
+
+#include "platform/win/Errors.h"
 #include "platform/win/Files.h"
 
 #include <algorithm>
@@ -22,14 +26,74 @@
 
 namespace {
 
+using platform::files::Place;
+
+// A link at a profile's name is followed this many times at most.
+constexpr int kMostLinks = 40;
+
 // A file name without a folder is one of the Windows folder's, as Windows takes it; a null name
 // is win.ini.
-std::string ProfilePath(LPCWSTR fileName)
+std::wstring ProfileWindowsPath(LPCWSTR fileName)
 {
     std::wstring name = fileName ? fileName : L"win.ini";
     if (name.find_first_of(L"\\/") == std::wstring::npos)
         name = L"C:\\Windows\\" + name;
-    return platform::HostPath(name);
+    return name;
+}
+
+// The host path of the folder held open, as the kernel reached it.
+std::string RealFolder(int folderFd)
+{
+    char text[PATH_MAX];
+    const ssize_t length = readlink(platform::files::PathOf(folderFd).c_str(), text, sizeof(text) - 1);
+    return length > 0 ? std::string(text, static_cast<size_t>(length)) : std::string();
+}
+
+// The Windows path a link at the place leads to; "" when it leads out of the machine.
+std::wstring LinkTarget(const Place& place)
+{
+    char text[PATH_MAX];
+    const ssize_t length = readlinkat(place.parent->Fd(), place.name.c_str(), text, sizeof(text) - 1);
+    if (length <= 0)
+        return {};
+    const std::string target(text, static_cast<size_t>(length));
+    if (target.front() == '/')
+        return platform::WindowsPath(target);
+    // relative to the folder as the kernel reached it; as the machine names it where the kernel's
+    // path is none of the machine's (a machine root reached through a link)
+    const std::wstring fromReal = platform::WindowsPath(RealFolder(place.parent->Fd()) + "/" + target);
+    return fromReal.empty() ? platform::WindowsPath(platform::files::ParentFolder(place.host) + "/" + target) : fromReal;
+}
+
+// Where the profile file lies: its folder held open, walked inside the machine, and its name
+// there. A link at the name is followed while it leads to a place of the machine, so that the
+// file it leads to is read and written, and the link stays. False with the last error set.
+bool FindProfile(LPCWSTR fileName, Place& place)
+{
+    std::wstring path = ProfileWindowsPath(fileName);
+    for (int links = 0;; ++links) {
+        if (!platform::files::ResolvePath(path.c_str(), place))
+            return false;
+        if (!place.parent || place.name == ".") {
+            SetLastError(place.parent ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND);
+            return false;
+        }
+        if (!place.exists || !S_ISLNK(place.mode))
+            return true;
+        if (links == kMostLinks || (path = LinkTarget(place)).empty()) {
+            SetLastError(ERROR_PATH_NOT_FOUND);
+            return false;
+        }
+    }
+}
+
+platform::IniFile ReadProfileFile(LPCWSTR fileName)
+{
+    const DWORD lastError = GetLastError();
+    Place place;
+    const bool found = FindProfile(fileName, place);
+    SetLastError(lastError);
+    return found ? platform::IniFile(place.parent->Fd(), place.name) : platform::IniFile(std::string());
 }
 
 std::wstring Unquoted(const std::wstring& value)
@@ -48,8 +112,8 @@ struct ProfileReply {
 
 ProfileReply ReadProfile(LPCWSTR section, LPCWSTR key, LPCWSTR defaultValue, LPCWSTR fileName)
 {
-    const platform::IniFile ini(ProfilePath(fileName));
-    SetLastError(ini.Exists() ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
+    const platform::IniFile ini = ReadProfileFile(fileName);
+    SetLastError(ini.Exists() ? ERROR_SUCCESS : platform::ErrorFromErrno(ini.Error()));
     if (!section)
         return {true, ini.Sections()};
     if (!key)
@@ -90,97 +154,44 @@ DWORD FitReply(const ProfileReply& reply, Char* out, DWORD size)
     return kept;
 }
 
-bool IsWithin(const std::string& path, const std::string& folder)
-{
-    char resolved[PATH_MAX];
-    if (!realpath(folder.c_str(), resolved))
-        return false;
-    const std::string root = resolved;
-    return path.compare(0, root.size(), root) == 0 && (path.size() == root.size() || path[root.size()] == '/');
-}
-
-// The file a write of the INI at path changes: a link is written through to its target, which
-// must lie in the machine or the program folder, as every file a Windows call reaches does. ""
-// with the last error set when there is none.
-std::string WriteTarget(std::string path)
-{
-    constexpr int kMostLinks = 40;
-    int links = 0;
-    for (struct stat st {}; lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode); ++links) {
-        char text[PATH_MAX];
-        const ssize_t length = readlink(path.c_str(), text, sizeof(text) - 1);
-        if (length <= 0 || links == kMostLinks) {
-            SetLastError(ERROR_PATH_NOT_FOUND);
-            return {};
-        }
-        const std::string target(text, static_cast<size_t>(length));
-        path = target.front() == '/' ? target : path.substr(0, path.rfind('/') + 1) + target;
-    }
-    if (links == 0)
-        return path;
-    const auto slash = path.rfind('/');
-    char folder[PATH_MAX];
-    if (!realpath(path.substr(0, slash).c_str(), folder)) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
-        return {};
-    }
-    path = std::string(folder) + path.substr(slash);
-    if (!IsWithin(path, platform::Machine().root) && !IsWithin(path, platform::ProgramFolder())) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return {};
-    }
-    return path;
-}
-
-// The file's attributes as Windows sees them; INVALID_FILE_ATTRIBUTES when it is missing. A file
-// that no Windows path reaches has those of its mode.
-DWORD AttributesOf(const std::string& path)
-{
-    struct stat st {};
-    if (stat(path.c_str(), &st) != 0)
-        return INVALID_FILE_ATTRIBUTES;
-    const DWORD attributes = GetFileAttributesW(platform::WindowsPath(path).c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES)
-        return attributes;
-    return (st.st_mode & S_IWUSR) ? FILE_ATTRIBUTE_ARCHIVE : FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY;
-}
-
 // The attributes of Windows' own that a rewritten INI keeps.
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                                   FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
                                   FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
 // One locked read-modify-write of the file. Deleting from a missing file leaves it missing; a
-// read-only file is refused and left as it was.
+// read-only file, or one that is there but cannot be read, is refused and left as it was.
 BOOL ChangeProfile(LPCWSTR fileName, bool deletes, const std::function<void(platform::IniFile&)>& change)
 {
-    const std::string named = ProfilePath(fileName);
-    if (named.empty()) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
+    Place place;
+    if (!FindProfile(fileName, place))
+        return FALSE;
+    const int folder = place.parent->Fd();
+    const platform::CProfileLock lock(RealFolder(folder) + "/" + place.name);
+    if (!lock.Held()) {
+        SetLastError(ERROR_TIMEOUT);
         return FALSE;
     }
-    const std::string path = WriteTarget(named);
-    if (path.empty())
-        return FALSE;
-    const platform::CProfileLock lock(path);
-    platform::IniFile ini(path);
-    const DWORD attributes = AttributesOf(path);
-    if (deletes && attributes == INVALID_FILE_ATTRIBUTES)
+    platform::IniFile ini(folder, place.name);
+    platform::files::FileStatus status;
+    const bool present = platform::files::StatusOfEntry(folder, 0, platform::files::ParentFolder(place.host),
+                                                        place.name.c_str(), -1, status);
+    if (deletes && !present)
         return TRUE;
-    // a file that is there but could not be read is not replaced by one without its lines
-    if (attributes != INVALID_FILE_ATTRIBUTES && ((attributes & FILE_ATTRIBUTE_READONLY) || !ini.Exists())) {
+    if (present && !ini.Exists()) {
+        SetLastError(platform::ErrorFromErrno(ini.Error()));
+        return FALSE;
+    }
+    if (present && (status.attributes & FILE_ATTRIBUTE_READONLY)) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
     change(ini);
-    const auto keepAttributes = [&](const std::string& copy) {
-        const DWORD kept = attributes & kKeptAttributes;
-        if (attributes == INVALID_FILE_ATTRIBUTES || kept == FILE_ATTRIBUTE_ARCHIVE) // what a new file has
+    const auto keepAttributes = [&](int draft) {
+        const DWORD kept = status.attributes & kKeptAttributes;
+        if (!present || kept == FILE_ATTRIBUTE_ARCHIVE) // what a new file has
             return true;
-        if (SetFileAttributesW(platform::WindowsPath(copy).c_str(), kept ? kept : FILE_ATTRIBUTE_NORMAL))
-            return true;
-        errno = EIO;
-        return false;
+        return platform::files::ApplyAttributes(draft, kept ? kept : FILE_ATTRIBUTE_NORMAL);
     };
     if (!ini.Save(keepAttributes)) {
         SetLastError(errno == ENOENT ? ERROR_PATH_NOT_FOUND : platform::ErrorFromErrno(errno));
@@ -236,7 +247,7 @@ DWORD GetPrivateProfileSectionW(LPCWSTR section, LPWSTR returned, DWORD size, LP
 {
     ProfileReply reply{true, {}};
     if (section) {
-        const platform::IniFile ini(ProfilePath(fileName));
+        const platform::IniFile ini = ReadProfileFile(fileName);
         for (const auto& key : ini.Keys(section))
             reply.texts.push_back(key + L"=" + ini.Get(section, key, L""));
     }

@@ -2,17 +2,27 @@
 
 #include "kernel/RunFolder.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <sys/file.h>
+#include <thread>
 #include <unistd.h>
 
 namespace platform {
 
 namespace {
+
+using std::chrono::milliseconds;
+
+// Far longer than any writer of the machine holds the lock; only a holder that keeps it is waited
+// for that long.
+std::atomic<milliseconds::rep> g_patience {10'000};
+constexpr milliseconds kLongestPause {20};
 
 // The INI file's absolute path, its folder resolved so that two spellings of one file share a lock.
 std::string CanonicalPath(const std::string& path)
@@ -50,7 +60,22 @@ CProfileLock::CProfileLock(const std::string& iniHostPath)
     // Without a lock file (a read-only machine root) the write goes ahead unguarded.
     if (fd_ < 0)
         return;
-    while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+    // No wait without an end: another user of the machine can hold the lock as long as they like.
+    const auto deadline = std::chrono::steady_clock::now() + milliseconds(g_patience.load());
+    milliseconds pause {1};
+    while (flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EINTR)
+            continue;
+        const auto now = std::chrono::steady_clock::now();
+        // a file system without locks leaves the write unguarded, as a missing lock file does
+        if (errno != EWOULDBLOCK || now >= deadline) {
+            held_ = errno != EWOULDBLOCK;
+            close(fd_);
+            fd_ = -1;
+            return;
+        }
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(pause, deadline - now));
+        pause = std::min(pause * 2, kLongestPause);
     }
 }
 
@@ -59,5 +84,7 @@ CProfileLock::~CProfileLock()
     if (fd_ >= 0)
         close(fd_); // releases the lock
 }
+
+void SetProfileLockPatience(milliseconds patience) { g_patience = patience.count(); }
 
 } // namespace platform

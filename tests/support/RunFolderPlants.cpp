@@ -22,19 +22,6 @@ namespace testing_support {
 
 namespace {
 
-// What a change to the outside place would show: everything of its stat but the times of its
-// status and its link count, which links planted in the machine and taken away again change.
-std::string Described(const std::string& path)
-{
-    struct stat st {};
-    if (lstat(path.c_str(), &st) != 0)
-        return "missing";
-    std::ostringstream text;
-    text << st.st_uid << ':' << st.st_gid << ' ' << std::oct << st.st_mode << std::dec << ' ' << st.st_size << ' '
-         << st.st_mtim.tv_sec << '.' << st.st_mtim.tv_nsec;
-    return text.str();
-}
-
 bool MakeFolders(const std::string& path)
 {
     std::string partial;
@@ -47,6 +34,17 @@ bool MakeFolders(const std::string& path)
 }
 
 } // namespace
+
+std::string DescribedForChanges(const std::string& path)
+{
+    struct stat st {};
+    if (lstat(path.c_str(), &st) != 0)
+        return "missing";
+    std::ostringstream text;
+    text << st.st_uid << ':' << st.st_gid << ' ' << std::oct << st.st_mode << std::dec << ' ' << st.st_size << ' '
+         << st.st_mtim.tv_sec << '.' << st.st_mtim.tv_nsec;
+    return text.str();
+}
 
 bool CPlantedRun::Look::operator==(const Look& other) const
 {
@@ -110,8 +108,8 @@ CPlantedRun::Look CPlantedRun::LookOutside() const
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(outside_, error))
         look.names.push_back(entry.path().filename().string());
-    look.folderStat = Described(outside_);
-    look.fileStat = Described(secret_);
+    look.folderStat = DescribedForChanges(outside_);
+    look.fileStat = DescribedForChanges(secret_);
     look.content = ReadFile(secret_);
     return look;
 }

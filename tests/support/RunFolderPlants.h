@@ -11,6 +11,10 @@
 
 namespace testing_support {
 
+// What a change to a place outside the machine would show: everything of its stat but the times
+// of its status and its link count, which links planted in the machine and taken away again change.
+std::string DescribedForChanges(const std::string& path);
+
 enum class PlantKind { LinkToOutsideFolder, LinkToOutsideFile, Fifo, HardLinkToOutsideFile };
 
 struct RunPlant {

@@ -1,8 +1,14 @@
 #include "platform/IniFile.h"
+#include "platform/Machine.h"
 
 #include "support/TempMachine.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <functional>
+#include <sys/stat.h>
 
 using platform::IniFile;
 using testing_support::ReadFile;
@@ -42,7 +48,8 @@ TEST(IniFile, WritingKeepsOtherLinesAndAddsSections)
         ini.RemoveKey(L"other", L"x");
         ASSERT_TRUE(ini.Save());
     }
-    EXPECT_EQ(ReadFile(path), "; keep me\r\n[cache]\r\naccount=new@b.c\r\nlogin=1\r\n\r\n[other]\r\n\r\n[fresh]\r\nk=v\r\n");
+    // the lines not changed as they were, new ones ended as the file ends its lines
+    EXPECT_EQ(ReadFile(path), "; keep me\n[cache]\naccount=new@b.c\nlogin=1\n\n[other]\n\n[fresh]\nk=v\n");
 }
 
 TEST(IniFile, Utf16FilesStayUtf16)
@@ -66,4 +73,45 @@ TEST(IniFile, SaveIntoMissingFolderFailsWithoutCrashing)
     IniFile ini(machine.Root() + "/no/such/folder/x.ini");
     ini.Set(L"a", L"b", L"c");
     EXPECT_FALSE(ini.Save());
+}
+
+TEST(IniFile, ADamagedFileIsUnreadableWithoutBlockingOrExhaustingMemoryAndStaysAsItIs)
+{
+    namespace fs = std::filesystem;
+    TempMachine machine;
+    machine.WriteMachineIni("[Machine]\r\nUserName=Tester\r\n");
+    ASSERT_EQ(platform::Machine().userName, L"Tester");
+    const std::string path = machine.Root() + "/machine.ini";
+    struct Damage {
+        const char* what;
+        std::function<void()> make;
+        int error;
+    };
+    const Damage damages[] = {
+        {"a sparse file of a tebibyte", [&] { machine.WriteFile("machine.ini", "[Machine]\r\n"); fs::resize_file(path, 1ull << 40); }, EFBIG},
+        {"a file one byte over the largest", [&] { machine.WriteFile("machine.ini", std::string(platform::kLargestIniFile + 1, ';')); }, EFBIG},
+        {"a FIFO without a writer", [&] { ASSERT_EQ(mkfifo(path.c_str(), 0644), 0); }, EACCES},
+        {"a folder", [&] { fs::create_directory(path); }, EACCES},
+    };
+    for (const Damage& damage : damages) {
+        SCOPED_TRACE(damage.what);
+        fs::remove_all(path);
+        damage.make();
+        const IniFile ini(path);
+        EXPECT_FALSE(ini.Exists());
+        EXPECT_EQ(ini.Error(), damage.error);
+        // the machine it describes has its defaults, and the damaged file is not replaced
+        platform::ReloadMachine();
+        EXPECT_EQ(platform::Machine().userName, L"Owner");
+        const auto before = fs::symlink_status(path).type();
+        const auto size = fs::is_regular_file(path) ? fs::file_size(path) : 0;
+        EXPECT_FALSE(platform::ChangeMachineIni([](IniFile& changed) { changed.Set(L"Machine", L"UserName", L"Other"); }));
+        EXPECT_EQ(fs::symlink_status(path).type(), before);
+        EXPECT_EQ(fs::is_regular_file(path) ? fs::file_size(path) : 0, size);
+    }
+    // one byte less is a file like any other
+    fs::remove_all(path);
+    machine.WriteFile("machine.ini", "[Machine]\r\nUserName=Tester\r\n" + std::string(platform::kLargestIniFile - 28, ';'));
+    EXPECT_TRUE(IniFile(path).Exists());
+    EXPECT_EQ(IniFile(path).Get(L"Machine", L"UserName", L""), L"Tester");
 }

@@ -3,6 +3,7 @@
 #include "platform/Machine.h"
 #include "platform/Text.h"
 #include "platform/Windows.h"
+#include "support/OtherUser.h"
 #include "support/TempMachine.h"
 
 #include <gtest/gtest.h>
@@ -102,6 +103,19 @@ TEST(FileOperations, ARenameUntilRebootIsRecordedForTheMachine)
     EXPECT_EQ(ReadText(L"C:\\in-use.dll"), "x");
     EXPECT_EQ(testing_support::ReadFile(files_test::Root() + "/pending-renames.txt"),
               "C:\\in-use.dll\tC:\\new.dll\nC:\\in-use.dll\t\n");
+
+    // what the machine's user put in the record's place is neither written through nor waited on
+    const std::string record = files_test::Root() + "/pending-renames.txt";
+    const std::string elsewhere = files_test::Root() + "-elsewhere";
+    std::filesystem::remove(record);
+    std::filesystem::create_symlink(elsewhere, record);
+    EXPECT_EQ(ErrorOf(MoveFileExW(L"C:\\in-use.dll", nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)),
+              static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_FALSE(std::filesystem::exists(elsewhere));
+    std::filesystem::remove(record);
+    ASSERT_EQ(mkfifo(record.c_str(), 0644), 0);
+    EXPECT_EQ(ErrorOf(MoveFileExW(L"C:\\in-use.dll", nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)),
+              static_cast<DWORD>(ERROR_ACCESS_DENIED));
 }
 
 TEST(FileOperations, CopiesKeepTheTargetUnlessAskedAndRefuseProtectedTargets)
@@ -129,6 +143,28 @@ TEST(FileOperations, CopiesKeepTheTargetUnlessAskedAndRefuseProtectedTargets)
     // No half-made copies are left behind.
     for (const auto& name : NamesIn(platform::Machine().Drive(L'C')->folder))
         EXPECT_EQ(name.find(".quarnel-copy"), std::string::npos) << name;
+}
+
+TEST(FileOperations, ACopyTakesPermissionBitsOnlyAndOnlyFromAPlainFile)
+{
+    // another user's program, set-id and sticky as that user may make it: root's copy must not
+    // run as root
+    ASSERT_TRUE(WriteText(L"C:\\defrag.exe", "a program"));
+    const std::string source = files_test::Root() + "/drive_c/defrag.exe";
+    if (testing_support::WhyNotAsOtherUser().empty())
+        ASSERT_EQ(chown(source.c_str(), testing_support::OtherUser().uid, testing_support::OtherUser().gid), 0);
+    ASSERT_EQ(chmod(source.c_str(), 07755), 0);
+    ASSERT_TRUE(CopyFileW(L"C:\\defrag.exe", L"C:\\copy.exe", FALSE));
+    struct stat copy {};
+    ASSERT_EQ(stat((files_test::Root() + "/drive_c/copy.exe").c_str(), &copy), 0);
+    EXPECT_EQ(copy.st_mode & 07777, 0755u);
+    EXPECT_EQ(copy.st_uid, geteuid());
+    EXPECT_EQ(ReadText(L"C:\\copy.exe"), "a program");
+
+    // a FIFO is no file to copy, and is never waited on
+    ASSERT_EQ(mkfifo((files_test::Root() + "/drive_c/pipe").c_str(), 0644), 0);
+    EXPECT_EQ(ErrorOf(CopyFileW(L"C:\\pipe", L"C:\\pipe-copy", FALSE)), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(GetFileAttributesW(L"C:\\pipe-copy"), INVALID_FILE_ATTRIBUTES);
 }
 
 namespace {

@@ -1,6 +1,10 @@
 #include "platform/Machine.h"
 #include "platform/Windows.h"
 
+#include "ProfileLock.h"
+
+#include "support/OtherUser.h"
+#include "support/RunFolderPlants.h"
 #include "support/TempMachine.h"
 
 #include <gtest/gtest.h>
@@ -12,12 +16,14 @@
 #include <functional>
 #include <fstream>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 
+using testing_support::DescribedForChanges;
 using testing_support::ReadFile;
 using testing_support::TempMachine;
 
@@ -344,4 +350,137 @@ TEST_F(Profile, AFileChangedByAnotherProcessIsReadAtOnce)
     EXPECT_EQ(L"azure", Read(L"Settings", L"Colour"));
     ASSERT_TRUE(WritePrivateProfileStringW(L"Settings", L"Colour", L"white", kIni));
     EXPECT_EQ(L"white", Read(L"Settings", L"Colour"));
+}
+
+TEST_F(Profile, UntouchedLinesStayByteForByteAndNewTextTakesTheFilesEncoding)
+{
+    struct Case {
+        const char* what;
+        std::string before;
+        std::string after; // CleanLv set to 5, Owner added
+    };
+    const std::string lonelySurrogate("\0\xD8", 2); // half a pair in UTF-16LE, no character at all
+    const auto utf16 = [](const std::string& ascii) {
+        std::string bytes;
+        for (const char c : ascii)
+            bytes += std::string(1, c) + '\0';
+        return bytes;
+    };
+    const Case cases[] = {
+        // what an installer of a Windows PC wrote: ANSI bytes, mixed line ends, no end at the end
+        {"ANSI", "; Einstellungen f\xFCr M\xFCller\r\n[User]\r\nName=M\xFCller\r\nCity = K\xF6ln \r\n[Clean]\nCleanLv=3\nShowAssit=1",
+         "; Einstellungen f\xFCr M\xFCller\r\n[User]\r\nName=M\xFCller\r\nCity = K\xF6ln \r\n[Clean]\nCleanLv=5\nShowAssit=1\r\n"
+         "Owner=J\xFCrgen\r\n"},
+        {"UTF-8", "[User]\nName=M\xC3\xBCller\nCity = K\xC3\xB6ln \n[Clean]\nCleanLv=3\n",
+         "[User]\nName=M\xC3\xBCller\nCity = K\xC3\xB6ln \n[Clean]\nCleanLv=5\nOwner=J\xC3\xBCrgen\n"},
+        {"UTF-16LE", "\xFF\xFE" + utf16(";") + lonelySurrogate + utf16("\r\n[User]\r\nName=M") + std::string("\xFC\0", 2) +
+                         utf16("ller\r\nCity = K") + std::string("\xF6\0", 2) + utf16("ln \r\n[Clean]\r\nCleanLv=3\r\n"),
+         "\xFF\xFE" + utf16(";") + lonelySurrogate + utf16("\r\n[User]\r\nName=M") + std::string("\xFC\0", 2) +
+             utf16("ller\r\nCity = K") + std::string("\xF6\0", 2) + utf16("ln \r\n[Clean]\r\nCleanLv=5\r\nOwner=J") +
+             std::string("\xFC\0", 2) + utf16("rgen\r\n")},
+    };
+    const std::string host = machine_.Root() + "/drive_c/Users/Owner/cfg.ini";
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.what);
+        Write(test.before);
+        EXPECT_EQ(Read(L"User", L"Name"), L"M\u00fcller");
+        EXPECT_EQ(Read(L"User", L"City"), L"K\u00f6ln");
+        // the value a file holds already, written again at every start, leaves the file alone
+        struct stat before {}, after {};
+        ASSERT_EQ(stat(host.c_str(), &before), 0);
+        ASSERT_TRUE(WritePrivateProfileStringW(L"Clean", L"CleanLv", L"3", kIni));
+        ASSERT_EQ(stat(host.c_str(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(Content(), test.before);
+
+        ASSERT_TRUE(WritePrivateProfileStringW(L"Clean", L"CleanLv", L"5", kIni));
+        ASSERT_TRUE(WritePrivateProfileStringW(L"Clean", L"Owner", L"J\u00fcrgen", kIni));
+        EXPECT_EQ(Content(), test.after);
+        EXPECT_EQ(Read(L"Clean", L"Owner"), L"J\u00fcrgen");
+        EXPECT_EQ(Read(L"User", L"Name"), L"M\u00fcller");
+    }
+}
+
+TEST_F(Profile, ADamagedOrBlockingFileGivesDefaultsAndAClearFailureAndStaysAsItWas)
+{
+    namespace fs = std::filesystem;
+    const std::string host = machine_.Root() + "/drive_c/Users/Owner/cfg.ini";
+    Write("[Clean]\r\nCleanLv=3\r\n");
+    fs::resize_file(host, 1ull << 40);
+    SetLastError(0);
+    EXPECT_EQ(Read(L"Clean", L"CleanLv", L"1"), L"1");
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_TOO_LARGE));
+    EXPECT_EQ(GetPrivateProfileIntW(L"Clean", L"CleanLv", 1, kIni), 1u);
+    EXPECT_FALSE(WritePrivateProfileStringW(L"Clean", L"CleanLv", L"5", kIni));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_TOO_LARGE));
+    EXPECT_EQ(fs::file_size(host), 1ull << 40);
+
+    fs::remove(host);
+    ASSERT_EQ(mkfifo(host.c_str(), 0644), 0);
+    EXPECT_EQ(Read(L"Clean", L"CleanLv", L"1"), L"1");
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_FALSE(WritePrivateProfileStringW(L"Clean", L"CleanLv", L"5", kIni));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_TRUE(fs::is_fifo(host));
+}
+
+TEST_F(Profile, AWriterGivesUpOnALockThatAnotherKeeps)
+{
+    Write("[Clean]\r\nCleanLv=3\r\n");
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Clean", L"ShowAssit", L"1", kIni));
+    // the lock file lies in run/, where the machine's user can take it and keep it
+    const std::string locks = machine_.Root() + "/run/profile";
+    ASSERT_EQ(std::distance(std::filesystem::directory_iterator(locks), std::filesystem::directory_iterator()), 1);
+    const std::string lock = std::filesystem::directory_iterator(locks)->path().string();
+    const int held = open(lock.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
+    platform::SetProfileLockPatience(std::chrono::milliseconds(20));
+    EXPECT_FALSE(WritePrivateProfileStringW(L"Clean", L"CleanLv", L"5", kIni));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_TIMEOUT));
+    EXPECT_EQ(Content(), "[Clean]\r\nCleanLv=3\r\nShowAssit=1\r\n");
+    close(held);
+    EXPECT_TRUE(WritePrivateProfileStringW(L"Clean", L"CleanLv", L"5", kIni));
+    EXPECT_EQ(Content(), "[Clean]\r\nCleanLv=5\r\nShowAssit=1\r\n");
+    platform::SetProfileLockPatience(std::chrono::seconds(10));
+}
+
+TEST_F(Profile, AnElevatedWriteGivesTheUserNothingOutsideTheMachine)
+{
+    namespace fs = std::filesystem;
+    if (const std::string why = testing_support::WhyNotAsOtherUser(); !why.empty())
+        GTEST_SKIP() << why;
+    // a file of root's alone beside the machine, which the machine's user cannot reach
+    std::string outside = fs::path(machine_.Root()).parent_path().string() + "/quarnel-outside-XXXXXX";
+    ASSERT_TRUE(mkdtemp(outside.data()));
+    const std::string secret = outside + "/secret";
+    std::ofstream(secret) << "root's own";
+    ASSERT_EQ(chmod(secret.c_str(), 0600), 0);
+    const std::string before = DescribedForChanges(secret) + ReadFile(secret);
+
+    // the user's INI file, set-id as the user likes, and links the user planted at the names of
+    // drafts: the one a writer of this process would have taken, and the INI's own
+    Write("[Clean]\r\nCleanLv=3\r\n");
+    testing_support::GiveToOtherUser(machine_.Root());
+    const std::string host = machine_.Root() + "/drive_c/Users/Owner/cfg.ini";
+    ASSERT_EQ(chmod(host.c_str(), 06777), 0);
+    const std::string draft = host + ".new" + std::to_string(getpid());
+    ASSERT_TRUE(testing_support::AsOtherUser([&] { return symlink(secret.c_str(), draft.c_str()) == 0; }));
+
+    EXPECT_TRUE(WritePrivateProfileStringW(L"Clean", L"CleanLv", L"5", kIni));
+    EXPECT_EQ(DescribedForChanges(secret) + ReadFile(secret), before);
+    struct stat st {};
+    ASSERT_EQ(lstat(host.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(st.st_uid, testing_support::OtherUser().uid);
+    EXPECT_EQ(st.st_mode & 07777, 0777u);
+    EXPECT_EQ(Content(), "[Clean]\r\nCleanLv=5\r\n");
+
+    fs::remove(host);
+    ASSERT_TRUE(testing_support::AsOtherUser([&] { return symlink(secret.c_str(), host.c_str()) == 0; }));
+    EXPECT_FALSE(WritePrivateProfileStringW(L"Clean", L"CleanLv", L"7", kIni));
+    EXPECT_FALSE(WritePrivateProfileStringW(L"Clean", L"Other", L"7", kIni));
+    EXPECT_EQ(DescribedForChanges(secret) + ReadFile(secret), before);
+    EXPECT_TRUE(fs::is_symlink(host));
+    fs::remove_all(outside);
 }

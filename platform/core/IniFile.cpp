@@ -5,8 +5,6 @@
 #include "platform/Text.h"
 #include "shell/AnsiText.h"
 
-#include "files/PathResolver.h"
-
 #include <cerrno>
 #include <climits>
 #include <ctime>
@@ -571,8 +569,6 @@ void IniFile::RemoveSection(const std::wstring& section)
 
 bool IniFile::Save(const std::function<bool(int)>& prepare) const
 {
-    // An INI of the program folder is the process's own; every other is its user's.
-    const OwnRights rights(files::IsOwnHostPath(path_));
     const std::string bytes = Compose(*content_);
     if (exists_ && bytes.size() == content_->fileSize && content_->raw.compare(0, bytes.size(), bytes) == 0)
         return true;

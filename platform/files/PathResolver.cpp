@@ -343,15 +343,6 @@ int Place::Open(int flags, unsigned mode) const
     return OpenBeneath(Area {PathOf(parent->Fd()), std::string(), parent}, name == "." ? "" : name, flags, mode, 0);
 }
 
-bool IsOwnHostPath(const std::string& hostPath)
-{
-    if (!ActsForMachineUser())
-        return false;
-    const AreaPointer area = ProgramArea();
-    std::string relative;
-    return area->own && (Below(area->real, hostPath, relative) || Below(area->folder, hostPath, relative));
-}
-
 int OpenInFolder(int folderFd, const std::string& name, int flags, unsigned mode)
 {
     const int own = fcntl(folderFd, F_DUPFD_CLOEXEC, 0);

@@ -56,10 +56,6 @@ struct Place {
     int Open(int flags, unsigned mode = 0) const;
 };
 
-// Whether a host path lies in the program folder while the process acts there with its own rights
-// (see Place::own), for the layer's calls that take host paths.
-bool IsOwnHostPath(const std::string& hostPath);
-
 // Opens a name of an open folder, following it where it is a link only while the link stays inside
 // the machine; -1 with errno set (EXDEV: the link leads out of the machine).
 int OpenInFolder(int folderFd, const std::string& name, int flags, unsigned mode = 0);

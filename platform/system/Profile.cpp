@@ -67,13 +67,17 @@ std::wstring LinkTarget(const Place& place)
 
 // Where the profile file lies: its folder held open, walked inside the machine, and its name
 // there. A link at the name is followed while it leads to a place of the machine, so that the
-// file it leads to is read and written, and the link stays. False with the last error set.
+// file it leads to is read and written, and the link stays; the place is the process's own only
+// where every link on the way lay in its own places too. False with the last error set.
 bool FindProfile(LPCWSTR fileName, Place& place)
 {
     std::wstring path = ProfileWindowsPath(fileName);
+    bool own = true;
     for (int links = 0;; ++links) {
         if (!platform::files::ResolvePath(path.c_str(), place))
             return false;
+        own = own && place.own;
+        place.own = own;
         if (!place.parent || place.name == ".") {
             SetLastError(place.parent ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND);
             return false;
@@ -166,6 +170,7 @@ BOOL ChangeProfile(LPCWSTR fileName, bool deletes, const std::function<void(plat
     Place place;
     if (!FindProfile(fileName, place))
         return FALSE;
+    const platform::OwnRights rights(place.own);
     const int folder = place.parent->Fd();
     const platform::CProfileLock lock(RealFolder(folder) + "/" + place.name);
     if (!lock.Held()) {

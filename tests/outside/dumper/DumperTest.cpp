@@ -5,6 +5,7 @@
 #include "platform/Machine.h"
 #include "support/OtherUser.h"
 #include "support/TempMachine.h"
+#include "support/UsersMachine.h"
 
 #include <gtest/gtest.h>
 
@@ -23,17 +24,14 @@ TEST(Dumper, AReportTakesItsNamesPlaceAndNeverWritesThroughIt)
 {
     if (const std::string why = testing_support::WhyNotAsOtherUser(); !why.empty())
         GTEST_SKIP() << why;
-    testing_support::TempMachine machine;
-    const std::string dumper = platform::HostPath(testing_support::InstallFromBuild(DUMPER_PATH));
-    const std::string program = platform::ProgramFolder();
+    const testing_support::CUsersMachine machine;
+    const std::string program = machine.ProgramFolder();
+    const std::string dumper = program + "/dumper";
+    fs::copy_file(DUMPER_PATH, dumper);
     const std::string own = program + "/Quarnel";
     std::ofstream(own, std::ios::binary) << "root's program\n";
     const std::string temp = machine.Root() + "/drive_c/Users/Owner/AppData/Local/Temp";
     const std::string report = temp + "/Quarnel.4242.crash.txt";
-    fs::create_directories(temp);
-    testing_support::GiveToOtherUser(machine.Root());
-    testing_support::GiveToRoot(program);
-    fs::permissions(dumper, fs::perms(0755));
     ASSERT_TRUE(testing_support::AsOtherUser([&] {
         return symlink(own.c_str(), report.c_str()) == 0 && symlink(own.c_str(), (report + ".draft").c_str()) == 0;
     }));

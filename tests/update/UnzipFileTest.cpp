@@ -1,10 +1,12 @@
 // Opening archives, describing entries and extracting them through IUnzipFile.
 #include "UnzipFixture.h"
 
+#include "support/SmallDisk.h"
 #include "support/TempMachine.h"
 
 #include <filesystem>
 #include <map>
+#include <random>
 
 using namespace update_test;
 using testing_support::ReadFile;
@@ -200,6 +202,33 @@ TEST_F(UnzipFileTest, AFinalNameThatCannotBeTakenIsAFailure)
     EXPECT_EQ(0x930001u, Low(result));
     EXPECT_NE(0u, High(result));
     EXPECT_EQ((std::set<std::string>{"free.txt", "taken", "taken/inside"}), Listing(out));
+}
+
+// A full disk is the disk's fault, not the archive's: the failure carries ERROR_DISK_FULL, for an
+// entry written as it is read and for one inflated beside its writing alike, by either extraction,
+// and no part of a file stays behind.
+TEST_F(UnzipFileTest, AFullDiskFailsTheExtractionWithTheDisksError)
+{
+    const testing_support::SmallDisk disk(Folder("small"), 512 * 1024);
+    if (!disk.WhyNot().empty())
+        GTEST_SKIP() << disk.WhyNot();
+    std::mt19937 random(47);
+    std::string noise(2 * 1024 * 1024, '\0');
+    for (char& c : noise)
+        c = static_cast<char>(random());
+    ZipEntrySpec stored("stored.bin", noise);
+    stored.deflate = false;
+    for (const ZipEntrySpec& entry : {stored, ZipEntrySpec("deflated.bin", noise)}) {
+        SCOPED_TRACE(entry.name);
+        ASSERT_EQ(RESULT_OK, OpenBuilt({entry}));
+        const OpResult all = unzip_->ExtractAll(Wide(Folder("small")).c_str());
+        EXPECT_EQ(0x930001u, Low(all));
+        EXPECT_EQ(static_cast<uint32_t>(ERROR_DISK_FULL), High(all));
+        const OpResult one = unzip_->ExtractEntry(0, Wide(Folder("small/one.bin")).c_str());
+        EXPECT_EQ(0x930001u, Low(one));
+        EXPECT_EQ(static_cast<uint32_t>(ERROR_DISK_FULL), High(one));
+        EXPECT_TRUE(Listing(Folder("small")).empty());
+    }
 }
 
 TEST_F(UnzipFileTest, ArchivesOpenFromACopiedMemoryBlock)

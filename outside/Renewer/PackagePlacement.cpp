@@ -168,8 +168,6 @@ public:
     {
     }
 
-    const std::vector<CInstallJournal::Step>& Steps() const { return steps_; }
-
     // False with the Windows error set.
     bool Place(const CStagedFiles::File& staged)
     {
@@ -209,7 +207,6 @@ public:
             return false;
         if (!journal_.Write(step))
             return false;
-        steps_.push_back(step);
         ReachedInstallStep(InstallStep::Placing);
         if (!folder->MoveHere(file.value, target, true))
             return false;
@@ -242,7 +239,6 @@ private:
     CFoldersBelow program_;
     CFoldersBelow kept_;
     CInstallJournal& journal_;
-    std::vector<CInstallJournal::Step> steps_;
 };
 
 // The folder of a place's file, held from the root down without making any; null where one is
@@ -312,9 +308,6 @@ std::string PlacePackage(const CHeldFolder& unpacked, const CHeldFolder& kept, c
     }
     if (failure.empty() && !journal.Complete())
         failure = "the install cannot be recorded as complete (" + ErrorText(GetLastError()) + ")";
-    if (!failure.empty())
-        if (const std::string undone = UndoPlacements(placer.Steps(), kept, program); !undone.empty())
-            failure += "; " + undone;
     return failure;
 }
 

@@ -138,7 +138,14 @@ CStartupBlock::CStartupBlock(std::wstring description) : description_(std::move(
     const std::wstring owner = std::to_wstring(GetCurrentProcessId());
     const std::wstring started =
         std::to_wstring((static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
+    SetLastError(ERROR_SUCCESS);
     owner_ = CreateMutexW(nullptr, TRUE, OwnerMutexName(owner, started).c_str());
+    // A name someone else made first is theirs to hold: the block would outlive this process.
+    if (owner_ && GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(owner_);
+        owner_ = nullptr;
+        SetLastError(ERROR_ALREADY_EXISTS);
+    }
     if (!owner_)
         return;
     runningBefore_ = MainProgramIds();

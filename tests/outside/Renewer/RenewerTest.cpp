@@ -126,8 +126,8 @@ protected:
     // the package.
     void Offer(const std::string& build, const std::string& package)
     {
-        machine_.WriteFile("program/kyphtupdate.ini",
-                           Description("1.0.0.1", server_.Url("/Draviels.zip"), server_.Url("/kyphtupdate.ini")));
+        std::ofstream(programFolder_ + "/kyphtupdate.ini", std::ios::binary)
+            << Description("1.0.0.1", server_.Url("/Draviels.zip"), server_.Url("/kyphtupdate.ini"));
         server_.Serve("/kyphtupdate.ini", {200, Description(build, server_.Url("/Draviels.zip"),
                                                             server_.Url("/kyphtupdate.ini"))});
         server_.Serve("/Draviels.zip", {200, package});
@@ -434,14 +434,32 @@ TEST_F(RenewerTest, OtherWordsAreRefused)
     EXPECT_NE(std::string::npos, requests[3].find("error"));
 }
 
-// The program folder is root's, as in an installed product; the machine folder, the user's Temp
-// among it, belongs to the other user, who plants a package there, where the main program used to
-// look, and tries the download folder. Root installs neither; a package it downloaded it does.
+// As in an installed product, the program folder and every folder above it are root's (here one
+// outside the machine); the machine folder, the user's Temp among it, belongs to the other user,
+// who plants a package there, where the main program used to look, and tries the download folder.
+// Root installs neither; a package it downloaded it does.
 TEST_F(RenewerTest, RootInstallsOnlyAPackageItDownloadedNeverOneAnotherUserPlanted)
 {
     if (!testing_support::WhyNotAsOtherUser().empty())
         GTEST_SKIP() << testing_support::WhyNotAsOtherUser();
-    machine_.WriteFile("program/a.dll", "old a");
+    std::string roots = "/tmp/quarnel-program-XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(roots.data()));
+    const struct Removal {
+        std::string folder;
+        ~Removal()
+        {
+            std::error_code ignored;
+            fs::remove_all(folder, ignored);
+        }
+    } removal {roots};
+    fs::permissions(roots, fs::perms(0755));
+    for (const char* file : {"Renewer", "Update.so", "KyDownload.so"})
+        fs::copy_file(programFolder_ + "/" + file, roots + "/" + file);
+    programFolder_ = roots;
+    platform::SetProgramFolder(programFolder_);
+    setenv("QUARNEL_PROGRAM_FOLDER", programFolder_.c_str(), 1);
+    std::ofstream(programFolder_ + "/a.dll") << "old a";
+
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
     const std::string planted = platform::HostPath(std::wstring(temp) + L"Orvane\\Quarnel\\Draviels.zip");
@@ -450,8 +468,6 @@ TEST_F(RenewerTest, RootInstallsOnlyAPackageItDownloadedNeverOneAnotherUserPlant
     const std::string downloadFolder = programFolder_ + "/Renewer.download";
     const std::string intoDownloads = downloadFolder + "/Draviels.zip";
     testing_support::GiveToOtherUser(machine_.Root());
-    testing_support::GiveToRoot(programFolder_);
-    fs::permissions(programFolder_ + "/Renewer", fs::perms(0755));
     const auto plant = [&package](const std::string& path) {
         const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const bool written = fd >= 0 && write(fd, package.data(), package.size()) == static_cast<ssize_t>(package.size());

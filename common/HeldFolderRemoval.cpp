@@ -16,7 +16,7 @@ void EmptyHeldFolder(const CHeldFolder& folder)
 {
     std::vector<std::wstring> names;
     folder.ForEachEntry([&names](const FILE_ID_BOTH_DIR_INFO& found) {
-        names.emplace_back(found.FileName, found.FileNameLength / sizeof(WCHAR));
+        names.push_back(EntryName(found));
         return true;
     });
     for (const std::wstring& name : names)

@@ -7,6 +7,12 @@
 
 #include <string>
 
+// The entry's name as a listing gives it.
+inline std::wstring EntryName(const FILE_ID_BOTH_DIR_INFO& found)
+{
+    return std::wstring(found.FileName, found.FileNameLength / sizeof(WCHAR));
+}
+
 // A read-only entry cannot be deleted: its attribute goes first, by the handle that deletes it.
 void ClearReadOnly(HANDLE entry, const BY_HANDLE_FILE_INFORMATION& information);
 

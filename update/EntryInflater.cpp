@@ -76,6 +76,9 @@ public:
         changed_.notify_all();
     }
 
+    // The Windows error of the write that failed.
+    DWORD Error() const { return error_; }
+
     // Waits until every piece handed over is written; false when one was not.
     bool Finish(uint32_t& crc)
     {
@@ -115,13 +118,17 @@ private:
     {
         crc_ = static_cast<uint32_t>(crc32_z(crc_, piece.data, piece.length));
         DWORD done = 0;
-        return WriteFile(file_, piece.data, static_cast<DWORD>(piece.length), &done, nullptr) &&
-               done == piece.length;
+        if (WriteFile(file_, piece.data, static_cast<DWORD>(piece.length), &done, nullptr) && done == piece.length)
+            return true;
+        // Read by the caller's thread only once this one has been joined or has told of the failure.
+        error_ = GetLastError();
+        return false;
     }
 
     const HANDLE file_;
     const size_t slotCount_;
     uint32_t crc_ = 0;  // only the writing side touches it until the thread is joined
+    DWORD error_ = ERROR_SUCCESS;
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Piece> queue_;
@@ -146,6 +153,9 @@ uint32_t CEntryInflater::Extract(const ZipSource& source, const StoredEntry& ent
         result = Inflate(stream, source, entry, writer);
         if (result == ZIP_OK && !writer.Finish(crc))
             result = ZIP_WRITE_ERROR;
+        // The writer has ended or told of its failure by then: its error is settled.
+        if (result == ZIP_WRITE_ERROR)
+            writeError_ = writer.Error();
     }
     inflateEnd(&stream);
     if (result == ZIP_OK && crc != entry.crc)

@@ -28,6 +28,8 @@ public:
     // A ZipLayerResult. Inflating stops at the recorded size, as minizip's does; the file holds
     // the entry only when the result is ZIP_OK. No thread outlives the call.
     uint32_t Extract(const ZipSource& source, const StoredEntry& entry, HANDLE file);
+    // The Windows error of the write that failed the last Extract with ZIP_WRITE_ERROR.
+    DWORD WriteError() const { return writeError_; }
 
 private:
     class CWriter;
@@ -35,4 +37,5 @@ private:
 
     std::vector<uint8_t> input_;
     std::vector<std::vector<uint8_t>> slots_;  // inflated pieces on their way to the file, in turn
+    DWORD writeError_ = ERROR_SUCCESS;
 };

@@ -18,14 +18,17 @@ namespace {
 const wchar_t kTemporarySuffix[] = L".TMP";
 
 // What a failed extraction of the archive layer means to a caller: the extraction failed, and the
-// high half tells an archive refused for its limits from a damaged or unwritable entry.
-OpResult ExtractionFailure(uint32_t layerResult)
+// high half tells an archive refused for its limits, and a file the file system would not take
+// (with the error of the call it refused, ERROR_DISK_FULL for a full disk), from a damaged entry.
+OpResult ExtractionFailure(uint32_t layerResult, DWORD writeError)
 {
     switch (layerResult) {
     case ZIP_TOO_MANY_ENTRIES:
     case ZIP_TOO_LARGE:
     case ZIP_RATIO: return UpdateFailure(SITE_EXTRACT_FAILED, ERROR_INVALID_DATA);
     case ZIP_BAD_HEADER: return UpdateFailure(SITE_ENTRY_UNREADABLE);
+    case ZIP_WRITE_ERROR:
+    case ZIP_CANNOT_CREATE: return UpdateFailure(SITE_EXTRACT_FAILED, writeError);
     default: return UpdateFailure(SITE_EXTRACT_FAILED);
     }
 }
@@ -163,7 +166,7 @@ OpResult CUnzipFile::ExtractEntry(int index, const wchar_t* destPath)
     if (!opened_)
         return UpdateFailure(SITE_EXTRACT_NOT_OPEN);
     const uint32_t result = archive_->Extract(index, destPath);
-    return result == ZIP_OK ? RESULT_OK : ExtractionFailure(result);
+    return result == ZIP_OK ? RESULT_OK : ExtractionFailure(result, archive_->WriteError());
 }
 
 OpResult CUnzipFile::ReadyForAll()
@@ -171,7 +174,7 @@ OpResult CUnzipFile::ReadyForAll()
     if (!opened_)
         return UpdateFailure(SITE_EXTRACT_ALL_NOT_OPEN);
     if (const uint32_t limits = archive_->CheckLimits())
-        return ExtractionFailure(limits);
+        return ExtractionFailure(limits, ERROR_SUCCESS);
     return RESULT_OK;
 }
 
@@ -257,8 +260,9 @@ OpResult CUnzipFile::ExtractToFinalName(int index, const CHeldFolder& folder, co
         return UpdateFailure(SITE_EXTRACT_FAILED, error);
     const uint32_t extracted = archive_->ExtractInto(index, file);
     if (extracted == ZIP_OK && folder.MoveHere(file, name, true))
-        return CloseHandle(file) ? RESULT_OK : ExtractionFailure(ZIP_WRITE_ERROR);
-    const OpResult failure = extracted != ZIP_OK ? ExtractionFailure(extracted) : UpdateFailure(SITE_EXTRACT_FAILED, GetLastError());
+        return CloseHandle(file) ? RESULT_OK : UpdateFailure(SITE_EXTRACT_FAILED, GetLastError());
+    const OpResult failure = extracted != ZIP_OK ? ExtractionFailure(extracted, archive_->WriteError())
+                                                 : UpdateFailure(SITE_EXTRACT_FAILED, GetLastError());
     Discard(file);
     return failure;
 }

@@ -241,12 +241,12 @@ uint32_t CZipArchive::Extract(int index, const wchar_t* destPath)
         return ready;
     const std::wstring path = Destination(destPath);
     if (info.attributes & FILE_ATTRIBUTE_DIRECTORY)
-        return EnsureFolder(path) ? ZIP_OK : ZIP_CANNOT_CREATE;
+        return EnsureFolder(path) ? ZIP_OK : Refused(ZIP_CANNOT_CREATE);
     // Entries of one folder follow each other; its existence is checked once for all of them.
     const std::wstring folder = FolderOf(path);
     if (folder != readyFolder_) {
         if (!EnsureFolder(folder))
-            return ZIP_CANNOT_CREATE;
+            return Refused(ZIP_CANNOT_CREATE);
         readyFolder_ = folder;
     }
     return ExtractFile(path);
@@ -265,7 +265,13 @@ uint32_t CZipArchive::ExtractInto(int index, HANDLE file)
     basic.FileAttributes = KeptAttributes(cached_.attributes);
     return !basic.FileAttributes || SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof(basic))
                ? ZIP_OK
-               : ZIP_WRITE_ERROR;
+               : Refused(ZIP_WRITE_ERROR);
+}
+
+uint32_t CZipArchive::Refused(uint32_t result)
+{
+    writeError_ = GetLastError();
+    return result;
 }
 
 uint32_t CZipArchive::ExtractFile(const std::wstring& path)
@@ -279,13 +285,14 @@ uint32_t CZipArchive::ExtractFile(const std::wstring& path)
     if (file == INVALID_HANDLE_VALUE && EnsureFolder(FolderOf(path)))
         file = create();
     if (file == INVALID_HANDLE_VALUE) {
+        const uint32_t refused = Refused(ZIP_CANNOT_CREATE);
         EndEntry();
         readyFolder_.clear();
-        return ZIP_CANNOT_CREATE;
+        return refused;
     }
     uint32_t result = WriteOut(file);
     if (!CloseHandle(file) && result == ZIP_OK)
-        result = ZIP_WRITE_ERROR;
+        result = Refused(ZIP_WRITE_ERROR);
     if (result != ZIP_OK) {
         if (attributes & FILE_ATTRIBUTE_READONLY)
             SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -320,7 +327,10 @@ uint32_t CZipArchive::InflateLargeEntry(HANDLE file)
         return ZIP_BAD_HEADER;
     if (!inflater_)
         inflater_ = std::make_unique<CEntryInflater>();
-    return inflater_->Extract(source_, {offset, cachedCompressed_, cachedUncompressed_, cachedCrc_}, file);
+    const uint32_t result = inflater_->Extract(source_, {offset, cachedCompressed_, cachedUncompressed_, cachedCrc_}, file);
+    if (result == ZIP_WRITE_ERROR)
+        writeError_ = inflater_->WriteError();
+    return result;
 }
 
 uint32_t CZipArchive::WriteEntry(HANDLE file, uint64_t expectedSize)
@@ -339,8 +349,9 @@ uint32_t CZipArchive::WriteEntry(HANDLE file, uint64_t expectedSize)
         DWORD done = 0;
         if (!WriteFile(file, copyBuffer_.data(), static_cast<DWORD>(read), &done, nullptr) ||
             done != static_cast<DWORD>(read)) {
+            const uint32_t refused = Refused(ZIP_WRITE_ERROR);
             EndEntry();
-            return ZIP_WRITE_ERROR;
+            return refused;
         }
         written += static_cast<uint64_t>(read);
     }

@@ -57,6 +57,11 @@ public:
     // ratio, from its central directory alone (nothing is inflated).
     uint32_t CheckLimits();
 
+    // The Windows error of the call that failed the last extraction that ended in ZIP_WRITE_ERROR
+    // or ZIP_CANNOT_CREATE (ERROR_DISK_FULL for a full disk): what the file system refused, told
+    // apart from what is wrong with the archive.
+    DWORD WriteError() const { return writeError_; }
+
 private:
     CZipArchive() = default;
     static std::unique_ptr<CZipArchive> Finish(std::unique_ptr<CZipArchive> archive);
@@ -67,6 +72,8 @@ private:
     uint32_t WriteEntry(HANDLE file, uint64_t expectedSize);
     uint32_t InflateLargeEntry(HANDLE file);
     uint32_t ExtractFile(const std::wstring& path);
+    // Keeps the calling thread's last error as the write error and returns the layer result.
+    uint32_t Refused(uint32_t result);
     // Describes entry index for its extraction and checks that it may be extracted.
     uint32_t Ready(int index, _Zip_Entry_Info_& info);
     // Writes the described file entry into the file, with its times.
@@ -92,4 +99,5 @@ private:
     std::vector<uint8_t> copyBuffer_;  // made at the first extraction, kept until closed
     std::unique_ptr<CEntryInflater> inflater_;  // made at the first large entry, kept until closed
     std::wstring readyFolder_;         // the folder the last file went to, known to exist
+    DWORD writeError_ = ERROR_SUCCESS;
 };

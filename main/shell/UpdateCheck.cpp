@@ -7,7 +7,7 @@
 #include "Paneforge/Util.h"
 #include "common/InfoAttribute.h"
 #include "common/SendInfo.h"
-#include "platform/Machine.h"
+#include "common/UpdatePackagePlace.h"
 #include "platform/Windows.h"
 
 #include <string>
@@ -20,9 +20,8 @@ constexpr int kForcedUpdate = 2;
 
 bool ArchiveDownloaded()
 {
-    const QString archive = Util::getDravielsTempFullPath(QStringLiteral("Draviels.zip"));
-    return !archive.isEmpty() &&
-           GetFileAttributesW(platform::WindowsPath(archive.toStdString()).c_str()) != INVALID_FILE_ATTRIBUTES;
+    const std::wstring archive = DownloadedPackagePath();
+    return !archive.empty() && GetFileAttributesW(archive.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 } // namespace

@@ -1,30 +1,30 @@
 // Installing a downloaded update while the main program may be running.
 //
-// The package is first unpacked whole, with the Update library's extractor, into a staging folder
-// of the program folder, so that a damaged or hostile package is refused before anything changes.
-// The staging folder is made anew and held by its handle, and everything is unpacked and placed
-// relative to folders held by handle, never through a link: whatever takes a name on the way
-// meanwhile, the files go only from the folder made to the program folder held.
-// Then each file goes to its place:
-// - a file of the program folder itself that exists already is staged beside it as "<name>.TMP",
-//   which the main program moves in at its next start: the files of a running program are never
-//   overwritten;
-// - a new file, and a file of a sub-folder (pictures and texts, read when they are needed), takes
-//   its name at once, the file it replaces kept aside until the install succeeded.
-// When a file cannot be placed, every file placed so far goes back. The start-up block of the
-// installed "kyphtupdate.ini" is set while this works, so that a main program started meanwhile
-// cannot finish half an update.
+// Only the package of the program folder's download folder is installed, and only with the digest
+// recorded at its download (PackageFolder.h). It is first unpacked whole, with the Update library's
+// extractor, into a staging folder of the program folder, so that a damaged or hostile package is
+// refused before anything changes. The staging folder is made anew and held by its handle, and
+// everything is unpacked and placed relative to folders held by handle, never through a link:
+// whatever takes a name on the way meanwhile, the files go only from the folder made to the
+// program folder held. The files are then placed under the install's journal (PackagePlacement.h);
+// when one cannot be placed, the journal's placings are undone. The start-up block of the
+// installed "kyphtupdate.ini" is set while this works (StartupBlock.h), so that a main program
+// started meanwhile cannot finish half an update.
+//
+// A kill leaves the block set and the journal in the staging folder. The next install and the next
+// launch find the block's owner gone and, before anything else, undo the placings the journal
+// lists, remove the staging folder and take the block off, and say so in Renewer's log. Where that
+// undoing fails, the block stays, so that the main program never runs half an update.
 #pragma once
 
-#include <functional>
+#include "InstallSteps.h"
+
 #include <string>
 
-// Installs the package (a Windows path) into the program folder (a Windows path with its trailing
+// Installs the downloaded package into the program folder (a Windows path with its trailing
 // backslash); once it is installed and the block is off again, the package is removed. Empty on
 // success, otherwise why nothing changed.
-std::string InstallUpdatePackage(const std::wstring& package, const std::wstring& programFolder);
+std::string InstallUpdatePackage(const std::wstring& programFolder);
 
-// Test seam: where an install stands, between the removal of an earlier staging folder and the
-// making of its own, and once its own is made and held, before the package is unpacked into it.
-enum class InstallStep { StagingRemoved, StagingMade };
-void SetInstallStepHook(std::function<void(InstallStep)> hook);
+// What a launch does first: where an install was cut short, it is undone and its block taken off.
+void RecoverInterruptedInstall(const std::wstring& programFolder);

@@ -4,9 +4,9 @@
 //
 //   Renewer [autostart | autoscan | downloadupdate | executeupdate]
 
-#include "MachineRecord.h"
 #include "MainProgramStart.h"
 #include "PackageInstall.h"
+#include "RequestLog.h"
 #include "UpdatePackage.h"
 
 #include "common/ModuleDir.h"
@@ -24,18 +24,11 @@ constexpr int EXIT_NOT_STARTED = 2;
 constexpr int EXIT_NOT_DOWNLOADED = 3;
 constexpr int EXIT_NOT_INSTALLED = 4;
 
-const wchar_t* const REQUESTS_PATH = L"C:\\ProgramData\\Orvane\\Renewer\\requests.log";
-
-void Record(const std::string& text)
-{
-    AppendMachineLine(REQUESTS_PATH, LocalTimeText() + " " + text);
-}
-
 int Outcome(const std::string& failure, int failedCode)
 {
     if (failure.empty())
         return EXIT_DONE;
-    Record("error: " + failure);
+    RecordRequestLine("error: " + failure);
     return failedCode;
 }
 
@@ -46,21 +39,24 @@ int main()
     const std::vector<std::wstring> arguments = platform::SplitCommandLine(GetCommandLineW());
     const std::wstring word = arguments.size() > 1 ? arguments[1] : L"";
 
-    Record(word.empty() ? std::string("(none)") : platform::ToUtf8(word));
+    RecordRequestLine(word.empty() ? std::string("(none)") : platform::ToUtf8(word));
     if (arguments.size() > 2) {
-        Record("error: more than one word");
+        RecordRequestLine("error: more than one word");
         return EXIT_BAD_COMMAND_LINE;
     }
+    const std::wstring programFolder = GetModuleDir();
     if (word.empty() || word == L"autostart" || word == L"autoscan") {
+        // A block that a killed install left would make the main program idle for good.
+        RecoverInterruptedInstall(programFolder);
         const int started = Outcome(StartMainProgram(word), EXIT_NOT_STARTED);
         // The main program only reads the update state: every launch leaves a fresh one.
         CheckForUpdate();
         return started;
     }
     if (word == L"downloadupdate")
-        return Outcome(DownloadUpdatePackage(), EXIT_NOT_DOWNLOADED);
+        return Outcome(DownloadUpdatePackage(programFolder), EXIT_NOT_DOWNLOADED);
     if (word == L"executeupdate")
-        return Outcome(InstallUpdatePackage(DownloadedPackagePath(), GetModuleDir()), EXIT_NOT_INSTALLED);
-    Record("error: unknown word");
+        return Outcome(InstallUpdatePackage(programFolder), EXIT_NOT_INSTALLED);
+    RecordRequestLine("error: unknown word");
     return EXIT_BAD_COMMAND_LINE;
 }

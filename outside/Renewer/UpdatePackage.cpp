@@ -1,24 +1,11 @@
 #include "UpdatePackage.h"
 
+#include "PackageFolder.h"
 #include "UpdateLibrary.h"
 
-#include "common/ParentFolders.h"
 #include "platform/Text.h"
 #include "platform/Windows.h"
 #include "update/IUpdateFixt.h"
-
-
-std::wstring DownloadedPackagePath()
-{
-    wchar_t buffer[MAX_PATH] = {};
-    const DWORD length = GetTempPathW(MAX_PATH, buffer);
-    if (length == 0 || length >= MAX_PATH)
-        return std::wstring();
-    std::wstring folder(buffer, length);
-    if (folder.back() != L'\\')
-        folder += L'\\';
-    return folder + L"Orvane\\Quarnel\\Draviels.zip";
-}
 
 void CheckForUpdate()
 {
@@ -28,14 +15,13 @@ void CheckForUpdate()
     }
 }
 
-std::string DownloadUpdatePackage()
+std::string DownloadUpdatePackage(const std::wstring& programFolder)
 {
-    const std::wstring target = DownloadedPackagePath();
-    if (target.empty())
-        return "the temporary folder cannot be read";
-    if (!DeleteFileW(target.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND &&
-        GetLastError() != ERROR_PATH_NOT_FOUND)
-        return "the earlier package cannot be removed (error " + std::to_string(GetLastError()) + ")";
+    const CPackageFolder folder(programFolder, true);
+    if (!folder.Failure().empty())
+        return folder.Failure();
+    if (const std::string cleared = folder.Clear(); !cleared.empty())
+        return cleared;
 
     IUpdateFixt* fetcher = UpdateFetcher();
     if (!fetcher)
@@ -43,10 +29,8 @@ std::string DownloadUpdatePackage()
     _Update_Info_ offer = {};
     if (!fetcher->CheckUpdate(&offer))
         return "no newer update is offered";
-    if (!EnsureFolder(FolderOf(target)))
-        return "the temporary folder cannot be made (error " + std::to_string(GetLastError()) + ")";
     // The download library hands over the file only once every byte arrived.
-    if (const OpResult result = fetcher->Download(offer.url, target.c_str()))
+    if (const OpResult result = fetcher->Download(offer.url, folder.LandingPath().c_str()))
         return "the package " + platform::ToUtf8(offer.url) + " was not downloaded (" + ResultText(result) + ")";
-    return std::string();
+    return folder.Record();
 }

@@ -41,15 +41,16 @@ bool EnterOwnMounts()
 
 } // namespace
 
-void OnSmallDisk(const std::string& folder, const std::function<void(const DiskCheck& check)>& body)
+void OnSmallDisk(const std::string& folder, const std::function<void(const DiskCheck& check)>& body, size_t bytes)
 {
+    const std::string size = "size=" + std::to_string(bytes);
     int report[2];
     ASSERT_EQ(0, pipe(report));
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
         close(report[0]);
-        if (!EnterOwnMounts() || mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=1m") != 0)
+        if (!EnterOwnMounts() || mount("tmpfs", folder.c_str(), "tmpfs", 0, size.c_str()) != 0)
             _exit(kCannotMount);
         const DiskCheck check = [&](bool ok, const char* what) {
             if (!ok)

@@ -1,10 +1,12 @@
 // Opening archives, describing entries and extracting them through IUnzipFile.
 #include "UnzipFixture.h"
 
+#include "support/SmallDisk.h"
 #include "support/TempMachine.h"
 
 #include <filesystem>
 #include <map>
+#include <random>
 
 using namespace update_test;
 using testing_support::ReadFile;
@@ -200,6 +202,31 @@ TEST_F(UnzipFileTest, AFinalNameThatCannotBeTakenIsAFailure)
     EXPECT_EQ(0x930001u, Low(result));
     EXPECT_NE(0u, High(result));
     EXPECT_EQ((std::set<std::string>{"free.txt", "taken", "taken/inside"}), Listing(out));
+}
+
+// A full disk is the disk's fault, not the archive's: the failure carries ERROR_DISK_FULL, for an
+// entry written as it is read and for one inflated beside its writing alike, by either extraction,
+// and no part of a file stays behind.
+TEST_F(UnzipFileTest, AFullDiskFailsTheExtractionWithTheDisksError)
+{
+    const std::string small = Folder("small");
+    std::filesystem::create_directories(small);
+    std::mt19937 random(47);
+    std::string noise(2 * 1024 * 1024, '\0');
+    for (char& c : noise)
+        c = static_cast<char>(random());
+    ZipEntrySpec stored("stored.bin", noise);
+    stored.deflate = false;
+    testing_support::OnSmallDisk(small, [&](const testing_support::DiskCheck& check) {
+        for (const ZipEntrySpec& entry : {stored, ZipEntrySpec("deflated.bin", noise)}) {
+            check(OpenBuilt({entry}) == RESULT_OK, "the archive opens");
+            const OpResult all = unzip_->ExtractAll(Wide(small).c_str());
+            check(Low(all) == 0x930001u && High(all) == ERROR_DISK_FULL, "ExtractAll fails with the disk's error");
+            const OpResult one = unzip_->ExtractEntry(0, Wide(small + "/one.bin").c_str());
+            check(Low(one) == 0x930001u && High(one) == ERROR_DISK_FULL, "ExtractEntry fails with the disk's error");
+            check(Listing(small).empty(), "nothing stays on the disk");
+        }
+    }, 512 * 1024);
 }
 
 TEST_F(UnzipFileTest, ArchivesOpenFromACopiedMemoryBlock)

@@ -3,8 +3,9 @@
 #include "LocalHttpServer.h"
 #include "ZipBuilder.h"
 
-#include "outside/Renewer/PackageInstall.h"
-#include "outside/Renewer/StartupBlock.h"
+#include "PackageFolder.h"
+#include "PackageInstall.h"
+#include "StartupBlock.h"
 
 #include "common/ProductFolder.h"
 #include "common/RunProcess.h"
@@ -12,21 +13,31 @@
 #include "platform/Text.h"
 #include "platform/Windows.h"
 #include "support/OtherUser.h"
+#include "support/SmallDisk.h"
 #include "support/TempMachine.h"
 #include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
+#include <functional>
+#include <fstream>
 #include <map>
 #include <optional>
+#include <random>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include <sha2.h>
+#include <spawn.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -46,12 +57,10 @@ std::vector<std::string> Requests()
     return lines;
 }
 
-// Where the main program looks for a downloaded update.
-fs::path PackagePath()
+std::string Digest(const std::string& bytes)
 {
-    wchar_t folder[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, folder);
-    return platform::HostPath(std::wstring(folder) + L"Orvane\\Quarnel\\Draviels.zip");
+    char hex[SHA256_DIGEST_STRING_LENGTH];
+    return SHA256Data(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), hex);
 }
 
 std::string WaitForFile(const std::string& path)
@@ -60,13 +69,18 @@ std::string WaitForFile(const std::string& path)
     return testing_support::ReadFile(path);
 }
 
-// Every file below the folder with its content, by relative path.
+// Every file below the folder with its content, by relative path; below a program folder, without
+// the programs the test installed, the downloaded package and its digest, and what the test's main
+// program records.
 std::map<std::string, std::string> Contents(const fs::path& folder)
 {
+    static const std::set<std::string> kLeftOut {"Renewer", "Update.so", "KyDownload.so", "Quarnel", "quarnel-arguments"};
     std::map<std::string, std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(folder))
-        if (entry.is_regular_file())
-            files[fs::relative(entry.path(), folder).string()] = testing_support::ReadFile(entry.path().string());
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        const std::string name = fs::relative(entry.path(), folder).string();
+        if (entry.is_regular_file() && !kLeftOut.count(name) && entry.path().parent_path().filename() != "Renewer.download")
+            files[name] = testing_support::ReadFile(entry.path().string());
+    }
     return files;
 }
 
@@ -92,12 +106,18 @@ protected:
         return RunProcess(platform::WindowsPath(programFolder_ + "/Renewer"), L"Renewer.exe" + words, true);
     }
 
-    // A main program of the test's own that writes the arguments it was started with.
-    std::string InstallMainProgram()
+    // Where the main program looks for a downloaded update.
+    std::string PackagePath() const { return programFolder_ + "/Renewer.download/Draviels.zip"; }
+    std::wstring ProgramFolder() const { return platform::WindowsPath(programFolder_) + L"\\"; }
+
+    // A main program of the test's own that writes the arguments it was started with; started
+    // without any, it then idles where idleWithoutWords is set.
+    std::string InstallMainProgram(bool idleWithoutWords = false)
     {
         const std::string record = programFolder_ + "/quarnel-arguments";
         machine_.WriteFile("program/Quarnel", "#!/bin/sh\nfor a in \"$@\"; do printf '%s|' \"$a\"; done > '" + record +
-                                                  ".part'\nmv '" + record + ".part' '" + record + "'\n");
+                                                  ".part'\nmv '" + record + ".part' '" + record + "'\n" +
+                                                  (idleWithoutWords ? "[ $# -eq 0 ] && exec sleep 60\n" : ""));
         fs::permissions(programFolder_ + "/Quarnel", fs::perms::owner_all);
         return record;
     }
@@ -106,17 +126,28 @@ protected:
     // the package.
     void Offer(const std::string& build, const std::string& package)
     {
-        machine_.WriteFile("program/kyphtupdate.ini",
-                           Description("1.0.0.1", server_.Url("/Draviels.zip"), server_.Url("/kyphtupdate.ini")));
+        std::ofstream(programFolder_ + "/kyphtupdate.ini", std::ios::binary)
+            << Description("1.0.0.1", server_.Url("/Draviels.zip"), server_.Url("/kyphtupdate.ini"));
         server_.Serve("/kyphtupdate.ini", {200, Description(build, server_.Url("/Draviels.zip"),
                                                             server_.Url("/kyphtupdate.ini"))});
         server_.Serve("/Draviels.zip", {200, package});
     }
 
+    // The package as a download leaves it, its digest recorded.
     void PlaceDownloadedPackage(const std::string& bytes)
     {
-        fs::create_directories(PackagePath().parent_path());
-        machine_.WriteFile(fs::relative(PackagePath(), machine_.Root()).string(), bytes);
+        const CPackageFolder folder(ProgramFolder(), true);
+        ASSERT_EQ("", folder.Failure());
+        ASSERT_EQ("", folder.Clear());
+        std::ofstream(platform::HostPath(folder.LandingPath()), std::ios::binary) << bytes;
+        ASSERT_EQ("", folder.Record());
+    }
+
+    std::string Block(const wchar_t* key) const
+    {
+        wchar_t value[64] = {};
+        GetPrivateProfileStringW(L"block", key, L"", value, 64, (ProgramFolder() + L"kyphtupdate.ini").c_str());
+        return platform::ToUtf8(value);
     }
 
     testing_support::TempMachine machine_;
@@ -188,7 +219,9 @@ TEST_F(RenewerTest, DownloadFetchesTheOfferedPackageWhole)
     Offer("1.0.0.2", package);
     ASSERT_EQ(0, Run(L" downloadupdate"));
     EXPECT_EQ(package, testing_support::ReadFile(PackagePath()));
-    EXPECT_EQ(1, std::distance(fs::directory_iterator(PackagePath().parent_path()), fs::directory_iterator()));
+    // Its digest beside it, and nothing else.
+    EXPECT_EQ(Digest(package) + "\n", testing_support::ReadFile(programFolder_ + "/Renewer.download/Draviels.sha256"));
+    EXPECT_EQ(2, std::distance(fs::directory_iterator(fs::path(PackagePath()).parent_path()), fs::directory_iterator()));
 }
 
 TEST_F(RenewerTest, WithoutANewerBuildOrWholePackageNoPackageRemains)
@@ -335,7 +368,7 @@ TEST_F(RenewerTest, AnotherUsersLinkAtTheStagingFolderNeverLeadsTheInstall)
                 });
         });
         const std::string failure =
-            InstallUpdatePackage(platform::WindowsPath(PackagePath().string()), platform::WindowsPath(programFolder_) + L"\\");
+            InstallUpdatePackage(ProgramFolder());
         SetInstallStepHook(nullptr);
         EXPECT_TRUE(planted);
         EXPECT_EQ(kept, Contents(roots));
@@ -381,8 +414,8 @@ TEST_F(RenewerTest, CopiesStartedWhileTheBlockIsSetEndWithIt)
 
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(idle.hProcess, 10000));
     EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(running.hProcess, 0));
-    wchar_t value[16] = {};
-    EXPECT_EQ(0u, GetPrivateProfileStringW(L"block", L"main", L"", value, 16, description.c_str()));
+    EXPECT_EQ("0", Block(L"main"));
+    EXPECT_EQ("", Block(L"owner"));
     for (const PROCESS_INFORMATION& process : {running, idle}) {
         TerminateProcess(process.hProcess, 0);
         CloseHandle(process.hThread);
@@ -399,6 +432,244 @@ TEST_F(RenewerTest, OtherWordsAreRefused)
     EXPECT_NE(std::string::npos, requests[0].find(" reboot"));
     EXPECT_NE(std::string::npos, requests[1].find("error"));
     EXPECT_NE(std::string::npos, requests[3].find("error"));
+}
+
+// As in an installed product, the program folder and every folder above it are root's (here one
+// outside the machine); the machine folder, the user's Temp among it, belongs to the other user,
+// who plants a package there, where the main program used to look, and tries the download folder.
+// Root installs neither; a package it downloaded it does.
+TEST_F(RenewerTest, RootInstallsOnlyAPackageItDownloadedNeverOneAnotherUserPlanted)
+{
+    if (!testing_support::WhyNotAsOtherUser().empty())
+        GTEST_SKIP() << testing_support::WhyNotAsOtherUser();
+    std::string roots = "/tmp/quarnel-program-XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(roots.data()));
+    const struct Removal {
+        std::string folder;
+        ~Removal()
+        {
+            std::error_code ignored;
+            fs::remove_all(folder, ignored);
+        }
+    } removal {roots};
+    fs::permissions(roots, fs::perms(0755));
+    for (const char* file : {"Renewer", "Update.so", "KyDownload.so"})
+        fs::copy_file(programFolder_ + "/" + file, roots + "/" + file);
+    programFolder_ = roots;
+    platform::SetProgramFolder(programFolder_);
+    setenv("QUARNEL_PROGRAM_FOLDER", programFolder_.c_str(), 1);
+    std::ofstream(programFolder_ + "/a.dll") << "old a";
+
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::string planted = platform::HostPath(std::wstring(temp) + L"Orvane\\Quarnel\\Draviels.zip");
+    fs::create_directories(fs::path(planted).parent_path());
+    const std::string package = BuildZip({{"a.dll", "the other user's a"}});
+    const std::string downloadFolder = programFolder_ + "/Renewer.download";
+    const std::string intoDownloads = downloadFolder + "/Draviels.zip";
+    testing_support::GiveToOtherUser(machine_.Root());
+    const auto plant = [&package](const std::string& path) {
+        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const bool written = fd >= 0 && write(fd, package.data(), package.size()) == static_cast<ssize_t>(package.size());
+        if (fd >= 0)
+            close(fd);
+        return written;
+    };
+    EXPECT_TRUE(testing_support::AsOtherUser([&] { return plant(planted); }));
+    EXPECT_FALSE(testing_support::AsOtherUser([&] { return mkdir(downloadFolder.c_str(), 0777) == 0 || plant(intoDownloads); }));
+    const std::map<std::string, std::string> before = Contents(programFolder_);
+
+    EXPECT_EQ(4, Run(L" executeupdate"));
+    EXPECT_EQ(before, Contents(programFolder_));
+    EXPECT_NE(std::string::npos, Requests().back().find("no package has been downloaded"));
+
+    Offer("1.0.0.2", BuildZip({{"a.dll", "new a"}}));
+    ASSERT_EQ(0, Run(L" downloadupdate"));
+    ASSERT_EQ(0, Run(L" executeupdate"));
+    EXPECT_EQ("new a", testing_support::ReadFile(programFolder_ + "/a.dll.TMP"));
+    EXPECT_EQ(package, testing_support::ReadFile(planted));
+}
+
+// The package is read once, through one handle that no link leads, and installed only with the
+// digest recorded when it was downloaded.
+TEST_F(RenewerTest, APackageIsInstalledOnlyWithTheDigestItsDownloadRecorded)
+{
+    machine_.WriteFile("program/a.dll", "old a");
+    const std::string package = BuildZip({{"a.dll", "new a"}});
+    const std::string elsewhere = machine_.WriteFile("drive_c/elsewhere.zip", package);
+    const std::map<std::string, std::string> before = Contents(programFolder_);
+    const struct {
+        const char* what;
+        std::function<void()> spoil;
+    } cases[] = {
+        {"the bytes changed since", [&] { std::ofstream(PackagePath(), std::ios::app) << "more"; }},
+        {"no digest", [&] { fs::remove(programFolder_ + "/Renewer.download/Draviels.sha256"); }},
+        {"a link at the package's name", [&] {
+             fs::remove(PackagePath());
+             fs::create_symlink(elsewhere, PackagePath());
+         }},
+    };
+    for (const auto& one : cases) {
+        SCOPED_TRACE(one.what);
+        PlaceDownloadedPackage(package);
+        one.spoil();
+        EXPECT_EQ(4, Run(L" executeupdate"));
+        EXPECT_EQ(before, Contents(programFolder_));
+    }
+    PlaceDownloadedPackage(package);
+    ASSERT_EQ(0, Run(L" executeupdate"));
+    EXPECT_EQ("new a", testing_support::ReadFile(programFolder_ + "/a.dll.TMP"));
+}
+
+class RenewerKillTest : public RenewerTest {
+protected:
+    // The install of the downloaded package in a process of its own, killed as it reaches the
+    // step for the count-th time; whether it was killed.
+    bool InstallKilledAt(const char* step, int count) const
+    {
+        const std::string times = std::to_string(count);
+        const char* const argv[] = {INSTALL_KILLED_AT_PATH, programFolder_.c_str(), step, times.c_str(), nullptr};
+        pid_t child = 0;
+        int status = 0;
+        return posix_spawn(&child, argv[0], nullptr, nullptr, const_cast<char* const*>(argv), environ) == 0 &&
+               waitpid(child, &status, 0) == child && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+    }
+
+    // The program folder before the update: a file of its own, pictures in a sub-folder and one
+    // further down.
+    void PutOldFiles()
+    {
+        for (const char* made : {"a.dll.TMP", "fresh.dll", "res/added.png"})
+            fs::remove(programFolder_ + "/" + made);
+        machine_.WriteFile("program/a.dll", "old a");
+        machine_.WriteFile("program/res/pic.png", "old picture");
+        machine_.WriteFile("program/res/more/text.txt", "old text");
+        machine_.WriteFile("program/kyphtupdate.ini", "[block]\r\nmain=0\r\n");
+        PlaceDownloadedPackage(BuildZip({{"a.dll", "new a"},
+                                         {"fresh.dll", "fresh"},
+                                         {"res/pic.png", "new picture"},
+                                         {"res/more/text.txt", "new text"},
+                                         {"res/added.png", "added"}}));
+    }
+
+    const std::map<std::string, std::string> kInstalled {{"a.dll", "old a"},
+                                                          {"a.dll.TMP", "new a"},
+                                                          {"fresh.dll", "fresh"},
+                                                          {"kyphtupdate.ini", "[block]\r\nmain=0\r\n"},
+                                                          {"res/added.png", "added"},
+                                                          {"res/more/text.txt", "new text"},
+                                                          {"res/pic.png", "new picture"}};
+};
+
+// An install killed after its block was set: the next launch, and the next install, find the
+// block's owner gone, undo what it placed, take the block off and end the main program's copy that
+// idled on it, and go on.
+TEST_F(RenewerKillTest, AKilledInstallHoldsUpNeitherTheNextLaunchNorTheNextInstall)
+{
+    const std::string record = InstallMainProgram(true);
+    for (const bool launchFirst : {true, false}) {
+        SCOPED_TRACE(launchFirst ? "a launch comes next" : "an install comes next");
+        PutOldFiles();
+        fs::remove(platform::HostPath(L"C:\\ProgramData\\Orvane\\Renewer\\requests.log"));
+        const std::map<std::string, std::string> before = Contents(programFolder_);
+        ASSERT_TRUE(InstallKilledAt("Placed", 2));
+        EXPECT_EQ("1", Block(L"main"));
+        const PROCESS_INFORMATION idle = StartMainProgram(programFolder_);
+        ASSERT_TRUE(testing_support::WaitUntil([&] { return fs::exists(record); }));
+        fs::remove(record);
+
+        if (launchFirst) {
+            ASSERT_EQ(0, Run(L" autostart"));
+            EXPECT_EQ("autostart|", WaitForFile(record));
+            EXPECT_EQ(before, Contents(programFolder_));
+            ASSERT_EQ(0, Run(L" executeupdate"));
+        } else {
+            ASSERT_EQ(0, Run(L" executeupdate"));
+        }
+        EXPECT_EQ(kInstalled, Contents(programFolder_));
+        EXPECT_EQ("0", Block(L"main"));
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(idle.hProcess, static_cast<DWORD>(testing_support::kPatience.count())));
+        TerminateProcess(idle.hProcess, 0);
+        CloseHandle(idle.hThread);
+        CloseHandle(idle.hProcess);
+        std::string log;
+        for (const std::string& line : Requests())
+            log += line + "\n";
+        EXPECT_NE(std::string::npos, log.find("an interrupted install has been undone")) << log;
+        EXPECT_NE(std::string::npos, log.find("has been taken off; 1 idle copies")) << log;
+        EXPECT_EQ(std::string::npos, log.find("error")) << log;
+        fs::remove(record);
+    }
+}
+
+// Killed before or after any of its renames, an install leaves every file of the program folder
+// whole, old or new; the next launch puts back the old state, and the install after it installs the
+// package whole.
+TEST_F(RenewerKillTest, AKillAtAnyPlacingLosesNoFile)
+{
+    InstallMainProgram();
+    const std::map<std::string, std::string> old {{"a.dll", "old a"},
+                                                  {"kyphtupdate.ini", "[block]\r\nmain=0\r\n"},
+                                                  {"res/more/text.txt", "old text"},
+                                                  {"res/pic.png", "old picture"}};
+    for (const char* step : {"Placing", "Placed"}) {
+        for (int count = 1; count <= 5; ++count) {
+            SCOPED_TRACE(std::string(step) + " " + std::to_string(count));
+            PutOldFiles();
+            ASSERT_TRUE(InstallKilledAt(step, count));
+            const std::map<std::string, std::string> killed = Contents(programFolder_);
+            for (const auto& [name, content] : old) {
+                const auto now = killed.find(name);
+                ASSERT_NE(killed.end(), now) << name << " is missing";
+                EXPECT_TRUE(name == "kyphtupdate.ini" || now->second == content || now->second == kInstalled.at(name))
+                    << name << ": " << now->second;
+            }
+            ASSERT_EQ(0, Run(L" autostart"));
+            EXPECT_EQ(old, Contents(programFolder_));
+            ASSERT_EQ(0, Run(L" executeupdate"));
+            EXPECT_EQ(kInstalled, Contents(programFolder_));
+        }
+    }
+}
+
+// A disk too full for the unpacked package is no damaged package: the log says which it was.
+TEST_F(RenewerTest, AFullDiskIsToldFromADamagedPackage)
+{
+    std::mt19937 random(47);
+    std::string content(4 << 20, '\0');
+    for (char& c : content)
+        c = "ACGT"[random() % 4];
+    const std::string package = BuildZip({{"big.dat", content}});
+    Offer("1.0.0.2", package);
+    const std::map<std::string, std::string> installed = Contents(programFolder_);
+    uintmax_t programBytes = 0;
+    for (const auto& entry : fs::directory_iterator(programFolder_))
+        programBytes += entry.is_regular_file() ? entry.file_size() : 0;
+    // Room for the programs and the package, not for what it unpacks to; the program folder as it
+    // was, on that disk.
+    testing_support::OnSmallDisk(programFolder_, [&](const testing_support::DiskCheck& check) {
+        for (const char* file : {"Renewer", "Update.so", "KyDownload.so"})
+            testing_support::InstallFromBuild(testing_support::BuildProgramFolder() + "/" + file);
+        for (const auto& [name, bytes] : installed)
+            std::ofstream(programFolder_ + "/" + name, std::ios::binary) << bytes;
+        machine_.WriteFile("program/a.dll", "old a");
+        check(Run(L" downloadupdate") == 0, "the package is downloaded");
+        std::map<std::string, std::string> before = Contents(programFolder_);
+        check(Run(L" executeupdate") == 4, "the install fails");
+        // Only the block's "main" 0 has joined the description.
+        std::map<std::string, std::string> after = Contents(programFolder_);
+        const std::string description = after["kyphtupdate.ini"];
+        check(description.find(before["kyphtupdate.ini"]) == 0 &&
+                  description.find("[block]\r\nmain=0\r\n") == description.size() - 17,
+              "the description gains the block's 0 alone");
+        after.erase("kyphtupdate.ini");
+        before.erase("kyphtupdate.ini");
+        check(before == after, "the program folder is as it was");
+        const std::string logged = Requests().back();
+        check(logged.find("writing a file failed (error 112, the disk is full") != std::string::npos &&
+                  logged.find("damaged") == std::string::npos,
+              "the log tells a full disk, not a damaged package");
+    }, programBytes + package.size() + (1 << 20));
 }
 
 } // namespace

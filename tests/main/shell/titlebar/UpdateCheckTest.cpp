@@ -180,7 +180,7 @@ TEST_F(UpdateCheckTest, AnOfferedUpdateIsDownloadedAndInstalledAndTheNextStartRu
     EXPECT_TRUE(page_test::HasEvent(events, QStringLiteral("Update"), QStringLiteral("Result_Update"),
                                     "{\"UpdateResult\": \"Success\"}"));
     // The installation runs on after the dialog; it is done when the package is used up.
-    const std::string downloaded = Util::getDravielsTempFullPath(QStringLiteral("Draviels.zip")).toStdString();
+    const std::string downloaded = programFolder_ + "/Renewer.download/Draviels.zip";
     ASSERT_TRUE(page_test::WaitUntil([&] { return !fs::exists(downloaded); }, testing_support::kPatience.count()));
     EXPECT_EQ(newProgram, testing_support::ReadFile(programFolder_ + "/Quarnel.TMP"));
     EXPECT_NE(std::string::npos, RenewerRequests().find("executeupdate"));

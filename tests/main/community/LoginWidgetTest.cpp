@@ -187,7 +187,7 @@ TEST_F(LoginPageTest, FailuresReadFailedToLogInWithTheirCode)
     wrongTypes.body = "{\"state\": \"114\", \"data\": []}";
     ScriptedReply closed;
     closed.noReply = true;
-    const Case cases[] = {{slow, "28"},      {serverError, "13"}, {garbage, "13"},
+    const Case cases[] = {{slow, "28"},      {serverError, "22"}, {garbage, "13"},
                           {malformed, "13"}, {wrongTypes, "14"},  {closed, "52"}};
 
     SetTransferTimeoutMs(500);

@@ -135,6 +135,7 @@ const char* Reason(int status)
 {
     switch (status) {
     case 200: return "OK";
+    case 302: return "Found";
     case 403: return "Forbidden";
     case 404: return "Not Found";
     case 500: return "Internal Server Error";
@@ -337,6 +338,8 @@ void CCommunityTestServer::Send(int client, const ScriptedReply& reply)
     if (!reply.rawBody) {
         std::string head = "HTTP/1.1 " + std::to_string(reply.status) + " " + Reason(reply.status) +
                            "\r\nContent-Type: application/json\r\nConnection: close\r\n";
+        if (!reply.location.empty())
+            head += "Location: " + reply.location + "\r\n";
         head += reply.chunked ? "Transfer-Encoding: chunked\r\n"
                               : "Content-Length: " + std::to_string(reply.body.size()) + "\r\n";
         if (!SendBytes(client, head + "\r\n"))

@@ -52,6 +52,7 @@ struct ScriptedReply {
     bool chunked = false;       // Transfer-Encoding: chunked instead of Content-Length
     bool noReply = false;       // read the request, then close without a byte
     bool rawBody = false;       // the body alone, without any HTTP head
+    std::string location = {};  // a Location header, for a redirect
 };
 
 struct RecordedRequest {

@@ -160,6 +160,15 @@ bool CMsgStore::Save(const QList<CMsgItemInfo>& messages) const
     return saved;
 }
 
+qint64 CMsgStore::StoredBytes(const CMsgItemInfo& message)
+{
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    stream.setVersion(kStreamVersion);
+    stream << message;
+    return bytes.size();
+}
+
 QList<CMsgItemInfo> CMsgStore::Merge(const QList<CMsgItemInfo>& fetched, const QList<CMsgItemInfo>& stored)
 {
     QList<CMsgItemInfo> merged = fetched;

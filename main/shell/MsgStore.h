@@ -32,6 +32,9 @@ public:
     // before.
     bool Save(const QList<CMsgItemInfo>& messages) const;
 
+    // What the message takes in the store.
+    static qint64 StoredBytes(const CMsgItemInfo& message);
+
     // The fetched messages in their order, each taking every field (marks and texts) of the first
     // stored message with its id; stored messages that were not fetched are dropped.
     static QList<CMsgItemInfo> Merge(const QList<CMsgItemInfo>& fetched, const QList<CMsgItemInfo>& stored);

@@ -212,6 +212,13 @@ void CCommunityTestServer::ClearScripts()
 {
     std::lock_guard<std::mutex> lock(mutex_);
     scripts_.clear();
+    endless_.reset();
+}
+
+void CCommunityTestServer::AnswerEndlessly(const ServerMessage& message, bool newEachPage, const std::string& pageCount)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    endless_ = Endless {message, newEachPage, pageCount};
 }
 
 std::vector<RecordedRequest> CCommunityTestServer::Requests() const
@@ -320,6 +327,16 @@ ScriptedReply CCommunityTestServer::Answer(const RecordedRequest& request)
         cJSON* body = cJSON_CreateObject();
         cJSON_AddNumberToObject(body, "state", 202);
         cJSON* data = cJSON_AddObjectToObject(body, "data");
+        if (endless_) {
+            ServerMessage message = endless_->message;
+            if (endless_->newEachPage) {
+                message.id = std::to_string(page);
+                message.title = "Message " + message.id;
+            }
+            cJSON_AddItemToObject(data, "0", MessageItem(message));
+            cJSON_AddStringToObject(data, "pg_count", endless_->pageCount.c_str());
+            return JsonReply(200, body);
+        }
         for (size_t i = (page - 1) * perPage; i < messages_.size() && i < page * perPage; ++i)
             cJSON_AddItemToObject(data, std::to_string(i).c_str(), MessageItem(messages_[i]));
         const size_t pages = (messages_.size() + perPage - 1) / perPage;

@@ -46,7 +46,7 @@ CLoginWidget::~CLoginWidget()
 {
     ReleaseMailTask(forgotWorker_);
     if (loginRunning_)
-        static_cast<void>(loginInfo_.release());
+        static_cast<void>(login_.release());
 }
 
 void CLoginWidget::BuildPage()
@@ -117,10 +117,10 @@ QWidget* CLoginWidget::BuildForm()
     column->addWidget(registButton_, 0, Qt::AlignHCenter);
     column->addSpacing(12);
 
-    loginInfo_ = std::make_unique<S_LOGIN_INFO>();
+    login_ = std::make_unique<SLoginAttempt>();
     loginButton_ = new CWaitButtonEx(tr("Log in"), form);
     loginButton_->setFocusPolicy(Qt::NoFocus);
-    loginButton_->SetTask(CUserHelper::Login, loginInfo_.get());
+    loginButton_->SetTask(&CLoginWidget::RunLogin, login_.get());
     column->addWidget(loginButton_, 0, Qt::AlignHCenter);
 
     connect(email_, &QLineEdit::textChanged, this, &CLoginWidget::slotContentChange);
@@ -133,10 +133,17 @@ QWidget* CLoginWidget::BuildForm()
     return form;
 }
 
+int CLoginWidget::RunLogin(void* attempt)
+{
+    auto* login = static_cast<SLoginAttempt*>(attempt);
+    login->result = CUserHelper::Login(&login->info);
+    return login->result;
+}
+
 void CLoginWidget::slotLoginClicked()
 {
     Report("LogIn", "Click_Login");
-    if (!loginInfo_)
+    if (!login_)
         return;
     ResetForm();
     if (!email_ || !IsValidEmail(email_->text())) {
@@ -153,7 +160,8 @@ void CLoginWidget::slotLoginClicked()
         emit sigStartLoginThd(false);
         return;
     }
-    loginInfo_->status = S_TASK_STATUS();
+    login_->info.status = S_TASK_STATUS();
+    login_->result = 0;
     loginRunning_ = true;
     emit sigStartLoginThd(true);
 }
@@ -161,10 +169,10 @@ void CLoginWidget::slotLoginClicked()
 void CLoginWidget::slotContentChange(const QString&)
 {
     ResetForm();
-    if (!loginInfo_)
+    if (!login_)
         return;
-    loginInfo_->strEmail = email_ ? ToLocal8Bit(email_->text()) : std::string();
-    loginInfo_->strPassword = password_ ? ToLocal8Bit(password_->text()) : std::string();
+    login_->info.strEmail = email_ ? ToLocal8Bit(email_->text()) : std::string();
+    login_->info.strPassword = password_ ? ToLocal8Bit(password_->text()) : std::string();
 }
 
 void CLoginWidget::slotLoginThreadFinished()
@@ -172,10 +180,12 @@ void CLoginWidget::slotLoginThreadFinished()
     loginRunning_ = false;
     if (loginButton_)
         loginButton_->setEnabled(true);
-    if (!loginInfo_)
+    if (!login_)
         return;
     HideTips();
-    const int code = loginInfo_->status.iState;
+    // The service's acceptance counts only when the task could read the user it names.
+    const int state = login_->info.status.iState;
+    const int code = state == kLoggedIn && login_->result != 0 ? login_->result : state;
     switch (code) {
     case kUnknownAccount:
         MarkField(email_, true);
@@ -187,7 +197,7 @@ void CLoginWidget::slotLoginThreadFinished()
         break;
     case kLoggedIn:
         RememberLogin();
-        g_loginText = loginInfo_->strEmail;
+        g_loginText = login_->info.strEmail;
         if (parentWidget())
             parentWidget()->close();
         emit sigLogin(kLoggedInSignal);

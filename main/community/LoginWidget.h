@@ -63,9 +63,16 @@ private:
     QPointer<CBgRunThread> forgotWorker_;
     QPointer<QPushButton> registButton_;
     QPointer<QTimer> countdown_;
+    // A log-in attempt: the task's record and what the task returned, which the record alone does
+    // not tell (a reply that accepts the log-in but lacks its user leaves the service's 114 there).
+    struct SLoginAttempt {
+        S_LOGIN_INFO info;
+        int result = 0;
+    };
+    static int RunLogin(void* attempt);
     // Made with the form and reused for every attempt. A page going away while a log-in runs
-    // leaves the record to the task rather than free it under it.
-    std::unique_ptr<S_LOGIN_INFO> loginInfo_;
+    // leaves the attempt to the task rather than free it under it.
+    std::unique_ptr<SLoginAttempt> login_;
     bool loginRunning_ = false;
     QPointer<QStackedLayout> stack_;
 };

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <ctime>
 #include <mutex>
 
@@ -28,6 +29,11 @@ std::mutex g_webSiteLock;
 char g_webSite[260] = {};
 
 std::atomic<long> g_transferTimeoutMs{60 * 1000};
+
+// The base address comes from a settings file that an update rewrites from what a server sent:
+// no other scheme libcurl knows (file, dict, gopher, ...) may be reached through it, nor through
+// a redirect.
+const char kSchemes[] = "http,https";
 
 std::mutex g_authoritiesLock;
 std::string g_authoritiesFile;
@@ -120,6 +126,8 @@ int PostMsg(std::string url, std::string* reply)
         const long timeoutMs = g_transferTimeoutMs;
         curl_easy_setopt(handle, CURLOPT_POST, 1L);
         curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+        curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, kSchemes);
+        curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, kSchemes);
         // Every parameter travels in the path: the body is empty, and said to be, so that nothing
         // is read from standard input and no chunking or 100-continue wait comes into play.
         curl_easy_setopt(handle, CURLOPT_POSTFIELDS, "");
@@ -137,6 +145,15 @@ int PostMsg(std::string url, std::string* reply)
             curl_easy_setopt(handle, CURLOPT_CAPATH, static_cast<const char*>(nullptr));
         }
         result = curl_easy_perform(handle);
+        if (result == CURLE_OK) {
+            // An error page is no answer of the service, whatever its body holds.
+            long status = 0;
+            curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+            if (status < 200 || status > 299) {
+                result = HTTP_STATUS_FAILURE;
+                std::snprintf(detail, sizeof detail, "the service answered with HTTP status %ld", status);
+            }
+        }
     }
     WriteLogA("PostMsg : %d", result);
     if (result != CURLE_OK)

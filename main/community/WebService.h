@@ -22,12 +22,16 @@ std::string GetWebSite();
 
 std::string MakeRequestUrl(ERequestType kind);
 
-// POSTs an empty body to the URL and collects the reply from its first "{" on (the whole reply
-// when it holds none). Returns 0 or libcurl's code: 28 when the time-out passes, 30 when no
-// handle can be made, 23 when the reply grows past MAX_REPLY_BYTES. TLS peer and host
-// verification stay on; a failure is explained in the log, a missing certificate store (77) with
-// where it was looked for.
+// POSTs an empty body to the URL, over http or https only, and collects the reply from its first
+// "{" on (the whole reply when it holds none). Returns 0 or libcurl's code: 1 for any other
+// scheme, 28 when the time-out passes, 30 when no handle can be made, 23 when the reply grows past
+// MAX_REPLY_BYTES, HTTP_STATUS_FAILURE when the service answers with a status other than 2xx
+// (redirects are not followed). TLS peer and host verification stay on; a failure is explained in
+// the log, a missing certificate store (77) with where it was looked for.
 int PostMsg(std::string url, std::string* reply);
+
+// libcurl's own code for an HTTP error, which the tasks' codes (10 to 20) do not share.
+constexpr int HTTP_STATUS_FAILURE = 22;
 
 // The write callback of PostMsg; 0 (ending the transfer) for a null reply.
 size_t OnRecvData(const char* data, size_t size, size_t nmemb, std::string* reply);

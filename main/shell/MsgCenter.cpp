@@ -6,6 +6,7 @@
 
 #include "Paneforge/Util.h"
 #include "common/SendInfo.h"
+#include "common/WriteLog.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -30,13 +31,13 @@ CMsgCenter::CMsgCenter(QWidget* titleBar) : QObject(titleBar), titleBar_(titleBa
 CMsgCenter::~CMsgCenter()
 {
     for (CBgRunThread* thread : threads_) {
+        auto* request = static_cast<S_MSG_REQUEST*>(thread->GetData());
         if (thread->isFinished()) {
+            delete request;
             delete thread;
             continue;
         }
         disconnect(thread, nullptr, this, nullptr);
-        S_MSG_REQUEST* request = pending_;
-        pending_ = nullptr;
         connect(
             thread, &QThread::finished, thread,
             [thread, request] {
@@ -45,7 +46,6 @@ CMsgCenter::~CMsgCenter()
             },
             Qt::DirectConnection);
     }
-    delete pending_;
 }
 
 void CMsgCenter::SetButton(CDrawPushButton* button)
@@ -81,8 +81,7 @@ void CMsgCenter::RequestRefresh(int flag, int count)
     request->strVersion = network.strVersion.toStdString();
     request->iPage = page_;
     request->iCount = count;
-    auto* thread = new CBgRunThread(&CUserHelper::GetMessageData, request.get());
-    pending_ = request.release();
+    auto* thread = new CBgRunThread(&CUserHelper::GetMessageData, request.release());
     threads_.append(thread);
     connect(thread, &QThread::finished, this, &CMsgCenter::slotGetBufferLen);
     thread->start(QThread::InheritPriority);
@@ -90,31 +89,54 @@ void CMsgCenter::RequestRefresh(int flag, int count)
 
 void CMsgCenter::slotGetBufferLen()
 {
-    if (threads_.isEmpty() || !pending_)
+    auto* thread = qobject_cast<CBgRunThread*>(sender());
+    if (!thread || !threads_.removeOne(thread))
         return;
-    const std::unique_ptr<S_MSG_REQUEST> request(pending_);
-    pending_ = nullptr;
+    // finished() comes just before the thread's end, which is a moment away.
+    thread->wait();
+    const std::unique_ptr<S_MSG_REQUEST> request(static_cast<S_MSG_REQUEST*>(thread->GetData()));
+    delete thread;
     if (request->lstMsg.empty()) {
         QTimer::singleShot(0, this, &CMsgCenter::slotUpdateMsgInfo);
         return;
     }
-    collected_.insert(collected_.end(), request->lstMsg.begin(), request->lstMsg.end());
+    const bool taken = TakePage(*request);
     ++page_;
-    if (page_ < request->iPageCount + 1)
-        RequestRefresh(static_cast<int>(request->lstMsg.size()), 1);
-    else
+    if (page_ > request->iPageCount) {
         slotThreadFinished();
+        return;
+    }
+    if (!taken || page_ > MAX_PAGES) {
+        WriteLogA("the message refresh ends after page %d of the %d the service announces", page_ - 1,
+                  static_cast<int>(request->iPageCount));
+        slotThreadFinished();
+        return;
+    }
+    RequestRefresh(static_cast<int>(request->lstMsg.size()), 1);
+}
+
+bool CMsgCenter::TakePage(const S_MSG_REQUEST& request)
+{
+    bool fresh = false;
+    for (const S_MSG_DATA& data : request.lstMsg) {
+        if (seen_.contains(data.iId))
+            continue;
+        seen_.insert(data.iId);
+        fresh = true;
+        CMsgItemInfo item;
+        if (!CMsgItemInfo::FromMsgData(data, item))
+            continue;
+        fetchedBytes_ += CMsgStore::StoredBytes(item);
+        if (fetchedBytes_ > CMsgStore::MAX_BYTES)
+            return false;
+        fetched_.append(item);
+    }
+    return fresh;
 }
 
 void CMsgCenter::slotThreadFinished()
 {
-    QList<CMsgItemInfo> fetched;
-    for (const S_MSG_DATA& data : collected_) {
-        CMsgItemInfo item;
-        if (CMsgItemInfo::FromMsgData(data, item))
-            fetched.append(item);
-    }
-    Store(fetched, true);
+    Store(fetched_, true);
     QTimer::singleShot(0, this, &CMsgCenter::slotUpdateMsgInfo);
 }
 

@@ -66,10 +66,10 @@ CPlantedRun::CPlantedRun(const RunPlant& plant) : what_(plant.what)
         close(fd);
     GiveToOtherUser(machine_.Root());
 
-    const std::string run = machine_.Root() + "/run";
+    const std::string folder = machine_.Root() + "/" + plant.folder;
     std::vector<std::string> paths;
     for (const std::string& at : plant.at)
-        paths.push_back(at.empty() ? run : run + "/" + at);
+        paths.push_back(at.empty() ? folder : folder + "/" + at);
     const std::string target = plant.kind == PlantKind::LinkToOutsideFolder ? outside_ : secret_;
     const PlantKind kind = plant.kind;
     planted_ = planted_ && AsOtherUser([&] {

@@ -20,11 +20,13 @@ enum class PlantKind { LinkToOutsideFolder, LinkToOutsideFile, Fifo, HardLinkToO
 struct RunPlant {
     const char* what;            // for the test's messages
     PlantKind kind;
-    std::vector<std::string> at; // paths below run/ ("" is run/ itself); their folders are made by the user
+    std::vector<std::string> at; // paths below the folder ("" is itself); their folders are made by the user
+    std::string folder = "run";  // below the machine root
 };
 
 // A machine of its own that belongs to the other user (see OtherUser.h), who planted the plant in
-// its run/, and beside it a folder of root's alone that holds a file of root's alone.
+// its run/ (or the folder the plant names), and beside it a folder of root's alone that holds a
+// file of root's alone.
 class CPlantedRun {
 public:
     explicit CPlantedRun(const RunPlant& plant);

@@ -175,21 +175,31 @@ TEST_F(LoginPageTest, FailuresReadFailedToLogInWithTheirCode)
         ScriptedReply reply;
         std::string code;
     };
+    const auto body = [](const char* text) {
+        ScriptedReply reply;
+        reply.body = text;
+        return reply;
+    };
     ScriptedReply slow;
     slow.delayMs = 3000;
     ScriptedReply serverError;
     serverError.status = 500;
-    ScriptedReply garbage;
-    garbage.body = "<html>Service unavailable</html>";
-    ScriptedReply malformed;
-    malformed.body = "{\"state\": 114, \"data\": {\"user\": ";
-    ScriptedReply wrongTypes;
-    wrongTypes.body = "{\"state\": \"114\", \"data\": []}";
     ScriptedReply closed;
     closed.noReply = true;
-    const Case cases[] = {{slow, "28"},      {serverError, "13"}, {garbage, "13"},
-                          {malformed, "13"}, {wrongTypes, "14"},  {closed, "52"}};
+    const Case cases[] = {
+        {slow, "28"},
+        {serverError, "22"},
+        {body("<html>Service unavailable</html>"), "13"},
+        {body("{\"state\": 114, \"data\": {\"user\": "), "13"},
+        {body("{\"state\": \"114\", \"data\": []}"), "14"},
+        {closed, "52"},
+        // The service says it accepts the log-in but names no user: no log-in either.
+        {body("{\"state\": 114}"), "15"},
+        {body("{\"state\": 114, \"data\": {}}"), "16"},
+        {body("{\"state\": 114, \"data\": {\"user\": {}}}"), "17"},
+    };
 
+    QSignalSpy loggedIn(page_, &CLoginWidget::sigLogin);
     SetTransferTimeoutMs(500);
     size_t expectedEvents = 0;
     for (const Case& c : cases) {
@@ -204,6 +214,8 @@ TEST_F(LoginPageTest, FailuresReadFailedToLogInWithTheirCode)
         EXPECT_TRUE(HasEvent(results, "LogIn", "Result_LogIn", LoginResult(c.code))) << c.code;
     }
     EXPECT_EQ(QStringLiteral("<none>"), page_test::LocalCfgValue(QStringLiteral("login")));
+    EXPECT_EQ(0, loggedIn.size());
+    EXPECT_TRUE(frame_.isVisible());
 
     // Nobody listening at all.
     community_test::InstallWebSite("http://127.0.0.1:" + std::to_string(community_test::ClosedPort()) + "/api",

@@ -232,13 +232,14 @@ TEST_F(UserHelperTest, TransportFailuresReachTheRecordAsLibcurlsCode)
 {
     Reply(RequestKind::Register, "<html>Internal Server Error</html>", 500);
     S_REGIST_INFO serverError;
-    EXPECT_EQ(Register("new@example.com", serverError), 11);
-    EXPECT_EQ(serverError.status.iState, 11);
+    EXPECT_EQ(Register("new@example.com", serverError), HTTP_STATUS_FAILURE);
+    EXPECT_EQ(serverError.status.iState, HTTP_STATUS_FAILURE);
 
-    Reply(RequestKind::Register, "{\"state\":503}", 503);
+    // An error page's JSON is not the service's answer.
+    Reply(RequestKind::Register, "{\"state\":107}", 503);
     S_REGIST_INFO unavailable;
-    EXPECT_EQ(Register("new@example.com", unavailable), 0);
-    EXPECT_EQ(unavailable.status.iState, 503);
+    EXPECT_EQ(Register("new@example.com", unavailable), HTTP_STATUS_FAILURE);
+    EXPECT_EQ(unavailable.status.iState, HTTP_STATUS_FAILURE);
 
     ScriptedReply silent;
     silent.noReply = true;

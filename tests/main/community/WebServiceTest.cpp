@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <sys/stat.h>
 #include <ctime>
 #include <regex>
 #include <string>
@@ -153,8 +154,8 @@ TEST_F(WebServiceTest, ReplyIsKeptFromItsFirstBraceOnAndWholeAcrossManyChunks)
 
     // Text that holds no brace at all is kept whole.
     reply.clear();
-    ASSERT_EQ(PostScripted(Body("<html>Internal Server Error</html>", 500), reply), 0);
-    EXPECT_EQ(reply, "<html>Internal Server Error</html>");
+    ASSERT_EQ(PostScripted(Body("<html>Service busy</html>"), reply), 0);
+    EXPECT_EQ(reply, "<html>Service busy</html>");
 
     // Braces and text in every later chunk stay where they are.
     std::string content;
@@ -222,6 +223,40 @@ TEST_F(WebServiceTest, FailedTransfersGiveLibcurlsCode)
     community_test::InstallWebSite("http://127.0.0.1:" + std::to_string(community_test::ClosedPort()) + "/api",
                                    machine_);
     EXPECT_EQ(PostMsg(MakeRequestUrl(REQUEST_REGISTER), &reply), CURLE_COULDNT_CONNECT);
+}
+
+TEST_F(WebServiceTest, OnlyHttpAndHttpsAreSpokenAndAReplyWithAnErrorStatusIsAFailure)
+{
+    // A root-only file outside the machine's drives, which a rewritten base address might name.
+    const std::string secret = machine_.WriteFile("outside/secret.json", "{\"state\":107,\"secret\":\"s3cr3t-line\"}");
+    ASSERT_EQ(chmod(secret.c_str(), 0600), 0);
+    for (const char* end : {"?", "#"}) {
+        community_test::InstallWebSite("file://" + secret + end, machine_);
+        std::string reply;
+        EXPECT_EQ(PostMsg(MakeRequestUrl(REQUEST_REGISTER), &reply), CURLE_UNSUPPORTED_PROTOCOL) << end;
+        EXPECT_EQ(reply, "") << end;
+    }
+
+    // Redirects are not followed, to a file least of all; every status outside 2xx fails with its
+    // own code, whatever JSON its body holds.
+    server_.Install(machine_);
+    ScriptedReply moved = Body("{\"state\":107}", 302);
+    moved.location = "file://" + secret;
+    std::string reply;
+    EXPECT_EQ(PostScripted(moved, reply), HTTP_STATUS_FAILURE);
+    EXPECT_EQ(reply.find("s3cr3t"), std::string::npos);
+    for (const int status : {404, 500, 503}) {
+        reply.clear();
+        EXPECT_EQ(PostScripted(Body("{\"state\":107}", status), reply), HTTP_STATUS_FAILURE) << status;
+    }
+    ScriptedReply created = Body("{\"state\":107}", 201);
+    reply.clear();
+    EXPECT_EQ(PostScripted(created, reply), 0);
+    EXPECT_EQ(reply, "{\"state\":107}");
+
+    const std::string log = ReadProgramLog();
+    EXPECT_EQ(log.find("s3cr3t"), std::string::npos);
+    EXPECT_NE(log.find("PostMsg : the service answered with HTTP status 503"), std::string::npos);
 }
 
 size_t Collect(char* data, size_t size, size_t nmemb, void* reply)

@@ -135,6 +135,7 @@ const char* Reason(int status)
 {
     switch (status) {
     case 200: return "OK";
+    case 302: return "Found";
     case 403: return "Forbidden";
     case 404: return "Not Found";
     case 500: return "Internal Server Error";
@@ -211,6 +212,13 @@ void CCommunityTestServer::ClearScripts()
 {
     std::lock_guard<std::mutex> lock(mutex_);
     scripts_.clear();
+    endless_.reset();
+}
+
+void CCommunityTestServer::AnswerEndlessly(const ServerMessage& message, bool newEachPage, const std::string& pageCount)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    endless_ = Endless {message, newEachPage, pageCount};
 }
 
 std::vector<RecordedRequest> CCommunityTestServer::Requests() const
@@ -319,6 +327,16 @@ ScriptedReply CCommunityTestServer::Answer(const RecordedRequest& request)
         cJSON* body = cJSON_CreateObject();
         cJSON_AddNumberToObject(body, "state", 202);
         cJSON* data = cJSON_AddObjectToObject(body, "data");
+        if (endless_) {
+            ServerMessage message = endless_->message;
+            if (endless_->newEachPage) {
+                message.id = std::to_string(page);
+                message.title = "Message " + message.id;
+            }
+            cJSON_AddItemToObject(data, "0", MessageItem(message));
+            cJSON_AddStringToObject(data, "pg_count", endless_->pageCount.c_str());
+            return JsonReply(200, body);
+        }
         for (size_t i = (page - 1) * perPage; i < messages_.size() && i < page * perPage; ++i)
             cJSON_AddItemToObject(data, std::to_string(i).c_str(), MessageItem(messages_[i]));
         const size_t pages = (messages_.size() + perPage - 1) / perPage;
@@ -337,6 +355,8 @@ void CCommunityTestServer::Send(int client, const ScriptedReply& reply)
     if (!reply.rawBody) {
         std::string head = "HTTP/1.1 " + std::to_string(reply.status) + " " + Reason(reply.status) +
                            "\r\nContent-Type: application/json\r\nConnection: close\r\n";
+        if (!reply.location.empty())
+            head += "Location: " + reply.location + "\r\n";
         head += reply.chunked ? "Transfer-Encoding: chunked\r\n"
                               : "Content-Length: " + std::to_string(reply.body.size()) + "\r\n";
         if (!SendBytes(client, head + "\r\n"))

@@ -20,7 +20,7 @@
 //   /api/quarnel_login unknown address: 112, wrong password: 113, else 114 with data.user.id
 //   /api/email_wjmm   registered address: {"state":116}; otherwise {"state":112}
 //   /Msg/msg_push     {"state":202,"data":{"0":{item},...,"pg_count":"<pages>"}}, page p of the
-//                     messages added, num per page (pages counted from 1)
+//                     messages added, num per page (pages counted from 1), or endless pages
 // A request with a wrong signature gets HTTP 403 and {"state":403}; an unknown path 404. Files
 // added with AddFile (update descriptions and packages) are served as they are at their paths.
 #pragma once
@@ -31,6 +31,7 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,7 @@ struct ScriptedReply {
     bool chunked = false;       // Transfer-Encoding: chunked instead of Content-Length
     bool noReply = false;       // read the request, then close without a byte
     bool rawBody = false;       // the body alone, without any HTTP head
+    std::string location = {};  // a Location header, for a redirect
 };
 
 struct RecordedRequest {
@@ -95,6 +97,10 @@ public:
     // any script: files such as a description, an archive or its pictures.
     void ServeAt(const std::string& target, const ScriptedReply& reply);
     void ClearScripts();
+    // Every later message request is answered as by a service that never runs out of pages: page
+    // p holds the message (with id p and title "Message <p>" where each page brings a new one, as
+    // it is where each brings the same) and announces the page count given.
+    void AnswerEndlessly(const ServerMessage& message, bool newEachPage, const std::string& pageCount);
 
     std::vector<RecordedRequest> Requests() const;
 
@@ -112,6 +118,12 @@ private:
     std::map<std::string, std::string> files_;
     std::map<RequestKind, ScriptedReply> scripts_;
     std::map<std::string, ScriptedReply> served_;
+    struct Endless {
+        ServerMessage message;
+        bool newEachPage;
+        std::string pageCount;
+    };
+    std::optional<Endless> endless_;
     std::vector<RecordedRequest> requests_;
     CLoopbackListener listener_{[this](int client) { Serve(client); }};
 };

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
 #include <memory>
 
 namespace {
@@ -51,27 +52,34 @@ protected:
     }
 
     // A message centre on the title bar, as the home window makes it; waits until its refresh ended
-    // with `expected` messages held.
+    // with `expected` messages held and its threads freed, noting the most it held at once.
     CMsgCenter* StartCentre(int expected)
     {
         centre_.reset(new CMsgCenter(titleBar_));
         button_ = new CDrawPushButton(0, titleBar_);
         centre_->SetButton(button_);
+        mostThreads_ = 0;
         EXPECT_TRUE(page_test::WaitUntil([&] {
-            return MessageRequests() >= requestsBefore_ + 1 && centre_->Messages().size() == expected;
+            mostThreads_ = std::max(mostThreads_, centre_->RefreshThreads());
+            return MessageRequests() >= requestsBefore_ + 1 && centre_->RefreshThreads() == 0 &&
+                   centre_->Messages().size() == expected;
         }));
-        // The last page's end is handled on the event loop after its request arrived.
-        page_test::WaitUntil([] { return false; }, 300);
         requestsBefore_ = MessageRequests();
         return centre_.get();
     }
 
-    size_t MessageRequests() const
+    size_t MessageRequests() const { return PagesAsked(0).size(); }
+
+    // The pages asked for, in order, from the message request `from` on.
+    std::vector<int> PagesAsked(size_t from) const
     {
-        size_t count = 0;
-        for (const community_test::RecordedRequest& request : server_.Requests())
-            count += request.kind == community_test::RequestKind::Messages;
-        return count;
+        std::vector<int> pages;
+        size_t index = 0;
+        for (const community_test::RecordedRequest& request : server_.Requests()) {
+            if (request.kind == community_test::RequestKind::Messages && index++ >= from)
+                pages.push_back(std::stoi(request.segments.at("p")));
+        }
+        return pages;
     }
 
     QList<CMsgItemInfo> Stored() const
@@ -96,6 +104,7 @@ protected:
     CDrawPushButton* button_ = nullptr;
     std::unique_ptr<CMsgCenter> centre_;
     size_t requestsBefore_ = 0;
+    int mostThreads_ = 0;
 };
 
 TEST_F(MsgCenterTest, FetchesEveryPageStoresAndCountsTheUnread)
@@ -117,6 +126,39 @@ TEST_F(MsgCenterTest, FetchesEveryPageStoresAndCountsTheUnread)
     ASSERT_EQ(3, stored.size());
     EXPECT_EQ(QStringLiteral("Message 2"), Find(stored, 2)->GetTitle());
     EXPECT_FALSE(Find(stored, 2)->IsRead());
+}
+
+TEST_F(MsgCenterTest, AServiceThatNeverRunsOutOfPagesIsAskedForAHundredAndEachThreadGoesAsItEnds)
+{
+    std::vector<int> hundred(CMsgCenter::MAX_PAGES);
+    std::iota(hundred.begin(), hundred.end(), 1);
+    // The last count is the largest a page count can be, which a count plus one overflows.
+    for (const char* pageCount : {"1000000", "2147483647"}) {
+        server_.AnswerEndlessly(ServerMessage(0, ""), true, pageCount);
+        const size_t before = requestsBefore_;
+        CMsgCenter* centre = StartCentre(CMsgCenter::MAX_PAGES);
+        EXPECT_EQ(hundred, PagesAsked(before)) << pageCount;
+        EXPECT_EQ(1, mostThreads_) << pageCount;
+        EXPECT_EQ(CMsgCenter::MAX_PAGES, Stored().size()) << pageCount;
+        EXPECT_EQ(CMsgCenter::MAX_PAGES, centre->BadgeCount()) << pageCount;
+    }
+}
+
+TEST_F(MsgCenterTest, TheRefreshEndsAtAPageWithNothingNewOrBeforeTheMessagesOutgrowTheStore)
+{
+    // The same message on every page: the second brings nothing new.
+    server_.AnswerEndlessly(ServerMessage(7, "Always"), false, "1000000");
+    EXPECT_EQ(1, StartCentre(1)->BadgeCount());
+    EXPECT_EQ((std::vector<int> {1, 2}), PagesAsked(0));
+
+    // Messages of 300,000 bytes each in the store: it holds three of them, not four.
+    community_test::ServerMessage large = ServerMessage(0, "");
+    large.content = std::string(150000, 'x');
+    server_.AnswerEndlessly(large, true, "1000000");
+    const size_t before = requestsBefore_;
+    StartCentre(3);
+    EXPECT_EQ((std::vector<int> {1, 2, 3, 4}), PagesAsked(before));
+    EXPECT_EQ(3, Stored().size());
 }
 
 TEST_F(MsgCenterTest, ReadAndClosedMarksAreStoredAtOnceAndSurviveTheNextFetch)

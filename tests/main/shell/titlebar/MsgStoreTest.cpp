@@ -2,6 +2,8 @@
 
 #include "platform/Machine.h"
 #include "platform/Windows.h"
+#include "support/OtherUser.h"
+#include "support/RunFolderPlants.h"
 #include "support/TempMachine.h"
 
 #include <QDataStream>
@@ -124,6 +126,58 @@ TEST_F(MsgStoreTest, ADamagedFileGivesAnEmptyList)
         EXPECT_TRUE(held.isEmpty()) << bytes.toHex().toStdString();
     }
     EXPECT_EQ(static_cast<int>(damaged.size()), ProgramLog().count(QStringLiteral("message.dat is damaged")));
+}
+
+TEST_F(MsgStoreTest, AStoreLargerThanAStoreMayHoldIsDamagedAndNoneIsWritten)
+{
+    // Whole records, two mebibytes of them.
+    const QString text(512 * 1024, QLatin1Char('x'));
+    const QList<CMsgItemInfo> large {CMsgItemInfo(1, QStringLiteral("one"), text, QDate(2020, 5, 17), 0),
+                                     CMsgItemInfo(2, QStringLiteral("two"), text, QDate(2020, 5, 17), 0)};
+    WriteRaw(StoreBytes(2, large));
+    QList<CMsgItemInfo> held {Message(1, QStringLiteral("held"))};
+    EXPECT_TRUE(store_.Load(held));
+    EXPECT_TRUE(held.isEmpty());
+    EXPECT_EQ(1, ProgramLog().count(QStringLiteral("message.dat is damaged")));
+
+    // Messages too many for the store keep what was stored before.
+    ASSERT_TRUE(store_.Save({Message(3, QStringLiteral("kept"))}));
+    EXPECT_FALSE(store_.Save(large));
+    QList<CMsgItemInfo> loaded;
+    ASSERT_TRUE(store_.Load(loaded));
+    ASSERT_EQ(1, loaded.size());
+    EXPECT_EQ(3, loaded[0].GetId());
+}
+
+// What the user who owns the machine plants at the store's name neither holds the elevated program
+// nor leads its reads and writes out of the machine; the store is written anew in its place.
+TEST(MsgStorePlants, AFifoOrALinkAtTheStoreNeitherHoldsTheProgramNorLeadsItOut)
+{
+    if (!testing_support::WhyNotAsOtherUser().empty())
+        GTEST_SKIP() << testing_support::WhyNotAsOtherUser();
+    const std::string folder = "drive_c/Users/Owner/AppData/Roaming/Orvane/Quarnel";
+    const testing_support::RunPlant plants[] = {
+        {"a FIFO at message.dat", testing_support::PlantKind::Fifo, {"message.dat"}, folder},
+        {"a link at message.dat to a file of root's outside the machine",
+         testing_support::PlantKind::LinkToOutsideFile, {"message.dat"}, folder},
+    };
+    for (const testing_support::RunPlant& plant : plants) {
+        testing_support::CPlantedRun planted(plant);
+        ASSERT_TRUE(planted.Planted()) << plant.what;
+        planted.RunCalls([&] {
+            CMsgStore store;
+            ASSERT_EQ(platform::HostPath(store.Path().toStdWString()),
+                      platform::HostPath(L"C:\\Users\\Owner\\AppData\\Roaming\\Orvane\\Quarnel\\message.dat"));
+            QList<CMsgItemInfo> held {Message(1, QStringLiteral("held"))};
+            EXPECT_FALSE(store.Load(held)) << plant.what;
+            EXPECT_EQ(1, held.size()) << plant.what;
+            EXPECT_TRUE(store.Save({Message(2, QStringLiteral("saved"))})) << plant.what;
+            QList<CMsgItemInfo> loaded;
+            EXPECT_TRUE(store.Load(loaded)) << plant.what;
+            ASSERT_EQ(1, loaded.size()) << plant.what;
+            EXPECT_EQ(2, loaded[0].GetId()) << plant.what;
+        });
+    }
 }
 
 TEST(MsgStoreMerge, StoredMarksAndTextsWinAndUnsentMessagesGo)

@@ -1,6 +1,8 @@
 // A program of the suite in small: started as root over a machine of another user, it makes one
 // kind of write the suite makes, at a Windows path of the machine (or, for "hostfile", through the C
-// library at a host path, as Qt and SQLite write), and prints "ok" or "failed <Windows error>".
+// library at a host path, as Qt and SQLite write; for "log", a line of the file logger, which never
+// reports a failure), and prints "ok" or "failed <Windows error>".
+#include "common/LogFile.h"
 #include "platform/Text.h"
 #include "platform/Windows.h"
 
@@ -57,6 +59,10 @@ bool Act(const std::string& kind, const std::wstring& path, const std::wstring& 
         }
         SetLastError(static_cast<DWORD>(status));
         return status == ERROR_SUCCESS;
+    }
+    if (kind == "log") {
+        CLogFile().Open(false, L"Quarnel").Write(L"a line of the probe");
+        return true;
     }
     if (kind == "hostfile") {
         FILE* stream = std::fopen(platform::ToUtf8(path).c_str(), "ab");

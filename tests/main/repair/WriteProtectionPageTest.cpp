@@ -29,6 +29,16 @@ protected:
         return platform::Machine().Disk(1)->readOnly;
     }
 
+    // Presses Enable on the page; the stick is protected and the one result box says so.
+    void EnableProtection(CDelProtectWidget& page)
+    {
+        WaitForDriveBox(&page);
+        PressActionButton(&page);
+        EXPECT_TRUE(StickReadOnly());
+        ASSERT_EQ(ResultBoxes().size(), 1u);
+        EXPECT_TRUE(BoxText(ResultBoxes()[0]).contains(QStringLiteral("Operation Completed")));
+    }
+
     static std::vector<std::string> StickFiles()
     {
         std::vector<std::string> names;
@@ -54,12 +64,7 @@ TEST_F(WriteProtectionPageTest, OffersOnlyTheStickAndItsWriteTestLeavesItsFilesA
 TEST_F(WriteProtectionPageTest, SettingThenClearingChangesTheDiskAttribute)
 {
     CDelProtectWidget page(nullptr);
-    WaitForDriveBox(&page);
-
-    PressActionButton(&page);
-    EXPECT_TRUE(StickReadOnly());
-    ASSERT_EQ(ResultBoxes().size(), 1u);
-    EXPECT_TRUE(BoxText(ResultBoxes()[0]).contains(QStringLiteral("Operation Completed")));
+    EnableProtection(page);
     EXPECT_TRUE(BoxText(ResultBoxes()[0]).contains(QStringLiteral("Please click the button below to view.")));
     EXPECT_EQ(ActionButtonText(&page), QStringLiteral("Disable"));
     EXPECT_FALSE(CDelProtectWidget::IsDriveWritable(QStringLiteral("E:")));
@@ -96,12 +101,7 @@ TEST_F(WriteProtectionPageTest, DiskpartFindsItsScriptInAProgramFolderOutsideThe
     platform::SetProgramFolder(folder);
     ASSERT_TRUE(SetCurrentDirectoryW(platform::WindowsPath(folder).c_str()));
     CDelProtectWidget page(nullptr);
-    WaitForDriveBox(&page);
-
-    PressActionButton(&page);
-    EXPECT_TRUE(StickReadOnly());
-    ASSERT_EQ(ResultBoxes().size(), 1u);
-    EXPECT_TRUE(BoxText(ResultBoxes()[0]).contains(QStringLiteral("Operation Completed")));
+    EnableProtection(page);
     EXPECT_TRUE(std::filesystem::is_empty(folder)) << "the script is gone again";
     std::filesystem::remove_all(folder);
 }

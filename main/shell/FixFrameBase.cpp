@@ -19,6 +19,7 @@
 #include "common/WriteLog.h"
 #include "platform/Windows.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QPainter>
@@ -270,8 +271,7 @@ void CFixFrameBase::ShowMain(bool autostart)
         return;
     show();
     if (autostart) {
-        hide();
-        CreateTrayIcon();
+        PutAway();
         return;
     }
     ReportShownOnce();
@@ -354,12 +354,23 @@ void CFixFrameBase::slotQuitRequest()
 
 void CFixFrameBase::slotTitleBtnClicked(int id)
 {
-    if (id == TITLE_BTN_CLOSE) {
-        hide();
-        CreateTrayIcon();
-    } else if (id == TITLE_BTN_MIN && windowState() != Qt::WindowMinimized) {
+    if (id == TITLE_BTN_CLOSE)
+        PutAway();
+    else if (id == TITLE_BTN_MIN && windowState() != Qt::WindowMinimized)
         setWindowState(Qt::WindowMinimized);
+}
+
+void CFixFrameBase::PutAway()
+{
+    // A hidden window without a tray icon could be reached by nothing: a second start ends on the
+    // instance mutex, so the program could only be killed.
+    if (!trayProbe_()) {
+        if (windowState() != Qt::WindowMinimized)
+            setWindowState(Qt::WindowMinimized);
+        return;
     }
+    hide();
+    CreateTrayIcon();
 }
 
 void CFixFrameBase::RunCleanupRequest(bool clean)
@@ -410,6 +421,32 @@ void CFixFrameBase::keyPressEvent(QKeyEvent* event)
 {
     // Escape does not close a frame and Enter presses no default button.
     event->ignore();
+}
+
+void CFixFrameBase::closeEvent(QCloseEvent* event)
+{
+    if (pageType_ != PAGE_HOME) {
+        QDialog::closeEvent(event);
+        return;
+    }
+    event->ignore();
+    PutAway();
+}
+
+void CFixFrameBase::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (pageType_ != PAGE_HOME || event->type() != QEvent::WindowStateChange)
+        return;
+    const bool restored = (static_cast<QWindowStateChangeEvent*>(event)->oldState() & Qt::WindowMinimized) &&
+                          !(windowState() & Qt::WindowMinimized);
+    if (!restored || trayProbe_())
+        return;
+    // As a click on the tray icon: the background work and the pop-ups give way to the window, and
+    // a copy without rights, which never shows its window, asks the updater for an elevated copy.
+    if (!IsRunAsAdmin())
+        setWindowState(windowState() | Qt::WindowMinimized);
+    slotShowAction();
 }
 
 void CFixFrameBase::paintEvent(QPaintEvent*)

@@ -132,7 +132,11 @@ void CMainWindow::onTimeOut()
 void CMainWindow::closeEvent(QCloseEvent* event)
 {
     if (hideOnClose) {
-        hide();
+        // Without a tray nothing on the screen would lead back to a hidden window.
+        if (trayProbe())
+            hide();
+        else
+            showMinimized();
         event->ignore();
         return;
     }

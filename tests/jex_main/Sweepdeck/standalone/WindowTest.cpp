@@ -208,15 +208,23 @@ TEST_F(WindowTest, EveryPageOfTheWindowAndOfBothExportsFindsItsPictures)
             ADD_FAILURE() << QString::fromStdWString(line).toStdString();
 }
 
-TEST_F(WindowTest, ClosingHidesAfterATrayOpenAndEndsAfterANormalStart)
+TEST_F(WindowTest, ClosingPutsAwayAfterATrayOpenAndEndsAfterANormalStart)
 {
     CMainWindow window;
     window.SetApplication(qobject_cast<QApplication*>(QCoreApplication::instance()));
+    window.SetTrayProbe([] { return true; });
     window.onIconTrayActivate(0);
     EXPECT_TRUE(window.HidesOnClose());
     EXPECT_TRUE(window.isVisible());
     window.close();
     EXPECT_FALSE(window.isVisible());
+
+    // Where the desktop has no tray, nothing would lead back to a hidden window: it is minimised.
+    window.SetTrayProbe([] { return false; });
+    window.onIconTrayActivate(0);
+    window.close();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.windowState(), Qt::WindowMinimized);
 
     CMainWindow normal;
     normal.SetApplication(qobject_cast<QApplication*>(QCoreApplication::instance()));

@@ -15,8 +15,13 @@ constexpr uint32_t READ_TIP_MS = 2000;
 
 } // namespace
 
-_FixTip::_FixTip() : QWidget(nullptr, Qt::FramelessWindowHint | Qt::Tool | Qt::WindowStaysOnTopHint)
+// The tip opens with its corner under the pointer. Were it to take the pointer, the icon would
+// lose it and hide the tip, get it back and show the tip again, without end: the pointer passes
+// through the tip to the icon.
+_FixTip::_FixTip()
+    : QWidget(nullptr, Qt::FramelessWindowHint | Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTransparentForInput)
 {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_TranslucentBackground);
     setFixedSize(440, 83);
     m_text = new QLabel(this);

@@ -169,6 +169,44 @@ TEST_F(WindowTest, CheckBoxTextsAreDarkOnTheWhiteSettingsDialogAndTrayTip)
     qApp->setStyleSheet(QString());
 }
 
+// The strongest contrast any pixel of the area has against the area's first pixel, its background.
+double InkContrast(const QImage& image, const QRect& area)
+{
+    const QColor background = image.pixelColor(area.topLeft());
+    double strongest = 1;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            strongest = std::max(strongest, Contrast(image.pixelColor(x, y), background));
+    return strongest;
+}
+
+TEST_F(WindowTest, TheHomePagesCaptionsDescriptionAndTitleReadOnTheWindow)
+{
+    const QString sheet = ReadAppStyleSheet(GetAppDirPath());
+    ASSERT_FALSE(sheet.isEmpty());
+    qApp->setStyleSheet(sheet);
+    CMainWindow window;
+    window.ShowAll();
+    auto* home = qobject_cast<CHomePage*>(window.Wizard()->GetPage(1));
+    ASSERT_NE(home, nullptr);
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(home->ToolButton(2), &enter);
+    const QImage image = window.grab().toImage();
+    const int captionTop = ResPicture(QStringLiteral("icon_garbage.png")).height() + 60;
+    for (int entry = 0; entry < 3; ++entry) {
+        const CHomeLargeBtn* button = home->ToolButton(entry);
+        const QRect caption(button->mapTo(&window, QPoint(1, captionTop)), QSize(button->width() - 2, 40));
+        EXPECT_GE(InkContrast(image, caption), 4.5) << "caption " << entry;
+    }
+    const QLabel* description = home->DescriptionLabel();
+    ASSERT_FALSE(description->text().isEmpty());
+    EXPECT_GE(InkContrast(image, QRect(description->mapTo(&window, QPoint(0, 0)), description->size())), 4.5);
+    const QLabel* title = window.findChild<QLabel*>(QStringLiteral("CFrameTitle_textTitle"));
+    ASSERT_NE(title, nullptr);
+    EXPECT_GE(InkContrast(image, QRect(title->mapTo(&window, QPoint(0, 0)), title->size())), 4.5);
+    qApp->setStyleSheet(QString());
+}
+
 TEST_F(WindowTest, EveryPageOfTheWindowAndOfBothExportsFindsItsPictures)
 {
     // The log names a picture that cannot be read: the check below would see one.

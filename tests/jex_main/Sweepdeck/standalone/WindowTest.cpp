@@ -22,6 +22,7 @@
 #include "platform/ui/WindowRecords.h"
 #include "platform/win/Sync.h"
 #include "platform/win/WindowManager.h"
+#include "support/ColourContrast.h"
 #include "support/UsageEvents.h"
 #include "support/QuarnelLog.h"
 
@@ -119,19 +120,7 @@ TEST_F(WindowTest, ShowingKeepsTheWindowsPublishedHandleAndNeverHidesAShownWindo
     EXPECT_EQ(records, 1) << "one record for the window's whole life";
 }
 
-// Contrast of two colours as the web's accessibility rules measure it: 1 (none) to 21.
-double Contrast(const QColor& a, const QColor& b)
-{
-    const auto luminance = [](const QColor& colour) {
-        const auto linear = [](double channel) {
-            return channel <= 0.03928 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
-        };
-        return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) + 0.0722 * linear(colour.blueF());
-    };
-    const double lighter = std::max(luminance(a), luminance(b));
-    const double darker = std::min(luminance(a), luminance(b));
-    return (lighter + 0.05) / (darker + 0.05);
-}
+using testing_support::Contrast;
 
 // The darkest pixel of the check box's text, right of its picture, on the dialog as it draws
 // itself.

@@ -35,7 +35,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 
 #include <unistd.h>

@@ -17,6 +17,7 @@ const char kNormalStyle[] =
     "border-radius:4px;background-color:#20242f;color:#c6d6f0;padding-left:12px;border:1px solid #353c4d;";
 const char kWrongStyle[] =
     "border-radius:4px;background-color:#20242f;color:#c6d6f0;padding-left:12px;border:1px solid #e02020;";
+const char kPlaceholderColour[] = "#6f788b";
 
 } // namespace
 
@@ -63,8 +64,14 @@ bool IsValidEmail(const QString& text)
 
 void MarkField(QLineEdit* field, bool wrong)
 {
-    if (field)
-        field->setStyleSheet(QString::fromLatin1(wrong ? kWrongStyle : kNormalStyle));
+    if (!field)
+        return;
+    field->setStyleSheet(QString::fromLatin1(wrong ? kWrongStyle : kNormalStyle));
+    // The sheet's text colour also becomes the placeholder's, and an empty field framed red would
+    // read as if its placeholder had been refused: the placeholder is dimmed after each sheet.
+    QPalette palette = field->palette();
+    palette.setColor(QPalette::PlaceholderText, QColor(kPlaceholderColour));
+    field->setPalette(palette);
 }
 
 void ShowTip(CErrorTips* tip, const QString& text)

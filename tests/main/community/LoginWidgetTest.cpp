@@ -6,12 +6,16 @@
 #include "RegistWidget.h"
 #include "WebService.h"
 
+#include "support/ColourContrast.h"
 #include "support/TempMachine.h"
 
 #include <QApplication>
 #include <QCryptographicHash>
+#include <QImage>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -111,6 +115,36 @@ TEST(AccountForm, EmailCheckTakesOnlyAWholeAddress)
                             "ann@ex-ample.com", "ann@example.abcde", "ann@example.c0m", "ann@@example.com",
                             "ann@example.com.x"})
         EXPECT_FALSE(IsValidEmail(QString::fromLatin1(bad))) << bad;
+}
+
+// How strongly the field's text (typed or placeholder) stands out on the field's ground.
+double InkContrast(QLineEdit& field)
+{
+    const QImage image = field.grab().toImage();
+    const QColor ground = image.pixelColor(field.width() - 4, field.height() / 2);
+    double strongest = 1;
+    for (int y = 3; y < field.height() - 3; ++y)
+        for (int x = 12; x < field.width() / 2; ++x)
+            strongest = std::max(strongest, testing_support::Contrast(image.pixelColor(x, y), ground));
+    return strongest;
+}
+
+// An empty field framed red must not read as if its placeholder were the refused text.
+TEST(AccountForm, PlaceholdersReadDimmerThanTypedTextInBothFieldStyles)
+{
+    QLineEdit* field = account_form::MakeField(QStringLiteral("Email"), nullptr);
+    field->show();
+    for (const bool wrong : {false, true, false}) {
+        account_form::MarkField(field, wrong);
+        field->clear();
+        const double placeholder = InkContrast(*field);
+        field->setText(QStringLiteral("Email"));
+        const double typed = InkContrast(*field);
+        EXPECT_GE(typed, 7.0) << "wrong " << wrong;
+        EXPECT_GE(placeholder, 3.0) << "wrong " << wrong << ": the placeholder still reads";
+        EXPECT_LT(placeholder, typed * 0.6) << "wrong " << wrong;
+    }
+    delete field;
 }
 
 TEST_F(LoginPageTest, ALogInIsRememberedAndAnnounced)

@@ -4,6 +4,7 @@
 #include "platform/Windows.h"
 
 #include "Paneforge/Util.h"
+#include "common/WindowGround.h"
 
 #include <QEnterEvent>
 #include <QLabel>
@@ -22,7 +23,7 @@ _FixTip::_FixTip()
     : QWidget(nullptr, Qt::FramelessWindowHint | Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTransparentForInput)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    setAttribute(Qt::WA_TranslucentBackground);
+    SetWindowGround(this);
     setFixedSize(440, 83);
     m_text = new QLabel(this);
     m_text->setWordWrap(true);

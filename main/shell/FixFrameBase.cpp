@@ -16,6 +16,7 @@
 #include "common/AnsiText.h"
 #include "common/ModuleDir.h"
 #include "common/SendInfo.h"
+#include "common/WindowGround.h"
 #include "common/WriteLog.h"
 #include "platform/Windows.h"
 
@@ -29,6 +30,10 @@ namespace {
 
 // The application-bar callback message through which Windows reports full-screen applications.
 constexpr UINT kAppBarMessage = 10086;
+
+// The log-in frame: the room of its shadow around it, and the width of its form right of its picture.
+constexpr int kLoginShadow = 11;
+constexpr int kLoginFormWidth = 370;
 
 // Once per run, whichever frame asks.
 bool g_launchClickIconPending = true;
@@ -71,10 +76,13 @@ CFixFrameBase* HomeFrame()
 } // namespace
 
 CFixFrameBase::CFixFrameBase(int pageType, QWidget* parent)
-    : QDialog(parent), pageType_(pageType), stop_(std::make_shared<std::atomic<bool>>(false))
+    : QDialog(parent),
+      pageType_(pageType),
+      shadow_(pageType == PAGE_LOGIN ? ShadowMargin(kLoginShadow) : 0),
+      stop_(std::make_shared<std::atomic<bool>>(false))
 {
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
-    setAttribute(Qt::WA_TranslucentBackground);
+    SetWindowGround(this);
 
     titleBar_ = new CFixTitleBase(1, pageType, this);
     if (pageType == PAGE_HOME) {
@@ -102,7 +110,7 @@ CFixFrameBase::CFixFrameBase(int pageType, QWidget* parent)
     if (page_)
         layout->addWidget(page_);
     if (pageType == PAGE_LOGIN)
-        layout->setContentsMargins(11, 11, 11, 11);
+        layout->setContentsMargins(shadow_, shadow_, shadow_, shadow_);
     if (pageType == PAGE_HOME)
         RegisterForDevices();
 }
@@ -459,8 +467,9 @@ void CFixFrameBase::paintEvent(QPaintEvent*)
         painter.drawRoundedRect(rect(), 12, 12);
         return;
     }
-    painter.drawPixmap(rect(), QPixmap(Util::getDravielsResFullPath(QStringLiteral("shadow.png"))));
-    const QRect picture = rect().adjusted(11, 11, -381, -11);
+    if (shadow_)
+        painter.drawPixmap(rect(), QPixmap(Util::getDravielsResFullPath(QStringLiteral("shadow.png"))));
+    const QRect picture = rect().adjusted(shadow_, shadow_, -(kLoginFormWidth + shadow_), -shadow_);
     painter.drawPixmap(picture, QPixmap(Util::getDravielsResFullPath(QStringLiteral("pic_signup.png"))));
     const QRect form = picture.adjusted(270, 0, 20, 0);
     painter.fillRect(form, QColor(QStringLiteral("#272d3b")));

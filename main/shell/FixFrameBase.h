@@ -99,6 +99,8 @@ private:
     QWidget* page_ = nullptr;
     CGarbageScanMgr* scanMgr_ = nullptr;
     int pageType_;
+    // The room of the log-in frame's shadow where the desktop shows it, else none.
+    int shadow_;
     std::shared_ptr<std::atomic<bool>> stop_;
     QPointer<QSystemTrayIcon> trayIcon_;
     QPointer<QMenu> trayMenu_;

@@ -16,6 +16,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 namespace {
 
@@ -133,17 +135,25 @@ double InkContrast(QLineEdit& field)
 TEST(AccountForm, PlaceholdersReadDimmerThanTypedTextInBothFieldStyles)
 {
     QLineEdit* field = account_form::MakeField(QStringLiteral("Email"), nullptr);
-    field->show();
-    for (const bool wrong : {false, true, false}) {
-        account_form::MarkField(field, wrong);
+    // As the forms go: built, shown (the sheet is applied then), marked wrong and right again, and
+    // a program sheet set around them.
+    const std::pair<const char*, std::function<void()>> steps[] = {
+        {"shown", [&] { field->show(); }},
+        {"marked wrong", [&] { account_form::MarkField(field, true); }},
+        {"marked right", [&] { account_form::MarkField(field, false); }},
+        {"under a program sheet", [] { qApp->setStyleSheet(QStringLiteral("QLineEdit { selection-color: #20242f; }")); }},
+    };
+    for (const auto& [step, act] : steps) {
+        act();
         field->clear();
         const double placeholder = InkContrast(*field);
         field->setText(QStringLiteral("Email"));
         const double typed = InkContrast(*field);
-        EXPECT_GE(typed, 7.0) << "wrong " << wrong;
-        EXPECT_GE(placeholder, 3.0) << "wrong " << wrong << ": the placeholder still reads";
-        EXPECT_LT(placeholder, typed * 0.6) << "wrong " << wrong;
+        EXPECT_GE(typed, 7.0) << step;
+        EXPECT_GE(placeholder, 3.0) << step << ": the placeholder still reads";
+        EXPECT_LT(placeholder, typed * 0.6) << step;
     }
+    qApp->setStyleSheet(QString());
     delete field;
 }
 

@@ -22,6 +22,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -433,7 +434,9 @@ void CFixFrameBase::keyPressEvent(QKeyEvent* event)
 
 void CFixFrameBase::closeEvent(QCloseEvent* event)
 {
-    if (pageType_ != PAGE_HOME) {
+    // As the session ends its manager closes every window, and a window that refused would keep
+    // the session from ending.
+    if (pageType_ != PAGE_HOME || qApp->isSavingSession()) {
         QDialog::closeEvent(event);
         return;
     }

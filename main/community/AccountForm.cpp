@@ -7,7 +7,11 @@
 
 #include "common/SendInfo.h"
 
+#include <QEvent>
 #include <QRegExp>
+
+#include <algorithm>
+#include <iterator>
 
 namespace account_form {
 
@@ -17,6 +21,42 @@ const char kNormalStyle[] =
     "border-radius:4px;background-color:#20242f;color:#c6d6f0;padding-left:12px;border:1px solid #353c4d;";
 const char kWrongStyle[] =
     "border-radius:4px;background-color:#20242f;color:#c6d6f0;padding-left:12px;border:1px solid #e02020;";
+const char kPlaceholderColour[] = "#6f788b";
+
+// A field's sheet gives its text colour to the placeholder too, whenever it is applied (when the
+// field is first shown, at each change of its own or the program's sheet), and an empty field
+// framed red would read as if its placeholder had been refused: each palette the field is given
+// has its placeholder dimmed again.
+class CDimPlaceholder : public QObject {
+public:
+    explicit CDimPlaceholder(QLineEdit* field) : QObject(field)
+    {
+        field->installEventFilter(this);
+        Dim(field);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::PaletteChange)
+            Dim(static_cast<QLineEdit*>(watched));
+        return false;
+    }
+
+private:
+    static void Dim(QLineEdit* field)
+    {
+        const QColor dim(kPlaceholderColour);
+        QPalette palette = field->palette();
+        // Once every group has it, the change that setting it makes ends here.
+        const QPalette::ColorGroup groups[] = {QPalette::Active, QPalette::Inactive, QPalette::Disabled};
+        if (std::all_of(std::begin(groups), std::end(groups),
+                        [&](QPalette::ColorGroup group) { return palette.color(group, QPalette::PlaceholderText) == dim; }))
+            return;
+        palette.setColor(QPalette::PlaceholderText, dim);
+        field->setPalette(palette);
+    }
+};
 
 } // namespace
 
@@ -33,6 +73,7 @@ QLineEdit* MakeField(const QString& placeholder, QWidget* parent)
     auto* field = new QLineEdit(parent);
     field->setPlaceholderText(placeholder);
     field->setFixedSize(320, 32);
+    new CDimPlaceholder(field);
     MarkField(field, false);
     return field;
 }

@@ -2,6 +2,8 @@
 
 #include "MsgPopWndItem.h"
 
+#include "common/WindowGround.h"
+
 #include <QEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -17,7 +19,7 @@ constexpr int kCornerRadius = 12;
 CMsgPopWindow::CMsgPopWindow(const QString& title, QWidget* parent) : QWidget(parent)
 {
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
-    setAttribute(Qt::WA_TranslucentBackground);
+    SetWindowGround(this);
     setWindowState(Qt::WindowActive);
     InitUI(title);
     installEventFilter(this);

@@ -278,8 +278,9 @@ void CGarbageScanMgr::StartScanTimer()
 
 bool CGarbageScanMgr::IsMainWindowVisible() const
 {
+    // Where the desktop has no tray the window waits minimised instead of hidden.
     const QWidget* frame = GetHomeFrame();
-    return frame && frame->isVisible();
+    return frame && frame->isVisible() && !frame->isMinimized();
 }
 
 void CGarbageScanMgr::OnScanTimer()

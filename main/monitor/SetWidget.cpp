@@ -8,6 +8,7 @@
 #include "Paneforge/Util.h"
 #include "common/InfoAttribute.h"
 #include "common/SendInfo.h"
+#include "common/WindowGround.h"
 
 #include <QMouseEvent>
 #include <QSignalBlocker>
@@ -33,6 +34,10 @@ void PlaceLevel(QRadioButton* level, int lv)
     Place(level, 24, 115 + (lv - 1) * 27, 121, 24);
 }
 
+// The dialog's body, and the room its shadow takes around it where the desktop shows it.
+const QSize kBody(640, 378);
+constexpr int kShadow = 11;
+
 const char* OnOff(bool on)
 {
     return on ? "On" : "Off";
@@ -47,11 +52,11 @@ const char* SizeName(int level)
 
 } // namespace
 
-CSetWidget::CSetWidget(QWidget*) : QDialog(nullptr)
+CSetWidget::CSetWidget(QWidget*) : QDialog(nullptr), shadow_(ShadowMargin(kShadow))
 {
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
-    setAttribute(Qt::WA_TranslucentBackground);
-    setFixedSize(662, 400);
+    SetWindowGround(this);
+    setFixedSize(kBody + QSize(2 * shadow_, 2 * shadow_));
     setStyleSheet(g_checkRadioStyleSheet);
 
     titleLabel_ = new QLabel(FormatLabel(tr("Settings"), "#727c8f", 400), this);
@@ -91,6 +96,14 @@ CSetWidget::CSetWidget(QWidget*) : QDialog(nullptr)
         blockRadio_->setEnabled(false);
     }
     connect(launchBox_, &QCheckBox::stateChanged, this, &CSetWidget::OnLaunchStateChanged);
+    // The places above count from the corner of the room the shadow takes.
+    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        child->move(child->pos() + ShadowShift());
+}
+
+QPoint CSetWidget::ShadowShift() const
+{
+    return QPoint(shadow_ - kShadow, shadow_ - kShadow);
 }
 
 void CSetWidget::BuildGeneralPanel()
@@ -235,7 +248,7 @@ void CSetWidget::OnCloseClicked()
 
 void CSetWidget::mousePressEvent(QMouseEvent* event)
 {
-    if (QRect(11, 11, 640, 42).contains(event->pos())) {
+    if (QRect(QPoint(shadow_, shadow_), QSize(kBody.width(), 42)).contains(event->pos())) {
         dragOrigin_ = event->globalPos();
         dragging_ = true;
     }
@@ -262,7 +275,9 @@ void CSetWidget::paintEvent(QPaintEvent* event)
     if (!event->isAccepted())
         return;
     QPainter painter(this);
-    painter.drawPixmap(rect(), QPixmap(Util::getDravielsResFullPath(QStringLiteral("shadow.png"))));
+    if (shadow_)
+        painter.drawPixmap(rect(), QPixmap(Util::getDravielsResFullPath(QStringLiteral("shadow.png"))));
+    painter.translate(ShadowShift());
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(QStringLiteral("#272d3b")));

@@ -53,7 +53,11 @@ private:
     void BuildGeneralPanel();
     void BuildJunkPanel();
     void SetLevelsEnabled(bool enabled);
+    // From the dialog's places, which leave room for its shadow, to where they are.
+    QPoint ShadowShift() const;
 
+    // The room of the shadow around the body where the desktop shows it, else none.
+    const int shadow_;
     QObject* lastLevelClicked_ = nullptr;
     QLabel* titleLabel_;
     QPushButton* closeButton_;

@@ -4,6 +4,7 @@
 #include "platform/Windows.h"
 
 #include "Paneforge/Util.h"
+#include "common/WindowGround.h"
 
 #include <QEnterEvent>
 #include <QLabel>
@@ -15,9 +16,14 @@ constexpr uint32_t READ_TIP_MS = 2000;
 
 } // namespace
 
-_FixTip::_FixTip() : QWidget(nullptr, Qt::FramelessWindowHint | Qt::Tool | Qt::WindowStaysOnTopHint)
+// The tip opens with its corner under the pointer. Were it to take the pointer, the icon would
+// lose it and hide the tip, get it back and show the tip again, without end: the pointer passes
+// through the tip to the icon.
+_FixTip::_FixTip()
+    : QWidget(nullptr, Qt::FramelessWindowHint | Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTransparentForInput)
 {
-    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    SetWindowGround(this);
     setFixedSize(440, 83);
     m_text = new QLabel(this);
     m_text->setWordWrap(true);

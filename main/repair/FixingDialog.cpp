@@ -1,6 +1,7 @@
 #include "FixingDialog.h"
 
 #include "Paneforge/Util.h"
+#include "common/WindowGround.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -23,7 +24,7 @@ void _FixRunThread::run()
 
 CFixingDialog::CFixingDialog(QWidget* parent) : QDialog(parent, Qt::FramelessWindowHint | Qt::Tool)
 {
-    setAttribute(Qt::WA_TranslucentBackground);
+    SetWindowGround(this);
     setFixedSize(420, 240);
 
     m_animation = new QLabel(this);

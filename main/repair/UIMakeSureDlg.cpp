@@ -2,6 +2,7 @@
 
 #include "Paneforge/BPEllipsisGifLabel.h"
 #include "Paneforge/BPLabel.h"
+#include "common/WindowGround.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -19,7 +20,7 @@ CUIMakeSureDlg::CUIMakeSureDlg(int, const QString& title, const QString& content
                                QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
 {
-    setAttribute(Qt::WA_TranslucentBackground);
+    SetWindowGround(this);
     setObjectName(QStringLiteral("CUIMakeSureDlg"));
     setFixedSize(380, 180);
 

@@ -16,10 +16,13 @@
 #include "common/AnsiText.h"
 #include "common/ModuleDir.h"
 #include "common/SendInfo.h"
+#include "common/WindowGround.h"
 #include "common/WriteLog.h"
 #include "platform/Windows.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -28,6 +31,10 @@ namespace {
 
 // The application-bar callback message through which Windows reports full-screen applications.
 constexpr UINT kAppBarMessage = 10086;
+
+// The log-in frame: the room of its shadow around it, and the width of its form right of its picture.
+constexpr int kLoginShadow = 11;
+constexpr int kLoginFormWidth = 370;
 
 // Once per run, whichever frame asks.
 bool g_launchClickIconPending = true;
@@ -70,10 +77,13 @@ CFixFrameBase* HomeFrame()
 } // namespace
 
 CFixFrameBase::CFixFrameBase(int pageType, QWidget* parent)
-    : QDialog(parent), pageType_(pageType), stop_(std::make_shared<std::atomic<bool>>(false))
+    : QDialog(parent),
+      pageType_(pageType),
+      shadow_(pageType == PAGE_LOGIN ? ShadowMargin(kLoginShadow) : 0),
+      stop_(std::make_shared<std::atomic<bool>>(false))
 {
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
-    setAttribute(Qt::WA_TranslucentBackground);
+    SetWindowGround(this);
 
     titleBar_ = new CFixTitleBase(1, pageType, this);
     if (pageType == PAGE_HOME) {
@@ -101,7 +111,7 @@ CFixFrameBase::CFixFrameBase(int pageType, QWidget* parent)
     if (page_)
         layout->addWidget(page_);
     if (pageType == PAGE_LOGIN)
-        layout->setContentsMargins(11, 11, 11, 11);
+        layout->setContentsMargins(shadow_, shadow_, shadow_, shadow_);
     if (pageType == PAGE_HOME)
         RegisterForDevices();
 }
@@ -270,8 +280,7 @@ void CFixFrameBase::ShowMain(bool autostart)
         return;
     show();
     if (autostart) {
-        hide();
-        CreateTrayIcon();
+        PutAway();
         return;
     }
     ReportShownOnce();
@@ -354,12 +363,23 @@ void CFixFrameBase::slotQuitRequest()
 
 void CFixFrameBase::slotTitleBtnClicked(int id)
 {
-    if (id == TITLE_BTN_CLOSE) {
-        hide();
-        CreateTrayIcon();
-    } else if (id == TITLE_BTN_MIN && windowState() != Qt::WindowMinimized) {
+    if (id == TITLE_BTN_CLOSE)
+        PutAway();
+    else if (id == TITLE_BTN_MIN && windowState() != Qt::WindowMinimized)
         setWindowState(Qt::WindowMinimized);
+}
+
+void CFixFrameBase::PutAway()
+{
+    // A hidden window without a tray icon could be reached by nothing: a second start ends on the
+    // instance mutex, so the program could only be killed.
+    if (!trayProbe_()) {
+        if (windowState() != Qt::WindowMinimized)
+            setWindowState(Qt::WindowMinimized);
+        return;
     }
+    hide();
+    CreateTrayIcon();
 }
 
 void CFixFrameBase::RunCleanupRequest(bool clean)
@@ -412,6 +432,34 @@ void CFixFrameBase::keyPressEvent(QKeyEvent* event)
     event->ignore();
 }
 
+void CFixFrameBase::closeEvent(QCloseEvent* event)
+{
+    // As the session ends its manager closes every window, and a window that refused would keep
+    // the session from ending.
+    if (pageType_ != PAGE_HOME || qApp->isSavingSession()) {
+        QDialog::closeEvent(event);
+        return;
+    }
+    event->ignore();
+    PutAway();
+}
+
+void CFixFrameBase::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (pageType_ != PAGE_HOME || event->type() != QEvent::WindowStateChange)
+        return;
+    const bool restored = (static_cast<QWindowStateChangeEvent*>(event)->oldState() & Qt::WindowMinimized) &&
+                          !(windowState() & Qt::WindowMinimized);
+    if (!restored || trayProbe_())
+        return;
+    // As a click on the tray icon: the background work and the pop-ups give way to the window, and
+    // a copy without rights, which never shows its window, asks the updater for an elevated copy.
+    if (!IsRunAsAdmin())
+        setWindowState(windowState() | Qt::WindowMinimized);
+    slotShowAction();
+}
+
 void CFixFrameBase::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -422,8 +470,9 @@ void CFixFrameBase::paintEvent(QPaintEvent*)
         painter.drawRoundedRect(rect(), 12, 12);
         return;
     }
-    painter.drawPixmap(rect(), QPixmap(Util::getDravielsResFullPath(QStringLiteral("shadow.png"))));
-    const QRect picture = rect().adjusted(11, 11, -381, -11);
+    if (shadow_)
+        painter.drawPixmap(rect(), QPixmap(Util::getDravielsResFullPath(QStringLiteral("shadow.png"))));
+    const QRect picture = rect().adjusted(shadow_, shadow_, -(kLoginFormWidth + shadow_), -shadow_);
     painter.drawPixmap(picture, QPixmap(Util::getDravielsResFullPath(QStringLiteral("pic_signup.png"))));
     const QRect form = picture.adjusted(270, 0, 20, 0);
     painter.fillRect(form, QColor(QStringLiteral("#272d3b")));

@@ -12,6 +12,7 @@
 #include <QSystemTrayIcon>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 class CFuncThread;
@@ -30,6 +31,8 @@ public:
     void ShowMain(bool autostart);
     // Made once; later calls change nothing while it exists.
     void CreateTrayIcon();
+    // Asks whether the desktop has a system tray: QSystemTrayIcon's answer unless replaced.
+    void SetTrayProbe(std::function<bool()> probe) { trayProbe_ = std::move(probe); }
     // Starts a program of the program folder through the shell (null verb: the default one).
     void RunBesideProgram(const wchar_t* verb, const wchar_t* parameters, const char* fileName);
 
@@ -66,6 +69,11 @@ public slots:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // The desktop's close of the main window puts it away as its close button does.
+    void closeEvent(QCloseEvent* event) override;
+    // Without a tray the minimised main window stands for the tray icon: bringing it back is the
+    // show action.
+    void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     bool nativeEvent(const QByteArray& eventType, void* message, long* result) override;
 
@@ -84,16 +92,21 @@ private:
     void FollowCleanupPage(QWidget* page, bool lockClose);
     void ReportShownOnce();
     void RunCleanupRequest(bool clean);
+    // Out of the way: hidden to the tray, or minimised where no tray would bring it back.
+    void PutAway();
 
     CFixTitleBase* titleBar_ = nullptr;
     QWidget* page_ = nullptr;
     CGarbageScanMgr* scanMgr_ = nullptr;
     int pageType_;
+    // The room of the log-in frame's shadow where the desktop shows it, else none.
+    int shadow_;
     std::shared_ptr<std::atomic<bool>> stop_;
     QPointer<QSystemTrayIcon> trayIcon_;
     QPointer<QMenu> trayMenu_;
     QPointer<QAction> showAction_;
     QPointer<QAction> exitAction_;
+    std::function<bool()> trayProbe_ = &QSystemTrayIcon::isSystemTrayAvailable;
     // Made with the home page and never deleted: the show-request thread ends within a step of the
     // stop flag, the job after an update after its single pass.
     QPointer<CShowThread> showThread_;

@@ -6,6 +6,7 @@
 
 #include "Paneforge/Util.h"
 #include "common/SendInfo.h"
+#include "common/WindowGround.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -52,7 +53,7 @@ CMessageBox::CMessageBox(int type, QWidget* parent, QString buttonText, QString 
 {
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setFixedSize(640, 280);
-    setAttribute(Qt::WA_TranslucentBackground);
+    SetWindowGround(this);
     InitUI(title);
 }
 

@@ -18,11 +18,13 @@ struct DemoMessage_ {
 };
 
 // Newest first, as the web service sends them. The last one is from an earlier year, so its card
-// shows the year alone.
+// shows the year alone. None announces a version: the demo's update check offers none beyond the
+// installed one, and would contradict it.
 const DemoMessage_ kMessages[] = {
-    {1005, 1, "Orvane Quarnel Beta 1.0.3 is ready",
-     "File Showing now checks the file system of a drive before it shows its hidden files.<br />"
-     "See what else changed in the <a href=\"https://community.orvane.example/beta/release-notes\">release "
+    {1005, 1, "File Showing checks the drive too",
+     "Tick \"Check and fix file system error\" and File Showing checks the file system of a drive before it "
+     "shows its hidden files.<br />"
+     "See what else the beta brings in the <a href=\"https://community.orvane.example/beta/release-notes\">release "
      "notes</a>.",
      false, false},
     {1004, 3, "Tell us what to build next",

@@ -13,7 +13,7 @@ constexpr int kSectionWidth = 200;
 
 CDiskOptList::CDiskOptList()
 {
-    ApplyCleanupListLook(this);
+    ApplyCleanupListLook(this, RowChoice::BySelection);
 }
 
 void CDiskOptList::setModel(QAbstractItemModel* model)

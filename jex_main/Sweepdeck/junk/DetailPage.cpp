@@ -4,6 +4,7 @@
 #include "DetailModel.h"
 #include "DetailTree.h"
 #include "ListHeader.h"
+#include "common/WindowGround.h"
 #include "kit/FrameTitle.h"
 #include "kit/ItemDelegate.h"
 #include "services/UIPublic.h"
@@ -20,7 +21,7 @@ CDetailPage::CDetailPage(IDregsweepCatagory* category, bool direct, QWidget* par
     setWindowTitle(tr("Details"));
     setMinimumSize(640, 378);
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
-    setAttribute(Qt::WA_TranslucentBackground);
+    SetWindowGround(this);
 
     auto* header = new CListHeader;
     tree_->setHeader(header);

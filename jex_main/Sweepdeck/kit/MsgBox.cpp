@@ -4,6 +4,7 @@
 #include "FrameTitle.h"
 #include "IndexBtn.h"
 #include "ResPicture.h"
+#include "common/WindowGround.h"
 
 #include <QCloseEvent>
 #include <QGraphicsDropShadowEffect>
@@ -18,6 +19,12 @@ const char kBoxStyle[] =
     "QLabel#jexMesTitleLable { color: #c6d6f0; font-size: 16px; font-weight: 600; background: transparent; }"
     "QLabel#jexMesConteLable { color: #8f9ab3; font-size: 14px; background: transparent; }"
     "CCheckBox#jexMsgCheckBox { color: #8f9ab3; }";
+
+// The box's body, and the room its drop shadow takes around it where the desktop shows it.
+constexpr int kBodyWidth = 640;
+constexpr int kBodyMinHeight = 280;
+constexpr int kShadow = 10;
+constexpr int kBodyMargin = 22;
 
 QString IconImage(int kind)
 {
@@ -55,18 +62,18 @@ QLabel* TextLabel(const char* name, QWidget* parent)
 
 } // namespace
 
-CMsgBox::CMsgBox(QWidget* parent) : QDialog(parent)
+CMsgBox::CMsgBox(QWidget* parent) : QDialog(parent), shadow_(ShadowMargin(kShadow))
 {
-    setAttribute(Qt::WA_TranslucentBackground);
+    SetWindowGround(this);
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint | Qt::WindowMinMaxButtonsHint);
-    setFixedWidth(660);
-    setMinimumHeight(300);
+    setFixedWidth(kBodyWidth + 2 * shadow_);
+    setMinimumHeight(kBodyMinHeight + 2 * shadow_);
     setObjectName(QStringLiteral("Jexmessagebox"));
     setStyleSheet(QLatin1String(kBoxStyle));
 
     titleBar_ = new CFrameTitle(this);
     titleBar_->ShowIcon(false);
-    titleBar_->setFixedSize(640, 48);
+    titleBar_->setFixedSize(kBodyWidth, 48);
     connect(titleBar_, &CFrameTitle::TitleBtnClicked, this, &CMsgBox::TitleBtnClick);
 
     icon_ = new QLabel(this);
@@ -97,7 +104,9 @@ CMsgBox::CMsgBox(QWidget* parent) : QDialog(parent)
     lower->addLayout(buttonRow_);
 
     auto* body = new QVBoxLayout;
-    body->setContentsMargins(32, 32, 32, 32);
+    // The body's own margin inside the room of the shadow.
+    const int margin = kBodyMargin + shadow_;
+    body->setContentsMargins(margin, margin, margin, margin);
     body->setSpacing(0);
     body->addLayout(upper);
     body->addStretch();
@@ -105,15 +114,17 @@ CMsgBox::CMsgBox(QWidget* parent) : QDialog(parent)
 
     auto* outer = new QVBoxLayout(this);
     outer->setSpacing(0);
-    outer->setContentsMargins(0, 10, 0, 0);
+    outer->setContentsMargins(0, shadow_, 0, 0);
     outer->addWidget(titleBar_, 0, Qt::AlignHCenter);
     outer->addLayout(body);
 
-    auto* shadow = new QGraphicsDropShadowEffect(this);
-    shadow->setOffset(0, 0);
-    shadow->setColor(QColor(0, 0, 0, 127));
-    shadow->setBlurRadius(10);
-    setGraphicsEffect(shadow);
+    if (shadow_) {
+        auto* shadow = new QGraphicsDropShadowEffect(this);
+        shadow->setOffset(0, 0);
+        shadow->setColor(QColor(0, 0, 0, 127));
+        shadow->setBlurRadius(kShadow);
+        setGraphicsEffect(shadow);
+    }
 }
 
 int CMsgBox::ShowMsg(QWidget* parent, int iconKind, QString caption, QString title, QString content,
@@ -226,7 +237,7 @@ void CMsgBox::paintEvent(QPaintEvent* event)
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor("#272d3b"));
-    painter.drawRoundedRect(rect().adjusted(10, 10, -10, -10), 12, 12);
+    painter.drawRoundedRect(rect().adjusted(shadow_, shadow_, -shadow_, -shadow_), 12, 12);
     painter.end();
     QDialog::paintEvent(event);
 }

@@ -61,4 +61,6 @@ private:
     int result_ = kClosed;
     QPointer<CCheckBox> checkBox_;
     CFrameTitle* titleBar_ = nullptr;
+    // The room of the drop shadow around the box where the desktop shows it, else none.
+    int shadow_ = 0;
 };

@@ -63,8 +63,11 @@ CLFCleanPage::CLFCleanPage() : CPage(PAGEID_LARGE_FILE_RESULT, nullptr), listVie
 {
     setFont(KitFont(font(), 12));
     InitPage();
-    setStyleSheet(QStringLiteral("border-top-left-radius:0px;border-top-right-radius:0px;"
-                                 "border-bottom-right-radius:12px;border-bottom-left-radius:12px;background:#20242f;"));
+    // On the content alone, as the partition page has it: on the whole page the panel's ground
+    // would show behind the header's texts.
+    content->setStyleSheet(QStringLiteral("border-top-left-radius:0px;border-top-right-radius:0px;"
+                                          "border-bottom-right-radius:12px;border-bottom-left-radius:12px;"
+                                          "background:#20242f;"));
 }
 
 QWidget* CLFCleanPage::CreateContent()

@@ -27,7 +27,8 @@ void CListHeaderView::paintSection(QPainter* painter, const QRect& rect, int log
     painter->save();
     painter->setPen(Qt::NoPen);
     painter->setBrush(kSectionFill);
-    painter->drawRect(rect.adjusted(0, 0, 0, -1));
+    // Filled whole: a row left bare would show the light ground beneath as a hairline.
+    painter->drawRect(rect);
     if (logicalIndex != 0) {
         painter->setPen(kDivider);
         painter->drawLine(rect.left(), rect.top() + 8, rect.left(), rect.bottom() - 8);

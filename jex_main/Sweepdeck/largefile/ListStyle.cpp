@@ -14,16 +14,19 @@ namespace {
 
 const QColor kHoverFill(27, 225, 208, 15);
 const QColor kHoverLine(27, 225, 208, 25);
+// The hover tint made strong enough to tell the chosen row from the others at a glance.
+const QColor kSelectedFill(27, 225, 208, 64);
 const QColor kRowFill("#20242f");
 const QColor kRowLine("#272d3b");
 constexpr int kCellTextSize = 14;
 
 } // namespace
 
-CListStyle::CListStyle()
+CListStyle::CListStyle(RowChoice choice)
     : uncheckedPixmap(ResPicture(QStringLiteral("checkbox.png"))),
       checkedPixmap(ResPicture(QStringLiteral("checkbox_sel.png"))),
-      partialPixmap(ResPicture(QStringLiteral("checkbox_halfsel.png")))
+      partialPixmap(ResPicture(QStringLiteral("checkbox_halfsel.png"))),
+      choice(choice)
 {
 }
 
@@ -36,7 +39,7 @@ void CListStyle::unpolish(QWidget* widget) { QProxyStyle::unpolish(widget); }
 void CListStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                                const QWidget*) const
 {
-    // Selection and focus frames are not drawn: a row's check box shows what is chosen.
+    // Focus frames are not drawn, nor the selection where a row's check box shows what is chosen.
     if (element == PE_PanelItemViewItem)
         DrawRowPanel(option, painter);
 }
@@ -50,9 +53,10 @@ void CListStyle::DrawRowPanel(const QStyleOption* option, QPainter* painter) con
     painter->save();
     painter->setPen(Qt::NoPen);
     const bool hovered = item->state & State_MouseOver;
-    painter->setBrush(hovered ? kHoverFill : kRowFill);
+    const bool selected = choice == RowChoice::BySelection && (item->state & State_Selected);
+    painter->setBrush(selected ? kSelectedFill : hovered ? kHoverFill : kRowFill);
     painter->drawRect(rect);
-    painter->setPen(hovered ? QPen(kHoverLine, 2) : QPen(kRowLine, 1));
+    painter->setPen(hovered || selected ? QPen(kHoverLine, 2) : QPen(kRowLine, 1));
     painter->drawLine(rect.bottomLeft(), rect.bottomRight());
     painter->restore();
 }
@@ -133,7 +137,7 @@ int CListStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, cons
     return QProxyStyle::pixelMetric(metric, option, widget);
 }
 
-void ApplyCleanupListLook(QTreeView* view)
+void ApplyCleanupListLook(QTreeView* view, RowChoice choice)
 {
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -142,7 +146,7 @@ void ApplyCleanupListLook(QTreeView* view)
     view->setUniformRowHeights(true);
     view->setAllColumnsShowFocus(false);
     view->setHeader(new CListHeaderView);
-    auto* listStyle = new CListStyle;
+    auto* listStyle = new CListStyle(choice);
     listStyle->setParent(view);
     view->setStyle(listStyle);
     view->setFont(KitFont(view->font(), 12));

@@ -7,15 +7,19 @@
 
 class QTreeView;
 
+// Whether a list shows its chosen row: the large-file list shows what is chosen by its check
+// boxes, the disk list, which has none, by the selected row's panel.
+enum class RowChoice { ByCheckBox, BySelection };
+
 // Gives a list the clean-up lists' look: single whole-row selection, no frame and no tree
 // decoration, the list header and style, the kit's 12 px font, and the lists' dark background
 // below the last row instead of the light default.
-void ApplyCleanupListLook(QTreeView* view);
+void ApplyCleanupListLook(QTreeView* view, RowChoice choice = RowChoice::ByCheckBox);
 
 class CListStyle : public QProxyStyle {
     Q_OBJECT
 public:
-    CListStyle();
+    explicit CListStyle(RowChoice choice = RowChoice::ByCheckBox);
 
     void polish(QPalette& palette) override;
     void polish(QWidget* widget) override;
@@ -37,4 +41,5 @@ private:
     QPixmap uncheckedPixmap;
     QPixmap checkedPixmap;
     QPixmap partialPixmap;
+    RowChoice choice;
 };

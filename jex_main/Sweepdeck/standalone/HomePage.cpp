@@ -104,7 +104,8 @@ QWidget* CHomePage::CreateContent()
     description->setAlignment(Qt::AlignHCenter);
     description->setWordWrap(true);
     description->setFixedHeight(45);
-    description->setStyleSheet(QStringLiteral("color:#c6d6f0;"));
+    // On the window's white, in the grey of the large buttons' captions.
+    description->setStyleSheet(QStringLiteral("color:#666666;"));
     column->addWidget(description);
     column->addStretch();
     return content;

@@ -28,7 +28,7 @@ constexpr int kQuitPollMs = 80;
 constexpr int kOpenPage = 1;
 constexpr int kLastPage = 5;
 constexpr int kLongestMinutes = std::numeric_limits<int>::max() / 60;
-const QColor kBackground("#1c202a");
+const QColor kTitleStrip("#1c202a");
 
 QIcon ProgramIcon() { return ResIcon(QStringLiteral("48_48_8.ico")); }
 
@@ -47,6 +47,11 @@ CMainWindow::CMainWindow(QWidget* parent) : QMainWindow(parent), tray(ProgramIco
     column->setSpacing(0);
     auto* title = new CFrameTitle(this);
     title->SetTitle(windowTitle());
+    // The strip keeps the dark of the page headers below it, for which its text is drawn.
+    QPalette strip = title->palette();
+    strip.setColor(QPalette::Window, kTitleStrip);
+    title->setPalette(strip);
+    title->setAutoFillBackground(true);
     connect(title, &CFrameTitle::TitleBtnClicked, this, &QWidget::close);
     column->addWidget(title);
     wizard = new CPageWizard;
@@ -132,7 +137,11 @@ void CMainWindow::onTimeOut()
 void CMainWindow::closeEvent(QCloseEvent* event)
 {
     if (hideOnClose) {
-        hide();
+        // Without a tray nothing on the screen would lead back to a hidden window.
+        if (trayProbe())
+            hide();
+        else
+            showMinimized();
         event->ignore();
         return;
     }
@@ -144,9 +153,11 @@ void CMainWindow::closeEvent(QCloseEvent* event)
 
 void CMainWindow::paintEvent(QPaintEvent* event)
 {
+    // White: the home page's large buttons draw their captions and hover frame for it; the other
+    // pages paint a look of their own over it.
     QPainter painter(this);
     painter.setPen(Qt::NoPen);
-    painter.fillRect(rect(), kBackground);
+    painter.fillRect(rect(), Qt::white);
     QMainWindow::paintEvent(event);
 }
 

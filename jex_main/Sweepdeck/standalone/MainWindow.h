@@ -8,6 +8,8 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include <functional>
+
 class CPageWizard;
 class QApplication;
 
@@ -27,6 +29,8 @@ public:
     CPageWizard* Wizard() const { return wizard; }
     CIconTray& Tray() { return tray; }
     bool HidesOnClose() const { return hideOnClose; }
+    // Asks whether the desktop has a system tray: QSystemTrayIcon's answer unless replaced.
+    void SetTrayProbe(std::function<bool()> probe) { trayProbe = std::move(probe); }
 
 public slots:
     void onIconTrayActivate(int iIndex);
@@ -45,4 +49,5 @@ private:
     CPageWizard* wizard = nullptr;
     bool hideOnClose = false;
     QTimer quitTimer;
+    std::function<bool()> trayProbe = &QSystemTrayIcon::isSystemTrayAvailable;
 };

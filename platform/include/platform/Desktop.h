@@ -10,4 +10,9 @@ namespace platform {
 // but a caller such as a test. On the GUI thread only.
 void AnnounceFullScreen(bool fullScreen);
 
+// Whether the desktop composites its windows: DwmIsCompositionEnabled answers this from now on,
+// whatever the desktop says. For a caller such as a test on the offscreen platform, which cannot
+// be without composition otherwise.
+void AnnounceComposition(bool composited);
+
 } // namespace platform

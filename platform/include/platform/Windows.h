@@ -34,3 +34,4 @@
 #include "platform/win/WindowManager.h"
 #include "platform/win/DeviceNotify.h"
 #include "platform/win/AppBar.h"
+#include "platform/win/Dwm.h"

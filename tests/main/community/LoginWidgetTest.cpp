@@ -6,12 +6,18 @@
 #include "RegistWidget.h"
 #include "WebService.h"
 
+#include "support/ColourContrast.h"
 #include "support/TempMachine.h"
 
 #include <QApplication>
 #include <QCryptographicHash>
+#include <QImage>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <utility>
 
 namespace {
 
@@ -111,6 +117,44 @@ TEST(AccountForm, EmailCheckTakesOnlyAWholeAddress)
                             "ann@ex-ample.com", "ann@example.abcde", "ann@example.c0m", "ann@@example.com",
                             "ann@example.com.x"})
         EXPECT_FALSE(IsValidEmail(QString::fromLatin1(bad))) << bad;
+}
+
+// How strongly the field's text (typed or placeholder) stands out on the field's ground.
+double InkContrast(QLineEdit& field)
+{
+    const QImage image = field.grab().toImage();
+    const QColor ground = image.pixelColor(field.width() - 4, field.height() / 2);
+    double strongest = 1;
+    for (int y = 3; y < field.height() - 3; ++y)
+        for (int x = 12; x < field.width() / 2; ++x)
+            strongest = std::max(strongest, testing_support::Contrast(image.pixelColor(x, y), ground));
+    return strongest;
+}
+
+// An empty field framed red must not read as if its placeholder were the refused text.
+TEST(AccountForm, PlaceholdersReadDimmerThanTypedTextInBothFieldStyles)
+{
+    QLineEdit* field = account_form::MakeField(QStringLiteral("Email"), nullptr);
+    // As the forms go: built, shown (the sheet is applied then), marked wrong and right again, and
+    // a program sheet set around them.
+    const std::pair<const char*, std::function<void()>> steps[] = {
+        {"shown", [&] { field->show(); }},
+        {"marked wrong", [&] { account_form::MarkField(field, true); }},
+        {"marked right", [&] { account_form::MarkField(field, false); }},
+        {"under a program sheet", [] { qApp->setStyleSheet(QStringLiteral("QLineEdit { selection-color: #20242f; }")); }},
+    };
+    for (const auto& [step, act] : steps) {
+        act();
+        field->clear();
+        const double placeholder = InkContrast(*field);
+        field->setText(QStringLiteral("Email"));
+        const double typed = InkContrast(*field);
+        EXPECT_GE(typed, 7.0) << step;
+        EXPECT_GE(placeholder, 3.0) << step << ": the placeholder still reads";
+        EXPECT_LT(placeholder, typed * 0.6) << step;
+    }
+    qApp->setStyleSheet(QString());
+    delete field;
 }
 
 TEST_F(LoginPageTest, ALogInIsRememberedAndAnnounced)

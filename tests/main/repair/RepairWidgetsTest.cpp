@@ -10,6 +10,8 @@
 
 #include "RepairPageSupport.h"
 
+#include "platform/Windows.h"
+
 #include <QApplication>
 #include <QEnterEvent>
 #include <QPushButton>
@@ -48,6 +50,82 @@ TEST_F(RepairPageTest, InfoTipFollowsTheMouseAndCountsAsReadAfterTwoSeconds)
     Hover(icon, QPoint(40, 60), std::chrono::milliseconds(2050));
     const QStringList read = Attributes("FileFixing", "Result_Info", 1);
     EXPECT_EQ(read, QStringList {QStringLiteral("{\"ViewInfo\":\"Yes\"}")}) << "only the long hover counts";
+}
+
+// The desktop's pointer resting at one point: as a window system does after a window maps or
+// unmaps, the window that takes the pointer there gets it, the icon's window unless the tip (kept
+// on top) covers the point and takes input; the icon hears Leave when it loses the pointer and
+// Enter when it gets it back. Routed from the event loop, as the window system's events come.
+class CRestingPointer : public QObject {
+public:
+    CRestingPointer(CFileFixInfo& icon, QPoint at) : icon_(icon), at_(at)
+    {
+        icon.Tip()->installEventFilter(this);
+        Route();
+    }
+    ~CRestingPointer() override { icon_.Tip()->removeEventFilter(this); }
+
+    int tipHides = 0;
+
+    void Leave()
+    {
+        resting_ = false;
+        Route();
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Hide)
+            ++tipHides;
+        if (event->type() == QEvent::Show || event->type() == QEvent::Hide)
+            QMetaObject::invokeMethod(this, &CRestingPointer::Route, Qt::QueuedConnection);
+        return false;
+    }
+
+private:
+    bool TipTakesPointer() const
+    {
+        const QWidget* tip = icon_.Tip();
+        return tip->isVisible() && !(tip->windowFlags() & Qt::WindowTransparentForInput) &&
+               QRect(tip->pos(), tip->size()).contains(at_);
+    }
+
+    void Route()
+    {
+        const bool onIcon = resting_ && !TipTakesPointer();
+        if (onIcon == onIcon_)
+            return;
+        onIcon_ = onIcon;
+        if (onIcon) {
+            QEnterEvent enter(QPointF(7, 7), QPointF(7, 7), QPointF(at_));
+            QApplication::sendEvent(&icon_, &enter);
+        } else {
+            QEvent leave(QEvent::Leave);
+            QApplication::sendEvent(&icon_, &leave);
+        }
+    }
+
+    CFileFixInfo& icon_;
+    QPoint at_;
+    bool resting_ = true;
+    bool onIcon_ = false;
+};
+
+TEST_F(RepairPageTest, InfoTipStaysShownWhileThePointerRestsOnTheIconAndCountsAsReadOnce)
+{
+    CFileFixInfo icon;
+    icon.show();
+    const DWORD entered = GetTickCount();
+    CRestingPointer pointer(icon, QPoint(300, 200));
+    // Resting for as long as a reading takes, the window system's events handled meanwhile.
+    while (GetTickCount() - entered < 2100)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_TRUE(icon.Tip()->isVisible());
+    EXPECT_EQ(0, pointer.tipHides) << "the tip took the pointer from its icon";
+    pointer.Leave();
+    EXPECT_FALSE(icon.Tip()->isVisible());
+    EXPECT_EQ(1u, Events("FileFixing", "Result_Info", 1).size());
 }
 
 TEST(FocusLabelTest, FocusingOneRowOfAGroupUnfocusesTheOthers)

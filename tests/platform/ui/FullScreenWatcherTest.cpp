@@ -1,11 +1,11 @@
 // The desktop's full-screen windows under X11, on an X server of the test's own: a window manager's
 // part (the active window and its state) is played by the test.
 #include "FullScreenWatcher.h"
+#include "OwnXServer.h"
 
 #include "platform/Windows.h"
 #include "support/WaitUntil.h"
 
-#include <QProcess>
 #include <QTest>
 #include <QWidget>
 
@@ -85,14 +85,11 @@ private:
 
 TEST(FullScreenWatcher, TheActiveWindowGoingFullScreenAndBackIsAnnounced)
 {
-    QProcess server;
-    server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
-                                          QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
-                                          QStringLiteral("640x480x24")});
-    if (!server.waitForStarted(5000))
+    COwnXServer server;
+    if (!server.Started())
         GTEST_SKIP() << "no Xvfb";
-    ASSERT_TRUE(QTest::qWaitFor([&] { return server.canReadLine(); }, testing_support::kPatience.count()));
-    const QByteArray display = ":" + server.readLine().trimmed();
+    const QByteArray display = server.Display();
+    ASSERT_FALSE(display.isEmpty());
     setenv("DISPLAY", display.constData(), 1);
     xcb_connection_t* connection = xcb_connect(display.constData(), nullptr);
     ASSERT_FALSE(xcb_connection_has_error(connection));
@@ -126,8 +123,6 @@ TEST(FullScreenWatcher, TheActiveWindowGoingFullScreenAndBackIsAnnounced)
     EXPECT_EQ((std::vector<LPARAM> {1, 0, 1, 0}), bar.notices);
     SHAppBarMessage(ABM_REMOVE, &data);
     xcb_disconnect(connection);
-    server.terminate();
-    server.waitForFinished(5000);
 }
 
 } // namespace

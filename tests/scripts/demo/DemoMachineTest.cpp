@@ -5,6 +5,8 @@
 #include "support/TempMachine.h"
 
 #include <QProcess>
+#include <QRegularExpression>
+#include <QSettings>
 
 #include <gtest/gtest.h>
 
@@ -30,7 +32,7 @@ std::string ProgramFolderBesideBuild(const std::string& root)
     return folder.string();
 }
 
-TEST(DemoMachineTest, CarriesStoredMessagesOneReadOneClosedAndTheRestUnreadWithLinks)
+TEST(DemoMachineTest, CarriesStoredMessagesOneReadOneClosedTheRestUnreadWithLinksAndNoOtherVersion)
 {
     testing_support::TempMachine machine;
     const QString root = QString::fromStdString(machine.Root() + "/demo");
@@ -56,6 +58,18 @@ TEST(DemoMachineTest, CarriesStoredMessagesOneReadOneClosedAndTheRestUnreadWithL
               2);
     for (const CMsgItemInfo& m : messages)
         EXPECT_FALSE(m.GetTitle().isEmpty()) << m.GetId();
+
+    // No message announces a version but the installed one, which the update check finds current.
+    const QString installed =
+        QSettings(QString::fromStdString(machine.Root() + "/bin/kyphtupdate.ini"), QSettings::IniFormat)
+            .value(QStringLiteral("update/build"))
+            .toString();
+    ASSERT_FALSE(installed.isEmpty());
+    const QRegularExpression version(QStringLiteral("\\b\\d+(\\.\\d+)+\\b"));
+    for (CMsgItemInfo& m : messages)
+        for (const QString& text : {m.GetTitle(), m.GetContent()})
+            for (auto found = version.globalMatch(text); found.hasNext();)
+                EXPECT_EQ(found.next().captured().toStdString(), installed.toStdString()) << m.GetId() << ": " << text.toStdString();
 }
 
 } // namespace

@@ -6,15 +6,19 @@
 
 #include "jex_main/Scatterscope/DefragMachine.h"
 #include "jex_main/volume_list/IDrivelist.h"
+#include "support/ColourContrast.h"
 #include "support/TempMachine.h"
 #include "support/UsageEvents.h"
 
 #include "platform/Machine.h"
 
+#include <QHeaderView>
+#include <QImage>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -104,6 +108,37 @@ TEST_F(DiskOptPageTest, ListsTheVolumesAndAnalysesAndOptimisesOneEndToEnd)
     QTest::mouseClick(page->List()->viewport(), Qt::LeftButton, {}, QPoint(10, page->List()->viewport()->height() - 2));
     page->OnFuncBtn(CDiskOptPage::AnalyzeBtn);
     EXPECT_EQ(StatusWhen(kD, DEFRAG_STATE_ANALYSED), QStringLiteral("Completed (0% fragmented)"));
+}
+
+using testing_support::Contrast;
+
+TEST_F(DiskOptPageTest, TheChosenVolumeStandsOutFromTheOtherRows)
+{
+    page->resize(690, 470);
+    page->show();
+    CDiskOptList* list = page->List();
+    Click(kD);
+    // The pointer leaves the rows, so that no row is drawn hovered.
+    QTest::mouseMove(list->viewport(), QPoint(10, list->viewport()->height() - 2));
+    const QImage image = list->viewport()->grab().toImage();
+    // Right of the texts, in the empty status column of idle volumes.
+    const auto fill = [&](int row) {
+        const QRect cell = list->visualRect(page->Data()->index(row, kStatus));
+        return image.pixelColor(cell.right() - 4, cell.center().y());
+    };
+    for (int row : {0, kD + 1})
+        EXPECT_GE(Contrast(fill(kD), fill(row)), 1.5) << "against row " << row;
+}
+
+TEST_F(DiskOptPageTest, TheListHeaderIsDarkToItsLastPixelRow)
+{
+    page->resize(690, 470);
+    page->show();
+    QHeaderView* header = page->List()->header();
+    const QImage image = header->grab().toImage();
+    const QColor section("#252b38");
+    for (int x = 0; x < image.width(); ++x)
+        ASSERT_LT(Contrast(image.pixelColor(x, image.height() - 1), section), 1.5) << "at x " << x;
 }
 
 TEST_F(DiskOptPageTest, AFailingDefragmenterShowsAsAFailure)

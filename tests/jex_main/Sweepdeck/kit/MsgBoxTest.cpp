@@ -3,7 +3,10 @@
 #include "kit/IndexBtn.h"
 #include "kit/MsgBox.h"
 
+#include "platform/Desktop.h"
+
 #include <QApplication>
+#include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPointer>
@@ -193,6 +196,30 @@ TEST(SweepdeckMsgBox, IsModalToTheCallersWindowAndSitsAboveTheCallersCorner)
         [&] { return ShowTwo(inner); });
     EXPECT_EQ(parent, &window);
     EXPECT_EQ(position, inner->mapToGlobal(QPoint(70, -10)));
+}
+
+// Where the desktop composites nothing, a translucent pixel shows black: the box is its body alone,
+// without its shadow, standing to its corners on the colour of the panels it opens over.
+TEST(SweepdeckMsgBox, WithoutCompositionTheBoxIsItsBodyOnThePanelsColour)
+{
+    platform::AnnounceComposition(false);
+    const QColor panel("#20242f");
+    Answer(
+        [&](CMsgBox* box) {
+            EXPECT_FALSE(box->testAttribute(Qt::WA_TranslucentBackground));
+            EXPECT_EQ(box->graphicsEffect(), nullptr);
+            EXPECT_EQ(box->width(), 640);
+            const QImage image = box->grab().toImage();
+            const QRect edge = image.rect();
+            for (const QPoint corner : {edge.topLeft(), edge.topRight(), edge.bottomLeft(), edge.bottomRight()})
+                EXPECT_EQ(image.pixelColor(corner).name(QColor::HexArgb), panel.name(QColor::HexArgb))
+                    << corner.x() << "," << corner.y();
+            // The body begins at the edge: its colour a few pixels in, where the shadow was.
+            EXPECT_EQ(image.pixelColor(3, edge.height() / 2).name(), QStringLiteral("#272d3b"));
+            box->done(0);
+        },
+        [&] { return ShowTwo(); });
+    platform::AnnounceComposition(true);
 }
 
 TEST(SweepdeckMsgBox, AWindowDestroyedUnderTheBoxAnswersClosed)

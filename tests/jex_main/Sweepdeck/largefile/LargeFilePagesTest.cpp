@@ -17,6 +17,7 @@
 #include "support/UsageEvents.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QJsonDocument>
 #include <QLabel>
 #include <QSignalSpy>
@@ -205,6 +206,34 @@ TEST_F(LargeFilePagesTest, ScanningTheTickedDriveListsItsLargeFilesAndDeletesThe
     EXPECT_EQ(wizard->currentWidget(), scanPage);
     EXPECT_TRUE(scanPage->IsFuncBtnVisible(0));
     EXPECT_FALSE(scanPage->IsFuncBtnVisible(1));
+}
+
+// The header's own ground at each of its labels' corners, where no text is drawn: no panel of
+// the content shows behind them.
+TEST_F(LargeFilePagesTest, BothPagesShowTheirHeaderOnTheHeadersOwnGround)
+{
+    MakeFile("data/Films/holiday.mkv", 30 * kMiB);
+    Build();
+    const auto checkHeader = [](QWidget* page) {
+        auto* header = page->findChild<CPageTitle*>();
+        ASSERT_NE(header, nullptr);
+        const QColor ground = header->GetTitleInfo().background;
+        const QImage image = page->grab().toImage();
+        int labels = 0;
+        for (QLabel* label : header->findChildren<QLabel*>()) {
+            if (!label->isVisible() || label->pixmap())
+                continue;
+            ++labels;
+            EXPECT_EQ(image.pixelColor(label->mapTo(page, QPoint(0, 0))).name(), ground.name())
+                << page->metaObject()->className() << ": " << label->text().toStdString();
+        }
+        EXPECT_GE(labels, 2) << page->metaObject()->className();
+    };
+    checkHeader(scanPage);
+    QTest::mouseClick(DataTile(), Qt::LeftButton);
+    QTest::mouseClick(FindButton<CFuncBtn>(scanPage, 0), Qt::LeftButton);
+    ASSERT_EQ(wizard->currentWidget(), cleanPage);
+    checkHeader(cleanPage);
 }
 
 TEST_F(LargeFilePagesTest, WithoutAGathererThePageStaysInertAndItsScanIsShownAsFailed)

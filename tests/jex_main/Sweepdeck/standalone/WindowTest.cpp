@@ -22,6 +22,7 @@
 #include "platform/ui/WindowRecords.h"
 #include "platform/win/Sync.h"
 #include "platform/win/WindowManager.h"
+#include "support/ColourContrast.h"
 #include "support/UsageEvents.h"
 #include "support/QuarnelLog.h"
 
@@ -34,7 +35,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 
 #include <unistd.h>
@@ -119,19 +119,7 @@ TEST_F(WindowTest, ShowingKeepsTheWindowsPublishedHandleAndNeverHidesAShownWindo
     EXPECT_EQ(records, 1) << "one record for the window's whole life";
 }
 
-// Contrast of two colours as the web's accessibility rules measure it: 1 (none) to 21.
-double Contrast(const QColor& a, const QColor& b)
-{
-    const auto luminance = [](const QColor& colour) {
-        const auto linear = [](double channel) {
-            return channel <= 0.03928 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
-        };
-        return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) + 0.0722 * linear(colour.blueF());
-    };
-    const double lighter = std::max(luminance(a), luminance(b));
-    const double darker = std::min(luminance(a), luminance(b));
-    return (lighter + 0.05) / (darker + 0.05);
-}
+using testing_support::Contrast;
 
 // The darkest pixel of the check box's text, right of its picture, on the dialog as it draws
 // itself.
@@ -166,6 +154,44 @@ TEST_F(WindowTest, CheckBoxTextsAreDarkOnTheWhiteSettingsDialogAndTrayTip)
         EXPECT_GE(Contrast(ink, Qt::white), 7.0) << dialog->metaObject()->className() << ": " << ink.name().toStdString();
         dialog->hide();
     }
+    qApp->setStyleSheet(QString());
+}
+
+// The strongest contrast any pixel of the area has against the area's first pixel, its background.
+double InkContrast(const QImage& image, const QRect& area)
+{
+    const QColor background = image.pixelColor(area.topLeft());
+    double strongest = 1;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            strongest = std::max(strongest, Contrast(image.pixelColor(x, y), background));
+    return strongest;
+}
+
+TEST_F(WindowTest, TheHomePagesCaptionsDescriptionAndTitleReadOnTheWindow)
+{
+    const QString sheet = ReadAppStyleSheet(GetAppDirPath());
+    ASSERT_FALSE(sheet.isEmpty());
+    qApp->setStyleSheet(sheet);
+    CMainWindow window;
+    window.ShowAll();
+    auto* home = qobject_cast<CHomePage*>(window.Wizard()->GetPage(1));
+    ASSERT_NE(home, nullptr);
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(home->ToolButton(2), &enter);
+    const QImage image = window.grab().toImage();
+    const int captionTop = ResPicture(QStringLiteral("icon_garbage.png")).height() + 60;
+    for (int entry = 0; entry < 3; ++entry) {
+        const CHomeLargeBtn* button = home->ToolButton(entry);
+        const QRect caption(button->mapTo(&window, QPoint(1, captionTop)), QSize(button->width() - 2, 40));
+        EXPECT_GE(InkContrast(image, caption), 4.5) << "caption " << entry;
+    }
+    const QLabel* description = home->DescriptionLabel();
+    ASSERT_FALSE(description->text().isEmpty());
+    EXPECT_GE(InkContrast(image, QRect(description->mapTo(&window, QPoint(0, 0)), description->size())), 4.5);
+    const QLabel* title = window.findChild<QLabel*>(QStringLiteral("CFrameTitle_textTitle"));
+    ASSERT_NE(title, nullptr);
+    EXPECT_GE(InkContrast(image, QRect(title->mapTo(&window, QPoint(0, 0)), title->size())), 4.5);
     qApp->setStyleSheet(QString());
 }
 
@@ -208,15 +234,23 @@ TEST_F(WindowTest, EveryPageOfTheWindowAndOfBothExportsFindsItsPictures)
             ADD_FAILURE() << QString::fromStdWString(line).toStdString();
 }
 
-TEST_F(WindowTest, ClosingHidesAfterATrayOpenAndEndsAfterANormalStart)
+TEST_F(WindowTest, ClosingPutsAwayAfterATrayOpenAndEndsAfterANormalStart)
 {
     CMainWindow window;
     window.SetApplication(qobject_cast<QApplication*>(QCoreApplication::instance()));
+    window.SetTrayProbe([] { return true; });
     window.onIconTrayActivate(0);
     EXPECT_TRUE(window.HidesOnClose());
     EXPECT_TRUE(window.isVisible());
     window.close();
     EXPECT_FALSE(window.isVisible());
+
+    // Where the desktop has no tray, nothing would lead back to a hidden window: it is minimised.
+    window.SetTrayProbe([] { return false; });
+    window.onIconTrayActivate(0);
+    window.close();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.windowState(), Qt::WindowMinimized);
 
     CMainWindow normal;
     normal.SetApplication(qobject_cast<QApplication*>(QCoreApplication::instance()));

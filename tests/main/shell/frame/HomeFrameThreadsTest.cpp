@@ -34,6 +34,7 @@ protected:
 TEST_F(HomeFrameThreadsTest, AnotherProcessBringsTheHiddenMainWindowForward)
 {
     CFixFrameBase home(2, nullptr);
+    home.SetTrayProbe([] { return true; });
     home.ShowMain(true);
     ASSERT_FALSE(home.isVisible());
     SetEvent(held_);

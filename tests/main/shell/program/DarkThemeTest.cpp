@@ -1,15 +1,22 @@
 // The program's pages as its style sheet draws them: the controls that Qt would draw in its light
 // default look sit dark on the dark pages, with the program's text and accent colours.
 #include "DelProtectWidget.h"
+#include "FileFixInfo.h"
+#include "FixFrameBase.h"
 #include "FixPageId.h"
 #include "FixUSBWidget.h"
+#include "FixingDialog.h"
 #include "LetterPage.h"
 #include "LoginWidget.h"
 #include "MainRoutine.h"
 #include "MsgItemInfo.h"
+#include "MessageBox.h"
 #include "MsgPopWindow.h"
+#include "SetWidget.h"
+#include "UIMakeSureDlg.h"
 #include "WaitButtonEx.h"
 
+#include "platform/Desktop.h"
 #include "platform/Machine.h"
 #include "support/TempMachine.h"
 
@@ -25,6 +32,9 @@
 #include <QTextEdit>
 
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -227,6 +237,40 @@ TEST_F(DarkThemeTest, LogInAndSignUpButtonsAreAccentsAndTheirLinksAreText)
         ++actions;
     }
     EXPECT_EQ(actions, 1) << "the log-in view shows its one action button";
+}
+
+} // namespace
+
+namespace {
+
+// Where the desktop composites nothing, a translucent pixel shows black: each frameless window
+// stands on the colour of the panels it opens over, to its corners, with no room for a shadow.
+TEST_F(DarkThemeTest, WithoutCompositionFramelessWindowsStandOnThePanelsColourWithoutShadowRoom)
+{
+    platform::AnnounceComposition(false);
+    CFixFrameBase tool(PAGE_WINDOWS_UPDATE, nullptr);
+    CFixFrameBase login(PAGE_LOGIN, nullptr);
+    CMessageBox box(MSGBOX_RESULT_VIEW, nullptr, QString(), QStringLiteral("File Showing"), 4);
+    CSetWidget settings(nullptr);
+    CMsgPopWindow messages(QStringLiteral("Message"), nullptr);
+    messages.setFixedSize(360, 390);
+    CFixingDialog fixing(nullptr);
+    CUIMakeSureDlg question(0, QStringLiteral("Title"), QStringLiteral("Content"), {{0, QStringLiteral("OK")}}, nullptr);
+    CFileFixInfo info;
+    const std::vector<QWidget*> windows = {&tool, &login, &box, &settings, &messages, &fixing, &question, info.Tip()};
+    for (QWidget* window : windows) {
+        const char* name = window->metaObject()->className();
+        window->show();
+        EXPECT_FALSE(window->testAttribute(Qt::WA_TranslucentBackground)) << name;
+        const QImage image = window->grab().toImage();
+        const QRect edge = image.rect();
+        for (const QPoint corner : {edge.topLeft(), edge.topRight(), edge.bottomLeft(), edge.bottomRight()})
+            EXPECT_TRUE(Near(image.pixelColor(corner), kField)) << name << " at " << corner.x() << "," << corner.y();
+        window->hide();
+    }
+    EXPECT_EQ(settings.size(), QSize(640, 378)) << "the settings dialog is its body alone";
+    EXPECT_EQ(login.layout()->contentsMargins(), QMargins()) << "the log-in form fills its frame";
+    platform::AnnounceComposition(true);
 }
 
 } // namespace

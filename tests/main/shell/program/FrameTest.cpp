@@ -3,6 +3,7 @@
 #include "HomeFrame.h"
 
 #include "GarbageScanMgr.h"
+#include "GarbageCleanWnd.h"
 #include "ShutDownFilter.h"
 
 #include "Paneforge/Util.h"
@@ -130,6 +131,7 @@ TEST_F(FrameTest, KeysNeverCloseAFrame)
 TEST_F(FrameTest, HomeCloseHidesToTheTrayAndTheTrayShowsItAgain)
 {
     CFixFrameBase home(2, nullptr);
+    home.SetTrayProbe([] { return true; });
     EXPECT_EQ(&home, GetHomeFrame());
     ASSERT_NE(nullptr, qobject_cast<CFixHomePage*>(home.GetPage()));
     ASSERT_NE(nullptr, home.GetScanMgr());
@@ -162,9 +164,40 @@ TEST_F(FrameTest, HomeCloseHidesToTheTrayAndTheTrayShowsItAgain)
 TEST_F(FrameTest, StartAtLogInStaysInTheTray)
 {
     CFixFrameBase home(2, nullptr);
+    home.SetTrayProbe([] { return true; });
     home.ShowMain(true);
     EXPECT_FALSE(home.isVisible());
     EXPECT_NE(nullptr, home.GetTrayIcon());
+}
+
+// Where the desktop has no tray, a hidden window could be reached by nothing: the close button,
+// the desktop's close and a start at log-in leave it minimised instead.
+TEST_F(FrameTest, WithoutATrayTheHomeWindowIsMinimisedInsteadOfHidden)
+{
+    const auto reachable = [](CFixFrameBase& home) {
+        return home.isVisible() && home.windowState() == Qt::WindowMinimized && !home.GetTrayIcon();
+    };
+    CFixFrameBase home(2, nullptr);
+    home.SetTrayProbe([] { return false; });
+    home.ShowMain(true);
+    EXPECT_TRUE(reachable(home)) << "a start at log-in";
+
+    // Brought back, the window stands for the tray icon's click: the monitor's pop-ups give way.
+    home.GetScanMgr()->JunkWnd()->ShowWnd();
+    home.showNormal();
+    EXPECT_FALSE(home.GetScanMgr()->JunkWnd()->isVisible());
+    home.GetTitleBar()->findChild<QPushButton*>(QStringLiteral("Quarnel_CloseBtn"))->click();
+    EXPECT_TRUE(reachable(home)) << "the close button";
+
+    home.showNormal();
+    home.close();
+    EXPECT_TRUE(reachable(home)) << "the desktop's close";
+
+    // A tool frame closes as a dialog does.
+    CFixFrameBase tool(4, nullptr);
+    tool.show();
+    tool.close();
+    EXPECT_FALSE(tool.isVisible());
 }
 
 // The notice is once a run: the run is this case's own.
@@ -235,6 +268,7 @@ TEST_F(FrameTest, TrayAndMainMenuEntriesAreReported)
                                  QString::fromLatin1(test.account));
         {
             CFixFrameBase home(2, nullptr);
+            home.SetTrayProbe([] { return true; });
             test.choose(home);
         }
         QDeadlineTimer deadline(60000);
@@ -253,6 +287,7 @@ TEST_F(FrameTest, WithoutRightsTheUpdaterIsAskedOnceAndTheWindowStaysHidden)
         machine_.WriteMachineIni("[Machine]\nAdministrator=0\n");
         InstallRenewer();
         CFixFrameBase home(2, nullptr);
+        home.SetTrayProbe([] { return true; });
         home.ShowMain(true);
         home.slotShowAction();
         home.slotShowAction();
@@ -263,6 +298,23 @@ TEST_F(FrameTest, WithoutRightsTheUpdaterIsAskedOnceAndTheWindowStaysHidden)
         EXPECT_EQ(2, std::count(calls.begin(), calls.end(), '\n'));
         EXPECT_NE(std::string::npos, calls.find("call \n"));
         EXPECT_NE(std::string::npos, calls.find("call autoscan\n"));
+    });
+}
+
+// Without a tray the minimised window stands for the tray icon: bringing it back asks the updater
+// for an elevated copy, and the window without rights stays out of sight.
+TEST_F(FrameTest, WithoutRightsOrTrayBringingTheWindowBackAsksTheUpdater)
+{
+    RUN_IN_FRESH_PROCESS({
+        machine_.WriteMachineIni("[Machine]\nAdministrator=0\n");
+        InstallRenewer();
+        CFixFrameBase home(2, nullptr);
+        home.SetTrayProbe([] { return false; });
+        home.ShowMain(true);
+        EXPECT_EQ(Qt::WindowMinimized, home.windowState());
+        home.showNormal();
+        EXPECT_EQ(Qt::WindowMinimized, home.windowState());
+        EXPECT_EQ("call \n", RenewerCalls(1));
     });
 }
 

@@ -1,6 +1,8 @@
 // What the desktop tells the program's windows, beyond the Windows calls that ask for it.
 #pragma once
 
+#pragma GCC visibility push(default)
+
 namespace platform {
 
 // The desktop's active window became (true) or stopped being (false) full-screen: every
@@ -11,3 +13,5 @@ namespace platform {
 void AnnounceFullScreen(bool fullScreen);
 
 } // namespace platform
+
+#pragma GCC visibility pop

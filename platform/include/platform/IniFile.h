@@ -16,6 +16,8 @@
 #include <string_view>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 namespace platform {
 
 // The parsed text of a file (see IniFile.cpp).
@@ -62,3 +64,5 @@ private:
 };
 
 } // namespace platform
+
+#pragma GCC visibility pop

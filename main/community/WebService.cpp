@@ -38,6 +38,18 @@ const char kSchemes[] = "http,https";
 std::mutex g_authoritiesLock;
 std::string g_authoritiesFile;
 
+// The sign-up page asks for libcurl's set-up when it is built, with the main window, long before
+// any request. libcurl is bound by its first call, so the set-up is made with the first request
+// instead, once, before anything else of libcurl runs.
+std::atomic<bool> g_setUpAsked{false};
+std::once_flag g_setUpMade;
+
+void MakeAskedSetUp()
+{
+    if (g_setUpAsked)
+        std::call_once(g_setUpMade, [] { curl_global_init(CURL_GLOBAL_ALL); });
+}
+
 const char* RequestPath(ERequestType kind)
 {
     switch (kind) {
@@ -119,6 +131,7 @@ std::string MakeRequestUrl(ERequestType kind)
 
 int PostMsg(std::string url, std::string* reply)
 {
+    MakeAskedSetUp();
     CURL* handle = curl_easy_init();
     int result = 30;
     char detail[CURL_ERROR_SIZE] = {};
@@ -185,7 +198,8 @@ size_t OnRecvData(const char* data, size_t size, size_t nmemb, std::string* repl
 
 int CurlGlobalInit()
 {
-    return curl_global_init(CURL_GLOBAL_ALL);
+    g_setUpAsked = true;
+    return CURLE_OK;
 }
 
 void CurlGlobalCleanup()

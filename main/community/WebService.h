@@ -39,6 +39,8 @@ size_t OnRecvData(const char* data, size_t size, size_t nmemb, std::string* repl
 // A reply larger than this is refused rather than held in memory.
 constexpr size_t MAX_REPLY_BYTES = 16 * 1024 * 1024;
 
+// Asks for libcurl's set-up (CURL_GLOBAL_ALL), which the next request makes before its transfer:
+// libcurl and the libraries under it are bound only when a request is sent. Returns 0.
 int CurlGlobalInit();
 void CurlGlobalCleanup();
 

@@ -16,6 +16,9 @@
 #include <sys/types.h>
 #include <vector>
 
+// The layer's window messages, a library of their own, meet the other processes here too.
+#pragma GCC visibility push(default)
+
 namespace platform {
 
 class CRunFolder;
@@ -69,3 +72,5 @@ private:
 };
 
 } // namespace platform
+
+#pragma GCC visibility pop

@@ -10,6 +10,9 @@
 #include <sys/types.h>
 #include <vector>
 
+// The layer's window messages, a library of their own, meet the other processes here too.
+#pragma GCC visibility push(default)
+
 namespace platform {
 
 // The path of the run/ folder of the machine this process uses now: a name to show, compare and
@@ -108,3 +111,5 @@ CRunFolder OpenRunFolderOf(const std::string& filePath, std::string& name);
 void* MapRunFile(int fd, size_t size);
 
 } // namespace platform
+
+#pragma GCC visibility pop

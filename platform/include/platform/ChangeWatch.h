@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 namespace platform {
 
 class ChangeWatch {
@@ -45,3 +47,5 @@ private:
 };
 
 } // namespace platform
+
+#pragma GCC visibility pop

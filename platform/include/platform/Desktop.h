@@ -1,6 +1,8 @@
 // What the desktop tells the program's windows, beyond the Windows calls that ask for it.
 #pragma once
 
+#pragma GCC visibility push(default)
+
 namespace platform {
 
 // The desktop's active window became (true) or stopped being (false) full-screen: every
@@ -16,3 +18,5 @@ void AnnounceFullScreen(bool fullScreen);
 void AnnounceComposition(bool composited);
 
 } // namespace platform
+
+#pragma GCC visibility pop

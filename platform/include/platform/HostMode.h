@@ -4,6 +4,8 @@
 
 #include "platform/win/Types.h"
 
+#pragma GCC visibility push(default)
+
 namespace platform {
 
 // Gives the file the permission bits (read, write and run; never set-id) of the file from, both
@@ -11,3 +13,5 @@ namespace platform {
 bool TakeHostMode(HANDLE file, HANDLE from);
 
 } // namespace platform
+
+#pragma GCC visibility pop

@@ -25,6 +25,8 @@
 #include <string_view>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 namespace platform {
 
 // The parsed text of a file and the folder a file is kept in (see IniFile.cpp).
@@ -85,3 +87,5 @@ private:
 };
 
 } // namespace platform
+
+#pragma GCC visibility pop

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 namespace platform {
 
 struct DriveInfo {
@@ -125,3 +127,5 @@ std::string ProgramFolder();
 void SetProgramFolder(const std::string& hostFolder);
 
 } // namespace platform
+
+#pragma GCC visibility pop

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#pragma GCC visibility push(default)
+
 namespace platform {
 
 struct ObjectSecurity {
@@ -28,3 +30,5 @@ bool MayOpen(const ObjectSecurity& security, DWORD access, DWORD fullAccess);
 bool ProcessIsElevated();
 
 } // namespace platform
+
+#pragma GCC visibility pop

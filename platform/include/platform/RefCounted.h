@@ -6,6 +6,8 @@
 
 #include <atomic>
 
+#pragma GCC visibility push(default)
+
 namespace platform {
 
 template <class Interface>
@@ -40,3 +42,5 @@ HRESULT HandOut(Object* made, REFIID riid, void** object)
 }
 
 } // namespace platform
+
+#pragma GCC visibility pop

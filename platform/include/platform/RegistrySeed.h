@@ -7,6 +7,8 @@
 
 #include <string>
 
+#pragma GCC visibility push(default)
+
 namespace platform {
 
 struct RegistryImportResult {
@@ -36,3 +38,5 @@ void SetDefaultRegistryView64(bool view64);
 LONG SetRegistryKeyProtected(HKEY root, const std::wstring& path, bool isProtected);
 
 } // namespace platform
+
+#pragma GCC visibility pop

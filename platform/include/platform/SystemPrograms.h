@@ -3,6 +3,8 @@
 
 #include <string>
 
+#pragma GCC visibility push(default)
+
 namespace platform {
 
 // Copies every program of <programFolder>/system32 into the machine's C:\Windows\System32 and
@@ -12,3 +14,5 @@ bool InstallSystemPrograms(const std::string& programFolder);
 bool InstallSystemPrograms();
 
 } // namespace platform
+
+#pragma GCC visibility pop

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#pragma GCC visibility push(default)
+
 namespace platform {
 
 std::string ToUtf8(const std::wstring& text);
@@ -26,3 +28,5 @@ bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b);
 int CompareIgnoringCase(std::wstring_view a, std::wstring_view b);
 
 } // namespace platform
+
+#pragma GCC visibility pop

@@ -7,6 +7,8 @@
 #include "platform/win/Types.h"
 #include "platform/win/WindowManager.h"
 
+#pragma GCC visibility push(default)
+
 #define ABM_NEW 0x00000000u
 #define ABM_REMOVE 0x00000001u
 
@@ -28,3 +30,5 @@ typedef struct _AppBarData {
 // null record and a cbSize short of the record answer FALSE. A bar's registration also ends when
 // its window is destroyed. The callback messages come on the GUI thread.
 UINT_PTR SHAppBarMessage(DWORD message, PAPPBARDATA data);
+
+#pragma GCC visibility pop

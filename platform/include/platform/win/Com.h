@@ -12,6 +12,8 @@
 #include "platform/win/Errors.h"
 #include "platform/win/Unknown.h"
 
+#pragma GCC visibility push(default)
+
 typedef GUID CLSID;
 typedef const CLSID& REFCLSID;
 typedef const wchar_t* LPCOLESTR;
@@ -63,3 +65,5 @@ HRESULT CLSIDFromString(LPCOLESTR text, CLSID* classId);
 // without a folder is looked for in the system folder.
 HRESULT CoGetClassObject(REFCLSID classId, DWORD classContext, LPVOID serverInfo, REFIID riid, LPVOID* object);
 HRESULT CoCreateInstance(REFCLSID classId, IUnknown* outer, DWORD classContext, REFIID riid, LPVOID* object);
+
+#pragma GCC visibility pop

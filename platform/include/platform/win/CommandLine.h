@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 // The command line this process was started with: exactly the text its starter passed to
 // CreateProcessW, or, for a process started otherwise, its arguments written the Windows way.
 LPWSTR GetCommandLineW();
@@ -31,3 +33,5 @@ std::wstring QuoteArgument(const std::wstring& argument, bool alwaysQuote = fals
 std::wstring QuoteProgramName(const std::wstring& program);
 
 } // namespace platform
+
+#pragma GCC visibility pop

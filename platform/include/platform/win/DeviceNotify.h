@@ -11,6 +11,8 @@
 #include "platform/win/Types.h"
 #include "platform/win/WindowManager.h"
 
+#pragma GCC visibility push(default)
+
 typedef PVOID HDEVNOTIFY;
 
 // wParam of WM_DEVICECHANGE.
@@ -51,3 +53,5 @@ inline constexpr GUID GUID_DEVINTERFACE_USB_DEVICE = {
 HDEVNOTIFY RegisterDeviceNotificationW(HANDLE recipient, LPVOID notificationFilter, DWORD flags);
 // FALSE with ERROR_INVALID_HANDLE for a handle that is not (or no longer) registered.
 BOOL UnregisterDeviceNotification(HDEVNOTIFY handle);
+
+#pragma GCC visibility pop

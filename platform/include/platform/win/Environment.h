@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#pragma GCC visibility push(default)
+
 // The length without the terminator, or the size needed with it when the buffer is too small;
 // 0 with ERROR_ENVVAR_NOT_FOUND when the variable is not set (0 with ERROR_SUCCESS when it is empty).
 DWORD GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size);
@@ -25,3 +27,5 @@ namespace platform {
 std::optional<std::wstring> EnvironmentValue(const std::wstring& name);
 
 } // namespace platform
+
+#pragma GCC visibility pop

@@ -3,6 +3,8 @@
 
 #include "platform/win/Types.h"
 
+#pragma GCC visibility push(default)
+
 #define ERROR_SUCCESS 0L
 #define NO_ERROR 0L
 #define ERROR_INVALID_FUNCTION 1L
@@ -93,3 +95,5 @@ DWORD ErrorFromErrno(int err);
 DWORD SetLastErrorFromErrno();
 
 } // namespace platform
+
+#pragma GCC visibility pop

@@ -11,6 +11,8 @@
 #include "platform/win/SystemInfo.h"
 #include "platform/win/Types.h"
 
+#pragma GCC visibility push(default)
+
 #define EXCEPTION_EXECUTE_HANDLER 1
 #define EXCEPTION_CONTINUE_SEARCH 0
 
@@ -48,3 +50,5 @@ typedef PTOP_LEVEL_EXCEPTION_FILTER LPTOP_LEVEL_EXCEPTION_FILTER;
 
 // Installs the filter for the whole process (null removes it) and returns the previous one.
 LPTOP_LEVEL_EXCEPTION_FILTER SetUnhandledExceptionFilter(LPTOP_LEVEL_EXCEPTION_FILTER filter);
+
+#pragma GCC visibility pop

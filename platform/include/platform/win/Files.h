@@ -20,6 +20,8 @@
 
 #include <cstdio>
 
+#pragma GCC visibility push(default)
+
 
 #define FILE_READ_DATA 0x0001u
 #define FILE_LIST_DIRECTORY 0x0001u
@@ -268,3 +270,5 @@ FILE* _wfopen(const wchar_t* fileName, const wchar_t* mode);
 errno_t _wfopen_s(FILE** file, const wchar_t* fileName, const wchar_t* mode);
 int _wremove(const wchar_t* fileName);
 int _wrename(const wchar_t* oldName, const wchar_t* newName);
+
+#pragma GCC visibility pop

@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 
+#pragma GCC visibility push(default)
+
 #define WAIT_OBJECT_0 0x00000000u
 #define WAIT_ABANDONED 0x00000080u
 #define WAIT_TIMEOUT 0x00000102u
@@ -56,3 +58,5 @@ bool AdoptHandle(HANDLE value, KernelObject* object);
 void AdoptInheritedHandles();
 
 } // namespace platform
+
+#pragma GCC visibility pop

@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QPixmap>
 
+#pragma GCC visibility push(default)
+
 // A null pixmap for a null handle or one that is no live icon.
 inline QPixmap qt_pixmapFromWinHICON(HICON icon)
 {
@@ -21,3 +23,5 @@ inline QPixmap qt_pixmapFromWinHICON(HICON icon)
             image.setPixel(x, y, pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)]);
     return QPixmap::fromImage(image);
 }
+
+#pragma GCC visibility pop

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <vector>
 
+#pragma GCC visibility push(default)
+
 HICON CreateIcon(HINSTANCE instance, int width, int height, BYTE planes, BYTE bitsPixel, const BYTE* andBits,
                  const BYTE* xorBits);
 BOOL DestroyIcon(HICON icon);
@@ -20,3 +22,5 @@ namespace platform {
 bool IconPixels(HICON icon, int* width, int* height, std::vector<uint32_t>* pixels);
 
 } // namespace platform
+
+#pragma GCC visibility pop

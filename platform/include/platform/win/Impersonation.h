@@ -11,6 +11,8 @@
 
 #include "platform/win/Types.h"
 
+#pragma GCC visibility push(default)
+
 #ifndef ERROR_BAD_IMPERSONATION_LEVEL
 #define ERROR_BAD_IMPERSONATION_LEVEL 1346L
 #endif
@@ -30,3 +32,5 @@ BOOL DuplicateTokenEx(HANDLE existingToken, DWORD desiredAccess, LPSECURITY_ATTR
 // The calling thread acts as the token's user until RevertToSelf (which always succeeds).
 BOOL ImpersonateLoggedOnUser(HANDLE token);
 BOOL RevertToSelf();
+
+#pragma GCC visibility pop

@@ -6,6 +6,8 @@
 
 #include "platform/win/Types.h"
 
+#pragma GCC visibility push(default)
+
 #define LOAD_WITH_ALTERED_SEARCH_PATH 0x00000008u
 #define GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT 0x00000002u
 #define GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS 0x00000004u
@@ -38,3 +40,5 @@ namespace platform {
 void RegisterBuiltinProcedure(const wchar_t* module, const char* name, FARPROC proc);
 
 } // namespace platform
+
+#pragma GCC visibility pop

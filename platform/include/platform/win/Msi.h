@@ -14,6 +14,8 @@
 
 #include "platform/win/Types.h"
 
+#pragma GCC visibility push(default)
+
 typedef int INSTALLSTATE;
 #define INSTALLSTATE_MOREDATA (-3)
 #define INSTALLSTATE_INVALIDARG (-2)
@@ -33,3 +35,5 @@ UINT MsiGetShortcutTargetW(LPCWSTR shortcutPath, LPWSTR productCode, LPWSTR feat
 // the buffer's size; out: the path's length without the terminator (INSTALLSTATE_MOREDATA when the
 // buffer is too small for it).
 INSTALLSTATE MsiGetComponentPathW(LPCWSTR product, LPCWSTR component, LPWSTR path, LPDWORD pathChars);
+
+#pragma GCC visibility pop

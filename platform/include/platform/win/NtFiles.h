@@ -5,6 +5,8 @@
 #include "platform/win/Security.h"
 #include "platform/win/Types.h"
 
+#pragma GCC visibility push(default)
+
 typedef LONG NTSTATUS;
 #define NT_SUCCESS(status) (static_cast<NTSTATUS>(status) >= 0)
 
@@ -81,3 +83,5 @@ NTSTATUS NtCreateFile(PHANDLE fileHandle, ACCESS_MASK desiredAccess, POBJECT_ATT
                       PIO_STATUS_BLOCK ioStatusBlock, PLARGE_INTEGER allocationSize, ULONG fileAttributes,
                       ULONG shareAccess, ULONG createDisposition, ULONG createOptions, PVOID eaBuffer, ULONG eaLength);
 ULONG RtlNtStatusToDosError(NTSTATUS status);
+
+#pragma GCC visibility pop

@@ -11,6 +11,8 @@
 
 #include <string>
 
+#pragma GCC visibility push(default)
+
 #define STILL_ACTIVE 259u
 
 #define DETACHED_PROCESS 0x00000008u
@@ -158,3 +160,5 @@ public:
 std::string ProgramHostPath(const std::wstring& program);
 
 } // namespace platform
+
+#pragma GCC visibility pop

@@ -6,6 +6,8 @@
 #include "platform/win/Errors.h"
 #include "platform/win/Types.h"
 
+#pragma GCC visibility push(default)
+
 // With a null section: the section names, with a null key: the key names of the section, each
 // ended by a null and the list by another; a list that does not fit is cut and ends in two nulls,
 // and size - 2 is returned. Otherwise the value (without matching quotes around it) or the default
@@ -30,3 +32,5 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
 // Replaces the section's keys with the "key=value" entries of a double-null-terminated list; a
 // null list deletes the section.
 BOOL WritePrivateProfileSectionW(LPCWSTR section, LPCWSTR entries, LPCWSTR fileName);
+
+#pragma GCC visibility pop

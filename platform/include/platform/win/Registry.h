@@ -5,6 +5,8 @@
 #include "platform/win/Errors.h"
 #include "platform/win/Types.h"
 
+#pragma GCC visibility push(default)
+
 // Predefined keys: sign-extended 32-bit values in pointer-sized handles, as on 64-bit Windows.
 #define HKEY_CLASSES_ROOT (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(0x80000000u))))
 #define HKEY_CURRENT_USER (reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(0x80000001u))))
@@ -76,3 +78,5 @@ LSTATUS RegDeleteValueW(HKEY hKey, LPCWSTR lpValueName);
 LSTATUS RegDeleteKeyW(HKEY hKey, LPCWSTR lpSubKey);
 LSTATUS RegDeleteKeyExW(HKEY hKey, LPCWSTR lpSubKey, REGSAM samDesired, DWORD Reserved);
 LSTATUS RegDeleteTreeW(HKEY hKey, LPCWSTR lpSubKey);
+
+#pragma GCC visibility pop

@@ -14,6 +14,8 @@
 #include "platform/win/SystemInfo.h"
 #include "platform/win/Types.h"
 
+#pragma GCC visibility push(default)
+
 typedef PVOID PSID;
 
 typedef struct _SID_IDENTIFIER_AUTHORITY {
@@ -138,3 +140,5 @@ BOOL SetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR descriptor, BOOL present, PA
 BOOL InitializeAcl(PACL acl, DWORD length, DWORD revision);
 // ERROR_ALLOTTED_SPACE_EXCEEDED when the entry does not fit the ACL's size.
 BOOL AddAccessAllowedAce(PACL acl, DWORD revision, DWORD accessMask, PSID sid);
+
+#pragma GCC visibility pop

@@ -9,6 +9,8 @@
 #include "platform/win/Types.h"
 #include "platform/win/Unknown.h"
 
+#pragma GCC visibility push(default)
+
 typedef HANDLE HICON;
 
 typedef struct _SHITEMID {
@@ -120,3 +122,5 @@ void ILFree(PIDLIST_RELATIVE idList);
 // told which entry to select. E_INVALIDARG for other forms and for items outside the file system,
 // HRESULT_FROM_WIN32 of the error when the folder cannot be opened.
 HRESULT SHOpenFolderAndSelectItems(PCIDLIST_ABSOLUTE folder, UINT count, PCUITEMID_CHILD* children, DWORD flags);
+
+#pragma GCC visibility pop

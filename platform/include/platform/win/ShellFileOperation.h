@@ -5,6 +5,8 @@
 
 #include "platform/win/Types.h"
 
+#pragma GCC visibility push(default)
+
 #define FO_MOVE 0x0001u
 #define FO_COPY 0x0002u
 #define FO_DELETE 0x0003u
@@ -34,3 +36,5 @@ typedef struct _SHFILEOPSTRUCTW {
 // Windows error of the first deletion that failed (5 access denied, 19 write-protected, 32 in use,
 // ...), the names after it left alone.
 int SHFileOperationW(LPSHFILEOPSTRUCTW operation);
+
+#pragma GCC visibility pop

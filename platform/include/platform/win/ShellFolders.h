@@ -6,6 +6,8 @@
 #include "platform/win/Errors.h"
 #include "platform/win/Types.h"
 
+#pragma GCC visibility push(default)
+
 
 #define CSIDL_DESKTOP 0x0000
 #define CSIDL_INTERNET 0x0001
@@ -87,3 +89,5 @@ UINT GetWindowsDirectoryW(LPWSTR buffer, UINT size);
 UINT GetSystemDirectoryW(LPWSTR buffer, UINT size);
 // 0 with ERROR_CALL_NOT_IMPLEMENTED on 32-bit Windows, which has no such folder.
 UINT GetSystemWow64DirectoryW(LPWSTR buffer, UINT size);
+
+#pragma GCC visibility pop

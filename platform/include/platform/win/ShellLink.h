@@ -7,6 +7,8 @@
 #include "platform/win/Com.h"
 #include "platform/win/Files.h"
 
+#pragma GCC visibility push(default)
+
 // GetPath: the target in its short (8.3) form, as GetShortPathNameW gives it (the stored form
 // when that query fails).
 #define SLGP_SHORTPATH 0x1
@@ -55,3 +57,5 @@ public:
 protected:
     ~IPersistFile() = default;
 };
+
+#pragma GCC visibility pop

@@ -10,6 +10,8 @@
 #include <cstdarg>
 #include <cstddef>
 
+#pragma GCC visibility push(default)
+
 
 #define CP_ACP 0
 #define CP_OEMCP 1
@@ -87,3 +89,5 @@ long long _wtoi64(const wchar_t* text);
 // Radix 2 to 36, lower-case digits; negative values carry a sign only in radix 10 (other radixes
 // write the 64-bit pattern). EINVAL for a null buffer or bad radix, ERANGE when it does not fit.
 errno_t _i64tow_s(long long value, wchar_t* buffer, size_t size, int radix);
+
+#pragma GCC visibility pop

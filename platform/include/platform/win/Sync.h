@@ -6,6 +6,8 @@
 
 #include "platform/win/Handles.h"
 
+#pragma GCC visibility push(default)
+
 #define WAIT_ABANDONED_0 0x00000080u
 
 #define MUTEX_MODIFY_STATE 0x00000001u
@@ -51,3 +53,5 @@ public:
 void NotifyWaiters();
 
 } // namespace platform
+
+#pragma GCC visibility pop

@@ -8,6 +8,8 @@
 
 #include <string>
 
+#pragma GCC visibility push(default)
+
 
 // ---- Versions
 
@@ -144,3 +146,5 @@ namespace platform {
 void RedirectSystemFolder(std::wstring& windowsPath);
 
 } // namespace platform
+
+#pragma GCC visibility pop

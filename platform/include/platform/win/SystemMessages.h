@@ -6,6 +6,8 @@
 
 #include <cstdarg>
 
+#pragma GCC visibility push(default)
+
 #define FORMAT_MESSAGE_ALLOCATE_BUFFER 0x00000100u
 #define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200u
 #define FORMAT_MESSAGE_FROM_STRING 0x00000400u
@@ -36,3 +38,5 @@ DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD languag
 
 // Frees what FormatMessageW allocated; returns null.
 HLOCAL LocalFree(HLOCAL memory);
+
+#pragma GCC visibility pop

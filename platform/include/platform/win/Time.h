@@ -3,6 +3,8 @@
 
 #include "platform/win/Types.h"
 
+#pragma GCC visibility push(default)
+
 typedef struct _TIME_ZONE_INFORMATION TIME_ZONE_INFORMATION, *LPTIME_ZONE_INFORMATION;
 
 // Sleep(0) gives up the rest of the time slice; Sleep(INFINITE) never returns.
@@ -35,3 +37,5 @@ BOOL SystemTimeToTzSpecificLocalTime(const TIME_ZONE_INFORMATION* timeZone, cons
 // A monotonic counter at 10 MHz.
 BOOL QueryPerformanceCounter(LARGE_INTEGER* count);
 BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency);
+
+#pragma GCC visibility pop

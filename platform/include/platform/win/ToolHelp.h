@@ -7,6 +7,8 @@
 
 #include "platform/win/Types.h"
 
+#pragma GCC visibility push(default)
+
 #define TH32CS_SNAPPROCESS 0x00000002u
 
 #ifndef ERROR_BAD_LENGTH
@@ -32,3 +34,5 @@ HANDLE CreateToolhelp32Snapshot(DWORD flags, DWORD processId);
 // FALSE with ERROR_NO_MORE_FILES after the last entry, ERROR_BAD_LENGTH when dwSize is too small.
 BOOL Process32FirstW(HANDLE snapshot, LPPROCESSENTRY32W entry);
 BOOL Process32NextW(HANDLE snapshot, LPPROCESSENTRY32W entry);
+
+#pragma GCC visibility pop

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#pragma GCC visibility push(default)
+
 typedef uint32_t DWORD;
 typedef uint32_t UINT;
 typedef int32_t LONG;
@@ -133,3 +135,5 @@ typedef struct _GUID {
     uint16_t Data3;
     uint8_t Data4[8];
 } GUID;
+
+#pragma GCC visibility pop

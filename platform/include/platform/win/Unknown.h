@@ -6,6 +6,8 @@
 
 #include <cstring>
 
+#pragma GCC visibility push(default)
+
 #define E_NOINTERFACE (static_cast<HRESULT>(0x80004002L))
 #define E_POINTER (static_cast<HRESULT>(0x80004003L))
 
@@ -25,3 +27,5 @@ protected:
 };
 
 extern const IID IID_IUnknown;
+
+#pragma GCC visibility pop

@@ -7,6 +7,8 @@
 #include "platform/win/Handles.h"
 #include "platform/win/Types.h"
 
+#pragma GCC visibility push(default)
+
 #define DRIVE_UNKNOWN 0
 #define DRIVE_NO_ROOT_DIR 1
 #define DRIVE_REMOVABLE 2
@@ -173,3 +175,5 @@ BOOL SetVolumeLabelW(LPCWSTR rootPathName, LPCWSTR volumeName);
 
 BOOL DeviceIoControl(HANDLE device, DWORD ioControlCode, LPVOID inBuffer, DWORD inBufferSize, LPVOID outBuffer,
                      DWORD outBufferSize, LPDWORD bytesReturned, LPOVERLAPPED overlapped);
+
+#pragma GCC visibility pop

@@ -4,6 +4,8 @@
 
 #include "platform/win/Types.h"
 
+#pragma GCC visibility push(default)
+
 typedef UINT_PTR WPARAM;
 typedef LONG_PTR LPARAM;
 typedef LONG_PTR LRESULT;
@@ -120,3 +122,5 @@ typedef struct _devicemodeW {
 // is that display; mode ENUM_CURRENT_SETTINGS, ENUM_REGISTRY_SETTINGS or 0 is its only mode, and
 // a higher mode number ends the list with FALSE. dmSize is the caller's and stays as it is.
 BOOL EnumDisplaySettingsW(LPCWSTR deviceName, DWORD modeNum, DEVMODEW* devMode);
+
+#pragma GCC visibility pop

@@ -1,0 +1,15 @@
+# Fails when the module names a library matching FORBIDDEN among those the loader maps with it.
+# Arguments: OBJDUMP (the objdump program), MODULE (the file), FORBIDDEN (a regular expression).
+execute_process(COMMAND ${OBJDUMP} -p ${MODULE} OUTPUT_VARIABLE headers RESULT_VARIABLE failed ERROR_VARIABLE errors)
+if(failed)
+  message(FATAL_ERROR "${OBJDUMP} could not read ${MODULE}: ${errors}")
+endif()
+string(REPLACE "\n" ";" lines "${headers}")
+foreach(line IN LISTS lines)
+  if(line MATCHES "^ *NEEDED +([^ ]+)")
+    set(library "${CMAKE_MATCH_1}")
+    if(library MATCHES "${FORBIDDEN}")
+      message(FATAL_ERROR "${MODULE} is loaded with ${library}")
+    endif()
+  endif()
+endforeach()

@@ -9,6 +9,9 @@
 #include <string>
 #include <sys/types.h>
 
+// The layer's window messages, a library of their own, take their own rights for their records too.
+#pragma GCC visibility push(default)
+
 namespace platform {
 
 // Whether this process acts on its machine with the rights of the machine folder's owner: it runs
@@ -38,3 +41,5 @@ bool IsRootsAlone(const std::string& folder);
 int HoldRootsFolder(const std::string& folder);
 
 } // namespace platform
+
+#pragma GCC visibility pop

@@ -145,26 +145,35 @@ void LocalHttpServer::Answer(int client)
                        "Connection: close\r\n";
     if (!reply.location.empty())
         head += "Location: " + reply.location + "\r\n";
-    bool whole = SendAll(client, head + "\r\n");
+    // Whether the client took it all; false once it hung up; nothing when the server stopped first.
+    bool taken = SendAll(client, head + "\r\n");
+    size_t sent = 0;
     if (reply.endless) {
-        while (whole && !stopping_)
-            whole = SendAll(client, reply.body);
+        while (taken && !stopping_)
+            taken = SendAll(client, reply.body);
     } else if (reply.trickleMs > 0) {
-        for (size_t at = 0; whole && at < reply.body.size() && !stopping_; ++at)
-            whole = !HungUpWithin(client, reply.trickleMs) && SendAll(client, reply.body.substr(at, 1));
-    } else {
-        whole = SendAll(client, reply.body);
+        for (; taken && sent < reply.body.size() && !stopping_; ++sent)
+            taken = !HungUpWithin(client, reply.trickleMs) && SendAll(client, reply.body.substr(sent, 1));
+    } else if ((taken = taken && SendAll(client, reply.body))) {
+        sent = reply.body.size();
     }
-    if (!whole) {
-        std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!taken)
         ++cutByClient_;
-    }
+    else if (!reply.endless && sent == reply.body.size())
+        ++sentWhole_;
 }
 
 int LocalHttpServer::AnswersCutByClient() const
 {
     std::lock_guard<std::mutex> lock(mutex_);
     return cutByClient_;
+}
+
+int LocalHttpServer::AnswersSentWhole() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return sentWhole_;
 }
 
 } // namespace update_test

@@ -54,8 +54,10 @@ public:
     std::string Url(const std::string& path) const;
     std::wstring WideUrl(const std::string& path) const;
     std::vector<std::string> RequestedPaths() const;
-    // How many answers the client hung up on before they were sent whole.
+    // How many answers the client hung up on before they were sent whole, and how many were sent
+    // whole.
     int AnswersCutByClient() const;
+    int AnswersSentWhole() const;
 
 private:
     void Run();
@@ -68,6 +70,7 @@ private:
     std::map<std::string, HttpReply> replies_;
     std::vector<std::string> requested_;
     int cutByClient_ = 0;
+    int sentWhole_ = 0;
     std::thread thread_;
 };
 

@@ -72,9 +72,9 @@ std::atomic<unsigned int> g_deadlineForTests {0};
 // above all, which an install may have set meanwhile and which no server may set.
 void InstallDescription(const std::wstring& fetched, const std::wstring& installed)
 {
-    // A description's entries take no more characters than its file has bytes.
     if (fetched.empty())
         return;
+    // A description's entries take no more characters than its file has bytes.
     std::vector<wchar_t> entries(kLargestDescription + 2);
     const DWORD length =
         GetPrivateProfileSectionW(kSection, entries.data(), static_cast<DWORD>(entries.size()), fetched.c_str());

@@ -362,15 +362,32 @@ TEST_F(ResourceUpdateTest, EndingTheMonitorCutsItsUpdateShortAndWaitsForItABound
         [&] { return trickling.AnswersCutByClient() + trickling.AnswersSentWhole() == 1; }));
     EXPECT_EQ(1, trickling.AnswersCutByClient()) << "the monitor waited for the whole trickle";
 
+    // An update held at a step until the test lets it go; let go, and the seams put back, however
+    // the test ends.
     struct Hold {
         std::mutex mutex;
         std::condition_variable changed;
         bool reached = false;
         bool released = false;
         bool gaveUp = false;
+
+        void Release()
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            released = true;
+            changed.notify_all();
+        }
     };
-    const auto hold = std::make_shared<Hold>();
-    CResourcePack::SetStepHook([hold](CResourcePack::Step step) {
+    struct Seams {
+        std::shared_ptr<Hold> hold = std::make_shared<Hold>();
+        ~Seams()
+        {
+            hold->Release();
+            CGarbageScanMgr::SetResourceWaitMs(5000);
+            CResourcePack::SetStepHook(nullptr);
+        }
+    } seams;
+    CResourcePack::SetStepHook([hold = seams.hold](CResourcePack::Step step) {
         if (step != CResourcePack::Step::Unpacked)
             return;
         std::unique_lock<std::mutex> lock(hold->mutex);
@@ -387,21 +404,19 @@ TEST_F(ResourceUpdateTest, EndingTheMonitorCutsItsUpdateShortAndWaitsForItABound
     Serve("images.zip", update_test::BuildZip({{"5.png", Picture(Qt::blue)}, {"5.txt", "new"}}));
     monitor->UpdateRes(false);
     {
-        std::unique_lock<std::mutex> lock(hold->mutex);
-        ASSERT_TRUE(hold->changed.wait_for(lock, testing_support::kPatience, [&] { return hold->reached; }));
+        Hold& hold = *seams.hold;
+        std::unique_lock<std::mutex> lock(hold.mutex);
+        ASSERT_TRUE(hold.changed.wait_for(lock, testing_support::kPatience, [&] { return hold.reached; }));
     }
     monitor.reset();
-    CGarbageScanMgr::SetResourceWaitMs(5000);
     {
-        std::lock_guard<std::mutex> lock(hold->mutex);
-        EXPECT_FALSE(hold->gaveUp) << "the monitor's end waited for the held update";
-        hold->released = true;
-        hold->changed.notify_all();
+        std::lock_guard<std::mutex> lock(seams.hold->mutex);
+        EXPECT_FALSE(seams.hold->gaveUp) << "the monitor's end waited for the held update";
     }
+    seams.hold->Release();
     // Done with its last step once what it left behind is gone.
     EXPECT_TRUE(testing_support::WaitUntil([&] { return NamesIn(resources) == Names{"TrayPop.ini", "images"}; }));
     EXPECT_EQ((Files{{"5.png", Picture(Qt::blue)}, {"5.txt", "new"}}), FilesBelow(images));
-    CResourcePack::SetStepHook(nullptr);
 }
 
 // Root acts in a machine folder that another user owns, who planted links where the monitor

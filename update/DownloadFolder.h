@@ -3,8 +3,9 @@
 
 #include <string>
 
-// "kyphtupdate.ini" in the folder a fetched description waits in before it may replace the
-// installed one: the user's own local application data ("Orvane\Quarnel"), which other users
-// cannot write, unlike a temporary folder that may be shared. The folder is made when missing;
-// "" when it cannot be.
+// "kyphtupdate.ini" in Renewer's download folder of the program folder (made where missing), which
+// only root can write in an installed product: what an elevated check reads and installs from
+// there, the machine's user cannot have swapped since it arrived. A process that the kernel
+// refuses that folder runs with the user's own rights, and takes the user's own local application
+// data ("Orvane\Quarnel"), which no other user can write. "" when neither can be had.
 std::wstring FetchedDescriptionPath();

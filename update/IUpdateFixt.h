@@ -16,6 +16,13 @@ struct _Update_Info_ {
     wchar_t config[MAX_PATH];  // where the next description is read: a URL or a file path
 };
 
+// What a download is; its kind bounds its size and its time (DownloadLimits.h).
+enum class DownloadKind {
+    Description,  // an update description, or the resource pack's
+    Pack,         // the start-up assistant's resource pack
+    Package,      // an update package
+};
+
 // Kept for the life of the process by its caller; never deleted through this interface.
 class IUpdateFixt {
 public:
@@ -26,6 +33,13 @@ public:
     virtual OpResult ValidateArgs(const wchar_t* text, void* out) = 0;
     // Reads a description from a file, or from a URL when the source names one.
     virtual OpResult ReadUpdateInfo(const wchar_t* source, _Update_Info_* info) = 0;
+    // Download within the bounds of the kind; Download itself takes those of a package, the
+    // largest. A download that overran its bound fails with ERROR_FILE_TOO_LARGE or ERROR_TIMEOUT
+    // in the high half.
+    virtual OpResult DownloadAs(DownloadKind kind, const wchar_t* url, const wchar_t* destFile) = 0;
+    // From any thread: ends the download under way on this object within about a second, and makes
+    // every later one fail at once (ERROR_CANCELLED in the high half), for an owner that is going.
+    virtual void CancelDownloads() = 0;
 
 protected:
     ~IUpdateFixt() = default;

@@ -28,6 +28,7 @@ enum UpdateSite : uint16_t {
     SITE_DOWNLOAD_NO_INIT = 0x4F,
     SITE_DOWNLOAD_NO_DOWNLOAD = 0x50,
     SITE_DOWNLOAD_NO_UNINIT = 0x51,
+    SITE_DOWNLOAD_NO_BOUNDS = 0x52,  // kyd_set_limits or kyd_cancel missing
     SITE_DOWNLOAD_INIT_FAILED = 0x55,
     SITE_DOWNLOAD_NULL_HANDLE = 0x56,
     SITE_DOWNLOAD_FAILED = 0x59,

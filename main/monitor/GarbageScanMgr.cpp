@@ -34,6 +34,8 @@ const char kMarkerText[] = "shutdown";
 constexpr int kSettingsPathChars = 1024;
 constexpr int kShutDownCheckMs = 60000;
 constexpr int kCpuSampleMs = 1000;
+// Enough for a cancelled download to end and a pack of its bounded size to be put in place.
+int g_resourceWaitMs = 5000;
 
 // The settings beside the program, as the profile functions take it: a Windows path.
 QString SettingsPath()
@@ -108,6 +110,7 @@ CGarbageScanMgr::CGarbageScanMgr(QObject* parent, std::shared_ptr<IMonitorSource
     LoadConfig();
 
     resThread_ = new CResUpdateThread(this);
+    connect(resThread_, &CResUpdateThread::sigFinished, this, &CGarbageScanMgr::sigUpdateFinish);
     connect(this, &CGarbageScanMgr::sigUpdateFinish, this, &CGarbageScanMgr::OnUpdateFinish);
     retryTimer_ = new QTimer(this);
     retryTimer_->setSingleShot(true);
@@ -131,6 +134,7 @@ CGarbageScanMgr::CGarbageScanMgr(QObject* parent, std::shared_ptr<IMonitorSource
     connect(junkWnd_.get(), &CGarbageCleanWnd::sigClose, this, &CGarbageScanMgr::OnCleanWndClose);
 
     LoadUpdateLibrary();
+    resThread_->SetPack(CResourcePack(resDir_, updateObj_, unzipObj_));
     // The switches hold whether or not the Update library is there.
     const RemoteSwitches switches = CResourcePack::ReadSwitches(resDir_);
     enableScan_ = switches.enableScan;
@@ -139,8 +143,17 @@ CGarbageScanMgr::CGarbageScanMgr(QObject* parent, std::shared_ptr<IMonitorSource
 
 CGarbageScanMgr::~CGarbageScanMgr()
 {
-    // An update under way ends first: it reports through this object.
-    resThread_->wait();
+    // An update under way is cut short and waited for a bounded time only: whatever a server does,
+    // the window closes.
+    if (updateObj_)
+        updateObj_->CancelDownloads();
+    if (!resThread_->wait(static_cast<unsigned long>(g_resourceWaitMs))) {
+        WriteLog(L"the resource update did not end in time: it is left to finish on its own");
+        resThread_->Abandon();
+        // It may still unpack with the archive object.
+        KeptForProcess(unzipObj_);
+        unzipObj_ = nullptr;
+    }
     if (unzipObj_)
         unzipObj_->Release();
     if (IExportWidget* sysClean = GetSysCleanExport())
@@ -399,6 +412,11 @@ void CGarbageScanMgr::UpdateRes(bool bSync)
 void CGarbageScanMgr::StartUpdateRes()
 {
     UpdateRes(false);
+}
+
+void CGarbageScanMgr::SetResourceWaitMs(int milliseconds)
+{
+    g_resourceWaitMs = milliseconds;
 }
 
 bool CGarbageScanMgr::RestoreDefaultRes()

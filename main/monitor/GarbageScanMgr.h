@@ -32,7 +32,9 @@ class CGarbageScanMgr : public QObject {
 public:
     // sources: the clock and processor times (null: the machine's).
     explicit CGarbageScanMgr(QObject* parent, std::shared_ptr<IMonitorSources> sources = nullptr);
-    // Both pop-ups go with the monitor, and the clean-up library no longer calls it back.
+    // Both pop-ups go with the monitor, and the clean-up library no longer calls it back. A resource
+    // update under way is cancelled and waited for a bounded time (SetResourceWaitMs); one that has
+    // not ended by then finishes on its own, reporting to nobody.
     ~CGarbageScanMgr() override;
 
     // Called once with the program's start-up words ("autostart": started at log-in; "autoscan":
@@ -69,6 +71,9 @@ public:
     // Copies the installed default description and pack into the resource folder; false when its
     // pictures' folder could not be made.
     static bool RestoreDefaultRes();
+    // Test seam: how long the monitor's end waits for a resource update under way (5 s unless
+    // changed).
+    static void SetResourceWaitMs(int milliseconds);
 
     // The per-user resource folder (Windows path ending in a backslash; empty when unknown).
     QString ResourceFolder() const { return resDir_; }

@@ -1,13 +1,25 @@
 #include "ResUpdateThread.h"
 
-#include "GarbageScanMgr.h"
-
-CResUpdateThread::CResUpdateThread(QObject* parent) : QThread(parent), owner_(qobject_cast<CGarbageScanMgr*>(parent))
+CResUpdateThread::CResUpdateThread(QObject* parent) : QThread(parent)
 {
+}
+
+void CResUpdateThread::SetPack(const CResourcePack& pack)
+{
+    pack_ = pack;
+}
+
+void CResUpdateThread::Abandon()
+{
+    setParent(nullptr);
+    connect(this, &QThread::finished, this, &QObject::deleteLater);
+    // A run that ended meanwhile emitted its end before anything heard it; a second request is harmless.
+    if (isFinished())
+        deleteLater();
 }
 
 void CResUpdateThread::run()
 {
-    if (owner_)
-        owner_->UpdateRes(true);
+    if (pack_)
+        emit sigFinished(pack_->Update());
 }

@@ -241,7 +241,8 @@ bool CResourcePack::Update() const
     const int localVersion = ReadNumber(description, L"resver", 0);
     const std::wstring config = ReadAddress(description, L"config");
     const std::wstring fresh = folder_ + kFreshDescription;
-    if (!Fits(config) || !Fits(fresh) || updater_->Download(config.c_str(), fresh.c_str()) != 0) {
+    if (!Fits(config) || !Fits(fresh) ||
+        updater_->DownloadAs(DownloadKind::Description, config.c_str(), fresh.c_str()) != 0) {
         WriteLog(L"the resource description was not downloaded");
         DeleteFileW(fresh.c_str());
         return false;
@@ -263,7 +264,7 @@ bool CResourcePack::UpdatePack(const CHeldFolder& resources, const std::wstring&
 {
     const std::wstring zip = folder_ + kPackArchive;
     const std::wstring fresh = folder_ + kFreshDescription;
-    if (!Fits(zip) || updater_->Download(address.c_str(), zip.c_str()) != 0) {
+    if (!Fits(zip) || updater_->DownloadAs(DownloadKind::Pack, address.c_str(), zip.c_str()) != 0) {
         WriteLog(L"the resource pack was not downloaded");
         DeleteFileW(zip.c_str());
         DeleteFileW(fresh.c_str());

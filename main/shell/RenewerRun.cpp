@@ -29,9 +29,13 @@ DWORD RunRenewer(const std::wstring& word, DWORD waitMs)
     if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
                         &process))
         return 0;
-    WaitForSingleObject(process.hProcess, waitMs);
+    const bool ended = WaitForSingleObject(process.hProcess, waitMs) == WAIT_OBJECT_0;
     DWORD exitCode = 0;
     GetExitCodeProcess(process.hProcess, &exitCode);
+    // A run given up on must not go on beside the next one: a second press would start a second
+    // Renewer downloading into the same folder.
+    if (!ended && TerminateProcess(process.hProcess, exitCode))
+        WaitForSingleObject(process.hProcess, kRenewerEndMs);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return exitCode;

@@ -2,6 +2,7 @@
 
 #include "common/UpdatePackagePlace.h"
 #include "platform/Windows.h"
+#include "update/DownloadLimits.h"
 
 #include <sha2.h>
 
@@ -12,8 +13,6 @@ namespace {
 const wchar_t kLandingName[] = L"Draviels.download";
 const wchar_t kDigestName[] = L"Draviels.sha256";
 const wchar_t kDigestDraftName[] = L"Draviels.sha256.new";
-// Far beyond any update of the product; a larger file is no package of its.
-constexpr uint64_t kMostPackageBytes = 256ull << 20;
 constexpr DWORD kReadPiece = 1 << 20;
 constexpr size_t kDigestChars = SHA256_DIGEST_LENGTH * 2;
 
@@ -46,7 +45,7 @@ std::string DigestOf(HANDLE file, std::vector<uint8_t>* bytes, std::string& fail
         failure = "the package is no plain file";
         return std::string();
     }
-    if (static_cast<uint64_t>(size.QuadPart) > kMostPackageBytes) {
+    if (static_cast<uint64_t>(size.QuadPart) > kLargestUpdatePackage) {
         failure = "the package is larger than any update (" + std::to_string(size.QuadPart) + " bytes)";
         return std::string();
     }
@@ -65,7 +64,7 @@ std::string DigestOf(HANDLE file, std::vector<uint8_t>* bytes, std::string& fail
         if (read == 0)
             break;
         // A file that grows while it is read is no longer the one that was measured.
-        if ((total += read) > kMostPackageBytes) {
+        if ((total += read) > kLargestUpdatePackage) {
             failure = "the package is larger than any update";
             return std::string();
         }

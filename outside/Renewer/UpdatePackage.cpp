@@ -29,8 +29,9 @@ std::string DownloadUpdatePackage(const std::wstring& programFolder)
     _Update_Info_ offer = {};
     if (!fetcher->CheckUpdate(&offer))
         return "no newer update is offered";
-    // The download library hands over the file only once every byte arrived.
-    if (const OpResult result = fetcher->Download(offer.url, folder.LandingPath().c_str()))
+    // The download library hands over the file only once every byte arrived, within a package's
+    // bounds of size and time.
+    if (const OpResult result = fetcher->DownloadAs(DownloadKind::Package, offer.url, folder.LandingPath().c_str()))
         return "the package " + platform::ToUtf8(offer.url) + " was not downloaded (" + ResultText(result) + ")";
     return folder.Record();
 }

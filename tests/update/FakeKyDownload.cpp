@@ -21,3 +21,6 @@ extern "C" int kyd_download(void*, const wchar_t*, const wchar_t*, int, int, int
 #if !defined(FAKE_NO_UNINIT)
 extern "C" int kyd_uninit(void*) { return 0; }
 #endif
+
+extern "C" int kyd_set_limits(void*, unsigned long long, unsigned int) { return 0; }
+extern "C" int kyd_cancel(void*) { return 0; }

@@ -24,15 +24,23 @@ const char* Reason(int status)
     }
 }
 
-void SendAll(int socket, const std::string& data)
+bool SendAll(int socket, const std::string& data)
 {
     size_t sent = 0;
     while (sent < data.size()) {
         const ssize_t n = send(socket, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
         if (n <= 0)
-            return;
+            return false;
         sent += static_cast<size_t>(n);
     }
+    return true;
+}
+
+// Waits up to the pause for the client to hang up; whether it did.
+bool HungUpWithin(int socket, int pauseMs)
+{
+    pollfd peer = {socket, POLLRDHUP, 0};
+    return poll(&peer, 1, pauseMs) > 0 && (peer.revents & (POLLRDHUP | POLLHUP | POLLERR));
 }
 
 // The path of the request line "GET /path HTTP/1.1", after the whole header arrived.
@@ -133,10 +141,39 @@ void LocalHttpServer::Answer(int client)
     }
     const size_t announced = reply.cutShort ? reply.body.size() * 2 + 100 : reply.body.size();
     std::string head = "HTTP/1.1 " + std::to_string(reply.status) + " " + Reason(reply.status) + "\r\n" +
-                       "Content-Length: " + std::to_string(announced) + "\r\nConnection: close\r\n";
+                       (reply.endless ? "" : "Content-Length: " + std::to_string(announced) + "\r\n") +
+                       "Connection: close\r\n";
     if (!reply.location.empty())
         head += "Location: " + reply.location + "\r\n";
-    SendAll(client, head + "\r\n" + reply.body);
+    // Whether the client took it all; false once it hung up; nothing when the server stopped first.
+    bool taken = SendAll(client, head + "\r\n");
+    size_t sent = 0;
+    if (reply.endless) {
+        while (taken && !stopping_)
+            taken = SendAll(client, reply.body);
+    } else if (reply.trickleMs > 0) {
+        for (; taken && sent < reply.body.size() && !stopping_; ++sent)
+            taken = !HungUpWithin(client, reply.trickleMs) && SendAll(client, reply.body.substr(sent, 1));
+    } else if ((taken = taken && SendAll(client, reply.body))) {
+        sent = reply.body.size();
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!taken)
+        ++cutByClient_;
+    else if (!reply.endless && sent == reply.body.size())
+        ++sentWhole_;
+}
+
+int LocalHttpServer::AnswersCutByClient() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return cutByClient_;
+}
+
+int LocalHttpServer::AnswersSentWhole() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return sentWhole_;
 }
 
 } // namespace update_test

@@ -18,10 +18,27 @@ struct HttpReply {
     HttpReply(int replyStatus, std::string replyBody, std::string replyLocation = "", bool replyCutShort = false)
         : status(replyStatus), body(std::move(replyBody)), location(std::move(replyLocation)), cutShort(replyCutShort) {}
 
+    // The body one byte at a time, each after a pause of pauseMs.
+    static HttpReply Trickle(std::string body, int pauseMs)
+    {
+        HttpReply reply(200, std::move(body));
+        reply.trickleMs = pauseMs;
+        return reply;
+    }
+    // The body without a length, again and again until the client hangs up.
+    static HttpReply Endless(std::string body)
+    {
+        HttpReply reply(200, std::move(body));
+        reply.endless = true;
+        return reply;
+    }
+
     int status = 200;
     std::string body;
     std::string location;    // sent as "Location" (for redirects)
     bool cutShort = false;   // announce more bytes than are sent, then close
+    int trickleMs = 0;
+    bool endless = false;
 };
 
 class LocalHttpServer {
@@ -37,6 +54,10 @@ public:
     std::string Url(const std::string& path) const;
     std::wstring WideUrl(const std::string& path) const;
     std::vector<std::string> RequestedPaths() const;
+    // How many answers the client hung up on before they were sent whole, and how many were sent
+    // whole.
+    int AnswersCutByClient() const;
+    int AnswersSentWhole() const;
 
 private:
     void Run();
@@ -48,6 +69,8 @@ private:
     mutable std::mutex mutex_;
     std::map<std::string, HttpReply> replies_;
     std::vector<std::string> requested_;
+    int cutByClient_ = 0;
+    int sentWhole_ = 0;
     std::thread thread_;
 };
 

@@ -6,6 +6,7 @@
 
 #include "platform/Machine.h"
 #include "support/TempMachine.h"
+#include "support/WaitUntil.h"
 #include "update/UpdateFixt.h"
 
 #include <filesystem>
@@ -43,8 +44,11 @@ protected:
         return state;
     }
 
-    // Where a fetched description waits: the user's local application data.
-    static std::string FetchedHostPath()
+    // Where a fetched description waits: Renewer's download folder in the program folder.
+    std::string FetchedHostPath() const { return program_ + "/Renewer.download/kyphtupdate.ini"; }
+    // Where it waited before, and where a process refused the program folder keeps it: the user's
+    // local application data.
+    static std::string UsersOwnCopy()
     {
         wchar_t appData[MAX_PATH] = {};
         SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, appData);
@@ -158,7 +162,7 @@ TEST_F(UpdateFixtTest, TheFirstMissingKeyEndsTheReadWithItsCode)
     EXPECT_EQ(0x6B0001u, Low(fixt.ReadUpdateInfo(L"", &info)));
 }
 
-TEST_F(UpdateFixtTest, AUrlInAnyCaseIsFetchedIntoTheUsersOwnFolder)
+TEST_F(UpdateFixtTest, AUrlInAnyCaseIsFetchedIntoTheProgramFoldersDownloadFolder)
 {
     InstallDownloader();
     server_.Serve("/remote.ini", {200, Description("3.1.0.0", "http://next/remote.ini")});
@@ -169,6 +173,7 @@ TEST_F(UpdateFixtTest, AUrlInAnyCaseIsFetchedIntoTheUsersOwnFolder)
     ASSERT_EQ(RESULT_OK, fixt.ReadUpdateInfo(upper.c_str(), &info));
     EXPECT_STREQ(L"3.1.0.0", info.build);
     EXPECT_EQ(Description("3.1.0.0", "http://next/remote.ini"), ReadFile(FetchedHostPath()));
+    EXPECT_FALSE(fs::exists(UsersOwnCopy()));
 
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
@@ -214,8 +219,10 @@ TEST_F(UpdateFixtTest, AFailedOrIncompleteFetchNeverReplacesTheInstalledDescript
     const std::string installed = Installed();
     // Copies left by an earlier check or planted by someone else must not be taken.
     machine_.WriteFile("stale.ini", Description("0.0.0.1", "http://attacker/"));
-    fs::create_directories(fs::path(FetchedHostPath()).parent_path());
-    fs::copy_file(machine_.Root() + "/stale.ini", FetchedHostPath());
+    for (const std::string& copy : {FetchedHostPath(), UsersOwnCopy()}) {
+        fs::create_directories(fs::path(copy).parent_path());
+        fs::copy_file(machine_.Root() + "/stale.ini", copy);
+    }
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
     fs::copy_file(machine_.Root() + "/stale.ini", platform::HostPath(std::wstring(temp) + L"kyphtupdate.ini"));
@@ -230,6 +237,72 @@ TEST_F(UpdateFixtTest, AFailedOrIncompleteFetchNeverReplacesTheInstalledDescript
         EXPECT_EQ(L"0", UpdateState());
         EXPECT_EQ(installed, Installed());
     }
+}
+
+// A description larger than any, or one that trickles, costs neither the disk nor the caller more
+// than its bounds, and is never installed; one just within them is.
+TEST_F(UpdateFixtTest, ADescriptionBeyondItsSizeOrTimeIsRefusedAndNeverInstalled)
+{
+    InstallDownloader();
+    InstallDescription(Description("1.2.3.4", server_.Url("/remote.ini")));
+    const std::string installed = Installed();
+    const std::string remote = Description("1.2.3.4", server_.Url("/next.ini"));
+    const std::string padding = "; " + std::string(1000, '-') + "\r\n";
+    std::string huge = remote;
+    while (huge.size() < (32u << 20))
+        huge += padding;
+    std::string largest = remote;
+    while (largest.size() + padding.size() <= (1u << 20))
+        largest += padding;
+    largest += std::string((1u << 20) - largest.size(), ';');
+
+    CUpdateFixt::SetDeadlineForTests(300);
+    const struct {
+        const char* what;
+        HttpReply reply;
+        int cutOff;  // the answers the client has cut off by then, rather than fetch them whole
+    } refused[] = {
+        {"32 MiB", {200, huge}, 1},
+        {"a trickle", HttpReply::Trickle(remote, 20), 2},
+        // Refused from its announced length alone, whatever was sent.
+        {"one byte too many", {200, largest + ";"}, 0},
+    };
+    for (const auto& one : refused) {
+        SCOPED_TRACE(one.what);
+        server_.Serve("/remote.ini", one.reply);
+        CUpdateFixt fixt;
+        _Update_Info_ info = {};
+        EXPECT_FALSE(fixt.CheckUpdate(&info));
+        EXPECT_EQ(L"0", UpdateState());
+        EXPECT_EQ(installed, Installed());
+        EXPECT_FALSE(fs::exists(FetchedHostPath()));
+        EXPECT_FALSE(fs::exists(UsersOwnCopy()));
+        if (one.cutOff) {
+            EXPECT_TRUE(testing_support::WaitUntil([&] { return server_.AnswersCutByClient() == one.cutOff; }));
+        }
+    }
+    CUpdateFixt::SetDeadlineForTests(0);
+
+    server_.Serve("/remote.ini", {200, largest});
+    CUpdateFixt fixt;
+    _Update_Info_ info = {};
+    EXPECT_FALSE(fixt.CheckUpdate(&info));
+    EXPECT_EQ(remote, Installed());
+}
+
+// The installed description keeps what is the machine's own: the start-up block that an install
+// sets while it runs, whatever a check meanwhile fetched. A server cannot set the block either.
+TEST_F(UpdateFixtTest, AnInstalledDescriptionKeepsItsStartUpBlock)
+{
+    InstallDownloader();
+    const std::string block = "[block]\r\nmain=1\r\nowner=4242\r\nstarted=133\r\nrunning=17,18\r\n";
+    InstallDescription(block + Description("1.2.3.4", server_.Url("/remote.ini")) + "[local]\r\nkept=1\r\n");
+    const std::string remote = Description("1.2.3.4", server_.Url("/next.ini"));
+    server_.Serve("/remote.ini", {200, "[block]\r\nmain=0\r\n" + remote + "[extra]\r\nfrom=server\r\n"});
+    CUpdateFixt fixt;
+    _Update_Info_ info = {};
+    EXPECT_FALSE(fixt.CheckUpdate(&info));
+    EXPECT_EQ(block + remote + "[local]\r\nkept=1\r\n", Installed());
 }
 
 TEST_F(UpdateFixtTest, WithoutTheDownloaderTheCheckFindsNothing)

@@ -7,6 +7,7 @@
 #include "StarUpWnd.h"
 
 #include "CommunityTestServer.h"
+#include "LocalHttpServer.h"
 #include "ZipBuilder.h"
 
 #include "platform/Machine.h"
@@ -23,9 +24,13 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <atomic>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <set>
 #include <stdexcept>
 #include <unistd.h>
@@ -338,6 +343,80 @@ TEST_F(ResourceUpdateTest, AnUpdateCutShortAtAnyStepLeavesTheOldSetOrTheNewOne)
         EXPECT_NE(std::string::npos, ReadFile(Resource(monitor, "TrayPop.ini")).find(isNew ? "note=new" : "note=old"));
         EXPECT_EQ((Names{"TrayPop.ini", "images"}), NamesIn(Resource(monitor, "")));
     }
+}
+
+// The monitor ends with the main window: it cuts an update under way short, whatever the server
+// does, and waits for it a bounded time only. An update that is still busy then (here held at a
+// step) finishes on its own and reports to nobody.
+TEST_F(ResourceUpdateTest, EndingTheMonitorCutsItsUpdateShortAndWaitsForItABoundedTime)
+{
+    update_test::LocalHttpServer trickling;
+    // Each byte a fifth of a second apart: well over the stall rule, for half a minute.
+    trickling.Serve("/traypop.ini", update_test::HttpReply::Trickle(Description(2), 200));
+    auto monitor = std::make_unique<CGarbageScanMgr>(nullptr, clock_);
+    WriteResource(*monitor, "TrayPop.ini", "[update]\nresver=1\nconfig=" + trickling.Url("/traypop.ini") + "\n");
+    monitor->UpdateRes(false);
+    ASSERT_TRUE(testing_support::WaitUntil([&] { return !trickling.RequestedPaths().empty(); }));
+    monitor.reset();
+    ASSERT_TRUE(testing_support::WaitUntil(
+        [&] { return trickling.AnswersCutByClient() + trickling.AnswersSentWhole() == 1; }));
+    EXPECT_EQ(1, trickling.AnswersCutByClient()) << "the monitor waited for the whole trickle";
+
+    // An update held at a step until the test lets it go; let go, and the seams put back, however
+    // the test ends.
+    struct Hold {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool reached = false;
+        bool released = false;
+        bool gaveUp = false;
+
+        void Release()
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            released = true;
+            changed.notify_all();
+        }
+    };
+    struct Seams {
+        std::shared_ptr<Hold> hold = std::make_shared<Hold>();
+        ~Seams()
+        {
+            hold->Release();
+            CGarbageScanMgr::SetResourceWaitMs(5000);
+            CResourcePack::SetStepHook(nullptr);
+        }
+    } seams;
+    CResourcePack::SetStepHook([hold = seams.hold](CResourcePack::Step step) {
+        if (step != CResourcePack::Step::Unpacked)
+            return;
+        std::unique_lock<std::mutex> lock(hold->mutex);
+        hold->reached = true;
+        hold->changed.notify_all();
+        hold->gaveUp = !hold->changed.wait_for(lock, std::chrono::seconds(30), [&] { return hold->released; });
+    });
+    CGarbageScanMgr::SetResourceWaitMs(50);
+    monitor = std::make_unique<CGarbageScanMgr>(nullptr, clock_);
+    const std::string resources = Resource(*monitor, "");
+    const std::string images = resources + "images";
+    WriteResource(*monitor, "TrayPop.ini", Description(1));
+    Serve("traypop.ini", Description(2));
+    Serve("images.zip", update_test::BuildZip({{"5.png", Picture(Qt::blue)}, {"5.txt", "new"}}));
+    monitor->UpdateRes(false);
+    {
+        Hold& hold = *seams.hold;
+        std::unique_lock<std::mutex> lock(hold.mutex);
+        ASSERT_TRUE(hold.changed.wait_for(lock, testing_support::kPatience, [&] { return hold.reached; }));
+    }
+    monitor.reset();
+    {
+        std::lock_guard<std::mutex> lock(seams.hold->mutex);
+        EXPECT_FALSE(seams.hold->gaveUp) << "the monitor's end waited for the held update";
+    }
+    seams.hold->Release();
+    // Done with its last step once what it left behind is gone.
+    EXPECT_TRUE(testing_support::WaitUntil([&] { return NamesIn(resources) == Names{"TrayPop.ini", "images"}; }));
+    EXPECT_EQ((Files{{"5.png", Picture(Qt::blue)}, {"5.txt", "new"}}), FilesBelow(images));
 }
 
 // Root acts in a machine folder that another user owns, who planted links where the monitor

@@ -1,5 +1,5 @@
 // The download library against a server of the test's own: only whole answers of http(s)
-// addresses reach the destination file.
+// addresses, within the session's bounds, reach the destination file.
 #include "KyDownload.h"
 #include "LocalHttpServer.h"
 #include "UnzipFixture.h"
@@ -7,7 +7,11 @@
 #include "platform/Machine.h"
 #include "support/TempMachine.h"
 
+#include "support/WaitUntil.h"
+
+#include <algorithm>
 #include <filesystem>
+#include <thread>
 
 using namespace update_test;
 using testing_support::ReadFile;
@@ -30,6 +34,8 @@ protected:
         init_ = Bind<decltype(&kyd_init)>(module, "kyd_init");
         download_ = Bind<decltype(&kyd_download)>(module, "kyd_download");
         uninit_ = Bind<decltype(&kyd_uninit)>(module, "kyd_uninit");
+        setLimits_ = Bind<decltype(&kyd_set_limits)>(module, "kyd_set_limits");
+        cancel_ = Bind<decltype(&kyd_cancel)>(module, "kyd_cancel");
         ASSERT_NE(nullptr, init_);
         ASSERT_NE(nullptr, download_);
         ASSERT_NE(nullptr, uninit_);
@@ -54,6 +60,8 @@ protected:
     decltype(&kyd_init) init_ = nullptr;
     decltype(&kyd_download) download_ = nullptr;
     decltype(&kyd_uninit) uninit_ = nullptr;
+    decltype(&kyd_set_limits) setLimits_ = nullptr;
+    decltype(&kyd_cancel) cancel_ = nullptr;
     void* session_ = nullptr;
 };
 
@@ -97,6 +105,47 @@ TEST_F(KyDownloadTest, ErrorStatusesAndCutConnectionsLeaveTheDestinationAsItWas)
     EXPECT_EQ((std::set<std::string>{"kept.txt"}), Files());
 }
 
+// A server that sends without end, or trickles just fast enough never to stall, holds the caller
+// only as long as the session's bounds allow; the caller can end a transfer from another thread.
+TEST_F(KyDownloadTest, ATransferEndsAtItsSizeItsDeadlineOrItsCancelAndLeavesNothing)
+{
+    ASSERT_NE(nullptr, setLimits_);
+    ASSERT_NE(nullptr, cancel_);
+    machine_.WriteFile("drive_c/files/kept.txt", "kept");
+    server_.Serve("/exact", {200, std::string(1000, 'x')});
+    server_.Serve("/announced", {200, std::string(1001, 'a')});
+    server_.Serve("/endless", HttpReply::Endless(std::string(4096, 'e')));
+    server_.Serve("/trickle", HttpReply::Trickle(std::string(100000, 't'), 20));
+
+    ASSERT_EQ(KYD_OK, setLimits_(session_, 1000, 60000));
+    EXPECT_EQ(KYD_OK, Download(server_.WideUrl("/exact"), Path("exact.txt")));
+    EXPECT_EQ(KYD_TOO_LARGE, Download(server_.WideUrl("/announced"), Path("kept.txt")));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_TOO_LARGE), GetLastError());
+    EXPECT_EQ(KYD_TOO_LARGE, Download(server_.WideUrl("/endless"), Path("kept.txt")));
+
+    ASSERT_EQ(KYD_OK, setLimits_(session_, 1 << 20, 300));
+    EXPECT_EQ(KYD_TIMED_OUT, Download(server_.WideUrl("/trickle"), Path("kept.txt")));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_TIMEOUT), GetLastError());
+
+    ASSERT_EQ(KYD_OK, setLimits_(session_, 1 << 20, 600000));
+    std::thread caller([this] {
+        const auto trickles = [this] {
+            const std::vector<std::string> paths = server_.RequestedPaths();
+            return std::count(paths.begin(), paths.end(), "/trickle");
+        };
+        testing_support::WaitUntil([&] { return trickles() == 2; });
+        cancel_(session_);
+    });
+    EXPECT_EQ(KYD_CANCELLED, Download(server_.WideUrl("/trickle"), Path("kept.txt")));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_CANCELLED), GetLastError());
+    caller.join();
+    // The session's later downloads end before they start.
+    EXPECT_EQ(KYD_CANCELLED, Download(server_.WideUrl("/exact"), Path("kept.txt")));
+    EXPECT_EQ(std::string(1000, 'x'), ReadFile(Path("exact.txt")));
+    EXPECT_EQ("kept", ReadFile(Path("kept.txt")));
+    EXPECT_EQ((std::set<std::string>{"exact.txt", "kept.txt"}), Files());
+}
+
 TEST_F(KyDownloadTest, OnlyHttpAndHttpsAddressesAreFetched)
 {
     machine_.WriteFile("drive_c/files/.keep", "");
@@ -114,6 +163,10 @@ TEST_F(KyDownloadTest, BadArgumentsAndUnwritableDestinationsAreRefused)
     EXPECT_EQ(KYD_BAD_ARGUMENT, download_(session_, nullptr, L"x", 0, 0, 1));
     EXPECT_EQ(KYD_BAD_ARGUMENT, download_(session_, L"http://127.0.0.1/", nullptr, 0, 0, 1));
     EXPECT_EQ(KYD_BAD_ARGUMENT, uninit_(nullptr));
+    EXPECT_EQ(KYD_BAD_ARGUMENT, setLimits_(nullptr, 1, 1));
+    EXPECT_EQ(KYD_BAD_ARGUMENT, setLimits_(session_, 0, 1));
+    EXPECT_EQ(KYD_BAD_ARGUMENT, setLimits_(session_, 1, 0));
+    EXPECT_EQ(KYD_BAD_ARGUMENT, cancel_(nullptr));
     EXPECT_EQ(KYD_FILE_ERROR, Download(server_.WideUrl("/a"), Path("no/such/folder/a")));
 }
 

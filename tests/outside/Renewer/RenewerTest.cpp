@@ -15,6 +15,7 @@
 #include "support/OtherUser.h"
 #include "support/SmallDisk.h"
 #include "support/TempMachine.h"
+#include "support/UsersMachine.h"
 #include "support/WaitUntil.h"
 
 #include <gtest/gtest.h>
@@ -36,6 +37,8 @@
 #include <sha2.h>
 #include <spawn.h>
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -219,9 +222,12 @@ TEST_F(RenewerTest, DownloadFetchesTheOfferedPackageWhole)
     Offer("1.0.0.2", package);
     ASSERT_EQ(0, Run(L" downloadupdate"));
     EXPECT_EQ(package, testing_support::ReadFile(PackagePath()));
-    // Its digest beside it, and nothing else.
+    // Its digest beside it, and the description that offered it, and nothing else.
     EXPECT_EQ(Digest(package) + "\n", testing_support::ReadFile(programFolder_ + "/Renewer.download/Draviels.sha256"));
-    EXPECT_EQ(2, std::distance(fs::directory_iterator(fs::path(PackagePath()).parent_path()), fs::directory_iterator()));
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(fs::path(PackagePath()).parent_path()))
+        names.insert(entry.path().filename().string());
+    EXPECT_EQ((std::set<std::string> {"Draviels.sha256", "Draviels.zip", "kyphtupdate.ini"}), names);
 }
 
 TEST_F(RenewerTest, WithoutANewerBuildOrWholePackageNoPackageRemains)
@@ -519,6 +525,87 @@ TEST_F(RenewerTest, APackageIsInstalledOnlyWithTheDigestItsDownloadRecorded)
     PlaceDownloadedPackage(package);
     ASSERT_EQ(0, Run(L" executeupdate"));
     EXPECT_EQ("new a", testing_support::ReadFile(programFolder_ + "/a.dll.TMP"));
+}
+
+// The machine's user, who owns the machine folder, puts a description of their own in place of
+// each one that arrives in their local application data, where an elevated check once fetched the
+// description it then read and installed: its "url" names the package root downloads, its "config"
+// where the next check looks. The elevated check fetches where only root writes, so the user never
+// sees the description between its fetch and its use.
+TEST(RenewerElevatedTest, AnElevatedCheckUsesNoDescriptionTheUserCouldSwap)
+{
+    if (const std::string why = testing_support::WhyNotAsOtherUser(); !why.empty())
+        GTEST_SKIP() << why;
+    update_test::LocalHttpServer server;
+    const testing_support::CUsersMachine machine;
+    const std::string program = machine.ProgramFolder();
+    for (const char* file : {"Renewer", "Update.so", "KyDownload.so"})
+        fs::copy_file(testing_support::BuildProgramFolder() + "/" + file, program + "/" + file);
+    const std::string package = server.Url("/Draviels.zip");
+    std::ofstream(program + "/kyphtupdate.ini", std::ios::binary)
+        << "[block]\r\nmain=0\r\n" << Description("1.0.0.1", package, server.Url("/kyphtupdate.ini"));
+    const std::string offered = Description("1.0.0.1", package, server.Url("/next.ini"));
+    server.Serve("/kyphtupdate.ini", {200, offered});
+
+    wchar_t appData[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, appData);
+    const std::string users = platform::HostPath(std::wstring(appData) + L"\\Orvane\\Quarnel");
+    fs::create_directories(users);
+    testing_support::GiveToOtherUser(machine.Root());
+    const std::string swapped = users + "/kyphtupdate.ini";
+    const std::string draft = users + "/swap.draft";
+    const std::string own = Description("1.0.0.1", "http://127.0.0.1:1/users.zip", "http://127.0.0.1:1/users.ini");
+    int ready[2];
+    int stop[2];
+    ASSERT_EQ(0, pipe(ready));
+    ASSERT_EQ(0, pipe(stop));
+    // The user swaps each arriving description at once and keeps doing so until told to stop; the
+    // child says whether it never had one to swap.
+    bool neverSwapped = false;
+    std::thread user([&] {
+        neverSwapped = testing_support::AsOtherUser([&] {
+            const int watch = inotify_init1(IN_CLOEXEC);
+            if (watch < 0 || inotify_add_watch(watch, users.c_str(), IN_MOVED_TO | IN_CLOSE_WRITE) < 0 ||
+                write(ready[1], "r", 1) != 1)
+                return false;
+            int swaps = 0;
+            for (;;) {
+                pollfd waits[2] = {{watch, POLLIN, 0}, {stop[0], POLLIN, 0}};
+                if (poll(waits, 2, -1) < 0 || (waits[1].revents & POLLIN))
+                    break;
+                alignas(inotify_event) char events[4096];
+                const ssize_t length = read(watch, events, sizeof events);
+                for (ssize_t at = 0; at < length;) {
+                    const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+                    if (event->len && std::string(event->name) == "kyphtupdate.ini") {
+                        const int fd = open(draft.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+                        if (fd >= 0 && write(fd, own.data(), own.size()) == static_cast<ssize_t>(own.size()) &&
+                            rename(draft.c_str(), swapped.c_str()) == 0)
+                            ++swaps;
+                        if (fd >= 0)
+                            close(fd);
+                    }
+                    at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+                }
+            }
+            return swaps == 0;
+        });
+    });
+    char signal = 0;
+    const bool watching = read(ready[0], &signal, 1) == 1;
+    const int exitCode = watching ? machine.RunAsRoot({program + "/Renewer", "downloadupdate"}) : -1;
+    EXPECT_EQ(1, write(stop[1], "s", 1));
+    user.join();
+    for (const int fd : {ready[0], ready[1], stop[0], stop[1]})
+        close(fd);
+    ASSERT_TRUE(watching);
+    EXPECT_EQ(3, exitCode) << "no newer build is offered";
+    EXPECT_TRUE(neverSwapped) << "a description arrived where the user writes";
+    EXPECT_EQ("[block]\r\nmain=0\r\n" + offered, testing_support::ReadFile(program + "/kyphtupdate.ini"));
+    struct stat fetched {};
+    ASSERT_EQ(0, lstat((program + "/Renewer.download/kyphtupdate.ini").c_str(), &fetched));
+    EXPECT_EQ(0u, fetched.st_uid);
+    EXPECT_EQ((std::vector<std::string>{"/kyphtupdate.ini"}), server.RequestedPaths());
 }
 
 class RenewerKillTest : public RenewerTest {

@@ -9,6 +9,7 @@
 #include "PageTestSupport.h"
 #include "ZipBuilder.h"
 #include "Paneforge/Util.h"
+#include "common/RunningProcesses.h"
 #include "platform/Machine.h"
 #include "platform/Windows.h"
 #include "support/TempMachine.h"
@@ -232,6 +233,23 @@ TEST_F(UpdateCheckTest, RenewerIsStartedByItsQuotedPathWithTheWordAndWaitedFor)
     EXPECT_EQ(3u, RunRenewer(kRenewerDownload, kRenewerWaitMs));
     fs::remove(fs::path(programFolder_) / "Renewer");
     EXPECT_EQ(0u, RunRenewer(kRenewerDownload, kRenewerWaitMs));
+}
+
+// A Renewer that outlasts the wait, as one a server holds would, is ended when the wait gives up:
+// the next press of the button must not start a second one beside it.
+TEST_F(UpdateCheckTest, ARenewerRunThatOutlastsTheWaitIsEnded)
+{
+    fs::remove(fs::path(programFolder_) / "Renewer");
+    machine_.WriteFile("program folder/Renewer", "#!/bin/sh\nexec sleep 600\n");
+    fs::permissions(fs::path(programFolder_) / "Renewer", fs::perms::owner_all);
+    EXPECT_EQ(static_cast<DWORD>(STILL_ACTIVE), RunRenewer(kRenewerDownload, 0));
+    const std::vector<DWORD> left = running_processes::IdsOf({L"Renewer.exe"}, 8);
+    EXPECT_TRUE(left.empty());
+    for (const DWORD id : left) {
+        const HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, id);
+        TerminateProcess(process, 1);
+        CloseHandle(process);
+    }
 }
 
 } // namespace

@@ -2,7 +2,10 @@
 // fdupes on the same synthetic trees and the same files; its scan alone against find listing the
 // same tree (goal: at most 1.5 times find's time); and the CRC-64 against memcpy.
 //
-//   BulkseekBench [work folder]      (default: the host's temporary folder)
+//   BulkseekBench [work folder [shape ...]]
+//
+// The work folder is the host's temporary folder by default; with shapes named (a word of a
+// shape's name each, such as "small" or "sparse"), only those trees are measured.
 //
 // Each tree is made and written to the disk, the programs take turns on it three times (each one's
 // best time counts, with the tree in the page cache), and the tree is removed again.
@@ -175,7 +178,15 @@ int main(int argc, char** argv)
     std::printf("Scan with the search for equal files, files from %llu byte up; best of %d runs, tree in the page cache.\n",
                 static_cast<unsigned long long>(kMinimumSize), kRounds);
     std::printf("Time ratio: the tool's time / the gatherer's (above 1: the gatherer is faster).\n");
+    const auto chosen = [argc, argv](const TreeShape& shape) {
+        for (int i = 2; i < argc; ++i)
+            if (shape.name.find(argv[i]) != std::string::npos)
+                return true;
+        return argc <= 2;
+    };
     for (const TreeShape& shape : TreeShapes()) {
+        if (!chosen(shape))
+            continue;
         // Inside the machine root: a drive's folder outside it is refused.
         const std::string tree = machineRoot + "/tree";
         fs::remove_all(tree);

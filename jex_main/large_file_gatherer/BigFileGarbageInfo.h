@@ -8,7 +8,7 @@
 
 class CBigFileGarbageInfo final : public IBigFileGarbageInfo, public _BigFile_Info_ {
 public:
-    // place: where the scan found the file, reached by handles.
+    // place: where the scan found the file, as its folder's listing told it.
     CBigFileGarbageInfo(IBulkseek* owner, const std::wstring& path, const WIN32_FIND_DATAW& data, FilePlace place);
 
     std::wstring GetFailInfo() override;

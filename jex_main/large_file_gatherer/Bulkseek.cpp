@@ -195,7 +195,7 @@ IBigFileCatagory* CBulkseek::AddCatagory(const std::wstring& shellDisplayName)
     catagory->ForgetVisits();
     CFolderListing listing(userToken_);
     catagory->ShellItem()->Walk(
-        [catagory](const std::wstring&, const WIN32_FIND_DATAW& data) {
+        [catagory](const std::wstring&, const WIN32_FIND_DATAW& data, FilePlace&) {
             catagory->usedBytes += FileSizeOf(data);
             return true;
         },

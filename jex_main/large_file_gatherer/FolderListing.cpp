@@ -11,7 +11,19 @@ constexpr DWORD kNotEntered = FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVI
 constexpr size_t kMostAhead = 1024;
 constexpr unsigned kMostListers = 3;
 
-bool IsDots(const wchar_t* name) { return !std::wcscmp(name, L".") || !std::wcscmp(name, L".."); }
+bool IsDots(const std::wstring& name) { return name == L"." || name == L".."; }
+
+FILETIME FileTimeOf(const LARGE_INTEGER& time)
+{
+    const auto ticks = static_cast<uint64_t>(time.QuadPart);
+    return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+}
+
+// A drive's folder is named with its backslash ("D:\"), which a walk's path leaves off.
+std::wstring FolderPathOf(const std::wstring& path)
+{
+    return path.size() == 2 && path[1] == L':' ? path + L"\\" : path;
+}
 
 } // namespace
 
@@ -52,14 +64,17 @@ bool CFolderListing::Walk(const std::wstring& root, const CShellItemProc::FileSt
             levels.pop_back();
             continue;
         }
-        const Entry& entry = folder.entries[at];
+        Entry& entry = folder.entries[at];
         const std::wstring path = folder.path + L"\\" + entry.name;
         // A folder reached leaves its parent's hands, so that only the folders on the way down
         // stay in memory.
         FolderPtr subfolder = std::move(folder.subfolders[at]);
         if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            if (!(entry.attributes & FILE_ATTRIBUTE_DEVICE))
-                goOn = fileStep(path, FindData(entry));
+            if (!(entry.attributes & FILE_ATTRIBUTE_DEVICE)) {
+                const WIN32_FIND_DATAW data = FindData(entry);
+                FilePlace place{folder.way, std::move(entry.name), folder.volume, entry.fileIndex};
+                goOn = fileStep(path, data, place);
+            }
         } else if (subfolder && folderStep(path)) {
             levels.push_back({nullptr, std::move(subfolder), 0});
         } else if (subfolder) {
@@ -69,25 +84,54 @@ bool CFolderListing::Walk(const std::wstring& root, const CShellItemProc::FileSt
     return goOn;
 }
 
+std::shared_ptr<const CHeldFolder> CFolderListing::Hold(Folder& folder)
+{
+    if (!folder.holder) {
+        FolderChain chain;
+        DWORD error = ERROR_SUCCESS;
+        if (!folder_chain::Record(FolderPathOf(folder.path), chain, error))
+            return nullptr;
+        folder.way = WayOf(chain);
+        return std::make_shared<const CHeldFolder>(chain);
+    }
+    auto held = std::make_shared<const CHeldFolder>(*folder.holder, folder.name, folder.holder->Volume(), folder.fileIndex);
+    folder.holder.reset();
+    if (held->GetState() == CHeldFolder::State::Held)
+        folder.way = WayBelow(std::move(folder.way), {folder.name, held->Volume(), held->FileIndex()});
+    return held;
+}
+
 void CFolderListing::List(Folder& folder)
 {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder.path + L"\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
+    const std::shared_ptr<const CHeldFolder> held = Hold(folder);
+    if (!held || held->GetState() != CHeldFolder::State::Held) {
+        folder.way.reset();
         return;
-    do {
-        if (IsDots(data.cFileName))
-            continue;
-        folder.entries.push_back({data.cFileName, data.dwFileAttributes, data.ftCreationTime, data.ftLastAccessTime,
-                                  data.ftLastWriteTime, data.nFileSizeHigh, data.nFileSizeLow, data.dwReserved0});
+    }
+    folder.volume = held->Volume();
+    held->ForEachEntry([&folder, &held](const FILE_ID_BOTH_DIR_INFO& listed) {
+        std::wstring name(listed.FileName, listed.FileNameLength / sizeof(WCHAR));
+        if (IsDots(name))
+            return true;
+        const DWORD attributes = listed.FileAttributes;
         FolderPtr subfolder;
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(data.dwFileAttributes & kNotEntered)) {
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & kNotEntered)) {
             subfolder = std::make_shared<Folder>();
-            subfolder->path = folder.path + L"\\" + data.cFileName;
+            subfolder->path = folder.path + L"\\" + name;
+            subfolder->name = name;
+            subfolder->fileIndex = static_cast<uint64_t>(listed.FileId.QuadPart);
+            subfolder->holder = held;
+            subfolder->way = folder.way;
         }
+        // A reparse point's tag is told where a plain entry's extended attributes' size is.
+        folder.entries.push_back({std::move(name), attributes, FileTimeOf(listed.CreationTime),
+                                  FileTimeOf(listed.LastAccessTime), FileTimeOf(listed.LastWriteTime),
+                                  static_cast<uint64_t>(listed.EndOfFile.QuadPart),
+                                  attributes & FILE_ATTRIBUTE_REPARSE_POINT ? listed.EaSize : 0,
+                                  static_cast<uint64_t>(listed.FileId.QuadPart)});
         folder.subfolders.push_back(std::move(subfolder));
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
+        return true;
+    });
 }
 
 WIN32_FIND_DATAW CFolderListing::FindData(const Entry& entry)
@@ -97,8 +141,8 @@ WIN32_FIND_DATAW CFolderListing::FindData(const Entry& entry)
     data.ftCreationTime = entry.creation;
     data.ftLastAccessTime = entry.lastAccess;
     data.ftLastWriteTime = entry.lastWrite;
-    data.nFileSizeHigh = entry.sizeHigh;
-    data.nFileSizeLow = entry.sizeLow;
+    data.nFileSizeHigh = static_cast<DWORD>(entry.size >> 32);
+    data.nFileSizeLow = static_cast<DWORD>(entry.size);
     data.dwReserved0 = entry.reparseTag;
     const size_t length = std::min<size_t>(entry.name.size(), MAX_PATH - 1);
     std::wmemcpy(data.cFileName, entry.name.c_str(), length);
@@ -140,8 +184,10 @@ void CFolderListing::Forget(Folder& folder)
 {
     std::lock_guard<std::mutex> lock(lock_);
     folder.forgotten = true;
-    if (folder.state == Folder::State::Queued)
+    if (folder.state == Folder::State::Queued) {
         folder.state = Folder::State::Listed;
+        folder.holder.reset();
+    }
     if (folder.listedAhead) {
         folder.listedAhead = false;
         --ahead_;

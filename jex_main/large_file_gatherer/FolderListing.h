@@ -1,12 +1,19 @@
 // The walk of a file-system folder with the folders below it listed on several threads ahead of
-// it. The walk itself goes as WalkFileSystemFolder's does: each folder's entries in the order the
-// file system lists them, each folder entered where it stands when the folder step agrees, links
-// and mount points never entered. Listing ahead changes what the walk meets only for a tree that
-// changes while it is walked, as any walk of a changing tree may.
+// it: each folder's entries in the order the file system lists them, each folder entered where it
+// stands when the folder step agrees, links and mount points never entered. The first folder is
+// reached from its drive down, and each folder below is opened relative to the folder holding it,
+// held by handle and listed through that handle once it shows the very folder its holder listed;
+// a folder that cannot be held so is walked as an empty one. The listing tells each file's size,
+// times, attributes and file index, so that no file is opened to learn where it lies. Listing
+// ahead changes what the walk meets only for a tree that changes while it is walked, as any walk
+// of a changing tree may.
 #pragma once
 
+#include "FilePlace.h"
 #include "ShellItemProc.h"
 #include "WorkerThreads.h"
+
+#include "common/HeldFolder.h"
 
 #include <condition_variable>
 #include <memory>
@@ -33,14 +40,19 @@ private:
         FILETIME creation;
         FILETIME lastAccess;
         FILETIME lastWrite;
-        DWORD sizeHigh;
-        DWORD sizeLow;
+        uint64_t size;
         DWORD reparseTag;
+        uint64_t fileIndex;
     };
     struct Folder {
         enum class State { Queued, Listing, Listed };
 
         std::wstring path;
+        std::wstring name;                           // in the folder holding it; none for the first
+        uint64_t fileIndex = 0;                      // as the folder holding it listed it
+        std::shared_ptr<const CHeldFolder> holder;   // held until this folder is opened
+        FolderWayPtr way;                            // the holder's way, then, once held, its own
+        DWORD volume = 0;
         State state = State::Queued;
         bool listedAhead = false;
         bool forgotten = false;  // passed by without being entered
@@ -50,13 +62,16 @@ private:
     using FolderPtr = std::shared_ptr<Folder>;
 
     static void List(Folder& folder);
+    // The folder held: the first reached from its drive down, the others in their holders.
+    static std::shared_ptr<const CHeldFolder> Hold(Folder& folder);
     static WIN32_FIND_DATAW FindData(const Entry& entry);
     void Work();
     // With the lock held: the folder is listed; its subfolders wait for a lister, first one on top.
     void Listed(const FolderPtr& folder, bool ahead);
     // The folder once listed; listed here and now when no lister has taken it yet.
     Folder& Await(const FolderPtr& folder);
-    // A folder the walk passes by: no lister need list it, and it holds no room ahead.
+    // A folder the walk passes by: no lister need list it, and it holds neither room ahead nor
+    // its holder's handle.
     void Forget(Folder& folder);
 
     std::mutex lock_;

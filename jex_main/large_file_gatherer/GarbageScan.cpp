@@ -67,7 +67,7 @@ bool CGarbageScan::Keeps(const WIN32_FIND_DATAW& data) const
     return !(data.dwFileAttributes & FILE_ATTRIBUTE_SYSTEM) && options_.Passes(data);
 }
 
-bool CGarbageScan::OnFile(CBigFileCatagory& catagory, const CWalkAhead::File& met)
+bool CGarbageScan::OnFile(CBigFileCatagory& catagory, CWalkAhead::File& met)
 {
     // A category whose drive reports no used bytes counts as walked whole.
     uint64_t& bytesMet = catagory.progress.bytesMet;
@@ -76,7 +76,7 @@ bool CGarbageScan::OnFile(CBigFileCatagory& catagory, const CWalkAhead::File& me
         catagory.usedBytes ? static_cast<double>(bytesMet) / static_cast<double>(catagory.usedBytes) : 1.0;
 
     auto* file = Keeps(met.data) ? new (std::nothrow)
-                                       CBigFileGarbageInfo(gatherer_, met.path, met.data, places_.Record(met.path, met.data))
+                                       CBigFileGarbageInfo(gatherer_, met.path, met.data, std::move(met.place))
                                  : nullptr;
     if (!file)
         return !sink_ || sink_->OnScanFile(nullptr, met.path, kFileMarker, fraction);

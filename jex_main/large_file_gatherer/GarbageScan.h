@@ -8,7 +8,6 @@
 #include "BigFileCatagory.h"
 #include "BulkseekOption.h"
 #include "ContentPrefetch.h"
-#include "FilePlace.h"
 #include "FoundFiles.h"
 #include "WalkAhead.h"
 
@@ -32,7 +31,7 @@ private:
     void Listed(std::vector<CWalkAhead::File>& batch);
     // Whether a file is kept as a found file.
     bool Keeps(const WIN32_FIND_DATAW& data) const;
-    bool OnFile(CBigFileCatagory& catagory, const CWalkAhead::File& file);
+    bool OnFile(CBigFileCatagory& catagory, CWalkAhead::File& file);
 
     IBulkseek* gatherer_;
     CFoundFiles& found_;
@@ -40,5 +39,4 @@ private:
     CBulkseekOption& options_;
     HANDLE userToken_;
     std::unique_ptr<CContentPrefetch> sums_;  // only when equal files are searched for
-    CFilePlaces places_;
 };

@@ -2,6 +2,8 @@
 // shell shows of it, and the walk of the files below it.
 #pragma once
 
+#include "FilePlace.h"
+
 #include "platform/Windows.h"
 
 #include <cstdint>
@@ -23,8 +25,9 @@ using IdList = std::unique_ptr<ITEMIDLIST, IdListFree>;
 
 class CShellItemProc {
 public:
-    // A file met: its full path and its find data; false ends the walk.
-    using FileStep = std::function<bool(const std::wstring& path, const WIN32_FIND_DATAW& data)>;
+    // A file met: its full path, its find data and its place as its folder's listing told it
+    // (the step may take the place over); false ends the walk.
+    using FileStep = std::function<bool(const std::wstring& path, const WIN32_FIND_DATAW& data, FilePlace& place)>;
     // A folder about to be entered; false passes it by.
     using FolderStep = std::function<bool(const std::wstring& path)>;
     // Walks a file-system folder with the two steps; false when the file step ended it.

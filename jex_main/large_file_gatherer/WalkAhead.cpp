@@ -58,8 +58,8 @@ void CWalkAhead::Walk(const CShellItemProc& item, HANDLE userToken)
     CFolderListing listing(userToken);
     batch_.reserve(kBatch);
     const bool whole = item.Walk(
-        [this](const std::wstring& path, const WIN32_FIND_DATAW& data) {
-            batch_.push_back({path, data, 0});
+        [this](const std::wstring& path, const WIN32_FIND_DATAW& data, FilePlace& place) {
+            batch_.push_back({path, data, std::move(place), 0});
             return batch_.size() < kBatch || Publish();
         },
         [](const std::wstring&) { return true; },

@@ -19,6 +19,7 @@ public:
     struct File {
         std::wstring path;
         WIN32_FIND_DATAW data;
+        FilePlace place;
         uint64_t ticket;  // for the listing's own use
     };
 

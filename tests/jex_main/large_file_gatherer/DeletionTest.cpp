@@ -165,6 +165,38 @@ TEST_F(DeletionTest, AFileChangedSinceTheScanIsKeptAndReportedAsFailed)
     EXPECT_EQ(testing_support::ReadFile(platform::HostPath(files[3])), "grown since the scan");
 }
 
+// The host replaces a file of the folder being scanned, after the folder was listed, with one alike
+// in name, size and time; the file the scan found is the one listed, so the newcomer is kept.
+TEST_F(DeletionTest, AFileReplacedAfterItsFolderWasListedIsNotTheOneFound)
+{
+    const std::wstring first = MakeFile("data/pair/first.bin", std::string(9, '1'));
+    const std::wstring second = MakeFile("data/pair/second.bin", std::string(9, '2'));
+    gatherer->ClearGarbage();
+    CRecordingSink scan;
+    std::wstring replaced;
+    scan.fileAnswer = [&](const std::wstring& path) {
+        if (!replaced.empty() || (path != first && path != second))
+            return true;
+        replaced = path == first ? second : first;
+        const std::string host = platform::HostPath(replaced);
+        const std::string newcomer = machine.WriteFile("data/pair/newcomer", std::string(9, 'n'));
+        std::filesystem::last_write_time(newcomer, std::filesystem::last_write_time(host));
+        std::filesystem::rename(newcomer, host);
+        return true;
+    };
+    ASSERT_EQ(Scan(9, false, scan), RESULT_OK);
+    ASSERT_FALSE(replaced.empty());
+    ASSERT_NE(Found(replaced), nullptr);
+    CheckFile(replaced);
+
+    CRecordingSink sink;
+    ASSERT_EQ(gatherer->EmptyGarbage(&sink), RESULT_OK);
+    ASSERT_EQ(sink.emptied.size(), 1u);
+    EXPECT_FALSE(sink.emptied[0].deleted);
+    EXPECT_EQ(sink.emptied[0].failInfo, L"The file has changed since the scan and was not deleted.");
+    EXPECT_EQ(testing_support::ReadFile(platform::HostPath(replaced)), std::string(9, 'n'));
+}
+
 // The gatherer runs as root; another user, owning the machine folder, swaps a folder on the found
 // file's path for a link to a root-owned folder holding a file alike in name, size and time.
 TEST_F(DeletionTest, AFolderOnTheWaySwappedForALinkSinceTheScanLeadsNowhere)

@@ -1,20 +1,57 @@
 #include "common/RuleXml.h"
 
+#include "common/RuleFileSize.h"
+
 #include "platform/Text.h"
 #include "platform/Windows.h"
 
 #include <cstdio>
+#include <string>
 #include <strings.h>
 
 namespace rule_xml {
 
-bool LoadXmlFile(const std::wstring& path, TiXmlDocument& document)
+namespace {
+
+// The whole file, when it is no larger than a rule file may be; false with the last error set.
+bool ReadRuleFile(const std::wstring& path, std::string& bytes)
 {
     FILE* file = _wfopen(path.c_str(), L"rb");
     if (!file)
         return false;
-    const bool loaded = document.LoadFile(file, TIXML_DEFAULT_ENCODING);
+    char chunk[64 * 1024];
+    size_t read = 0;
+    while (static_cast<long long>(bytes.size()) <= kLargestRuleFile &&
+           (read = std::fread(chunk, 1, sizeof(chunk), file)) > 0)
+        bytes.append(chunk, read);
+    const bool failed = std::ferror(file) != 0;
     std::fclose(file);
+    if (failed || static_cast<long long>(bytes.size()) > kLargestRuleFile) {
+        SetLastError(failed ? ERROR_GEN_FAILURE : ERROR_FILE_TOO_LARGE);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool LoadXmlFile(const std::wstring& path, TiXmlDocument& document)
+{
+    std::string bytes;
+    if (!ReadRuleFile(path, bytes))
+        return false;
+    if (bytes.empty()) {
+        SetLastError(ERROR_INVALID_DATA);
+        return false;
+    }
+    // TinyXML reads a stream as it reads a file, line ends and all.
+    FILE* memory = fmemopen(bytes.data(), bytes.size(), "rb");
+    if (!memory) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+    const bool loaded = document.LoadFile(memory, TIXML_DEFAULT_ENCODING);
+    std::fclose(memory);
     return loaded;
 }
 

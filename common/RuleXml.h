@@ -10,7 +10,8 @@
 
 namespace rule_xml {
 
-// False when the file cannot be opened or is not well-formed XML.
+// False when the file cannot be opened, is larger than a rule file may be (kLargestRuleFile) or is
+// not well-formed XML.
 bool LoadXmlFile(const std::wstring& path, TiXmlDocument& document);
 
 // Element names of the rule file are compared without regard to case.

@@ -1,6 +1,6 @@
 #include "TitleCloseLabel.h"
 
-#include <QPixmap>
+#include "common/MachinePicture.h"
 
 CTitleCloseLabel::CTitleCloseLabel(const QString& text, const QString& hoverImage, QWidget* parent)
     : QLabel(text, parent), text_(text), hoverImage_(hoverImage)
@@ -11,7 +11,7 @@ CTitleCloseLabel::CTitleCloseLabel(const QString& text, const QString& hoverImag
 void CTitleCloseLabel::enterEvent(QEvent* event)
 {
     if (!hoverImage_.isEmpty())
-        setPixmap(QPixmap(hoverImage_));
+        setPixmap(CachedPicture(hoverImage_));
     QLabel::enterEvent(event);
 }
 

@@ -4,6 +4,7 @@
 
 #include "Paneforge/Util.h"
 #include "common/InfoAttribute.h"
+#include "common/MachinePicture.h"
 #include "common/SendInfo.h"
 
 #include <QBitmap>
@@ -46,7 +47,7 @@ void CMonitorPopup::ShapeOnce()
         return;
     // Shaped at the first showing rather than at start-up, where the picture would hold up the main
     // window. Without its picture the card keeps its rectangle rather than vanishing.
-    const QBitmap shape = QPixmap(Util::getDravielsResFullPath(maskPicture_)).mask();
+    const QBitmap shape = CachedMask(Util::getDravielsResFullPath(maskPicture_));
     maskPicture_.clear();
     if (!shape.isNull())
         setMask(shape);
@@ -95,7 +96,7 @@ QLabel* CMonitorPopup::PictureLabel(const QString& picture, const QRect& place)
     auto* label = new QLabel(this);
     label->setGeometry(place);
     label->setScaledContents(true);
-    label->setPixmap(QPixmap(Util::getDravielsResFullPath(picture)));
+    label->setPixmap(CachedPicture(Util::getDravielsResFullPath(picture)));
     return label;
 }
 

@@ -7,6 +7,7 @@
 
 #include "Paneforge/Util.h"
 #include "common/InfoAttribute.h"
+#include "common/MachinePicture.h"
 #include "common/SendInfo.h"
 #include "common/WindowGround.h"
 
@@ -276,7 +277,7 @@ void CSetWidget::paintEvent(QPaintEvent* event)
         return;
     QPainter painter(this);
     if (shadow_)
-        painter.drawPixmap(rect(), QPixmap(Util::getDravielsResFullPath(QStringLiteral("shadow.png"))));
+        painter.drawPixmap(rect(), CachedPicture(Util::getDravielsResFullPath(QStringLiteral("shadow.png"))));
     painter.translate(ShadowShift());
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);

@@ -4,6 +4,7 @@
 #include "platform/Windows.h"
 
 #include "Paneforge/Util.h"
+#include "common/MachinePicture.h"
 #include "common/WindowGround.h"
 
 #include <QEnterEvent>
@@ -36,7 +37,7 @@ _FixTip::_FixTip()
 void _FixTip::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.drawPixmap(rect(), QPixmap(Util::getDravielsResFullPath(QStringLiteral("pic_tips.png"))));
+    painter.drawPixmap(rect(), CachedPicture(Util::getDravielsResFullPath(QStringLiteral("pic_tips.png"))));
 }
 
 CFileFixInfo::CFileFixInfo(QWidget* parent) : QWidget(parent), m_tip(new _FixTip())
@@ -72,5 +73,5 @@ void CFileFixInfo::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     const QString name = m_bHovered ? QStringLiteral("ico_info_hover.png") : QStringLiteral("ico_info_nomal.png");
-    painter.drawPixmap(rect(), QPixmap(Util::getDravielsResFullPath(name)));
+    painter.drawPixmap(rect(), CachedPicture(Util::getDravielsResFullPath(name)));
 }

@@ -12,6 +12,7 @@
 #include "MessageBox.h"
 #include "WaitButtonEx.h"
 
+#include "common/MachineFile.h"
 #include "common/SendInfo.h"
 #include "common/WriteLog.h"
 #include "platform/Machine.h"
@@ -20,10 +21,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QTextStream>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -49,16 +48,14 @@ bool ExitedWithAtMost(const RunCmdOutcome_& outcome, DWORD highestGoodCode)
     return outcome.bStarted && outcome.bExited && outcome.dwExitCode <= highestGoodCode;
 }
 
-// Replaces the log with the output; false when it could not be written.
-bool WriteChkDskLog(const QString& output)
+// Replaces the log with the output in one step, in the text's local encoding as a text stream
+// writes it. The temporary folder is the user's: whatever stands at the log's name is replaced,
+// never written through.
+void WriteChkDskLog(const QString& output)
 {
-    QFile file(CFixUSBWidget::ChkDskLogPath());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
-        return false;
-    QTextStream stream(&file);
-    stream << output;
-    stream.flush();
-    return stream.status() == QTextStream::Ok;
+    const QString path = CFixUSBWidget::ChkDskLogPath();
+    if (path.isEmpty() || !machine_file::ReplaceWhole(path, output.toLocal8Bit()))
+        WriteLogA("the chkdsk log is not written (error %u)", static_cast<unsigned>(GetLastError()));
 }
 
 } // namespace
@@ -111,8 +108,11 @@ QString CFixUSBWidget::ChkDskLogPath()
 {
     wchar_t folder[1024] = {};
     const DWORD length = GetTempPathW(1024, folder);
-    const std::wstring path = std::wstring(folder, length < 1024 ? length : 0) + g_fileShowingTextName.toStdWString();
-    return QString::fromStdString(platform::HostPath(path));
+    if (length == 0 || length >= 1024) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return QString();
+    }
+    return QString::fromWCharArray(folder, static_cast<int>(length)) + g_fileShowingTextName;
 }
 
 void CFixUSBWidget::UpdateCombox()
@@ -269,7 +269,17 @@ void CFixUSBWidget::slotView()
         OpenDriveOfEntry(m_combo->currentText());
 }
 
-void CFixUSBWidget::slotViewChkDskLog() { QDesktopServices::openUrl(QUrl::fromLocalFile(ChkDskLogPath())); }
+// The viewer is another program: it is handed the log's host name, which names nothing when the
+// log's folder leads out of the machine.
+void CFixUSBWidget::slotViewChkDskLog()
+{
+    const std::string log = platform::HostPath(ChkDskLogPath().toStdWString());
+    if (log.empty()) {
+        WriteLogA("the chkdsk log is not shown: its name leads out of the machine");
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(log)));
+}
 
 void CFixUSBWidget::slotShowCmdLineMsg(const QString& text)
 {

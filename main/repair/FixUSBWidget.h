@@ -24,7 +24,8 @@ public:
     // Refills the drive box (the frame calls it when a device arrives).
     Q_INVOKABLE void UpdateCombox();
 
-    // The chkdsk log: the temporary folder's "orvanedraviel.txt", as a host path.
+    // The chkdsk log: the temporary folder's "orvanedraviel.txt", as a Windows path; empty when the
+    // temporary folder is unknown.
     static QString ChkDskLogPath();
 
 signals:

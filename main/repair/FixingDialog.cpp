@@ -1,6 +1,7 @@
 #include "FixingDialog.h"
 
 #include "Paneforge/Util.h"
+#include "common/MachinePicture.h"
 #include "common/WindowGround.h"
 
 #include <QCloseEvent>
@@ -29,7 +30,7 @@ CFixingDialog::CFixingDialog(QWidget* parent) : QDialog(parent, Qt::FramelessWin
 
     m_animation = new QLabel(this);
     m_animation->setGeometry(180, 70, 60, 60);
-    auto* movie = new QMovie(Util::getDravielsResFullPath(QStringLiteral("loading_gif.gif")), QByteArray(), m_animation);
+    auto* movie = OpenMovie(Util::getDravielsResFullPath(QStringLiteral("loading_gif.gif")), m_animation);
     m_animation->setMovie(movie);
     movie->start();
 
@@ -83,5 +84,5 @@ void CFixingDialog::closeEvent(QCloseEvent* event)
 void CFixingDialog::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.drawPixmap(rect(), QPixmap(Util::getDravielsResFullPath(QStringLiteral("pic_loading.png"))));
+    painter.drawPixmap(rect(), CachedPicture(Util::getDravielsResFullPath(QStringLiteral("pic_loading.png"))));
 }

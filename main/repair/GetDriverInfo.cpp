@@ -8,7 +8,6 @@
 #include "common/WriteLog.h"
 #include "platform/Windows.h"
 
-#include <QDir>
 #include <QMutexLocker>
 
 #include <string>
@@ -93,8 +92,7 @@ QList<int> CGetDriverInfo::FillList()
     QList<int> removable;
     for (const MountedVolume_& volume : volumes) {
         S_DRIVE_INFO info;
-        const QString native = QDir::toNativeSeparators(volume.rootPath);
-        info.strDriver = native.left(native.indexOf(QLatin1Char(':')) + 1);
+        info.strDriver = volume.rootPath.left(volume.rootPath.indexOf(QLatin1Char(':')) + 1);
         info.strVolumeName = volume.name;
         info.bSystem = info.strDriver == systemDrive;
         const char letter = info.strDriver.isEmpty() ? '\0' : info.strDriver.at(0).toLatin1();

@@ -3,6 +3,7 @@
 #include "Language.h"
 
 #include "Paneforge/Util.h"
+#include "common/MachinePicture.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -66,7 +67,7 @@ QPoint CHomeCard::RaisedPos() const { return QPoint(m_column * COLUMN_STEP, RAIS
 
 void CHomeCard::ShowIcon(const char* state)
 {
-    m_icon->setPixmap(QPixmap(Util::getDravielsResFullPath(QStringLiteral("ico_%1_%2.png").arg(m_iconName, QLatin1String(state)))));
+    m_icon->setPixmap(CachedPicture(Util::getDravielsResFullPath(QStringLiteral("ico_%1_%2.png").arg(m_iconName, QLatin1String(state)))));
 }
 
 void CHomeCard::enterEvent(QEvent* event)

@@ -2,6 +2,8 @@
 
 #include "GetDriverInfo.h"
 
+#include "common/MachinePicture.h"
+
 #include <QApplication>
 #include <QIcon>
 #include <QLabel>
@@ -21,18 +23,18 @@ void CInitDiskInfoThd::run() { CGetDriverInfo::GetInstance()->GetDriverList(true
 
 CSplashWin::CSplashWin(QWidget* parent) : QWidget(parent, Qt::FramelessWindowHint)
 {
-    setWindowIcon(QIcon(QStringLiteral("./res/icon.ico")));
+    setWindowIcon(ReadIcon(QStringLiteral("./res/icon.ico")));
     setWindowTitle(tr("Orvane Quarnel Beta"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     setContentsMargins(0, 0, 0, 0);
 
-    resize(QIcon(QString::fromLatin1(BACKGROUND)).actualSize(QSize(0xFFFF, 0xFFFF)));
+    resize(CachedPicture(QString::fromLatin1(BACKGROUND)).size());
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen->availableGeometry()));
 
     m_animation = new QLabel(this);
-    auto* movie = new QMovie(QStringLiteral("./res/loading.gif"), QByteArray(), m_animation);
+    auto* movie = OpenMovie(QStringLiteral("./res/loading.gif"), m_animation);
     m_animation->setMovie(movie);
     movie->start();
     layout->addWidget(m_animation, 0, Qt::AlignHCenter | Qt::AlignBottom);
@@ -67,5 +69,5 @@ void CSplashWin::slotThreadFinished()
 void CSplashWin::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.drawPixmap(0, 0, QPixmap(QString::fromLatin1(BACKGROUND)));
+    painter.drawPixmap(0, 0, CachedPicture(QString::fromLatin1(BACKGROUND)));
 }

@@ -1,6 +1,6 @@
 #include "BtWidget.h"
 
-#include "SharedPicture.h"
+#include "common/MachinePicture.h"
 
 #include <QBitmap>
 #include <QMouseEvent>
@@ -81,10 +81,10 @@ void _CBtWidget::SetImages(const QStringList& images)
 {
     if (images.size() < 4)
         return;
-    setMask(SharedMask(images.at(0)));
-    highlight_ = SharedPicture(images.at(1));
-    normal_ = SharedPicture(images.at(2));
-    hover_ = SharedPicture(images.at(3));
+    setMask(CachedMask(images.at(0)));
+    highlight_ = CachedPicture(images.at(1));
+    normal_ = CachedPicture(images.at(2));
+    hover_ = CachedPicture(images.at(3));
     update();
 }
 

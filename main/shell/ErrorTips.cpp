@@ -2,6 +2,7 @@
 
 #include "Language.h"
 #include "Paneforge/Util.h"
+#include "common/MachinePicture.h"
 
 #include <QBoxLayout>
 
@@ -15,10 +16,10 @@ CErrorTips::CErrorTips(int kind, QWidget* parent, int minWidth, int minHeight)
     : QWidget(parent), kind_(kind), icon_(new QLabel(this)), text_(new QLabel(this))
 {
     if (kind_ == KIND_ERROR) {
-        icon_->setPixmap(QPixmap(Util::getDravielsResFullPath(QStringLiteral("ico_tishi_failure.png"))));
+        icon_->setPixmap(CachedPicture(Util::getDravielsResFullPath(QStringLiteral("ico_tishi_failure.png"))));
         icon_->setContentsMargins(0, 1, 0, 0);
     } else if (kind_ == KIND_INFO) {
-        icon_->setPixmap(QPixmap(Util::getDravielsResFullPath(QStringLiteral("ico_tishi_lan.png"))));
+        icon_->setPixmap(CachedPicture(Util::getDravielsResFullPath(QStringLiteral("ico_tishi_lan.png"))));
     }
     text_->setMinimumSize(minWidth, minHeight);
     text_->setStyleSheet(QStringLiteral("border:none;background:transparent;"));

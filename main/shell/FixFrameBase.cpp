@@ -14,6 +14,7 @@
 
 #include "Paneforge/Util.h"
 #include "common/AnsiText.h"
+#include "common/MachinePicture.h"
 #include "common/ModuleDir.h"
 #include "common/SendInfo.h"
 #include "common/WindowGround.h"
@@ -290,13 +291,13 @@ void CFixFrameBase::CreateTrayIcon()
 {
     if (trayIcon_)
         return;
-    trayIcon_ = new QSystemTrayIcon(QIcon(Util::getDravielsResFullPath(QStringLiteral("icon.ico"))), this);
+    trayIcon_ = new QSystemTrayIcon(ReadIcon(Util::getDravielsResFullPath(QStringLiteral("icon.ico"))), this);
     trayIcon_->setToolTip(tr("Left-click or double-click to show main interface"));
     connect(trayIcon_, &QSystemTrayIcon::activated, this, &CFixFrameBase::slotActiveSysTrayIcon);
 
-    showAction_ = new QAction(QIcon(QStringLiteral("./res/tray_show.png")), tr("Show"), this);
+    showAction_ = new QAction(ReadIcon(QStringLiteral("./res/tray_show.png")), tr("Show"), this);
     connect(showAction_, &QAction::triggered, this, &CFixFrameBase::slotShowAction);
-    exitAction_ = new QAction(QIcon(QStringLiteral("./res/tray_exit.png")), tr("Exit"), this);
+    exitAction_ = new QAction(ReadIcon(QStringLiteral("./res/tray_exit.png")), tr("Exit"), this);
     connect(exitAction_, &QAction::triggered, this, &CFixFrameBase::slotExitAction);
 
     trayMenu_ = new QMenu(this);
@@ -471,9 +472,9 @@ void CFixFrameBase::paintEvent(QPaintEvent*)
         return;
     }
     if (shadow_)
-        painter.drawPixmap(rect(), QPixmap(Util::getDravielsResFullPath(QStringLiteral("shadow.png"))));
+        painter.drawPixmap(rect(), CachedPicture(Util::getDravielsResFullPath(QStringLiteral("shadow.png"))));
     const QRect picture = rect().adjusted(shadow_, shadow_, -(kLoginFormWidth + shadow_), -shadow_);
-    painter.drawPixmap(picture, QPixmap(Util::getDravielsResFullPath(QStringLiteral("pic_signup.png"))));
+    painter.drawPixmap(picture, CachedPicture(Util::getDravielsResFullPath(QStringLiteral("pic_signup.png"))));
     const QRect form = picture.adjusted(270, 0, 20, 0);
     painter.fillRect(form, QColor(QStringLiteral("#272d3b")));
     painter.setBrush(QColor(QStringLiteral("#272d3b")));

@@ -3,6 +3,7 @@
 #include "FixPageId.h"
 #include "Language.h"
 #include "Paneforge/Util.h"
+#include "common/MachinePicture.h"
 
 #include <QBoxLayout>
 #include <QPixmap>
@@ -63,7 +64,7 @@ void CFixPageTop::BuildLayout()
 void CFixPageTop::SetIcon(const QString& name)
 {
     if (icon_ && !name.isEmpty())
-        icon_->setPixmap(QPixmap(Util::getDravielsResFullPath(name)));
+        icon_->setPixmap(CachedPicture(Util::getDravielsResFullPath(name)));
 }
 
 void CFixPageTop::SetTitle(const QString& title, const QString& text)

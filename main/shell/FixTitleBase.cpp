@@ -6,16 +6,15 @@
 #include "MessageBox.h"
 #include "MsgCenter.h"
 #include "ProcessObjects.h"
-#include "SharedPicture.h"
 #include "UpdateCheck.h"
 
 #include "Paneforge/BPMenu.h"
 #include "Paneforge/RoundedRectBase.h"
 #include "Paneforge/Util.h"
+#include "common/MachinePicture.h"
 #include "common/SendInfo.h"
 #include "common/VisibleOnChange.h"
 #include "common/WriteLog.h"
-#include "platform/Machine.h"
 #include "platform/Windows.h"
 
 #include <QGuiApplication>
@@ -68,7 +67,7 @@ QPushButton* MakeButton(const char* objectName, QWidget* parent)
 // updater's path does not fit the value's buffer.
 std::optional<std::wstring> AutoLaunchCommand()
 {
-    const std::wstring renewer = platform::WindowsPath(Util::getcurappPath(QStringLiteral("Renewer.exe")).toStdString());
+    const std::wstring renewer = Util::getcurappPath(QStringLiteral("Renewer.exe")).toStdWString();
     std::wstring command = L"\"" + renewer + L"\" autostart";
     if (command.size() >= kAutoLaunchChars)
         return std::nullopt;
@@ -101,7 +100,7 @@ void CFixTitleBase::InitUI()
         msgCenter_->SetButton(msgButton_);
     titleLabel_ = new QLabel(FormatTitle(tr("Orvane Quarnel Beta"), 16), this);
     logoLabel_ = new QLabel(this);
-    logoLabel_->setPixmap(SharedPicture(Util::getDravielsResFullPath(QStringLiteral("pic_logo_title.png"))));
+    logoLabel_->setPixmap(CachedPicture(Util::getDravielsResFullPath(QStringLiteral("pic_logo_title.png"))));
 
     BuildMenu();
 

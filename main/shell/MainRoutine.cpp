@@ -11,16 +11,17 @@
 #include "ShutDownFilter.h"
 
 #include "Paneforge/Util.h"
+#include "common/MachineFile.h"
+#include "common/MachinePicture.h"
+#include "common/MachineTranslator.h"
 #include "common/SendInfo.h"
 #include "common/WriteLog.h"
 #include "platform/Machine.h"
 #include "platform/Windows.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QIcon>
 #include <QScreen>
-#include <QTranslator>
 
 #include <memory>
 
@@ -59,20 +60,21 @@ void CentreOnScreen(CFixFrameBase& frame)
 
 void InstallTranslation(QApplication& app)
 {
-    const QString file = Util::getDravielsResFullPath(QStringLiteral("draviels_en.qm"));
-    if (!QFile::exists(file))
+    auto* translator = new CMachineTranslator(&app);
+    if (!translator->LoadFile(Util::getDravielsResFullPath(QStringLiteral("draviels_en.qm")))) {
+        delete translator;
         return;
-    auto* translator = new QTranslator(&app);
-    translator->load(file, QString(), QString(), QString());
+    }
     app.installTranslator(translator);
 }
 
 void ApplyProgramStyle(QApplication& app)
 {
     QString style = QLatin1String(kBuiltinStyle);
-    QFile sheet(Util::getDravielsResFullPath(QStringLiteral("StyleSheet.css")));
-    if (sheet.open(QIODevice::ReadOnly | QIODevice::Text))
-        style += QString::fromUtf8(sheet.readAll());
+    QByteArray sheet;
+    if (machine_file::ReadWhole(Util::getDravielsResFullPath(QStringLiteral("StyleSheet.css")),
+                                machine_file::kLargestStyleSheet, sheet))
+        style += QString::fromUtf8(sheet);
     app.setStyleSheet(style);
 }
 
@@ -83,14 +85,16 @@ int QuarnelMain(int argc, char** argv)
     CoInitialize(nullptr);
     ApplyScaleFactor();
     SetCurrentDirectoryW(programFolder.c_str());
-    QCoreApplication::addLibraryPath(QString::fromStdString(platform::HostPath(programFolder)));
+    // Qt looks for its plug-ins by host path; the program folder is the layer's own place, not a name
+    // of the machine's user.
+    QCoreApplication::addLibraryPath(QString::fromStdString(platform::ProgramFolder()));
     CKyCrush crashFilter;
     crashFilter.Install();
 
     QApplication app(argc, argv);
     InstallTranslation(app);
     ApplyProgramStyle(app);
-    app.setWindowIcon(QIcon(QStringLiteral("./res/icon.ico")));
+    app.setWindowIcon(ReadIcon(QStringLiteral("./res/icon.ico")));
 
     const SStartupWords words = ReadStartupWords(argc, argv);
     if (words.autostart)

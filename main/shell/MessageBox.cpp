@@ -5,6 +5,7 @@
 #include "WaitButton.h"
 
 #include "Paneforge/Util.h"
+#include "common/MachinePicture.h"
 #include "common/SendInfo.h"
 #include "common/WindowGround.h"
 
@@ -65,7 +66,7 @@ void CMessageBox::InitUI(const QString& title)
 
     auto* icon = new QLabel(this);
     icon->setFixedSize(54, 54);
-    icon->setPixmap(QPixmap(Util::getDravielsResFullPath(IconName(type_))));
+    icon->setPixmap(CachedPicture(Util::getDravielsResFullPath(IconName(type_))));
 
     titleLabel_ = MakeTextLabel(this);
     contentLabel_ = MakeTextLabel(this);

@@ -1,5 +1,7 @@
 #include "WaitButtonBase.h"
 
+#include "common/MachinePicture.h"
+
 #include <QIcon>
 
 namespace {
@@ -72,7 +74,7 @@ void CWaitButtonBase::slotChangeImage()
         return;
     if (frame_ >= frames_.size())
         frame_ = 0;
-    setIcon(QIcon(frames_.at(frame_)));
+    setIcon(QIcon(CachedPicture(frames_.at(frame_))));
     ++frame_;
 }
 

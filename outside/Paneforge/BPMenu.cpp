@@ -1,5 +1,7 @@
 #include "Paneforge/BPMenu.h"
 
+#include "common/MachinePicture.h"
+
 #include <QIcon>
 
 namespace {
@@ -8,10 +10,10 @@ QIcon MakeIcon(const QStringList& icons)
 {
     QIcon icon;
     if (!icons.isEmpty())
-        icon.addFile(icons.at(0), QSize(), QIcon::Normal);
+        icon.addPixmap(CachedPicture(icons.at(0)), QIcon::Normal);
     if (icons.size() > 1) {
-        icon.addFile(icons.at(1), QSize(), QIcon::Active);
-        icon.addFile(icons.at(1), QSize(), QIcon::Selected);
+        icon.addPixmap(CachedPicture(icons.at(1)), QIcon::Active);
+        icon.addPixmap(CachedPicture(icons.at(1)), QIcon::Selected);
     }
     return icon;
 }

@@ -1,6 +1,7 @@
 #include "Paneforge/Util.h"
 
 #include "common/ProductFolder.h"
+#include "common/ProfileText.h"
 
 #include "platform/Machine.h"
 #include "platform/Windows.h"
@@ -8,35 +9,13 @@
 #include <QFont>
 
 #include <algorithm>
-#include <vector>
 
 namespace {
 
 const wchar_t kProductFolder[] = L"Orvane\\Quarnel\\";
 
-QString ProgramFolder()
-{
-    return QString::fromStdString(platform::ProgramFolder());
-}
-
-QString HostPath(const std::wstring& windowsPath)
-{
-    return QString::fromStdString(platform::HostPath(windowsPath));
-}
-
-std::wstring ReadProfileText(const std::wstring& file, const wchar_t* section, const wchar_t* key)
-{
-    // The reader cuts a value that does not fit to size - 1 characters: grow until it fits.
-    constexpr size_t kLongest = 1 << 20;
-    std::vector<wchar_t> buffer(256);
-    for (;;) {
-        const DWORD size = static_cast<DWORD>(buffer.size());
-        const DWORD copied = GetPrivateProfileStringW(section, key, L"", buffer.data(), size, file.c_str());
-        if (copied + 1 < size || buffer.size() >= kLongest)
-            return std::wstring(buffer.data(), copied < size ? copied : size - 1);
-        buffer.resize(buffer.size() * 4);
-    }
-}
+// The program folder as the machine names it.
+QString ProgramFolder() { return QString::fromStdWString(platform::Machine().programFolder); }
 
 int ReadProfileInt(const std::wstring& file, const wchar_t* section, const wchar_t* key)
 {
@@ -63,7 +42,7 @@ int RichTextWeight(int cssWeight)
 
 QString Util::getDravielsResFullPath(const QString& name)
 {
-    return ProgramFolder() + QStringLiteral("/res/") + name;
+    return ProgramFolder() + QStringLiteral("\\res\\") + name;
 }
 
 QString Util::getDravielsTempFullPath(const QString& name)
@@ -75,12 +54,12 @@ QString Util::getDravielsTempFullPath(const QString& name)
     std::wstring path = temp;
     if (path.back() != L'\\')
         path += L'\\';
-    return HostPath(path + kProductFolder + name.toStdWString());
+    return QString::fromStdWString(path + kProductFolder + name.toStdWString());
 }
 
 QString Util::getcurappPath(const QString& name)
 {
-    return ProgramFolder() + QLatin1Char('/') + name;
+    return ProgramFolder() + QLatin1Char('\\') + name;
 }
 
 void Util::getDravielsLocalCfgInfo(S_LOCAL_CFG& cfg)

@@ -125,15 +125,13 @@ void CPlantedRun::RunCalls(const std::function<void()>& calls) const
     ASSERT_GE(inotify_add_watch(watch, outside_.c_str(), mask), 0);
     ASSERT_GE(inotify_add_watch(watch, secret_.c_str(), mask), 0);
 
+    // The calls run on this thread, so that they may be a window's; beside them a watcher opens
+    // the FIFOs planted once the calls took too long, so that a call waiting in one ends.
     std::atomic<bool> done {false};
-    std::thread caller([&] {
-        SCOPED_TRACE(what_);
-        calls();
-        done = true;
-    });
-    if (!WaitUntil([&] { return done.load(); })) {
-        ADD_FAILURE() << "a call blocked";
-        // a reader waiting in the open of a FIFO goes on once a writer comes, and reads its end
+    std::thread watcher([&] {
+        if (WaitUntil([&] { return done.load(); }))
+            return;
+        ADD_FAILURE() << what_ << ": a call blocked";
         while (!done) {
             for (const std::string& fifo : fifos_) {
                 const int fd = open(fifo.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
@@ -142,8 +140,13 @@ void CPlantedRun::RunCalls(const std::function<void()>& calls) const
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
+    });
+    {
+        SCOPED_TRACE(what_);
+        calls();
     }
-    caller.join();
+    done = true;
+    watcher.join();
 
     alignas(inotify_event) char events[sizeof(inotify_event) + NAME_MAX + 1];
     const ssize_t got = read(watch, events, sizeof(events));

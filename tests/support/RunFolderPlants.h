@@ -37,7 +37,10 @@ public:
     // Whether everything was planted as asked.
     bool Planted() const { return planted_; }
 
-    // Runs the calls in this process; the test fails when they do not end in time (the FIFOs
+    // The machine, for a test that describes it further.
+    const TempMachine& Machine() const { return machine_; }
+
+    // Runs the calls on this thread; the test fails when they do not end in time (the FIFOs
     // planted are then opened, so that a call waiting in one ends), and when anything outside the
     // machine was opened, made, changed or given away meanwhile.
     void RunCalls(const std::function<void()>& calls) const;

@@ -5,10 +5,9 @@
 #include "RichText.h"
 #include "IDregsweep.h"
 #include "kit/ResPicture.h"
+#include "kit/UIConfig.h"
 #include "services/UIPublic.h"
 
-#include "platform/IniFile.h"
-#include "platform/Machine.h"
 #include "platform/win/IconPixmap.h"
 #include "platform/Windows.h"
 
@@ -23,20 +22,6 @@ constexpr int kLineHeight = 32;
 
 // Top-level row states as the gatherer reports them.
 enum RowState { NotAnalysed = 0, Analysing = 1, Analysed = 2, JunkLeft = 3, Cleaning = 4, Cleaned = 5 };
-
-QString ProgramFolderFileHostPath(const wchar_t* name)
-{
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, length < MAX_PATH ? length : 0);
-    folder = folder.substr(0, folder.rfind(L'\\') + 1);
-    return QString::fromStdString(platform::HostPath(folder + name));
-}
-
-int ColumnWidth(const platform::IniFile& ini, const wchar_t* key, int fallback)
-{
-    return static_cast<int>(ini.GetInt(L"Cleanup", key, fallback));
-}
 
 QFont LineFont(const QFont& base, const QString& family, int pixelSize, int weight)
 {
@@ -66,10 +51,9 @@ CCleanUpItemDelegate::CCleanUpItemDelegate(QObject* parent) : QStyledItemDelegat
     connect(&timer_, &QTimer::timeout, this, &CCleanUpItemDelegate::onTimeOut);
     loadingFrames_ = CUIPublic::Instance()->GetLoadingImages();
 
-    const platform::IniFile ini(ProgramFolderFileHostPath(L"UIConfigAdd.ini").toStdString());
-    fileCountWidth_ = ColumnWidth(ini, L"colFileCntW", fileCountWidth_);
-    sizeWidth_ = ColumnWidth(ini, L"colFileSizeW", sizeWidth_);
-    detailWidth_ = ColumnWidth(ini, L"colDetailW", detailWidth_);
+    fileCountWidth_ = UIConfigNumber(L"colFileCntW", fileCountWidth_);
+    sizeWidth_ = UIConfigNumber(L"colFileSizeW", sizeWidth_);
+    detailWidth_ = UIConfigNumber(L"colDetailW", detailWidth_);
 }
 
 CCleanUpItemDelegate::~CCleanUpItemDelegate() { timer_.stop(); }

@@ -1,16 +1,14 @@
 #include "AppStyleSheet.h"
 
-#include "platform/Machine.h"
-
-#include <QFile>
+#include "common/MachineFile.h"
 
 QString ReadAppStyleSheet(const QString& programFolder)
 {
     if (programFolder.isEmpty())
         return {};
-    const std::wstring path = programFolder.toStdWString() + L"\\res\\StyleSheet.css";
-    QFile sheet(QString::fromStdString(platform::HostPath(path)));
-    if (!sheet.open(QIODevice::ReadOnly | QIODevice::Text))
+    QByteArray sheet;
+    if (!machine_file::ReadWhole(programFolder + QStringLiteral("\\res\\StyleSheet.css"), machine_file::kLargestStyleSheet,
+                                 sheet))
         return {};
-    return QString::fromUtf8(sheet.readAll());
+    return QString::fromUtf8(sheet);
 }

@@ -6,5 +6,5 @@
 #include <QString>
 
 // The sheet's text from the program folder (a Windows path); empty when the folder is unknown or
-// the file is missing or unreadable.
+// the file is missing, unreadable or larger than a style sheet may be.
 QString ReadAppStyleSheet(const QString& programFolder);

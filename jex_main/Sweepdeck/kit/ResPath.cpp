@@ -1,6 +1,5 @@
 #include "ResPath.h"
 
-#include "platform/Machine.h"
 #include "platform/Windows.h"
 
 namespace {
@@ -23,9 +22,4 @@ QString ProgramFolderOnce()
 QString GetResPath(const QString& file, const QString& folder)
 {
     return ProgramFolderOnce() + QLatin1Char('\\') + folder + QStringLiteral("\\Jex\\") + file;
-}
-
-QString GetResHostPath(const QString& file, const QString& folder)
-{
-    return QString::fromStdString(platform::HostPath(GetResPath(file, folder).toStdWString()));
 }

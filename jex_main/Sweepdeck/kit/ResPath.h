@@ -6,6 +6,3 @@
 // The Windows path of a picture: the program folder, "\", folder, "\Jex\" and the file name (which
 // may hold a subfolder). Nothing is normalised and the file's existence is not checked.
 QString GetResPath(const QString& file, const QString& folder);
-
-// The same picture as a host path, for Qt's image loading.
-QString GetResHostPath(const QString& file, const QString& folder);

@@ -2,11 +2,10 @@
 
 #include "ResPath.h"
 
+#include "common/MachinePicture.h"
 #include "common/WriteLog.h"
 #include "platform/Machine.h"
-#include "platform/Windows.h"
 
-#include <QPixmapCache>
 #include <QSet>
 
 #include <utility>
@@ -15,21 +14,12 @@ namespace {
 
 const QString kResFolder = QStringLiteral("res");
 
-QString HostPathOf(const QString& windowsPath)
-{
-    return QString::fromStdString(platform::HostPath(windowsPath.toStdWString()));
-}
-
-// Each log names each unreadable picture once, however often it is asked for. The log lies in the
-// machine's temporary folder, so its host folder tells one log from another. Pictures are read on the GUI thread
-// only, as Qt's pixmaps must be.
+// Each log names each unreadable picture once, however often it is asked for; the machine's root
+// tells one log from another. Pictures are read on the GUI thread only, as Qt's pixmaps must be.
 void LogUnreadable(const QString& windowsPath)
 {
     static QSet<QString> logged;
-    wchar_t logFolder[MAX_PATH] = {};
-    const DWORD length = GetTempPathW(MAX_PATH, logFolder);
-    const std::wstring folder(logFolder, length < MAX_PATH ? length : 0);
-    const QString key = HostPathOf(QString::fromStdWString(folder)) + QLatin1Char('|') + windowsPath;
+    const QString key = QString::fromStdString(platform::Machine().root) + QLatin1Char('|') + windowsPath;
     if (logged.contains(key))
         return;
     logged.insert(key);
@@ -41,14 +31,8 @@ void LogUnreadable(const QString& windowsPath)
 
 QPixmap LoadPicture(const QString& windowsPath)
 {
-    // Kept by host path: one Windows path leads to other files when the machine changes.
-    const QString hostPath = windowsPath.isEmpty() ? QString() : HostPathOf(windowsPath);
-    QPixmap picture;
-    if (!hostPath.isEmpty() && QPixmapCache::find(hostPath, &picture))
-        return picture;
-    if (!hostPath.isEmpty() && picture.load(hostPath))
-        QPixmapCache::insert(hostPath, picture);
-    else
+    const QPixmap picture = windowsPath.isEmpty() ? QPixmap() : CachedPicture(windowsPath);
+    if (picture.isNull())
         LogUnreadable(windowsPath);
     return picture;
 }
@@ -72,9 +56,13 @@ QIcon ResStatesIcon(const QString& stem)
     return icon;
 }
 
+// Qt's style sheets take pictures by host path only. Such a picture is one of the program
+// folder's, the layer's own place, not a name of the machine's user; one whose name leads out of
+// the machine is no url at all.
 QString ResPictureUrl(const QString& file)
 {
     const QString windowsPath = GetResPath(file, kResFolder);
     LoadPicture(windowsPath);
-    return QStringLiteral("url(\"%1\")").arg(HostPathOf(windowsPath));
+    const std::string hostPath = platform::HostPath(windowsPath.toStdWString());
+    return hostPath.empty() ? QString() : QStringLiteral("url(\"%1\")").arg(QString::fromStdString(hostPath));
 }

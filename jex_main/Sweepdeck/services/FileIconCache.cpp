@@ -2,11 +2,8 @@
 
 #include "platform/Windows.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFileIconProvider>
-#include <QFileInfo>
-#include <QTemporaryFile>
+#include <QMimeDatabase>
 
 namespace {
 
@@ -24,29 +21,29 @@ bool IsRegisteredType(const QString& extension)
     return true;
 }
 
-// What the shell says of an empty file of the type, asked while the file exists; it is gone after.
-template <class Answer>
-auto AskAboutSample(const QString& extension, Answer answer) -> decltype(answer(QFileInfo()))
+// The type a file of the extension has by its name, as the desktop's type database knows it. No
+// sample file is made: one in the host's temporary folder would lie outside the machine, and one in
+// the machine's would have to be handed to Qt by its host name.
+QMimeType TypeOf(const QString& extension)
 {
-    QTemporaryFile file(QDir::tempPath() + QDir::separator() + QCoreApplication::applicationName() +
-                        QStringLiteral("_XXXXXX") + extension);
-    if (!file.open())
-        return {};
-    const QFileInfo sample(file.fileName());
-    file.close();
-    return answer(sample);
+    return QMimeDatabase().mimeTypeForFile(QStringLiteral("sample") + extension, QMimeDatabase::MatchExtension);
 }
 
 } // namespace
 
+// The desktop's icon for the type where its icon theme has one, else the plain file icon that the
+// icon provider gives any file it knows nothing more of.
 QIcon MakeFileTypeIcon(const QString& extension)
 {
-    return AskAboutSample(extension, [](const QFileInfo& sample) { return QFileIconProvider().icon(sample); });
+    const QMimeType type = TypeOf(extension);
+    const QIcon plainFile = QFileIconProvider().icon(QFileIconProvider::File);
+    return QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName(), plainFile));
 }
 
 QString MakeFileTypeName(const QString& extension)
 {
-    return AskAboutSample(extension, [](const QFileInfo& sample) { return QFileIconProvider().type(sample); });
+    const QMimeType type = TypeOf(extension);
+    return type.comment().isEmpty() ? type.name() : type.comment();
 }
 
 QString CFileIconCache::ExtensionOf(const QString& fileName)

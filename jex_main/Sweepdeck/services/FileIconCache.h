@@ -6,11 +6,9 @@
 #include <QMap>
 #include <QString>
 
-// The icon the shell shows for a file of this extension (".txt"), made from an empty temporary
-// file of that type; an empty icon when no such file can be made.
+// The icon the desktop shows for a file of this extension (".txt"), found by the name alone.
 QIcon MakeFileTypeIcon(const QString& extension);
-// The shell's description of the type ("Text document"), found the same way; empty when no such
-// file can be made.
+// The desktop's description of the type ("plain text document"), found the same way.
 QString MakeFileTypeName(const QString& extension);
 
 class CFileIconCache {

@@ -5,14 +5,15 @@
 #include "Language.h"
 
 #include "common/ModuleDir.h"
+#include "common/ProfileText.h"
 #include "kit/MsgBox.h"
 #include "kit/ResPath.h"
-#include "platform/Machine.h"
 
 #include <QCoreApplication>
 #include <QDate>
 #include <QLocale>
-#include <QSettings>
+
+#include <optional>
 
 namespace {
 
@@ -25,13 +26,13 @@ const char kContext[] = "CUIPublic";
 
 QString Translated(const char* text) { return QCoreApplication::translate(kContext, text); }
 
-// The host path of a settings file, or empty when its folder cannot be had.
-QString SettingsFile(const QString& file)
+// The Windows path of a settings file, or empty when its folder cannot be had.
+std::wstring SettingsFile(const QString& file)
 {
     const QString folder = CUIPublic::GetConfigDir();
     if (folder.isEmpty())
-        return QString();
-    return QString::fromStdString(platform::HostPath((folder + QLatin1Char('\\') + file).toStdWString()));
+        return std::wstring();
+    return (folder + QLatin1Char('\\') + file).toStdWString();
 }
 
 bool UsableSettingNames(const QString& group, const QString& key, const QString& file)
@@ -142,26 +143,27 @@ bool CUIPublic::WriteSetting(const QString& group, const QString& key, const QVa
 {
     if (!UsableSettingNames(group, key, file))
         return false;
-    const QString path = SettingsFile(file);
-    if (path.isEmpty())
+    const std::wstring path = SettingsFile(file);
+    if (path.empty())
         return false;
-    QSettings settings(path, QSettings::IniFormat);
-    settings.beginGroup(group);
-    settings.setValue(key, value);
-    settings.endGroup();
-    settings.sync();
-    return settings.status() == QSettings::NoError;
+    // The folder is made on the first write, as a settings object makes it.
+    const std::wstring folder = GetConfigDir().toStdWString();
+    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+        return false;
+    return WritePrivateProfileStringW(group.toStdWString().c_str(), key.toStdWString().c_str(),
+                                      value.toString().toStdWString().c_str(), path.c_str()) != FALSE;
 }
 
 bool CUIPublic::ReadSetting(const QString& group, const QString& key, QVariant& value, const QString& file)
 {
     if (!UsableSettingNames(group, key, file))
         return false;
-    const QString path = SettingsFile(file);
-    if (path.isEmpty())
+    const std::wstring path = SettingsFile(file);
+    if (path.empty())
         return false;
-    const QSettings settings(path, QSettings::IniFormat);
-    value = settings.value(group + QLatin1Char('/') + key);
+    const std::optional<std::wstring> text =
+        FindProfileText(path, group.toStdWString().c_str(), key.toStdWString().c_str());
+    value = text ? QVariant(QString::fromStdWString(*text)) : QVariant();
     return value.isValid();
 }
 

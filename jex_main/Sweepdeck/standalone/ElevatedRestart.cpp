@@ -2,10 +2,9 @@
 
 #include "common/ModuleDir.h"
 #include "common/WriteLog.h"
-#include "platform/Machine.h"
+#include "kit/UIConfig.h"
 #include "platform/win/Process.h"
 
-#include <QSettings>
 #include <QString>
 
 #include <string>
@@ -17,11 +16,9 @@ constexpr DWORD kRecordSize = 60;
 
 // The configured program's file name; empty when the name is no plain name of the program folder's:
 // the file may be the user's to write, and what it names is started with administrator rights.
-std::wstring ProgramName(const std::wstring& folder)
+std::wstring ProgramName()
 {
-    const QSettings config(QString::fromStdString(platform::HostPath(folder + L"UIConfigAdd.ini")),
-                           QSettings::IniFormat);
-    const QString name = config.value(QStringLiteral("Cleanup/Name"), QStringLiteral("Sweepdeck.exe")).toString();
+    const QString name = UIConfigText(L"Name", QStringLiteral("Sweepdeck.exe"));
     if (name.isEmpty() || name.contains(QLatin1Char('\\')) || name.contains(QLatin1Char('/')) ||
         name.contains(QLatin1String(".."))) {
         WriteLogText((L"[Sweepdeck] restart refused, the program name leaves the program folder: " +
@@ -36,7 +33,7 @@ std::wstring ProgramName(const std::wstring& folder)
 bool RestartElevated(int page)
 {
     const std::wstring folder = GetModuleDir();
-    const std::wstring name = ProgramName(folder);
+    const std::wstring name = ProgramName();
     if (name.empty())
         return false;
     const std::wstring file = folder + name;

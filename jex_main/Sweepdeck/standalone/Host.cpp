@@ -5,6 +5,7 @@
 #include "JunkRulesCheck.h"
 #include "MainWindow.h"
 
+#include "common/MachineTranslator.h"
 #include "common/ModuleDir.h"
 #include "common/OpenGlIntegration.h"
 #include "common/WriteLog.h"
@@ -21,7 +22,6 @@
 #include "platform/win/WindowManager.h"
 
 #include <QApplication>
-#include <QTranslator>
 
 #include <cmath>
 #include <cstdlib>
@@ -229,8 +229,8 @@ int HostMain(int argc, char** argv)
     }
     QStringList args = start.restart || start.launch ? QStringList() : start.words;
 
-    QTranslator translator;
-    if (translator.load(GetResHostPath(HostLoadTranslation(), QStringLiteral("res"))))
+    CMachineTranslator translator;
+    if (translator.LoadFile(GetResPath(HostLoadTranslation(), QStringLiteral("res"))))
         app.installTranslator(&translator);
 
     const bool another = HostCheckSingleInstance();

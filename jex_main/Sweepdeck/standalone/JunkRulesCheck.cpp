@@ -3,6 +3,8 @@
 #include "services/FileLocation.h"
 #include "services/Language.h"
 
+#include "common/RuleFileSize.h"
+
 #include "platform/win/Files.h"
 #include "platform/win/Handles.h"
 
@@ -34,11 +36,11 @@ QString JunkRulesProblem(const std::wstring& path)
     QByteArray chunk(static_cast<int>(kChunk), '\0');
     DWORD read = 0;
     BOOL ok = FALSE;
-    while ((ok = ReadFile(file, chunk.data(), kChunk, &read, nullptr)) && read > 0)
+    while (bytes.size() <= kLargestRuleFile && (ok = ReadFile(file, chunk.data(), kChunk, &read, nullptr)) && read > 0)
         bytes.append(chunk.constData(), static_cast<int>(read));
-    const DWORD error = ok ? ERROR_SUCCESS : GetLastError();
+    const DWORD error = !ok ? GetLastError() : bytes.size() > kLargestRuleFile ? ERROR_FILE_TOO_LARGE : ERROR_SUCCESS;
     CloseHandle(file);
-    if (!ok)
+    if (error != ERROR_SUCCESS)
         return ErrorText(error);
     if (bytes.isEmpty())
         return Translated("The file is empty.");

@@ -6,6 +6,8 @@
 #include "platform/Text.h"
 #include "platform/Windows.h"
 
+#include <filesystem>
+
 namespace {
 
 const char kTwoCatagories[] =
@@ -63,6 +65,12 @@ TEST_F(HivesiftLifecycleTest, RuleFileThatCannotBeLoadedOrParsedFailsInit)
     CRecordingSink sink;
     EXPECT_EQ(static_cast<OpResult>(0x650006), gatherer_->GetCatagories(&sink));
     EXPECT_EQ(static_cast<OpResult>(0x330006), gatherer_->Uninit());
+
+    // A rule file far larger than any is a damaged one: refused by its size, never read into memory.
+    const std::wstring huge = WriteRules(kTwoCatagories, "huge.xml");
+    std::filesystem::resize_file(platform::HostPath(huge), 1ULL << 40);
+    EXPECT_EQ(static_cast<OpResult>(0x240006), gatherer_->Init(huge, WriteTexts("")));
+    EXPECT_TRUE(Logged(L"[Hivesift] Init fail 223"));
 }
 
 TEST_F(HivesiftLifecycleTest, RootWithoutCatagoriesFailsInit)

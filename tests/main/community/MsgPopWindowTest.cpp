@@ -3,11 +3,12 @@
 #include "PageTestSupport.h"
 #include "TitleCloseLabel.h"
 
+#include "platform/Machine.h"
+#include "platform/Windows.h"
 #include "support/TempMachine.h"
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QDir>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -277,7 +278,8 @@ TEST_F(MsgPopWindowTest, OnlyWebAndMailLinksOpen)
 
 TEST_F(MsgPopWindowTest, TheDateTurnsIntoTheCloseMarkUnderThePointer)
 {
-    QDir::setCurrent(QString::fromStdString(testing_support::BuildProgramFolder()));
+    platform::SetProgramFolder(testing_support::BuildProgramFolder());
+    ASSERT_TRUE(SetCurrentDirectoryW(platform::Machine().programFolder.c_str()));
     Show({Message(1, QStringLiteral("a"))});
     auto* date = Cards()[0]->findChild<CTitleCloseLabel*>();
     ASSERT_NE(nullptr, date);

@@ -11,6 +11,8 @@
 
 #include "platform/Machine.h"
 #include "platform/Windows.h"
+#include "support/OtherUser.h"
+#include "support/RunFolderPlants.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -90,7 +92,7 @@ TEST_F(FileShowingPageTest, ShowsTheDrivesFilesAndOpensTheChkdskLog)
     EXPECT_EQ(Hidden(L"E:\\photos"), 0u);
     EXPECT_EQ(Hidden(L"E:\\photos\\beach.jpg"), 0u);
     EXPECT_EQ(Hidden(L"E:\\notes.txt"), 0u);
-    const std::string log = testing_support::ReadFile(CFixUSBWidget::ChkDskLogPath().toStdString());
+    const std::string log = testing_support::ReadFile(platform::HostPath(ChkDskLog()));
     EXPECT_GT(log.size(), 200u);
 
     ASSERT_EQ(ResultBoxes().size(), 1u);
@@ -100,7 +102,7 @@ TEST_F(FileShowingPageTest, ShowsTheDrivesFilesAndOpensTheChkdskLog)
     EXPECT_FALSE(FixLogButton(box)->isHidden());
     FixLogButton(box)->click();
     ASSERT_EQ(recorder.opened.size(), 1);
-    EXPECT_EQ(recorder.opened[0], QUrl::fromLocalFile(CFixUSBWidget::ChkDskLogPath()));
+    EXPECT_EQ(recorder.opened[0], QUrl::fromLocalFile(QString::fromStdString(platform::HostPath(ChkDskLog()))));
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
 
     const auto results = Events("FileFixing", "Result_Execute", 1);
@@ -145,6 +147,32 @@ TEST_F(FileShowingPageTest, AFailingAttribOrChkdskIsAFailure)
     ASSERT_EQ(results.size(), 2u);
     for (const QJsonObject& result : results)
         EXPECT_TRUE(result.value("Attribute").toString().startsWith(QStringLiteral("{\"Executeresult\": \"Fail\",")));
+}
+
+// The log lies in the temporary folder of the machine's user, who may plant anything at its name:
+// the elevated page neither waits in a FIFO there nor writes through a link out of the machine,
+// and the log is written anew in its place.
+TEST_F(FileShowingPageTest, WhatTheMachinesUserPlantsAtTheLogNeitherHoldsThePageNorLeadsItsWriteOut)
+{
+    if (const std::string why = testing_support::WhyNotAsOtherUser(); !why.empty())
+        GTEST_SKIP() << why;
+    const std::string temp = "drive_c/Users/Owner/AppData/Local/Temp";
+    const testing_support::RunPlant plants[] = {
+        {"a FIFO at the log", testing_support::PlantKind::Fifo, {"orvanedraviel.txt"}, temp},
+        {"a link at the log to a file outside the machine", testing_support::PlantKind::LinkToOutsideFile,
+         {"orvanedraviel.txt"}, temp},
+    };
+    for (const testing_support::RunPlant& plant : plants) {
+        testing_support::CPlantedRun planted(plant);
+        ASSERT_TRUE(planted.Planted()) << plant.what;
+        DescribeMachine(planted.Machine());
+        planted.RunCalls([&] {
+            CFixUSBWidget page(nullptr);
+            Choose(page, true);
+            PressActionButton(&page);
+        });
+        EXPECT_GT(testing_support::ReadFile(platform::HostPath(ChkDskLog())).size(), 200u) << plant.what;
+    }
 }
 
 TEST(FixingDialogTest, IgnoresCloseRequestsWhileItsTaskRunsAndClosesWhenItEnds)

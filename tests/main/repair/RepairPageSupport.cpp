@@ -35,11 +35,8 @@ const char* const MACHINE = "[Drive C]\nLabel=System\nDisk=0\n"
 
 void RepairPageTest::SetUp()
 {
-    machine.WriteMachineIni(MACHINE);
     platform::SetProgramFolder(testing_support::BuildProgramFolder());
-    ASSERT_TRUE(platform::InstallSystemPrograms(testing_support::BuildProgramFolder()));
-    ASSERT_TRUE(CreateDirectoryW(L"C:\\work", nullptr));
-    ASSERT_TRUE(SetCurrentDirectoryW(L"C:\\work"));
+    DescribeMachine(machine);
     SetModalDialogRunner([this](QDialog* dialog) {
         if (auto* box = qobject_cast<CMessageBox*>(dialog))
             boxes_.push_back(box);
@@ -48,6 +45,14 @@ void RepairPageTest::SetUp()
 }
 
 void RepairPageTest::TearDown() { SetModalDialogRunner(nullptr); }
+
+void RepairPageTest::DescribeMachine(const testing_support::TempMachine& described)
+{
+    described.WriteMachineIni(MACHINE);
+    ASSERT_TRUE(platform::InstallSystemPrograms(testing_support::BuildProgramFolder()));
+    ASSERT_TRUE(CreateDirectoryW(L"C:\\work", nullptr));
+    ASSERT_TRUE(SetCurrentDirectoryW(L"C:\\work"));
+}
 
 void RepairPageTest::FailProgram(const wchar_t* program, const wchar_t* mode) const
 {

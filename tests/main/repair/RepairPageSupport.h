@@ -25,6 +25,10 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
+    // Gives the machine (the layer's from now on) the drives, disks and stand-ins of these tests,
+    // and makes its C:\work the current folder.
+    static void DescribeMachine(const testing_support::TempMachine& described);
+
     // Makes the named stand-in ("diskpart", "sc", ...) fail ("exit" or "silent").
     void FailProgram(const wchar_t* program, const wchar_t* mode) const;
 

@@ -2,6 +2,7 @@
 #include "DrawPushButton.h"
 #include "ErrorTips.h"
 
+#include "Paneforge/Util.h"
 #include "platform/Machine.h"
 #include "support/TempMachine.h"
 #include "support/WaitUntil.h"
@@ -83,23 +84,23 @@ class ShellToolTile : public testing::Test {
 protected:
     void SetUp() override
     {
-        const QString folder = QString::fromStdString(machine_.Root());
-        normal_ = SavePicture(folder + QStringLiteral("/normal.png"), QSize(54, 54), Qt::red);
-        hover_ = SavePicture(folder + QStringLiteral("/hover.png"), QSize(54, 54), Qt::green);
-        const QString res = QString::fromStdString(testing_support::BuildProgramFolder()) + QStringLiteral("/res/");
-        images_ = QStringList{res + QStringLiteral("pic_kapian.png"), res + QStringLiteral("pic_highlights.png"),
-                              normal_, hover_};
+        normal_ = SavePicture(QStringLiteral("C:\\normal.png"), QSize(54, 54), Qt::red);
+        hover_ = SavePicture(QStringLiteral("C:\\hover.png"), QSize(54, 54), Qt::green);
+        platform::SetProgramFolder(testing_support::BuildProgramFolder());
+        images_ = QStringList{Util::getDravielsResFullPath(QStringLiteral("pic_kapian.png")),
+                              Util::getDravielsResFullPath(QStringLiteral("pic_highlights.png")), normal_, hover_};
         tile_ = holder_.findChild<_CBtWidget*>();
         ASSERT_NE(tile_, nullptr);
         group_ = tile_->findChild<QParallelAnimationGroup*>();
         ASSERT_NE(group_, nullptr);
     }
 
+    // The picture of one colour at a Windows path of the machine.
     static QString SavePicture(const QString& path, const QSize& size, Qt::GlobalColor color)
     {
         QImage image(size, QImage::Format_ARGB32);
         image.fill(color);
-        EXPECT_TRUE(image.save(path));
+        EXPECT_TRUE(image.save(QString::fromStdString(platform::HostPath(path.toStdWString()))));
         return path;
     }
 

@@ -1,10 +1,11 @@
 #include "WaitButton.h"
 #include "WaitButtonEx.h"
 
+#include "platform/Machine.h"
+#include "platform/Windows.h"
 #include "support/TempMachine.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -160,7 +161,8 @@ TEST(ShellWaitButtonEx, StartWithoutATaskDoesNotHang)
 
 TEST(ShellWaitButton, AnimationWrapsAfterTwentyFourFrames)
 {
-    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(testing_support::BuildProgramFolder())));
+    platform::SetProgramFolder(testing_support::BuildProgramFolder());
+    ASSERT_TRUE(SetCurrentDirectoryW(platform::Machine().programFolder.c_str()));
     CWaitButton button(QStringLiteral("Update"), nullptr);
     QList<QImage> frames;
     for (int i = 0; i < 25; ++i) {
@@ -180,7 +182,8 @@ TEST(ShellWaitButton, AnimationWrapsAfterTwentyFourFrames)
 
 TEST(ShellWaitButton, AnimatesWhileTheTaskRuns)
 {
-    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(testing_support::BuildProgramFolder())));
+    platform::SetProgramFolder(testing_support::BuildProgramFolder());
+    ASSERT_TRUE(SetCurrentDirectoryW(platform::Machine().programFolder.c_str()));
     TaskRecord record;
     CWaitButton button(QStringLiteral("Update"), nullptr);
     button.SetTask(RecordingTask, &record);

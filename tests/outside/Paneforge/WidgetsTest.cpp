@@ -3,7 +3,8 @@
 #include "Paneforge/BPMenu.h"
 #include "Paneforge/RoundedRectBase.h"
 
-#include <QDir>
+#include "platform/Machine.h"
+
 #include <QImage>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -122,8 +123,8 @@ TEST(PaneforgeMenu, SetsAndClearsIcons)
 {
     QImage picture(16, 16, QImage::Format_ARGB32);
     picture.fill(Qt::red);
-    const QString path = QDir::temp().filePath(QStringLiteral("paneforge-menu-icon.png"));
-    ASSERT_TRUE(picture.save(path));
+    const QString path = QStringLiteral("C:\\menu-icon.png");
+    ASSERT_TRUE(picture.save(QString::fromStdString(platform::HostPath(path.toStdWString()))));
 
     CBPMenu menu(nullptr);
     QAction* action = menu.AddAction({path}, QStringLiteral("About"), 3);

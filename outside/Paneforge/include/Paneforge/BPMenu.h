@@ -11,7 +11,7 @@ class CBPMenu : public QMenu {
 public:
     explicit CBPMenu(QWidget* parent);
 
-    // icons: none, the normal icon, or the normal and the hovered icon.
+    // icons: none, the normal icon, or the normal and the hovered icon (Windows paths).
     QAction* AddAction(const QStringList& icons, const QString& text, const QVariant& key);
     // Each returns false when no entry has that key.
     bool SetActionIcon(const QVariant& key, const QStringList& icons);

@@ -7,9 +7,10 @@
 //   "Orvane\Quarnel\" (common/ProductFolder.h), so that they survive updates and belong to the
 //   user; the update library records its update state in the same file;
 // - the installed update description "kyphtupdate.ini": the program folder.
-// Every returned path is a host path, ready for Qt and accepted by the layer's file functions.
-// INI files are read and written through Windows' profile functions, so they are the files a
-// Windows program would see.
+// Every returned path is a Windows path of the machine, for the layer's file functions (Qt code
+// reads such a file through common/MachineFile.h and common/MachinePicture.h). INI files are read
+// and written through Windows' profile functions, so they are the files a Windows program would
+// see.
 #pragma once
 
 #include <QString>

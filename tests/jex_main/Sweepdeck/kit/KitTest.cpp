@@ -1,5 +1,6 @@
 #include "KitPictures.h"
 
+#include "kit/AppStyleSheet.h"
 #include "kit/CheckBox.h"
 #include "kit/HomeLargeBtn.h"
 #include "kit/ItemDelegate.h"
@@ -20,6 +21,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "platform/Machine.h"
 #include "platform/Windows.h"
 
 namespace {
@@ -258,6 +260,23 @@ TEST(SweepdeckPageTitle, TitleFontSizeComesFromTheCleanupConfiguration)
     write("[Cleanup]\r\ntitleFontPixcelSize=-3\r\n");
     EXPECT_EQ(PageTitleInfo().titleFontPixelSize, 14);
     QFile::remove(ini);
+}
+
+// The style sheet is read whole into memory: one far larger than any is a damaged file that gives
+// the built-in look, never a read of all it claims to hold.
+TEST(SweepdeckStyleSheet, OneLargerThanAStyleSheetMayBeGivesTheBuiltInLook)
+{
+    const QString sheet = kit_test::ProgramFolder() + QStringLiteral("/res/StyleSheet.css");
+    {
+        QFile file(sheet);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("QWidget { color: #c6d6f0; }\n");
+    }
+    const QString folder = QString::fromStdWString(platform::Machine().programFolder);
+    EXPECT_EQ(ReadAppStyleSheet(folder), QStringLiteral("QWidget { color: #c6d6f0; }\n"));
+    ASSERT_TRUE(QFile::resize(sheet, 1LL << 40));
+    EXPECT_TRUE(ReadAppStyleSheet(folder).isEmpty());
+    QFile::remove(sheet);
 }
 
 TEST(SweepdeckHomeLargeBtn, TwoBlanksBreakTheDrawnCaptionOnly)

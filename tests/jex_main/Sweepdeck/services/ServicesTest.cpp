@@ -8,9 +8,12 @@
 #include "platform/SystemPrograms.h"
 #include "platform/Text.h"
 #include "support/DesktopOpener.h"
+#include "support/OtherUser.h"
+#include "support/RunFolderPlants.h"
 #include "support/TempMachine.h"
 
 #include "kit/MsgBox.h"
+#include "kit/PageTitleInfo.h"
 
 #include <QApplication>
 #include <QDir>
@@ -232,6 +235,37 @@ TEST_F(ServicesTest, TheLoadingAnimationHasEightDistinctFramesBesideTheProgram)
         ASSERT_FALSE(frame.isNull()) << frames[i].toStdString();
         EXPECT_NE(frame, previous);
         previous = frame;
+    }
+}
+
+// The settings files may be the machine's user's to plant: the user settings lie in their roaming
+// folder, and the look beside a program folder of theirs. A FIFO there holds no reader or writer of
+// the library, a link there leads none out of the machine, and each answers as for a file it
+// cannot use.
+TEST(SettingsPlants, AFifoOrALinkAtASettingsFileNeitherHoldsTheLibraryNorLeadsItOut)
+{
+    if (const std::string why = testing_support::WhyNotAsOtherUser(); !why.empty())
+        GTEST_SKIP() << why;
+    const std::string roaming = "drive_c/Users/Owner/AppData/Roaming/zlr";
+    const struct {
+        testing_support::RunPlant plant;
+        bool atUserSettings;
+    } cases[] = {
+        {{"a FIFO at the user settings", testing_support::PlantKind::Fifo, {"userconfig"}, roaming}, true},
+        {{"a link at the user settings to a file outside the machine", testing_support::PlantKind::LinkToOutsideFile,
+          {"userconfig"}, roaming},
+         true},
+        {{"a FIFO at the look's settings", testing_support::PlantKind::Fifo, {"UIConfigAdd.ini"}, "program"}, false},
+    };
+    for (const auto& [plant, atUserSettings] : cases) {
+        testing_support::CPlantedRun planted(plant);
+        ASSERT_TRUE(planted.Planted()) << plant.what;
+        planted.Machine().UseProgramFolder();
+        planted.RunCalls([&] {
+            EXPECT_FALSE(CUIPublic::GetUserSetting(QStringLiteral("notshowTip")).isValid());
+            EXPECT_EQ(CUIPublic::SetUserSetting(QStringLiteral("notshowTip"), true), !atUserSettings);
+            EXPECT_EQ(HeaderFontPixelSize(), 14);
+        });
     }
 }
 

@@ -8,6 +8,7 @@
 #include "kit/ResPath.h"
 #include "services/UIPublic.h"
 
+#include "common/MachineTranslator.h"
 #include "platform/Machine.h"
 #include "platform/win/Process.h"
 #include "platform/win/Registry.h"
@@ -18,7 +19,6 @@
 
 #include <QProcess>
 #include <QWidget>
-#include <QTranslator>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -54,8 +54,8 @@ TEST(HostTranslationTest, TheProductLanguagesFileLoadsFromTheProgramFolderAndIns
                                program + "/res/Jex/ts/sweepdeck_en.qm");
     std::filesystem::copy_file(testing_support::BuildProgramFolder() + "/../tests/translations/other_de.qm",
                                program + "/res/Jex/ts/sweepdeck_de.qm");
-    QTranslator english;
-    ASSERT_TRUE(english.load(GetResHostPath(HostLoadTranslation(), QStringLiteral("res"))));
+    CMachineTranslator english;
+    ASSERT_TRUE(english.LoadFile(GetResPath(HostLoadTranslation(), QStringLiteral("res"))));
     EXPECT_EQ(QStringLiteral("System Cleanup"), english.translate("CMainWindow", "System Cleanup"))
         << "without a product language the English file, which holds the text";
 
@@ -66,8 +66,8 @@ TEST(HostTranslationTest, TheProductLanguagesFileLoadsFromTheProgramFolderAndIns
     const wchar_t german[] = L"German";
     RegSetValueExW(key, L"Language", 0, REG_SZ, reinterpret_cast<const BYTE*>(german), sizeof(german));
     RegCloseKey(key);
-    QTranslator translator;
-    ASSERT_TRUE(translator.load(GetResHostPath(HostLoadTranslation(), QStringLiteral("res"))));
+    CMachineTranslator translator;
+    ASSERT_TRUE(translator.LoadFile(GetResPath(HostLoadTranslation(), QStringLiteral("res"))));
     EXPECT_TRUE(QCoreApplication::installTranslator(&translator)) << "a translation with texts";
     EXPECT_EQ(QStringLiteral("Systembereinigung"), QCoreApplication::translate("CMainWindow", "System Cleanup"));
     QCoreApplication::removeTranslator(&translator);

@@ -61,7 +61,8 @@ TEST(MessageBox, IconByType)
 {
     platform::SetProgramFolder(testing_support::BuildProgramFolder());
     auto picture = [](const char* name) {
-        return QPixmap(Util::getDravielsResFullPath(QLatin1String(name))).toImage();
+        return QPixmap(QString::fromStdString(platform::HostPath(Util::getDravielsResFullPath(QLatin1String(name)).toStdWString())))
+            .toImage();
     };
     const std::pair<int, const char*> icons[] = {{0, "logo_about.png"},   {1, "ico_alert.png"},
                                                  {2, "ico_success.png"},  {3, "ico_success.png"},

@@ -263,7 +263,7 @@ TEST(SweepdeckPageTitle, TitleFontSizeComesFromTheCleanupConfiguration)
 }
 
 // The style sheet is read whole into memory: one far larger than any is a damaged file that gives
-// the built-in look, never a read of all it claims to hold.
+// the built-in look, never a read of all it holds.
 TEST(SweepdeckStyleSheet, OneLargerThanAStyleSheetMayBeGivesTheBuiltInLook)
 {
     const QString sheet = kit_test::ProgramFolder() + QStringLiteral("/res/StyleSheet.css");
@@ -274,7 +274,7 @@ TEST(SweepdeckStyleSheet, OneLargerThanAStyleSheetMayBeGivesTheBuiltInLook)
     }
     const QString folder = QString::fromStdWString(platform::Machine().programFolder);
     EXPECT_EQ(ReadAppStyleSheet(folder), QStringLiteral("QWidget { color: #c6d6f0; }\n"));
-    ASSERT_TRUE(QFile::resize(sheet, 1LL << 40));
+    ASSERT_TRUE(QFile::resize(sheet, 64 << 20));
     EXPECT_TRUE(ReadAppStyleSheet(folder).isEmpty());
     QFile::remove(sheet);
 }

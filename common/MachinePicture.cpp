@@ -86,13 +86,16 @@ QIcon ReadIcon(const QString& windowsPath)
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     QList<QImage> images;
-    for (QImage image; reader.read(&image);) {
+    // The reader stays at an image until told to go on; a file of one image has no next.
+    for (QImage image; reader.read(&image) && !image.isNull(); ) {
         const auto sameSize = std::find_if(images.begin(), images.end(),
                                            [&](const QImage& kept) { return kept.size() == image.size(); });
         if (sameSize == images.end())
             images.append(image);
         else if (OriginalIcoDepth(image) > OriginalIcoDepth(*sameSize))
             *sameSize = image;
+        if (!reader.jumpToNextImage())
+            break;
     }
     QIcon icon;
     for (const QImage& image : images)

@@ -378,4 +378,20 @@ TEST_F(FrameTest, SessionEndIsMarkedAndAllowed)
     EXPECT_FALSE(filter.nativeEventFilter("xcb_generic_event_t", &message, &result));
 }
 
+// The tray shows the program's own pictures: the icon file, each size it holds, and the menu's two
+// pictures, which lie beside the program as the current folder names them.
+TEST_F(FrameTest, TheTrayShowsTheProgramsPictures)
+{
+    fs::create_directories(folder_ + "/res");
+    for (const char* picture : {"icon.ico", "tray_show.png", "tray_exit.png"})
+        fs::copy_file(testing_support::BuildProgramFolder() + "/res/" + picture, folder_ + "/res/" + picture);
+    ASSERT_TRUE(SetCurrentDirectoryW(platform::Machine().programFolder.c_str()));
+    CFixFrameBase home(2, nullptr);
+    home.ShowMain(true);
+    ASSERT_NE(nullptr, home.GetTrayIcon());
+    EXPECT_EQ(QList<QSize> {QSize(48, 48)}, home.GetTrayIcon()->icon().availableSizes());
+    for (const QAction* action : home.GetTrayIcon()->contextMenu()->actions())
+        EXPECT_EQ(action->isSeparator(), action->icon().isNull()) << action->text().toStdString();
+}
+
 } // namespace

@@ -70,7 +70,8 @@ QImage ReadPicture(const QString& windowsPath) { return QImage::fromData(Picture
 
 QPixmap CachedPicture(const QString& windowsPath)
 {
-    return Cached(windowsPath, QStringLiteral("picture"), [](const QImage& image) { return QPixmap::fromImage(image); });
+    return Cached(windowsPath, QStringLiteral("picture"),
+                  [](const QImage& image) { return QPixmap::fromImage(image); });
 }
 
 QBitmap CachedMask(const QString& windowsPath)

@@ -7,10 +7,10 @@ int QuarnelMain(int argc, char** argv);
 
 class QApplication;
 
-// Installs the translation "draviels_en.qm" of the resource folder when that file exists; the
-// translator stays with the application.
+// Installs the translation "draviels_en.qm" of the resource folder when that file reads as one;
+// the translator stays with the application.
 void InstallTranslation(QApplication& app);
 
 // The program's look: the built-in font rule followed by "StyleSheet.css" of the resource folder
-// (the rule alone when that file does not open).
+// (the rule alone when that file does not open or is larger than a style sheet may be).
 void ApplyProgramStyle(QApplication& app);

@@ -7,8 +7,8 @@ QString ReadAppStyleSheet(const QString& programFolder)
     if (programFolder.isEmpty())
         return {};
     QByteArray sheet;
-    if (!machine_file::ReadWhole(programFolder + QStringLiteral("\\res\\StyleSheet.css"), machine_file::kLargestStyleSheet,
-                                 sheet))
+    const QString path = programFolder + QStringLiteral("\\res\\StyleSheet.css");
+    if (!machine_file::ReadWhole(path, machine_file::kLargestStyleSheet, sheet))
         return {};
     return QString::fromUtf8(sheet);
 }

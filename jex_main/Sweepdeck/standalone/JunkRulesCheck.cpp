@@ -36,7 +36,8 @@ QString JunkRulesProblem(const std::wstring& path)
     QByteArray chunk(static_cast<int>(kChunk), '\0');
     DWORD read = 0;
     BOOL ok = FALSE;
-    while (bytes.size() <= kLargestRuleFile && (ok = ReadFile(file, chunk.data(), kChunk, &read, nullptr)) && read > 0)
+    while (bytes.size() <= kLargestRuleFile && (ok = ReadFile(file, chunk.data(), kChunk, &read, nullptr)) &&
+           read > 0)
         bytes.append(chunk.constData(), static_cast<int>(read));
     const DWORD error = !ok ? GetLastError() : bytes.size() > kLargestRuleFile ? ERROR_FILE_TOO_LARGE : ERROR_SUCCESS;
     CloseHandle(file);

@@ -387,6 +387,7 @@ TEST_F(FrameTest, TheTrayShowsTheProgramsPictures)
         fs::copy_file(testing_support::BuildProgramFolder() + "/res/" + picture, folder_ + "/res/" + picture);
     ASSERT_TRUE(SetCurrentDirectoryW(platform::Machine().programFolder.c_str()));
     CFixFrameBase home(2, nullptr);
+    home.SetTrayProbe([] { return true; });
     home.ShowMain(true);
     ASSERT_NE(nullptr, home.GetTrayIcon());
     EXPECT_EQ(QList<QSize> {QSize(48, 48)}, home.GetTrayIcon()->icon().availableSizes());

@@ -313,9 +313,17 @@ int ReadAtMost(int named, std::string& bytes, FileStamp& stamp)
     int error = fstat(fd, &st) == 0 ? 0 : errno;
     if (!error) {
         stamp = StampOf(st);
-        bytes.resize(static_cast<size_t>(kLargestIniFile) + 1);
+        // Room for the bytes the file has and one more, made larger only while a file growing
+        // meanwhile fills it: a small file costs no megabyte of memory cleared for it.
+        const size_t most = static_cast<size_t>(kLargestIniFile) + 1;
+        bytes.resize(std::min(most, static_cast<size_t>(std::max<off_t>(st.st_size, 0)) + 1));
         size_t done = 0;
-        while (done < bytes.size()) {
+        for (;;) {
+            if (done == bytes.size()) {
+                if (done == most)
+                    break;
+                bytes.resize(std::min(most, 2 * done));
+            }
             const ssize_t n = read(fd, bytes.data() + done, bytes.size() - done);
             if (n < 0 && errno == EINTR)
                 continue;

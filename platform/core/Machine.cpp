@@ -449,12 +449,18 @@ std::string ProgramFolder()
         return g_programFolder;
     if (const char* env = std::getenv("QUARNEL_PROGRAM_FOLDER"); env && *env)
         return env;
-    char buffer[4096];
-    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
-    if (n <= 0)
-        return ".";
-    std::string exe(buffer, static_cast<size_t>(n));
-    return exe.substr(0, exe.rfind('/'));
+    // The folder the program was started from, as Windows names a module by the path it was loaded
+    // from: a later rename of the program (an update puts its files in place) changes nothing, and
+    // the many calls that ask cost no look at the kernel's link.
+    static const std::string started = [] {
+        char buffer[4096];
+        const ssize_t n = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
+        if (n <= 0)
+            return std::string();
+        const std::string exe(buffer, static_cast<size_t>(n));
+        return exe.substr(0, exe.rfind('/'));
+    }();
+    return started.empty() ? "." : started;
 }
 
 void SetProgramFolder(const std::string& hostFolder)

@@ -152,6 +152,8 @@ bool ResolvePath(LPCWSTR path, Place& place)
 {
     if (!path || !*path)
         return Fail(ERROR_PATH_NOT_FOUND);
+    // Resolving changes nothing: the changes reported before it are taken in once.
+    const OneLookAtChanges look;
     std::wstring full(path);
     if (!IsFull(full))
         full = FullWindowsPath(full);

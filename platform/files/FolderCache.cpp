@@ -254,6 +254,13 @@ bool FindEntry(int folderFd, int watch, const std::string& name, std::string& fo
     return true;
 }
 
+bool KnownMissing(int watch, const std::string& name)
+{
+    std::lock_guard<std::mutex> lock(g_mutex);
+    const auto index = g_indexes.find(watch);
+    return index != g_indexes.end() && g_watches.count(watch) && !index->second.types.count(name);
+}
+
 void NoteEntryType(int watch, const std::string& name, unsigned char type, unsigned long changes)
 {
     std::lock_guard<std::mutex> lock(g_mutex);

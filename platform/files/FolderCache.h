@@ -43,6 +43,9 @@ void KeepFolder(const std::string& key, std::shared_ptr<Descriptor> folder, std:
 // kept (the folder is not watched, or holds too many names): the folder must be asked.
 bool FindEntry(int folderFd, int watch, const std::string& name, std::string& found, unsigned char& type,
                unsigned long* changes = nullptr);
+// Whether the watched folder's kept index tells that the folder holds no entry of exactly that host
+// name; false where no index is kept (none is made for this).
+bool KnownMissing(int watch, const std::string& name);
 // Notes the type of a name the index did not know, as read from the file system after FindEntry,
 // unless a name came or went since (changes as FindEntry gave it).
 void NoteEntryType(int watch, const std::string& name, unsigned char type, unsigned long changes);

@@ -239,6 +239,11 @@ std::shared_ptr<Descriptor> OpenFolder(const Area& area, const std::string& rela
             KeepFolder(areaKey, current, {}, currentWatch);
     }
     for (size_t i = start; i < parts.size() && currentWatch >= 0; ++i) {
+        // A name the folder's index does not hold is not asked for again.
+        if (KnownMissing(currentWatch, parts[i])) {
+            errno = ENOENT;
+            return nullptr;
+        }
         const long fd = OpenAt(current->Fd(), parts[i], O_PATH | O_DIRECTORY, 0,
                                RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_XDEV);
         if (fd < 0) {
@@ -273,16 +278,12 @@ bool Exists(int folderFd, const std::string& name, struct statx& status)
 
 // Opens the folder of the first count names below the area's base, matching each name ignoring
 // case where no name of that exact case exists; the names are replaced by those found. Null when
-// a folder on the way is missing or cannot be reached inside the machine.
+// a folder on the way is missing or cannot be reached inside the machine. For a path whose folder
+// is missing by the names as given.
 std::shared_ptr<Descriptor> OpenMatchingCase(const Area& area, const std::string& base, std::vector<std::string>& names,
                                              size_t count, int& watch)
 {
     std::string relative = base;
-    for (size_t i = 0; i < count; ++i)
-        relative = Join(relative, names[i]);
-    if (auto folder = OpenFolder(area, relative, watch); folder || errno != ENOENT)
-        return folder;
-    relative = base;
     std::shared_ptr<Descriptor> folder = OpenFolder(area, relative, watch);
     for (size_t i = 0; folder && i < count; ++i) {
         int nextWatch = -1;

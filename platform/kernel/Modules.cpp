@@ -8,13 +8,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
+#include <functional>
 #include <link.h>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
@@ -86,10 +86,12 @@ bool IsRegularFile(const std::string& path)
     return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// Where "X.dll" may be, in the order Windows' search would reach the same places: the program
-// folder, then the path as given (with ".so" for ".dll", then unchanged). A name without an
-// extension means "X.dll", one ending in "." has none.
-std::vector<std::string> Candidates(std::wstring name)
+// Hands use the real path of each place "X.dll" may be, in the order Windows' search would reach
+// the same places (the program folder, then the path as given, with ".so" for ".dll", then
+// unchanged), until use takes one; whether one was taken. A name without an extension means
+// "X.dll", one ending in "." has none. A place is looked at only when those before it were not
+// taken.
+bool TakeCandidate(std::wstring name, const std::function<bool(const char* path)>& use)
 {
     const std::wstring base = BaseName(name);
     if (!base.empty() && base.back() == L'.')
@@ -97,35 +99,32 @@ std::vector<std::string> Candidates(std::wstring name)
     else if (base.find(L'.') == std::wstring::npos)
         name += L".dll";
     const std::wstring hostName = HasDllSuffix(name) ? name.substr(0, name.size() - 4) + L".so" : name;
-    std::vector<std::string> candidates = {platform::HostPath(platform::Machine().programFolder + L"\\" +
-                                                              BaseName(hostName)),
-                                           platform::HostPath(hostName), platform::HostPath(name)};
-    std::vector<std::string> found;
-    for (const auto& candidate : candidates) {
+    for (const std::wstring& place : {platform::Machine().programFolder + L"\\" + BaseName(hostName), hostName, name}) {
+        const std::string candidate = platform::HostPath(place);
         char real[PATH_MAX];
-        if (IsRegularFile(candidate) && realpath(candidate.c_str(), real))
-            found.emplace_back(real);
+        if (IsRegularFile(candidate) && realpath(candidate.c_str(), real) && use(real))
+            return true;
     }
-    return found;
+    return false;
 }
 
 // A module of the name already in the process, without a load counted; null when none is.
 void* LoadedModule(const std::wstring& name)
 {
-    for (const auto& path : Candidates(name)) {
-        if (void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD)) {
+    void* handle = nullptr;
+    TakeCandidate(name, [&](const char* path) {
+        if ((handle = dlopen(path, RTLD_LAZY | RTLD_NOLOAD)))
             dlclose(handle);
-            return handle;
-        }
-    }
-    return nullptr;
+        return handle != nullptr;
+    });
+    return handle;
 }
 
 // Counts one more load of a module already in the process.
 bool AddLoad(void* handle)
 {
     link_map* map = nullptr;
-    return dlinfo(handle, RTLD_DI_LINKMAP, &map) == 0 && map && dlopen(map->l_name, RTLD_NOW | RTLD_NOLOAD);
+    return dlinfo(handle, RTLD_DI_LINKMAP, &map) == 0 && map && dlopen(map->l_name, RTLD_LAZY | RTLD_NOLOAD);
 }
 
 void Remember(void* handle, int loads)
@@ -144,9 +143,12 @@ bool IsKnownHostModule(void* handle)
 // program folder, so that code finding its companions beside the program finds them there.
 std::string ProgramPath()
 {
-    char buffer[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
-    const std::string exe(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+    // The path the program was started from, as Windows keeps a module's: read once.
+    static const std::string exe = [] {
+        char buffer[PATH_MAX];
+        const ssize_t n = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
+        return std::string(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+    }();
     const std::string folder = platform::ProgramFolder();
     if (exe.substr(0, exe.rfind('/')) == folder || !platform::WindowsPath(exe).empty())
         return exe;
@@ -221,11 +223,15 @@ HMODULE LoadLibraryExW(LPCWSTR fileName, HANDLE, DWORD)
         if (BuiltinModule* builtin = FindBuiltin(fileName))
             return builtin;
     }
-    for (const auto& path : Candidates(fileName)) {
-        if (void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
-            Remember(handle, 1);
-            return handle;
-        }
+    // Bound lazily: a module's functions are looked up as they are first called, so a start that
+    // loads the clean-up library looks up none of the thousand functions it imports and does not
+    // call yet. A missing module, or a missing library it needs, still fails the load, and
+    // GetProcAddress still fails for a name the module does not export; only a function that no
+    // loaded library has is found missing when it is first called instead of at the load.
+    void* handle = nullptr;
+    if (TakeCandidate(fileName, [&](const char* path) { return (handle = dlopen(path, RTLD_LAZY | RTLD_LOCAL)) != nullptr; })) {
+        Remember(handle, 1);
+        return handle;
     }
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
@@ -316,7 +322,7 @@ BOOL GetModuleHandleExW(DWORD flags, LPCWSTR moduleName, HMODULE* module)
             return FALSE;
         }
         // The program itself does not answer to its own path.
-        handle = dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD);
+        handle = dlopen(info.dli_fname, RTLD_LAZY | RTLD_NOLOAD);
         if (handle)
             dlclose(handle);
         else

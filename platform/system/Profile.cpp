@@ -97,7 +97,8 @@ platform::IniFile ReadProfileFile(LPCWSTR fileName)
     Place place;
     const bool found = FindProfile(fileName, place);
     SetLastError(lastError);
-    return found ? platform::IniFile(place.parent->Fd(), place.name) : platform::IniFile(std::string());
+    // A file the folder does not hold is not asked for: the resolution has just looked.
+    return found && place.exists ? platform::IniFile(place.parent->Fd(), place.name) : platform::IniFile(std::string());
 }
 
 std::wstring Unquoted(const std::wstring& value)

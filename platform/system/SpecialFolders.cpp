@@ -147,6 +147,8 @@ HRESULT SHGetFolderPathW(HWND, int csidl, HANDLE, DWORD, LPWSTR path)
     const auto& machine = platform::Machine();
     const WindowsFolders folders = platform::FoldersOf(machine);
     LayOutOnce(machine, folders);
+    // What follows only looks, once, at the changes made before it.
+    const platform::OneLookAtChanges look;
     const std::wstring folder = PathOf(*entry, folders);
     if (folder.size() >= MAX_PATH)
         return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);

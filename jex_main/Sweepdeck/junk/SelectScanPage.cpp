@@ -80,14 +80,16 @@ CSelectScanPage::~CSelectScanPage()
 
 QWidget* CSelectScanPage::CreateContent()
 {
-    content_ = new QWidget;
+    // Made in the page and given its sheet while it is empty: Qt styles a widget's whole tree again
+    // whenever the widget gets a sheet or a new parent, and the list is a large tree.
+    content_ = new QWidget(this);
+    content_->setStyleSheet(QStringLiteral(
+        "border-top-left-radius:0px;border-top-right-radius:0px;border-bottom-right-radius:12px;"
+        "border-bottom-left-radius:12px;background:#20242f;"));
     auto* layout = new QHBoxLayout(content_);
     layout->setSpacing(0);
     layout->setContentsMargins(6, 0, 6, 6);
     layout->addWidget(tree_);
-    content_->setStyleSheet(QStringLiteral(
-        "border-top-left-radius:0px;border-top-right-radius:0px;border-bottom-right-radius:12px;"
-        "border-bottom-left-radius:12px;background:#20242f;"));
     return content_;
 }
 

@@ -59,15 +59,17 @@ QString EnterMessage(const CLFListData& model)
 
 } // namespace
 
-CLFCleanPage::CLFCleanPage() : CPage(PAGEID_LARGE_FILE_RESULT, nullptr), listView(new CLFListView), content(new QWidget)
+CLFCleanPage::CLFCleanPage()
+    : CPage(PAGEID_LARGE_FILE_RESULT, nullptr), listView(new CLFListView), content(new QWidget(this))
 {
     setFont(KitFont(font(), 12));
-    InitPage();
     // On the content alone, as the partition page has it: on the whole page the panel's ground
-    // would show behind the header's texts.
+    // would show behind the header's texts. Given while the content, made in the page, is empty:
+    // Qt styles a widget's whole tree again whenever the widget gets a sheet or a new parent.
     content->setStyleSheet(QStringLiteral("border-top-left-radius:0px;border-top-right-radius:0px;"
                                           "border-bottom-right-radius:12px;border-bottom-left-radius:12px;"
                                           "background:#20242f;"));
+    InitPage();
 }
 
 QWidget* CLFCleanPage::CreateContent()

@@ -61,7 +61,7 @@ CLFDiskSelScanPage::CLFDiskSelScanPage()
     : CPage(PAGEID_LARGE_FILE_SCAN, nullptr),
       diskSelScan(new CLFDiskSelScan),
       listData(std::make_unique<CLFListData>()),
-      content(new QWidget)
+      content(new QWidget(this))
 {
     setFont(KitFont(font(), 12));
     refreshTimer.setInterval(kRefreshMs);
@@ -124,13 +124,15 @@ QWidget* CLFDiskSelScanPage::CreateContent()
     diskSelScan->ShowScanPrompt(false);
     ShowFuncBtn(CancelBtn, false);
     OnDiskSelChanged();
+    // The content is made in the page and gets its sheet while it is empty: Qt styles a widget's
+    // whole tree again whenever the widget gets a sheet or a new parent.
+    content->setStyleSheet(QStringLiteral("border-top-left-radius:0px;border-top-right-radius:0px;"
+                                          "border-bottom-right-radius:12px;border-bottom-left-radius:12px;"
+                                          "background:#20242f"));
     auto* layout = new QHBoxLayout(content);
     layout->setSpacing(0);
     layout->setContentsMargins(6, 0, 6, 6);
     layout->addWidget(diskSelScan);
-    content->setStyleSheet(QStringLiteral("border-top-left-radius:0px;border-top-right-radius:0px;"
-                                          "border-bottom-right-radius:12px;border-bottom-left-radius:12px;"
-                                          "background:#20242f"));
     return content;
 }
 

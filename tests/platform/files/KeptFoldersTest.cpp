@@ -112,6 +112,31 @@ TEST(KeptFolders, AFolderReplacedOnTheWayLeadsToTheNewOne)
     rmdir(outside.c_str());
 }
 
+// A folder found missing is not asked for again while its parent's names say so, and is found as
+// soon as it comes, under its own name or in another case.
+TEST(KeptFolders, AFolderMissingOnTheWayIsFoundWhenItComes)
+{
+    ASSERT_TRUE(CreateDirectoryW(L"C:\\Outbox", nullptr));
+    const std::string outbox = DriveC() + "/Outbox";
+    EXPECT_FALSE(Exists(L"C:\\Outbox\\Later\\note.txt"));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+    EXPECT_FALSE(Exists(L"C:\\OUTBOX\\LATER\\note.txt"));
+
+    InAnotherProcess([&] { return mkdir((outbox + "/Later").c_str(), 0755) == 0 && HostWrite(outbox + "/Later/note.txt", "made"); });
+    EXPECT_EQ(ReadText(L"C:\\Outbox\\Later\\note.txt"), "made");
+    EXPECT_EQ(ReadText(L"C:\\OUTBOX\\LATER\\NOTE.TXT"), "made");
+
+    InAnotherThread([&] {
+        return unlink((outbox + "/Later/note.txt").c_str()) == 0 &&
+               rename((outbox + "/Later").c_str(), (outbox + "/Gone").c_str()) == 0;
+    });
+    EXPECT_FALSE(Exists(L"C:\\Outbox\\Later\\note.txt"));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+    ASSERT_TRUE(CreateDirectoryW(L"C:\\Outbox\\later", nullptr));
+    ASSERT_TRUE(WriteText(L"C:\\Outbox\\Later\\note.txt", "again"));
+    EXPECT_EQ(ReadText(L"C:\\Outbox\\later\\note.txt"), "again");
+}
+
 TEST(KeptFolders, MachineIniChangedByAnotherProcessIsSeenAtOnce)
 {
     const std::string ini = platform::MachineIniPath();

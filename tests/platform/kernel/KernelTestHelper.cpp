@@ -1,6 +1,6 @@
 // A small program the kernel tests start as a child: it exits with given codes, prints what it
-// received, takes or signals named objects, and starts another copy of itself, as its first
-// argument asks.
+// received, takes or signals named objects, starts another copy of itself or moves its own file
+// aside, as its first argument asks.
 #include "platform/Text.h"
 #include "platform/Windows.h"
 
@@ -61,6 +61,16 @@ int main(int argc, char** argv)
         std::printf("%s\n", platform::ToUtf8(GetCommandLineW()).c_str());
         for (int i = 0; i < argc; ++i)
             std::printf("%s\n", argv[i]);
+        return 0;
+    }
+    if (mode == "moved") {
+        // its name, then its name after its file was moved aside as an update moves the old one
+        std::printf("%s\n", platform::ToUtf8(path).c_str());
+        if (!MoveFileW(path, (std::wstring(path) + L".old").c_str()))
+            return 2;
+        WCHAR after[MAX_PATH] = {};
+        GetModuleFileNameW(nullptr, after, MAX_PATH);
+        std::printf("%s\n", platform::ToUtf8(after).c_str());
         return 0;
     }
     if (mode == "cwd") {

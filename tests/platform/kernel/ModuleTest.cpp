@@ -19,12 +19,13 @@ class KernelModules : public testing::Test {
 protected:
     void SetUp() override { folder_ = machine_.UseProgramFolder(); }
 
-    // Puts the test module into a host folder under a name.
-    std::string Install(const std::string& folder, const std::string& name)
+    // Puts a test module (by default the one that only answers) into a host folder under a name.
+    std::string Install(const std::string& folder, const std::string& name,
+                        const char* module = "KernelTestModule.so")
     {
         fs::create_directories(folder);
         const std::string path = folder + "/" + name;
-        fs::copy_file(fs::path(kernel_test::HelperPath()).parent_path() / "KernelTestModule.so", path,
+        fs::copy_file(fs::path(kernel_test::HelperPath()).parent_path() / module, path,
                       fs::copy_options::overwrite_existing);
         return path;
     }
@@ -99,6 +100,26 @@ TEST_F(KernelModules, LoadsByWindowsPathAndReportsWhatIsMissing)
     FreeLibrary(module);
 }
 
+// Functions are bound as they are first called: a module that imports one no library has loads
+// and serves what it has, while one whose variable cannot be placed fails the load as a missing
+// module does.
+TEST_F(KernelModules, ModulesBindTheirFunctionsWhenFirstCalled)
+{
+    Install(folder_, "Late.so", "KernelTestLateImport.so");
+    HMODULE late = LoadLibraryW(L"Late.dll");
+    ASSERT_NE(nullptr, late);
+    auto answer = As<Answer>(GetProcAddress(late, "KernelTestAnswer"));
+    ASSERT_NE(nullptr, answer);
+    EXPECT_EQ(42, answer());
+    EXPECT_NE(nullptr, GetProcAddress(late, "KernelTestAskNowhere"));
+    EXPECT_TRUE(FreeLibrary(late));
+
+    Install(folder_, "NoData.so", "KernelTestMissingData.so");
+    SetLastError(0);
+    EXPECT_EQ(nullptr, LoadLibraryW(L"NoData.dll"));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_MOD_NOT_FOUND), GetLastError());
+}
+
 TEST_F(KernelModules, BuiltinModulesFindTheLayersFunctions)
 {
     HMODULE kernel32 = LoadLibraryW(L"Kernel32.dll");
@@ -124,6 +145,19 @@ TEST_F(KernelModules, BuiltinModulesFindTheLayersFunctions)
     const DWORD length = GetModuleFileNameW(kernel32, name, MAX_PATH);
     EXPECT_EQ(L"C:\\Windows\\System32\\kernel32.dll", std::wstring(name, length));
     EXPECT_TRUE(FreeLibrary(kernel32));
+}
+
+// An update moves the running program's file aside before it puts the new one in its place: the
+// program keeps the name it was started by, as a Windows module keeps the path it was loaded from.
+TEST_F(KernelModules, TheProgramKeepsItsNameWhenItsFileIsMoved)
+{
+    kernel_test::InstallHelper(folder_, "Moved");
+    const std::wstring program = platform::WindowsPath(folder_ + "/Moved");
+    const kernel_test::Outcome outcome = kernel_test::RunToEnd(platform::QuoteProgramName(program) + L" moved");
+    ASSERT_TRUE(outcome.started);
+    EXPECT_EQ(0u, outcome.exitCode);
+    EXPECT_EQ(platform::ToUtf8(program) + "\n" + platform::ToUtf8(program) + "\n", outcome.output);
+    EXPECT_TRUE(fs::exists(folder_ + "/Moved.old"));
 }
 
 TEST_F(KernelModules, ProgramFileNameIsCutAsWindowsCutsIt)

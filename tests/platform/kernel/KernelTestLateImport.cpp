@@ -1,0 +1,5 @@
+// A module that imports a function no library has, and calls it only when asked to.
+extern "C" int KernelTestNowhere();
+
+extern "C" int KernelTestAnswer() { return 42; }
+extern "C" int KernelTestAskNowhere() { return KernelTestNowhere(); }

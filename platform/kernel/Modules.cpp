@@ -113,7 +113,7 @@ void* LoadedModule(const std::wstring& name)
 {
     void* handle = nullptr;
     TakeCandidate(name, [&](const char* path) {
-        if ((handle = dlopen(path, RTLD_LAZY | RTLD_NOLOAD)))
+        if ((handle = dlopen(path, RTLD_NOW | RTLD_NOLOAD)))
             dlclose(handle);
         return handle != nullptr;
     });
@@ -124,7 +124,7 @@ void* LoadedModule(const std::wstring& name)
 bool AddLoad(void* handle)
 {
     link_map* map = nullptr;
-    return dlinfo(handle, RTLD_DI_LINKMAP, &map) == 0 && map && dlopen(map->l_name, RTLD_LAZY | RTLD_NOLOAD);
+    return dlinfo(handle, RTLD_DI_LINKMAP, &map) == 0 && map && dlopen(map->l_name, RTLD_NOW | RTLD_NOLOAD);
 }
 
 void Remember(void* handle, int loads)
@@ -223,13 +223,10 @@ HMODULE LoadLibraryExW(LPCWSTR fileName, HANDLE, DWORD)
         if (BuiltinModule* builtin = FindBuiltin(fileName))
             return builtin;
     }
-    // Bound lazily: a module's functions are looked up as they are first called, so a start that
-    // loads the clean-up library looks up none of the thousand functions it imports and does not
-    // call yet. A missing module, or a missing library it needs, still fails the load, and
-    // GetProcAddress still fails for a name the module does not export; only a function that no
-    // loaded library has is found missing when it is first called instead of at the load.
+    // Bound at once, as Windows binds a module's imports when it loads: a module that imports what
+    // no loaded library has fails the load, rather than end the program when that is first called.
     void* handle = nullptr;
-    if (TakeCandidate(fileName, [&](const char* path) { return (handle = dlopen(path, RTLD_LAZY | RTLD_LOCAL)) != nullptr; })) {
+    if (TakeCandidate(fileName, [&](const char* path) { return (handle = dlopen(path, RTLD_NOW | RTLD_LOCAL)) != nullptr; })) {
         Remember(handle, 1);
         return handle;
     }
@@ -322,7 +319,7 @@ BOOL GetModuleHandleExW(DWORD flags, LPCWSTR moduleName, HMODULE* module)
             return FALSE;
         }
         // The program itself does not answer to its own path.
-        handle = dlopen(info.dli_fname, RTLD_LAZY | RTLD_NOLOAD);
+        handle = dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD);
         if (handle)
             dlclose(handle);
         else

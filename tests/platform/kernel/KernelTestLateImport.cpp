@@ -1,4 +1,4 @@
-// A module that imports a function no library has, and calls it only when asked to.
+// A module that imports a function no library has.
 extern "C" int KernelTestNowhere();
 
 extern "C" int KernelTestAnswer() { return 42; }

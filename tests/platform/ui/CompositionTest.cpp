@@ -27,8 +27,10 @@ void HoldSelection(xcb_connection_t* connection, xcb_window_t owner, int screen)
                               nullptr);
     ASSERT_NE(atom, nullptr);
     xcb_set_selection_owner(connection, owner, atom->atom, XCB_CURRENT_TIME);
-    xcb_flush(connection);
     std::free(atom);
+    // A flush only sends the request; the server serves each client in its own order, so another
+    // connection sees the new owner only once this one has had a reply to a later request.
+    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
 }
 
 TEST(Composition, AnXScreenCompositesWhileAManagerHoldsItsSelection)

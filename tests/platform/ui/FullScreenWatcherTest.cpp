@@ -73,7 +73,9 @@ private:
     {
         xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, property, type, 32,
                             static_cast<uint32_t>(values.size()), values.data());
-        xcb_flush(connection_);
+        // A round trip, not a flush: the watcher's own connection sees the change only once the
+        // server has served it.
+        std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
     }
 
     xcb_connection_t* connection_;

@@ -1,11 +1,13 @@
 #include "common/MachineFile.h"
 
+#include "common/HeldFolder.h"
 #include "platform/Windows.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace machine_file {
 
@@ -13,35 +15,79 @@ namespace {
 
 constexpr qint64 kChunk = 64 * 1024;
 
-// A name beside the file that no one can have made before this write.
-std::wstring DraftName(const std::wstring& file)
+constexpr const wchar_t* kDraftEnd = L".saving";
+constexpr size_t kGuidChars = 38; // {xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}
+// A draft older than this is no save's any more: one that a killed save left behind.
+constexpr ULONGLONG kLeftBehindAfter = 60ULL * 10'000'000ULL; // in 100 ns
+
+// A name beside the file that no one can have made before this write: "<file>.{GUID}.saving".
+std::wstring DraftName(const std::wstring& name)
 {
     GUID guid;
-    wchar_t text[40] = {};
-    if (FAILED(CoCreateGuid(&guid)) || StringFromGUID2(guid, text, 40) == 0)
+    wchar_t text[kGuidChars + 1] = {};
+    if (FAILED(CoCreateGuid(&guid)) || StringFromGUID2(guid, text, kGuidChars + 1) != kGuidChars + 1)
         return std::wstring();
-    return file + L"." + text + L".saving";
+    return name + L"." + text + kDraftEnd;
 }
 
-// The bytes under a name of their own, made anew; what was made is gone again on failure.
-bool WriteDraft(const std::wstring& draft, const QByteArray& bytes)
+bool IsDraftOf(const std::wstring& entry, const std::wstring& name)
 {
-    const HANDLE file =
-        CreateFileW(draft.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    const bool wrote = WriteFile(file, bytes.constData(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                       written == static_cast<DWORD>(bytes.size()) && FlushFileBuffers(file);
-    DWORD error = GetLastError();
-    const bool closed = CloseHandle(file);
-    if (closed && wrote)
+    const std::wstring end = kDraftEnd;
+    return entry.size() == name.size() + 1 + kGuidChars + end.size() && entry.compare(0, name.size(), name) == 0 &&
+           entry[name.size()] == L'.' && entry[name.size() + 1] == L'{' &&
+           entry[name.size() + kGuidChars] == L'}' && entry.compare(entry.size() - end.size(), end.size(), end) == 0;
+}
+
+ULONGLONG Ticks(const FILETIME& time) { return (ULONGLONG(time.dwHighDateTime) << 32) | time.dwLowDateTime; }
+
+// Removes the drafts of the file that saves killed before their rename left in its folder: plain
+// files of one name, unchanged for longer than a save takes.
+void RemoveLeftDrafts(const CHeldFolder& folder, const std::wstring& name)
+{
+    std::vector<std::wstring> drafts;
+    folder.ForEachEntry([&](const FILE_ID_BOTH_DIR_INFO& entry) {
+        std::wstring entryName(entry.FileName, entry.FileNameLength / sizeof(WCHAR));
+        if (IsDraftOf(entryName, name))
+            drafts.push_back(std::move(entryName));
         return true;
-    if (wrote)
-        error = GetLastError();
-    DeleteFileW(draft.c_str());
+    });
+    FILETIME now {};
+    GetSystemTimeAsFileTime(&now);
+    for (const std::wstring& draft : drafts)
+        folder.DeleteEntry(draft, FILE_NON_DIRECTORY_FILE, 0, [&](HANDLE, const BY_HANDLE_FILE_INFORMATION& file) {
+            return !(file.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
+                   file.nNumberOfLinks == 1 && Ticks(now) - Ticks(file.ftLastWriteTime) > kLeftBehindAfter;
+        });
+}
+
+// The bytes into a draft made anew in the folder, which then takes the name; a draft that does
+// not is deleted by its handle.
+bool PlaceDraft(const CHeldFolder& folder, const std::wstring& name, const QByteArray& bytes)
+{
+    const std::wstring draftName = DraftName(name);
+    if (draftName.empty()) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+    DWORD error = ERROR_SUCCESS;
+    const HANDLE draft = folder.CreateEntry(draftName, GENERIC_WRITE | DELETE, FILE_CREATE, FILE_NON_DIRECTORY_FILE,
+                                            FILE_ATTRIBUTE_NORMAL, error);
+    if (!draft) {
+        SetLastError(error);
+        return false;
+    }
+    DWORD written = 0;
+    const bool placed = WriteFile(draft, bytes.constData(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                        written == static_cast<DWORD>(bytes.size()) && FlushFileBuffers(draft) &&
+                        folder.MoveHere(draft, name, true);
+    error = GetLastError();
+    if (!placed) {
+        FILE_DISPOSITION_INFO disposition {TRUE};
+        SetFileInformationByHandle(draft, FileDispositionInfo, &disposition, sizeof(disposition));
+    }
+    CloseHandle(draft);
     SetLastError(error);
-    return false;
+    return placed;
 }
 
 } // namespace
@@ -90,20 +136,34 @@ bool ReadWhole(QFile& file, qint64 largest, QByteArray& bytes)
 
 bool ReplaceWhole(const QString& windowsPath, const QByteArray& bytes)
 {
-    const std::wstring target = windowsPath.toStdWString();
-    const std::wstring draft = DraftName(target);
-    if (draft.empty()) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    const std::wstring path = windowsPath.toStdWString();
+    const size_t slash = path.find_last_of(L'\\');
+    if (slash == std::wstring::npos || slash + 1 == path.size()) {
+        SetLastError(ERROR_INVALID_NAME);
         return false;
     }
-    if (!WriteDraft(draft, bytes))
+    // The folder is reached as any open of the path would reach it; from there on every name is
+    // taken in the folder held.
+    const std::wstring folderPath = path.substr(0, slash == 2 && path[1] == L':' ? slash + 1 : slash);
+    const HANDLE handle = CreateFileW(folderPath.c_str(), folder_chain::kHoldAccess, folder_chain::kShareAll, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
         return false;
-    if (MoveFileExW(draft.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
-        return true;
+    bool placed = false;
+    {
+        const CHeldFolder folder(handle);
+        const std::wstring name = path.substr(slash + 1);
+        if (folder.GetState() != CHeldFolder::State::Held) {
+            SetLastError(ERROR_DIRECTORY);
+        } else {
+            RemoveLeftDrafts(folder, name);
+            placed = PlaceDraft(folder, name, bytes);
+        }
+    }
     const DWORD error = GetLastError();
-    DeleteFileW(draft.c_str());
+    CloseHandle(handle);
     SetLastError(error);
-    return false;
+    return placed;
 }
 
 } // namespace machine_file

@@ -29,7 +29,8 @@ bool ReadWhole(QFile& file, qint64 largest, QByteArray& bytes);
 // Puts the bytes in the file's place in one step: they are written under a name beside it that
 // nobody can have made before, which is then renamed over the name. Whatever was at the name (a
 // link, another name of a file elsewhere) is replaced, never written through; when anything fails
-// it stays as it was. False with the last error set.
+// it stays as it was. Drafts of the file that saves killed before their rename left beside it go.
+// False with the last error set.
 bool ReplaceWhole(const QString& windowsPath, const QByteArray& bytes);
 
 } // namespace machine_file

@@ -7,6 +7,7 @@
 #include "support/TempMachine.h"
 
 #include <QDataStream>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -97,16 +98,31 @@ TEST_F(MsgStoreTest, SavedMessagesComeBackWithTheirMarksInOrder)
     EXPECT_EQ(QByteArray::fromHex("00000003"), file.read(4));
 }
 
-TEST_F(MsgStoreTest, SavingReplacesTheFileWholeAndLeavesNothingBeside)
+TEST_F(MsgStoreTest, SavingReplacesTheFileWholeAndRemovesOnlyTheDraftsKilledSavesLeft)
 {
     ASSERT_TRUE(store_.Save({Message(1, QStringLiteral("a")), Message(2, QStringLiteral("b"))}));
+    const QDir folder = QFileInfo(HostFile()).dir();
+    // What a save killed before its rename left, a save going on in another copy of the program,
+    // and another file's draft.
+    const QString guid = QStringLiteral("{0F1E2D3C-4B5A-6978-8796-A5B4C3D2E1F0}");
+    const QString left = QStringLiteral("message.dat.") + guid + QStringLiteral(".saving");
+    const QString going = QStringLiteral("message.dat.{00000000-0000-0000-0000-000000000001}.saving");
+    const QString other = QStringLiteral("other.dat.") + guid + QStringLiteral(".saving");
+    for (const QString& name : {left, going, other}) {
+        QFile draft(folder.filePath(name));
+        ASSERT_TRUE(draft.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(draft.write("half a store") > 0 && draft.flush());
+        if (name != going) {
+            ASSERT_TRUE(draft.setFileTime(QDateTime::currentDateTime().addSecs(-120), QFileDevice::FileModificationTime));
+        }
+    }
     ASSERT_TRUE(store_.Save({Message(5, QStringLiteral("c"))}));
     QList<CMsgItemInfo> loaded;
     ASSERT_TRUE(store_.Load(loaded));
     ASSERT_EQ(1, loaded.size());
     EXPECT_EQ(5, loaded[0].GetId());
-    const QFileInfo info(HostFile());
-    EXPECT_EQ(QStringList {QStringLiteral("message.dat")}, info.dir().entryList(QDir::Files | QDir::Hidden));
+    EXPECT_EQ((QStringList {QStringLiteral("message.dat"), going, other}),
+              folder.entryList(QDir::Files | QDir::Hidden, QDir::Name));
 }
 
 TEST_F(MsgStoreTest, ADamagedFileGivesAnEmptyList)

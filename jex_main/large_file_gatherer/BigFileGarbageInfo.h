@@ -13,6 +13,7 @@ public:
 
     std::wstring GetFailInfo() override;
     _BigFile_Info_* GetInfo() override { return this; }
+    const FilePlace& Place() const { return place_; }
 
     // Deletes the file for good when it is checked; a file already gone counts as deleted. It is
     // reached through the folders the scan recorded, from the drive down, and a file that is not

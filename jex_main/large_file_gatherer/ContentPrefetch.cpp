@@ -37,6 +37,8 @@ void CContentPrefetch::Listed(std::vector<Listing>& files)
         file.ticket = listed_++;
         Slot& slot = SlotOf(file.ticket);
         slot.path = file.path;
+        slot.volume = file.volume;
+        slot.fileIndex = file.fileIndex;
         slot.size = file.size;
         const auto [first, inserted] = firstOfSize_.emplace(file.size, &slot);
         if (!inserted) {
@@ -52,7 +54,7 @@ bool CContentPrefetch::Claim(Slot& slot, bool whole, bool again, CContentSum& su
     int expected = again ? Reading::Read : Reading::Idle;
     if (!reading.state.compare_exchange_strong(expected, Reading::Busy))
         return false;
-    sum.Read(slot.path, slot.size, whole);
+    sum.Read(slot.path, slot.volume, slot.fileIndex, slot.size, whole);
     reading.sum = sum;
     if (!whole && sum.Has(true)) {
         int idle = Reading::Idle;

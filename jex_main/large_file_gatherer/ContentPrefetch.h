@@ -26,6 +26,8 @@ public:
     static constexpr uint64_t kNoTicket = UINT64_MAX;
     struct Listing {
         std::wstring path;
+        DWORD volume;
+        uint64_t fileIndex;
         uint64_t size;
         uint64_t ticket;
     };
@@ -55,6 +57,8 @@ private:
     };
     struct Slot {
         std::wstring path;
+        DWORD volume = 0;
+        uint64_t fileIndex = 0;
         uint64_t size = 0;
         Reading ends;
         Reading whole;

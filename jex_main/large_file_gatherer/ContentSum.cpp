@@ -2,6 +2,7 @@
 
 #include "Crc64.h"
 
+#include "common/FolderChain.h"
 #include "platform/Windows.h"
 
 #include <algorithm>
@@ -28,15 +29,19 @@ bool ReadBlock(HANDLE file, unsigned char* buffer, DWORD length, DWORD& got)
 
 } // namespace
 
-void CContentSum::Read(const std::wstring& path, uint64_t size, bool whole)
+void CContentSum::Read(const std::wstring& path, DWORD volume, uint64_t fileIndex, uint64_t size, bool whole)
 {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         state_ = State::Unreadable;
         return;
     }
-    const bool read = whole || size <= kWholeAtOnce ? ReadWhole(file, size) : ReadEnds(file, size);
+    BY_HANDLE_FILE_INFORMATION opened{};
+    const bool listed = GetFileInformationByHandle(file, &opened) && opened.dwVolumeSerialNumber == volume &&
+                        folder_chain::FileIndexOf(opened) == fileIndex &&
+                        !(opened.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+    const bool read = listed && (whole || size <= kWholeAtOnce ? ReadWhole(file, size) : ReadEnds(file, size));
     CloseHandle(file);
     if (!read)
         state_ = State::Unreadable;

@@ -17,8 +17,10 @@ public:
     static constexpr uint32_t kWholeAtOnce = 64 * 1024;
 
     // Reads the ends of a file of the given size, or, with whole, all of it (then the ends come with
-    // it). A file that cannot be opened or read is unreadable.
-    void Read(const std::wstring& path, uint64_t size, bool whole);
+    // it). The file at the path must be the one its folder's listing found there (its volume and
+    // file index): what took its name since, or a link at the name or on the way, is not read. A
+    // file that cannot be opened or read, or is not that one, is unreadable.
+    void Read(const std::wstring& path, DWORD volume, uint64_t fileIndex, uint64_t size, bool whole);
 
     bool Unreadable() const { return state_ == State::Unreadable; }
     bool Has(bool whole) const { return state_ == State::Whole || (!whole && state_ == State::Ends); }

@@ -54,7 +54,7 @@ void CGarbageScan::Listed(std::vector<CWalkAhead::File>& batch)
     std::vector<CContentPrefetch::Listing> listings;
     for (const CWalkAhead::File& file : batch)
         if (Keeps(file.data))
-            listings.push_back({file.path, FileSizeOf(file.data), 0});
+            listings.push_back({file.path, file.place.volume, file.place.fileIndex, FileSizeOf(file.data), 0});
     sums_->Listed(listings);
     auto listing = listings.begin();
     for (CWalkAhead::File& file : batch)

@@ -12,7 +12,7 @@ void Complete(CContentSum& sum, CBigFileGarbageInfo* file, uint64_t ticket, bool
     if (sum.Has(whole))
         return;
     if (ticket == CContentPrefetch::kNoTicket)
-        sum.Read(file->GetInfo()->path, file->GetInfo()->size, whole);
+        sum.Read(file->GetInfo()->path, file->Place().volume, file->Place().fileIndex, file->GetInfo()->size, whole);
     else
         sum = sums.Sum(ticket, whole);
 }

@@ -1,10 +1,14 @@
+#include "jex_main/large_file_gatherer/ContentSum.h"
 #include "jex_main/large_file_gatherer/Crc64.h"
 #include "jex_main/large_file_gatherer/OleDateTime.h"
 
 #include "GathererTest.h"
 
+#include "common/FolderChain.h"
+
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <random>
 #include <vector>
 
@@ -77,3 +81,34 @@ TEST(OleDateTime, FileTimesBecomeLocalDatesAndUnconvertibleOnesInvalid)
     const FILETIME tooLate{0xFFFFFFFFu, 0xFFFFFFFFu};
     EXPECT_EQ(COleDateTime::FromFileTime(tooLate).GetStatus(), COleDateTime::invalid);
 }
+
+namespace bulkseek_test {
+
+// The file a content sum reads is the one its folder's listing found: neither what took the name
+// since nor what a link put at the name leads to, even that very file.
+TEST_F(GathererTest, AContentSumReadsOnlyTheFileTheListingFound)
+{
+    const std::wstring listed = MakeFile("data/listed.bin", std::string(5000, 'l'));
+    const HANDLE file = CreateFileW(listed.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    BY_HANDLE_FILE_INFORMATION identity{};
+    ASSERT_TRUE(GetFileInformationByHandle(file, &identity));
+    CloseHandle(file);
+    const auto read = [&] {
+        CContentSum sum;
+        sum.Read(listed, identity.dwVolumeSerialNumber, folder_chain::FileIndexOf(identity), 5000, false);
+        return sum;
+    };
+    const CContentSum found = read();
+    ASSERT_TRUE(found.Has(true));
+
+    const std::string data = machine.Root() + "/data";
+    std::filesystem::rename(data + "/listed.bin", data + "/moved.bin");
+    std::filesystem::create_symlink("moved.bin", data + "/listed.bin");
+    EXPECT_TRUE(read().Unreadable()) << "a link to the listed file";
+    std::filesystem::remove(data + "/listed.bin");
+    machine.WriteFile("data/listed.bin", std::string(5000, 'l'));
+    EXPECT_TRUE(read().Unreadable()) << "a file alike that took the name";
+}
+
+} // namespace bulkseek_test

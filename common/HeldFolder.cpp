@@ -115,6 +115,26 @@ bool CHeldFolder::MoveHere(HANDLE entry, const std::wstring& name, bool replace)
     return SetFileInformationByHandle(entry, FileRenameInfo, rename, static_cast<DWORD>(buffer.size()));
 }
 
+bool CHeldFolder::ReplaceEntry(const std::wstring& name, const std::wstring& draft, const void* bytes, DWORD size) const
+{
+    DWORD error = ERROR_SUCCESS;
+    const HANDLE file = CreateEntry(draft, GENERIC_WRITE | DELETE, FILE_CREATE, FILE_NON_DIRECTORY_FILE,
+                                    FILE_ATTRIBUTE_NORMAL, error);
+    if (!file) {
+        SetLastError(error);
+        return false;
+    }
+    DWORD written = 0;
+    const bool placed = WriteFile(file, bytes, size, &written, nullptr) && written == size && FlushFileBuffers(file) &&
+                        MoveHere(file, name, true);
+    error = GetLastError();
+    if (!placed)
+        DeleteByHandle(file);
+    CloseHandle(file);
+    SetLastError(error);
+    return placed;
+}
+
 HANDLE CHeldFolder::OpenForDeletion(const std::wstring& name, ULONG options, DWORD access,
                                     BY_HANDLE_FILE_INFORMATION& information, Deletion& failure) const
 {
@@ -135,14 +155,16 @@ HANDLE CHeldFolder::OpenForDeletion(const std::wstring& name, ULONG options, DWO
 CHeldFolder::Deletion CHeldFolder::DeleteAndClose(HANDLE entry, bool wanted)
 {
     Deletion result = Deletion::Changed;
-    if (wanted) {
-        FILE_DISPOSITION_INFO disposition{TRUE};
-        result = SetFileInformationByHandle(entry, FileDispositionInfo, &disposition, sizeof(disposition))
-                     ? Deletion::Deleted
-                     : IsGone(GetLastError()) ? Deletion::Gone : Deletion::Denied;
-    }
+    if (wanted)
+        result = DeleteByHandle(entry) ? Deletion::Deleted : IsGone(GetLastError()) ? Deletion::Gone : Deletion::Denied;
     CloseHandle(entry);
     return result;
+}
+
+bool DeleteByHandle(HANDLE entry)
+{
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    return SetFileInformationByHandle(entry, FileDispositionInfo, &disposition, sizeof(disposition)) != FALSE;
 }
 
 std::unique_ptr<CHeldFolder> HoldFoldersBelow(const CHeldFolder& root, const std::vector<std::wstring>& names,

@@ -52,6 +52,11 @@ public:
     // Moves an opened entry (a handle with DELETE access) to the name in this folder, over an
     // existing file where replace is set; false with the Windows error set.
     bool MoveHere(HANDLE entry, const std::wstring& name, bool replace) const;
+    // Puts the bytes in the name's place in one step: they are written into the draft, a name made
+    // anew in this folder, which then takes the name over whatever it held (a link there is
+    // replaced, never written through). A draft that does not take the name is deleted by its
+    // handle. False with the Windows error set.
+    bool ReplaceEntry(const std::wstring& name, const std::wstring& draft, const void* bytes, DWORD size) const;
     // Why the folder could not be had, where it was to be made.
     DWORD Error() const { return error_; }
 
@@ -110,6 +115,10 @@ private:
 };
 
 using folder_chain::FileIndexOf;
+
+// Deletes the opened entry (a handle with DELETE access) by that handle; false with the Windows
+// error set.
+bool DeleteByHandle(HANDLE entry);
 
 // The folder that the names lead to below the held root, each held in turn and made where missing,
 // never through a link; null with the Windows error in error.

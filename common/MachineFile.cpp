@@ -60,34 +60,22 @@ void RemoveLeftDrafts(const CHeldFolder& folder, const std::wstring& name)
         });
 }
 
-// The bytes into a draft made anew in the folder, which then takes the name; a draft that does
-// not is deleted by its handle.
-bool PlaceDraft(const CHeldFolder& folder, const std::wstring& name, const QByteArray& bytes)
+// The bytes in the name's place in the folder of the handle, after the drafts of that name that
+// killed saves left there have gone.
+bool ReplaceInFolder(HANDLE folderHandle, const std::wstring& name, const QByteArray& bytes)
 {
-    const std::wstring draftName = DraftName(name);
-    if (draftName.empty()) {
+    const CHeldFolder folder(folderHandle);
+    if (folder.GetState() != CHeldFolder::State::Held) {
+        SetLastError(ERROR_DIRECTORY);
+        return false;
+    }
+    RemoveLeftDrafts(folder, name);
+    const std::wstring draft = DraftName(name);
+    if (draft.empty()) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return false;
     }
-    DWORD error = ERROR_SUCCESS;
-    const HANDLE draft = folder.CreateEntry(draftName, GENERIC_WRITE | DELETE, FILE_CREATE, FILE_NON_DIRECTORY_FILE,
-                                            FILE_ATTRIBUTE_NORMAL, error);
-    if (!draft) {
-        SetLastError(error);
-        return false;
-    }
-    DWORD written = 0;
-    const bool placed = WriteFile(draft, bytes.constData(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                        written == static_cast<DWORD>(bytes.size()) && FlushFileBuffers(draft) &&
-                        folder.MoveHere(draft, name, true);
-    error = GetLastError();
-    if (!placed) {
-        FILE_DISPOSITION_INFO disposition {TRUE};
-        SetFileInformationByHandle(draft, FileDispositionInfo, &disposition, sizeof(disposition));
-    }
-    CloseHandle(draft);
-    SetLastError(error);
-    return placed;
+    return folder.ReplaceEntry(name, draft, bytes.constData(), static_cast<DWORD>(bytes.size()));
 }
 
 } // namespace
@@ -149,17 +137,7 @@ bool ReplaceWhole(const QString& windowsPath, const QByteArray& bytes)
                                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return false;
-    bool placed = false;
-    {
-        const CHeldFolder folder(handle);
-        const std::wstring name = path.substr(slash + 1);
-        if (folder.GetState() != CHeldFolder::State::Held) {
-            SetLastError(ERROR_DIRECTORY);
-        } else {
-            RemoveLeftDrafts(folder, name);
-            placed = PlaceDraft(folder, name, bytes);
-        }
-    }
+    const bool placed = ReplaceInFolder(handle, path.substr(slash + 1), bytes);
     const DWORD error = GetLastError();
     CloseHandle(handle);
     SetLastError(error);

@@ -101,8 +101,7 @@ void Discard(HANDLE file)
     FILE_BASIC_INFO basic {};
     basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
     SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof(basic));
-    FILE_DISPOSITION_INFO disposition {TRUE};
-    SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof(disposition));
+    DeleteByHandle(file);
     CloseHandle(file);
 }
 

@@ -2,6 +2,8 @@
 
 #include "ShellItemProc.h"
 
+#include "common/HeldFolder.h"
+
 #include <cwchar>
 
 namespace {
@@ -84,10 +86,7 @@ bool CBigFileGarbageInfo::Delete()
     if (!IsAsScanned(file)) {
         Failed(kChangedSinceScan);
     } else {
-        FILE_DISPOSITION_INFO disposition{TRUE};
-        const DWORD error = SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof(disposition))
-                                ? ERROR_SUCCESS
-                                : GetLastError();
+        const DWORD error = DeleteByHandle(file) ? ERROR_SUCCESS : GetLastError();
         deleted = error == ERROR_SUCCESS || IsGone(error);
         if (!deleted)
             Failed(FailureText(static_cast<int>(error)));

@@ -83,13 +83,6 @@ bool WriteWhole(HANDLE file, const std::string& text)
            FlushFileBuffers(file);
 }
 
-// Deletes an entry opened with DELETE access through its handle.
-void DeleteByHandle(HANDLE entry)
-{
-    FILE_DISPOSITION_INFO disposition {TRUE};
-    SetFileInformationByHandle(entry, FileDispositionInfo, &disposition, sizeof(disposition));
-}
-
 } // namespace
 
 CPackageFolder::CPackageFolder(const std::wstring& programFolder, bool make)

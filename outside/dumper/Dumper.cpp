@@ -57,19 +57,7 @@ bool WriteReport(const std::wstring& folder, const std::wstring& name, const std
         return false;
     const std::wstring draft = name + L".draft";
     held.DeleteEntry(draft, FILE_NON_DIRECTORY_FILE, 0, [](HANDLE, const BY_HANDLE_FILE_INFORMATION&) { return true; });
-    DWORD error = ERROR_SUCCESS;
-    const HANDLE file =
-        held.CreateEntry(draft, GENERIC_WRITE | DELETE, FILE_CREATE, FILE_NON_DIRECTORY_FILE, FILE_ATTRIBUTE_NORMAL, error);
-    if (!file)
-        return false;
-    DWORD written = 0;
-    if (WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) && written == text.size() &&
-        held.MoveHere(file, name, true))
-        return CloseHandle(file) != FALSE;
-    FILE_DISPOSITION_INFO disposition {TRUE};
-    SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof(disposition));
-    CloseHandle(file);
-    return false;
+    return held.ReplaceEntry(name, draft, text.data(), static_cast<DWORD>(text.size()));
 }
 
 } // namespace

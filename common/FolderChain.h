@@ -69,4 +69,12 @@ inline uint64_t FileIndexOf(const BY_HANDLE_FILE_INFORMATION& information)
     return (static_cast<uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
 }
 
+// Whether a handle's information shows the file a listing gave: that volume and file index, and
+// neither folder nor link.
+inline bool IsListedFile(const BY_HANDLE_FILE_INFORMATION& information, DWORD volume, uint64_t fileIndex)
+{
+    return !(information.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
+           information.dwVolumeSerialNumber == volume && FileIndexOf(information) == fileIndex;
+}
+
 } // namespace folder_chain

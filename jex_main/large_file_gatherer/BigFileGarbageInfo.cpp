@@ -53,9 +53,7 @@ std::wstring CBigFileGarbageInfo::GetFailInfo()
 bool CBigFileGarbageInfo::IsAsScanned(HANDLE file) const
 {
     BY_HANDLE_FILE_INFORMATION now{};
-    if (!GetFileInformationByHandle(file, &now) ||
-        (now.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
-        now.dwVolumeSerialNumber != place_.volume || folder_chain::FileIndexOf(now) != place_.fileIndex)
+    if (!GetFileInformationByHandle(file, &now) || !folder_chain::IsListedFile(now, place_.volume, place_.fileIndex))
         return false;
     const uint64_t sizeNow = (static_cast<uint64_t>(now.nFileSizeHigh) << 32) | now.nFileSizeLow;
     return sizeNow == size && now.ftLastWriteTime.dwLowDateTime == scannedWriteTime_.dwLowDateTime &&

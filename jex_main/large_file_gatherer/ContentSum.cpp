@@ -38,9 +38,7 @@ void CContentSum::Read(const std::wstring& path, DWORD volume, uint64_t fileInde
         return;
     }
     BY_HANDLE_FILE_INFORMATION opened{};
-    const bool listed = GetFileInformationByHandle(file, &opened) && opened.dwVolumeSerialNumber == volume &&
-                        folder_chain::FileIndexOf(opened) == fileIndex &&
-                        !(opened.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+    const bool listed = GetFileInformationByHandle(file, &opened) && folder_chain::IsListedFile(opened, volume, fileIndex);
     const bool read = listed && (whole || size <= kWholeAtOnce ? ReadWhole(file, size) : ReadEnds(file, size));
     CloseHandle(file);
     if (!read)
